@@ -1,0 +1,1 @@
+// Anchor so the logic library exists before its first model is added.

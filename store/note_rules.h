@@ -1,0 +1,15 @@
+#pragma once
+
+#include <vector>
+
+#include "store/app_state.h"
+
+// A note is due for collection confirmation once today is strictly later than its DueDate and it
+// is not settled yet; on its due date itself it is not due.
+bool isDue(const NoteRecord &note, double today);
+
+// Indices, ascending, of every note due on `today`.
+std::vector<int> dueNoteIndices(const Notes &notes, double today);
+
+// Removes one note; later notes move up one place in order. False when index is out of range.
+bool removeNote(Notes &notes, int index);
