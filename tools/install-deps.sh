@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
   libgtest-dev googletest libbenchmark-dev
-  fonts-ipafont-gothic fonts-noto-cjk
+  fonts-ipafont-gothic
   xvfb xauth imagemagick poppler-utils xdg-utils
 )
 
