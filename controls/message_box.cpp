@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString titleOf(MessageKind kind)
+QString titleOf(MessageKind kind, const QString &plainTitle)
 {
     switch (kind) {
     case MessageKind::Warning:
@@ -22,7 +22,7 @@ QString titleOf(MessageKind kind)
     case MessageKind::Plain:
         break;
     }
-    return QApplication::applicationDisplayName();
+    return plainTitle;
 }
 
 QMessageBox::Icon iconOf(MessageKind kind)
@@ -45,7 +45,7 @@ QMessageBox::Icon iconOf(MessageKind kind)
 MessageAnswer WidgetPrompter::message(QWidget *parent, MessageKind kind, const QString &text,
                                       MessageButtons buttons)
 {
-    QMessageBox box(iconOf(kind), titleOf(kind), text, QMessageBox::NoButton, parent);
+    QMessageBox box(iconOf(kind), titleOf(kind, plainTitle), text, QMessageBox::NoButton, parent);
     QPushButton *first = nullptr;
     QPushButton *second = nullptr;
     switch (buttons) {

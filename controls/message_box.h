@@ -33,4 +33,7 @@ public:
     MessageAnswer message(QWidget *parent, MessageKind kind, const QString &text,
                           MessageButtons buttons) override;
     int exec(QDialog &dialog) override;
+
+    // Title of the plain notices: the application's caption.
+    QString plainTitle;
 };

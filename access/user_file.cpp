@@ -1,0 +1,172 @@
+#include "access/user_file.h"
+
+#include <chrono>
+
+#include <QFile>
+
+#include "store/atomic_file.h"
+#include "store/io_error.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char PaddingKey[] = "pelvorantiskubemaridoqwesfunatarigo";
+constexpr int NameField = 15;
+constexpr int RightsByte = 15;
+constexpr int PasswordField = 16;
+
+QByteArray nameOf(const char *record)
+{
+    QByteArray name;
+    for (int i = 0; i < NameField; ++i) {
+        if (record[i] != 0)
+            name += record[i];
+    }
+    return name;
+}
+
+std::uint8_t rightsOf(const char *record)
+{
+    return static_cast<std::uint8_t>((static_cast<unsigned char>(record[RightsByte]) >> 2) & 15);
+}
+
+QByteArray passwordOf(const char *record)
+{
+    QByteArray password(PasswordLength, '\0');
+    for (int j = 0; j < 5; ++j) {
+        const auto k = static_cast<unsigned char>(record[PasswordField + 3 * j]);
+        const auto c1 = static_cast<unsigned char>(record[PasswordField + 3 * j + 1]);
+        const auto c2 = static_cast<unsigned char>(record[PasswordField + 3 * j + 2]);
+        password[2 * j] = static_cast<char>(static_cast<unsigned char>(c1 - k % 16));
+        password[2 * j + 1] = static_cast<char>(static_cast<unsigned char>(c2 - k / 2));
+    }
+    return password;
+}
+
+QString readFailure(const QString &path, const QString &reason)
+{
+    return u"\nユーザーファイル「%1」を読み込めませんでした。\n理由: %2"_s.arg(path, reason);
+}
+
+QString shortRecord(qsizetype records)
+{
+    return u"ファイルの長さが 32 バイトの倍数ではありません（%1 件目のユーザーが途中で切れています）。"_s.arg(records + 1);
+}
+
+} // namespace
+
+void ClockRandom::reseed()
+{
+    engine_.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+int ClockRandom::next(int bound)
+{
+    return std::uniform_int_distribution<int>(0, bound - 1)(engine_);
+}
+
+QByteArray padPassword(const QByteArray &password)
+{
+    QByteArray padded = password.left(PasswordLength);
+    for (int i = 0; padded.size() < PasswordLength; ++i)
+        padded += PaddingKey[i];
+    return padded;
+}
+
+QByteArray encodeUserRecord(const UserRecord &user, RandomSource &random)
+{
+    QByteArray record(UserRecordSize, '\0');
+    const QByteArray name = user.Name.left(UserNameCapacity);
+    std::copy(name.begin(), name.end(), record.begin());
+    record[RightsByte] = static_cast<char>((random.next(255) & 195) | ((user.Permissions & 15) << 2));
+    const QByteArray password = padPassword(user.Password);
+    for (int j = 0; j < 5; ++j) {
+        const auto k = static_cast<unsigned char>(100 + random.next(32));
+        record[PasswordField + 3 * j] = static_cast<char>(k);
+        record[PasswordField + 3 * j + 1]
+            = static_cast<char>(static_cast<unsigned char>(password[2 * j]) + k % 16);
+        record[PasswordField + 3 * j + 2]
+            = static_cast<char>(static_cast<unsigned char>(password[2 * j + 1]) + k / 2);
+    }
+    return record;
+}
+
+UserRecord decodeUserRecord(const char *record)
+{
+    UserRecord user;
+    user.Name = nameOf(record).left(UserNameCapacity);
+    user.Permissions = rightsOf(record);
+    user.Password = passwordOf(record);
+    return user;
+}
+
+UserFileRead readUserFile(const QString &path)
+{
+    UserFileRead result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = readFailure(path, systemReason(errno));
+        return result;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = readFailure(path, file.errorString());
+        return result;
+    }
+    const qsizetype whole = content.size() / UserRecordSize;
+    for (qsizetype i = 0; i < whole; ++i)
+        result.users.push_back(decodeUserRecord(content.constData() + i * UserRecordSize));
+    if (content.size() % UserRecordSize != 0)
+        result.error = readFailure(path, shortRecord(whole));
+    return result;
+}
+
+bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
+                   QString *error)
+{
+    random.reseed();
+    QByteArray content;
+    content.reserve(static_cast<qsizetype>(users.size()) * UserRecordSize);
+    for (const UserRecord &user : users)
+        content += encodeUserRecord(user, random);
+    int err = 0;
+    if (writeFileAtomically(path, content, 0600, true, &err))
+        return true;
+    if (error)
+        *error = u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
+                     .arg(path, systemReason(err));
+    return false;
+}
+
+bool PassCheck::check(const QByteArray &name, const QByteArray &password)
+{
+    error_.clear();
+    if (name.isEmpty() || password.isEmpty())
+        return false;
+    const QByteArray padded = padPassword(password);
+    if (!QFile::exists(path_))
+        return false;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error_ = readFailure(path_, systemReason(errno));
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    file.close();
+    for (qsizetype at = 0; at < content.size(); at += UserRecordSize) {
+        if (content.size() - at < UserRecordSize) {
+            error_ = readFailure(path_, shortRecord(at / UserRecordSize));
+            return false;
+        }
+        const char *record = content.constData() + at;
+        if (nameOf(record) != name)
+            continue;
+        name_ = nameOf(record);
+        pass_ = passwordOf(record);
+        auth_ = rightsOf(record);
+        return padded == pass_;
+    }
+    return false;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+
+inline constexpr const char16_t *UserFileName = u"pass.dat";
+inline constexpr int UserRecordSize = 32;
+inline constexpr int PasswordLength = 10;
+inline constexpr int UserNameCapacity = 10;
+
+// Rights bits.
+enum Permission : std::uint8_t {
+    SaveAndSearch = 1,
+    DeleteAndApprove = 2,
+    PartnerAndBankSettings = 4,
+    AllRights = 8,
+};
+
+// One user as held in memory: Shift-JIS name, the padded (or, until written, typed) password
+// and the rights bits.
+struct UserRecord
+{
+    QByteArray Name;
+    std::uint8_t Permissions = 0;
+    QByteArray Password;
+    bool operator==(const UserRecord &) const = default;
+};
+
+// Filler bits and password groups are random; tests inject a source of their own.
+class RandomSource
+{
+public:
+    virtual ~RandomSource() = default;
+    virtual void reseed() = 0;
+    // A value from 0 to bound - 1.
+    virtual int next(int bound) = 0;
+};
+
+class ClockRandom : public RandomSource
+{
+public:
+    void reseed() override;
+    int next(int bound) override;
+
+private:
+    std::mt19937 engine_ { std::random_device {}() };
+};
+
+// Passwords are compared as exactly 10 bytes, a shorter one padded from a fixed key.
+QByteArray padPassword(const QByteArray &password);
+
+// One 32-byte record of the user file.
+QByteArray encodeUserRecord(const UserRecord &user, RandomSource &random);
+UserRecord decodeUserRecord(const char *record);
+
+struct UserFileRead
+{
+    std::vector<UserRecord> users;
+    QString error; // empty when the whole file was read
+};
+
+// Reads every whole record; a short last record or a read failure is reported in error, with
+// the records before it kept.
+UserFileRead readUserFile(const QString &path);
+
+// Replaces the user file safely (temporary file, sync, rename) with mode 0600; false with a
+// Japanese message naming the file and the reason when it fails, the old file then unchanged.
+bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
+                   QString *error);
+
+// The login check against the user file: the first record whose name equals the entered name
+// decides.
+class PassCheck
+{
+public:
+    explicit PassCheck(QString path = QString::fromUtf16(UserFileName)) : path_(std::move(path)) { }
+
+    bool check(const QByteArray &name, const QByteArray &password);
+
+    QByteArray getName() const { return name_; }
+    QByteArray getPass() const { return pass_; }
+    std::uint8_t getAuth() const { return auth_; }
+    // A Japanese message when the file could not be read to the end of the search.
+    QString error() const { return error_; }
+
+private:
+    QString path_;
+    QByteArray name_;
+    QByteArray pass_;
+    std::uint8_t auth_ = 0;
+    QString error_;
+};

@@ -1,0 +1,345 @@
+#include "app/main_window.h"
+
+#include <memory>
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "access/login_dialog.h"
+#include "access/rights.h"
+#include "app/screen_factory.h"
+#include "controls/message_box.h"
+#include "controls/screen_font.h"
+#include "store/data_files.h"
+#include "store/note_rules.h"
+#include "store/settings_file.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The two sheets stay for the whole run: closing one only minimises it inside the frame.
+class SheetSubWindow : public QMdiSubWindow
+{
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        event->ignore();
+        showMinimized();
+    }
+};
+
+} // namespace
+
+MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
+                       const MainWindowOptions &options, QWidget *parent)
+    : QMainWindow(parent), state_(state), prompter_(prompter), screens_(screens), userFile_(options.userFile)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Velmoraの手形管理"_s);
+    setFont(screenFont());
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(u"MdiArea"_s);
+    mdi_->setBackground(QColor(254, 254, 254));
+    setCentralWidget(mdi_);
+    buildMenus();
+    FormCreate(options);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::FormCreate(const MainWindowOptions &options)
+{
+    state_.Modified = false;
+    const DataLocation where = locateDataDirectory(state_.ProgramDirectory, options.fallbackConfigDir,
+                                                   options.fallbackDataDir);
+    state_.DataDirectory = where.DataDirectory;
+    if (!where.problem.isEmpty())
+        prompter_.error(this, where.problem);
+    const LoadReport report = LoadData(state_, state_.DataDirectory);
+    if (!report.ok())
+        prompter_.error(this, report.message());
+}
+
+QMenu *MainWindow::addMenu(const char *name, const QString &caption)
+{
+    QMenu *m = menuBar()->addMenu(caption);
+    m->setObjectName(QLatin1String(name));
+    m->menuAction()->setObjectName(QLatin1String(name));
+    return m;
+}
+
+QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
+                             const QKeySequence &shortcut, void (MainWindow::*command)())
+{
+    QAction *a = m->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    a->setShortcut(shortcut);
+    connect(a, &QAction::triggered, this, command);
+    return a;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu *file = addMenu("File1", u"ファイル(&F)"_s);
+    addItem(file, "Save1", u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
+    addItem(file, "Print1", u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
+    addItem(file, "Z1", u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
+
+    QMenu *edit = addMenu("Edit1", u"編集(&E)"_s);
+    addItem(edit, "Delete1", u"削除"_s, QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
+    addItem(edit, "N3", u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
+
+    QMenu *find = addMenu("Find1", u"検索(&S)"_s);
+    addItem(find, "Find2", u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
+
+    QMenu *show = addMenu("Show1", u"表示(&V)"_s);
+    addItem(show, "InputForm", u"インプットシート"_s, QKeySequence(), &MainWindow::InputFormClick);
+    addItem(show, "DataForm", u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
+
+    QMenu *set = addMenu("SET1", u"設定(&B)"_s);
+    addItem(set, "SET2", u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
+    addItem(set, "SET3", u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
+    addItem(set, "User1", u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
+
+    QMenu *help = addMenu("Help1", u"ヘルプ(&H)"_s);
+    addItem(help, "Help2", u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
+    addItem(help, "N2", u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
+
+    for (QAction *a : findChildren<QAction *>())
+        a->setShortcutVisibleInContextMenu(true);
+    applyRights(0);
+}
+
+QAction *MainWindow::action(const QString &objectName) const
+{
+    for (QAction *a : findChildren<QAction *>()) {
+        if (a->objectName() == objectName)
+            return a;
+    }
+    return nullptr;
+}
+
+QMenu *MainWindow::menu(const QString &objectName) const
+{
+    return findChild<QMenu *>(objectName);
+}
+
+// A disabled menu makes all of its items unreachable, shortcuts included, so each item is
+// enabled only when both it and its menu are.
+void MainWindow::applyRights(std::uint8_t permissions)
+{
+    const QStringList governed = governedMenuItems();
+    const QStringList open = enabledMenuItems(permissions);
+    const auto allowed = [&](const QString &name) { return !governed.contains(name) || open.contains(name); };
+    for (QMenu *m : menuBar()->findChildren<QMenu *>()) {
+        const bool menuOpen = allowed(m->objectName());
+        m->menuAction()->setEnabled(menuOpen);
+        for (QAction *a : m->actions())
+            a->setEnabled(menuOpen && allowed(a->objectName()));
+    }
+}
+
+void MainWindow::start()
+{
+    showMaximized();
+    FormShow();
+    createSheets();
+}
+
+void MainWindow::FormShow()
+{
+    if (shown_)
+        return;
+    shown_ = true;
+    LoginDialog login(prompter_, this, userFile_);
+    const bool loggedIn = prompter_.exec(login) == QDialog::Accepted;
+    applyRights(0);
+    if (loggedIn) {
+        state_.CurrentUser.Name = login.userName().left(10);
+        state_.CurrentUser.Password = login.userPassword().left(10);
+        state_.CurrentUser.Permissions = login.userRights();
+    }
+    applyRights(state_.CurrentUser.Permissions);
+}
+
+QWidget *MainWindow::addChild(QWidget *sheet)
+{
+    auto *sub = new SheetSubWindow(mdi_);
+    sub->setWidget(sheet);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    mdi_->addSubWindow(sub);
+    sub->show();
+    return sub;
+}
+
+void MainWindow::createSheets()
+{
+    dataSheet_ = screens_.createDataSheet(state_, *this, prompter_, nullptr);
+    if (dataSheet_)
+        addChild(dataSheet_->widget());
+    inputSheet_ = screens_.createInputSheet(state_, *this, prompter_, nullptr);
+    if (inputSheet_)
+        addChild(inputSheet_->widget());
+}
+
+void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
+{
+    if (dialog)
+        prompter_.exec(*dialog);
+}
+
+bool MainWindow::save()
+{
+    const SaveReport report = SaveData(state_, state_.DataDirectory);
+    if (!report.ok) {
+        prompter_.error(this, report.message);
+        return false;
+    }
+    if (!report.backups.isEmpty())
+        prompter_.inform(this, report.backupNotice());
+    return true;
+}
+
+void MainWindow::Save1Click()
+{
+    save();
+}
+
+void MainWindow::Preview()
+{
+    std::vector<int> all(state_.NoteTable.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
+    runModal(screens_.createOutputSheet(state_, prompter_, all, this));
+}
+
+void MainWindow::Z1Click()
+{
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (state_.Modified) {
+        const MessageAnswer answer = prompter_.message(this, MessageKind::Information,
+                                                       u"\nデータが変更されています。保存しますか？"_s,
+                                                       MessageButtons::YesNo);
+        if (answer == MessageAnswer::Yes && !save()) {
+            // The save failed: stay open, with Modified still set, so the user can try again.
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void MainWindow::Edit1Click()
+{
+    const bool single = dataSheet_ && dataSheet_->selectionTop() == dataSheet_->selectionBottom();
+    action(u"Delete1"_s)->setEnabled(single && !dataSheet_->viewFiltered());
+}
+
+void MainWindow::Delete1Click()
+{
+    if (!dataSheet_)
+        return;
+    const int top = dataSheet_->selectionTop();
+    const int bottom = dataSheet_->selectionBottom();
+    // Row 0 is the title row; a negative row means no selection at all.
+    const bool deletable = top >= 1 && top == bottom && bottom <= static_cast<int>(state_.NoteTable.size())
+        && !dataSheet_->viewFiltered();
+    if (!deletable)
+        return;
+    if (prompter_.message(this, MessageKind::Warning, u"\n本当に削除してもよろしいですか？"_s,
+                          MessageButtons::OkCancel)
+        != MessageAnswer::Ok)
+        return;
+    removeNote(state_.NoteTable, top - 1);
+    state_.Modified = true;
+    if (inputSheet_)
+        inputSheet_->noteRemoved(top - 1);
+    dataSheet_->setIndexAll();
+    AllUpdate();
+}
+
+void MainWindow::ShoninClick()
+{
+    const std::vector<int> due = dueNoteIndices(state_.NoteTable, state_.clock->todayNumber());
+    runModal(screens_.createApprovalList(state_, prompter_, due, this));
+    AllUpdate();
+}
+
+void MainWindow::Find1Click()
+{
+    runModal(screens_.createSearchSheet(state_, *this, dataSheet_, prompter_, this));
+}
+
+void MainWindow::showChild(QWidget *sheet)
+{
+    if (!sheet)
+        return;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(sheet->parentWidget())) {
+        sub->showNormal();
+        mdi_->setActiveSubWindow(sub);
+    }
+}
+
+void MainWindow::InputFormClick()
+{
+    showChild(inputSheet_ ? inputSheet_->widget() : nullptr);
+}
+
+void MainWindow::DataFormClick()
+{
+    showChild(dataSheet_ ? dataSheet_->widget() : nullptr);
+}
+
+void MainWindow::SET2Click()
+{
+    runModal(screens_.createRegistrationSheet(state_, prompter_, 1, this));
+    AllUpdate();
+}
+
+void MainWindow::SET3Click()
+{
+    runModal(screens_.createRegistrationSheet(state_, prompter_, 0, this));
+    AllUpdate();
+}
+
+void MainWindow::User1Click()
+{
+    runModal(screens_.createUserRegistration(state_, prompter_, this));
+}
+
+void MainWindow::Help2Click()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(state_.ProgramDirectory + u"Help/Help.html"_s));
+}
+
+void MainWindow::N2Click()
+{
+    prompter_.inform(this, u"Ver.1.00\n最新のバージョンは作者のＨＰにあります"_s);
+}
+
+void MainWindow::AllUpdate()
+{
+    if (dataSheet_)
+        dataSheet_->DataUpdate();
+    if (inputSheet_)
+        inputSheet_->DataUpDate();
+}
+
+void MainWindow::editNote(int noteIndex)
+{
+    if (inputSheet_)
+        inputSheet_->setEditIndex(noteIndex);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "sheets/sheet_ports.h"
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class Prompter;
+class ScreenFactory;
+struct AppState;
+
+struct MainWindowOptions
+{
+    QString userFile;          // the user file the login checks; "pass.dat" in the current directory
+    QString fallbackConfigDir; // settings and data when the program folder cannot be written
+    QString fallbackDataDir;
+};
+
+// The frame of the application: loads the data, runs the login, opens the menus by the user's
+// rights, holds the two sheets and carries the commands on the note table as a whole.
+class MainWindow : public QMainWindow, public SheetHost
+{
+    Q_OBJECT
+public:
+    MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
+               const MainWindowOptions &options, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window maximised, runs the login and creates the two sheets.
+    void start();
+
+    // Steps of the run, public so that the whole flow can be driven from tests.
+    void FormShow();
+    void createSheets();
+    void applyRights(std::uint8_t permissions);
+
+    void Save1Click();
+    void Preview();
+    void Z1Click();
+    void Edit1Click();
+    void Delete1Click() override;
+    void ShoninClick();
+    void Find1Click() override;
+    void InputFormClick();
+    void DataFormClick();
+    void SET2Click();
+    void SET3Click();
+    void User1Click();
+    void Help2Click();
+    void N2Click();
+    void AllUpdate() override;
+    void editNote(int noteIndex) override;
+
+    QAction *action(const QString &objectName) const;
+    QMenu *menu(const QString &objectName) const;
+    DataSheetPort *dataSheet() const { return dataSheet_; }
+    InputSheetPort *inputSheet() const { return inputSheet_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate(const MainWindowOptions &options);
+    void buildMenus();
+    QMenu *addMenu(const char *name, const QString &caption);
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut,
+                     void (MainWindow::*command)());
+    bool save();
+    void runModal(std::unique_ptr<QDialog> dialog);
+    void showChild(QWidget *sheet);
+    QWidget *addChild(QWidget *sheet);
+
+    AppState &state_;
+    Prompter &prompter_;
+    ScreenFactory &screens_;
+    QString userFile_;
+    QMdiArea *mdi_ = nullptr;
+    DataSheetPort *dataSheet_ = nullptr;
+    InputSheetPort *inputSheet_ = nullptr;
+    bool shown_ = false;
+};

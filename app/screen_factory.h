@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QDialog>
+
+#include "sheets/sheet_ports.h"
+
+struct AppState;
+class Prompter;
+
+// Builds the child sheets and the modal screens the menu commands open. A screen that does not
+// exist yet is answered with nullptr, and its command then does nothing.
+class ScreenFactory
+{
+public:
+    virtual ~ScreenFactory() = default;
+
+    // Child windows living for the whole run; owned by the returned pointers' widget parents.
+    virtual DataSheetPort *createDataSheet(AppState &, SheetHost &, Prompter &, QWidget *) { return nullptr; }
+    virtual InputSheetPort *createInputSheet(AppState &, SheetHost &, Prompter &, QWidget *) { return nullptr; }
+
+    virtual std::unique_ptr<QDialog> createApprovalList(AppState &, Prompter &, const std::vector<int> &, QWidget *)
+    {
+        return nullptr;
+    }
+    virtual std::unique_ptr<QDialog> createSearchSheet(AppState &, SheetHost &, DataSheetPort *, Prompter &, QWidget *)
+    {
+        return nullptr;
+    }
+    virtual std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &, QWidget *)
+    {
+        return nullptr;
+    }
+    // mode 1: partners, 0: banks.
+    virtual std::unique_ptr<QDialog> createRegistrationSheet(AppState &, Prompter &, int, QWidget *) { return nullptr; }
+    virtual std::unique_ptr<QDialog> createUserRegistration(AppState &, Prompter &, QWidget *) { return nullptr; }
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+class QWidget;
+
+// What the sheets need of the main window: the commands on the note table as a whole and the
+// refresh of both sheets.
+class SheetHost
+{
+public:
+    virtual ~SheetHost() = default;
+    virtual void Delete1Click() = 0;
+    virtual void Find1Click() = 0;
+    virtual void AllUpdate() = 0;
+    // The data sheet's 編集 hands a note index to the input sheet.
+    virtual void editNote(int noteIndex) = 0;
+};
+
+// What the main window needs of the data sheet.
+class DataSheetPort
+{
+public:
+    virtual ~DataSheetPort() = default;
+    virtual QWidget *widget() = 0;
+    // Grid rows of the current selection; row 0 is the title row, rows 1..n the listed notes.
+    virtual int selectionTop() const = 0;
+    virtual int selectionBottom() const = 0;
+    virtual bool viewFiltered() const = 0;
+    virtual void setIndexAll() = 0;
+    virtual void DataUpdate() = 0;
+};
+
+// What the main window needs of the input sheet.
+class InputSheetPort
+{
+public:
+    virtual ~InputSheetPort() = default;
+    virtual QWidget *widget() = 0;
+    virtual void DataUpDate() = 0;
+    virtual void setEditIndex(int noteIndex) = 0;
+    // A note was removed from the table; an edit in progress must follow its note.
+    virtual void noteRemoved(int noteIndex) = 0;
+};
