@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include "store/atomic_file.h"
 #include "store/io_error.h"
@@ -194,6 +195,16 @@ SaveReport SaveData(AppState &state, const QString &directory)
         report.ok = false;
         report.message = saveFailure(culprit->target(), culprit->error() != 0 ? culprit->error() : EIO);
         return report;
+    }
+
+    // A target that cannot be renamed over (a folder of that name) would leave the files half
+    // replaced; find it before anything is replaced.
+    for (AtomicFile *f : files) {
+        if (QFileInfo(f->target()).isDir()) {
+            report.ok = false;
+            report.message = saveFailure(f->target(), EISDIR);
+            return report;
+        }
     }
 
     for (int i = 0; i < 3; ++i) {

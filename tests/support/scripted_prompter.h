@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "controls/message_box.h"
+#include "tests/support/qt_printers.h"
 
 // Answers message boxes from a queue (default: the first button) and runs modal dialogs through
 // a handler instead of a modal loop, recording what was shown.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "tests/support/qt_printers.h"
+
 // A fresh directory per test; path() ends with a separator, like the program's directories.
 class TestDir
 {

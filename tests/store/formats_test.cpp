@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "store/day_date.h"
+#include "store/formats.h"
+#include "store/sjis.h"
+#include "tests/support/qt_printers.h"
+
+using namespace Qt::StringLiterals;
+
+TEST(Formats, AmountsRoundHalfAwayFromZeroWithSeparators)
+{
+    EXPECT_EQ(formats::amountN(0), u"         0"_s);
+    EXPECT_EQ(formats::amountN(12345670000), u" 1,234,567"_s);
+    EXPECT_EQ(formats::amountN(-12345670000), u"-1,234,567"_s);
+    EXPECT_EQ(formats::amountN(15000), u"         2"_s);
+    EXPECT_EQ(formats::amountN(-15000), u"        -2"_s);
+    EXPECT_EQ(formats::amountN(14999), u"         1"_s);
+    EXPECT_EQ(formats::amountN(-4000), u"         0"_s) << "no minus on a zero";
+    EXPECT_EQ(formats::amountN(1234567890120000), u"123,456,789,012"_s) << "wider than 10 is not cut";
+    EXPECT_EQ(formats::amountN(INT64_MIN), u"-922,337,203,685,478"_s);
+    EXPECT_EQ(formats::amountF(-12345670000), u"  -1234567"_s);
+}
+
+TEST(Formats, NumbersWithDecimals)
+{
+    EXPECT_EQ(formats::number(12.25L, 1, true, 3), u"12.3"_s);
+    EXPECT_EQ(formats::number(-0.05L, 1, true, 0), u"-0.1"_s);
+    EXPECT_EQ(formats::number(0.04L, 1, true, 5), u"  0.0"_s);
+    EXPECT_EQ(formats::number(1234567.891L, 2, true, 0), u"1,234,567.89"_s);
+    EXPECT_EQ(formats::number(1234567.0L, 0, false, 0), u"1234567"_s);
+}
+
+TEST(DayDates, CountFromTheEndOf1899)
+{
+    EXPECT_EQ(daydate::fromDate(QDate(1899, 12, 30)), 0.0);
+    EXPECT_EQ(daydate::fromDate(QDate(2001, 1, 5)), 36896.0);
+    EXPECT_EQ(daydate::toDate(36896.75), QDate(2001, 1, 5));
+    EXPECT_EQ(daydate::toDate(-1), QDate(1899, 12, 29));
+    EXPECT_EQ(daydate::formatShort(36896), u"2001/01/05"_s);
+    EXPECT_EQ(daydate::parseShort(u"2001/1/5"_s), QDate(2001, 1, 5));
+    EXPECT_FALSE(daydate::parseShort(u"2001-01-05"_s).isValid());
+    EXPECT_FALSE(daydate::parseShort(u"2001/02/30"_s).isValid());
+    EXPECT_EQ(daydate::formatShort(1e300), QString()) << "garbage never crashes";
+}
+
+TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)
+{
+    bool ok = false;
+    const QByteArray bytes = sjis::encode(u"手形ﾃｶﾞﾀA"_s, &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(bytes, QByteArray("\x8e\xe8\x8c\x60\xc3\xb6\xde\xc0" "A"));
+    EXPECT_EQ(sjis::decode(bytes), u"手形ﾃｶﾞﾀA"_s);
+    EXPECT_EQ(sjis::byteLength(u"株式会社x"_s), 9);
+    EXPECT_FALSE(sjis::canEncode(u"𠮷"_s));
+    EXPECT_FALSE(sjis::canEncode(u"😀"_s));
+    EXPECT_EQ(sjis::byteLength(u"😀"_s), -1);
+    EXPECT_EQ(sjis::cutBytes(sjis::encode(u"a手形"_s), 4), sjis::encode(u"a手"_s));
+    EXPECT_EQ(sjis::cutBytes(sjis::encode(u"a手形"_s), 5), sjis::encode(u"a手形"_s));
+    // A dangling lead byte or an unmapped byte decodes to a replacement, never a crash.
+    EXPECT_EQ(sjis::decode(QByteArray("A\x8e")), u"A\uFFFD"_s);
+}

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "store/lookups.h"
+#include "store/note_rules.h"
+
+namespace {
+
+PartnerRecord partner(const char *code, const char *name)
+{
+    PartnerRecord p;
+    p.Code.assign(code);
+    p.Name.assign(name);
+    return p;
+}
+
+} // namespace
+
+TEST(Lookups, CodesMatchExactlyAndTheFirstWins)
+{
+    const Partners partners = { partner("001 ", "blank"), partner("1", "short"), partner("001", "first"),
+                                partner("001", "second"), partner("", "empty") };
+    EXPECT_EQ(FindTorihikiName(partners, "001"), "first");
+    EXPECT_EQ(FindTorihikiName(partners, "001 "), "blank");
+    EXPECT_EQ(FindTorihikiName(partners, "01"), "");
+    EXPECT_EQ(FindTorihikiName(partners, ""), "empty");
+    EXPECT_EQ(FindTorihikiName({}, "001"), "");
+
+    Banks banks(2);
+    banks[0].Code.assign("B1");
+    banks[0].Name.assign("one");
+    banks[1].Code.assign("b1");
+    banks[1].Name.assign("lower");
+    EXPECT_EQ(FindBankName(banks, "b1"), "lower");
+}
+
+TEST(NoteRules, DueOnlyAfterTheDueDateAndWhileUnsettled)
+{
+    NoteRecord n;
+    n.DueDate = 45000;
+    EXPECT_TRUE(isDue(n, 45001));
+    EXPECT_FALSE(isDue(n, 45000));
+    EXPECT_FALSE(isDue(n, 44999));
+    n.Settled = 1;
+    EXPECT_FALSE(isDue(n, 45001));
+
+    Notes notes(4);
+    notes[0].DueDate = 100;
+    notes[1].DueDate = 200;
+    notes[2].DueDate = 50;
+    notes[2].Settled = 1;
+    notes[3].DueDate = 99;
+    EXPECT_EQ(dueNoteIndices(notes, 150), (std::vector<int> { 0, 3 }));
+}
+
+TEST(NoteRules, RemovingANoteKeepsTheOrderOfTheOthers)
+{
+    Notes notes(4);
+    for (int i = 0; i < 4; ++i)
+        notes[i].Amount = i;
+    EXPECT_FALSE(removeNote(notes, 4));
+    EXPECT_FALSE(removeNote(notes, -1));
+    ASSERT_TRUE(removeNote(notes, 2));
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0].Amount, 0);
+    EXPECT_EQ(notes[1].Amount, 1);
+    EXPECT_EQ(notes[2].Amount, 3);
+}
