@@ -1,0 +1,161 @@
+#include <deque>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+#include "access/user_file.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Hands out the given values in turn, then zeros.
+class ScriptedRandom : public RandomSource
+{
+public:
+    explicit ScriptedRandom(std::deque<int> values = {}) : values_(std::move(values)) { }
+    void reseed() override { ++reseeds; }
+    int next(int bound) override
+    {
+        int v = 0;
+        if (!values_.empty()) {
+            v = values_.front();
+            values_.pop_front();
+        }
+        EXPECT_LT(v, bound);
+        return v;
+    }
+    int reseeds = 0;
+
+private:
+    std::deque<int> values_;
+};
+
+const std::vector<UserRecord> sampleUsers = {
+    { "Admini", 15, "admin" },
+    { "guest", 1, "guest" },
+    { "tanaka", 6, "0123456789" },
+};
+
+} // namespace
+
+TEST(UserFile, PasswordsArePaddedFromTheKey)
+{
+    EXPECT_EQ(padPassword("abc"), QByteArray("abcpelvora"));
+    EXPECT_EQ(padPassword(""), QByteArray("pelvoranti"));
+    EXPECT_EQ(padPassword("0123456789"), QByteArray("0123456789"));
+}
+
+TEST(UserFile, RecordLayoutAndScrambling)
+{
+    // Rights byte first (filler 255 -> 254 max, so 254 & 195 = 194), then k = 100 + r per group.
+    ScriptedRandom random({ 254, 31, 0, 5, 10, 20 });
+    const QByteArray record = encodeUserRecord({ "guest", 1, QByteArray("\xc8" "bcdefghij") }, random);
+    ASSERT_EQ(record.size(), 32);
+    EXPECT_EQ(record.left(15), QByteArray("guest") + QByteArray(10, '\0'));
+    EXPECT_EQ(static_cast<unsigned char>(record[15]), (194 | (1 << 2)));
+    // k = 131: c1 = 200 + 3 = 203, c2 = 'b' + 65.
+    EXPECT_EQ(static_cast<unsigned char>(record[16]), 131);
+    EXPECT_EQ(static_cast<unsigned char>(record[17]), 203);
+    EXPECT_EQ(static_cast<unsigned char>(record[18]), ('b' + 65) % 256);
+    EXPECT_EQ(static_cast<unsigned char>(record[19]), 100);
+    EXPECT_EQ(record[31], '\0');
+
+    // A password byte 200 with k = 131 in the second position wraps: (200 + 65) mod 256 = 9.
+    ScriptedRandom wrap({ 0, 31 });
+    const QByteArray wrapped = encodeUserRecord({ "x", 0, QByteArray("a\xc8" "cdefghij") }, wrap);
+    EXPECT_EQ(static_cast<unsigned char>(wrapped[18]), 9);
+    EXPECT_EQ(decodeUserRecord(wrapped.constData()).Password, QByteArray("a\xc8" "cdefghij"));
+
+    // Filler bits never leak into the rights.
+    QByteArray filled = record;
+    filled[15] = static_cast<char>(0xC3 | (9 << 2));
+    EXPECT_EQ(decodeUserRecord(filled.constData()).Permissions, 9);
+}
+
+TEST(UserFile, TwoWritesDifferButReadBackTheSame)
+{
+    TestDir dir;
+    ClockRandom random;
+    QString error;
+    ASSERT_TRUE(writeUserFile(dir.file(u"a.dat"_s), sampleUsers, random, &error));
+    ASSERT_TRUE(writeUserFile(dir.file(u"b.dat"_s), sampleUsers, random, &error));
+    EXPECT_NE(dir.read(u"a.dat"_s), dir.read(u"b.dat"_s));
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"a.dat"_s)).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    for (const QString name : { u"a.dat"_s, u"b.dat"_s }) {
+        const UserFileRead read = readUserFile(dir.file(name));
+        EXPECT_TRUE(read.error.isEmpty());
+        ASSERT_EQ(read.users.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(read.users[i].Name, sampleUsers[i].Name);
+            EXPECT_EQ(read.users[i].Permissions, sampleUsers[i].Permissions);
+            EXPECT_EQ(read.users[i].Password, padPassword(sampleUsers[i].Password));
+        }
+    }
+}
+
+TEST(UserFile, ShortOrMissingFilesAreReportedWithoutCrashing)
+{
+    TestDir dir;
+    ScriptedRandom random;
+    ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random, nullptr));
+    const QByteArray whole = dir.read(u"pass.dat"_s);
+    for (int cut : { 0, 1, 31, 33, 70, 95 }) {
+        dir.write(u"cut.dat"_s, whole.left(cut));
+        const UserFileRead read = readUserFile(dir.file(u"cut.dat"_s));
+        EXPECT_EQ(read.users.size(), static_cast<size_t>(cut / 32));
+        EXPECT_EQ(read.error.isEmpty(), cut % 32 == 0) << cut;
+    }
+    const UserFileRead missing = readUserFile(dir.file(u"none.dat"_s));
+    EXPECT_TRUE(missing.error.contains(dir.file(u"none.dat"_s)));
+
+    // A failed write names the file and leaves nothing behind.
+    QString error;
+    EXPECT_FALSE(writeUserFile(dir.file(u"no/pass.dat"_s), sampleUsers, random, &error));
+    EXPECT_TRUE(error.contains(dir.file(u"no/pass.dat"_s)));
+}
+
+TEST(PassCheckTest, ComparesPaddedPasswordsOfTheFirstMatchingName)
+{
+    TestDir dir;
+    ScriptedRandom random;
+    const std::vector<UserRecord> users = {
+        { "Admini", 15, "abc" },
+        { "Admini", 1, "other" },
+        { "tenbytes", 6, "0123456789" },
+    };
+    ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s), users, random, nullptr));
+    PassCheck check(dir.file(u"pass.dat"_s));
+
+    EXPECT_TRUE(check.check("Admini", "abc"));
+    EXPECT_EQ(check.getName(), QByteArray("Admini"));
+    EXPECT_EQ(check.getPass(), QByteArray("abcpelvora"));
+    EXPECT_EQ(check.getAuth(), 15);
+    EXPECT_TRUE(check.check("Admini", "abcpelvora"));
+    EXPECT_FALSE(check.check("Admini", "ABC"));
+    EXPECT_FALSE(check.check("Admini", "abcx"));
+    EXPECT_FALSE(check.check("Admini", "other")) << "the second record of a name is never reached";
+    EXPECT_FALSE(check.check("admini", "abc"));
+    EXPECT_TRUE(check.check("tenbytes", "0123456789"));
+    EXPECT_EQ(check.getAuth(), 6);
+    EXPECT_FALSE(check.check("", "abc"));
+    EXPECT_FALSE(check.check("Admini", ""));
+    EXPECT_TRUE(check.error().isEmpty());
+
+    PassCheck none(dir.file(u"missing.dat"_s));
+    EXPECT_FALSE(none.check("Admini", "abc"));
+    EXPECT_TRUE(none.error().isEmpty()) << "a missing file is just a failed login";
+
+    // A search that runs into an incomplete record reports it.
+    dir.write(u"short.dat"_s, dir.read(u"pass.dat"_s).left(40));
+    PassCheck shortFile(dir.file(u"short.dat"_s));
+    EXPECT_TRUE(shortFile.check("Admini", "abc")) << "found before the incomplete record";
+    EXPECT_FALSE(shortFile.check("tenbytes", "0123456789"));
+    EXPECT_TRUE(shortFile.error().contains(dir.file(u"short.dat"_s)));
+}
