@@ -1,1 +1,0 @@
-// Anchor so the logic library exists before its first model is added.
