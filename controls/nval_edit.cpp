@@ -1,0 +1,387 @@
+#include "controls/nval_edit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::optional<NValKey> virtualKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_Backspace:
+        return NValKey::Backspace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return NValKey::Enter;
+    case Qt::Key_Escape:
+        return NValKey::Escape;
+    case Qt::Key_Home:
+        return NValKey::Home;
+    case Qt::Key_Left:
+        return NValKey::Left;
+    case Qt::Key_Up:
+        return NValKey::Up;
+    case Qt::Key_Down:
+        return NValKey::Down;
+    case Qt::Key_Delete:
+        return NValKey::Delete;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TNValEdit::TNValEdit(QWidget *parent)
+    : QLineEdit(parent)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false); // a drop would insert text behind the model's back
+    connect(this, &QLineEdit::textChanged, this, &TNValEdit::onTextChanged);
+    present();
+}
+
+void TNValEdit::setValue(long double value)
+{
+    m_model.setValue(value);
+    present();
+}
+
+void TNValEdit::setMaxDigits(int digits)
+{
+    m_model.setMaxDigits(digits);
+    present();
+}
+
+void TNValEdit::setFixDecimal(int decimals)
+{
+    m_model.setFixDecimal(decimals);
+    present();
+}
+
+void TNValEdit::setPrmtNegative(bool permitted)
+{
+    m_model.setPrmtNegative(permitted);
+    present();
+}
+
+void TNValEdit::setLeadingChar(QChar ch)
+{
+    m_model.setLeadingChar(ch);
+    present();
+}
+
+void TNValEdit::setZeroDisplay(bool display)
+{
+    m_model.setZeroDisplay(display);
+    present();
+}
+
+void TNValEdit::setPutAComma(bool comma)
+{
+    m_model.setPutAComma(comma);
+    present();
+}
+
+QColor TNValEdit::MinusColor() const
+{
+    const NValColor color = m_model.MinusColor();
+    return color.isWindowText() ? QColor() : QColor::fromRgb(color.rgb());
+}
+
+void TNValEdit::setMinusColor(const QColor &color)
+{
+    m_model.setMinusColor(color.isValid() ? NValColor::Rgb(color.rgb()) : NValColor::WindowText());
+}
+
+QColor TNValEdit::FontColor() const
+{
+    return palette().color(QPalette::Text);
+}
+
+void TNValEdit::setFontColor(const QColor &color)
+{
+    QPalette colors = palette();
+    colors.setColor(QPalette::Text, color);
+    setPalette(colors); // reaches the model through changeEvent
+}
+
+QMenu *TNValEdit::createNValContextMenu()
+{
+    QMenu *menu = createStandardContextMenu();
+    for (QAction *action : menu->actions()) {
+        const QString name = action->objectName();
+        void (TNValEdit::*handler)() = nullptr;
+        if (name == u"edit-paste"_s)
+            handler = &TNValEdit::pasteValue;
+        else if (name == u"edit-cut"_s)
+            handler = &TNValEdit::cutValue;
+        else if (name == u"edit-delete"_s)
+            handler = &TNValEdit::clearValue;
+        else if (name == u"edit-undo"_s)
+            handler = &TNValEdit::undoValue;
+        else if (name == u"edit-redo"_s)
+            action->setVisible(false); // every text is the model's; there is nothing to redo
+        if (!handler)
+            continue;
+        action->disconnect();
+        connect(action, &QAction::triggered, this, handler);
+    }
+    return menu;
+}
+
+void TNValEdit::keyPressEvent(QKeyEvent *event)
+{
+    syncToModel();
+    if (handleClipboardKey(event) || handleVirtualKey(event))
+        return;
+    if (isDefaultKey(event)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QString typed = event->text();
+    if (typed.isEmpty() || !typed.at(0).isPrint()) {
+        event->ignore(); // function keys and shortcuts belong to the form
+        return;
+    }
+    for (QChar ch : typed)
+        m_model.keyPress(ch);
+    present();
+}
+
+bool TNValEdit::handleClipboardKey(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return true;
+    }
+    const bool paste = event->matches(QKeySequence::Paste);
+    const bool cut = event->matches(QKeySequence::Cut);
+    const bool undoKey = event->matches(QKeySequence::Undo);
+    if (!paste && !cut && !undoKey && !event->matches(QKeySequence::Redo))
+        return false;
+    if (isReadOnly())
+        return true;
+    if (paste)
+        pasteValue();
+    else if (cut)
+        cutValue();
+    else if (undoKey)
+        undoValue();
+    return true;
+}
+
+bool TNValEdit::handleVirtualKey(QKeyEvent *event)
+{
+    const std::optional<NValKey> key = virtualKeyOf(event->key());
+    if (!key)
+        return false;
+    switch (m_model.keyDown(*key)) {
+    case NValKeyResult::Handled:
+        present();
+        return true;
+    case NValKeyResult::FocusNext:
+        focusNextChild();
+        return true;
+    case NValKeyResult::FocusPrevious:
+        focusPreviousChild();
+        return true;
+    case NValKeyResult::Default:
+        QLineEdit::keyPressEvent(event);
+        return true;
+    }
+    return false;
+}
+
+// Keys that only move the caret or select, as in any edit; every key that would change the text
+// goes through the model instead.
+bool TNValEdit::isDefaultKey(QKeyEvent *event) const
+{
+    static const QKeySequence::StandardKey movements[] = {
+        QKeySequence::MoveToNextChar,    QKeySequence::MoveToEndOfLine, QKeySequence::MoveToNextWord,
+        QKeySequence::SelectNextChar,    QKeySequence::SelectEndOfLine, QKeySequence::SelectNextWord,
+        QKeySequence::SelectAll,         QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock,
+        QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument,
+    };
+    for (QKeySequence::StandardKey movement : movements) {
+        if (event->matches(movement))
+            return true;
+    }
+    return false;
+}
+
+void TNValEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    // Keystrokes must arrive as plain digits, not through an input method.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+    if (event->reason() == Qt::PopupFocusReason)
+        return; // back from our own context menu: the field never really lost the focus
+    syncToModel();
+    // Qt gives the focus before the click arrives; a click must not select the whole number.
+    if (event->reason() == Qt::MouseFocusReason)
+        m_model.mouseActivate();
+    m_model.focusIn();
+    present();
+}
+
+void TNValEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    syncToModel();
+    m_model.focusOut();
+    present();
+}
+
+void TNValEdit::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_model.doubleClick();
+}
+
+void TNValEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    // Only the left button: a right click keeps the selection for the context menu's cut.
+    if (event->button() != Qt::LeftButton)
+        return;
+    syncToModel();
+    m_model.mouseUp();
+    present();
+}
+
+void TNValEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createNValContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TNValEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    event->ignore(); // composed text would bypass the number rules
+}
+
+void TNValEdit::changeEvent(QEvent *event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange || m_colorSwitching)
+        return;
+    const QColor chosen = palette().color(QPalette::Text);
+    if (chosen == resolve(m_model.FontColor()))
+        return;
+    m_model.fontColorChanged(NValColor::Rgb(chosen.rgb()));
+    present();
+}
+
+void TNValEdit::pasteValue()
+{
+    syncToModel();
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (mime && mime->hasText())
+        m_model.paste(mime->text());
+    else
+        m_model.paste(std::nullopt);
+    present();
+}
+
+void TNValEdit::cutValue()
+{
+    {
+        QScopedValueRollback writing(m_writingText, true);
+        cut(); // the selection goes to the clipboard as it is shown
+    }
+    syncToModel();
+    m_model.cut();
+    present();
+}
+
+void TNValEdit::clearValue()
+{
+    syncToModel();
+    m_model.clear();
+    present();
+}
+
+void TNValEdit::undoValue()
+{
+    {
+        QScopedValueRollback writing(m_writingText, true);
+        undo();
+    }
+    syncToModel();
+    m_model.undo(text());
+    present();
+}
+
+void TNValEdit::onTextChanged(const QString &shown)
+{
+    if (m_writingText)
+        return;
+    // Text put in from outside (setText, clear, insert): read back as a number.
+    syncToModel();
+    m_model.textSet(shown);
+    present();
+}
+
+void TNValEdit::syncToModel()
+{
+    m_model.setReadOnly(isReadOnly());
+    if (hasSelectedText())
+        m_model.setSelection(selectionStart(), static_cast<int>(selectedText().size()));
+    else
+        m_model.setSelection(cursorPosition(), 0);
+}
+
+void TNValEdit::present()
+{
+    if (text() != m_model.Text()) {
+        QScopedValueRollback writing(m_writingText, true);
+        setText(m_model.Text());
+        setModified(true);
+    }
+    if (m_model.SelLength() > 0)
+        setSelection(m_model.SelStart(), m_model.SelLength());
+    else
+        setCursorPosition(m_model.CaretPosition());
+
+    const QColor color = resolve(m_model.FontColor());
+    if (palette().color(QPalette::Text) != color)
+        switchTextColor(color);
+
+    if (m_model.BeepCount() != m_beepsHeard) {
+        m_beepsHeard = m_model.BeepCount();
+        QApplication::beep();
+    }
+}
+
+QColor TNValEdit::resolve(NValColor color) const
+{
+    if (color.isWindowText())
+        return QApplication::palette(this).color(QPalette::Text);
+    return QColor::fromRgb(color.rgb());
+}
+
+void TNValEdit::switchTextColor(const QColor &color)
+{
+    QScopedValueRollback switching(m_colorSwitching, true);
+    QPalette colors = palette();
+    colors.setColor(QPalette::Text, color);
+    setPalette(colors);
+}
