@@ -1,0 +1,262 @@
+#include "sheets/data_sheet.h"
+
+#include <algorithm>
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "controls/grid_delegate.h"
+#include "controls/message_box.h"
+#include "controls/screen_font.h"
+#include "sheets/note_grid_model.h"
+#include "store/app_state.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int RowHeight = 20;
+// The menu opens beside the pointer, not under it.
+constexpr int MenuOffset = 10;
+
+} // namespace
+
+DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
+    : QWidget(parent), state_(state), host_(host), prompter_(prompter)
+{
+    setObjectName(u"Form3"_s);
+    setWindowTitle(u"データシート(全件表示）"_s);
+    setFont(screenFont());
+    resize(424, 540);
+    ViewIndex = allNoteIndices(state_.NoteTable.size());
+    buildGrid();
+    buildMenu();
+    DataUpdate();
+}
+
+DataSheet::~DataSheet() = default;
+
+void DataSheet::buildGrid()
+{
+    SG1 = new QTableView(this);
+    SG1->setObjectName(u"SG1"_s);
+    SG1->setAccessibleName(u"手形一覧"_s);
+    SG1->setHorizontalHeader(new GridHeader(SG1));
+    model_ = new NoteGridModel(state_, ViewIndex, this);
+    SG1->setModel(model_);
+    SG1->setItemDelegate(new GridDelegate(SG1));
+    SG1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SG1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SG1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG1->setShowGrid(true);
+    SG1->setWordWrap(false);
+    SG1->setCornerButtonEnabled(false);
+    SG1->setFocusPolicy(Qt::ClickFocus);
+    SG1->setTabKeyNavigation(false);
+    SG1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    QHeaderView *rows = SG1->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    QHeaderView *titles = SG1->horizontalHeader();
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setStretchLastSection(false);
+    titles->setMinimumSectionSize(8);
+    titles->setFixedHeight(RowHeight);
+
+    // The right button opens the menu without moving the selection the user made.
+    SG1->setContextMenuPolicy(Qt::PreventContextMenu);
+    SG1->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+    SG1->viewport()->installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(SG1);
+}
+
+QAction *DataSheet::addMenuItem(const char *name, const QString &caption, void (DataSheet::*handler)())
+{
+    QAction *item = PopupMenu1->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+void DataSheet::buildMenu()
+{
+    PopupMenu1 = std::make_unique<QMenu>();
+    PopupMenu1->setObjectName(u"PopupMenu1"_s);
+    PopupMenu1->setAccessibleName(u"データシートのメニュー"_s);
+    PopupMenu1->setFont(screenFont());
+    Edit1 = addMenuItem("Edit1", u"編集"_s, &DataSheet::Edit1Click);
+    Delete1 = addMenuItem("Delete1", u"削除"_s, &DataSheet::Delete1Click);
+    Find1 = addMenuItem("Find1", u"検索"_s, &DataSheet::Find1Click);
+    WARIBIKI1 = addMenuItem("WARIBIKI1", u"割引手形に振替"_s, &DataSheet::WARIBIKI1Click);
+    URAGAKI1 = addMenuItem("URAGAKI1", u"裏書手形に振替"_s, &DataSheet::URAGAKI1Click);
+    SHONIN1 = addMenuItem("SHONIN1", u"取立て確認"_s, &DataSheet::SHONIN1Click);
+    // The main window's menu owns these keys; here they are shown, and act only inside the
+    // open menu, so the two never compete for them.
+    const auto showKey = [](QAction *item, const QString &key) {
+        item->setShortcut(QKeySequence(key));
+        item->setShortcutContext(Qt::WidgetShortcut);
+        item->setShortcutVisibleInContextMenu(true);
+    };
+    showKey(Delete1, u"Shift+Del"_s);
+    showKey(Find1, u"Ctrl+F"_s);
+}
+
+void DataSheet::applyColumns()
+{
+    QHeaderView *titles = SG1->horizontalHeader();
+    for (int c = 0; c < NoteGridColumnCount; ++c)
+        titles->resizeSection(c, NoteGridColumns[static_cast<std::size_t>(c)].width);
+}
+
+void DataSheet::DataUpdate()
+{
+    // Grid rows stay selected across a refresh, as the rows themselves stay.
+    const int top = selectionTop();
+    const int bottom = selectionBottom();
+    model_->refresh(state_.CurrentUser.Permissions != 0);
+    applyColumns();
+    selectRows(top - 1, bottom - 1);
+}
+
+void DataSheet::selectRows(int top, int bottom)
+{
+    const int last = model_->rowCount() - 1;
+    if (top < 0 || bottom < top || last < 0)
+        return;
+    top = std::min(top, last);
+    bottom = std::min(bottom, last);
+    const QItemSelection rows(model_->index(top, 0), model_->index(bottom, NoteGridColumnCount - 1));
+    SG1->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    SG1->selectionModel()->setCurrentIndex(model_->index(top, 0), QItemSelectionModel::NoUpdate);
+}
+
+int DataSheet::selectionTop() const
+{
+    int top = -1;
+    for (const QItemSelectionRange &range : SG1->selectionModel()->selection())
+        top = top < 0 ? range.top() : std::min(top, range.top());
+    return top < 0 ? -1 : top + 1;
+}
+
+int DataSheet::selectionBottom() const
+{
+    int bottom = -1;
+    for (const QItemSelectionRange &range : SG1->selectionModel()->selection())
+        bottom = std::max(bottom, range.bottom());
+    return bottom < 0 ? -1 : bottom + 1;
+}
+
+void DataSheet::setIndexAll()
+{
+    ViewIndex = allNoteIndices(state_.NoteTable.size());
+    setWindowTitle(u"データシート(全件表示)"_s);
+    ViewFiltered = 0;
+}
+
+void DataSheet::setIndex(const std::vector<std::int32_t> &indices, const QString &caption)
+{
+    ViewIndex = indices;
+    setWindowTitle(caption);
+    ViewFiltered = 1;
+}
+
+GridSelection DataSheet::currentSelection() const
+{
+    GridSelection s;
+    s.top = selectionTop();
+    s.bottom = selectionBottom();
+    s.filtered = ViewFiltered != 0;
+    s.code = model_->cellText(s.top - 1, PartnerCodeColumn);
+    s.settled = model_->cellText(s.top - 1, SettledColumn);
+    s.kind = model_->cellText(s.top - 1, KindColumn);
+    return s;
+}
+
+void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
+{
+    if (button != Qt::RightButton)
+        return;
+    const PopupItems items = popupItems(currentSelection());
+    Edit1->setEnabled(items.Edit1);
+    Delete1->setEnabled(items.Delete1);
+    Find1->setEnabled(items.Find1);
+    WARIBIKI1->setEnabled(items.WARIBIKI1);
+    URAGAKI1->setEnabled(items.URAGAKI1);
+    SHONIN1->setEnabled(items.SHONIN1);
+    PopupMenu1->popup(SG1->viewport()->mapToGlobal(pos + QPoint(MenuOffset, 0)));
+}
+
+bool DataSheet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == SG1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *press = static_cast<QMouseEvent *>(event);
+        if (press->button() == Qt::RightButton) {
+            SG1MouseDown(press->button(), press->position().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+int DataSheet::selectedNote() const
+{
+    const int row = selectionTop();
+    const bool single = row == selectionBottom() && ViewFiltered == 0;
+    if (!single || row < 1 || row > static_cast<int>(state_.NoteTable.size()))
+        return -1;
+    return row - 1;
+}
+
+void DataSheet::Edit1Click()
+{
+    const int note = selectedNote();
+    if (note >= 0)
+        host_.editNote(note);
+}
+
+void DataSheet::Delete1Click()
+{
+    host_.Delete1Click();
+}
+
+void DataSheet::Find1Click()
+{
+    host_.Find1Click();
+}
+
+void DataSheet::changeSelectedNote(const QString &question, const std::function<void(NoteRecord &)> &change)
+{
+    const int note = selectedNote();
+    if (note < 0)
+        return;
+    if (prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel) == MessageAnswer::Ok) {
+        change(state_.NoteTable[static_cast<std::size_t>(note)]);
+        state_.Modified = true;
+    }
+    host_.AllUpdate();
+}
+
+void DataSheet::WARIBIKI1Click()
+{
+    changeSelectedNote(u"\n割引手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = DiscountedNote; });
+}
+
+void DataSheet::URAGAKI1Click()
+{
+    changeSelectedNote(u"\n裏書手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = EndorsedNote; });
+}
+
+void DataSheet::SHONIN1Click()
+{
+    changeSelectedNote(u"\n取立て済みに変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Settled = 1; });
+}

@@ -1,0 +1,66 @@
+#include "sheets/note_grid.h"
+
+#include <numeric>
+
+#include "store/day_date.h"
+#include "store/formats.h"
+#include "store/kinds.h"
+#include "store/sjis.h"
+
+void NoteCells::rebuild()
+{
+    partners_.rebuild(state_.PartnerTable);
+    banks_.rebuild(state_.BankTable);
+}
+
+QString NoteCells::text(const NoteRecord &note, int column) const
+{
+    switch (column) {
+    case 0:
+        return sjis::decode(note.PartnerCode.view());
+    case 1:
+        return sjis::decode(partners_.find(state_.PartnerTable, note.PartnerCode.view()));
+    case 2:
+        return sjis::decode(note.BankCode.view());
+    case 3:
+        return sjis::decode(banks_.find(state_.BankTable, note.BankCode.view()));
+    case 4:
+        return sjis::decode(note.NoteNumber.view());
+    case 5:
+        return daydate::formatShort(note.IssueDate);
+    case 6:
+        return daydate::formatShort(note.DueDate);
+    case AmountColumn:
+        return formats::amountN(note.Amount);
+    case SettledColumn:
+        return QString::fromUtf16(note.Settled != 0 ? SettledMark : UnsettledMark);
+    case KindColumn:
+        return noteKindName(note.Kind);
+    case 10:
+        return sjis::decode(note.Remarks.view());
+    case 11:
+        return sjis::decode(note.EnteredBy.view());
+    default:
+        return {};
+    }
+}
+
+std::vector<std::int32_t> allNoteIndices(std::size_t noteCount)
+{
+    std::vector<std::int32_t> all(noteCount);
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+PopupItems popupItems(const GridSelection &selection)
+{
+    PopupItems items;
+    const bool actionable = selection.top == selection.bottom && !selection.filtered && !selection.code.isEmpty();
+    if (!actionable)
+        return items;
+    items.Edit1 = true;
+    items.Delete1 = true;
+    items.SHONIN1 = selection.settled == QStringView(UnsettledMark);
+    items.WARIBIKI1 = items.URAGAKI1 = selection.kind == noteKindName(ReceivableNote);
+    return items;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <QString>
+
+#include "sheets/name_index.h"
+#include "store/app_state.h"
+
+// The twelve columns of the note grid: titles and the widths every refresh restores.
+struct NoteGridColumn
+{
+    const char16_t *title;
+    int width;
+};
+
+inline constexpr std::array<NoteGridColumn, 12> NoteGridColumns { {
+    { u"コード", 40 },
+    { u"取引先名", 128 },
+    { u"コード", 52 },
+    { u"支払銀行名", 128 },
+    { u"手形番号", 68 },
+    { u"振出日", 64 },
+    { u"支払日", 64 },
+    { u"金額", 64 },
+    { u"到来", 32 },
+    { u"種類", 54 },
+    { u"備考", 128 },
+    { u"入力者", 64 },
+} };
+inline constexpr int NoteGridColumnCount = static_cast<int>(NoteGridColumns.size());
+
+enum NoteGridColumnIndex {
+    PartnerCodeColumn = 0,
+    AmountColumn = 7,
+    SettledColumn = 8,
+    KindColumn = 9,
+};
+
+inline constexpr char16_t SettledMark[] = u"〇";
+inline constexpr char16_t UnsettledMark[] = u"×";
+
+// The texts of one note's row: codes, names looked up by code, dates, amount, marks, kind.
+class NoteCells
+{
+public:
+    explicit NoteCells(const AppState &state) : state_(state) { }
+
+    // Reads the registers again; called at every refresh.
+    void rebuild();
+    QString text(const NoteRecord &note, int column) const;
+
+private:
+    const AppState &state_;
+    NameIndex<PartnerRecord> partners_;
+    NameIndex<BankRecord> banks_;
+};
+
+// ViewIndex of the full view: every note, in table order.
+std::vector<std::int32_t> allNoteIndices(std::size_t noteCount);
+
+// Which items of the data sheet's context menu are open.
+struct PopupItems
+{
+    bool Edit1 = false;
+    bool Delete1 = false;
+    bool Find1 = true;
+    bool WARIBIKI1 = false;
+    bool URAGAKI1 = false;
+    bool SHONIN1 = false;
+};
+
+// The selected grid rows (row 0 is the title row), whether a search result is shown, and the
+// texts of the selected row's code, settled and kind cells.
+struct GridSelection
+{
+    int top = -1;
+    int bottom = -1;
+    bool filtered = false;
+    QString code;
+    QString settled;
+    QString kind;
+};
+
+// The actions work on NoteTable[row - 1], which is the shown note only in the full view, and
+// only for a single row that shows a note.
+PopupItems popupItems(const GridSelection &selection);
