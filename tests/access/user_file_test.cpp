@@ -88,7 +88,7 @@ TEST(UserFile, TwoWritesDifferButReadBackTheSame)
     ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"a.dat"_s)).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    for (const QString name : { u"a.dat"_s, u"b.dat"_s }) {
+    for (const QString &name : { u"a.dat"_s, u"b.dat"_s }) {
         const UserFileRead read = readUserFile(dir.file(name));
         EXPECT_TRUE(read.error.isEmpty());
         ASSERT_EQ(read.users.size(), 3u);

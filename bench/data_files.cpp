@@ -1,0 +1,143 @@
+// Load and save of a large register against plain reads and writes of the same bytes, and the
+// peak memory of a load against the tables' own size.
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "bench/bench_data.h"
+#include "store/data_files.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + u'/'; }
+    std::vector<QString> files;
+
+    Fixture()
+    {
+        AppState state;
+        fillRegister(state);
+        SaveData(state, path());
+        for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName })
+            files.push_back(path() + QString::fromUtf16(name));
+    }
+};
+
+Fixture &fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+std::vector<char> readAll(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    std::vector<char> bytes(static_cast<size_t>(::lseek(fd, 0, SEEK_END)));
+    ::pread(fd, bytes.data(), bytes.size(), 0);
+    ::close(fd);
+    return bytes;
+}
+
+void writeAll(const QString &path, const std::vector<char> &bytes, bool sync)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::write(fd, bytes.data(), bytes.size());
+    if (sync)
+        ::fdatasync(fd);
+    ::close(fd);
+}
+
+void BM_PlainRead(benchmark::State &st)
+{
+    for (auto _ : st) {
+        for (const QString &f : fixture().files)
+            benchmark::DoNotOptimize(readAll(f));
+    }
+}
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+
+void BM_LoadData(benchmark::State &st)
+{
+    for (auto _ : st) {
+        AppState state;
+        LoadData(state, fixture().path());
+        benchmark::DoNotOptimize(state.NoteTable.data());
+    }
+}
+BENCHMARK(BM_LoadData)->Unit(benchmark::kMillisecond);
+
+// The plain write is given the same durability as the save (a data sync per file), and measured
+// without it too for reference.
+void BM_PlainWrite(benchmark::State &st)
+{
+    std::vector<std::vector<char>> contents;
+    for (const QString &f : fixture().files)
+        contents.push_back(readAll(f));
+    const QString out = fixture().path() + u"plain-"_s;
+    for (auto _ : st) {
+        for (size_t i = 0; i < contents.size(); ++i)
+            writeAll(out + QString::number(i), contents[i], st.range(0) != 0);
+    }
+}
+BENCHMARK(BM_PlainWrite)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchmark::kMillisecond);
+
+void BM_SaveData(benchmark::State &st)
+{
+    AppState state;
+    LoadData(state, fixture().path());
+    const QString out = fixture().path() + u"save/"_s;
+    QDir().mkpath(out);
+    for (auto _ : st)
+        SaveData(state, out);
+}
+BENCHMARK(BM_SaveData)->Unit(benchmark::kMillisecond);
+
+std::size_t residentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    std::size_t kb = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> kb;
+            break;
+        }
+    }
+    return kb * 1024;
+}
+
+// Peak resident memory added by one load, relative to the size of the loaded tables.
+void BM_LoadPeakMemory(benchmark::State &st)
+{
+    fixture();
+    for (auto _ : st) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
+        const std::size_t before = residentBytes();
+        AppState state;
+        LoadData(state, fixture().path());
+        const std::size_t peak = peakResidentBytes() - before;
+        const double tables = static_cast<double>(state.NoteTable.size() * sizeof(NoteRecord)
+                                                  + state.PartnerTable.size() * sizeof(PartnerRecord)
+                                                  + state.BankTable.size() * sizeof(BankRecord));
+        st.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
+        st.counters["tables_MB"] = tables / 1e6;
+        st.counters["peak_over_tables"] = static_cast<double>(peak) / tables;
+    }
+}
+BENCHMARK(BM_LoadPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
