@@ -173,11 +173,15 @@ void MainWindow::FormShow()
 
 QWidget *MainWindow::addChild(QWidget *sheet)
 {
+    const QSize designed = sheet->size();
     auto *sub = new SheetSubWindow(mdi_);
     sub->setWidget(sheet);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setWindowTitle(sheet->windowTitle());
     mdi_->addSubWindow(sub);
     sub->show();
+    // The sheet keeps its designed client size; the frame adds its own around it.
+    sub->resize(sub->size() + (designed - sheet->size()));
     return sub;
 }
 
