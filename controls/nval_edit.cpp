@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -120,25 +121,31 @@ void TNValEdit::setFontColor(const QColor &color)
 
 QMenu *TNValEdit::createNValContextMenu()
 {
-    QMenu *menu = createStandardContextMenu();
-    for (QAction *action : menu->actions()) {
-        const QString name = action->objectName();
-        void (TNValEdit::*handler)() = nullptr;
-        if (name == u"edit-paste"_s)
-            handler = &TNValEdit::pasteValue;
-        else if (name == u"edit-cut"_s)
-            handler = &TNValEdit::cutValue;
-        else if (name == u"edit-delete"_s)
-            handler = &TNValEdit::clearValue;
-        else if (name == u"edit-undo"_s)
-            handler = &TNValEdit::undoValue;
-        else if (name == u"edit-redo"_s)
-            action->setVisible(false); // every text is the model's; there is nothing to redo
-        if (!handler)
-            continue;
-        action->disconnect();
+    // Built here rather than taken from createStandardContextMenu, whose actions call QLineEdit's
+    // own editing; the texts come from Qt's translations, as in the standard menu.
+    auto *menu = new QMenu(this);
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    const bool clipboardText = clipboard && clipboard->hasText();
+    auto add = [&](const char *name, const char *label, QKeySequence::StandardKey key, bool enabled,
+                   auto handler) {
+        QString text = QCoreApplication::translate("QLineEdit", label);
+        if (key != QKeySequence::UnknownKey)
+            text += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1StringView(name));
+        action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, handler);
-    }
+    };
+    add("edit-undo", "&Undo", QKeySequence::Undo, editable && isUndoAvailable(), &TNValEdit::undoValue);
+    menu->addSeparator();
+    add("edit-cut", "Cu&t", QKeySequence::Cut, editable && selected, &TNValEdit::cutValue);
+    add("edit-copy", "&Copy", QKeySequence::Copy, selected, &QLineEdit::copy);
+    add("edit-paste", "&Paste", QKeySequence::Paste, editable && clipboardText, &TNValEdit::pasteValue);
+    add("edit-delete", "Delete", QKeySequence::UnknownKey, editable && selected, &TNValEdit::clearValue);
+    menu->addSeparator();
+    add("select-all", "Select All", QKeySequence::SelectAll, !text().isEmpty(), &QLineEdit::selectAll);
     return menu;
 }
 

@@ -52,7 +52,7 @@ public:
 
     const NValModel &model() const { return m_model; }
 
-    // The standard context menu with paste, cut, delete and undo going through the number rules.
+    // The edit's context menu, with undo, cut, paste and delete going through the number rules.
     QMenu *createNValContextMenu();
 
 protected:

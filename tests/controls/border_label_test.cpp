@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+
+#include "controls/border_label.h"
+#include "controls/screen_font.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QImage render(QLabel &label)
+{
+    label.setFont(screenFont());
+    label.setStyleSheet(u"background: white; color: black"_s);
+    return label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+TEST(TBorderLabel, DefaultsToThePaletteFrameColour)
+{
+    TBorderLabel label;
+    EXPECT_EQ(label.BorderColor(), label.palette().color(QPalette::WindowText));
+    label.setBorderColor(Qt::blue);
+    EXPECT_EQ(label.BorderColor(), QColor(Qt::blue));
+}
+
+TEST(TBorderLabel, DrawsAOnePixelFrameAndInsetsTheText)
+{
+    const QSize box(69, 20);
+    TBorderLabel framed(u"金額"_s);
+    framed.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    framed.setBorderColor(Qt::red);
+    framed.resize(box);
+    const QImage image = render(framed);
+    ASSERT_EQ(image.size(), box);
+
+    const QRgb red = qRgb(255, 0, 0);
+    for (int x = 0; x < box.width(); ++x) {
+        EXPECT_EQ(image.pixel(x, 0), red) << "top " << x;
+        EXPECT_EQ(image.pixel(x, box.height() - 1), red) << "bottom " << x;
+    }
+    for (int y = 0; y < box.height(); ++y) {
+        EXPECT_EQ(image.pixel(0, y), red) << "left " << y;
+        EXPECT_EQ(image.pixel(box.width() - 1, y), red) << "right " << y;
+    }
+
+    // Inside the frame the label is a plain label drawn 2 pixels right and down.
+    QLabel plain(u"金額"_s);
+    plain.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    plain.resize(box - QSize(2, 2));
+    const QImage expected = render(plain);
+    int inked = 0;
+    for (int y = 0; y < box.height() - 3; ++y) {
+        for (int x = 0; x < box.width() - 3; ++x) {
+            ASSERT_EQ(image.pixel(x + 2, y + 2), expected.pixel(x, y)) << x << "," << y;
+            inked += expected.pixel(x, y) != qRgb(255, 255, 255);
+        }
+    }
+    EXPECT_GT(inked, 20); // the caption really was drawn
+    // Nothing of the caption touches the row and column between the frame and the text.
+    for (int x = 1; x < box.width() - 1; ++x)
+        EXPECT_EQ(image.pixel(x, 1), qRgb(255, 255, 255)) << x;
+    for (int y = 1; y < box.height() - 1; ++y)
+        EXPECT_EQ(image.pixel(1, y), qRgb(255, 255, 255)) << y;
+}
