@@ -56,6 +56,7 @@ public:
     QAction *action(const QString &objectName) const;
     QMenu *menu(const QString &objectName) const;
     DataSheetPort *dataSheet() const { return dataSheet_; }
+    DataSheetPort *dataSheetPort() const override { return dataSheet_; }
     InputSheetPort *inputSheet() const { return inputSheet_; }
 
 protected:

@@ -1,6 +1,7 @@
 #pragma once
 
 class QWidget;
+class DataSheetPort;
 
 // What the sheets need of the main window: the commands on the note table as a whole and the
 // refresh of both sheets.
@@ -13,6 +14,8 @@ public:
     virtual void AllUpdate() = 0;
     // The data sheet's 編集 hands a note index to the input sheet.
     virtual void editNote(int noteIndex) = 0;
+    // The data sheet, for the input sheet's return to the full view after a registration.
+    virtual DataSheetPort *dataSheetPort() const { return nullptr; }
 };
 
 // What the main window needs of the data sheet.
