@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTableView>
+
+#include "app/main_window.h"
+#include "app/program_screens.h"
+#include "sheets/data_sheet.h"
+#include "sheets/note_grid_model.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The data sheet as the program builds it, inside the real main window.
+class DataSheetInMainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        state.ProgramDirectory = program.path();
+        MainWindowOptions options;
+        options.userFile = program.file(u"pass.dat"_s);
+        options.fallbackConfigDir = program.path() + u"config"_s;
+        options.fallbackDataDir = program.path() + u"data"_s;
+        window = std::make_unique<MainWindow>(state, prompter, screens, options);
+        fixtures::fillSmallRegister(state);
+        window->applyRights(state.CurrentUser.Permissions);
+        window->createSheets();
+        sheet = dynamic_cast<DataSheet *>(window->dataSheet());
+        ASSERT_NE(sheet, nullptr);
+        prompter.shown.clear();
+    }
+
+    void selectRow(int gridRow) { sheet->SG1->selectRow(gridRow - 1); }
+
+    TestDir program;
+    AppState state;
+    ScriptedPrompter prompter;
+    ProgramScreens screens;
+    std::unique_ptr<MainWindow> window;
+    DataSheet *sheet = nullptr;
+};
+
+} // namespace
+
+TEST_F(DataSheetInMainWindow, DeleteOfRowThreeRemovesNoteTwoAndShowsAllAgain)
+{
+    const NoteRecord fourth = state.NoteTable[3];
+    sheet->setIndex({ 0, 1, 2, 3, 4, 5 }, u"抽出"_s); // a search that happens to list every note
+    selectRow(3);
+    window->Delete1Click();
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(state.NoteTable.size(), 6u);
+
+    sheet->setIndexAll();
+    sheet->DataUpdate();
+    selectRow(3);
+    prompter.answers = { MessageAnswer::Ok };
+    sheet->Delete1Click(); // the context menu's 削除 goes through the main window
+    ASSERT_EQ(prompter.texts(), QStringList({ u"\n本当に削除してもよろしいですか？"_s }));
+    ASSERT_EQ(state.NoteTable.size(), 5u);
+    EXPECT_EQ(std::memcmp(&state.NoteTable[2], &fourth, sizeof fourth), 0);
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(sheet->viewIndex(), std::vector<std::int32_t>({ 0, 1, 2, 3, 4 }));
+    EXPECT_EQ(sheet->windowTitle(), u"データシート(全件表示)"_s);
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 6);
+    EXPECT_EQ(sheet->model()->cellText(2, 0), u"001 "_s);
+}
+
+TEST_F(DataSheetInMainWindow, EditMenuFollowsTheSheetsSelection)
+{
+    // The sheet's menu items share names with the main window's; the main window must still
+    // reach its own.
+    QAction *mainDelete = window->action(u"Delete1"_s);
+    ASSERT_NE(mainDelete, nullptr);
+    EXPECT_NE(mainDelete, sheet->Delete1);
+    EXPECT_NE(window->action(u"Edit1"_s), sheet->Edit1);
+
+    selectRow(2);
+    window->Edit1Click();
+    EXPECT_TRUE(mainDelete->isEnabled());
+    sheet->SG1->selectionModel()->select(
+        QItemSelection(sheet->SG1->model()->index(1, 0), sheet->SG1->model()->index(2, 11)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    window->Edit1Click();
+    EXPECT_FALSE(mainDelete->isEnabled());
+    selectRow(2);
+    sheet->setIndex({ 1 }, u"抽出"_s);
+    window->Edit1Click();
+    EXPECT_FALSE(mainDelete->isEnabled());
+}
+
+TEST_F(DataSheetInMainWindow, AllUpdateRefreshesTheGrid)
+{
+    state.PartnerTable.push_back(fixtures::partner(u"002"_s, u"新しい名前"_s));
+    state.NoteTable.push_back(state.NoteTable[0]);
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 7);
+    sheet->setIndexAll();
+    window->AllUpdate();
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 8);
+    EXPECT_EQ(sheet->model()->cellText(1, 1), u"新しい名前"_s);
+}

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QHeaderView>
+#include <QImage>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+#include "controls/grid_delegate.h"
+#include "sheets/data_sheet.h"
+#include "sheets/note_grid_model.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/scripted_prompter.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The main window's side: records the calls and refreshes the sheet as AllUpdate does.
+class RecordingHost : public SheetHost
+{
+public:
+    void Delete1Click() override { ++deletes; }
+    void Find1Click() override { ++finds; }
+    void AllUpdate() override
+    {
+        ++refreshes;
+        if (sheet)
+            sheet->DataUpdate();
+    }
+    void editNote(int noteIndex) override { edited.push_back(noteIndex); }
+
+    DataSheet *sheet = nullptr;
+    int deletes = 0;
+    int finds = 0;
+    int refreshes = 0;
+    std::vector<int> edited;
+};
+
+class DataSheetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fixtures::fillSmallRegister(state);
+        sheet = std::make_unique<DataSheet>(state, host, prompter);
+        host.sheet = sheet.get();
+    }
+
+    // Grid rows as the main window counts them: row 1 is the first note.
+    void selectRows(int top, int bottom)
+    {
+        QAbstractItemModel *m = sheet->SG1->model();
+        sheet->SG1->selectionModel()->select(QItemSelection(m->index(top - 1, 0), m->index(bottom - 1, 11)),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    // The menu's open items after a right-button press, in menu order.
+    QStringList openItems()
+    {
+        sheet->SG1MouseDown(Qt::RightButton, QPoint(20, 30));
+        QStringList open;
+        for (QAction *a : sheet->PopupMenu1->actions()) {
+            if (a->isEnabled())
+                open << a->objectName();
+        }
+        sheet->PopupMenu1->hide();
+        return open;
+    }
+
+    QString cell(int gridRow, int column) const { return sheet->model()->cellText(gridRow - 1, column); }
+
+    AppState state;
+    RecordingHost host;
+    ScriptedPrompter prompter;
+    std::unique_ptr<DataSheet> sheet;
+};
+
+const QStringList AllItems = { u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s, u"SHONIN1"_s };
+
+} // namespace
+
+TEST_F(DataSheetTest, WindowGridAndMenuAsCreated)
+{
+    EXPECT_EQ(sheet->objectName(), u"Form3"_s);
+    EXPECT_EQ(sheet->windowTitle(), u"データシート(全件表示）"_s);
+    EXPECT_EQ(sheet->size(), QSize(424, 540));
+    EXPECT_EQ(sheet->font().family(), u"ＭＳ Ｐゴシック"_s);
+    EXPECT_EQ(sheet->font().pixelSize(), 12);
+    EXPECT_EQ(sheet->SG1->objectName(), u"SG1"_s);
+    EXPECT_FALSE(sheet->SG1->accessibleName().isEmpty());
+    EXPECT_EQ(sheet->SG1->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(sheet->SG1->selectionMode(), QAbstractItemView::ContiguousSelection);
+    EXPECT_TRUE(sheet->SG1->showGrid());
+    EXPECT_EQ(sheet->SG1->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 7);
+    EXPECT_FALSE(sheet->viewFiltered());
+    EXPECT_EQ(sheet->viewIndex(), std::vector<std::int32_t>({ 0, 1, 2, 3, 4, 5 }));
+
+    QStringList captions;
+    for (QAction *a : sheet->PopupMenu1->actions())
+        captions << a->text();
+    EXPECT_EQ(captions, QStringList({ u"編集"_s, u"削除"_s, u"検索"_s, u"割引手形に振替"_s, u"裏書手形に振替"_s,
+                                      u"取立て確認"_s }));
+    EXPECT_EQ(sheet->Delete1->shortcut(), QKeySequence(u"Shift+Del"_s));
+    EXPECT_EQ(sheet->Find1->shortcut(), QKeySequence(u"Ctrl+F"_s));
+    EXPECT_TRUE(sheet->Delete1->isShortcutVisibleInContextMenu());
+}
+
+TEST_F(DataSheetTest, RefreshRestoresWidthsAndKeepsTheSelectedRows)
+{
+    QHeaderView *titles = sheet->SG1->horizontalHeader();
+    const std::vector<int> widths = { 40, 128, 52, 128, 68, 64, 64, 64, 32, 54, 128, 64 };
+    titles->resizeSection(1, 300);
+    titles->resizeSection(8, 5);
+    selectRows(2, 3);
+    sheet->DataUpdate();
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(titles->sectionSize(c), widths[static_cast<std::size_t>(c)]) << c;
+    EXPECT_EQ(sheet->selectionTop(), 2);
+    EXPECT_EQ(sheet->selectionBottom(), 3);
+
+    // A shorter view keeps the selection within the rows it has.
+    sheet->setIndex({ 4 }, u"検索結果"_s);
+    selectRows(2, 2);
+    sheet->DataUpdate();
+    EXPECT_EQ(sheet->selectionTop(), 2);
+    sheet->SG1->clearSelection();
+    EXPECT_EQ(sheet->selectionTop(), -1);
+    EXPECT_EQ(sheet->selectionBottom(), -1);
+}
+
+TEST_F(DataSheetTest, ViewIndexCaptionsAndFilteredState)
+{
+    sheet->setIndex({ 5, 2 }, u"データシート(抽出結果)"_s);
+    EXPECT_TRUE(sheet->viewFiltered());
+    EXPECT_EQ(sheet->windowTitle(), u"データシート(抽出結果)"_s);
+    // setIndex leaves the refresh to its caller.
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 7);
+    sheet->DataUpdate();
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 3);
+    EXPECT_EQ(cell(1, KindColumn), u"小切手"_s);
+
+    state.NoteTable.pop_back();
+    sheet->setIndexAll();
+    EXPECT_FALSE(sheet->viewFiltered());
+    EXPECT_EQ(sheet->windowTitle(), u"データシート(全件表示)"_s);
+    EXPECT_EQ(sheet->viewIndex(), std::vector<std::int32_t>({ 0, 1, 2, 3, 4 }));
+}
+
+TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)
+{
+    selectRows(2, 2); // unsettled receivable
+    sheet->SG1MouseDown(Qt::RightButton, QPoint(20, 30));
+    EXPECT_TRUE(sheet->PopupMenu1->isVisible());
+    EXPECT_EQ(sheet->PopupMenu1->pos(), sheet->SG1->viewport()->mapToGlobal(QPoint(30, 30)));
+    sheet->PopupMenu1->hide();
+    sheet->SG1MouseDown(Qt::LeftButton, QPoint(20, 30));
+    EXPECT_FALSE(sheet->PopupMenu1->isVisible());
+
+    EXPECT_EQ(openItems(), AllItems);
+    selectRows(3, 3); // settled receivable
+    EXPECT_EQ(openItems(), QStringList({ u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s }));
+    selectRows(1, 1); // unsettled payable
+    EXPECT_EQ(openItems(), QStringList({ u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"SHONIN1"_s }));
+    selectRows(1, 2);
+    EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
+    selectRows(7, 7); // the empty row after the last note
+    EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
+    sheet->SG1->clearSelection();
+    EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
+
+    sheet->setIndex({ 1 }, u"抽出"_s);
+    sheet->DataUpdate();
+    selectRows(1, 1);
+    EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
+}
+
+TEST_F(DataSheetTest, RightPressKeepsTheSelectionTheUserMade)
+{
+    sheet->show();
+    QWidget *viewport = sheet->SG1->viewport();
+    const QPoint row4 = sheet->SG1->visualRect(sheet->SG1->model()->index(3, 1)).center();
+    selectRows(2, 2);
+    QTest::mousePress(viewport, Qt::RightButton, {}, row4);
+    EXPECT_TRUE(sheet->PopupMenu1->isVisible());
+    EXPECT_EQ(sheet->selectionTop(), 2);
+    EXPECT_TRUE(sheet->URAGAKI1->isEnabled());
+    sheet->PopupMenu1->hide();
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, row4);
+    EXPECT_EQ(sheet->selectionTop(), 4);
+    EXPECT_EQ(sheet->selectionBottom(), 4);
+}
+
+TEST_F(DataSheetTest, WithoutRightsOnlyTheEmptyRowAndSearch)
+{
+    state.CurrentUser.Permissions = 0;
+    DataSheet blind(state, host, prompter);
+    EXPECT_EQ(blind.SG1->model()->rowCount(), 1);
+    EXPECT_EQ(blind.SG1->model()->headerData(1, Qt::Horizontal).toString(), u"取引先名"_s);
+    EXPECT_EQ(blind.SG1->horizontalHeader()->sectionSize(1), 128);
+    blind.SG1->selectRow(0);
+    blind.SG1MouseDown(Qt::RightButton, QPoint(5, 5));
+    EXPECT_TRUE(blind.Find1->isEnabled());
+    for (QAction *a : { blind.Edit1, blind.Delete1, blind.WARIBIKI1, blind.URAGAKI1, blind.SHONIN1 })
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    blind.PopupMenu1->hide();
+}
+
+TEST_F(DataSheetTest, ReclassifyAndCollectAskThenChangeOnlyOnOk)
+{
+    struct Case
+    {
+        void (DataSheet::*action)();
+        QString question;
+    };
+    const Case cases[] = {
+        { &DataSheet::WARIBIKI1Click, u"\n割引手形に変更してもよろしいですか？"_s },
+        { &DataSheet::URAGAKI1Click, u"\n裏書手形に変更してもよろしいですか？"_s },
+        { &DataSheet::SHONIN1Click, u"\n取立て済みに変更してもよろしいですか？"_s },
+    };
+    const NoteRecord before = state.NoteTable[1];
+    selectRows(2, 2);
+    for (const Case &c : cases) {
+        prompter.answers = { MessageAnswer::Cancel };
+        (sheet.get()->*c.action)();
+        EXPECT_EQ(prompter.shown.back().text, c.question);
+        EXPECT_EQ(prompter.shown.back().kind, MessageKind::Information);
+        EXPECT_EQ(prompter.shown.back().buttons, MessageButtons::OkCancel);
+        EXPECT_EQ(std::memcmp(&state.NoteTable[1], &before, sizeof before), 0);
+        EXPECT_FALSE(state.Modified);
+    }
+    EXPECT_EQ(host.refreshes, 3);
+
+    prompter.answers = { MessageAnswer::Ok };
+    sheet->WARIBIKI1Click();
+    EXPECT_EQ(state.NoteTable[1].Kind, DiscountedNote);
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(cell(2, KindColumn), u"割引手形"_s);
+
+    state.Modified = false;
+    selectRows(3, 3);
+    prompter.answers = { MessageAnswer::Ok };
+    sheet->URAGAKI1Click();
+    EXPECT_EQ(state.NoteTable[2].Kind, EndorsedNote);
+    EXPECT_EQ(state.NoteTable[2].Settled, 1);
+    EXPECT_TRUE(state.Modified);
+
+    state.Modified = false;
+    selectRows(1, 1);
+    prompter.answers = { MessageAnswer::Ok };
+    sheet->SHONIN1Click();
+    EXPECT_EQ(state.NoteTable[0].Settled, 1);
+    EXPECT_EQ(state.NoteTable[0].Kind, PayableNote);
+    EXPECT_EQ(state.NoteTable[0].Amount, 12'345'670'000);
+    EXPECT_EQ(cell(1, SettledColumn), u"〇"_s);
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(host.refreshes, 6);
+}
+
+TEST_F(DataSheetTest, ActionsNeedOneNoteRowOfTheFullView)
+{
+    const auto tryAll = [this] {
+        sheet->WARIBIKI1Click();
+        sheet->SHONIN1Click();
+        sheet->Edit1Click();
+    };
+    selectRows(1, 2);
+    tryAll();
+    selectRows(7, 7);
+    tryAll();
+    sheet->setIndex({ 1 }, u"抽出"_s);
+    selectRows(1, 1);
+    tryAll();
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(host.edited.empty());
+    EXPECT_FALSE(state.Modified);
+
+    sheet->setIndexAll();
+    selectRows(4, 4);
+    sheet->Edit1Click();
+    sheet->Delete1Click();
+    sheet->Find1Click();
+    EXPECT_EQ(host.edited, std::vector<int>({ 3 }));
+    EXPECT_EQ(host.deletes, 1);
+    EXPECT_EQ(host.finds, 1);
+}
+
+TEST_F(DataSheetTest, CellsAreReadableByAccessibilityTools)
+{
+    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(sheet->SG1);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_FALSE(grid->text(QAccessible::Name).isEmpty());
+    QAccessibleTableInterface *table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->cellAt(0, 1)->text(QAccessible::Name), u"ベルモラ物産"_s);
+    EXPECT_EQ(table->columnDescription(3), u"支払銀行名"_s);
+}
+
+TEST_F(DataSheetTest, DrawsTitlesInTheHeaderColourAndAmountsToTheRight)
+{
+    sheet->resize(1000, 300);
+    sheet->show();
+    const QImage titles = sheet->SG1->horizontalHeader()->grab().toImage();
+    EXPECT_EQ(QColor(titles.pixel(3, titles.height() / 2)), GridHeaderColour);
+
+    const QImage cells = sheet->SG1->viewport()->grab().toImage();
+    QAbstractItemModel *m = sheet->SG1->model();
+    // The blank space left and right of the ink inside a cell.
+    const auto inkSpan = [&](int row, int column) {
+        const QRect r = sheet->SG1->visualRect(m->index(row, column));
+        int first = -1, last = -1;
+        for (int x = r.left(); x <= r.right(); ++x) {
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                if (qGray(cells.pixel(x, y)) < 128) {
+                    first = first < 0 ? x - r.left() : first;
+                    last = x - r.left();
+                    break;
+                }
+            }
+        }
+        return std::pair { first, r.width() - 1 - last };
+    };
+    const auto [amountLeft, amountRight] = inkSpan(1, AmountColumn); // "     5,000"
+    EXPECT_LE(amountRight, 4);
+    EXPECT_GT(amountLeft, 4);
+    const auto [numberLeft, numberRight] = inkSpan(1, 4);
+    EXPECT_GE(numberLeft, 2);
+    EXPECT_LE(numberLeft, 4);
+    EXPECT_GT(numberRight, 4);
+}

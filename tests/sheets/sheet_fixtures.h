@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QDate>
+#include <QString>
+
+#include "store/app_state.h"
+#include "store/day_date.h"
+#include "store/sjis.h"
+#include "tests/support/qt_printers.h"
+
+// Small registers for the data sheet's tests, with texts given as QString and stored as the
+// Shift-JIS bytes the files hold.
+namespace fixtures {
+
+template <typename Field>
+void put(Field &field, const QString &text)
+{
+    const QByteArray bytes = sjis::encode(text);
+    field.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+inline PartnerRecord partner(const QString &code, const QString &name)
+{
+    PartnerRecord p;
+    put(p.Code, code);
+    put(p.Name, name);
+    return p;
+}
+
+inline BankRecord bank(const QString &code, const QString &name)
+{
+    BankRecord b;
+    put(b.Code, code);
+    put(b.Name, name);
+    return b;
+}
+
+struct NoteSpec
+{
+    QString partnerCode;
+    QString bankCode;
+    std::uint8_t kind = ReceivableNote;
+    std::uint8_t settled = 0;
+    std::int64_t amount = 0; // times 10,000
+    QString number = QStringLiteral("A-1");
+};
+
+inline NoteRecord note(const NoteSpec &spec)
+{
+    NoteRecord n;
+    put(n.PartnerCode, spec.partnerCode);
+    put(n.BankCode, spec.bankCode);
+    put(n.NoteNumber, spec.number);
+    put(n.Remarks, QStringLiteral("売掛金回収"));
+    put(n.EnteredBy, QStringLiteral("Admini"));
+    n.IssueDate = daydate::fromDate(QDate(2024, 1, 5));
+    n.DueDate = daydate::fromDate(QDate(2024, 4, 30));
+    n.Kind = spec.kind;
+    n.Settled = spec.settled;
+    n.Amount = spec.amount;
+    return n;
+}
+
+// Three partners (one code registered twice), two banks, and notes of every kind.
+inline void fillSmallRegister(AppState &state)
+{
+    state.PartnerTable = { partner(QStringLiteral("001"), QStringLiteral("株式会社ベルモラ商事")),
+                           partner(QStringLiteral("002"), QStringLiteral("山田工業")),
+                           partner(QStringLiteral("001"), QStringLiteral("ベルモラ物産")) };
+    state.BankTable = { bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
+                        bank(QStringLiteral("B02"), QStringLiteral("三井住友銀行　本店")) };
+    state.NoteTable = {
+        note({ QStringLiteral("001"), QStringLiteral("B01"), PayableNote, 0, 12'345'670'000 }),
+        note({ QStringLiteral("002"), QStringLiteral("B02"), ReceivableNote, 0, 50'000'000 }),
+        note({ QStringLiteral("002"), QStringLiteral("B01"), ReceivableNote, 1, -9'876'540'000 }),
+        note({ QStringLiteral("001 "), QStringLiteral("B9"), EndorsedNote, 1, 5'000 }),
+        note({ QStringLiteral("002"), QStringLiteral("B02"), DiscountedNote, 0, 0 }),
+        note({ QStringLiteral("002"), QStringLiteral("B02"), Cheque, 0, 1'000'000 }),
+    };
+    state.CurrentUser.Permissions = 15;
+}
+
+} // namespace fixtures
