@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -138,14 +138,18 @@ QMenu *TNValEdit::createNValContextMenu()
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, handler);
     };
-    add("edit-undo", "&Undo", QKeySequence::Undo, editable && isUndoAvailable(), &TNValEdit::undoValue);
+    add("edit-undo", "&Undo", QKeySequence::Undo, editable && isUndoAvailable(),
+        &TNValEdit::undoValue);
     menu->addSeparator();
     add("edit-cut", "Cu&t", QKeySequence::Cut, editable && selected, &TNValEdit::cutValue);
     add("edit-copy", "&Copy", QKeySequence::Copy, selected, &QLineEdit::copy);
-    add("edit-paste", "&Paste", QKeySequence::Paste, editable && clipboardText, &TNValEdit::pasteValue);
-    add("edit-delete", "Delete", QKeySequence::UnknownKey, editable && selected, &TNValEdit::clearValue);
+    add("edit-paste", "&Paste", QKeySequence::Paste, editable && clipboardText,
+        &TNValEdit::pasteValue);
+    add("edit-delete", "Delete", QKeySequence::UnknownKey, editable && selected,
+        &TNValEdit::clearValue);
     menu->addSeparator();
-    add("select-all", "Select All", QKeySequence::SelectAll, !text().isEmpty(), &QLineEdit::selectAll);
+    add("select-all", "Select All", QKeySequence::SelectAll, !text().isEmpty(),
+        &QLineEdit::selectAll);
     return menu;
 }
 
@@ -217,10 +221,17 @@ bool TNValEdit::handleVirtualKey(QKeyEvent *event)
 bool TNValEdit::isDefaultKey(QKeyEvent *event) const
 {
     static const QKeySequence::StandardKey movements[] = {
-        QKeySequence::MoveToNextChar,    QKeySequence::MoveToEndOfLine, QKeySequence::MoveToNextWord,
-        QKeySequence::SelectNextChar,    QKeySequence::SelectEndOfLine, QKeySequence::SelectNextWord,
-        QKeySequence::SelectAll,         QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock,
-        QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectAll,
+        QKeySequence::MoveToEndOfBlock,
+        QKeySequence::SelectEndOfBlock,
+        QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectEndOfDocument,
     };
     for (QKeySequence::StandardKey movement : movements) {
         if (event->matches(movement))
@@ -231,13 +242,15 @@ bool TNValEdit::isDefaultKey(QKeyEvent *event) const
 
 void TNValEdit::focusInEvent(QFocusEvent *event)
 {
+    const bool realFocus = event->reason() != Qt::PopupFocusReason;
+    if (realFocus)
+        syncToModel(); // before Qt's own tab-select-all, which AutoSelect decides instead
     QLineEdit::focusInEvent(event);
     // Keystrokes must arrive as plain digits, not through an input method.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     QGuiApplication::inputMethod()->update(Qt::ImEnabled);
-    if (event->reason() == Qt::PopupFocusReason)
+    if (!realFocus)
         return; // back from our own context menu: the field never really lost the focus
-    syncToModel();
     // Qt gives the focus before the click arrives; a click must not select the whole number.
     if (event->reason() == Qt::MouseFocusReason)
         m_model.mouseActivate();

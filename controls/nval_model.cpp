@@ -49,8 +49,8 @@ long double powerOfTen(int n)
 CharBuffer integerDigits(long double integral)
 {
     std::array<char, 64> digits {};
-    const auto written
-        = std::to_chars(digits.data(), digits.data() + digits.size(), integral, std::chars_format::fixed, 0);
+    const auto written = std::to_chars(
+        digits.data(), digits.data() + digits.size(), integral, std::chars_format::fixed, 0);
     CharBuffer out;
     if (written.ec == std::errc())
         out.append({ digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) });
@@ -102,14 +102,14 @@ void dropTrailingZeros(CharBuffer &digits)
         digits.truncate(digits.size() - 1);
 }
 
-// A magnitude without separators, with up to 14 decimals and no trailing zeros ("0.##############"),
-// held to 18 significant digits as the extended type carries no more.
+// A magnitude without separators, with up to 14 decimals and no trailing zeros
+// ("0.##############"), held to 18 significant digits as the extended type carries no more.
 CharBuffer digitText(long double magnitude)
 {
     auto write = [magnitude](int decimals) {
         std::array<char, 64> text {};
-        const auto written = std::to_chars(text.data(), text.data() + text.size(), magnitude,
-                                           std::chars_format::fixed, decimals);
+        const auto written = std::to_chars(
+            text.data(), text.data() + text.size(), magnitude, std::chars_format::fixed, decimals);
         CharBuffer out;
         if (written.ec == std::errc())
             out.append({ text.data(), static_cast<std::size_t>(written.ptr - text.data()) });
@@ -138,8 +138,8 @@ std::optional<long double> readNumber(std::string_view text)
             return std::nullopt;
     }
     long double value = 0;
-    const auto [end, error]
-        = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
@@ -172,7 +172,8 @@ bool commasInPlace(std::string_view text)
 {
     const std::size_t length = text.size();
     const std::size_t dot = text.find('.');
-    const std::size_t pointPosition = dot == std::string_view::npos ? length + 1 : dot + 1; // 1-based
+    const std::size_t pointPosition =
+        dot == std::string_view::npos ? length + 1 : dot + 1; // 1-based
     int commas = 0;
     for (std::size_t position = length; position >= 1; --position) {
         const char c = text[position - 1];
@@ -368,7 +369,8 @@ long double NValModel::TextToValue(const QString &text) const
         return 0;
     qsizetype first = 0;
     const char16_t head = halfWidth(text.at(0).unicode());
-    if (hasLeadingChar() ? head == halfWidth(m_leadingChar.unicode()) : (head == u'$' || head == u'\\'))
+    if (hasLeadingChar() ? head == halfWidth(m_leadingChar.unicode())
+                         : (head == u'$' || head == u'\\'))
         first = 1;
 
     std::string ascii; // short numbers stay within the small-string buffer
@@ -536,7 +538,8 @@ void NValModel::minusKey()
     if (hasSelection())
         resetEntry();
     // The new sign is the opposite of what the field shows. Backspace may leave a negative Value
-    // with MinusEntered clear; flipping the flag alone would then show "-" before a positive number.
+    // with MinusEntered clear; flipping the flag alone would then show "-" before a positive
+    // number.
     m_minusEntered = !isNegative();
     ShowValue(-m_value);
 }

@@ -7,7 +7,8 @@
 #include <QString>
 
 // A font colour as the number model sees it: the system's window-text colour (which follows the
-// platform palette) or a plain RGB value. The model stays free of QtGui, so it cannot hold a QColor.
+// platform palette) or a plain RGB value. The model stays free of QtGui, so it cannot hold a
+// QColor.
 class NValColor
 {
 public:

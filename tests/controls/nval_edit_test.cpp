@@ -159,6 +159,13 @@ TEST(TNValEdit, FocusSavesTheValueAndFillsFixedDecimals)
     form.after->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(form.edit->text(), u"12.50"_s);
     EXPECT_EQ(form.edit->Value(), 12.5L);
+
+    form.edit->setAutoSelect(false);
+    QTest::keyClick(form.after, Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(form.edit->hasFocus());
+    EXPECT_FALSE(form.edit->hasSelectedText());
+    QTest::keyClicks(form.edit, u"7"_s); // an extra decimal, refused
+    EXPECT_EQ(form.edit->text(), u"12.50"_s);
 }
 
 TEST(TNValEdit, EnterAndArrowsMoveTheFocusWhenAsked)

@@ -54,7 +54,8 @@ TEST(NValModel, TypingBuildsTheNumberLikeACalculator)
         { u".05"_s, texts({ u"0.", u"0.0", u"0.05" }), 0.05L },
         { u"-.5"_s, texts({ u"-", u"-0.", u"-0.5" }), -0.5L },
         { u"0"_s, texts({ u"" }), 0 },
-        { u"1000000"_s, texts({ u"1", u"10", u"100", u"1,000", u"10,000", u"100,000", u"1,000,000" }), 1e6L },
+        { u"1000000"_s,
+          texts({ u"1", u"10", u"100", u"1,000", u"10,000", u"100,000", u"1,000,000" }), 1e6L },
         { u"7a +x"_s, texts({ u"7", u"7", u"7", u"7", u"7" }), 7 },
     };
     for (const Case &c : cases) {
@@ -281,8 +282,10 @@ TEST(NValModel, FocusLossFillsFixedDecimals)
         QString typed;
         QString shown;
     };
-    const Case cases[] = { { u"12.5"_s, u"12.50"_s }, { u"3"_s, u"3.00"_s }, { u"3."_s, u"3.00"_s },
-                           { u"1234567"_s, u"1,234,567.00"_s }, { u""_s, u""_s }, { u"0"_s, u""_s } };
+    const Case cases[] = {
+        { u"12.5"_s, u"12.50"_s }, { u"3"_s, u"3.00"_s }, { u"3."_s, u"3.00"_s },
+        { u"1234567"_s, u"1,234,567.00"_s }, { u""_s, u""_s }, { u"0"_s, u""_s },
+    };
     for (const Case &c : cases) {
         NValModel model;
         model.setFixDecimal(2);
@@ -329,18 +332,6 @@ TEST(NValModel, DeleteClearsOnlyASelectionUnlessDelAllClear)
     model.keyDown(NValKey::Delete);
     EXPECT_EQ(model.Text(), u""_s);
     EXPECT_EQ(model.Value(), 0);
-}
-
-TEST(NValModel, FocusKeysFollowEnterNextAndArrowNext)
-{
-    NValModel model;
-    EXPECT_EQ(model.keyDown(NValKey::Enter), NValKeyResult::Default);
-    EXPECT_EQ(model.keyDown(NValKey::Up), NValKeyResult::Default);
-    model.setEnterNext(true);
-    model.setArrowNext(true);
-    EXPECT_EQ(model.keyDown(NValKey::Enter), NValKeyResult::FocusNext);
-    EXPECT_EQ(model.keyDown(NValKey::Up), NValKeyResult::FocusPrevious);
-    EXPECT_EQ(model.keyDown(NValKey::Down), NValKeyResult::FocusNext);
 }
 
 TEST(NValModel, ReadOnlyRefusesEveryChange)
