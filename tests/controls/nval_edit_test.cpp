@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
