@@ -1,0 +1,130 @@
+#include <memory>
+#include <numeric>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTableView>
+
+#include "bench/bench_data.h"
+#include "controls/message_box.h"
+#include "controls/screen_font.h"
+#include "sheets/data_sheet.h"
+
+// The data sheet over a register of a million notes: the cost of a refresh against one plain
+// pass over the notes, the cost of drawing a screenful, and the memory the view adds.
+
+namespace {
+
+class QuietHost : public SheetHost
+{
+public:
+    void Delete1Click() override { }
+    void Find1Click() override { }
+    void AllUpdate() override { }
+    void editNote(int) override { }
+};
+
+struct Register
+{
+    AppState state;
+    QuietHost host;
+    WidgetPrompter prompter;
+    std::unique_ptr<DataSheet> sheet;
+    double viewBytesPerNote = 0;
+};
+
+void showAndDraw(DataSheet &sheet)
+{
+    sheet.show();
+    QApplication::processEvents();
+    QImage image(sheet.size(), QImage::Format_ARGB32_Premultiplied);
+    sheet.render(&image);
+}
+
+std::unique_ptr<Register> buildRegister()
+{
+    auto r = std::make_unique<Register>();
+    r->state.CurrentUser.Permissions = 15;
+    // Fonts, styles and the platform load on the first sheet drawn, not on the measured one.
+    {
+        AppState small;
+        small.CurrentUser.Permissions = 15;
+        fillRegister(small, 100, 10, 10);
+        DataSheet warmUp(small, r->host, r->prompter);
+        showAndDraw(warmUp);
+    }
+    fillRegister(r->state);
+    const std::size_t before = peakResidentBytes();
+    r->sheet = std::make_unique<DataSheet>(r->state, r->host, r->prompter);
+    showAndDraw(*r->sheet);
+    const std::size_t after = peakResidentBytes();
+    r->viewBytesPerNote = static_cast<double>(after - before) / static_cast<double>(r->state.NoteTable.size());
+    return r;
+}
+
+// Built in main and released before the application, as widgets must be.
+std::unique_ptr<Register> theRegister;
+
+Register &reg()
+{
+    return *theRegister;
+}
+
+void BM_PlainPassOverCodes(benchmark::State &s)
+{
+    const Notes &notes = reg().state.NoteTable;
+    for (auto _ : s) {
+        std::size_t sum = 0;
+        for (const NoteRecord &n : notes) {
+            const std::string_view partner = n.PartnerCode.view();
+            const std::string_view bank = n.BankCode.view();
+            sum = std::accumulate(partner.begin(), partner.end(), sum);
+            sum = std::accumulate(bank.begin(), bank.end(), sum);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    s.counters["notes"] = static_cast<double>(notes.size());
+}
+BENCHMARK(BM_PlainPassOverCodes)->Unit(benchmark::kMillisecond);
+
+void BM_DataUpdate(benchmark::State &s)
+{
+    Register &r = reg();
+    for (auto _ : s)
+        r.sheet->DataUpdate();
+    s.counters["view_bytes_per_note"] = r.viewBytesPerNote;
+}
+BENCHMARK(BM_DataUpdate)->Unit(benchmark::kMillisecond);
+
+void BM_DrawScreenful(benchmark::State &s)
+{
+    Register &r = reg();
+    QTableView *grid = r.sheet->SG1;
+    grid->scrollTo(grid->model()->index(500'000, 0), QAbstractItemView::PositionAtTop);
+    QImage image(r.sheet->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : s) {
+        r.sheet->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    s.counters["rows"] = grid->viewport()->height() / grid->rowHeight(0);
+}
+BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    installFontSubstitutes();
+    QApplication::setFont(screenFont());
+    benchmark::Initialize(&argc, argv);
+    theRegister = buildRegister();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    theRegister.reset();
+    return 0;
+}
