@@ -29,7 +29,7 @@ DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidg
     : QWidget(parent), state_(state), host_(host), prompter_(prompter)
 {
     setObjectName(u"Form3"_s);
-    setWindowTitle(u"データシート(全件表示）"_s);
+    setCaption(u"データシート(全件表示）"_s);
     setFont(screenFont());
     resize(424, 540);
     ViewIndex = allNoteIndices(state_.NoteTable.size());
@@ -39,6 +39,14 @@ DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidg
 }
 
 DataSheet::~DataSheet() = default;
+
+// Inside the main window the sheet is no window of its own, so its caption is also given to
+// accessibility tools by name.
+void DataSheet::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    setAccessibleName(caption);
+}
 
 void DataSheet::buildGrid()
 {
@@ -159,14 +167,14 @@ int DataSheet::selectionBottom() const
 void DataSheet::setIndexAll()
 {
     ViewIndex = allNoteIndices(state_.NoteTable.size());
-    setWindowTitle(u"データシート(全件表示)"_s);
+    setCaption(u"データシート(全件表示)"_s);
     ViewFiltered = 0;
 }
 
 void DataSheet::setIndex(const std::vector<std::int32_t> &indices, const QString &caption)
 {
     ViewIndex = indices;
-    setWindowTitle(caption);
+    setCaption(caption);
     ViewFiltered = 1;
 }
 

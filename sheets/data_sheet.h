@@ -63,6 +63,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setCaption(const QString &caption);
     void buildGrid();
     void buildMenu();
     QAction *addMenuItem(const char *name, const QString &caption, void (DataSheet::*handler)());
