@@ -7,7 +7,8 @@
 class ProgramScreens : public ScreenFactory
 {
 public:
-    DataSheetPort *createDataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
+    DataSheetPort *createDataSheet(
+        AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
     {
         return new DataSheet(state, host, prompter, parent);
     }

@@ -61,7 +61,8 @@ std::unique_ptr<Register> buildRegister()
     r->sheet = std::make_unique<DataSheet>(r->state, r->host, r->prompter);
     showAndDraw(*r->sheet);
     const std::size_t after = peakResidentBytes();
-    r->viewBytesPerNote = static_cast<double>(after - before) / static_cast<double>(r->state.NoteTable.size());
+    r->viewBytesPerNote =
+        static_cast<double>(after - before) / static_cast<double>(r->state.NoteTable.size());
     return r;
 }
 

@@ -2,20 +2,21 @@
 
 #include <QPainter>
 
-void paintGridCell(QPainter *painter, const QRect &cell, const QString &text, Qt::Alignment horizontal,
-                   const QBrush &background, const QColor &textColour)
+void paintGridCell(QPainter *painter, const QRect &cell, const QString &text,
+    Qt::Alignment horizontal, const QBrush &background, const QColor &textColour)
 {
     painter->save();
     painter->fillRect(cell, background);
     painter->setPen(textColour);
     const QRect inner = cell.adjusted(2, 2, -2, -2);
     painter->setClipRect(inner);
-    painter->drawText(inner, int(horizontal & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
-                      text);
+    painter->drawText(inner,
+        int(horizontal & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine, text);
     painter->restore();
 }
 
-void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void GridDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     // A selection stays visible when the sheet is not the active window, as the user relies on
     // it for the menu commands.
@@ -27,11 +28,12 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
                                        : palette.color(QPalette::Active, QPalette::Text);
     const Qt::Alignment alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
     painter->setFont(option.font);
-    paintGridCell(painter, option.rect, index.data(Qt::DisplayRole).toString(), alignment, background,
-                  textColour);
+    paintGridCell(painter, option.rect, index.data(Qt::DisplayRole).toString(), alignment,
+        background, textColour);
 }
 
-GridHeader::GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+GridHeader::GridHeader(QWidget *parent)
+    : QHeaderView(Qt::Horizontal, parent)
 {
     setHighlightSections(false);
     setSectionsClickable(false);
@@ -42,14 +44,16 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
 {
     if (!rect.isValid())
         return;
-    const QString title = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    const QString title =
+        model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     painter->setFont(font());
-    paintGridCell(painter, rect, title, Qt::AlignHCenter, GridHeaderColour, palette().color(QPalette::WindowText));
+    paintGridCell(painter, rect, title, Qt::AlignHCenter, GridHeaderColour,
+        palette().color(QPalette::WindowText));
     // The title row belongs to the grid: the same lines close its cells.
     QStyleOption option;
     option.initFrom(this);
-    const QColor line
-        = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const QColor line = QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     painter->save();
     painter->setPen(line);
     painter->drawLine(rect.topRight(), rect.bottomRight());

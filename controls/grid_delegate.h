@@ -10,8 +10,8 @@ inline const QColor GridHeaderColour(225, 234, 255);
 // Draws one grid cell as every grid of the program does: the background the grid prepared for
 // the cell, then the text on one line, vertically centred, 2 pixels inside the cell, aligned
 // horizontally as asked.
-void paintGridCell(QPainter *painter, const QRect &cell, const QString &text, Qt::Alignment horizontal,
-                   const QBrush &background, const QColor &textColour);
+void paintGridCell(QPainter *painter, const QRect &cell, const QString &text,
+    Qt::Alignment horizontal, const QBrush &background, const QColor &textColour);
 
 // Data cells: the model's text and horizontal alignment; selected rows in the highlight colour.
 class GridDelegate : public QStyledItemDelegate
@@ -20,7 +20,8 @@ class GridDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override;
 };
 
 // The title row: header colour, titles centred, the grid's lines around each title.

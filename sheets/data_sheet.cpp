@@ -26,7 +26,10 @@ constexpr int MenuOffset = 10;
 } // namespace
 
 DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
-    : QWidget(parent), state_(state), host_(host), prompter_(prompter)
+    : QWidget(parent)
+    , state_(state)
+    , host_(host)
+    , prompter_(prompter)
 {
     setObjectName(u"Form3"_s);
     setCaption(u"データシート(全件表示）"_s);
@@ -88,7 +91,8 @@ void DataSheet::buildGrid()
     layout->addWidget(SG1);
 }
 
-QAction *DataSheet::addMenuItem(const char *name, const QString &caption, void (DataSheet::*handler)())
+QAction *DataSheet::addMenuItem(
+    const char *name, const QString &caption, void (DataSheet::*handler)())
 {
     QAction *item = PopupMenu1->addAction(caption);
     item->setObjectName(QLatin1String(name));
@@ -143,8 +147,10 @@ void DataSheet::selectRows(int top, int bottom)
         return;
     top = std::min(top, last);
     bottom = std::min(bottom, last);
-    const QItemSelection rows(model_->index(top, 0), model_->index(bottom, NoteGridColumnCount - 1));
-    SG1->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QItemSelection rows(
+        model_->index(top, 0), model_->index(bottom, NoteGridColumnCount - 1));
+    SG1->selectionModel()->select(
+        rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     SG1->selectionModel()->setCurrentIndex(model_->index(top, 0), QItemSelectionModel::NoUpdate);
 }
 
@@ -242,12 +248,14 @@ void DataSheet::Find1Click()
     host_.Find1Click();
 }
 
-void DataSheet::changeSelectedNote(const QString &question, const std::function<void(NoteRecord &)> &change)
+void DataSheet::changeSelectedNote(
+    const QString &question, const std::function<void(NoteRecord &)> &change)
 {
     const int note = selectedNote();
     if (note < 0)
         return;
-    if (prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel) == MessageAnswer::Ok) {
+    if (prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel)
+        == MessageAnswer::Ok) {
         change(state_.NoteTable[static_cast<std::size_t>(note)]);
         state_.Modified = true;
     }
@@ -256,15 +264,18 @@ void DataSheet::changeSelectedNote(const QString &question, const std::function<
 
 void DataSheet::WARIBIKI1Click()
 {
-    changeSelectedNote(u"\n割引手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = DiscountedNote; });
+    changeSelectedNote(u"\n割引手形に変更してもよろしいですか？"_s,
+        [](NoteRecord &n) { n.Kind = DiscountedNote; });
 }
 
 void DataSheet::URAGAKI1Click()
 {
-    changeSelectedNote(u"\n裏書手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = EndorsedNote; });
+    changeSelectedNote(
+        u"\n裏書手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = EndorsedNote; });
 }
 
 void DataSheet::SHONIN1Click()
 {
-    changeSelectedNote(u"\n取立て済みに変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Settled = 1; });
+    changeSelectedNote(
+        u"\n取立て済みに変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Settled = 1; });
 }

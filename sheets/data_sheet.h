@@ -72,7 +72,8 @@ private:
     GridSelection currentSelection() const;
     // The note of the single selected row in the full view; -1 when there is none.
     int selectedNote() const;
-    void changeSelectedNote(const QString &question, const std::function<void(NoteRecord &)> &change);
+    void changeSelectedNote(
+        const QString &question, const std::function<void(NoteRecord &)> &change);
 
     AppState &state_;
     SheetHost &host_;

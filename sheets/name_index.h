@@ -10,8 +10,7 @@
 // Code-to-name lookup over the partner or bank register, rebuilt at every refresh of a screen
 // grid. Screens show the last record in table order that bears a code; codes match byte for
 // byte, so a code with a trailing blank finds nothing.
-template <typename Record>
-class NameIndex
+template <typename Record> class NameIndex
 {
 public:
     void rebuild(const std::vector<Record> &table)
@@ -19,7 +18,8 @@ public:
         positions_.clear();
         positions_.reserve(table.size());
         for (std::size_t i = 0; i < table.size(); ++i)
-            positions_.insert_or_assign(std::string(table[i].Code.view()), static_cast<std::int32_t>(i));
+            positions_.insert_or_assign(
+                std::string(table[i].Code.view()), static_cast<std::int32_t>(i));
         builtSize_ = table.size();
     }
 
@@ -50,7 +50,10 @@ private:
     struct Hash
     {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view> {}(s); }
+        std::size_t operator()(std::string_view s) const
+        {
+            return std::hash<std::string_view> {}(s);
+        }
     };
 
     std::unordered_map<std::string, std::int32_t, Hash, std::equal_to<>> positions_;

@@ -46,7 +46,10 @@ inline constexpr char16_t UnsettledMark[] = u"×";
 class NoteCells
 {
 public:
-    explicit NoteCells(const AppState &state) : state_(state) { }
+    explicit NoteCells(const AppState &state)
+        : state_(state)
+    {
+    }
 
     // Reads the registers again; called at every refresh.
     void rebuild();

@@ -2,9 +2,12 @@
 
 #include "store/app_state.h"
 
-NoteGridModel::NoteGridModel(const AppState &state, const std::vector<std::int32_t> &viewIndex,
-                             QObject *parent)
-    : QAbstractTableModel(parent), state_(state), viewIndex_(viewIndex), cells_(state)
+NoteGridModel::NoteGridModel(
+    const AppState &state, const std::vector<std::int32_t> &viewIndex, QObject *parent)
+    : QAbstractTableModel(parent)
+    , state_(state)
+    , viewIndex_(viewIndex)
+    , cells_(state)
 {
 }
 
@@ -52,7 +55,8 @@ QVariant NoteGridModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole: {
-        const Qt::Alignment horizontal = index.column() == AmountColumn ? Qt::AlignRight : Qt::AlignLeft;
+        const Qt::Alignment horizontal =
+            index.column() == AmountColumn ? Qt::AlignRight : Qt::AlignLeft;
         return static_cast<int>(horizontal | Qt::AlignVCenter);
     }
     default:

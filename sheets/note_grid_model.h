@@ -17,7 +17,7 @@ class NoteGridModel : public QAbstractTableModel
     Q_OBJECT
 public:
     NoteGridModel(const AppState &state, const std::vector<std::int32_t> &viewIndex,
-                  QObject *parent = nullptr);
+        QObject *parent = nullptr);
 
     // Rebuilds the rows from the view index and the name lookups from the registers; without
     // showNotes (no rights) only the empty row remains.
@@ -30,7 +30,8 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:

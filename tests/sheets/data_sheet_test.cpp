@@ -53,8 +53,9 @@ protected:
     void selectRows(int top, int bottom)
     {
         QAbstractItemModel *m = sheet->SG1->model();
-        sheet->SG1->selectionModel()->select(QItemSelection(m->index(top - 1, 0), m->index(bottom - 1, 11)),
-                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        sheet->SG1->selectionModel()->select(
+            QItemSelection(m->index(top - 1, 0), m->index(bottom - 1, 11)),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
     // The menu's open items after a right-button press, in menu order.
@@ -70,7 +71,10 @@ protected:
         return open;
     }
 
-    QString cell(int gridRow, int column) const { return sheet->model()->cellText(gridRow - 1, column); }
+    QString cell(int gridRow, int column) const
+    {
+        return sheet->model()->cellText(gridRow - 1, column);
+    }
 
     AppState state;
     RecordingHost host;
@@ -78,7 +82,8 @@ protected:
     std::unique_ptr<DataSheet> sheet;
 };
 
-const QStringList AllItems = { u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s, u"SHONIN1"_s };
+const QStringList AllItems = { u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s,
+    u"SHONIN1"_s };
 
 } // namespace
 
@@ -100,8 +105,9 @@ TEST_F(DataSheetTest, WindowGridAndMenuAsCreated)
     QStringList captions;
     for (QAction *a : sheet->PopupMenu1->actions())
         captions << a->text();
-    EXPECT_EQ(captions, QStringList({ u"編集"_s, u"削除"_s, u"検索"_s, u"割引手形に振替"_s, u"裏書手形に振替"_s,
-                                      u"取立て確認"_s }));
+    EXPECT_EQ(captions,
+        QStringList({ u"編集"_s, u"削除"_s, u"検索"_s, u"割引手形に振替"_s, u"裏書手形に振替"_s,
+            u"取立て確認"_s }));
     EXPECT_EQ(sheet->Delete1->shortcut(), QKeySequence(u"Shift+Del"_s));
     EXPECT_EQ(sheet->Find1->shortcut(), QKeySequence(u"Ctrl+F"_s));
 }
@@ -160,7 +166,8 @@ TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)
 
     EXPECT_EQ(openItems(), AllItems);
     selectRows(3, 3); // settled receivable
-    EXPECT_EQ(openItems(), QStringList({ u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s }));
+    EXPECT_EQ(openItems(),
+        QStringList({ u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s }));
     selectRows(1, 1); // unsettled payable
     EXPECT_EQ(openItems(), QStringList({ u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"SHONIN1"_s }));
     selectRows(1, 2);
@@ -203,7 +210,8 @@ TEST_F(DataSheetTest, WithoutRightsOnlyTheEmptyRowAndSearch)
     blind.SG1->selectRow(0);
     blind.SG1MouseDown(Qt::RightButton, QPoint(5, 5));
     EXPECT_TRUE(blind.Find1->isEnabled());
-    for (QAction *a : { blind.Edit1, blind.Delete1, blind.WARIBIKI1, blind.URAGAKI1, blind.SHONIN1 })
+    for (QAction *a :
+        { blind.Edit1, blind.Delete1, blind.WARIBIKI1, blind.URAGAKI1, blind.SHONIN1 })
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     blind.PopupMenu1->hide();
 }

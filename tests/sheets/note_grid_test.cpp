@@ -39,13 +39,17 @@ protected:
 TEST_F(NoteGridTest, RowsShowEveryFieldAsTheSheetWritesIt)
 {
     EXPECT_EQ(rowTexts(model, 0),
-              QStringList({ u"001"_s, u"ベルモラ物産"_s, u"B01"_s, u"みずほ銀行"_s, u"A-1"_s, u"2024/01/05"_s,
-                            u"2024/04/30"_s, u" 1,234,567"_s, u"×"_s, u"支払手形"_s, u"売掛金回収"_s, u"Admini"_s }));
-    EXPECT_EQ(rowTexts(model, 1).mid(1, 3), QStringList({ u"山田工業"_s, u"B02"_s, u"三井住友銀行　本店"_s }));
+        QStringList({ u"001"_s, u"ベルモラ物産"_s, u"B01"_s, u"みずほ銀行"_s, u"A-1"_s,
+            u"2024/01/05"_s, u"2024/04/30"_s, u" 1,234,567"_s, u"×"_s, u"支払手形"_s,
+            u"売掛金回収"_s, u"Admini"_s }));
+    EXPECT_EQ(rowTexts(model, 1).mid(1, 3),
+        QStringList({ u"山田工業"_s, u"B02"_s, u"三井住友銀行　本店"_s }));
 
-    const QStringList amounts = { u"     5,000"_s, u"  -987,654"_s, u"         1"_s, u"         0"_s, u"       100"_s };
+    const QStringList amounts = { u"     5,000"_s, u"  -987,654"_s, u"         1"_s,
+        u"         0"_s, u"       100"_s };
     const QStringList settled = { u"×"_s, u"〇"_s, u"〇"_s, u"×"_s, u"×"_s };
-    const QStringList kinds = { u"受取手形"_s, u"受取手形"_s, u"裏書手形"_s, u"割引手形"_s, u"小切手"_s };
+    const QStringList kinds = { u"受取手形"_s, u"受取手形"_s, u"裏書手形"_s, u"割引手形"_s,
+        u"小切手"_s };
     for (int row = 1; row <= 5; ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(model.cellText(row, AmountColumn), amounts[row - 1]);
@@ -131,9 +135,11 @@ TEST_F(NoteGridTest, DisplayRoleTitlesAndAlignment)
     QStringList titles;
     for (int c = 0; c < NoteGridColumnCount; ++c)
         titles << model.headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(titles, QStringList({ u"コード"_s, u"取引先名"_s, u"コード"_s, u"支払銀行名"_s, u"手形番号"_s, u"振出日"_s,
-                                    u"支払日"_s, u"金額"_s, u"到来"_s, u"種類"_s, u"備考"_s, u"入力者"_s }));
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    EXPECT_EQ(titles,
+        QStringList({ u"コード"_s, u"取引先名"_s, u"コード"_s, u"支払銀行名"_s, u"手形番号"_s,
+            u"振出日"_s, u"支払日"_s, u"金額"_s, u"到来"_s, u"種類"_s, u"備考"_s, u"入力者"_s }));
+    EXPECT_EQ(
+        model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 }
 
@@ -151,8 +157,8 @@ TEST_F(NoteGridTest, PassesTheModelTesterThroughRefreshes)
 
 TEST(PopupItems, OpenOnlyForOneNoteRowOfTheFullView)
 {
-    const auto select = [](int top, int bottom, bool filtered, const QString &code, const QString &settled,
-                           const QString &kind) {
+    const auto select = [](int top, int bottom, bool filtered, const QString &code,
+                            const QString &settled, const QString &kind) {
         GridSelection s;
         s.top = top;
         s.bottom = bottom;
@@ -168,7 +174,7 @@ TEST(PopupItems, OpenOnlyForOneNoteRowOfTheFullView)
 
     EXPECT_TRUE(onlyFind(select(2, 3, false, u"001"_s, u"×"_s, u"受取手形"_s))); // several rows
     EXPECT_TRUE(onlyFind(select(4, 4, false, QString(), QString(), QString()))); // the empty row
-    EXPECT_TRUE(onlyFind(select(2, 2, true, u"001"_s, u"×"_s, u"受取手形"_s)));  // a search result
+    EXPECT_TRUE(onlyFind(select(2, 2, true, u"001"_s, u"×"_s, u"受取手形"_s))); // a search result
     EXPECT_TRUE(onlyFind(select(-1, -1, false, QString(), QString(), QString())));
 
     const PopupItems settledReceivable = select(2, 2, false, u"001"_s, u"〇"_s, u"受取手形"_s);

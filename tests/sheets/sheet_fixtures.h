@@ -14,8 +14,7 @@
 // Shift-JIS bytes the files hold.
 namespace fixtures {
 
-template <typename Field>
-void put(Field &field, const QString &text)
+template <typename Field> void put(Field &field, const QString &text)
 {
     const QByteArray bytes = sjis::encode(text);
     field.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
@@ -67,10 +66,10 @@ inline NoteRecord note(const NoteSpec &spec)
 inline void fillSmallRegister(AppState &state)
 {
     state.PartnerTable = { partner(QStringLiteral("001"), QStringLiteral("株式会社ベルモラ商事")),
-                           partner(QStringLiteral("002"), QStringLiteral("山田工業")),
-                           partner(QStringLiteral("001"), QStringLiteral("ベルモラ物産")) };
+        partner(QStringLiteral("002"), QStringLiteral("山田工業")),
+        partner(QStringLiteral("001"), QStringLiteral("ベルモラ物産")) };
     state.BankTable = { bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
-                        bank(QStringLiteral("B02"), QStringLiteral("三井住友銀行　本店")) };
+        bank(QStringLiteral("B02"), QStringLiteral("三井住友銀行　本店")) };
     state.NoteTable = {
         note({ QStringLiteral("001"), QStringLiteral("B01"), PayableNote, 0, 12'345'670'000 }),
         note({ QStringLiteral("002"), QStringLiteral("B02"), ReceivableNote, 0, 50'000'000 }),
