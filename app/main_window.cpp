@@ -114,14 +114,15 @@ void MainWindow::buildMenus()
     addItem(help, "Help2", u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
     addItem(help, "N2", u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
 
-    for (QAction *a : findChildren<QAction *>())
+    for (QAction *a : menuBar()->findChildren<QAction *>())
         a->setShortcutVisibleInContextMenu(true);
     applyRights(0);
 }
 
 QAction *MainWindow::action(const QString &objectName) const
 {
-    for (QAction *a : findChildren<QAction *>()) {
+    // Only the menu bar's own items: the sheets' context menus reuse some of the names.
+    for (QAction *a : menuBar()->findChildren<QAction *>()) {
         if (a->objectName() == objectName)
             return a;
     }
@@ -130,7 +131,7 @@ QAction *MainWindow::action(const QString &objectName) const
 
 QMenu *MainWindow::menu(const QString &objectName) const
 {
-    return findChild<QMenu *>(objectName);
+    return menuBar()->findChild<QMenu *>(objectName);
 }
 
 // A disabled menu makes all of its items unreachable, shortcuts included, so each item is

@@ -1,0 +1,428 @@
+#include "sheets/input_sheet.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStringListModel>
+#include <QToolButton>
+
+#include "controls/border_label.h"
+#include "controls/byte_limit.h"
+#include "controls/message_box.h"
+#include "controls/nval_edit.h"
+#include "controls/screen_font.h"
+#include "store/app_state.h"
+#include "store/day_date.h"
+#include "store/kinds.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int FieldHeight = 20;
+const QColor FrameColor(102, 102, 102);
+
+QComboBox *pickList(QWidget *parent, const char *name, int left, int top, int width)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setGeometry(left, top, width, FieldHeight);
+    combo->setEditable(false);
+    combo->setModel(new QStringListModel(combo));
+    return combo;
+}
+
+QLineEdit *textField(QWidget *parent, const char *name, int left, int top, int width, int maxBytes)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(left, top, width, FieldHeight);
+    limitBytes(edit, maxBytes);
+    return edit;
+}
+
+QDateEdit *datePicker(QWidget *parent, const char *name, int left, int top, int width)
+{
+    auto *picker = new QDateEdit(parent);
+    picker->setObjectName(QLatin1String(name));
+    picker->setGeometry(left, top, width, FieldHeight);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QString::fromUtf16(daydate::ShortFormat));
+    return picker;
+}
+
+void setItems(QComboBox *combo, const QStringList &items)
+{
+    static_cast<QStringListModel *>(combo->model())->setStringList(items);
+}
+
+// A column of binder rings beside a framed group; ours to draw.
+QPixmap ringStrip(int height)
+{
+    QPixmap strip(16, height);
+    strip.fill(Qt::transparent);
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int y = 4; y + 10 <= height; y += 16) {
+        p.setPen(QPen(QColor(120, 120, 120), 2));
+        p.setBrush(QColor(235, 235, 235));
+        p.drawEllipse(QRectF(3, y, 10, 10));
+        p.setBrush(QColor(90, 90, 90));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRectF(6.5, y + 3.5, 3, 3));
+    }
+    return strip;
+}
+
+// The registration button's picture: a check mark and the word 登録.
+QPixmap registerPicture()
+{
+    QPixmap picture(75, 25);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 128, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({ QPointF(8, 13), QPointF(14, 19), QPointF(25, 6) }));
+    QFont font = screenFont(14);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 128));
+    p.drawText(QRect(30, 0, 45, 25), Qt::AlignVCenter | Qt::AlignLeft, u"登録"_s);
+    return picture;
+}
+
+struct Caption
+{
+    const char *name;
+    int top;
+    const char16_t *text;
+    bool red;
+    const char16_t *tip;
+};
+
+const Caption Captions[] = {
+    { "BorderLabel1", 40, u"取引先", false, u"取引先コード又は取引先名をリストから選んでください" },
+    { "BorderLabel2", 72, u"手形番号", false, u"手形番号を入力してください" },
+    { "BorderLabel3", 104, u"振出銀行", false, u"手形の振出銀行又は振り出し銀行名をリストから選んでください" },
+    { "BorderLabel4", 136, u"振出日", false, u"手形の振出日を入力してください" },
+    { "BorderLabel5", 168, u"支払日", false, u"手形の決済日を入力してください" },
+    { "BorderLabel6", 200, u"金額", false, u"手形の金額を入力してください" },
+    { "BorderLabel7", 232, u"備考", false, u"割引金額などご自由にお使いください" },
+    { "BorderLabel8", 264, u"手形種", false, u"手形の種類をリストから選んでください" },
+    { "BorderLabel9", 344, u"期日到来", true,
+      u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇" },
+    { "BorderLabel10", 376, u"入力者名", true, u"このデータの最終入力者名です" },
+};
+
+} // namespace
+
+InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
+    : QWidget(parent), state_(state), host_(host), prompter_(prompter)
+{
+    setObjectName(u"Form4"_s);
+    setWindowTitle(u"インプットシート"_s);
+    setFont(screenFont());
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(254, 254, 254));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+    setFixedSize(391, 520);
+    buildControls();
+    buildCaptions();
+    setTabOrder();
+}
+
+void InputSheet::buildControls()
+{
+    ComboBox1 = pickList(this, "ComboBox1", 136, 40, 81);
+    ComboBox1->setToolTip(u"取引先コード"_s);
+    ComboBox2 = pickList(this, "ComboBox2", 216, 40, 145);
+    ComboBox2->setToolTip(u"取引先名"_s);
+    Edit2 = textField(this, "Edit2", 136, 72, 121, 10);
+    Edit2->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ComboBox3 = pickList(this, "ComboBox3", 136, 104, 81);
+    ComboBox4 = pickList(this, "ComboBox4", 216, 104, 145);
+    DP1 = datePicker(this, "DP1", 136, 136, 185);
+    DP2 = datePicker(this, "DP2", 136, 168, 186);
+
+    NValEdit1 = new TNValEdit(this);
+    NValEdit1->setObjectName(u"NValEdit1"_s);
+    NValEdit1->setGeometry(136, 200, 121, FieldHeight);
+    NValEdit1->setMaxDigits(10);
+    NValEdit1->setZeroDisplay(true);
+    NValEdit1->setMinusColor(Qt::black);
+    NValEdit1->setFontColor(Qt::black);
+
+    Edit7 = textField(this, "Edit7", 136, 232, 225, 40);
+    ComboBox5 = pickList(this, "ComboBox5", 136, 264, 145);
+    setItems(ComboBox5, noteKindNames());
+    ComboBox5->setCurrentIndex(0);
+
+    Edit10 = textField(this, "Edit10", 136, 376, 121, 40);
+    Edit10->setEnabled(false);
+    Edit10->setFocusPolicy(Qt::NoFocus);
+    ComboBox6 = pickList(this, "ComboBox6", 136, 344, 57);
+    setItems(ComboBox6, { u"〇"_s, u"×"_s });
+    selectSettled(false);
+    ComboBox6->setEnabled(false);
+
+    BL11 = new TBorderLabel(u"編集中！"_s, this);
+    BL11->setObjectName(u"BL11"_s);
+    BL11->setGeometry(24, 456, 89, 24);
+    BL11->setAlignment(Qt::AlignCenter);
+    BL11->setBorderColor(Qt::red);
+    QFont bold = font();
+    bold.setBold(true);
+    BL11->setFont(bold);
+    QPalette blue = BL11->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    BL11->setPalette(blue);
+    BL11->hide();
+
+    SpeedButton1 = new QToolButton(this);
+    SpeedButton1->setObjectName(u"SpeedButton1"_s);
+    SpeedButton1->setGeometry(288, 456, 77, 27);
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setCursor(Qt::PointingHandCursor);
+    SpeedButton1->setIcon(QIcon(registerPicture()));
+    SpeedButton1->setIconSize(QSize(75, 25));
+    SpeedButton1->setAccessibleName(u"登録"_s);
+    SpeedButton1->setToolTip(u"登録"_s);
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    connect(SpeedButton1, &QToolButton::clicked, this, &InputSheet::OkClick);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(u"Image1"_s);
+    Image1->setGeometry(24, 32, 16, 265);
+    Image1->setPixmap(ringStrip(265));
+    Image2 = new QLabel(this);
+    Image2->setObjectName(u"Image2"_s);
+    Image2->setGeometry(24, 336, 16, 81);
+    Image2->setPixmap(ringStrip(81));
+
+    for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
+        connect(c, &QComboBox::activated, this, [this, c] { TorihikiChange(c); });
+}
+
+void InputSheet::buildCaptions()
+{
+    QWidget *fields[] = { ComboBox1, Edit2, ComboBox3, DP1, DP2, NValEdit1, Edit7, ComboBox5, ComboBox6, Edit10 };
+    int i = 0;
+    for (const Caption &c : Captions) {
+        auto *label = new TBorderLabel(QString::fromUtf16(c.text), this);
+        label->setObjectName(QLatin1String(c.name));
+        label->setGeometry(64, c.top, 69, 20);
+        label->setAlignment(Qt::AlignCenter);
+        label->setBorderColor(c.red ? Qt::red : Qt::blue);
+        label->setToolTip(QString::fromUtf16(c.tip));
+        label->setBuddy(fields[i]);
+        fields[i]->setAccessibleName(label->text());
+        ++i;
+    }
+    ComboBox1->setAccessibleName(u"取引先コード"_s);
+    ComboBox2->setAccessibleName(u"取引先名"_s);
+    ComboBox3->setAccessibleName(u"振出銀行コード"_s);
+    ComboBox4->setAccessibleName(u"振出銀行名"_s);
+}
+
+void InputSheet::setTabOrder()
+{
+    QWidget *order[] = { ComboBox1, ComboBox2, Edit2, ComboBox3, ComboBox4, DP1, DP2, NValEdit1, Edit7, ComboBox5, ComboBox6 };
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void InputSheet::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void InputSheet::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter p(this);
+    p.setPen(FrameColor);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(QPoint(20, 25), QPoint(369, 299)));
+    p.drawRect(QRect(QPoint(20, 320), QPoint(369, 419)));
+}
+
+void InputSheet::FormShow()
+{
+    Editing_ = 0;
+    selectSettled(false);
+    DataUpDate();
+}
+
+void InputSheet::selectSettled(bool settled)
+{
+    ComboBox6->setCurrentIndex(settled ? 0 : 1);
+}
+
+void InputSheet::fillLists()
+{
+    QStringList codes, names;
+    codes.reserve(static_cast<qsizetype>(state_.PartnerTable.size()));
+    names.reserve(static_cast<qsizetype>(state_.PartnerTable.size()));
+    for (const PartnerRecord &p : state_.PartnerTable) {
+        codes << sjis::decode(p.Code.view());
+        names << sjis::decode(p.Name.view());
+    }
+    setItems(ComboBox1, codes);
+    setItems(ComboBox2, names);
+    codes.clear();
+    names.clear();
+    for (const BankRecord &b : state_.BankTable) {
+        codes << sjis::decode(b.Code.view());
+        names << sjis::decode(b.Name.view());
+    }
+    setItems(ComboBox3, codes);
+    setItems(ComboBox4, names);
+    for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
+        c->setCurrentIndex(c->count() > 0 ? 0 : -1);
+}
+
+void InputSheet::DataUpDate()
+{
+    for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
+        setItems(c, {});
+    if (state_.CurrentUser.Permissions == 0)
+        return;
+    fillLists();
+    ComboBox5->setCurrentIndex(0);
+    Edit10->setText(sjis::decode(state_.CurrentUser.Name));
+    TorihikiChange(ComboBox1);
+    const QDate today = state_.clock->today();
+    DP1->setDate(today);
+    DP2->setDate(proposedDueDate(today));
+    NValEdit1->setValue(0);
+}
+
+void InputSheet::TorihikiChange(QComboBox *sender)
+{
+    QComboBox *follower = sender == ComboBox1 ? ComboBox2
+        : sender == ComboBox2                 ? ComboBox1
+        : sender == ComboBox3                 ? ComboBox4
+                                              : ComboBox3;
+    follower->setCurrentIndex(sender->currentIndex());
+    if (sender != ComboBox1 && sender != ComboBox2)
+        return;
+    const int bank = proposedBankPosition(state_.PartnerTable, state_.BankTable, ComboBox1->currentIndex());
+    ComboBox3->setCurrentIndex(bank < ComboBox3->count() ? bank : -1);
+    TorihikiChange(ComboBox3);
+}
+
+void InputSheet::setEditIndex(int noteIndex)
+{
+    if (noteIndex < 0 || static_cast<size_t>(noteIndex) >= state_.NoteTable.size())
+        return;
+    EditIndex_ = noteIndex;
+    Editing_ = 1;
+    BL11->show();
+    ComboBox6->setEnabled(true);
+
+    const NoteRecord &n = state_.NoteTable[static_cast<size_t>(noteIndex)];
+    ComboBox1->setCurrentIndex(ComboBox1->findText(sjis::decode(n.PartnerCode.view()), Qt::MatchExactly));
+    TorihikiChange(ComboBox1);
+    ComboBox3->setCurrentIndex(ComboBox3->findText(sjis::decode(n.BankCode.view()), Qt::MatchExactly));
+    TorihikiChange(ComboBox3);
+    DP1->setDate(daydate::toDate(n.IssueDate));
+    DP2->setDate(daydate::toDate(n.DueDate));
+    Edit2->setText(sjis::decode(n.NoteNumber.view()));
+    selectSettled(n.Settled != 0);
+    ComboBox5->setCurrentIndex(n.Kind < NoteKindCount ? n.Kind : -1);
+    NValEdit1->setValue(static_cast<long double>(n.Amount) / 10000.0L);
+    Edit7->setText(sjis::decode(n.Remarks.view()));
+    Edit10->setText(sjis::decode(n.EnteredBy.view()));
+}
+
+NoteEntry InputSheet::entry() const
+{
+    NoteEntry e;
+    const int partner = ComboBox1->currentIndex();
+    if (partner >= 0 && static_cast<size_t>(partner) < state_.PartnerTable.size()) {
+        const std::string_view code = state_.PartnerTable[static_cast<size_t>(partner)].Code.view();
+        e.partnerCode = QByteArray(code.data(), static_cast<qsizetype>(code.size()));
+    }
+    const int bank = ComboBox3->currentIndex();
+    if (bank >= 0 && static_cast<size_t>(bank) < state_.BankTable.size()) {
+        const std::string_view code = state_.BankTable[static_cast<size_t>(bank)].Code.view();
+        e.bankCode = QByteArray(code.data(), static_cast<qsizetype>(code.size()));
+    }
+    e.noteNumber = Edit2->text();
+    e.issueDate = DP1->date();
+    e.dueDate = DP2->date();
+    e.amount = NValEdit1->Value();
+    e.remarks = Edit7->text();
+    e.kind = ComboBox5->currentIndex() >= 0 ? ComboBox5->currentIndex() : PayableNote;
+    e.settled = ComboBox6->currentIndex() == 0;
+    e.enteredBy = Edit10->text();
+    return e;
+}
+
+bool InputSheet::DataCheck()
+{
+    const QStringList problems = entryProblems(entry(), state_.CurrentUser.Permissions);
+    if (problems.isEmpty())
+        return true;
+    prompter_.warn(this, problemReport(problems));
+    return false;
+}
+
+void InputSheet::OkClick()
+{
+    if (!DataCheck())
+        return;
+    const NoteRecord record = makeNoteRecord(entry());
+    DataSheetPort *dataSheet = host_.dataSheetPort();
+    if (Editing_ == 0) {
+        state_.NoteTable.push_back(record);
+        if (dataSheet) {
+            dataSheet->setIndexAll();
+            dataSheet->DataUpdate();
+        }
+    } else {
+        if (EditIndex_ < 0 || static_cast<size_t>(EditIndex_) >= state_.NoteTable.size()) {
+            // Never write into another note or past the end of the table.
+            leaveEditing();
+            prompter_.warn(this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
+            return;
+        }
+        state_.NoteTable[static_cast<size_t>(EditIndex_)] = record;
+        BL11->hide();
+        ComboBox6->setEnabled(false);
+        selectSettled(false);
+        if (dataSheet)
+            dataSheet->setIndexAll();
+        host_.AllUpdate();
+    }
+    state_.Modified = true;
+    Editing_ = 0;
+}
+
+void InputSheet::leaveEditing()
+{
+    Editing_ = 0;
+    EditIndex_ = -1;
+    BL11->hide();
+    ComboBox6->setEnabled(false);
+    selectSettled(false);
+}
+
+void InputSheet::noteRemoved(int noteIndex)
+{
+    if (Editing_ == 0)
+        return;
+    if (followRemoval(EditIndex_, noteIndex) == EditFollow::Lost) {
+        leaveEditing();
+        prompter_.inform(this, u"\n編集中の手形が削除されたため、編集を中止しました。"_s);
+    }
+}

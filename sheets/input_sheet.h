@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QWidget>
+
+#include "sheets/note_entry.h"
+#include "sheets/sheet_ports.h"
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class Prompter;
+class TBorderLabel;
+class TNValEdit;
+struct AppState;
+
+// The form on which one note is entered, or a note chosen on the data sheet is edited and
+// registered again.
+class InputSheet : public QWidget, public InputSheetPort
+{
+    Q_OBJECT
+public:
+    InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent = nullptr);
+
+    // InputSheetPort
+    QWidget *widget() override { return this; }
+    void DataUpDate() override;
+    void setEditIndex(int noteIndex) override;
+    void noteRemoved(int noteIndex) override;
+
+    void FormShow();
+    void TorihikiChange(QComboBox *sender);
+    bool DataCheck();
+    void OkClick();
+
+    bool Editing() const { return Editing_ != 0; }
+    int EditIndex() const { return EditIndex_; }
+    // The entry as the controls hold it now.
+    NoteEntry entry() const;
+
+    QComboBox *ComboBox1;
+    QComboBox *ComboBox2;
+    QLineEdit *Edit2;
+    QComboBox *ComboBox3;
+    QComboBox *ComboBox4;
+    QDateEdit *DP1;
+    QDateEdit *DP2;
+    TNValEdit *NValEdit1;
+    QLineEdit *Edit7;
+    QComboBox *ComboBox5;
+    QLineEdit *Edit10;
+    QComboBox *ComboBox6;
+    TBorderLabel *BL11;
+    QToolButton *SpeedButton1;
+    QLabel *Image1;
+    QLabel *Image2;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void buildCaptions();
+    void setTabOrder();
+    void fillLists();
+    void leaveEditing();
+    void selectSettled(bool settled);
+
+    AppState &state_;
+    SheetHost &host_;
+    Prompter &prompter_;
+    int Editing_ = 0;
+    int EditIndex_ = -1;
+    bool shown_ = false;
+};

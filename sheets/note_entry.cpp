@@ -1,0 +1,102 @@
+#include "sheets/note_entry.h"
+
+#include <cfenv>
+#include <cmath>
+
+#include "store/day_date.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <std::size_t N>
+void assignText(ShortText<N> &field, const QString &text)
+{
+    const QByteArray bytes = sjis::cutBytes(sjis::encode(text), static_cast<int>(N));
+    field.assign(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+template <std::size_t N>
+void assignBytes(ShortText<N> &field, const QByteArray &bytes)
+{
+    const QByteArray cut = sjis::cutBytes(bytes, static_cast<int>(N));
+    field.assign(std::string_view(cut.constData(), static_cast<size_t>(cut.size())));
+}
+
+} // namespace
+
+QStringList entryProblems(const NoteEntry &entry, std::uint8_t permissions)
+{
+    QStringList problems;
+    if (entry.amount == 0)
+        problems << u"金額が入力されていません。"_s;
+    if (entry.dueDate < entry.issueDate)
+        problems << u"振出日が支払日以降に設定されています。"_s;
+    if (entry.partnerCode.isEmpty())
+        problems << u"取引先が未登録です。"_s;
+    if (entry.bankCode.isEmpty())
+        problems << u"銀行が未登録です。"_s;
+    if (entry.noteNumber.isEmpty())
+        problems << u"手形番号が入力されていません"_s;
+    if (permissions == 0)
+        problems << u"入力権限がありません！"_s;
+    return problems;
+}
+
+QString problemReport(const QStringList &problems)
+{
+    QString text;
+    for (const QString &p : problems)
+        text += u'\n' + p;
+    return text;
+}
+
+std::int64_t amountFromValue(long double value)
+{
+    // nearbyint rounds in the current mode, which is to nearest with halves to even.
+    return static_cast<std::int64_t>(std::nearbyint(value * 10000.0L));
+}
+
+NoteRecord makeNoteRecord(const NoteEntry &entry)
+{
+    NoteRecord n;
+    n.IssueDate = daydate::wholeDay(daydate::fromDate(entry.issueDate));
+    n.DueDate = daydate::wholeDay(daydate::fromDate(entry.dueDate));
+    assignText(n.NoteNumber, entry.noteNumber);
+    assignBytes(n.PartnerCode, entry.partnerCode);
+    assignBytes(n.BankCode, entry.bankCode);
+    n.Kind = static_cast<std::uint8_t>(entry.kind);
+    n.Amount = amountFromValue(entry.amount);
+    assignText(n.Remarks, entry.remarks);
+    n.Settled = entry.settled ? 1 : 0;
+    assignText(n.EnteredBy, entry.enteredBy);
+    return n;
+}
+
+int proposedBankPosition(const Partners &partners, const Banks &banks, int partnerPosition)
+{
+    if (partnerPosition < 0 || static_cast<size_t>(partnerPosition) >= partners.size())
+        return 0;
+    const std::string_view wanted = partners[static_cast<size_t>(partnerPosition)].BankCode.view();
+    for (size_t i = 0; i < banks.size(); ++i) {
+        if (banks[i].Code.view() == wanted)
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+QDate proposedDueDate(QDate issueDate)
+{
+    return issueDate.addMonths(1); // clamps to the month's last day
+}
+
+EditFollow followRemoval(int &editIndex, int removedIndex)
+{
+    if (removedIndex > editIndex)
+        return EditFollow::Unchanged;
+    if (removedIndex == editIndex)
+        return EditFollow::Lost;
+    --editIndex;
+    return EditFollow::Moved;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QByteArray>
+#include <QDate>
+#include <QStringList>
+
+#include "store/app_state.h"
+
+// What the input sheet holds for one note, as the user entered it. Codes are the Shift-JIS bytes
+// of the chosen partner and bank; texts are as typed.
+struct NoteEntry
+{
+    QByteArray partnerCode;
+    QByteArray bankCode;
+    QString noteNumber;
+    QDate issueDate;
+    QDate dueDate;
+    long double amount = 0;
+    QString remarks;
+    int kind = PayableNote;
+    bool settled = false;
+    QString enteredBy;
+};
+
+// Every problem of an entry, in the order they are reported.
+QStringList entryProblems(const NoteEntry &entry, std::uint8_t permissions);
+// One warning text: each problem on its own line, each preceded by a line break.
+QString problemReport(const QStringList &problems);
+
+// The record of an entry: texts cut to their byte limits on character boundaries, dates as whole
+// days, the amount times 10,000 rounded half to even.
+NoteRecord makeNoteRecord(const NoteEntry &entry);
+std::int64_t amountFromValue(long double value);
+
+// The bank proposed for a partner: the first bank whose code equals the partner's bank code;
+// position 0 when there is none or no partner.
+int proposedBankPosition(const Partners &partners, const Banks &banks, int partnerPosition);
+
+// The payment date proposed for an issue date: the same day one calendar month later, or the
+// last day of that month.
+QDate proposedDueDate(QDate issueDate);
+
+// How an edit in progress follows the removal of a note from the table.
+enum class EditFollow { Unchanged, Moved, Lost };
+EditFollow followRemoval(int &editIndex, int removedIndex);

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "controls/border_label.h"
+#include "controls/nval_edit.h"
+#include "sheets/input_sheet.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/scripted_prompter.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class FakeDataSheet : public DataSheetPort
+{
+public:
+    QWidget *widget() override { return nullptr; }
+    int selectionTop() const override { return 0; }
+    int selectionBottom() const override { return 0; }
+    bool viewFiltered() const override { return filtered; }
+    void setIndexAll() override
+    {
+        filtered = false;
+        calls << u"setIndexAll"_s;
+    }
+    void DataUpdate() override { calls << u"DataUpdate"_s; }
+    bool filtered = true;
+    QStringList calls;
+};
+
+class Host : public SheetHost
+{
+public:
+    void Delete1Click() override { }
+    void Find1Click() override { }
+    void AllUpdate() override
+    {
+        data.calls << u"AllUpdate"_s;
+        if (input)
+            input->DataUpDate();
+    }
+    void editNote(int) override { }
+    DataSheetPort *dataSheetPort() const override { return const_cast<FakeDataSheet *>(&data); }
+    FakeDataSheet data;
+    InputSheet *input = nullptr;
+};
+
+class InputSheetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fixtures::fillSmallRegister(state);
+        state.PartnerTable[0].BankCode.assign("B02");
+        state.PartnerTable[1].BankCode.assign("XX");
+        state.CurrentUser.Name = "tanaka";
+        state.clock = &clock;
+        sheet = std::make_unique<InputSheet>(state, host, prompter);
+        host.input = sheet.get();
+        sheet->FormShow();
+    }
+
+    void fillValidEntry()
+    {
+        sheet->Edit2->setText(u"AB-77"_s);
+        sheet->NValEdit1->setValue(1234.5L);
+        sheet->Edit7->setText(u"備考"_s);
+        sheet->ComboBox5->setCurrentIndex(ReceivableNote);
+    }
+
+    FixedClock clock { QDate(2024, 1, 31) };
+    AppState state;
+    Host host;
+    ScriptedPrompter prompter;
+    std::unique_ptr<InputSheet> sheet;
+};
+
+} // namespace
+
+TEST_F(InputSheetTest, LooksAsDesigned)
+{
+    EXPECT_EQ(sheet->objectName(), u"Form4"_s);
+    EXPECT_EQ(sheet->windowTitle(), u"インプットシート"_s);
+    EXPECT_EQ(sheet->ComboBox2->geometry().topLeft(), QPoint(216, 40));
+    EXPECT_EQ(sheet->NValEdit1->geometry(), QRect(136, 200, 121, 20));
+    EXPECT_EQ(sheet->NValEdit1->MaxDigits(), 10);
+    EXPECT_EQ(sheet->DP1->displayFormat(), u"yyyy/MM/dd"_s);
+    EXPECT_FALSE(sheet->Edit2->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_FALSE(sheet->Edit10->isEnabled());
+    EXPECT_FALSE(sheet->ComboBox6->isEnabled());
+    EXPECT_EQ(sheet->ComboBox6->currentText(), u"×"_s);
+    EXPECT_TRUE(sheet->BL11->isHidden());
+    auto *caption = sheet->findChild<TBorderLabel *>(u"BorderLabel9"_s);
+    ASSERT_TRUE(caption);
+    EXPECT_EQ(caption->text(), u"期日到来"_s);
+    EXPECT_EQ(caption->BorderColor(), QColor(Qt::red));
+    EXPECT_EQ(caption->geometry(), QRect(64, 344, 69, 20));
+    EXPECT_EQ(caption->toolTip(), u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇"_s);
+    EXPECT_EQ(sheet->Edit7->accessibleName(), u"備考"_s);
+    EXPECT_EQ(sheet->SpeedButton1->accessibleName(), u"登録"_s);
+    // Tab order runs down the form.
+    EXPECT_EQ(sheet->ComboBox2->nextInFocusChain(), sheet->Edit2);
+    EXPECT_EQ(sheet->NValEdit1->nextInFocusChain(), sheet->Edit7);
+}
+
+TEST_F(InputSheetTest, DataUpDateFillsTheListsAndDefaults)
+{
+    EXPECT_EQ(sheet->ComboBox1->count(), 3);
+    EXPECT_EQ(sheet->ComboBox2->itemText(1), u"山田工業"_s);
+    EXPECT_EQ(sheet->ComboBox4->itemText(1), u"三井住友銀行　本店"_s);
+    EXPECT_EQ(sheet->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 1) << "the first partner's bank is proposed";
+    EXPECT_EQ(sheet->ComboBox4->currentIndex(), 1);
+    EXPECT_EQ(sheet->DP1->date(), QDate(2024, 1, 31));
+    EXPECT_EQ(sheet->DP2->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s);
+    EXPECT_EQ(sheet->NValEdit1->Value(), 0);
+    EXPECT_EQ(sheet->ComboBox5->currentText(), u"支払手形"_s);
+}
+
+TEST_F(InputSheetTest, CodeAndNameListsFollowEachOther)
+{
+    sheet->ComboBox2->setCurrentIndex(1);
+    sheet->TorihikiChange(sheet->ComboBox2);
+    EXPECT_EQ(sheet->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 0) << "an unregistered bank code gives the first bank";
+    sheet->ComboBox1->setCurrentIndex(0);
+    sheet->TorihikiChange(sheet->ComboBox1);
+    EXPECT_EQ(sheet->ComboBox2->currentIndex(), 0);
+    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(sheet->ComboBox4->currentIndex(), 1);
+    sheet->ComboBox4->setCurrentIndex(0);
+    sheet->TorihikiChange(sheet->ComboBox4);
+    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 0);
+    EXPECT_EQ(sheet->ComboBox1->currentIndex(), 0) << "a bank choice leaves the partner alone";
+
+    // A real pick with the keyboard runs the same rule.
+    sheet->show();
+    sheet->ComboBox2->setFocus();
+    QTest::keyClick(sheet->ComboBox2, Qt::Key_Down);
+    EXPECT_EQ(sheet->ComboBox1->currentIndex(), 1);
+}
+
+TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
+{
+    fillValidEntry();
+    const size_t before = state.NoteTable.size();
+    sheet->OkClick();
+    sheet->OkClick();
+    EXPECT_TRUE(prompter.shown.empty());
+    ASSERT_EQ(state.NoteTable.size(), before + 2);
+    const NoteRecord &n = state.NoteTable.back();
+    EXPECT_EQ(n.Amount, 12345000);
+    EXPECT_EQ(n.Settled, 0);
+    EXPECT_EQ(n.Kind, ReceivableNote);
+    EXPECT_EQ(n.PartnerCode.view(), "001");
+    EXPECT_EQ(n.BankCode.view(), "B02");
+    EXPECT_EQ(n.EnteredBy.view(), "tanaka");
+    EXPECT_EQ(sjis::decode(n.Remarks.view()), u"備考"_s);
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"DataUpdate"_s, u"setIndexAll"_s, u"DataUpdate"_s }));
+    EXPECT_EQ(sheet->Edit2->text(), u"AB-77"_s) << "the fields keep their contents";
+}
+
+TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
+{
+    sheet->DP2->setDate(QDate(2024, 1, 30));
+    sheet->OkClick();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
+    EXPECT_EQ(prompter.shown[0].text,
+              u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n手形番号が入力されていません"_s);
+    EXPECT_EQ(state.NoteTable.size(), 6u);
+    EXPECT_FALSE(state.Modified);
+}
+
+TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
+{
+    sheet->setEditIndex(2);
+    EXPECT_TRUE(sheet->Editing());
+    EXPECT_TRUE(sheet->BL11->isVisibleTo(sheet.get()));
+    EXPECT_TRUE(sheet->ComboBox6->isEnabled());
+    EXPECT_EQ(sheet->ComboBox6->currentText(), u"〇"_s);
+    EXPECT_EQ(sheet->ComboBox1->currentText(), u"002"_s);
+    EXPECT_EQ(sheet->ComboBox3->currentText(), u"B01"_s) << "the note's own bank, not the proposal";
+    EXPECT_EQ(sheet->NValEdit1->Value(), -987654.0L);
+    EXPECT_EQ(sheet->Edit10->text(), u"Admini"_s);
+    EXPECT_EQ(sheet->ComboBox5->currentIndex(), ReceivableNote);
+
+    sheet->NValEdit1->setValue(10);
+    sheet->OkClick();
+    ASSERT_EQ(state.NoteTable.size(), 6u);
+    EXPECT_EQ(state.NoteTable[2].Amount, 100000);
+    EXPECT_EQ(state.NoteTable[2].Settled, 1);
+    EXPECT_EQ(state.NoteTable[2].EnteredBy.view(), "Admini");
+    EXPECT_FALSE(sheet->Editing());
+    EXPECT_TRUE(sheet->BL11->isHidden());
+    EXPECT_FALSE(sheet->ComboBox6->isEnabled());
+    EXPECT_EQ(sheet->ComboBox6->currentText(), u"×"_s);
+    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"AllUpdate"_s }));
+    EXPECT_FALSE(host.data.filtered);
+    EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s) << "the refresh resets the entry defaults";
+}
+
+TEST_F(InputSheetTest, AnEditFollowsItsNoteWhenNotesAreDeleted)
+{
+    sheet->setEditIndex(3);
+    state.NoteTable.erase(state.NoteTable.begin() + 1);
+    sheet->noteRemoved(1);
+    EXPECT_EQ(sheet->EditIndex(), 2);
+    sheet->noteRemoved(4);
+    EXPECT_EQ(sheet->EditIndex(), 2);
+    EXPECT_TRUE(prompter.shown.empty());
+
+    state.NoteTable.erase(state.NoteTable.begin() + 2);
+    sheet->noteRemoved(2);
+    EXPECT_FALSE(sheet->Editing());
+    EXPECT_TRUE(sheet->BL11->isHidden());
+    ASSERT_EQ(prompter.shown.size(), 1u);
+
+    // The next registration appends instead of overwriting another note.
+    const auto before = state.NoteTable;
+    fillValidEntry();
+    sheet->ComboBox1->setCurrentIndex(0); // the loaded note's partner is not registered
+    sheet->TorihikiChange(sheet->ComboBox1);
+    sheet->OkClick();
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    ASSERT_EQ(state.NoteTable.size(), before.size() + 1);
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(std::memcmp(&state.NoteTable[i], &before[i], sizeof(NoteRecord)), 0);
+}
+
+TEST_F(InputSheetTest, WithoutRightsNothingIsListedOrRegistered)
+{
+    state.CurrentUser.Permissions = 0;
+    sheet->DataUpDate();
+    EXPECT_EQ(sheet->ComboBox1->count(), 0);
+    EXPECT_EQ(sheet->ComboBox4->count(), 0);
+    fillValidEntry();
+    sheet->OkClick();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.endsWith(u"\n入力権限がありません！"_s));
+    EXPECT_EQ(state.NoteTable.size(), 6u);
+}
+
+TEST_F(InputSheetTest, TextFieldsKeepToTheirBytesAndCodePage)
+{
+    sheet->show();
+    sheet->Edit7->setFocus();
+    QTest::keyClicks(sheet->Edit7, QString(41, u'a'));
+    EXPECT_EQ(sheet->Edit7->text().size(), 40);
+    sheet->Edit2->clear();
+    sheet->Edit2->insert(u"A😀"_s);
+    EXPECT_TRUE(sheet->Edit2->text().isEmpty()) << "a character outside code page 932 is refused";
+    sheet->Edit2->insert(u"手形12345"_s); // 9 bytes
+    sheet->Edit2->insert(u"手"_s);        // would make 11
+    EXPECT_EQ(sheet->Edit2->text(), u"手形12345"_s);
+}

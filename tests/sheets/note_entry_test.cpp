@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "sheets/note_entry.h"
+#include "tests/sheets/sheet_fixtures.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+NoteEntry validEntry()
+{
+    NoteEntry e;
+    e.partnerCode = "001";
+    e.bankCode = "B01";
+    e.noteNumber = u"AB-1"_s;
+    e.issueDate = QDate(2024, 1, 31);
+    e.dueDate = QDate(2024, 2, 29);
+    e.amount = 1234.5L;
+    e.kind = ReceivableNote;
+    e.enteredBy = u"Admini"_s;
+    return e;
+}
+
+} // namespace
+
+TEST(NoteEntryCheck, ProblemsAloneAndTogetherInOrder)
+{
+    EXPECT_TRUE(entryProblems(validEntry(), 1).isEmpty());
+
+    NoteEntry zero = validEntry();
+    zero.amount = 0;
+    EXPECT_EQ(problemReport(entryProblems(zero, 1)), u"\n金額が入力されていません。"_s);
+
+    NoteEntry same = validEntry();
+    same.dueDate = same.issueDate;
+    EXPECT_TRUE(entryProblems(same, 1).isEmpty()) << "equal dates pass";
+    same.dueDate = same.issueDate.addDays(-1);
+    EXPECT_EQ(entryProblems(same, 1), QStringList { u"振出日が支払日以降に設定されています。"_s });
+
+    NoteEntry negative = validEntry();
+    negative.amount = -5;
+    EXPECT_TRUE(entryProblems(negative, 1).isEmpty()) << "only zero is refused";
+
+    NoteEntry all;
+    all.issueDate = QDate(2024, 5, 2);
+    all.dueDate = QDate(2024, 5, 1);
+    EXPECT_EQ(problemReport(entryProblems(all, 0)),
+              u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n取引先が未登録です。"
+              u"\n銀行が未登録です。\n手形番号が入力されていません\n入力権限がありません！"_s);
+}
+
+TEST(NoteEntryRecord, ValuesAreCutAndRounded)
+{
+    EXPECT_EQ(amountFromValue(1234.5L), 12345000);
+    EXPECT_EQ(amountFromValue(0.03125L), 312);
+    EXPECT_EQ(amountFromValue(0.09375L), 938);
+    EXPECT_EQ(amountFromValue(-0.09375L), -938);
+    EXPECT_EQ(amountFromValue(9999999999.0L), 99999999990000);
+
+    NoteEntry e = validEntry();
+    e.remarks = QString(41, u'x');
+    e.noteNumber = u"手形番号１２３"_s; // 14 bytes: cut on a character boundary
+    e.enteredBy = u"Admini"_s;
+    const NoteRecord n = makeNoteRecord(e);
+    EXPECT_EQ(n.Remarks.view(), std::string(40, 'x'));
+    EXPECT_EQ(sjis::decode(n.NoteNumber.view()), u"手形番号１"_s);
+    EXPECT_EQ(n.PartnerCode.view(), "001");
+    EXPECT_EQ(n.BankCode.view(), "B01");
+    EXPECT_EQ(n.IssueDate, daydate::fromDate(QDate(2024, 1, 31)));
+    EXPECT_EQ(n.DueDate, daydate::fromDate(QDate(2024, 2, 29)));
+    EXPECT_EQ(n.Amount, 12345000);
+    EXPECT_EQ(n.Kind, ReceivableNote);
+    EXPECT_EQ(n.Settled, 0);
+    EXPECT_EQ(n.EnteredBy.view(), "Admini");
+}
+
+TEST(NoteEntryProposals, BankAndDueDate)
+{
+    AppState s;
+    fixtures::fillSmallRegister(s);
+    s.PartnerTable[0].BankCode.assign("B02");
+    s.PartnerTable[1].BankCode.assign("B9");
+    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 0), 1);
+    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 1), 0) << "unregistered bank: the first";
+    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, -1), 0);
+    EXPECT_EQ(proposedBankPosition({}, s.BankTable, 0), 0);
+
+    EXPECT_EQ(proposedDueDate(QDate(2024, 1, 31)), QDate(2024, 2, 29));
+    EXPECT_EQ(proposedDueDate(QDate(2023, 12, 15)), QDate(2024, 1, 15));
+}
+
+TEST(NoteEntryProposals, AnEditFollowsItsNoteThroughDeletions)
+{
+    int edit = 5;
+    EXPECT_EQ(followRemoval(edit, 7), EditFollow::Unchanged);
+    EXPECT_EQ(edit, 5);
+    EXPECT_EQ(followRemoval(edit, 2), EditFollow::Moved);
+    EXPECT_EQ(edit, 4);
+    EXPECT_EQ(followRemoval(edit, 4), EditFollow::Lost);
+}
