@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"tegata"_s);
     QApplication::setOrganizationName(u"Velmora"_s);
+    Q_INIT_RESOURCE(access);
+    QApplication::setWindowIcon(QIcon(u":/access/login.png"_s));
 
     // Qt's own dialogs (file, print, colour) speak Japanese whatever the session's locale.
     QTranslator qtTexts;
