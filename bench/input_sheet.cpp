@@ -1,0 +1,50 @@
+// The input sheet's refresh with large partner and bank registers: refilling the four drop-downs
+// and resetting the entry defaults.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "bench/bench_data.h"
+#include "controls/message_box.h"
+#include "sheets/input_sheet.h"
+
+namespace {
+
+class QuietHost : public SheetHost
+{
+public:
+    void Delete1Click() override { }
+    void Find1Click() override { }
+    void AllUpdate() override { }
+    void editNote(int) override { }
+};
+
+void BM_InputSheetDataUpDate(benchmark::State &st)
+{
+    AppState state;
+    fillRegister(state, 0, 10'000, 1'000);
+    state.CurrentUser.Permissions = 15;
+    state.CurrentUser.Name = "Admini";
+    QuietHost host;
+    WidgetPrompter prompter;
+    InputSheet sheet(state, host, prompter);
+    sheet.show();
+    QApplication::processEvents();
+    for (auto _ : st) {
+        sheet.DataUpDate();
+        benchmark::DoNotOptimize(sheet.entry());
+    }
+}
+BENCHMARK(BM_InputSheetDataUpDate)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
