@@ -9,6 +9,7 @@
 #include <QTableView>
 
 #include "bench/bench_data.h"
+#include "bench/widget_bench.h"
 #include "controls/message_box.h"
 #include "controls/screen_font.h"
 #include "sheets/data_sheet.h"
@@ -17,15 +18,6 @@
 // pass over the notes, the cost of drawing a screenful, and the memory the view adds.
 
 namespace {
-
-class QuietHost : public SheetHost
-{
-public:
-    void Delete1Click() override { }
-    void Find1Click() override { }
-    void AllUpdate() override { }
-    void editNote(int) override { }
-};
 
 struct Register
 {
@@ -118,14 +110,6 @@ BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutes();
-    QApplication::setFont(screenFont());
-    benchmark::Initialize(&argc, argv);
-    theRegister = buildRegister();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theRegister.reset();
-    return 0;
+    return runWidgetBenchmarks(
+        argc, argv, [] { theRegister = buildRegister(); }, [] { theRegister.reset(); });
 }

@@ -5,19 +5,11 @@
 #include <QApplication>
 
 #include "bench/bench_data.h"
+#include "bench/widget_bench.h"
 #include "controls/message_box.h"
 #include "sheets/input_sheet.h"
 
 namespace {
-
-class QuietHost : public SheetHost
-{
-public:
-    void Delete1Click() override { }
-    void Find1Click() override { }
-    void AllUpdate() override { }
-    void editNote(int) override { }
-};
 
 void BM_InputSheetDataUpDate(benchmark::State &st)
 {
@@ -41,10 +33,5 @@ BENCHMARK(BM_InputSheetDataUpDate)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/screen_factory.h"
 #include "bench/bench_data.h"
+#include "bench/widget_bench.h"
 #include "controls/message_box.h"
 #include "store/data_files.h"
 
@@ -62,10 +63,5 @@ BENCHMARK(BM_StartUpToLogin)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

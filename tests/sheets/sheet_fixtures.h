@@ -46,19 +46,19 @@ struct NoteSpec
     QString number = QStringLiteral("A-1");
 };
 
-inline NoteRecord note(const NoteSpec &spec)
+inline NoteRecord note(const NoteSpec &wanted)
 {
     NoteRecord n;
-    put(n.PartnerCode, spec.partnerCode);
-    put(n.BankCode, spec.bankCode);
-    put(n.NoteNumber, spec.number);
+    put(n.PartnerCode, wanted.partnerCode);
+    put(n.BankCode, wanted.bankCode);
+    put(n.NoteNumber, wanted.number);
     put(n.Remarks, QStringLiteral("売掛金回収"));
     put(n.EnteredBy, QStringLiteral("Admini"));
     n.IssueDate = daydate::fromDate(QDate(2024, 1, 5));
     n.DueDate = daydate::fromDate(QDate(2024, 4, 30));
-    n.Kind = spec.kind;
-    n.Settled = spec.settled;
-    n.Amount = spec.amount;
+    n.Kind = wanted.kind;
+    n.Settled = wanted.settled;
+    n.Amount = wanted.amount;
     return n;
 }
 
