@@ -267,25 +267,25 @@ void InputSheet::selectSettled(bool settled)
     ComboBox6->setCurrentIndex(settled ? 0 : 1);
 }
 
+// Position i of both lists is record i of the table.
+template <typename Table>
+static void fillCodeAndName(QComboBox *codes, QComboBox *names, const Table &table)
+{
+    QStringList codeTexts, nameTexts;
+    codeTexts.reserve(static_cast<qsizetype>(table.size()));
+    nameTexts.reserve(static_cast<qsizetype>(table.size()));
+    for (const auto &record : table) {
+        codeTexts << sjis::decode(record.Code.view());
+        nameTexts << sjis::decode(record.Name.view());
+    }
+    setItems(codes, codeTexts);
+    setItems(names, nameTexts);
+}
+
 void InputSheet::fillLists()
 {
-    QStringList codes, names;
-    codes.reserve(static_cast<qsizetype>(state_.PartnerTable.size()));
-    names.reserve(static_cast<qsizetype>(state_.PartnerTable.size()));
-    for (const PartnerRecord &p : state_.PartnerTable) {
-        codes << sjis::decode(p.Code.view());
-        names << sjis::decode(p.Name.view());
-    }
-    setItems(ComboBox1, codes);
-    setItems(ComboBox2, names);
-    codes.clear();
-    names.clear();
-    for (const BankRecord &b : state_.BankTable) {
-        codes << sjis::decode(b.Code.view());
-        names << sjis::decode(b.Name.view());
-    }
-    setItems(ComboBox3, codes);
-    setItems(ComboBox4, names);
+    fillCodeAndName(ComboBox1, ComboBox2, state_.PartnerTable);
+    fillCodeAndName(ComboBox3, ComboBox4, state_.BankTable);
     for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
         c->setCurrentIndex(c->count() > 0 ? 0 : -1);
 }
