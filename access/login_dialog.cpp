@@ -57,7 +57,9 @@ void inputMethodOff(QLineEdit *edit)
 } // namespace
 
 LoginDialog::LoginDialog(Prompter &prompter, QWidget *parent, const QString &userFile)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+            | Qt::MSWindowsFixedSizeDialogHint)
     , prompter_(prompter)
     , check_(userFile)
 {
@@ -112,7 +114,8 @@ void LoginDialog::FormShow()
     Edit1->clear();
     Edit2->clear();
     Edit1->setFocus();
-    if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+    if (const QScreen *screen =
+            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.left() + area.width() / 2 - 198, area.top() + area.height() / 4);
     }

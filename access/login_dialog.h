@@ -18,7 +18,7 @@ class LoginDialog : public QDialog
     Q_OBJECT
 public:
     LoginDialog(Prompter &prompter, QWidget *parent = nullptr,
-                const QString &userFile = QString::fromUtf16(UserFileName));
+        const QString &userFile = QString::fromUtf16(UserFileName));
 
     // Valid after a successful login.
     QByteArray userName() const { return check_.getName(); }

@@ -6,8 +6,8 @@ using namespace Qt::StringLiterals;
 
 QStringList governedMenuItems()
 {
-    return { u"File1"_s, u"Save1"_s, u"Print1"_s, u"Edit1"_s, u"Find1"_s,
-             u"Show1"_s, u"SET1"_s,  u"SET2"_s,   u"SET3"_s,  u"User1"_s };
+    return { u"File1"_s, u"Save1"_s, u"Print1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s,
+        u"SET2"_s, u"SET3"_s, u"User1"_s };
 }
 
 QStringList enabledMenuItems(std::uint8_t permissions)

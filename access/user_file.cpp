@@ -51,7 +51,8 @@ QString readFailure(const QString &path, const QString &reason)
 
 QString shortRecord(qsizetype records)
 {
-    return u"ファイルの長さが 32 バイトの倍数ではありません（%1 件目のユーザーが途中で切れています）。"_s.arg(records + 1);
+    return u"ファイルの長さが 32 バイトの倍数ではありません（%1 件目のユーザーが途中で切れています）。"_s
+        .arg(records + 1);
 }
 
 } // namespace
@@ -80,15 +81,16 @@ QByteArray encodeUserRecord(const UserRecord &user, RandomSource &random)
     QByteArray record(UserRecordSize, '\0');
     const QByteArray name = user.Name.left(UserNameCapacity);
     std::copy(name.begin(), name.end(), record.begin());
-    record[RightsByte] = static_cast<char>((random.next(255) & 195) | ((user.Permissions & 15) << 2));
+    record[RightsByte] =
+        static_cast<char>((random.next(255) & 195) | ((user.Permissions & 15) << 2));
     const QByteArray password = padPassword(user.Password);
     for (int j = 0; j < 5; ++j) {
         const auto k = static_cast<unsigned char>(100 + random.next(32));
         record[PasswordField + 3 * j] = static_cast<char>(k);
-        record[PasswordField + 3 * j + 1]
-            = static_cast<char>(static_cast<unsigned char>(password[2 * j]) + k % 16);
-        record[PasswordField + 3 * j + 2]
-            = static_cast<char>(static_cast<unsigned char>(password[2 * j + 1]) + k / 2);
+        record[PasswordField + 3 * j + 1] =
+            static_cast<char>(static_cast<unsigned char>(password[2 * j]) + k % 16);
+        record[PasswordField + 3 * j + 2] =
+            static_cast<char>(static_cast<unsigned char>(password[2 * j + 1]) + k / 2);
     }
     return record;
 }
@@ -123,8 +125,8 @@ UserFileRead readUserFile(const QString &path)
     return result;
 }
 
-bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
-                   QString *error)
+bool writeUserFile(
+    const QString &path, const std::vector<UserRecord> &users, RandomSource &random, QString *error)
 {
     random.reseed();
     QByteArray content;
@@ -135,8 +137,9 @@ bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, Ra
     if (writeFileAtomically(path, content, 0600, true, &err))
         return true;
     if (error)
-        *error = u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
-                     .arg(path, systemReason(err));
+        *error =
+            u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
+                .arg(path, systemReason(err));
     return false;
 }
 

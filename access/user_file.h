@@ -70,14 +70,17 @@ UserFileRead readUserFile(const QString &path);
 // Replaces the user file safely (temporary file, sync, rename) with mode 0600; false with a
 // Japanese message naming the file and the reason when it fails, the old file then unchanged.
 bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
-                   QString *error);
+    QString *error);
 
 // The login check against the user file: the first record whose name equals the entered name
 // decides.
 class PassCheck
 {
 public:
-    explicit PassCheck(QString path = QString::fromUtf16(UserFileName)) : path_(std::move(path)) { }
+    explicit PassCheck(QString path = QString::fromUtf16(UserFileName))
+        : path_(std::move(path))
+    {
+    }
 
     bool check(const QByteArray &name, const QByteArray &password);
 

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     // Qt's own dialogs (file, print, colour) speak Japanese whatever the session's locale.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_s, u"_"_s,
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 

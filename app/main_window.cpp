@@ -39,8 +39,12 @@ protected:
 } // namespace
 
 MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
-                       const MainWindowOptions &options, QWidget *parent)
-    : QMainWindow(parent), state_(state), prompter_(prompter), screens_(screens), userFile_(options.userFile)
+    const MainWindowOptions &options, QWidget *parent)
+    : QMainWindow(parent)
+    , state_(state)
+    , prompter_(prompter)
+    , screens_(screens)
+    , userFile_(options.userFile)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Velmoraの手形管理"_s);
@@ -58,8 +62,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     state_.Modified = false;
-    const DataLocation where = locateDataDirectory(state_.ProgramDirectory, options.fallbackConfigDir,
-                                                   options.fallbackDataDir);
+    const DataLocation where = locateDataDirectory(
+        state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
     state_.DataDirectory = where.DataDirectory;
     if (!where.problem.isEmpty())
         prompter_.error(this, where.problem);
@@ -77,7 +81,7 @@ QMenu *MainWindow::addMenu(const char *name, const QString &caption)
 }
 
 QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
-                             const QKeySequence &shortcut, void (MainWindow::*command)())
+    const QKeySequence &shortcut, void (MainWindow::*command)())
 {
     QAction *a = m->addAction(caption);
     a->setObjectName(QLatin1String(name));
@@ -140,7 +144,9 @@ void MainWindow::applyRights(std::uint8_t permissions)
 {
     const QStringList governed = governedMenuItems();
     const QStringList open = enabledMenuItems(permissions);
-    const auto allowed = [&](const QString &name) { return !governed.contains(name) || open.contains(name); };
+    const auto allowed = [&](const QString &name) {
+        return !governed.contains(name) || open.contains(name);
+    };
     for (QMenu *m : menuBar()->findChildren<QMenu *>()) {
         const bool menuOpen = allowed(m->objectName());
         m->menuAction()->setEnabled(menuOpen);
@@ -236,8 +242,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (state_.Modified) {
         const MessageAnswer answer = prompter_.message(this, MessageKind::Information,
-                                                       u"\nデータが変更されています。保存しますか？"_s,
-                                                       MessageButtons::YesNo);
+            u"\nデータが変更されています。保存しますか？"_s, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !save()) {
             // The save failed: stay open, with Modified still set, so the user can try again.
             event->ignore();
@@ -260,12 +265,12 @@ void MainWindow::Delete1Click()
     const int top = dataSheet_->selectionTop();
     const int bottom = dataSheet_->selectionBottom();
     // Row 0 is the title row; a negative row means no selection at all.
-    const bool deletable = top >= 1 && top == bottom && bottom <= static_cast<int>(state_.NoteTable.size())
-        && !dataSheet_->viewFiltered();
+    const bool deletable = top >= 1 && top == bottom
+        && bottom <= static_cast<int>(state_.NoteTable.size()) && !dataSheet_->viewFiltered();
     if (!deletable)
         return;
     if (prompter_.message(this, MessageKind::Warning, u"\n本当に削除してもよろしいですか？"_s,
-                          MessageButtons::OkCancel)
+            MessageButtons::OkCancel)
         != MessageAnswer::Ok)
         return;
     removeNote(state_.NoteTable, top - 1);

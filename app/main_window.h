@@ -13,7 +13,7 @@ struct AppState;
 
 struct MainWindowOptions
 {
-    QString userFile;          // the user file the login checks; "pass.dat" in the current directory
+    QString userFile; // the user file the login checks; "pass.dat" in the current directory
     QString fallbackConfigDir; // settings and data when the program folder cannot be written
     QString fallbackDataDir;
 };
@@ -25,7 +25,7 @@ class MainWindow : public QMainWindow, public SheetHost
     Q_OBJECT
 public:
     MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
-               const MainWindowOptions &options, QWidget *parent = nullptr);
+        const MainWindowOptions &options, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window maximised, runs the login and creates the two sheets.
@@ -66,8 +66,8 @@ private:
     void FormCreate(const MainWindowOptions &options);
     void buildMenus();
     QMenu *addMenu(const char *name, const QString &caption);
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut,
-                     void (MainWindow::*command)());
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+        const QKeySequence &shortcut, void (MainWindow::*command)());
     bool save();
     void runModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);

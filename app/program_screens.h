@@ -13,7 +13,8 @@ public:
     {
         return new DataSheet(state, host, prompter, parent);
     }
-    InputSheetPort *createInputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
+    InputSheetPort *createInputSheet(
+        AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
     {
         return new InputSheet(state, host, prompter, parent);
     }

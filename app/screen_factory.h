@@ -18,22 +18,37 @@ public:
     virtual ~ScreenFactory() = default;
 
     // Child windows living for the whole run; owned by the returned pointers' widget parents.
-    virtual DataSheetPort *createDataSheet(AppState &, SheetHost &, Prompter &, QWidget *) { return nullptr; }
-    virtual InputSheetPort *createInputSheet(AppState &, SheetHost &, Prompter &, QWidget *) { return nullptr; }
+    virtual DataSheetPort *createDataSheet(AppState &, SheetHost &, Prompter &, QWidget *)
+    {
+        return nullptr;
+    }
+    virtual InputSheetPort *createInputSheet(AppState &, SheetHost &, Prompter &, QWidget *)
+    {
+        return nullptr;
+    }
 
-    virtual std::unique_ptr<QDialog> createApprovalList(AppState &, Prompter &, const std::vector<int> &, QWidget *)
+    virtual std::unique_ptr<QDialog> createApprovalList(
+        AppState &, Prompter &, const std::vector<int> &, QWidget *)
     {
         return nullptr;
     }
-    virtual std::unique_ptr<QDialog> createSearchSheet(AppState &, SheetHost &, DataSheetPort *, Prompter &, QWidget *)
+    virtual std::unique_ptr<QDialog> createSearchSheet(
+        AppState &, SheetHost &, DataSheetPort *, Prompter &, QWidget *)
     {
         return nullptr;
     }
-    virtual std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &, QWidget *)
+    virtual std::unique_ptr<QDialog> createOutputSheet(
+        AppState &, Prompter &, const std::vector<int> &, QWidget *)
     {
         return nullptr;
     }
     // mode 1: partners, 0: banks.
-    virtual std::unique_ptr<QDialog> createRegistrationSheet(AppState &, Prompter &, int, QWidget *) { return nullptr; }
-    virtual std::unique_ptr<QDialog> createUserRegistration(AppState &, Prompter &, QWidget *) { return nullptr; }
+    virtual std::unique_ptr<QDialog> createRegistrationSheet(AppState &, Prompter &, int, QWidget *)
+    {
+        return nullptr;
+    }
+    virtual std::unique_ptr<QDialog> createUserRegistration(AppState &, Prompter &, QWidget *)
+    {
+        return nullptr;
+    }
 };

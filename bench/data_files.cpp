@@ -129,8 +129,8 @@ void BM_LoadPeakMemory(benchmark::State &st)
         LoadData(state, fixture().path());
         const std::size_t peak = peakResidentBytes() - before;
         const double tables = static_cast<double>(state.NoteTable.size() * sizeof(NoteRecord)
-                                                  + state.PartnerTable.size() * sizeof(PartnerRecord)
-                                                  + state.BankTable.size() * sizeof(BankRecord));
+            + state.PartnerTable.size() * sizeof(PartnerRecord)
+            + state.BankTable.size() * sizeof(BankRecord));
         st.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
         st.counters["tables_MB"] = tables / 1e6;
         st.counters["peak_over_tables"] = static_cast<double>(peak) / tables;

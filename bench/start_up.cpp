@@ -25,7 +25,10 @@ using Clock = std::chrono::steady_clock;
 class TimingPrompter : public Prompter
 {
 public:
-    MessageAnswer message(QWidget *, MessageKind, const QString &, MessageButtons) override { return MessageAnswer::Ok; }
+    MessageAnswer message(QWidget *, MessageKind, const QString &, MessageButtons) override
+    {
+        return MessageAnswer::Ok;
+    }
     int exec(QDialog &) override
     {
         loginShown = Clock::now();

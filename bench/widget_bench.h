@@ -22,7 +22,7 @@ public:
 // Runs the registered benchmarks inside an offscreen QApplication with the screens' font;
 // prepare and release run around them with the application alive.
 inline int runWidgetBenchmarks(int argc, char **argv, const std::function<void()> &prepare = {},
-                               const std::function<void()> &release = {})
+    const std::function<void()> &release = {})
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -6,7 +6,8 @@
 #include "store/sjis.h"
 
 ByteLimitValidator::ByteLimitValidator(int maxBytes, QObject *parent)
-    : QValidator(parent), maxBytes_(maxBytes)
+    : QValidator(parent)
+    , maxBytes_(maxBytes)
 {
 }
 

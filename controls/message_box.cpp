@@ -42,8 +42,8 @@ QMessageBox::Icon iconOf(MessageKind kind)
 
 } // namespace
 
-MessageAnswer WidgetPrompter::message(QWidget *parent, MessageKind kind, const QString &text,
-                                      MessageButtons buttons)
+MessageAnswer WidgetPrompter::message(
+    QWidget *parent, MessageKind kind, const QString &text, MessageButtons buttons)
 {
     QMessageBox box(iconOf(kind), titleOf(kind, plainTitle), text, QMessageBox::NoButton, parent);
     QPushButton *first = nullptr;

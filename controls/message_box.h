@@ -15,23 +15,31 @@ class Prompter
 {
 public:
     virtual ~Prompter() = default;
-    virtual MessageAnswer message(QWidget *parent, MessageKind kind, const QString &text,
-                                  MessageButtons buttons)
-        = 0;
+    virtual MessageAnswer message(
+        QWidget *parent, MessageKind kind, const QString &text, MessageButtons buttons) = 0;
     // Shows a dialog modally and returns its result code.
     virtual int exec(QDialog &dialog) = 0;
 
-    void warn(QWidget *parent, const QString &text) { message(parent, MessageKind::Warning, text, MessageButtons::Ok); }
-    void inform(QWidget *parent, const QString &text) { message(parent, MessageKind::Information, text, MessageButtons::Ok); }
-    void error(QWidget *parent, const QString &text) { message(parent, MessageKind::Error, text, MessageButtons::Ok); }
+    void warn(QWidget *parent, const QString &text)
+    {
+        message(parent, MessageKind::Warning, text, MessageButtons::Ok);
+    }
+    void inform(QWidget *parent, const QString &text)
+    {
+        message(parent, MessageKind::Information, text, MessageButtons::Ok);
+    }
+    void error(QWidget *parent, const QString &text)
+    {
+        message(parent, MessageKind::Error, text, MessageButtons::Ok);
+    }
 };
 
 // The real thing: QMessageBox with the system's titles ("警告", "情報") and button texts.
 class WidgetPrompter : public Prompter
 {
 public:
-    MessageAnswer message(QWidget *parent, MessageKind kind, const QString &text,
-                          MessageButtons buttons) override;
+    MessageAnswer message(
+        QWidget *parent, MessageKind kind, const QString &text, MessageButtons buttons) override;
     int exec(QDialog &dialog) override;
 
     // Title of the plain notices: the application's caption.

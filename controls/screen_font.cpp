@@ -7,7 +7,7 @@ using namespace Qt::StringLiterals;
 void installFontSubstitutes()
 {
     QFont::insertSubstitutions(QString::fromUtf16(ScreenFontFamily),
-                               { u"IPAPGothic"_s, u"IPAPゴシック"_s, u"Noto Sans CJK JP"_s });
+        { u"IPAPGothic"_s, u"IPAPゴシック"_s, u"Noto Sans CJK JP"_s });
 }
 
 QFont screenFont(int pixelSize)

@@ -106,21 +106,25 @@ struct Caption
 const Caption Captions[] = {
     { "BorderLabel1", 40, u"取引先", false, u"取引先コード又は取引先名をリストから選んでください" },
     { "BorderLabel2", 72, u"手形番号", false, u"手形番号を入力してください" },
-    { "BorderLabel3", 104, u"振出銀行", false, u"手形の振出銀行又は振り出し銀行名をリストから選んでください" },
+    { "BorderLabel3", 104, u"振出銀行", false,
+        u"手形の振出銀行又は振り出し銀行名をリストから選んでください" },
     { "BorderLabel4", 136, u"振出日", false, u"手形の振出日を入力してください" },
     { "BorderLabel5", 168, u"支払日", false, u"手形の決済日を入力してください" },
     { "BorderLabel6", 200, u"金額", false, u"手形の金額を入力してください" },
     { "BorderLabel7", 232, u"備考", false, u"割引金額などご自由にお使いください" },
     { "BorderLabel8", 264, u"手形種", false, u"手形の種類をリストから選んでください" },
     { "BorderLabel9", 344, u"期日到来", true,
-      u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇" },
+        u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇" },
     { "BorderLabel10", 376, u"入力者名", true, u"このデータの最終入力者名です" },
 };
 
 } // namespace
 
 InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
-    : QWidget(parent), state_(state), host_(host), prompter_(prompter)
+    : QWidget(parent)
+    , state_(state)
+    , host_(host)
+    , prompter_(prompter)
 {
     setObjectName(u"Form4"_s);
     setWindowTitle(u"インプットシート"_s);
@@ -210,7 +214,8 @@ void InputSheet::buildControls()
 
 void InputSheet::buildCaptions()
 {
-    QWidget *fields[] = { ComboBox1, Edit2, ComboBox3, DP1, DP2, NValEdit1, Edit7, ComboBox5, ComboBox6, Edit10 };
+    QWidget *fields[] = { ComboBox1, Edit2, ComboBox3, DP1, DP2, NValEdit1, Edit7, ComboBox5,
+        ComboBox6, Edit10 };
     int i = 0;
     for (const Caption &c : Captions) {
         auto *label = new TBorderLabel(QString::fromUtf16(c.text), this);
@@ -231,7 +236,8 @@ void InputSheet::buildCaptions()
 
 void InputSheet::setTabOrder()
 {
-    QWidget *order[] = { ComboBox1, ComboBox2, Edit2, ComboBox3, ComboBox4, DP1, DP2, NValEdit1, Edit7, ComboBox5, ComboBox6 };
+    QWidget *order[] = { ComboBox1, ComboBox2, Edit2, ComboBox3, ComboBox4, DP1, DP2, NValEdit1,
+        Edit7, ComboBox5, ComboBox6 };
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -315,7 +321,8 @@ void InputSheet::TorihikiChange(QComboBox *sender)
     follower->setCurrentIndex(sender->currentIndex());
     if (sender != ComboBox1 && sender != ComboBox2)
         return;
-    const int bank = proposedBankPosition(state_.PartnerTable, state_.BankTable, ComboBox1->currentIndex());
+    const int bank =
+        proposedBankPosition(state_.PartnerTable, state_.BankTable, ComboBox1->currentIndex());
     ComboBox3->setCurrentIndex(bank < ComboBox3->count() ? bank : -1);
     TorihikiChange(ComboBox3);
 }
@@ -330,9 +337,11 @@ void InputSheet::setEditIndex(int noteIndex)
     ComboBox6->setEnabled(true);
 
     const NoteRecord &n = state_.NoteTable[static_cast<size_t>(noteIndex)];
-    ComboBox1->setCurrentIndex(ComboBox1->findText(sjis::decode(n.PartnerCode.view()), Qt::MatchExactly));
+    ComboBox1->setCurrentIndex(
+        ComboBox1->findText(sjis::decode(n.PartnerCode.view()), Qt::MatchExactly));
     TorihikiChange(ComboBox1);
-    ComboBox3->setCurrentIndex(ComboBox3->findText(sjis::decode(n.BankCode.view()), Qt::MatchExactly));
+    ComboBox3->setCurrentIndex(
+        ComboBox3->findText(sjis::decode(n.BankCode.view()), Qt::MatchExactly));
     TorihikiChange(ComboBox3);
     DP1->setDate(daydate::toDate(n.IssueDate));
     DP2->setDate(daydate::toDate(n.DueDate));
@@ -393,7 +402,8 @@ void InputSheet::OkClick()
         if (EditIndex_ < 0 || static_cast<size_t>(EditIndex_) >= state_.NoteTable.size()) {
             // Never write into another note or past the end of the table.
             leaveEditing();
-            prompter_.warn(this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
+            prompter_.warn(
+                this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
             return;
         }
         state_.NoteTable[static_cast<size_t>(EditIndex_)] = record;

@@ -10,15 +10,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <std::size_t N>
-void assignText(ShortText<N> &field, const QString &text)
+template <std::size_t N> void assignText(ShortText<N> &field, const QString &text)
 {
     const QByteArray bytes = sjis::cutBytes(sjis::encode(text), static_cast<int>(N));
     field.assign(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-template <std::size_t N>
-void assignBytes(ShortText<N> &field, const QByteArray &bytes)
+template <std::size_t N> void assignBytes(ShortText<N> &field, const QByteArray &bytes)
 {
     const QByteArray cut = sjis::cutBytes(bytes, static_cast<int>(N));
     field.assign(std::string_view(cut.constData(), static_cast<size_t>(cut.size())));

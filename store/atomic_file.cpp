@@ -11,7 +11,9 @@
 #include <QFileInfo>
 
 AtomicFile::AtomicFile(const QString &target, mode_t mode, bool forceMode)
-    : target_(target), mode_(mode), forceMode_(forceMode)
+    : target_(target)
+    , mode_(mode)
+    , forceMode_(forceMode)
 {
 }
 
@@ -113,8 +115,8 @@ bool syncDirectoryOf(const QString &path)
     return ok;
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode, bool forceMode,
-                         int *error)
+bool writeFileAtomically(
+    const QString &path, const QByteArray &content, mode_t mode, bool forceMode, int *error)
 {
     AtomicFile file(path, mode, forceMode);
     const bool ok = file.open() && file.write(content) && file.finish() && file.commit();

@@ -21,7 +21,10 @@ public:
 
     bool open();
     bool write(const char *data, size_t size);
-    bool write(const QByteArray &bytes) { return write(bytes.constData(), static_cast<size_t>(bytes.size())); }
+    bool write(const QByteArray &bytes)
+    {
+        return write(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
     // Flushes, syncs and closes the temporary file.
     bool finish();
     // Renames the finished temporary file over the target and syncs the directory.
@@ -49,5 +52,5 @@ bool syncDirectoryOf(const QString &path);
 
 // One-shot replacement of a whole file; on failure error holds the errno and the old file is
 // unchanged.
-bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode, bool forceMode,
-                         int *error);
+bool writeFileAtomically(
+    const QString &path, const QByteArray &content, mode_t mode, bool forceMode, int *error);

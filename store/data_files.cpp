@@ -22,8 +22,7 @@ namespace {
 // second copy of a whole table.
 constexpr size_t ChunkBytes = 1 << 20;
 
-template <typename Record>
-struct TableFile
+template <typename Record> struct TableFile
 {
     std::vector<Record> &table;
     QString name;
@@ -33,7 +32,10 @@ struct TableFile
 class Fd
 {
 public:
-    explicit Fd(int fd) : fd_(fd) { }
+    explicit Fd(int fd)
+        : fd_(fd)
+    {
+    }
     ~Fd()
     {
         if (fd_ >= 0)
@@ -68,7 +70,8 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
 {
     const size_t start = file.table.size();
     auto fault = [&](const QString &reason) {
-        report.faults.push_back({ path, static_cast<qsizetype>(file.table.size() - start), reason });
+        report.faults.push_back(
+            { path, static_cast<qsizetype>(file.table.size() - start), reason });
         return false;
     };
 
@@ -93,16 +96,16 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
         for (size_t i = 0; i < whole; ++i)
             std::memcpy(&file.table[at + i], buffer.get() + i * file.diskSize, file.diskSize);
         if (static_cast<size_t>(got) % file.diskSize != 0)
-            return fault(u"ファイルの最後のレコードが途中で切れています（%1 バイト中 %2 バイト）。"_s
-                             .arg(file.diskSize)
-                             .arg(static_cast<size_t>(got) % file.diskSize));
+            return fault(
+                u"ファイルの最後のレコードが途中で切れています（%1 バイト中 %2 バイト）。"_s
+                    .arg(file.diskSize)
+                    .arg(static_cast<size_t>(got) % file.diskSize));
         if (static_cast<size_t>(got) < perChunk * file.diskSize)
             return true;
     }
 }
 
-template <typename Record>
-bool writeTable(const TableFile<Record> &file, AtomicFile &out)
+template <typename Record> bool writeTable(const TableFile<Record> &file, AtomicFile &out)
 {
     if (!out.open())
         return false;
@@ -124,7 +127,8 @@ bool keepBackup(const QString &path, QString &backupPath, int &error)
 {
     if (!QFile::exists(path))
         return true;
-    backupPath = path + u'.' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u".bak"_s;
+    backupPath =
+        path + u'.' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u".bak"_s;
     for (int n = 2; QFile::exists(backupPath); ++n)
         backupPath = path + u'.' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s)
             + u'-' + QString::number(n) + u".bak"_s;
@@ -148,8 +152,11 @@ QString LoadReport::message() const
 {
     QString text = u"\nデータファイルを最後まで読み込めませんでした。"_s;
     for (const LoadFault &f : faults)
-        text += u"\n\nファイル: %1\n読み込んだレコード: %2 件\n理由: %3"_s.arg(f.path).arg(f.recordsRead).arg(f.reason);
-    text += u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
+        text += u"\n\nファイル: %1\n読み込んだレコード: %2 件\n理由: %3"_s.arg(f.path)
+                    .arg(f.recordsRead)
+                    .arg(f.reason);
+    text +=
+        u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
     return text;
 }
 
@@ -169,7 +176,8 @@ LoadReport LoadData(AppState &state, const QString &directory)
         if (!loadTable(file, path, report))
             state.IncompleteFiles.insert(file.name);
     };
-    load(TableFile<PartnerRecord> { state.PartnerTable, QString::fromUtf16(PartnerFileName), PartnerDiskSize });
+    load(TableFile<PartnerRecord> {
+        state.PartnerTable, QString::fromUtf16(PartnerFileName), PartnerDiskSize });
     load(TableFile<NoteRecord> { state.NoteTable, QString::fromUtf16(NoteFileName), NoteDiskSize });
     load(TableFile<BankRecord> { state.BankTable, QString::fromUtf16(BankFileName), BankDiskSize });
     return report;
@@ -178,22 +186,25 @@ LoadReport LoadData(AppState &state, const QString &directory)
 SaveReport SaveData(AppState &state, const QString &directory)
 {
     SaveReport report;
-    const QString names[3] = { QString::fromUtf16(PartnerFileName), QString::fromUtf16(NoteFileName),
-                               QString::fromUtf16(BankFileName) };
+    const QString names[3] = { QString::fromUtf16(PartnerFileName),
+        QString::fromUtf16(NoteFileName), QString::fromUtf16(BankFileName) };
     AtomicFile partners(directory + names[0], 0644);
     AtomicFile notes(directory + names[1], 0644);
     AtomicFile banks(directory + names[2], 0644);
     AtomicFile *files[3] = { &partners, &notes, &banks };
 
-    const bool written = writeTable(TableFile<PartnerRecord> { state.PartnerTable, names[0], PartnerDiskSize }, partners)
+    const bool written =
+        writeTable(
+            TableFile<PartnerRecord> { state.PartnerTable, names[0], PartnerDiskSize }, partners)
         && writeTable(TableFile<NoteRecord> { state.NoteTable, names[1], NoteDiskSize }, notes)
         && writeTable(TableFile<BankRecord> { state.BankTable, names[2], BankDiskSize }, banks);
     if (!written) {
         const auto failed = std::find_if(std::begin(files), std::end(files),
-                                         [](const AtomicFile *f) { return f->error() != 0; });
+            [](const AtomicFile *f) { return f->error() != 0; });
         const AtomicFile *culprit = failed != std::end(files) ? *failed : files[0];
         report.ok = false;
-        report.message = saveFailure(culprit->target(), culprit->error() != 0 ? culprit->error() : EIO);
+        report.message =
+            saveFailure(culprit->target(), culprit->error() != 0 ? culprit->error() : EIO);
         return report;
     }
 
@@ -226,8 +237,9 @@ SaveReport SaveData(AppState &state, const QString &directory)
         if (!files[i]->commit()) {
             // Earlier files are already replaced; say exactly which one did not make it.
             report.ok = false;
-            report.message = u"\nデータファイル「%1」を置き換えられませんでした。\n理由: %2\n変更はまだ保存されていません。"_s
-                                 .arg(files[i]->target(), systemReason(files[i]->error()));
+            report.message =
+                u"\nデータファイル「%1」を置き換えられませんでした。\n理由: %2\n変更はまだ保存されていません。"_s
+                    .arg(files[i]->target(), systemReason(files[i]->error()));
             return report;
         }
         state.IncompleteFiles.remove(names[i]);

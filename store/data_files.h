@@ -30,8 +30,8 @@ struct LoadReport
 struct SaveReport
 {
     bool ok = true;
-    QString message;      // the failure, naming the file and the reason
-    QStringList backups;  // originals of incompletely loaded files kept before replacing them
+    QString message; // the failure, naming the file and the reason
+    QStringList backups; // originals of incompletely loaded files kept before replacing them
     QString backupNotice() const;
 };
 

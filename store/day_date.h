@@ -38,7 +38,10 @@ public:
 class FixedClock : public Clock
 {
 public:
-    explicit FixedClock(QDate day) : day_(day) { }
+    explicit FixedClock(QDate day)
+        : day_(day)
+    {
+    }
     QDate today() const override { return day_; }
     void set(QDate day) { day_ = day; }
 

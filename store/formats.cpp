@@ -17,7 +17,8 @@ QString groupDigits(const QString &digits)
     return out;
 }
 
-QString finish(bool negative, const QString &whole, const QString &fraction, bool grouped, int width)
+QString finish(
+    bool negative, const QString &whole, const QString &fraction, bool grouped, int width)
 {
     QString text = grouped ? groupDigits(whole) : whole;
     if (!fraction.isEmpty())
@@ -31,8 +32,8 @@ QString finish(bool negative, const QString &whole, const QString &fraction, boo
 QString wholeAmount(std::int64_t amount, bool grouped)
 {
     const bool negative = amount < 0;
-    const std::uint64_t magnitude
-        = negative ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
     const std::uint64_t units = magnitude / 10000 + (magnitude % 10000 >= 5000 ? 1 : 0);
     return finish(negative && units != 0, QString::number(units), QString(), grouped, 10);
 }

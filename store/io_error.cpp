@@ -32,7 +32,7 @@ QString systemReason(int errorNumber)
     case EFBIG:
         return u"ファイルが大きすぎます。"_s;
     default:
-        return u"システムエラーが発生しました（%1: %2）。"_s.arg(errorNumber).arg(
-            QString::fromLocal8Bit(std::strerror(errorNumber)));
+        return u"システムエラーが発生しました（%1: %2）。"_s.arg(errorNumber)
+            .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
     }
 }

@@ -2,8 +2,7 @@
 
 namespace {
 
-template <typename Table>
-std::string_view firstName(const Table &table, std::string_view code)
+template <typename Table> std::string_view firstName(const Table &table, std::string_view code)
 {
     for (const auto &record : table) {
         if (record.Code.view() == code)

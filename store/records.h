@@ -10,8 +10,7 @@
 
 #pragma pack(push, 1)
 
-template <std::size_t Capacity>
-struct ShortText
+template <std::size_t Capacity> struct ShortText
 {
     std::uint8_t length = 0;
     char room[Capacity] = {};
@@ -20,10 +19,7 @@ struct ShortText
 
     // The stored text; a length byte beyond the room (possible on disk for cut fields) is
     // clamped so a reader never runs past the field.
-    std::string_view view() const
-    {
-        return { room, length <= Capacity ? length : Capacity };
-    }
+    std::string_view view() const { return { room, length <= Capacity ? length : Capacity }; }
     // Stores at most Capacity bytes; the caller cuts on a character boundary beforehand.
     void assign(std::string_view bytes)
     {

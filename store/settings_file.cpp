@@ -48,7 +48,7 @@ QString settingsFirstLine(const QByteArray &content)
 }
 
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
-                                 const QString &fallbackDataDir)
+    const QString &fallbackDataDir)
 {
     DataLocation where;
     where.settingsPath = programDirectory + QString::fromUtf16(SettingsFileName);
@@ -56,7 +56,8 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
         return where;
 
     int error = 0;
-    if (!QFile::exists(where.settingsPath) && createSettings(where.settingsPath, programDirectory, error)) {
+    if (!QFile::exists(where.settingsPath)
+        && createSettings(where.settingsPath, programDirectory, error)) {
         where.DataDirectory = programDirectory;
         return where;
     }
@@ -71,8 +72,9 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
     QDir().mkpath(dataDir);
     where.DataDirectory = dataDir;
     if (!createSettings(where.settingsPath, dataDir, error))
-        where.problem = u"\n設定ファイル「%1」を作成できませんでした。\n理由: %2\nデータは「%3」に置きます。"_s
-                            .arg(where.settingsPath, systemReason(error), dataDir);
+        where.problem =
+            u"\n設定ファイル「%1」を作成できませんでした。\n理由: %2\nデータは「%3」に置きます。"_s
+                .arg(where.settingsPath, systemReason(error), dataDir);
     return where;
 }
 

@@ -10,7 +10,10 @@ namespace {
 class Converter
 {
 public:
-    Converter(const char *to, const char *from) : cd(iconv_open(to, from)) { }
+    Converter(const char *to, const char *from)
+        : cd(iconv_open(to, from))
+    {
+    }
     ~Converter()
     {
         if (cd != reinterpret_cast<iconv_t>(-1))

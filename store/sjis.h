@@ -10,7 +10,10 @@ namespace sjis {
 
 // Decodes code page 932 bytes; an undecodable byte becomes U+FFFD.
 QString decode(std::string_view bytes);
-inline QString decode(const QByteArray &bytes) { return decode(std::string_view(bytes.constData(), bytes.size())); }
+inline QString decode(const QByteArray &bytes)
+{
+    return decode(std::string_view(bytes.constData(), bytes.size()));
+}
 
 // Encodes to code page 932; ok is false (and the result empty) when a character has no
 // code page 932 form.

@@ -14,8 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename Field>
-void put(Field &field, const QString &text)
+template <typename Field> void put(Field &field, const QString &text)
 {
     const QByteArray bytes = sjis::cutBytes(sjis::encode(text), static_cast<int>(Field::capacity));
     field.assign(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -23,8 +22,9 @@ void put(Field &field, const QString &text)
 
 void addBanks(AppState &state)
 {
-    const QStringList names = { u"みずほ銀行　日本橋支店"_s, u"三井住友銀行　本店営業部"_s, u"三菱ＵＦＪ銀行　新宿支店"_s,
-                                u"りそな銀行　大阪支店"_s, u"横浜銀行　関内支店"_s, u"静岡銀行　浜松支店"_s };
+    const QStringList names = { u"みずほ銀行　日本橋支店"_s, u"三井住友銀行　本店営業部"_s,
+        u"三菱ＵＦＪ銀行　新宿支店"_s, u"りそな銀行　大阪支店"_s, u"横浜銀行　関内支店"_s,
+        u"静岡銀行　浜松支店"_s };
     for (int i = 0; i < names.size(); ++i) {
         BankRecord b;
         put(b.Code, u"B%1"_s.arg(i + 1, 3, 10, QChar(u'0')));
@@ -35,9 +35,9 @@ void addBanks(AppState &state)
 
 void addPartners(AppState &state)
 {
-    const QStringList names = { u"株式会社ベルモラ商事"_s, u"山田工業株式会社"_s, u"有限会社佐藤製作所"_s,
-                                u"東和物産株式会社"_s, u"北斗電機株式会社"_s, u"丸菱食品株式会社"_s,
-                                u"青葉建設株式会社"_s, u"株式会社みなと運輸"_s };
+    const QStringList names = { u"株式会社ベルモラ商事"_s, u"山田工業株式会社"_s,
+        u"有限会社佐藤製作所"_s, u"東和物産株式会社"_s, u"北斗電機株式会社"_s,
+        u"丸菱食品株式会社"_s, u"青葉建設株式会社"_s, u"株式会社みなと運輸"_s };
     for (int i = 0; i < names.size(); ++i) {
         PartnerRecord p;
         put(p.Code, u"%1"_s.arg(i + 1, 3, 10, QChar(u'0')));
@@ -49,7 +49,8 @@ void addPartners(AppState &state)
 
 void addNotes(AppState &state, int count)
 {
-    const QStringList remarks = { u"売掛金回収分"_s, u"工事代金"_s, u"仕入代金"_s, QString(), u"割引料 12,000円"_s };
+    const QStringList remarks = { u"売掛金回収分"_s, u"工事代金"_s, u"仕入代金"_s, QString(),
+        u"割引料 12,000円"_s };
     const QDate start = QDate::currentDate().addMonths(-6);
     for (int i = 0; i < count; ++i) {
         NoteRecord n;

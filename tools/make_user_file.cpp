@@ -12,13 +12,15 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString::fromUtf16(UserFileName);
+    const QString path =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString::fromUtf16(UserFileName);
     if (QFile::exists(path)) {
         std::fprintf(stderr, "%s already exists; left as it is.\n", qPrintable(path));
         return 0;
     }
     const std::vector<UserRecord> users = {
-        { "Admini", SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings | AllRights, "velmora" },
+        { "Admini", SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings | AllRights,
+            "velmora" },
         { "guest", SaveAndSearch, "guest" },
     };
     ClockRandom random;

@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         ClockRandom random;
-        ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s), { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } },
-                                  random, nullptr));
+        ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s),
+            { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
     }
     TestDir dir;
     ScriptedPrompter prompter;

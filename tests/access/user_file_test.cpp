@@ -16,7 +16,10 @@ namespace {
 class ScriptedRandom : public RandomSource
 {
 public:
-    explicit ScriptedRandom(std::deque<int> values = {}) : values_(std::move(values)) { }
+    explicit ScriptedRandom(std::deque<int> values = {})
+        : values_(std::move(values))
+    {
+    }
     void reseed() override { ++reseeds; }
     int next(int bound) override
     {
@@ -53,7 +56,10 @@ TEST(UserFile, RecordLayoutAndScrambling)
 {
     // Rights byte first (filler 255 -> 254 max, so 254 & 195 = 194), then k = 100 + r per group.
     ScriptedRandom random({ 254, 31, 0, 5, 10, 20 });
-    const QByteArray record = encodeUserRecord({ "guest", 1, QByteArray("\xc8" "bcdefghij") }, random);
+    const QByteArray record = encodeUserRecord({ "guest", 1,
+                                                   QByteArray("\xc8"
+                                                              "bcdefghij") },
+        random);
     ASSERT_EQ(record.size(), 32);
     EXPECT_EQ(record.left(15), QByteArray("guest") + QByteArray(10, '\0'));
     EXPECT_EQ(static_cast<unsigned char>(record[15]), (194 | (1 << 2)));
@@ -66,9 +72,14 @@ TEST(UserFile, RecordLayoutAndScrambling)
 
     // A password byte 200 with k = 131 in the second position wraps: (200 + 65) mod 256 = 9.
     ScriptedRandom wrap({ 0, 31 });
-    const QByteArray wrapped = encodeUserRecord({ "x", 0, QByteArray("a\xc8" "cdefghij") }, wrap);
+    const QByteArray wrapped = encodeUserRecord({ "x", 0,
+                                                    QByteArray("a\xc8"
+                                                               "cdefghij") },
+        wrap);
     EXPECT_EQ(static_cast<unsigned char>(wrapped[18]), 9);
-    EXPECT_EQ(decodeUserRecord(wrapped.constData()).Password, QByteArray("a\xc8" "cdefghij"));
+    EXPECT_EQ(decodeUserRecord(wrapped.constData()).Password,
+        QByteArray("a\xc8"
+                   "cdefghij"));
 
     // Filler bits never leak into the rights.
     QByteArray filled = record;

@@ -67,14 +67,16 @@ public:
         input.page = new QWidget;
         return &input;
     }
-    std::unique_ptr<QDialog> createApprovalList(AppState &, Prompter &, const std::vector<int> &due, QWidget *) override
+    std::unique_ptr<QDialog> createApprovalList(
+        AppState &, Prompter &, const std::vector<int> &due, QWidget *) override
     {
         approvalLists.push_back(due);
         auto dialog = std::make_unique<QDialog>();
         dialog->setObjectName(u"Form6"_s);
         return dialog;
     }
-    std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &all, QWidget *) override
+    std::unique_ptr<QDialog> createOutputSheet(
+        AppState &, Prompter &, const std::vector<int> &all, QWidget *) override
     {
         outputLists.push_back(all);
         return nullptr;
@@ -103,7 +105,7 @@ protected:
     {
         ClockRandom random;
         ASSERT_TRUE(writeUserFile(program.file(u"pass.dat"_s),
-                                  { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
+            { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
         state.ProgramDirectory = program.path();
         state.clock = &clock;
     }
@@ -156,9 +158,10 @@ TEST_F(MainWindowTest, CaptionMenusAndShortcuts)
     auto window = open("Admini", "velmora");
     EXPECT_EQ(window->windowTitle(), u"Velmoraの手形管理"_s);
     EXPECT_EQ(window->objectName(), u"Form1"_s);
-    const QStringList menus = { u"File1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s, u"Help1"_s };
-    const QStringList titles = { u"ファイル(&F)"_s, u"編集(&E)"_s, u"検索(&S)"_s,
-                                 u"表示(&V)"_s,     u"設定(&B)"_s, u"ヘルプ(&H)"_s };
+    const QStringList menus = { u"File1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s,
+        u"Help1"_s };
+    const QStringList titles = { u"ファイル(&F)"_s, u"編集(&E)"_s, u"検索(&S)"_s, u"表示(&V)"_s,
+        u"設定(&B)"_s, u"ヘルプ(&H)"_s };
     for (int i = 0; i < menus.size(); ++i)
         EXPECT_EQ(window->menu(menus[i])->title(), titles[i]);
     EXPECT_EQ(window->action(u"Save1"_s)->shortcut(), QKeySequence(u"Ctrl+S"_s));
@@ -301,15 +304,16 @@ TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
         bool filtered;
     };
     // Title row, several rows, the blank row after the last note, a search result, no selection.
-    for (const Case c : { Case { 0, 0, false }, Case { 2, 3, false }, Case { 5, 5, false }, Case { 3, 3, true },
-                          Case { -1, -1, false } }) {
+    for (const Case c : { Case { 0, 0, false }, Case { 2, 3, false }, Case { 5, 5, false },
+             Case { 3, 3, true }, Case { -1, -1, false } }) {
         sheet.top = c.top;
         sheet.bottom = c.bottom;
         sheet.filtered = c.filtered;
         window->Delete1Click();
         // Opening the menu only looks at a single-row selection and the full view.
         window->Edit1Click();
-        EXPECT_EQ(usable(*window, u"Delete1"_s), c.top == c.bottom && !c.filtered) << c.top << "-" << c.bottom;
+        EXPECT_EQ(usable(*window, u"Delete1"_s), c.top == c.bottom && !c.filtered)
+            << c.top << "-" << c.bottom;
     }
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(state.NoteTable.size(), 4u);
@@ -340,7 +344,8 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
 {
     auto window = open("Admini", "velmora");
     const double today = daydate::fromDate(clock.today());
-    state.NoteTable = { note(0, today - 1), note(1, today), note(2, today - 30, 1), note(3, today - 400) };
+    state.NoteTable = { note(0, today - 1), note(1, today), note(2, today - 30, 1),
+        note(3, today - 400) };
     window->ShoninClick();
     ASSERT_EQ(screens.approvalLists.size(), 1u);
     EXPECT_EQ(screens.approvalLists[0], (std::vector<int> { 0, 3 }));

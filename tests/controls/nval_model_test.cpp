@@ -53,7 +53,7 @@ TEST(NValModel, TypingBuildsTheNumberLikeACalculator)
         { u"-.5"_s, texts({ u"-", u"-0.", u"-0.5" }), -0.5L },
         { u"0"_s, texts({ u"" }), 0 },
         { u"1000000"_s,
-          texts({ u"1", u"10", u"100", u"1,000", u"10,000", u"100,000", u"1,000,000" }), 1e6L },
+            texts({ u"1", u"10", u"100", u"1,000", u"10,000", u"100,000", u"1,000,000" }), 1e6L },
         { u"7a +x"_s, texts({ u"7", u"7", u"7", u"7", u"7" }), 7 },
     };
     for (const Case &c : cases) {
@@ -101,8 +101,7 @@ TEST(NValModel, ApplyValueRangesAndFormats)
     const Case cases[] = {
         { 6, -1, true, 1234.5678L, 1234.5678L, 2, 6, u"1,234.57"_s },
         { 6, -1, false, 1234.5678L, 1234.5678L, 2, 6, u"1234.57"_s },
-        { 9, 2, true, 12, 12, 2, 4, u"12.00"_s },
-        { 9, 0, true, 12.7L, 12.7L, 0, 2, u"13"_s },
+        { 9, 2, true, 12, 12, 2, 4, u"12.00"_s }, { 9, 0, true, 12.7L, 12.7L, 0, 2, u"13"_s },
         { 10, -1, true, 1e12L, 9999999999.0L, 0, 10, u"9,999,999,999"_s },
         { 10, -1, true, -1e12L, -9999999999.0L, 0, 10, u"-9,999,999,999"_s },
         { 9, 2, true, 1e12L, 9999999.99L, 2, 9, u"9,999,999.99"_s },
@@ -228,9 +227,15 @@ TEST(NValModel, BackspaceTakesBackTheLastDigit)
         QString after;
     };
     const Case cases[] = {
-        { u"1234"_s, u"123"_s }, { u"12.3"_s, u"12."_s }, { u"12."_s, u"1"_s },
-        { u"-5"_s, u""_s },      { u".5"_s, u"0."_s },    { u"-.5"_s, u"-0."_s },
-        { u"."_s, u""_s },       { u"-"_s, u""_s },       { u""_s, u""_s },
+        { u"1234"_s, u"123"_s },
+        { u"12.3"_s, u"12."_s },
+        { u"12."_s, u"1"_s },
+        { u"-5"_s, u""_s },
+        { u".5"_s, u"0."_s },
+        { u"-.5"_s, u"-0."_s },
+        { u"."_s, u""_s },
+        { u"-"_s, u""_s },
+        { u""_s, u""_s },
     };
     for (const Case &c : cases) {
         NValModel model;
@@ -281,8 +286,12 @@ TEST(NValModel, FocusLossFillsFixedDecimals)
         QString shown;
     };
     const Case cases[] = {
-        { u"12.5"_s, u"12.50"_s }, { u"3"_s, u"3.00"_s }, { u"3."_s, u"3.00"_s },
-        { u"1234567"_s, u"1,234,567.00"_s }, { u""_s, u""_s }, { u"0"_s, u""_s },
+        { u"12.5"_s, u"12.50"_s },
+        { u"3"_s, u"3.00"_s },
+        { u"3."_s, u"3.00"_s },
+        { u"1234567"_s, u"1,234,567.00"_s },
+        { u""_s, u""_s },
+        { u"0"_s, u""_s },
     };
     for (const Case &c : cases) {
         NValModel model;

@@ -100,7 +100,8 @@ TEST_F(InputSheetTest, LooksAsDesigned)
     EXPECT_EQ(caption->text(), u"期日到来"_s);
     EXPECT_EQ(caption->BorderColor(), QColor(Qt::red));
     EXPECT_EQ(caption->geometry(), QRect(64, 344, 69, 20));
-    EXPECT_EQ(caption->toolTip(), u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇"_s);
+    EXPECT_EQ(caption->toolTip(),
+        u"期日が到来していない物は×　到来しているがみ承認な物は△　承認済みな物は〇"_s);
     EXPECT_EQ(sheet->Edit7->accessibleName(), u"備考"_s);
     EXPECT_EQ(sheet->SpeedButton1->accessibleName(), u"登録"_s);
     // Tab order runs down the form.
@@ -128,7 +129,8 @@ TEST_F(InputSheetTest, CodeAndNameListsFollowEachOther)
     sheet->ComboBox2->setCurrentIndex(1);
     sheet->TorihikiChange(sheet->ComboBox2);
     EXPECT_EQ(sheet->ComboBox1->currentIndex(), 1);
-    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 0) << "an unregistered bank code gives the first bank";
+    EXPECT_EQ(sheet->ComboBox3->currentIndex(), 0)
+        << "an unregistered bank code gives the first bank";
     sheet->ComboBox1->setCurrentIndex(0);
     sheet->TorihikiChange(sheet->ComboBox1);
     EXPECT_EQ(sheet->ComboBox2->currentIndex(), 0);
@@ -163,7 +165,8 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
     EXPECT_EQ(n.EnteredBy.view(), "tanaka");
     EXPECT_EQ(sjis::decode(n.Remarks.view()), u"備考"_s);
     EXPECT_TRUE(state.Modified);
-    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"DataUpdate"_s, u"setIndexAll"_s, u"DataUpdate"_s }));
+    EXPECT_EQ(host.data.calls,
+        (QStringList { u"setIndexAll"_s, u"DataUpdate"_s, u"setIndexAll"_s, u"DataUpdate"_s }));
     EXPECT_EQ(sheet->Edit2->text(), u"AB-77"_s) << "the fields keep their contents";
 }
 
@@ -174,7 +177,7 @@ TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
     EXPECT_EQ(prompter.shown[0].text,
-              u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n手形番号が入力されていません"_s);
+        u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n手形番号が入力されていません"_s);
     EXPECT_EQ(state.NoteTable.size(), 6u);
     EXPECT_FALSE(state.Modified);
 }
@@ -258,6 +261,6 @@ TEST_F(InputSheetTest, TextFieldsKeepToTheirBytesAndCodePage)
     sheet->Edit2->insert(u"A😀"_s);
     EXPECT_TRUE(sheet->Edit2->text().isEmpty()) << "a character outside code page 932 is refused";
     sheet->Edit2->insert(u"手形12345"_s); // 9 bytes
-    sheet->Edit2->insert(u"手"_s);        // would make 11
+    sheet->Edit2->insert(u"手"_s); // would make 11
     EXPECT_EQ(sheet->Edit2->text(), u"手形12345"_s);
 }

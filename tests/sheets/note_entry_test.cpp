@@ -45,8 +45,9 @@ TEST(NoteEntryCheck, ProblemsAloneAndTogetherInOrder)
     all.issueDate = QDate(2024, 5, 2);
     all.dueDate = QDate(2024, 5, 1);
     EXPECT_EQ(problemReport(entryProblems(all, 0)),
-              u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n取引先が未登録です。"
-              u"\n銀行が未登録です。\n手形番号が入力されていません\n入力権限がありません！"_s);
+        u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n取引先が未登録です"
+        u"。"
+        u"\n銀行が未登録です。\n手形番号が入力されていません\n入力権限がありません！"_s);
 }
 
 TEST(NoteEntryRecord, ValuesAreCutAndRounded)
@@ -81,7 +82,8 @@ TEST(NoteEntryProposals, BankAndDueDate)
     s.PartnerTable[0].BankCode.assign("B02");
     s.PartnerTable[1].BankCode.assign("B9");
     EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 0), 1);
-    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 1), 0) << "unregistered bank: the first";
+    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 1), 0)
+        << "unregistered bank: the first";
     EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, -1), 0);
     EXPECT_EQ(proposedBankPosition({}, s.BankTable, 0), 0);
 

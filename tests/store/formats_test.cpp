@@ -16,7 +16,8 @@ TEST(Formats, AmountsRoundHalfAwayFromZeroWithSeparators)
     EXPECT_EQ(formats::amountN(-15000), u"        -2"_s);
     EXPECT_EQ(formats::amountN(14999), u"         1"_s);
     EXPECT_EQ(formats::amountN(-4000), u"         0"_s) << "no minus on a zero";
-    EXPECT_EQ(formats::amountN(1234567890120000), u"123,456,789,012"_s) << "wider than 10 is not cut";
+    EXPECT_EQ(formats::amountN(1234567890120000), u"123,456,789,012"_s)
+        << "wider than 10 is not cut";
     EXPECT_EQ(formats::amountN(INT64_MIN), u"-922,337,203,685,478"_s);
     EXPECT_EQ(formats::amountF(-12345670000), u"  -1234567"_s);
 }
@@ -48,7 +49,9 @@ TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)
     bool ok = false;
     const QByteArray bytes = sjis::encode(u"手形ﾃｶﾞﾀA"_s, &ok);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(bytes, QByteArray("\x8e\xe8\x8c\x60\xc3\xb6\xde\xc0" "A"));
+    EXPECT_EQ(bytes,
+        QByteArray("\x8e\xe8\x8c\x60\xc3\xb6\xde\xc0"
+                   "A"));
     EXPECT_EQ(sjis::decode(bytes), u"手形ﾃｶﾞﾀA"_s);
     EXPECT_EQ(sjis::byteLength(u"株式会社x"_s), 9);
     EXPECT_FALSE(sjis::canEncode(u"𠮷"_s));

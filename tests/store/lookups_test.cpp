@@ -17,8 +17,8 @@ PartnerRecord partner(const char *code, const char *name)
 
 TEST(Lookups, CodesMatchExactlyAndTheFirstWins)
 {
-    const Partners partners = { partner("001 ", "blank"), partner("1", "short"), partner("001", "first"),
-                                partner("001", "second"), partner("", "empty") };
+    const Partners partners = { partner("001 ", "blank"), partner("1", "short"),
+        partner("001", "first"), partner("001", "second"), partner("", "empty") };
     EXPECT_EQ(FindTorihikiName(partners, "001"), "first");
     EXPECT_EQ(FindTorihikiName(partners, "001 "), "blank");
     EXPECT_EQ(FindTorihikiName(partners, "01"), "");

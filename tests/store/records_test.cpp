@@ -28,7 +28,7 @@ void putText(QByteArray &bytes, int at, const QByteArray &text)
 QByteArray handBuiltNote()
 {
     QByteArray b(125, '\0');
-    putDouble(b, 0, 36896.0);  // 2001/01/05
+    putDouble(b, 0, 36896.0); // 2001/01/05
     putDouble(b, 8, 36986.0);
     putText(b, 16, "AB12345678");
     putText(b, 27, "00123");

@@ -10,12 +10,14 @@ TEST(SettingsFile, MissingFileIsCreatedWithTheProgramFolder)
 {
     TestDir program;
     TestDir fallback;
-    const DataLocation where = locateDataDirectory(program.path(), fallback.path(), fallback.path());
+    const DataLocation where =
+        locateDataDirectory(program.path(), fallback.path(), fallback.path());
     EXPECT_EQ(where.DataDirectory, program.path());
     EXPECT_EQ(program.read(u"VMKolvam.ini"_s), program.path().toUtf8() + "\r\n");
     EXPECT_TRUE(where.problem.isEmpty());
     // The next start reads the same line back.
-    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory, program.path());
+    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory,
+        program.path());
 }
 
 TEST(SettingsFile, FirstLineRules)
@@ -35,14 +37,17 @@ TEST(SettingsFile, ExistingFileIsUsedUnchanged)
     TestDir program;
     TestDir fallback;
     program.write(u"VMKolvam.ini"_s, "");
-    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory, QString());
-    EXPECT_EQ(program.read(u"VMKolvam.ini"_s), QByteArray()) << "the settings file is never rewritten";
+    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory,
+        QString());
+    EXPECT_EQ(program.read(u"VMKolvam.ini"_s), QByteArray())
+        << "the settings file is never rewritten";
 
     // Without its trailing separator the data file names run on from the folder's name.
     TestDir data;
     const QString noSeparator = data.path().chopped(1);
     program.write(u"VMKolvam.ini"_s, noSeparator.toUtf8() + "\r\n");
-    const DataLocation where = locateDataDirectory(program.path(), fallback.path(), fallback.path());
+    const DataLocation where =
+        locateDataDirectory(program.path(), fallback.path(), fallback.path());
     EXPECT_EQ(where.DataDirectory, noSeparator);
     AppState state;
     PartnerRecord p;

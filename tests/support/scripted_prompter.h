@@ -21,7 +21,8 @@ public:
         MessageButtons buttons;
     };
 
-    MessageAnswer message(QWidget *, MessageKind kind, const QString &text, MessageButtons buttons) override
+    MessageAnswer message(
+        QWidget *, MessageKind kind, const QString &text, MessageButtons buttons) override
     {
         shown.push_back({ kind, text, buttons });
         if (!answers.empty()) {
