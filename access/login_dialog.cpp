@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "controls/byte_limit.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/sjis.h"
 

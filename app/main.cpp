@@ -6,7 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/program_screens.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/app_state.h"
 #include "store/settings_file.h"

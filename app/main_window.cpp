@@ -12,7 +12,7 @@
 #include "access/login_dialog.h"
 #include "access/rights.h"
 #include "app/screen_factory.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/data_files.h"
 #include "store/note_rules.h"

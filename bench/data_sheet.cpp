@@ -10,7 +10,7 @@
 
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "sheets/data_sheet.h"
 

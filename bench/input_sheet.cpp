@@ -6,7 +6,7 @@
 
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "sheets/input_sheet.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "app/screen_factory.h"
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "store/data_files.h"
 
 using namespace Qt::StringLiterals;

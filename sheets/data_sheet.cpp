@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "controls/grid_delegate.h"
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "sheets/note_grid_model.h"
 #include "store/app_state.h"

@@ -10,8 +10,8 @@
 
 #include "controls/border_label.h"
 #include "controls/byte_limit.h"
-#include "controls/message_box.h"
 #include "controls/nval_edit.h"
+#include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/app_state.h"
 #include "store/day_date.h"

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format git
   qt6-base-dev qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
   libgtest-dev googletest libbenchmark-dev
   fonts-ipafont-gothic

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 #include "tests/support/qt_printers.h"
 
 // Answers message boxes from a queue (default: the first button) and runs modal dialogs through

@@ -1,4 +1,4 @@
-#include "controls/message_box.h"
+#include "controls/prompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
