@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "store/atomic_file.h"
+#include "store/data_files.h"
 #include "store/io_error.h"
 #include "store/sjis.h"
 
@@ -14,20 +16,51 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool readSettings(const QString &path, QString &line)
+bool readSettings(const QString &path, QString &line, int &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (QFileInfo(path).isDir()) {
+        error = EISDIR;
         return false;
-    line = settingsFirstLine(file.readAll());
+    }
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = errno != 0 ? errno : EACCES;
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = EIO;
+        return false;
+    }
+    line = settingsFirstLine(content);
     return true;
 }
 
 bool createSettings(const QString &path, const QString &dataDirectory, int &error)
 {
-    QByteArray content = sjis::encode(dataDirectory);
-    content += "\r\n";
-    return writeFileAtomically(path, content, 0644, false, &error);
+    return writeFileAtomically(
+        path, settingsLineBytes(dataDirectory) + "\r\n", 0644, false, &error);
+}
+
+// An existing settings file that cannot be read names no folder; guessing one (the per-user
+// folders, the program folder) would show an empty register as if it were the real one.
+bool readExisting(DataLocation &where)
+{
+    int error = 0;
+    if (readSettings(where.settingsPath, where.DataDirectory, error))
+        return true;
+    where.known = false;
+    where.DataDirectory.clear();
+    where.problem = u"\n設定ファイル「%1」を読み込めませんでした。\n理由: %2\n"
+                    u"データの場所が分からないため、データは読み込まず、保存もできません。"_s.arg(
+                        where.settingsPath, systemReason(error));
+    return false;
+}
+
+bool folderExists(const QString &dataDirectory)
+{
+    return QFileInfo(dataFolderOf(dataDirectory)).isDir();
 }
 
 QString withSeparator(QString dir)
@@ -39,12 +72,67 @@ QString withSeparator(QString dir)
 
 } // namespace
 
-QString settingsFirstLine(const QByteArray &content)
+QByteArray settingsFirstLineBytes(const QByteArray &content)
 {
     qsizetype end = 0;
     while (end < content.size() && content[end] != '\r' && content[end] != char(26))
         ++end;
-    return sjis::decode(std::string_view(content.constData(), static_cast<size_t>(end)));
+    return content.left(end);
+}
+
+QString settingsFirstLine(const QByteArray &content)
+{
+    const QByteArray line = settingsFirstLineBytes(content);
+    const QString cp932 = sjis::decode(line);
+    if (folderExists(cp932))
+        return cp932;
+    const QString native = QFile::decodeName(line);
+    if (folderExists(native))
+        return native;
+    // Neither folder is there; name the one the bytes more plausibly spell.
+    const QChar invalid(QChar::ReplacementCharacter);
+    return cp932.contains(invalid) && !native.contains(invalid) ? native : cp932;
+}
+
+QByteArray settingsLineBytes(const QString &dataDirectory)
+{
+    bool ok = false;
+    const QByteArray cp932 = sjis::encode(dataDirectory, &ok);
+    // Code page 932 maps some characters onto others (〜 reads back as ～): such a path would
+    // lead to a different folder.
+    if (ok && sjis::decode(cp932) == dataDirectory)
+        return cp932;
+    return QFile::encodeName(dataDirectory);
+}
+
+QString dataFolderOf(const QString &dataDirectory)
+{
+    return QFileInfo(dataDirectory + QString::fromUtf16(PartnerFileName)).absolutePath();
+}
+
+DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath)
+{
+    DataFolderCheck check;
+    const QString folder = dataFolderOf(dataDirectory);
+    if (!QFileInfo(folder).isDir()) {
+        check.state = DataFolderCheck::Missing;
+        check.message =
+            u"\nデータフォルダー「%1」が見つかりません。\n"
+            u"設定ファイル「%2」の1行目を確かめてください。"_s.arg(dataDirectory, settingsPath);
+        if (dataDirectory.contains(u'\n'))
+            check.message += u"\n1行目が CR LF ではなく LF だけで終わっているため、"
+                             u"次の行までがフォルダー名になっています。"_s;
+        check.message += u"\nデータは読み込まれていません。"_s;
+        return check;
+    }
+    for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName }) {
+        if (QFileInfo::exists(dataDirectory + QString::fromUtf16(name)))
+            return check;
+    }
+    check.state = DataFolderCheck::NewRegister;
+    check.message = u"\nデータファイルがまだありません。新しい台帳として始めます。\n"
+                    u"保存先: %1"_s.arg(dataDirectory + QString::fromUtf16(NoteFileName));
+    return check;
 }
 
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
@@ -52,22 +140,25 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
 {
     DataLocation where;
     where.settingsPath = programDirectory + QString::fromUtf16(SettingsFileName);
-    if (QFile::exists(where.settingsPath) && readSettings(where.settingsPath, where.DataDirectory))
+    if (QFileInfo::exists(where.settingsPath)) {
+        readExisting(where);
         return where;
+    }
 
     int error = 0;
-    if (!QFile::exists(where.settingsPath)
-        && createSettings(where.settingsPath, programDirectory, error)) {
+    if (createSettings(where.settingsPath, programDirectory, error)) {
         where.DataDirectory = programDirectory;
         return where;
     }
 
-    // The program folder cannot be written or read: keep settings and data in the user's folders.
+    // The program folder cannot be written: keep settings and data in the user's folders.
     const QString configDir = withSeparator(fallbackConfigDir);
     const QString dataDir = withSeparator(fallbackDataDir);
     where.settingsPath = configDir + QString::fromUtf16(SettingsFileName);
-    if (QFile::exists(where.settingsPath) && readSettings(where.settingsPath, where.DataDirectory))
+    if (QFileInfo::exists(where.settingsPath)) {
+        readExisting(where);
         return where;
+    }
     QDir().mkpath(configDir);
     QDir().mkpath(dataDir);
     where.DataDirectory = dataDir;

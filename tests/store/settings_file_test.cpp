@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "store/data_files.h"
 #include "store/settings_file.h"
 #include "tests/support/temp_dir.h"
@@ -70,4 +72,90 @@ TEST(SettingsFile, UnwritableProgramFolderFallsBackToTheUsersFolders)
     EXPECT_TRUE(QFileInfo(data).isDir());
     // And it is found there again next time.
     EXPECT_EQ(locateDataDirectory(program, config, data).DataDirectory, data + u'/');
+}
+
+// Folders whose names code page 932 cannot spell, or spells as another character, must still be
+// written so that they read back to the same folder.
+TEST(SettingsFile, TheLineAlwaysLeadsBackToTheSameFolder)
+{
+    struct Case
+    {
+        QString name;
+        bool cp932;
+    };
+    for (const Case &c : { Case { u"josé"_s, false }, Case { u"波〜線"_s, false },
+             Case { u"手形データ"_s, true } }) {
+        SCOPED_TRACE(c.name.toStdString());
+        TestDir base;
+        const QString program = base.path() + c.name + u'/';
+        ASSERT_TRUE(QDir().mkpath(program));
+        const DataLocation first = locateDataDirectory(program, base.path(), base.path());
+        EXPECT_EQ(first.DataDirectory, program);
+        EXPECT_TRUE(first.problem.isEmpty());
+        const QByteArray line = c.cp932 ? QByteArray("\x8e\xe8\x8c\x60\x83\x66\x81\x5b\x83\x5e/")
+                                        : (c.name + u'/').toUtf8();
+        EXPECT_TRUE(base.read(c.name + u"/VMKolvam.ini"_s).endsWith(line + "\r\n"));
+        EXPECT_EQ(locateDataDirectory(program, base.path(), base.path()).DataDirectory, program);
+    }
+}
+
+TEST(SettingsFile, AFileEditedInUtf8FindsItsFolder)
+{
+    TestDir program;
+    TestDir base;
+    const QString data = base.path() + u"手形データ/"_s;
+    ASSERT_TRUE(QDir().mkpath(data));
+    program.write(u"VMKolvam.ini"_s, data.toUtf8() + "\n");
+    // The lone LF stays part of the line, as written: that folder does not exist.
+    EXPECT_EQ(
+        locateDataDirectory(program.path(), base.path(), base.path()).DataDirectory, data + u'\n');
+    program.write(u"VMKolvam.ini"_s, data.toUtf8() + "\r\n");
+    EXPECT_EQ(locateDataDirectory(program.path(), base.path(), base.path()).DataDirectory, data);
+    // When a folder of either reading exists, code page 932 wins.
+    const QByteArray both = "/\x8e\xe8\x8c\x60/";
+    EXPECT_EQ(settingsFirstLine(both + "\r\n"), u"/手形/"_s);
+}
+
+TEST(SettingsFile, AnUnreadableFileIsReportedNotReplaced)
+{
+    TestDir program;
+    TestDir fallback;
+    ASSERT_TRUE(QDir().mkpath(program.file(u"VMKolvam.ini"_s))); // a folder in its place
+    const DataLocation where =
+        locateDataDirectory(program.path(), fallback.path(), fallback.path() + u"data"_s);
+    EXPECT_FALSE(where.known);
+    EXPECT_TRUE(where.DataDirectory.isEmpty());
+    EXPECT_TRUE(where.problem.contains(program.file(u"VMKolvam.ini"_s)));
+    EXPECT_TRUE(where.problem.contains(u"読み込めません"_s));
+    EXPECT_FALSE(fallback.exists(u"VMKolvam.ini"_s)) << "no silent switch to the user's folders";
+    EXPECT_FALSE(fallback.exists(u"data"_s));
+}
+
+TEST(SettingsFile, DataFolderCheck)
+{
+    TestDir data;
+    const QString settings = u"/prog/VMKolvam.ini"_s;
+    DataFolderCheck check = checkDataFolder(data.path(), settings);
+    EXPECT_EQ(check.state, DataFolderCheck::NewRegister);
+    EXPECT_TRUE(check.message.contains(data.file(u"KOLVAM.vmd"_s)));
+
+    for (const char *name : { "TCODE.vmd", "KOLVAM.vmd", "BANK.vmd" }) {
+        TestDir one;
+        one.write(QString::fromLatin1(name), QByteArray());
+        EXPECT_EQ(checkDataFolder(one.path(), settings).state, DataFolderCheck::Ready) << name;
+    }
+
+    const QString gone = data.path() + u"gone/"_s;
+    check = checkDataFolder(gone, settings);
+    EXPECT_EQ(check.state, DataFolderCheck::Missing);
+    EXPECT_TRUE(check.message.contains(gone));
+    EXPECT_TRUE(check.message.contains(settings));
+    EXPECT_FALSE(check.message.contains(u"LF"_s));
+    // A line run on by a lone LF says why.
+    check = checkDataFolder(data.path() + u"\n/other/"_s, settings);
+    EXPECT_EQ(check.state, DataFolderCheck::Missing);
+    EXPECT_TRUE(check.message.contains(u"LF だけ"_s));
+
+    // Without its trailing separator the files are looked for beside the named folder.
+    EXPECT_EQ(dataFolderOf(data.path().chopped(1)), QDir::cleanPath(data.path() + u".."_s));
 }

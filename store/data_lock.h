@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+
+#include <QDateTime>
+#include <QString>
+
+class QLockFile;
+
+inline constexpr const char16_t *LockFileName = u"tegata.lock";
+// Beside the lock: who holds it and since when, which the lock file itself does not say.
+inline constexpr const char16_t *HolderFileName = u"tegata.holder";
+
+// Who holds a data folder's lock, as far as can be told.
+struct LockHolder
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    QString user; // empty when unknown
+    QDateTime since; // invalid when unknown
+    bool known = false; // false when the lock file could not be read (left half-written)
+};
+
+// One program at a time writes a data folder: the one holding this lock. The lock lives as long
+// as the program has the folder open. A live holder is never taken over by age; a lock left by a
+// dead process on this host is cleared by itself; a lock from another host (or an unreadable
+// one) can only be taken over on the user's word.
+class DataLock
+{
+public:
+    enum class Result { Acquired, HeldByOther, Failed };
+
+    // dataDirectory is joined to the file names as the data files are (plain concatenation).
+    explicit DataLock(const QString &dataDirectory);
+    ~DataLock();
+    DataLock(const DataLock &) = delete;
+    DataLock &operator=(const DataLock &) = delete;
+
+    // user and now are recorded for a second copy to show.
+    Result acquire(const QString &user, const QDateTime &now);
+    // Removes the holder's lock, then acquires. Only for a holder the user has chosen to
+    // override; a live holder on this host keeps its lock whatever is asked.
+    Result takeOver(const QString &user, const QDateTime &now);
+    void release();
+
+    bool held() const;
+    const QString &directory() const { return directory_; }
+    QString lockPath() const;
+    // After HeldByOther.
+    const LockHolder &holder() const { return holder_; }
+    // True when the holder may be gone without this host being able to tell: another host, or
+    // a lock file that cannot be read. A holder on this host is known to be alive.
+    bool holderMayBeStale() const;
+    // After Failed: a Japanese reason.
+    const QString &reason() const { return reason_; }
+
+    // The name of this host, as the lock file records it.
+    static QString localHost();
+
+private:
+    Result finish(bool locked, const QString &user, const QDateTime &now);
+    void readHolder();
+
+    QString directory_;
+    std::unique_ptr<QLockFile> lock_;
+    LockHolder holder_;
+    QString reason_;
+};
+
+// "ユーザー「u」がコンピューター「h」で yyyy/MM/dd HH:mm から", the holder in one phrase.
+QString describeHolder(const LockHolder &holder);
