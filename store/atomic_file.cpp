@@ -1,17 +1,15 @@
 #include "store/atomic_file.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 
-AtomicFile::AtomicFile(const QString &target, mode_t mode, bool forceMode)
-    : target_(target)
+AtomicFile::AtomicFile(const QString &target, mode_t mode, bool forceMode, FileSystem &fs)
+    : fs_(fs)
+    , target_(target)
+    , realTarget_(target)
     , mode_(mode)
     , forceMode_(forceMode)
 {
@@ -31,17 +29,23 @@ bool AtomicFile::fail(int err)
 
 bool AtomicFile::open()
 {
-    tempPath_ = QFile::encodeName(target_) + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(tempPath_.data());
+    int err = 0;
+    realTarget_ = writeTarget(target_, &err);
+    if (realTarget_.isEmpty()) {
+        realTarget_ = target_;
+        return fail(err);
+    }
+    tempPath_ = QFile::encodeName(realTarget_) + ".tmp-XXXXXX";
+    fd_ = fs_.createTemporary(tempPath_);
     if (fd_ < 0) {
         tempPath_.clear();
         return fail(errno);
     }
     mode_t wanted = mode_;
     struct stat old;
-    if (!forceMode_ && ::stat(QFile::encodeName(target_).constData(), &old) == 0)
+    if (!forceMode_ && ::stat(QFile::encodeName(realTarget_).constData(), &old) == 0)
         wanted = old.st_mode & 07777;
-    if (::fchmod(fd_, wanted) != 0)
+    if (fs_.changeMode(fd_, wanted) != 0)
         return fail(errno);
     return true;
 }
@@ -50,8 +54,10 @@ bool AtomicFile::write(const char *data, size_t size)
 {
     if (fd_ < 0)
         return fail(EBADF);
+    hash_.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
+    size_ += static_cast<qint64>(size);
     while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
+        const ssize_t n = fs_.write(fd_, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -67,12 +73,13 @@ bool AtomicFile::finish()
 {
     if (fd_ < 0)
         return fail(EBADF);
-    if (::fdatasync(fd_) != 0) {
-        ::close(fd_);
+    if (fs_.sync(fd_) != 0) {
+        const int err = errno;
+        fs_.close(fd_);
         fd_ = -1;
-        return fail(errno);
+        return fail(err);
     }
-    const int rc = ::close(fd_);
+    const int rc = fs_.close(fd_);
     fd_ = -1;
     if (rc != 0)
         return fail(errno);
@@ -80,14 +87,22 @@ bool AtomicFile::finish()
     return true;
 }
 
-bool AtomicFile::commit()
+bool AtomicFile::replaceTarget()
 {
     if (!finished_ || error_ != 0)
         return fail(EBADF);
-    if (::rename(tempPath_.constData(), QFile::encodeName(target_).constData()) != 0)
+    if (fs_.rename(tempPath_.constData(), QFile::encodeName(realTarget_).constData()) != 0)
         return fail(errno);
     tempPath_.clear();
-    if (!syncDirectoryOf(target_))
+    replaced_ = true;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (!replaceTarget())
+        return false;
+    if (!syncDirectoryOf(realTarget_, fs_))
         return fail(errno);
     return true;
 }
@@ -95,24 +110,18 @@ bool AtomicFile::commit()
 void AtomicFile::discard()
 {
     if (fd_ >= 0) {
-        ::close(fd_);
+        fs_.close(fd_);
         fd_ = -1;
     }
     if (!tempPath_.isEmpty()) {
-        ::unlink(tempPath_.constData());
+        fs_.unlink(tempPath_.constData());
         tempPath_.clear();
     }
 }
 
-bool syncDirectoryOf(const QString &path)
+bool syncDirectoryOf(const QString &path, FileSystem &fs)
 {
-    QString dir = QFileInfo(path).absolutePath();
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return ok;
+    return fs.syncDirectory(QFile::encodeName(QFileInfo(path).absolutePath()).constData()) == 0;
 }
 
 bool writeFileAtomically(

@@ -3,18 +3,29 @@
 #include <sys/types.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QString>
+
+#include "store/file_system.h"
+
+// The checksum of a replaced file's content, as kept in a save journal.
+inline constexpr QCryptographicHash::Algorithm ContentHash = QCryptographicHash::Blake2b_256;
 
 // Replaces a file without ever leaving it half-written: the content goes to a temporary file
 // beside the target, is flushed and synced, and only commit() renames it over the target (and
-// syncs the directory). Until commit() the old file is untouched; a writer destroyed without
-// commit() removes its temporary file.
+// syncs the directory). Until then the old file is untouched; a writer destroyed before its
+// rename removes its temporary file unless keepTemporary() handed it over.
+//
+// A target that is a symbolic link is written through: the temporary file lies beside the file
+// the link leads to, and that file is replaced, so the link stays.
 class AtomicFile
 {
 public:
     // mode applies to a new target; an existing target keeps its own permission bits unless
     // forceMode is set.
-    AtomicFile(const QString &target, mode_t mode, bool forceMode = false);
+    AtomicFile(const QString &target, mode_t mode, bool forceMode = false,
+        FileSystem &fs = systemFileSystem());
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -27,28 +38,44 @@ public:
     }
     // Flushes, syncs and closes the temporary file.
     bool finish();
-    // Renames the finished temporary file over the target and syncs the directory.
+    // Renames the finished temporary file over the target, without syncing the directory.
+    bool replaceTarget();
+    // replaceTarget() and a sync of the directory.
     bool commit();
     void discard();
+    // Leaves the temporary file in place when this writer goes (a journal names it).
+    void keepTemporary() { tempPath_.clear(); }
 
     const QString &target() const { return target_; }
+    // The file actually replaced: the target, or the file its link leads to.
+    const QString &realTarget() const { return realTarget_; }
+    QString temporaryPath() const { return QFile::decodeName(tempPath_); }
+    bool replaced() const { return replaced_; }
+    // Size and checksum of everything written so far.
+    qint64 size() const { return size_; }
+    QByteArray checksum() const { return hash_.result(); }
     // errno of the first failure; 0 when nothing failed.
     int error() const { return error_; }
 
 private:
     bool fail(int err);
 
+    FileSystem &fs_;
     QString target_;
+    QString realTarget_;
     QByteArray tempPath_;
     mode_t mode_;
     bool forceMode_;
     int fd_ = -1;
     int error_ = 0;
     bool finished_ = false;
+    bool replaced_ = false;
+    qint64 size_ = 0;
+    QCryptographicHash hash_ { ContentHash };
 };
 
 // Syncs the directory holding path, so a rename inside it survives a power cut.
-bool syncDirectoryOf(const QString &path);
+bool syncDirectoryOf(const QString &path, FileSystem &fs = systemFileSystem());
 
 // One-shot replacement of a whole file; on failure error holds the errno and the old file is
 // unchanged.

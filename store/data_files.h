@@ -6,10 +6,13 @@
 #include <QStringList>
 
 #include "store/app_state.h"
+#include "store/file_system.h"
 
 inline constexpr const char16_t *PartnerFileName = u"TCODE.vmd";
 inline constexpr const char16_t *NoteFileName = u"KOLVAM.vmd";
 inline constexpr const char16_t *BankFileName = u"BANK.vmd";
+// Beside the data files while a save replaces them; names the three temporary files.
+inline constexpr const char16_t *SaveJournalName = u"tegata-save.journal";
 
 // A data file that did not load completely.
 struct LoadFault
@@ -22,7 +25,12 @@ struct LoadFault
 struct LoadReport
 {
     std::vector<LoadFault> faults;
-    bool ok() const { return faults.empty(); }
+    // A Japanese notice of what was done about a save an earlier run did not finish; empty when
+    // there was none.
+    QString recovery;
+    // The unfinished save could be neither finished nor undone: the files may come from two saves.
+    bool recoveryFailed = false;
+    bool ok() const { return faults.empty() && !recoveryFailed; }
     // One Japanese message naming every faulty file, the records read and the reason.
     QString message() const;
 };
@@ -38,8 +46,16 @@ struct SaveReport
 // Appends the records of the three data files in directory (plain concatenation, so the
 // directory carries its trailing separator) to the tables. A missing file is not a fault. Each
 // file stands alone: a fault keeps the complete records before it and the next file still loads.
-LoadReport LoadData(AppState &state, const QString &directory);
+// Only regular files that fit in memory are read; anything else is a fault naming the file.
+//
+// First it settles a save that an earlier run left unfinished: a journal whose files are all
+// complete is carried out, any other is undone, and temporary files no journal names are removed.
+// The caller holds the folder's lock, so no save of another copy is under way.
+LoadReport LoadData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem());
 
-// Writes the three tables. All three files are written to temporary files first and replaced
-// only when all three succeeded; on any failure nothing is replaced and Modified stays as it was.
-SaveReport SaveData(AppState &state, const QString &directory);
+// Writes the three tables as one step: each to a temporary file beside it (beside the file a
+// symbolic link leads to), synced; then a journal naming the three, synced; then the three
+// renames and a sync of the folder; then the journal is removed. A failure before the renames
+// replaces nothing. A failure during them leaves the journal, so the next LoadData finishes the
+// save; the message says which files are already new. Modified is cleared only when all is done.
+SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem());
