@@ -1,10 +1,11 @@
 #include "access/user_file.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 
-#include <QFile>
-
 #include "store/atomic_file.h"
+#include "store/file_system.h"
 #include "store/io_error.h"
 
 using namespace Qt::StringLiterals;
@@ -15,6 +16,13 @@ constexpr char PaddingKey[] = "pelvorantiskubemaridoqwesfunatarigo";
 constexpr int NameField = 15;
 constexpr int RightsByte = 15;
 constexpr int PasswordField = 16;
+
+// A user list of a small business is a few dozen records; half a million (16 MiB) is far beyond
+// any real one and still small beside memory, so a huge file is refused before it is read.
+qint64 largestUserFile()
+{
+    return std::min<qint64>(qint64(16) << 20, memoryBudget());
+}
 
 QByteArray nameOf(const char *record)
 {
@@ -107,16 +115,12 @@ UserRecord decodeUserRecord(const char *record)
 UserFileRead readUserFile(const QString &path)
 {
     UserFileRead result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = readFailure(path, systemReason(errno));
+    const WholeFile file = readWholeFile(path, largestUserFile());
+    if (file.missing || !file.reason.isEmpty()) {
+        result.error = readFailure(path, file.missing ? systemReason(ENOENT) : file.reason);
         return result;
     }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = readFailure(path, file.errorString());
-        return result;
-    }
+    const QByteArray &content = file.bytes;
     const qsizetype whole = content.size() / UserRecordSize;
     for (qsizetype i = 0; i < whole; ++i)
         result.users.push_back(decodeUserRecord(content.constData() + i * UserRecordSize));
@@ -149,15 +153,20 @@ bool PassCheck::check(const QByteArray &name, const QByteArray &password)
     if (name.isEmpty() || password.isEmpty())
         return false;
     const QByteArray padded = padPassword(password);
-    if (!QFile::exists(path_))
+    const WholeFile file = readWholeFile(path_, largestUserFile());
+    if (file.missing)
         return false;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = readFailure(path_, systemReason(errno));
+    if (!file.reason.isEmpty()) {
+        error_ = readFailure(path_, file.reason);
         return false;
     }
-    const QByteArray content = file.readAll();
-    file.close();
+    // An empty file lets nobody in; say so rather than refuse every password.
+    if (file.bytes.isEmpty()) {
+        error_ = readFailure(path_,
+            u"ファイルが空です。ユーザーが一人も登録されていないため、ログインできません。"_s);
+        return false;
+    }
+    const QByteArray &content = file.bytes;
     for (qsizetype at = 0; at < content.size(); at += UserRecordSize) {
         if (content.size() - at < UserRecordSize) {
             error_ = readFailure(path_, shortRecord(at / UserRecordSize));

@@ -64,11 +64,13 @@ struct UserFileRead
 };
 
 // Reads every whole record; a short last record or a read failure is reported in error, with
-// the records before it kept.
+// the records before it kept. Only a regular file of a sane size is read (a folder, a FIFO or a
+// file of gigabytes is reported, not waited on or taken into memory).
 UserFileRead readUserFile(const QString &path);
 
 // Replaces the user file safely (temporary file, sync, rename) with mode 0600; false with a
 // Japanese message naming the file and the reason when it fails, the old file then unchanged.
+// A symbolic link is written through: the file it leads to is replaced and the link stays.
 bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
     QString *error);
 
@@ -87,7 +89,8 @@ public:
     QByteArray getName() const { return name_; }
     QByteArray getPass() const { return pass_; }
     std::uint8_t getAuth() const { return auth_; }
-    // A Japanese message when the file could not be read to the end of the search.
+    // A Japanese message when the file could not be read to the end of the search, or is empty
+    // (nobody could ever log in); a missing file is only a failed login.
     QString error() const { return error_; }
 
 private:
