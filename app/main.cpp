@@ -41,6 +41,7 @@ int main(int argc, char *argv[])
     options.userFile = u"pass.dat"_s;
     options.fallbackConfigDir = userConfigDirectory();
     options.fallbackDataDir = userDataDirectory();
+    options.lockUser = qEnvironmentVariable("USER");
 
     MainWindow window(state, prompter, screens, options);
     window.start();

@@ -32,6 +32,9 @@ struct AppState
     QString ProgramDirectory;
     QString DataDirectory;
     bool Modified = false;
+    // Another copy holds the data folder, or where the data lives is unknown: everything can be
+    // viewed, searched and printed, but nothing is written to the data folder.
+    bool ReadOnly = false;
     UserInfo CurrentUser;
 
     // Data file names whose load stopped at a fault: their original is kept as a backup before
