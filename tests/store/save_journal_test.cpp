@@ -1,0 +1,277 @@
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "store/atomic_file.h"
+#include "store/data_files.h"
+#include "tests/support/generations.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Step { Write, Sync, Rename, FolderSync };
+
+// The real calls, counted per step; the chosen call of the chosen step fails with EIO.
+class FaultyFileSystem : public FileSystem
+{
+public:
+    FaultyFileSystem(Step step = Step::Write, int at = -1)
+        : step_(step)
+        , at_(at)
+    {
+    }
+    std::map<Step, int> calls;
+
+    int createTemporary(QByteArray &pathTemplate) override
+    {
+        return real_.createTemporary(pathTemplate);
+    }
+    int open(const char *path, int flags, mode_t mode) override
+    {
+        return real_.open(path, flags, mode);
+    }
+    int changeMode(int fd, mode_t mode) override { return real_.changeMode(fd, mode); }
+    ssize_t write(int fd, const char *data, size_t size) override
+    {
+        return fails(Step::Write) ? -1 : real_.write(fd, data, size);
+    }
+    int sync(int fd) override { return fails(Step::Sync) ? -1 : real_.sync(fd); }
+    int close(int fd) override { return real_.close(fd); }
+    int rename(const char *from, const char *to) override
+    {
+        return fails(Step::Rename) ? -1 : real_.rename(from, to);
+    }
+    int unlink(const char *path) override { return real_.unlink(path); }
+    int syncDirectory(const char *directory) override
+    {
+        return fails(Step::FolderSync) ? -1 : real_.syncDirectory(directory);
+    }
+
+private:
+    bool fails(Step step)
+    {
+        const int n = calls[step]++;
+        if (step != step_ || n != at_)
+            return false;
+        errno = EIO;
+        return true;
+    }
+    FileSystem &real_ = systemFileSystem();
+    Step step_;
+    int at_;
+};
+
+const QStringList dataFiles { u"TCODE.vmd"_s, u"KOLVAM.vmd"_s, u"BANK.vmd"_s };
+
+QByteArray bytesOf(const TestDir &dir, const QString &name)
+{
+    return dir.read(name);
+}
+
+// Everything in the folder that is not a data file.
+QStringList others(const TestDir &dir)
+{
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : dataFiles)
+        left.removeOne(name);
+    return left;
+}
+
+const QString journal = QString::fromUtf16(SaveJournalName);
+
+} // namespace
+
+// Every write, sync, rename and folder sync of a save fails in turn. Before the renames nothing
+// changes; during them the message says what is new and the next load finishes the save; after
+// them the message does not deny the replacement. Modified stays true on every failure.
+TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
+{
+    // Old files of one generation, new ones of the other.
+    std::map<QString, QByteArray> oldBytes, newBytes;
+    FaultyFileSystem counter;
+    {
+        TestDir reference;
+        AppState old = generations::make(0);
+        ASSERT_TRUE(SaveData(old, reference.path()).ok);
+        for (const QString &name : dataFiles)
+            oldBytes[name] = reference.read(name);
+        AppState changed = generations::make(1);
+        ASSERT_TRUE(SaveData(changed, reference.path(), counter).ok);
+        for (const QString &name : dataFiles)
+            newBytes[name] = reference.read(name);
+        EXPECT_TRUE(others(reference).isEmpty());
+    }
+    ASSERT_EQ(counter.calls[Step::Rename], 3);
+    ASSERT_GE(counter.calls[Step::Write], 4) << "three files and the journal";
+    ASSERT_EQ(counter.calls[Step::Sync], 4);
+    ASSERT_EQ(counter.calls[Step::FolderSync], 3);
+
+    for (Step step : { Step::Write, Step::Sync, Step::Rename, Step::FolderSync }) {
+        for (int at = 0; at < counter.calls[step]; ++at) {
+            SCOPED_TRACE(testing::Message() << "step " << int(step) << " call " << at);
+            TestDir dir;
+            for (const QString &name : dataFiles)
+                dir.write(name, oldBytes[name]);
+            AppState changed = generations::make(1);
+            changed.Modified = true;
+            FaultyFileSystem faulty(step, at);
+            const SaveReport report = SaveData(changed, dir.path(), faulty);
+
+            // The last folder sync comes after the journal is gone: the save is complete.
+            if (step == Step::FolderSync && at == 2) {
+                EXPECT_TRUE(report.ok) << report.message.toStdString();
+                EXPECT_FALSE(changed.Modified);
+                EXPECT_TRUE(others(dir).isEmpty());
+                continue;
+            }
+            ASSERT_FALSE(report.ok);
+            EXPECT_TRUE(changed.Modified);
+            EXPECT_TRUE(report.message.contains(u"理由"_s));
+            EXPECT_TRUE(report.message.startsWith(u'\n'));
+
+            int renamed = 0; // how many files the failure leaves replaced
+            if (step == Step::Rename)
+                renamed = at;
+            else if (step == Step::FolderSync && at == 1)
+                renamed = 3;
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(bytesOf(dir, dataFiles[i]),
+                    i < renamed ? newBytes[dataFiles[i]] : oldBytes[dataFiles[i]])
+                    << dataFiles[i].toStdString();
+
+            if (step == Step::Write || step == Step::Sync
+                || (step == Step::FolderSync && at == 0)) {
+                EXPECT_TRUE(report.message.contains(u"どのデータファイルも置き換えていません"_s));
+                EXPECT_TRUE(others(dir).isEmpty()) << others(dir).join(u' ').toStdString();
+                // Syncs go file by file, then the journal; a large table takes several writes.
+                QStringList named;
+                for (const QString &name : dataFiles + QStringList { journal })
+                    if (report.message.contains(u"「%1」"_s.arg(dir.file(name))))
+                        named << name;
+                if (step == Step::Sync)
+                    EXPECT_EQ(named, QStringList { at < 3 ? dataFiles[at] : journal });
+                else if (step == Step::Write)
+                    EXPECT_EQ(named.size(), 1) << report.message.toStdString();
+                else
+                    EXPECT_TRUE(report.message.contains(dir.path().chopped(1)));
+                continue;
+            }
+
+            if (step == Step::FolderSync) {
+                EXPECT_FALSE(report.message.contains(u"置き換えていません"_s));
+                EXPECT_FALSE(report.message.contains(u"置き換えられませんでした"_s));
+                for (const QString &name : dataFiles)
+                    EXPECT_TRUE(report.message.contains(dir.file(name)));
+                EXPECT_TRUE(report.message.contains(u"置き換えました"_s));
+            } else {
+                EXPECT_TRUE(report.message.contains(
+                    u"「%1」を置き換えられませんでした"_s.arg(dir.file(dataFiles[at]))));
+                if (at == 0) {
+                    EXPECT_TRUE(
+                        report.message.contains(u"どのデータファイルも置き換えていません"_s));
+                } else {
+                    const QString told =
+                        report.message.section(u"すでに新しい"_s, 1).section(u"まだ古い"_s, 0, 0);
+                    for (int i = 0; i < 3; ++i)
+                        EXPECT_EQ(told.contains(dir.file(dataFiles[i])), i < at)
+                            << report.message.toStdString();
+                }
+            }
+
+            // The journal stayed: the next load finishes the save.
+            ASSERT_TRUE(dir.exists(journal));
+            AppState loaded;
+            const LoadReport load = LoadData(loaded, dir.path());
+            EXPECT_TRUE(load.ok()) << load.message().toStdString();
+            EXPECT_TRUE(load.recovery.contains(u"完了しました"_s));
+            EXPECT_EQ(generations::of(loaded), 1);
+            EXPECT_TRUE(others(dir).isEmpty()) << others(dir).join(u' ').toStdString();
+        }
+    }
+}
+
+// Roll forward or back from what a crash leaves: a torn journal or a short temporary file undoes
+// the save; temporary files no journal names are removed without a word; files of ours only.
+TEST(SaveJournal, LoadSettlesWhatACrashLeft)
+{
+    // A save stopped right after its journal: three complete temporary files and the journal.
+    const auto crashedSave = [](const TestDir &dir) {
+        AppState old = generations::make(0);
+        EXPECT_TRUE(SaveData(old, dir.path()).ok);
+        AppState changed = generations::make(1);
+        FaultyFileSystem faulty(Step::Rename, 0);
+        EXPECT_FALSE(SaveData(changed, dir.path(), faulty).ok);
+        EXPECT_TRUE(dir.exists(journal));
+    };
+    const auto temporaries = [](const TestDir &dir) {
+        return QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files);
+    };
+
+    {
+        TestDir dir;
+        crashedSave(dir);
+        QByteArray text = dir.read(journal);
+        dir.write(journal, text.left(text.size() - 5)); // torn while written
+        AppState loaded;
+        const LoadReport report = LoadData(loaded, dir.path());
+        EXPECT_TRUE(report.ok());
+        EXPECT_TRUE(report.recovery.contains(u"取り消しました"_s));
+        EXPECT_EQ(generations::of(loaded), 0);
+        EXPECT_TRUE(others(dir).isEmpty());
+    }
+    {
+        TestDir dir;
+        crashedSave(dir);
+        const QStringList temps = temporaries(dir);
+        ASSERT_EQ(temps.size(), 3);
+        const QString note = temps.filter(u"KOLVAM"_s).value(0);
+        dir.write(note, dir.read(note).chopped(1)); // short
+        AppState loaded;
+        const LoadReport report = LoadData(loaded, dir.path());
+        EXPECT_TRUE(report.ok());
+        EXPECT_TRUE(report.recovery.contains(u"取り消しました"_s));
+        EXPECT_EQ(generations::of(loaded), 0);
+        EXPECT_TRUE(others(dir).isEmpty());
+    }
+    {
+        // A roll-forward whose rename fails keeps the journal and says the files may be mixed;
+        // every original is then kept before the next save replaces it.
+        TestDir dir;
+        crashedSave(dir);
+        AppState loaded;
+        FaultyFileSystem faulty(Step::Rename, 1);
+        const LoadReport report = LoadData(loaded, dir.path(), faulty);
+        EXPECT_FALSE(report.ok());
+        EXPECT_TRUE(report.message().contains(dir.file(u"KOLVAM.vmd"_s)));
+        EXPECT_TRUE(dir.exists(journal));
+        EXPECT_EQ(temporaries(dir).size(), 2);
+        EXPECT_EQ(loaded.IncompleteFiles.size(), 3);
+        // The next start finishes it.
+        AppState again;
+        EXPECT_TRUE(LoadData(again, dir.path()).ok());
+        EXPECT_EQ(generations::of(again), 1);
+        EXPECT_TRUE(others(dir).isEmpty());
+    }
+    {
+        TestDir dir;
+        AppState old = generations::make(0);
+        ASSERT_TRUE(SaveData(old, dir.path()).ok);
+        dir.write(u"TCODE.vmd.tmp-a1B2c3"_s, "partial");
+        dir.write(u"BANK.vmd.tmp-ZZZZZZ"_s, "");
+        dir.write(u"notes.txt.tmp-a1B2c3"_s, "not ours");
+        dir.write(u"TCODE.vmd.tmp-toolong"_s, "not ours");
+        AppState loaded;
+        const LoadReport report = LoadData(loaded, dir.path());
+        EXPECT_TRUE(report.ok());
+        EXPECT_TRUE(report.recovery.isEmpty()) << "housekeeping says nothing";
+        EXPECT_EQ(generations::of(loaded), 0);
+        QStringList left = others(dir);
+        left.sort();
+        EXPECT_EQ(left, (QStringList { u"TCODE.vmd.tmp-toolong"_s, u"notes.txt.tmp-a1B2c3"_s }));
+    }
+}

@@ -1,0 +1,72 @@
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include "store/data_files.h"
+#include "tests/support/generations.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+
+// A child process saves two generations of a register in turn and is killed at random moments.
+// After every kill the folder must load as one whole generation, with nothing of ours left over.
+TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
+{
+    // Kill within a span of a few saves, measured on this machine, so kills land in every step.
+    qint64 spanUs = 0;
+    {
+        TestDir scratch;
+        AppState state = generations::make(0);
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(SaveData(state, scratch.path()).ok);
+        spanUs = std::max<qint64>(1000, timer.nsecsElapsed() / 1000);
+    }
+
+    TestDir dir;
+    const unsigned seed = std::random_device {}();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<qint64> moment(0, spanUs);
+    const QStringList dataFiles { u"BANK.vmd"_s, u"KOLVAM.vmd"_s, u"TCODE.vmd"_s };
+    bool saved = false;
+    int finished = 0;
+    int undone = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        QProcess child;
+        child.start(QString::fromLocal8Bit(SAVE_GENERATIONS_PATH), { dir.path() });
+        ASSERT_TRUE(child.waitForStarted());
+        ASSERT_TRUE(child.waitForReadyRead(30000));
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(30000));
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit)
+            << "the child stopped by itself: a save failed";
+
+        AppState loaded;
+        const LoadReport report = LoadData(loaded, dir.path());
+        ASSERT_TRUE(report.ok()) << "kill " << kill << report.message().toStdString();
+        finished += report.recovery.contains(u"完了しました"_s);
+        undone += report.recovery.contains(u"取り消しました"_s);
+        const int generation = generations::of(loaded);
+        if (saved)
+            ASSERT_GE(generation, 0) << "kill " << kill << ": files of two saves";
+        else
+            ASSERT_NE(generation, -2) << "kill " << kill << ": files of two saves";
+        saved = saved || generation >= 0;
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : dataFiles)
+            left.removeOne(name);
+        ASSERT_TRUE(left.isEmpty()) << "kill " << kill << " left " << left.join(u' ').toStdString();
+    }
+    RecordProperty("finished", finished);
+    RecordProperty("undone", undone);
+    std::printf("interrupted saves finished: %d, undone: %d\n", finished, undone);
+}

@@ -1,0 +1,22 @@
+// Saves two generations of a register into the folder given, one after the other, until it is
+// killed. Says "saving" on stdout once it has begun, so the killer knows it is under way.
+#include <cstdio>
+
+#include <QString>
+
+#include "store/data_files.h"
+#include "tests/support/generations.h"
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2)
+        return 2;
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    AppState states[2] = { generations::make(0), generations::make(1) };
+    std::puts("saving");
+    std::fflush(stdout);
+    for (unsigned long i = 0;; ++i) {
+        if (!SaveData(states[i % 2], folder).ok)
+            return 1;
+    }
+}
