@@ -1,9 +1,12 @@
 #include <deque>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 #include "access/user_file.h"
 #include "tests/support/temp_dir.h"
@@ -169,4 +172,70 @@ TEST(PassCheckTest, ComparesPaddedPasswordsOfTheFirstMatchingName)
     EXPECT_TRUE(shortFile.check("Admini", "abc")) << "found before the incomplete record";
     EXPECT_FALSE(shortFile.check("tenbytes", "0123456789"));
     EXPECT_TRUE(shortFile.error().contains(dir.file(u"short.dat"_s)));
+}
+
+TEST(UserFile, OnlyARegularFileOfASaneSizeIsRead)
+{
+    TestDir dir;
+    const auto checkWith = [&](const QString &name) {
+        PassCheck check(dir.file(name));
+        EXPECT_FALSE(check.check("Admini", "abc"));
+        EXPECT_TRUE(check.error().contains(dir.file(name))) << check.error().toStdString();
+        EXPECT_EQ(readUserFile(dir.file(name)).error.isEmpty(), name == u"empty.dat"_s);
+        return check.error();
+    };
+
+    // Nobody could ever log in: say so instead of refusing every password.
+    dir.write(u"empty.dat"_s, {});
+    EXPECT_TRUE(checkWith(u"empty.dat"_s).contains(u"空"_s));
+
+    QDir(dir.path()).mkdir(u"folder.dat"_s);
+    const QString folder = checkWith(u"folder.dat"_s);
+    EXPECT_TRUE(folder.contains(u"フォルダーです"_s)) << folder.toStdString();
+    EXPECT_FALSE(folder.contains(u"見つかりません"_s));
+    EXPECT_TRUE(readUserFile(dir.file(u"folder.dat"_s)).error.contains(u"フォルダーです"_s));
+
+    // Neither waits for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(u"fifo.dat"_s)).constData(), 0600), 0);
+    EXPECT_TRUE(checkWith(u"fifo.dat"_s).contains(u"通常のファイルではありません"_s));
+
+    QFile huge(dir.file(u"huge.dat"_s));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(3) << 30)) << "a sparse file of 3 GiB";
+    huge.close();
+    EXPECT_TRUE(checkWith(u"huge.dat"_s).contains(u"大きすぎます"_s));
+    EXPECT_TRUE(readUserFile(dir.file(u"huge.dat"_s)).users.empty());
+}
+
+TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
+{
+    TestDir dir;
+    QDir(dir.path()).mkdir(u"etc"_s);
+    dir.write(u"etc/users.dat"_s, {});
+    ASSERT_EQ(
+        ::symlink("etc/users.dat", QFile::encodeName(dir.file(u"pass.dat"_s)).constData()), 0);
+    ScriptedRandom random;
+    ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random, nullptr));
+    EXPECT_TRUE(QFileInfo(dir.file(u"pass.dat"_s)).isSymLink());
+    EXPECT_EQ(dir.read(u"etc/users.dat"_s).size(), 3 * 32);
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"etc/users.dat"_s)).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(PassCheck(dir.file(u"pass.dat"_s)).check("guest", "guest"));
+
+    // "Never overwrites" includes a link to a file that is not there.
+    ASSERT_EQ(
+        ::symlink("etc/missing.dat", QFile::encodeName(dir.file(u"link.dat"_s)).constData()), 0);
+    QProcess maker;
+    maker.start(QString::fromLocal8Bit(USER_FILE_MAKER_PATH), { dir.file(u"link.dat"_s) });
+    ASSERT_TRUE(maker.waitForFinished(30000));
+    EXPECT_NE(maker.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo(dir.file(u"link.dat"_s)).isSymLink());
+    EXPECT_FALSE(dir.exists(u"etc/missing.dat"_s));
+
+    // A new file is still made where there is nothing.
+    maker.start(QString::fromLocal8Bit(USER_FILE_MAKER_PATH), { dir.file(u"new.dat"_s) });
+    ASSERT_TRUE(maker.waitForFinished(30000));
+    EXPECT_EQ(maker.exitCode(), 0);
+    EXPECT_TRUE(PassCheck(dir.file(u"new.dat"_s)).check("guest", "guest"));
 }

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,7 +17,7 @@ NoteRecord note(const char *number, std::int64_t amount)
 {
     NoteRecord n;
     n.NoteNumber.assign(number);
-    n.Amount = amount;
+    n.Amount = Money::fromStored(amount);
     n.IssueDate = 45000;
     n.DueDate = 45030;
     n.Kind = ReceivableNote;
@@ -171,4 +174,93 @@ TEST(DataFiles, SaveIntoAMissingFolderFailsNamingTheFile)
     EXPECT_TRUE(report.message.contains(dir.path() + u"nowhere/TCODE.vmd"_s));
     EXPECT_TRUE(report.message.contains(u"見つかりません"_s));
     EXPECT_TRUE(state.Modified);
+}
+
+TEST(DataFiles, OnlyRegularFilesThatFitInMemoryAreRead)
+{
+    TestDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(u"KOLVAM.vmd"_s)).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, dir.file(u"BANK.vmd"_s)));
+    QFile huge(dir.file(u"TCODE.vmd"_s));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(1) << 40)) << "a sparse file of 1 TiB";
+    huge.close();
+
+    AppState state;
+    const LoadReport report = LoadData(state, dir.path());
+    ASSERT_EQ(report.faults.size(), 3u);
+    EXPECT_EQ(report.faults[0].path, dir.file(u"TCODE.vmd"_s));
+    EXPECT_TRUE(report.faults[0].reason.contains(u"大きすぎます"_s));
+    for (size_t i : { 1u, 2u })
+        EXPECT_TRUE(report.faults[i].reason.contains(u"通常のファイルではありません"_s));
+    EXPECT_TRUE(report.message().contains(dir.file(u"KOLVAM.vmd"_s)));
+    EXPECT_TRUE(report.message().contains(dir.file(u"BANK.vmd"_s)));
+    EXPECT_TRUE(state.NoteTable.empty() && state.PartnerTable.empty() && state.BankTable.empty());
+    EXPECT_EQ(state.IncompleteFiles.size(), 3);
+
+    // None of them is replaced by a save: a FIFO or a device is no register to overwrite.
+    state.NoteTable.push_back(note("N1", 1));
+    state.Modified = true;
+    const SaveReport save = SaveData(state, dir.path());
+    EXPECT_FALSE(save.ok);
+    EXPECT_TRUE(save.message.contains(dir.file(u"KOLVAM.vmd"_s)));
+    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(QFileInfo(dir.file(u"KOLVAM.vmd"_s)).exists()
+        && !QFileInfo(dir.file(u"KOLVAM.vmd"_s)).isFile());
+    EXPECT_EQ(QFileInfo(dir.file(u"TCODE.vmd"_s)).size(), qint64(1) << 40);
+    EXPECT_TRUE(QFileInfo(dir.file(u"BANK.vmd"_s)).isSymLink());
+    EXPECT_TRUE(leftovers(dir).isEmpty());
+}
+
+TEST(DataFiles, SymbolicLinksAreWrittenThrough)
+{
+    TestDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"real"_s));
+    AppState first = sampleState();
+    ASSERT_TRUE(SaveData(first, dir.file(u"real/"_s)).ok);
+    QFile::rename(dir.file(u"real/KOLVAM.vmd"_s), dir.file(u"real/notes.vmd"_s));
+    QFile::remove(dir.file(u"real/TCODE.vmd"_s));
+    // Relative links, one to a file that exists and one to a file not made yet.
+    ASSERT_EQ(
+        ::symlink("real/notes.vmd", QFile::encodeName(dir.file(u"KOLVAM.vmd"_s)).constData()), 0);
+    ASSERT_EQ(
+        ::symlink("real/partners.vmd", QFile::encodeName(dir.file(u"TCODE.vmd"_s)).constData()), 0);
+    // A cut last note makes the first save keep the original: beside the file, not the link.
+    const QByteArray original = dir.read(u"real/notes.vmd"_s) + "x";
+    dir.write(u"real/notes.vmd"_s, original);
+
+    AppState state;
+    EXPECT_EQ(LoadData(state, dir.path()).faults.size(), 1u);
+    EXPECT_EQ(state.NoteTable.size(), 3u) << "read through the link";
+    state.NoteTable.push_back(note("N4", 4));
+    state.PartnerTable = first.PartnerTable;
+    const SaveReport save = SaveData(state, dir.path());
+    ASSERT_TRUE(save.ok) << save.message.toStdString();
+    ASSERT_EQ(save.backups.size(), 1);
+    EXPECT_TRUE(save.backups[0].startsWith(dir.file(u"real/notes.vmd."_s)));
+    QFile backup(save.backups[0]);
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), original);
+
+    EXPECT_TRUE(QFileInfo(dir.file(u"KOLVAM.vmd"_s)).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.file(u"TCODE.vmd"_s)).isSymLink());
+    EXPECT_EQ(dir.read(u"real/notes.vmd"_s).size(), 4 * 125);
+    EXPECT_EQ(dir.read(u"real/partners.vmd"_s).size(), 56);
+    EXPECT_TRUE(leftovers(dir).isEmpty());
+    EXPECT_TRUE(QDir(dir.file(u"real"_s)).entryList({ u"*.tmp-*"_s }, QDir::Files).isEmpty());
+    AppState again;
+    EXPECT_TRUE(LoadData(again, dir.path()).ok());
+    EXPECT_EQ(again.NoteTable.size(), 4u);
+    EXPECT_EQ(again.PartnerTable.size(), 1u);
+
+    // A link into a folder that does not exist cannot be written through.
+    QFile::remove(dir.file(u"BANK.vmd"_s));
+    ASSERT_EQ(
+        ::symlink("gone/banks.vmd", QFile::encodeName(dir.file(u"BANK.vmd"_s)).constData()), 0);
+    again.Modified = true;
+    const SaveReport dangling = SaveData(again, dir.path());
+    EXPECT_FALSE(dangling.ok);
+    EXPECT_TRUE(dangling.message.contains(dir.file(u"BANK.vmd"_s)));
+    EXPECT_TRUE(again.Modified);
+    EXPECT_TRUE(QFileInfo(dir.file(u"BANK.vmd"_s)).isSymLink());
 }
