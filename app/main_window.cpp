@@ -1,9 +1,11 @@
 #include "app/main_window.h"
 
+#include <cerrno>
 #include <memory>
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -15,6 +17,7 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/data_files.h"
+#include "store/data_lock.h"
 #include "store/note_rules.h"
 #include "store/settings_file.h"
 
@@ -33,6 +36,29 @@ protected:
     {
         event->ignore();
         showMinimized();
+    }
+};
+
+// Loading for a copy that does not hold the lock: the holder may be in the middle of a save, so
+// its journal and temporary files are left alone.
+class ReadOnlyFileSystem : public FileSystem
+{
+public:
+    int createTemporary(QByteArray &) override { return refuse(); }
+    int open(const char *, int, mode_t) override { return refuse(); }
+    int changeMode(int, mode_t) override { return refuse(); }
+    ssize_t write(int, const char *, size_t) override { return refuse(); }
+    int sync(int) override { return refuse(); }
+    int close(int) override { return refuse(); }
+    int rename(const char *, const char *) override { return refuse(); }
+    int unlink(const char *) override { return refuse(); }
+    int syncDirectory(const char *) override { return refuse(); }
+
+private:
+    static int refuse()
+    {
+        errno = EROFS;
+        return -1;
     }
 };
 
@@ -62,14 +88,87 @@ MainWindow::~MainWindow() = default;
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     state_.Modified = false;
+    lockUser_ = options.lockUser;
+    now_ = options.now;
     const DataLocation where = locateDataDirectory(
         state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
     state_.DataDirectory = where.DataDirectory;
+    if (!where.known) {
+        // No folder is named: loading or saving anywhere would pass an empty register off as
+        // the real one.
+        prompter_.error(this, where.problem);
+        state_.ReadOnly = true;
+        readOnlyNotice_ = where.problem;
+        return;
+    }
     if (!where.problem.isEmpty())
         prompter_.error(this, where.problem);
-    const LoadReport report = LoadData(state_, state_.DataDirectory);
+    const DataFolderCheck folder = checkDataFolder(state_.DataDirectory, where.settingsPath);
+    if (folder.state == DataFolderCheck::Missing) {
+        // Nothing to load; a save takes the lock once the folder is there.
+        prompter_.warn(this, folder.message);
+        return;
+    }
+    // Loading finishes an interrupted save, which only the lock's holder may do.
+    lockDataFolder();
+    ReadOnlyFileSystem readOnly;
+    const LoadReport report = state_.ReadOnly ? LoadData(state_, state_.DataDirectory, readOnly)
+                                              : LoadData(state_, state_.DataDirectory);
     if (!report.ok())
         prompter_.error(this, report.message());
+    else if (!report.recovery.isEmpty())
+        prompter_.inform(this, report.recovery);
+    if (!state_.ReadOnly && folder.state == DataFolderCheck::NewRegister)
+        prompter_.inform(this, folder.message);
+}
+
+void MainWindow::lockDataFolder()
+{
+    lock_ = std::make_unique<DataLock>(state_.DataDirectory);
+    DataLock::Result result = lock_->acquire(lockUser_, now_());
+    if (result == DataLock::Result::Acquired)
+        return;
+    const QString folder = state_.DataDirectory;
+    state_.ReadOnly = true;
+    if (result == DataLock::Result::Failed) {
+        readOnlyNotice_ = u"\nデータフォルダー「%1」にロックファイルを作成できないため、"
+                          u"読み取り専用で開いています。保存はできません。\n理由: %2"_s.arg(
+                              folder, lock_->reason());
+        prompter_.warn(this, readOnlyNotice_);
+        return;
+    }
+    const QString who = lock_->holder().known
+        ? u"%1使用中です。"_s.arg(describeHolder(lock_->holder()))
+        : u"ほかのプログラムが使用中です（使用者は分かりません）。"_s;
+    readOnlyNotice_ =
+        u"\nデータフォルダー「%1」は、%2\n読み取り専用で開いているため、保存できません。"_s.arg(
+            folder, who);
+    if (lock_->holderMayBeStale()) {
+        // Only the holder's own machine can tell whether it still runs: the user decides.
+        const MessageAnswer answer = prompter_.message(this, MessageKind::Warning,
+            u"\nデータフォルダー「%1」は、%2\n"
+            u"そのプログラムが既に終了している場合だけ、引き継いで開いてください。"
+            u"使用中のまま引き継ぐと、どちらかの変更が失われます。\n\n"
+            u"OK: 引き継いで開く\nキャンセル: 読み取り専用で開く（表示・検索・印刷のみ）"_s.arg(
+                folder, who),
+            MessageButtons::OkCancel);
+        if (answer != MessageAnswer::Ok)
+            return;
+        if (lock_->takeOver(lockUser_, now_()) == DataLock::Result::Acquired) {
+            state_.ReadOnly = false;
+            readOnlyNotice_.clear();
+            return;
+        }
+        prompter_.warn(this,
+            u"\nデータフォルダー「%1」を引き継げませんでした。まだ使用中です。\n"
+            u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s.arg(
+                folder));
+        return;
+    }
+    prompter_.warn(this,
+        u"\nデータフォルダー「%1」は、%2\n"
+        u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s.arg(
+            folder, who));
 }
 
 QMenu *MainWindow::addMenu(const char *name, const QString &caption)
@@ -208,8 +307,40 @@ void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
         prompter_.exec(*dialog);
 }
 
+// The lock for a folder that was missing at start-up, or for another folder than the one locked.
+bool MainWindow::lockForSave()
+{
+    if (lock_ && lock_->held() && lock_->directory() == state_.DataDirectory)
+        return true;
+    if (!QFileInfo(dataFolderOf(state_.DataDirectory)).isDir())
+        return true; // the save fails on its own and names the file
+    auto lock = std::make_unique<DataLock>(state_.DataDirectory);
+    switch (lock->acquire(lockUser_, now_())) {
+    case DataLock::Result::Acquired:
+        lock_ = std::move(lock);
+        return true;
+    case DataLock::Result::HeldByOther:
+        prompter_.error(this,
+            u"\n保存できません。\nデータフォルダー「%1」は、%2使用中です。"_s.arg(
+                state_.DataDirectory, describeHolder(lock->holder())));
+        return false;
+    case DataLock::Result::Failed:
+        break;
+    }
+    prompter_.error(this,
+        u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
+            lock->lockPath(), lock->reason()));
+    return false;
+}
+
 bool MainWindow::save()
 {
+    if (state_.ReadOnly) {
+        prompter_.warn(this, readOnlyNotice_);
+        return false;
+    }
+    if (!lockForSave())
+        return false;
     const SaveReport report = SaveData(state_, state_.DataDirectory);
     if (!report.ok) {
         prompter_.error(this, report.message);
@@ -240,7 +371,8 @@ void MainWindow::Z1Click()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (state_.Modified) {
+    // A read-only copy has nowhere to save: closing just closes.
+    if (state_.Modified && !state_.ReadOnly) {
         const MessageAnswer answer = prompter_.message(this, MessageKind::Information,
             u"\nデータが変更されています。保存しますか？"_s, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !save()) {

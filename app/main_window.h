@@ -1,9 +1,14 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include <QDateTime>
 #include <QMainWindow>
 
 #include "sheets/sheet_ports.h"
 
+class DataLock;
 class QAction;
 class QMdiArea;
 class QMenu;
@@ -16,6 +21,9 @@ struct MainWindowOptions
     QString userFile; // the user file the login checks; "pass.dat" in the current directory
     QString fallbackConfigDir; // settings and data when the program folder cannot be written
     QString fallbackDataDir;
+    // Recorded in the data folder's lock, for a second copy to say who holds it and since when.
+    QString lockUser;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };
 
 // The frame of the application: loads the data, runs the login, opens the menus by the user's
@@ -69,6 +77,8 @@ private:
     QAction *addItem(QMenu *menu, const char *name, const QString &caption,
         const QKeySequence &shortcut, void (MainWindow::*command)());
     bool save();
+    void lockDataFolder();
+    bool lockForSave();
     void runModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);
@@ -81,4 +91,8 @@ private:
     DataSheetPort *dataSheet_ = nullptr;
     InputSheetPort *inputSheet_ = nullptr;
     bool shown_ = false;
+    QString lockUser_;
+    std::function<QDateTime()> now_;
+    std::unique_ptr<DataLock> lock_;
+    QString readOnlyNotice_; // why Save is refused
 };

@@ -113,22 +113,27 @@ QString dataFolderOf(const QString &dataDirectory)
 DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath)
 {
     DataFolderCheck check;
-    const QString folder = dataFolderOf(dataDirectory);
-    if (!QFileInfo(folder).isDir()) {
+    const auto missing = [&](const QString &what) {
         check.state = DataFolderCheck::Missing;
         check.message =
-            u"\nデータフォルダー「%1」が見つかりません。\n"
-            u"設定ファイル「%2」の1行目を確かめてください。"_s.arg(dataDirectory, settingsPath);
+            what + u"\n設定ファイル「%1」の1行目を確かめてください。"_s.arg(settingsPath);
+        // A lone LF does not end the line: the next line runs on into the folder's name.
         if (dataDirectory.contains(u'\n'))
             check.message += u"\n1行目が CR LF ではなく LF だけで終わっているため、"
                              u"次の行までがフォルダー名になっています。"_s;
         check.message += u"\nデータは読み込まれていません。"_s;
         return check;
-    }
+    };
+    const QString folder = dataFolderOf(dataDirectory);
+    if (!QFileInfo(folder).isDir())
+        return missing(u"\nデータフォルダー「%1」が見つかりません。"_s.arg(dataDirectory));
     for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName }) {
         if (QFileInfo::exists(dataDirectory + QString::fromUtf16(name)))
             return check;
     }
+    if (dataDirectory.contains(u'\n'))
+        return missing(
+            u"\nデータフォルダー「%1」にデータファイルがありません。"_s.arg(dataDirectory));
     check.state = DataFolderCheck::NewRegister;
     check.message = u"\nデータファイルがまだありません。新しい台帳として始めます。\n"
                     u"保存先: %1"_s.arg(dataDirectory + QString::fromUtf16(NoteFileName));

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/screen_factory.h"
 #include "store/data_files.h"
+#include "store/data_lock.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -108,12 +110,21 @@ protected:
             { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
         state.ProgramDirectory = program.path();
         state.clock = &clock;
+        // An existing, empty register: start-up has nothing to say about it.
+        program.write(u"TCODE.vmd"_s, QByteArray());
     }
 
     // Builds the window and logs in through the real login dialog, answered by script.
     std::unique_ptr<MainWindow> open(const char *user, const char *password)
     {
-        prompter.onDialog = [user, password](QDialog &dialog) {
+        return openWith(state, prompter, screens, user, password, u"suzuki"_s);
+    }
+
+    // One copy of the program; two of them on one folder stand in for two running copies.
+    std::unique_ptr<MainWindow> openWith(AppState &st, ScriptedPrompter &pr, FakeScreens &sc,
+        const char *user, const char *password, const QString &lockUser)
+    {
+        pr.onDialog = [user, password](QDialog &dialog) {
             auto *login = qobject_cast<LoginDialog *>(&dialog);
             if (!login || !user)
                 return int(QDialog::Rejected);
@@ -126,7 +137,9 @@ protected:
         options.userFile = program.file(u"pass.dat"_s);
         options.fallbackConfigDir = program.path() + u"config"_s;
         options.fallbackDataDir = program.path() + u"data"_s;
-        auto window = std::make_unique<MainWindow>(state, prompter, screens, options);
+        options.lockUser = lockUser;
+        options.now = [] { return QDateTime(QDate(2024, 6, 1), QTime(9, 30)); };
+        auto window = std::make_unique<MainWindow>(st, pr, sc, options);
         window->FormShow();
         window->createSheets();
         return window;
@@ -371,4 +384,166 @@ TEST_F(MainWindowTest, VersionNotice)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
     EXPECT_EQ(prompter.shown[0].text, u"Ver.1.00\n最新のバージョンは作者のＨＰにあります"_s);
+}
+
+TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
+{
+    AppState saved;
+    saved.NoteTable = { note(1), note(2) };
+    ASSERT_TRUE(SaveData(saved, program.path()).ok);
+    const QByteArray notesOnDisk = program.read(u"KOLVAM.vmd"_s);
+    auto first = open("Admini", "velmora");
+    EXPECT_FALSE(state.ReadOnly);
+    EXPECT_TRUE(prompter.shown.empty());
+
+    AppState state2;
+    state2.ProgramDirectory = program.path();
+    ScriptedPrompter prompter2;
+    FakeScreens screens2;
+    auto second = openWith(state2, prompter2, screens2, "Admini", "velmora", u"tanaka"_s);
+    ASSERT_EQ(prompter2.shown.size(), 1u);
+    const QString told = prompter2.shown[0].text;
+    EXPECT_EQ(prompter2.shown[0].kind, MessageKind::Warning);
+    EXPECT_EQ(prompter2.shown[0].buttons, MessageButtons::Ok) << "a live holder is not offered";
+    EXPECT_TRUE(told.contains(u"suzuki"_s)) << told.toStdString();
+    EXPECT_TRUE(told.contains(DataLock::localHost()));
+    EXPECT_TRUE(told.contains(u"2024/06/01 09:30"_s));
+    EXPECT_TRUE(told.contains(u"読み取り専用"_s));
+    EXPECT_TRUE(state2.ReadOnly);
+    EXPECT_EQ(state2.NoteTable.size(), 2u) << "everything can still be viewed";
+
+    // Save is refused with a message; closing just closes; nothing is written.
+    state2.NoteTable.push_back(note(3));
+    state2.Modified = true;
+    second->Save1Click();
+    ASSERT_EQ(prompter2.shown.size(), 2u);
+    EXPECT_TRUE(prompter2.shown[1].text.contains(u"保存できません"_s));
+    EXPECT_TRUE(state2.Modified);
+    EXPECT_TRUE(closeWindow(*second));
+    EXPECT_EQ(prompter2.shown.size(), 2u) << "the exit prompt does not offer to save";
+    second.reset();
+    EXPECT_EQ(program.read(u"KOLVAM.vmd"_s), notesOnDisk);
+
+    // The holder still saves; once it is gone the next copy writes again.
+    state.NoteTable.push_back(note(9));
+    first->Save1Click();
+    EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 3 * 125);
+    first.reset();
+    AppState state3;
+    state3.ProgramDirectory = program.path();
+    ScriptedPrompter prompter3;
+    FakeScreens screens3;
+    auto third = openWith(state3, prompter3, screens3, "Admini", "velmora", u"tanaka"_s);
+    EXPECT_FALSE(state3.ReadOnly);
+    EXPECT_TRUE(prompter3.shown.empty());
+}
+
+TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
+{
+    program.write(QString::fromUtf16(LockFileName), "4242\ntegata\nother-pc.example\n");
+    prompter.answers = { MessageAnswer::Cancel };
+    {
+        auto window = open("Admini", "velmora");
+        ASSERT_FALSE(prompter.shown.empty());
+        EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
+        EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
+        EXPECT_TRUE(prompter.shown[0].text.contains(u"other-pc.example"_s));
+        EXPECT_TRUE(state.ReadOnly);
+        state.Modified = true;
+        EXPECT_TRUE(closeWindow(*window));
+    }
+    EXPECT_TRUE(program.read(QString::fromUtf16(LockFileName)).startsWith("4242\n"));
+
+    state = AppState();
+    state.ProgramDirectory = program.path();
+    prompter.shown.clear();
+    prompter.answers = { MessageAnswer::Ok };
+    auto window = open("Admini", "velmora");
+    EXPECT_FALSE(state.ReadOnly);
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    state.NoteTable.push_back(note(1));
+    window->Save1Click();
+    EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 125);
+    EXPECT_TRUE(program.read(QString::fromUtf16(LockFileName))
+                    .startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+}
+
+// Each of these used to end in an empty register without a word.
+TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
+{
+    const auto startWith = [&](const QByteArray &settingsLine) {
+        program.write(u"VMKolvam.ini"_s, settingsLine);
+        state = AppState();
+        state.ProgramDirectory = program.path();
+        prompter.shown.clear();
+        return open("Admini", "velmora");
+    };
+
+    // A missing data folder, and a line ended by LF alone, are named.
+    const QString gone = program.path() + u"gone/"_s;
+    auto window = startWith(gone.toUtf8() + "\r\n");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
+    EXPECT_TRUE(prompter.shown[0].text.contains(gone));
+    EXPECT_EQ(state.CurrentUser.Permissions, 15) << "the login still runs";
+    window.reset();
+    window = startWith(program.path().toUtf8() + "\n");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains(u"LF だけ"_s));
+    window.reset();
+
+    // A new register says where it will be saved.
+    TestDir empty;
+    window = startWith(empty.path().toUtf8() + "\r\n");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(prompter.shown[0].text.contains(empty.file(u"KOLVAM.vmd"_s)));
+    window.reset();
+
+    // A settings file edited in UTF-8 finds its Japanese folder.
+    TestDir base;
+    const QString japanese = base.path() + u"手形データ/"_s;
+    ASSERT_TRUE(QDir().mkpath(japanese));
+    AppState saved;
+    saved.NoteTable = { note(1), note(2) };
+    ASSERT_TRUE(SaveData(saved, japanese).ok);
+    window = startWith(japanese.toUtf8() + "\r\n");
+    EXPECT_EQ(state.DataDirectory, japanese);
+    EXPECT_EQ(state.NoteTable.size(), 2u);
+    EXPECT_TRUE(prompter.shown.empty());
+    window.reset(); // releases the lock while its folder is still there
+}
+
+TEST_F(MainWindowTest, AProgramFolderCodePage932CannotSpellFindsItsDataAgain)
+{
+    TestDir base;
+    state.ProgramDirectory = base.path() + u"josé〜/"_s;
+    ASSERT_TRUE(QDir().mkpath(state.ProgramDirectory));
+    AppState saved;
+    saved.NoteTable = { note(1), note(2) };
+    ASSERT_TRUE(SaveData(saved, state.ProgramDirectory).ok);
+    for (int run = 0; run < 2; ++run) { // the first creates the settings file, the second reads it
+        SCOPED_TRACE(run);
+        state.NoteTable.clear();
+        auto window = open("Admini", "velmora");
+        EXPECT_EQ(state.DataDirectory, base.path() + u"josé〜/"_s);
+        EXPECT_EQ(state.NoteTable.size(), 2u);
+        EXPECT_TRUE(prompter.shown.empty());
+    }
+}
+
+TEST_F(MainWindowTest, AnUnreadableSettingsFileIsNamedAndNothingIsSaved)
+{
+    ASSERT_TRUE(QDir().mkpath(program.file(u"VMKolvam.ini"_s))); // cannot be read as a file
+    auto window = open("Admini", "velmora");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"VMKolvam.ini"_s)));
+    EXPECT_TRUE(state.ReadOnly);
+    EXPECT_FALSE(program.exists(u"config"_s)) << "no silent switch to the user's folders";
+    state.NoteTable.push_back(note(1));
+    window->Save1Click();
+    EXPECT_EQ(prompter.shown.size(), 2u);
+    EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));
+    EXPECT_FALSE(program.exists(u"data/KOLVAM.vmd"_s));
 }

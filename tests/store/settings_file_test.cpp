@@ -155,6 +155,10 @@ TEST(SettingsFile, DataFolderCheck)
     check = checkDataFolder(data.path() + u"\n/other/"_s, settings);
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
     EXPECT_TRUE(check.message.contains(u"LF だけ"_s));
+    // Even when the run-on name lands in an existing folder, it is no new register.
+    check = checkDataFolder(data.path() + u"\n"_s, settings);
+    EXPECT_EQ(check.state, DataFolderCheck::Missing);
+    EXPECT_TRUE(check.message.contains(u"LF だけ"_s));
 
     // Without its trailing separator the files are looked for beside the named folder.
     EXPECT_EQ(dataFolderOf(data.path().chopped(1)), QDir::cleanPath(data.path() + u".."_s));
