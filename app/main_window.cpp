@@ -18,6 +18,7 @@
 #include "controls/screen_font.h"
 #include "store/data_files.h"
 #include "store/data_lock.h"
+#include "store/note_changes.h"
 #include "store/note_rules.h"
 #include "store/settings_file.h"
 
@@ -192,30 +193,34 @@ QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
 void MainWindow::buildMenus()
 {
     QMenu *file = addMenu("File1", u"ファイル(&F)"_s);
-    addItem(file, "Save1", u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
-    addItem(file, "Print1", u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
-    addItem(file, "Z1", u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
+    Save1 =
+        addItem(file, "Save1", u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
+    Print1 = addItem(file, "Print1", u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
+    Z1 = addItem(file, "Z1", u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
 
     QMenu *edit = addMenu("Edit1", u"編集(&E)"_s);
-    addItem(edit, "Delete1", u"削除"_s, QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
-    addItem(edit, "N3", u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
+    Delete1 = addItem(
+        edit, "Delete1", u"削除"_s, QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
+    N3 = addItem(edit, "N3", u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
 
     QMenu *find = addMenu("Find1", u"検索(&S)"_s);
-    addItem(find, "Find2", u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
+    Find2 = addItem(find, "Find2", u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
 
     QMenu *show = addMenu("Show1", u"表示(&V)"_s);
-    addItem(show, "InputForm", u"インプットシート"_s, QKeySequence(), &MainWindow::InputFormClick);
-    addItem(show, "DataForm", u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
+    InputForm = addItem(
+        show, "InputForm", u"インプットシート"_s, QKeySequence(), &MainWindow::InputFormClick);
+    DataForm =
+        addItem(show, "DataForm", u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
 
     QMenu *set = addMenu("SET1", u"設定(&B)"_s);
-    addItem(set, "SET2", u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
-    addItem(set, "SET3", u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
-    addItem(set, "User1", u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
+    SET2 = addItem(set, "SET2", u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
+    SET3 = addItem(set, "SET3", u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
+    User1 = addItem(set, "User1", u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
 
     QMenu *help = addMenu("Help1", u"ヘルプ(&H)"_s);
-    addItem(help, "Help2", u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
-    addItem(help, "N2", u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
+    Help2 = addItem(help, "Help2", u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
+    N2 = addItem(help, "N2", u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
 
     for (QAction *a : menuBar()->findChildren<QAction *>())
         a->setShortcutVisibleInContextMenu(true);
@@ -279,15 +284,20 @@ void MainWindow::FormShow()
 
 QWidget *MainWindow::addChild(QWidget *sheet)
 {
-    const QSize designed = sheet->size();
+    // A sheet comes at its designed size, which is the size of the whole child window: the
+    // frame and title bar take their share of it.
+    const QSize outer = sheet->size();
+    const bool fixedSize = sheet->minimumSize() == sheet->maximumSize();
     auto *sub = new SheetSubWindow(mdi_);
     sub->setWidget(sheet);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(sheet->windowTitle());
     mdi_->addSubWindow(sub);
     sub->show();
-    // The sheet keeps its designed client size; the frame adds its own around it.
-    sub->resize(sub->size() + (designed - sheet->size()));
+    const QSize frame = sub->size() - sheet->size();
+    if (fixedSize)
+        sheet->setFixedSize(outer - frame);
+    sub->resize(outer);
     return sub;
 }
 
@@ -384,31 +394,36 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+GridSelection MainWindow::dataSheetRows() const
+{
+    GridSelection rows;
+    if (dataSheet_) {
+        rows.top = dataSheet_->selectionTop();
+        rows.bottom = dataSheet_->selectionBottom();
+        rows.filtered = dataSheet_->viewFiltered();
+    }
+    return rows;
+}
+
 void MainWindow::Edit1Click()
 {
-    const bool single = dataSheet_ && dataSheet_->selectionTop() == dataSheet_->selectionBottom();
-    action(u"Delete1"_s)->setEnabled(single && !dataSheet_->viewFiltered());
+    Delete1->setEnabled(dataSheet_ && dataSheetRows().singleRowOfFullView());
 }
 
 void MainWindow::Delete1Click()
 {
     if (!dataSheet_)
         return;
-    const int top = dataSheet_->selectionTop();
-    const int bottom = dataSheet_->selectionBottom();
-    // Row 0 is the title row; a negative row means no selection at all.
-    const bool deletable = top >= 1 && top == bottom
-        && bottom <= static_cast<int>(state_.NoteTable.size()) && !dataSheet_->viewFiltered();
-    if (!deletable)
+    const int note = dataSheetRows().fullViewNote(state_.NoteTable.size());
+    if (note < 0)
         return;
     if (prompter_.message(this, MessageKind::Warning, u"\n本当に削除してもよろしいですか？"_s,
             MessageButtons::OkCancel)
         != MessageAnswer::Ok)
         return;
-    removeNote(state_.NoteTable, top - 1);
-    state_.Modified = true;
+    notechanges::remove(state_, note);
     if (inputSheet_)
-        inputSheet_->noteRemoved(top - 1);
+        inputSheet_->noteRemoved(note);
     dataSheet_->setIndexAll();
     AllUpdate();
 }
@@ -447,13 +462,15 @@ void MainWindow::DataFormClick()
 
 void MainWindow::SET2Click()
 {
-    runModal(screens_.createRegistrationSheet(state_, prompter_, 1, this));
+    runModal(screens_.createRegistrationSheet(
+        state_, prompter_, RegistrationMode::PartnerRegister, this));
     AllUpdate();
 }
 
 void MainWindow::SET3Click()
 {
-    runModal(screens_.createRegistrationSheet(state_, prompter_, 0, this));
+    runModal(
+        screens_.createRegistrationSheet(state_, prompter_, RegistrationMode::BankRegister, this));
     AllUpdate();
 }
 

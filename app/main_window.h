@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 
+#include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
 
 class DataLock;
@@ -61,6 +62,7 @@ public:
     void AllUpdate() override;
     void editNote(int noteIndex) override;
 
+    // Menu items by their names, for tests and tools.
     QAction *action(const QString &objectName) const;
     QMenu *menu(const QString &objectName) const;
     DataSheetPort *dataSheet() const { return dataSheet_; }
@@ -76,12 +78,27 @@ private:
     QMenu *addMenu(const char *name, const QString &caption);
     QAction *addItem(QMenu *menu, const char *name, const QString &caption,
         const QKeySequence &shortcut, void (MainWindow::*command)());
+    GridSelection dataSheetRows() const;
     bool save();
     void lockDataFolder();
     bool lockForSave();
     void runModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);
+
+    QAction *Save1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *Z1 = nullptr;
+    QAction *Delete1 = nullptr;
+    QAction *N3 = nullptr;
+    QAction *Find2 = nullptr;
+    QAction *InputForm = nullptr;
+    QAction *DataForm = nullptr;
+    QAction *SET2 = nullptr;
+    QAction *SET3 = nullptr;
+    QAction *User1 = nullptr;
+    QAction *Help2 = nullptr;
+    QAction *N2 = nullptr;
 
     AppState &state_;
     Prompter &prompter_;

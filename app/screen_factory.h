@@ -12,6 +12,9 @@ class Prompter;
 
 // Builds the child sheets and the modal screens the menu commands open. A screen that does not
 // exist yet is answered with nullptr, and its command then does nothing.
+// Which register the registration sheet edits; the values are the sheet's own modes.
+enum class RegistrationMode { BankRegister = 0, PartnerRegister = 1 };
+
 class ScreenFactory
 {
 public:
@@ -42,8 +45,8 @@ public:
     {
         return nullptr;
     }
-    // mode 1: partners, 0: banks.
-    virtual std::unique_ptr<QDialog> createRegistrationSheet(AppState &, Prompter &, int, QWidget *)
+    virtual std::unique_ptr<QDialog> createRegistrationSheet(
+        AppState &, Prompter &, RegistrationMode, QWidget *)
     {
         return nullptr;
     }

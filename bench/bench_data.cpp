@@ -44,7 +44,7 @@ void fillRegister(AppState &state, std::size_t notes, std::size_t partners, std:
         n.BankCode.assign(code("B", (i * 104729) % banks, 7));
         n.Settled = i % 3 == 0;
         n.Kind = static_cast<std::uint8_t>(i % 5);
-        n.Amount = static_cast<std::int64_t>((i % 100000) + 1) * 10000 * 1000;
+        n.Amount = Money::fromValue(static_cast<long double>((i % 100000) + 1) * 1000);
         n.Remarks.assign(std::string_view(remarks.constData(), remarks.size()));
         n.EnteredBy.assign("Admini");
     }

@@ -19,7 +19,7 @@ QColor TBorderLabel::BorderColor() const
 {
     // Qt has no window-frame role; the window text colour is the dark frame colour of the
     // platform palette and stays visible under a dark palette as well.
-    return m_borderColor.isValid() ? m_borderColor : palette().color(QPalette::WindowText);
+    return borderColor_.isValid() ? borderColor_ : palette().color(QPalette::WindowText);
 }
 
 void TBorderLabel::paintEvent(QPaintEvent *event)

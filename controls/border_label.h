@@ -17,11 +17,11 @@ public:
     // Until set, the palette's window-frame colour, following the palette as it changes.
     QColor BorderColor() const;
     // Only stores the colour; it shows at the next repaint.
-    void setBorderColor(const QColor &color) { m_borderColor = color; }
+    void setBorderColor(const QColor &color) { borderColor_ = color; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QColor m_borderColor;
+    QColor borderColor_;
 };

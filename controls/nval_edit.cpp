@@ -56,55 +56,55 @@ TNValEdit::TNValEdit(QWidget *parent)
 
 void TNValEdit::setValue(long double value)
 {
-    m_model.setValue(value);
+    model_.setValue(value);
     present();
 }
 
 void TNValEdit::setMaxDigits(int digits)
 {
-    m_model.setMaxDigits(digits);
+    model_.setMaxDigits(digits);
     present();
 }
 
 void TNValEdit::setFixDecimal(int decimals)
 {
-    m_model.setFixDecimal(decimals);
+    model_.setFixDecimal(decimals);
     present();
 }
 
 void TNValEdit::setPrmtNegative(bool permitted)
 {
-    m_model.setPrmtNegative(permitted);
+    model_.setPrmtNegative(permitted);
     present();
 }
 
 void TNValEdit::setLeadingChar(QChar ch)
 {
-    m_model.setLeadingChar(ch);
+    model_.setLeadingChar(ch);
     present();
 }
 
 void TNValEdit::setZeroDisplay(bool display)
 {
-    m_model.setZeroDisplay(display);
+    model_.setZeroDisplay(display);
     present();
 }
 
 void TNValEdit::setPutAComma(bool comma)
 {
-    m_model.setPutAComma(comma);
+    model_.setPutAComma(comma);
     present();
 }
 
 QColor TNValEdit::MinusColor() const
 {
-    const NValColor color = m_model.MinusColor();
+    const NValColor color = model_.MinusColor();
     return color.isWindowText() ? QColor() : QColor::fromRgb(color.rgb());
 }
 
 void TNValEdit::setMinusColor(const QColor &color)
 {
-    m_model.setMinusColor(color.isValid() ? NValColor::Rgb(color.rgb()) : NValColor::WindowText());
+    model_.setMinusColor(color.isValid() ? NValColor::Rgb(color.rgb()) : NValColor::WindowText());
 }
 
 QColor TNValEdit::FontColor() const
@@ -153,6 +153,20 @@ QMenu *TNValEdit::createNValContextMenu()
     return menu;
 }
 
+bool TNValEdit::event(QEvent *event)
+{
+    // Shift+Del belongs to the main window's note delete, which a line edit would otherwise claim
+    // as Cut. When no open command takes it, it arrives here as the Delete key.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ShiftModifier) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void TNValEdit::keyPressEvent(QKeyEvent *event)
 {
     syncToModel();
@@ -168,7 +182,7 @@ void TNValEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     for (QChar ch : typed)
-        m_model.keyPress(ch);
+        model_.keyPress(ch);
     present();
 }
 
@@ -179,7 +193,8 @@ bool TNValEdit::handleClipboardKey(QKeyEvent *event)
         return true;
     }
     const bool paste = event->matches(QKeySequence::Paste);
-    const bool cut = event->matches(QKeySequence::Cut);
+    // Shift+Del is Cut on some desktops; here it is the Delete key, with the Delete key's rules.
+    const bool cut = event->matches(QKeySequence::Cut) && event->key() != Qt::Key_Delete;
     const bool undoKey = event->matches(QKeySequence::Undo);
     if (!paste && !cut && !undoKey && !event->matches(QKeySequence::Redo))
         return false;
@@ -199,7 +214,7 @@ bool TNValEdit::handleVirtualKey(QKeyEvent *event)
     const std::optional<NValKey> key = virtualKeyOf(event->key());
     if (!key)
         return false;
-    switch (m_model.keyDown(*key)) {
+    switch (model_.keyDown(*key)) {
     case NValKeyResult::Handled:
         present();
         return true;
@@ -253,8 +268,8 @@ void TNValEdit::focusInEvent(QFocusEvent *event)
         return; // back from our own context menu: the field never really lost the focus
     // Qt gives the focus before the click arrives; a click must not select the whole number.
     if (event->reason() == Qt::MouseFocusReason)
-        m_model.mouseActivate();
-    m_model.focusIn();
+        model_.mouseActivate();
+    model_.focusIn();
     present();
 }
 
@@ -264,7 +279,7 @@ void TNValEdit::focusOutEvent(QFocusEvent *event)
     if (event->reason() == Qt::PopupFocusReason)
         return;
     syncToModel();
-    m_model.focusOut();
+    model_.focusOut();
     present();
 }
 
@@ -272,7 +287,7 @@ void TNValEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QLineEdit::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
-        m_model.doubleClick();
+        model_.doubleClick();
 }
 
 void TNValEdit::mouseReleaseEvent(QMouseEvent *event)
@@ -282,7 +297,7 @@ void TNValEdit::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     syncToModel();
-    m_model.mouseUp();
+    model_.mouseUp();
     present();
 }
 
@@ -301,12 +316,12 @@ void TNValEdit::inputMethodEvent(QInputMethodEvent *event)
 void TNValEdit::changeEvent(QEvent *event)
 {
     QLineEdit::changeEvent(event);
-    if (event->type() != QEvent::PaletteChange || m_colorSwitching)
+    if (event->type() != QEvent::PaletteChange || colorSwitching_)
         return;
     const QColor chosen = palette().color(QPalette::Text);
-    if (chosen == resolve(m_model.FontColor()))
+    if (chosen == resolve(model_.FontColor()))
         return;
-    m_model.fontColorChanged(NValColor::Rgb(chosen.rgb()));
+    model_.fontColorChanged(NValColor::Rgb(chosen.rgb()));
     present();
 }
 
@@ -315,78 +330,78 @@ void TNValEdit::pasteValue()
     syncToModel();
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     if (mime && mime->hasText())
-        m_model.paste(mime->text());
+        model_.paste(mime->text());
     else
-        m_model.paste(std::nullopt);
+        model_.paste(std::nullopt);
     present();
 }
 
 void TNValEdit::cutValue()
 {
     {
-        QScopedValueRollback writing(m_writingText, true);
+        QScopedValueRollback writing(writingText_, true);
         cut(); // the selection goes to the clipboard as it is shown
     }
     syncToModel();
-    m_model.cut();
+    model_.cut();
     present();
 }
 
 void TNValEdit::clearValue()
 {
     syncToModel();
-    m_model.clear();
+    model_.clear();
     present();
 }
 
 void TNValEdit::undoValue()
 {
     {
-        QScopedValueRollback writing(m_writingText, true);
+        QScopedValueRollback writing(writingText_, true);
         undo();
     }
     syncToModel();
-    m_model.undo(text());
+    model_.undo(text());
     present();
 }
 
 void TNValEdit::onTextChanged(const QString &shown)
 {
-    if (m_writingText)
+    if (writingText_)
         return;
     // Text put in from outside (setText, clear, insert): read back as a number.
     syncToModel();
-    m_model.textSet(shown);
+    model_.textSet(shown);
     present();
 }
 
 void TNValEdit::syncToModel()
 {
-    m_model.setReadOnly(isReadOnly());
+    model_.setReadOnly(isReadOnly());
     if (hasSelectedText())
-        m_model.setSelection(selectionStart(), static_cast<int>(selectedText().size()));
+        model_.setSelection(selectionStart(), static_cast<int>(selectedText().size()));
     else
-        m_model.setSelection(cursorPosition(), 0);
+        model_.setSelection(cursorPosition(), 0);
 }
 
 void TNValEdit::present()
 {
-    if (text() != m_model.Text()) {
-        QScopedValueRollback writing(m_writingText, true);
-        setText(m_model.Text());
+    if (text() != model_.Text()) {
+        QScopedValueRollback writing(writingText_, true);
+        setText(model_.Text());
         setModified(true);
     }
-    if (m_model.SelLength() > 0)
-        setSelection(m_model.SelStart(), m_model.SelLength());
+    if (model_.SelLength() > 0)
+        setSelection(model_.SelStart(), model_.SelLength());
     else
-        setCursorPosition(m_model.CaretPosition());
+        setCursorPosition(model_.CaretPosition());
 
-    const QColor color = resolve(m_model.FontColor());
+    const QColor color = resolve(model_.FontColor());
     if (palette().color(QPalette::Text) != color)
         switchTextColor(color);
 
-    if (m_model.BeepCount() != m_beepsHeard) {
-        m_beepsHeard = m_model.BeepCount();
+    if (model_.BeepCount() != beepsHeard_) {
+        beepsHeard_ = model_.BeepCount();
         QApplication::beep();
     }
 }
@@ -400,7 +415,7 @@ QColor TNValEdit::resolve(NValColor color) const
 
 void TNValEdit::switchTextColor(const QColor &color)
 {
-    QScopedValueRollback switching(m_colorSwitching, true);
+    QScopedValueRollback switching(colorSwitching_, true);
     QPalette colors = palette();
     colors.setColor(QPalette::Text, color);
     setPalette(colors);

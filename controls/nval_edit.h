@@ -18,28 +18,28 @@ class TNValEdit : public QLineEdit
 public:
     explicit TNValEdit(QWidget *parent = nullptr);
 
-    long double Value() const { return m_model.Value(); }
+    long double Value() const { return model_.Value(); }
     void setValue(long double value);
-    int MaxDigits() const { return m_model.MaxDigits(); }
+    int MaxDigits() const { return model_.MaxDigits(); }
     void setMaxDigits(int digits);
-    int FixDecimal() const { return m_model.FixDecimal(); }
+    int FixDecimal() const { return model_.FixDecimal(); }
     void setFixDecimal(int decimals);
-    bool PrmtNegative() const { return m_model.PrmtNegative(); }
+    bool PrmtNegative() const { return model_.PrmtNegative(); }
     void setPrmtNegative(bool permitted);
-    QChar LeadingChar() const { return m_model.LeadingChar(); }
+    QChar LeadingChar() const { return model_.LeadingChar(); }
     void setLeadingChar(QChar ch);
-    bool ZeroDisplay() const { return m_model.ZeroDisplay(); }
+    bool ZeroDisplay() const { return model_.ZeroDisplay(); }
     void setZeroDisplay(bool display);
-    bool PutAComma() const { return m_model.PutAComma(); }
+    bool PutAComma() const { return model_.PutAComma(); }
     void setPutAComma(bool comma);
-    bool DelAllClear() const { return m_model.DelAllClear(); }
-    void setDelAllClear(bool clear) { m_model.setDelAllClear(clear); }
-    bool EnterNext() const { return m_model.EnterNext(); }
-    void setEnterNext(bool next) { m_model.setEnterNext(next); }
-    bool ArrowNext() const { return m_model.ArrowNext(); }
-    void setArrowNext(bool next) { m_model.setArrowNext(next); }
-    bool AutoSelect() const { return m_model.AutoSelect(); }
-    void setAutoSelect(bool autoSelect) { m_model.setAutoSelect(autoSelect); }
+    bool DelAllClear() const { return model_.DelAllClear(); }
+    void setDelAllClear(bool clear) { model_.setDelAllClear(clear); }
+    bool EnterNext() const { return model_.EnterNext(); }
+    void setEnterNext(bool next) { model_.setEnterNext(next); }
+    bool ArrowNext() const { return model_.ArrowNext(); }
+    void setArrowNext(bool next) { model_.setArrowNext(next); }
+    bool AutoSelect() const { return model_.AutoSelect(); }
+    void setAutoSelect(bool autoSelect) { model_.setAutoSelect(autoSelect); }
 
     // Colour of negative numbers; an invalid QColor stands for the window-text colour. Shows at
     // the next change of the number.
@@ -50,12 +50,13 @@ public:
     QColor FontColor() const;
     void setFontColor(const QColor &color);
 
-    const NValModel &model() const { return m_model; }
+    const NValModel &model() const { return model_; }
 
     // The edit's context menu, with undo, cut, paste and delete going through the number rules.
     QMenu *createNValContextMenu();
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -81,8 +82,8 @@ private:
     QColor resolve(NValColor color) const;
     void switchTextColor(const QColor &color);
 
-    NValModel m_model;
-    int m_beepsHeard = 0;
-    bool m_writingText = false;
-    bool m_colorSwitching = false;
+    NValModel model_;
+    int beepsHeard_ = 0;
+    bool writingText_ = false;
+    bool colorSwitching_ = false;
 };

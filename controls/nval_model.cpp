@@ -7,86 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "store/formats.h"
+
 namespace {
 
-// A short text on the stack: the model formats on every keystroke and should not allocate for it.
-class CharBuffer
-{
-public:
-    static constexpr std::size_t Capacity = 96;
-
-    void push(char c)
-    {
-        if (m_size < Capacity)
-            m_data[m_size++] = c;
-    }
-    void append(std::string_view text)
-    {
-        for (char c : text)
-            push(c);
-    }
-    void truncate(std::size_t size) { m_size = std::min(m_size, size); }
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    char back() const { return m_data[m_size - 1]; }
-    std::string_view view() const { return { m_data.data(), m_size }; }
-
-private:
-    std::array<char, Capacity> m_data {};
-    std::size_t m_size = 0;
-};
-
-// Exact for n up to 27, far beyond the 15 digits the field can hold.
-long double powerOfTen(int n)
-{
-    long double power = 1;
-    for (int i = 0; i < n; ++i)
-        power *= 10;
-    return power;
-}
-
-// Digits of an integral, non-negative value, exactly.
-CharBuffer integerDigits(long double integral)
-{
-    std::array<char, 64> digits {};
-    const auto written = std::to_chars(
-        digits.data(), digits.data() + digits.size(), integral, std::chars_format::fixed, 0);
-    CharBuffer out;
-    if (written.ec == std::errc())
-        out.append({ digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) });
-    return out;
-}
-
-// The value with exactly `decimals` decimals, rounded half away from zero, "-" for negatives and
-// "," every three whole digits when grouped. Empty for values no field could hold.
-CharBuffer fixedText(long double value, int decimals, bool grouped)
-{
-    CharBuffer out;
-    decimals = std::clamp(decimals, 0, 18);
-    const long double scaled = std::round(std::fabs(value) * powerOfTen(decimals));
-    if (!(scaled < 1e40L))
-        return out;
-    const CharBuffer digits = integerDigits(scaled);
-    const std::size_t padded = std::max(digits.size(), static_cast<std::size_t>(decimals) + 1);
-    const std::size_t wholeDigits = padded - decimals;
-    auto digitAt = [&](std::size_t i) {
-        const std::size_t zeros = padded - digits.size();
-        return i < zeros ? '0' : digits.view()[i - zeros];
-    };
-    if (value < 0 && scaled != 0)
-        out.push('-');
-    for (std::size_t i = 0; i < wholeDigits; ++i) {
-        if (grouped && i > 0 && (wholeDigits - i) % 3 == 0)
-            out.push(',');
-        out.push(digitAt(i));
-    }
-    if (decimals > 0) {
-        out.push('.');
-        for (std::size_t i = wholeDigits; i < padded; ++i)
-            out.push(digitAt(i));
-    }
-    return out;
-}
+using formats::CharBuffer;
+using formats::powerOfTen;
 
 std::size_t wholeDigitCount(const CharBuffer &digits)
 {
@@ -194,45 +120,45 @@ NValModel::NValModel()
 {
     // The state a freshly loaded control has: entry reset, the value shown, and saved for Escape.
     resetEntry();
-    ApplyValue(m_value);
-    m_savedValue = m_value;
+    ApplyValue(value_);
+    savedValue_ = value_;
 }
 
 void NValModel::setMaxDigits(int digits)
 {
-    if (digits < 1 || digits > 15 || digits <= m_fixDecimal)
+    if (digits < 1 || digits > 15 || digits <= fixDecimal_)
         return;
-    const CharBuffer text = digitText(std::fabs(m_value));
+    const CharBuffer text = digitText(std::fabs(value_));
     const int whole = static_cast<int>(wholeDigitCount(text));
     const int decimals = text.size() > static_cast<std::size_t>(whole)
         ? static_cast<int>(text.size()) - whole - 1
         : 0;
-    const int needed = whole + std::max(decimals, m_fixDecimal);
-    m_maxDigits = digits;
+    const int needed = whole + std::max(decimals, fixDecimal_);
+    maxDigits_ = digits;
     if (digits < needed)
-        ApplyValue(m_value); // limits the value to the new maximum
+        ApplyValue(value_); // limits the value to the new maximum
 }
 
 void NValModel::setFixDecimal(int decimals)
 {
-    decimals = std::clamp(decimals, -1, m_maxDigits - 1);
-    m_fixDecimal = decimals;
+    decimals = std::clamp(decimals, -1, maxDigits_ - 1);
+    fixDecimal_ = decimals;
     if (decimals < 0)
         return;
     // Surplus decimals are cut, not rounded: the field never invents a larger number.
-    CharBuffer text = digitText(std::fabs(m_value));
+    CharBuffer text = digitText(std::fabs(value_));
     const std::size_t whole = wholeDigitCount(text);
     if (text.size() > whole)
         text.truncate(whole + 1 + decimals);
     const long double magnitude = readNumber(text.view()).value_or(0);
-    ApplyValue(m_value < 0 ? -magnitude : magnitude);
+    ApplyValue(value_ < 0 ? -magnitude : magnitude);
 }
 
 void NValModel::setPrmtNegative(bool permitted)
 {
-    m_prmtNegative = permitted;
-    if (!permitted && m_value < 0)
-        ApplyValue(-m_value);
+    prmtNegative_ = permitted;
+    if (!permitted && value_ < 0)
+        ApplyValue(-value_);
 }
 
 void NValModel::setLeadingChar(QChar ch)
@@ -240,65 +166,65 @@ void NValModel::setLeadingChar(QChar ch)
     if (ch.unicode() == 0)
         ch = QLatin1Char(' ');
     if (hasLeadingChar()) {
-        const qsizetype previous = m_text.indexOf(m_leadingChar);
+        const qsizetype previous = text_.indexOf(leadingChar_);
         if (previous >= 0)
-            m_text.remove(previous, 1);
+            text_.remove(previous, 1);
     }
-    m_leadingChar = ch;
-    if (hasLeadingChar() && !m_text.isEmpty())
-        m_text.prepend(ch);
+    leadingChar_ = ch;
+    if (hasLeadingChar() && !text_.isEmpty())
+        text_.prepend(ch);
     caretToEnd();
 }
 
 void NValModel::setZeroDisplay(bool display)
 {
-    m_zeroDisplay = display;
-    ShowValue(m_value);
+    zeroDisplay_ = display;
+    ShowValue(value_);
 }
 
 void NValModel::setPutAComma(bool comma)
 {
-    m_putAComma = comma;
-    ApplyValue(m_value);
+    putAComma_ = comma;
+    ApplyValue(value_);
 }
 
 void NValModel::setSelection(int start, int length)
 {
-    const int size = static_cast<int>(m_text.size());
-    m_selStart = std::clamp(start, 0, size);
-    m_selLength = std::clamp(length, 0, size - m_selStart);
+    const int size = static_cast<int>(text_.size());
+    selStart_ = std::clamp(start, 0, size);
+    selLength_ = std::clamp(length, 0, size - selStart_);
 }
 
 void NValModel::ShowValue(long double x)
 {
-    m_value = x;
+    value_ = x;
     updateFontColor(x);
 
     CharBuffer number;
-    if (x == 0 && !m_pointEntered) {
-        if (m_zeroDisplay)
+    if (x == 0 && !pointEntered_) {
+        if (zeroDisplay_)
             number.push('0');
-        m_decimalCount = 0;
-        m_digitCount = 0;
+        decimalCount_ = 0;
+        digitCount_ = 0;
     } else {
-        number = fixedText(x, m_decimalCount, m_putAComma);
+        number = formats::fixed(x, decimalCount_, putAComma_);
         // A typed point shows before its first decimal arrives.
-        if (m_pointEntered && m_decimalCount == 0 && m_maxDigits > m_digitCount)
+        if (pointEntered_ && decimalCount_ == 0 && maxDigits_ > digitCount_)
             number.push('.');
     }
 
-    const bool addMinus = m_minusEntered && number.view().find('-') == std::string_view::npos;
+    const bool addMinus = minusEntered_ && number.view().find('-') == std::string_view::npos;
     QString text;
     text.reserve(static_cast<qsizetype>(number.size()) + 2);
     if (hasLeadingChar() && (addMinus || !number.empty()))
-        text += m_leadingChar;
+        text += leadingChar_;
     if (addMinus)
         text += QLatin1Char('-');
     text += QLatin1StringView(number.view().data(), static_cast<qsizetype>(number.size()));
 
-    m_reparseOnSetText = false;
-    m_text = std::move(text);
-    m_reparseOnSetText = true;
+    reparseOnSetText_ = false;
+    text_ = std::move(text);
+    reparseOnSetText_ = true;
     caretToEnd();
 }
 
@@ -306,31 +232,31 @@ void NValModel::ApplyValue(long double x)
 {
     if (std::isnan(x))
         x = 0;
-    const int fixed = std::max(m_fixDecimal, 0);
-    m_minusEntered = x < 0;
+    const int fixed = std::max(fixDecimal_, 0);
+    minusEntered_ = x < 0;
     const long double magnitude = std::fabs(x);
-    m_pointEntered = false;
-    m_decimalCount = fixed;
+    pointEntered_ = false;
+    decimalCount_ = fixed;
 
-    const int smallestDecimals = m_fixDecimal > 0 ? m_fixDecimal : m_maxDigits - 1;
+    const int smallestDecimals = fixDecimal_ > 0 ? fixDecimal_ : maxDigits_ - 1;
     if (magnitude < 1 / powerOfTen(smallestDecimals)) {
         // Too small to show: a plain zero, without a stray sign or point.
         x = 0;
-        m_minusEntered = false;
+        minusEntered_ = false;
     }
-    if (m_fixDecimal > 0)
-        m_pointEntered = x != 0;
+    if (fixDecimal_ > 0)
+        pointEntered_ = x != 0;
     if (x == 0) {
         ShowValue(0);
         return;
     }
 
-    const long double largest = powerOfTen(m_maxDigits - fixed) - 1 / powerOfTen(fixed);
+    const long double largest = powerOfTen(maxDigits_ - fixed) - 1 / powerOfTen(fixed);
     if (magnitude > largest) {
-        if (!m_prmtNegative)
-            m_minusEntered = false;
-        m_digitCount = m_maxDigits;
-        ShowValue(m_minusEntered ? -largest : largest);
+        if (!prmtNegative_)
+            minusEntered_ = false;
+        digitCount_ = maxDigits_;
+        ShowValue(minusEntered_ ? -largest : largest);
         return;
     }
 
@@ -338,28 +264,28 @@ void NValModel::ApplyValue(long double x)
     int whole = static_cast<int>(wholeDigitCount(digits));
     const int size = static_cast<int>(digits.size());
     int fraction = whole < size ? size - whole - 1 : 0;
-    if (fraction > 0 && m_fixDecimal == 0) {
+    if (fraction > 0 && fixDecimal_ == 0) {
         // Whole numbers only: the fraction is rounded away on screen, possibly adding a digit.
         whole = static_cast<int>(digitText(std::round(magnitude)).size());
         fraction = 0;
     } else if (fraction > 0) {
-        if (whole + 1 <= m_maxDigits && m_fixDecimal < 0) {
+        if (whole + 1 <= maxDigits_ && fixDecimal_ < 0) {
             // Free decimals: only those within MaxDigits count, less any zeros they end with.
             CharBuffer shown = digits;
-            shown.truncate(static_cast<std::size_t>(m_maxDigits) + 1);
+            shown.truncate(static_cast<std::size_t>(maxDigits_) + 1);
             dropTrailingZeros(shown);
             fraction = static_cast<int>(shown.size()) - whole - 1;
         }
-        m_pointEntered = true;
+        pointEntered_ = true;
     }
 
-    if (x < 0 && !m_prmtNegative) {
+    if (x < 0 && !prmtNegative_) {
         x = -x;
-        m_minusEntered = false;
+        minusEntered_ = false;
     }
-    if (m_fixDecimal == -1)
-        m_decimalCount = std::max(0, std::min(m_maxDigits - whole, fraction));
-    m_digitCount = whole + m_decimalCount;
+    if (fixDecimal_ == -1)
+        decimalCount_ = std::max(0, std::min(maxDigits_ - whole, fraction));
+    digitCount_ = whole + decimalCount_;
     ShowValue(x);
 }
 
@@ -369,7 +295,7 @@ long double NValModel::TextToValue(const QString &text) const
         return 0;
     qsizetype first = 0;
     const char16_t head = halfWidth(text.at(0).unicode());
-    if (hasLeadingChar() ? head == halfWidth(m_leadingChar.unicode())
+    if (hasLeadingChar() ? head == halfWidth(leadingChar_.unicode())
                          : (head == u'$' || head == u'\\'))
         first = 1;
 
@@ -389,7 +315,7 @@ long double NValModel::TextToValue(const QString &text) const
 
 void NValModel::keyPress(QChar ch)
 {
-    if (m_readOnly)
+    if (readOnly_)
         return;
     const char16_t c = ch.unicode();
     if (c == u'-')
@@ -405,14 +331,14 @@ NValKeyResult NValModel::keyDown(NValKey key)
 {
     switch (key) {
     case NValKey::Backspace:
-        if (!m_readOnly)
+        if (!readOnly_)
             backspaceKey();
         return NValKeyResult::Handled;
     case NValKey::Enter:
-        return m_enterNext ? NValKeyResult::FocusNext : NValKeyResult::Default;
+        return enterNext_ ? NValKeyResult::FocusNext : NValKeyResult::Default;
     case NValKey::Escape:
-        if (!m_readOnly)
-            ApplyValue(m_savedValue);
+        if (!readOnly_)
+            ApplyValue(savedValue_);
         return NValKeyResult::Handled;
     case NValKey::Home:
         selectAll();
@@ -421,11 +347,11 @@ NValKeyResult NValModel::keyDown(NValKey key)
         // The caret stays at the end: digits are only ever added there.
         return NValKeyResult::Handled;
     case NValKey::Up:
-        return m_arrowNext ? NValKeyResult::FocusPrevious : NValKeyResult::Default;
+        return arrowNext_ ? NValKeyResult::FocusPrevious : NValKeyResult::Default;
     case NValKey::Down:
-        return m_arrowNext ? NValKeyResult::FocusNext : NValKeyResult::Default;
+        return arrowNext_ ? NValKeyResult::FocusNext : NValKeyResult::Default;
     case NValKey::Delete:
-        if (!m_readOnly && (hasSelection() || m_delAllClear)) {
+        if (!readOnly_ && (hasSelection() || delAllClear_)) {
             resetEntry();
             ShowValue(0);
         }
@@ -436,35 +362,35 @@ NValKeyResult NValModel::keyDown(NValKey key)
 
 void NValModel::focusIn()
 {
-    m_savedValue = m_value;
-    if (m_autoSelect && !m_mouseActivated)
+    savedValue_ = value_;
+    if (autoSelect_ && !mouseActivated_)
         selectAll();
-    m_mouseActivated = false;
+    mouseActivated_ = false;
 }
 
 void NValModel::focusOut()
 {
-    m_savedValue = m_value;
-    m_mouseActivated = false;
-    if (m_fixDecimal > 0 && m_value != 0 && m_decimalCount != m_fixDecimal) {
-        m_digitCount += m_fixDecimal - m_decimalCount;
-        m_decimalCount = m_fixDecimal;
-        m_pointEntered = true;
+    savedValue_ = value_;
+    mouseActivated_ = false;
+    if (fixDecimal_ > 0 && value_ != 0 && decimalCount_ != fixDecimal_) {
+        digitCount_ += fixDecimal_ - decimalCount_;
+        decimalCount_ = fixDecimal_;
+        pointEntered_ = true;
     }
-    ShowValue(m_value);
+    ShowValue(value_);
 }
 
 void NValModel::mouseUp()
 {
     // A click never leaves the caret inside the number; a select-all survives it.
-    if (!m_doubleClicked) {
-        const bool allSelected = m_selStart == 0 && m_selLength == m_text.size();
+    if (!doubleClicked_) {
+        const bool allSelected = selStart_ == 0 && selLength_ == text_.size();
         if (allSelected)
             selectAll();
         else
             caretToEnd();
     }
-    m_doubleClicked = false;
+    doubleClicked_ = false;
 }
 
 void NValModel::paste(const std::optional<QString> &clipboardText)
@@ -474,9 +400,9 @@ void NValModel::paste(const std::optional<QString> &clipboardText)
 
 void NValModel::textSet(const QString &text)
 {
-    m_text = text;
-    setSelection(m_selStart, m_selLength);
-    if (m_reparseOnSetText) {
+    text_ = text;
+    setSelection(selStart_, selLength_);
+    if (reparseOnSetText_) {
         ApplyValue(TextToValue(text));
         caretToEnd();
     }
@@ -484,54 +410,54 @@ void NValModel::textSet(const QString &text)
 
 void NValModel::fontColorChanged(NValColor color)
 {
-    m_fontColor = color;
-    if (color == m_positiveColor && !isNegative())
+    fontColor_ = color;
+    if (color == positiveColor_ && !isNegative())
         return;
-    if (m_positiveColor == m_minusColor) {
+    if (positiveColor_ == minusColor_) {
         // No minus colour of its own: it follows the font colour.
-        m_minusColor = color;
-        m_positiveColor = color;
+        minusColor_ = color;
+        positiveColor_ = color;
     } else if (isNegative()) {
-        if (color != m_minusColor) {
-            m_positiveColor = color;
-            m_fontColor = m_minusColor;
+        if (color != minusColor_) {
+            positiveColor_ = color;
+            fontColor_ = minusColor_;
         }
     } else {
-        m_positiveColor = color;
+        positiveColor_ = color;
     }
 }
 
 void NValModel::resetEntry(bool keepMinus)
 {
-    m_value = 0;
-    m_decimalCount = 0;
-    m_pointEntered = false;
-    m_digitCount = 0;
+    value_ = 0;
+    decimalCount_ = 0;
+    pointEntered_ = false;
+    digitCount_ = 0;
     if (!keepMinus)
-        m_minusEntered = false;
+        minusEntered_ = false;
 }
 
 void NValModel::selectAll()
 {
-    m_selStart = 0;
-    m_selLength = static_cast<int>(m_text.size());
+    selStart_ = 0;
+    selLength_ = static_cast<int>(text_.size());
 }
 
 void NValModel::caretToEnd()
 {
-    m_selStart = static_cast<int>(m_text.size());
-    m_selLength = 0;
+    selStart_ = static_cast<int>(text_.size());
+    selLength_ = 0;
 }
 
 void NValModel::updateFontColor(long double x)
 {
-    if (m_minusColor != m_positiveColor)
-        m_fontColor = (x < 0 || m_minusEntered) ? m_minusColor : m_positiveColor;
+    if (minusColor_ != positiveColor_)
+        fontColor_ = (x < 0 || minusEntered_) ? minusColor_ : positiveColor_;
 }
 
 void NValModel::minusKey()
 {
-    if (!m_prmtNegative) {
+    if (!prmtNegative_) {
         beep();
         return;
     }
@@ -540,31 +466,31 @@ void NValModel::minusKey()
     // The new sign is the opposite of what the field shows. Backspace may leave a negative Value
     // with MinusEntered clear; flipping the flag alone would then show "-" before a positive
     // number.
-    m_minusEntered = !isNegative();
-    ShowValue(-m_value);
+    minusEntered_ = !isNegative();
+    ShowValue(-value_);
 }
 
 void NValModel::pointKey()
 {
-    if (m_fixDecimal == 0) {
-        m_pointEntered = false;
-        m_decimalCount = 0;
+    if (fixDecimal_ == 0) {
+        pointEntered_ = false;
+        decimalCount_ = 0;
         beep();
         return;
     }
     if (hasSelection())
         resetEntry(true); // a typed minus survives: "-" then "." over a selection gives "-0."
-    if (m_digitCount >= m_maxDigits) {
+    if (digitCount_ >= maxDigits_) {
         beep();
         return;
     }
-    if (m_digitCount == 0)
-        m_digitCount = 1; // the zero before the point
-    if (m_pointEntered)
+    if (digitCount_ == 0)
+        digitCount_ = 1; // the zero before the point
+    if (pointEntered_)
         beep();
     else
-        m_pointEntered = true;
-    ShowValue(m_value);
+        pointEntered_ = true;
+    ShowValue(value_);
 }
 
 void NValModel::digitKey(int digit)
@@ -574,47 +500,47 @@ void NValModel::digitKey(int digit)
         ShowValue(0);
     }
     const bool negative = isNegative();
-    const int oldDecimalCount = m_decimalCount;
+    const int oldDecimalCount = decimalCount_;
     long double candidate = 0;
-    if (!m_pointEntered) {
-        m_value = std::round(m_value);
-        if (m_value == 0 && m_digitCount == 1)
-            m_digitCount = 0;
-        candidate = negative ? m_value * 10 - digit : m_value * 10 + digit;
+    if (!pointEntered_) {
+        value_ = std::round(value_);
+        if (value_ == 0 && digitCount_ == 1)
+            digitCount_ = 0;
+        candidate = negative ? value_ * 10 - digit : value_ * 10 + digit;
     } else {
-        ++m_decimalCount;
-        const long double step = digit / powerOfTen(m_decimalCount);
-        candidate = negative ? m_value - step : m_value + step;
+        ++decimalCount_;
+        const long double step = digit / powerOfTen(decimalCount_);
+        candidate = negative ? value_ - step : value_ + step;
     }
 
-    const int oldDigitCount = m_digitCount;
-    if (m_decimalCount == 1 && m_value == 0)
-        m_digitCount = 2; // the zero before the point and the first decimal
+    const int oldDigitCount = digitCount_;
+    if (decimalCount_ == 1 && value_ == 0)
+        digitCount_ = 2; // the zero before the point and the first decimal
     else
-        ++m_digitCount;
+        ++digitCount_;
 
-    if (m_digitCount > m_maxDigits) {
-        m_digitCount = m_maxDigits;
-        if (m_pointEntered)
-            m_decimalCount = oldDecimalCount;
+    if (digitCount_ > maxDigits_) {
+        digitCount_ = maxDigits_;
+        if (pointEntered_)
+            decimalCount_ = oldDecimalCount;
         beep();
         return;
     }
-    if (!m_pointEntered) {
+    if (!pointEntered_) {
         // Whole digits may not take the places kept for the fixed decimals.
-        if (m_fixDecimal >= 0 && m_digitCount > m_maxDigits - m_fixDecimal) {
-            m_digitCount = m_maxDigits - m_fixDecimal;
+        if (fixDecimal_ >= 0 && digitCount_ > maxDigits_ - fixDecimal_) {
+            digitCount_ = maxDigits_ - fixDecimal_;
             beep();
             return;
         }
-    } else if (m_fixDecimal >= 0 && m_decimalCount > m_fixDecimal) {
-        m_decimalCount = m_fixDecimal;
-        m_digitCount = oldDigitCount;
+    } else if (fixDecimal_ >= 0 && decimalCount_ > fixDecimal_) {
+        decimalCount_ = fixDecimal_;
+        digitCount_ = oldDigitCount;
         beep();
         return;
     }
     // Through the text, so that 0.1 + 0.02 is exactly the 0.12 a later Backspace writes back.
-    const CharBuffer rounded = fixedText(candidate, m_decimalCount, false);
+    const CharBuffer rounded = formats::fixed(candidate, decimalCount_, false);
     ShowValue(readNumber(rounded.view()).value_or(0));
 }
 
@@ -624,21 +550,21 @@ void NValModel::backspaceKey()
         resetEntry();
         ShowValue(0);
     }
-    if (m_digitCount <= 0) {
+    if (digitCount_ <= 0) {
         resetEntry();
         ShowValue(0);
         return;
     }
-    CharBuffer text = fixedText(m_value, m_decimalCount, false);
+    CharBuffer text = formats::fixed(value_, decimalCount_, false);
     if (!text.empty())
         text.truncate(text.size() - 1);
-    --m_digitCount;
-    if (m_decimalCount > 0) {
-        --m_decimalCount;
+    --digitCount_;
+    if (decimalCount_ > 0) {
+        --decimalCount_;
     } else {
-        m_decimalCount = 0;
-        m_pointEntered = false;
-        m_minusEntered = false;
+        decimalCount_ = 0;
+        pointEntered_ = false;
+        minusEntered_ = false;
     }
     if (text.empty() || text.view() == "-")
         ShowValue(0);

@@ -15,21 +15,21 @@ public:
     static constexpr NValColor WindowText() { return NValColor(true, 0); }
     static constexpr NValColor Rgb(std::uint32_t rgb) { return NValColor(false, rgb & 0xFFFFFFu); }
 
-    constexpr bool isWindowText() const { return m_windowText; }
+    constexpr bool isWindowText() const { return windowText_; }
     // 0xRRGGBB; meaningless for the window-text colour.
-    constexpr std::uint32_t rgb() const { return m_rgb; }
+    constexpr std::uint32_t rgb() const { return rgb_; }
 
     friend constexpr bool operator==(NValColor, NValColor) = default;
 
 private:
     constexpr NValColor(bool windowText, std::uint32_t rgb)
-        : m_windowText(windowText)
-        , m_rgb(rgb)
+        : windowText_(windowText)
+        , rgb_(rgb)
     {
     }
 
-    bool m_windowText;
-    std::uint32_t m_rgb;
+    bool windowText_;
+    std::uint32_t rgb_;
 };
 
 // Keys the edit handles by key-down rather than as characters.
@@ -53,53 +53,53 @@ public:
     NValModel();
 
     // Properties with setters of their own.
-    long double Value() const { return m_value; }
+    long double Value() const { return value_; }
     void setValue(long double value) { ApplyValue(value); }
-    int MaxDigits() const { return m_maxDigits; }
+    int MaxDigits() const { return maxDigits_; }
     void setMaxDigits(int digits);
-    int FixDecimal() const { return m_fixDecimal; }
+    int FixDecimal() const { return fixDecimal_; }
     void setFixDecimal(int decimals);
-    bool PrmtNegative() const { return m_prmtNegative; }
+    bool PrmtNegative() const { return prmtNegative_; }
     void setPrmtNegative(bool permitted);
-    QChar LeadingChar() const { return m_leadingChar; }
+    QChar LeadingChar() const { return leadingChar_; }
     void setLeadingChar(QChar ch);
-    bool ZeroDisplay() const { return m_zeroDisplay; }
+    bool ZeroDisplay() const { return zeroDisplay_; }
     void setZeroDisplay(bool display);
-    bool PutAComma() const { return m_putAComma; }
+    bool PutAComma() const { return putAComma_; }
     void setPutAComma(bool comma);
 
     // Properties that only store; a new MinusColor shows at the next ShowValue.
-    bool DelAllClear() const { return m_delAllClear; }
-    void setDelAllClear(bool clear) { m_delAllClear = clear; }
-    bool EnterNext() const { return m_enterNext; }
-    void setEnterNext(bool next) { m_enterNext = next; }
-    bool ArrowNext() const { return m_arrowNext; }
-    void setArrowNext(bool next) { m_arrowNext = next; }
-    NValColor MinusColor() const { return m_minusColor; }
-    void setMinusColor(NValColor color) { m_minusColor = color; }
+    bool DelAllClear() const { return delAllClear_; }
+    void setDelAllClear(bool clear) { delAllClear_ = clear; }
+    bool EnterNext() const { return enterNext_; }
+    void setEnterNext(bool next) { enterNext_ = next; }
+    bool ArrowNext() const { return arrowNext_; }
+    void setArrowNext(bool next) { arrowNext_ = next; }
+    NValColor MinusColor() const { return minusColor_; }
+    void setMinusColor(NValColor color) { minusColor_ = color; }
 
     // State the edit itself owns; the widget keeps these in step before each event.
-    bool ReadOnly() const { return m_readOnly; }
-    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    bool AutoSelect() const { return m_autoSelect; }
-    void setAutoSelect(bool autoSelect) { m_autoSelect = autoSelect; }
+    bool ReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool AutoSelect() const { return autoSelect_; }
+    void setAutoSelect(bool autoSelect) { autoSelect_ = autoSelect; }
     void setSelection(int start, int length);
 
     // Outputs.
-    const QString &Text() const { return m_text; }
-    int SelStart() const { return m_selStart; }
-    int SelLength() const { return m_selLength; }
-    int CaretPosition() const { return m_selStart + m_selLength; }
-    NValColor FontColor() const { return m_fontColor; }
-    NValColor PositiveColor() const { return m_positiveColor; }
-    int BeepCount() const { return m_beeps; }
+    const QString &Text() const { return text_; }
+    int SelStart() const { return selStart_; }
+    int SelLength() const { return selLength_; }
+    int CaretPosition() const { return selStart_ + selLength_; }
+    NValColor FontColor() const { return fontColor_; }
+    NValColor PositiveColor() const { return positiveColor_; }
+    int BeepCount() const { return beeps_; }
 
     // Entry state, visible for the widget's tests and the curious.
-    int DigitCount() const { return m_digitCount; }
-    int DecimalCount() const { return m_decimalCount; }
-    bool PointEntered() const { return m_pointEntered; }
-    bool MinusEntered() const { return m_minusEntered; }
-    long double SavedValue() const { return m_savedValue; }
+    int DigitCount() const { return digitCount_; }
+    int DecimalCount() const { return decimalCount_; }
+    bool PointEntered() const { return pointEntered_; }
+    bool MinusEntered() const { return minusEntered_; }
+    long double SavedValue() const { return savedValue_; }
 
     // Stores x and rebuilds the text; the only place the text is built.
     void ShowValue(long double x);
@@ -113,8 +113,8 @@ public:
     NValKeyResult keyDown(NValKey key);
     void focusIn();
     void focusOut();
-    void mouseActivate() { m_mouseActivated = true; }
-    void doubleClick() { m_doubleClicked = true; }
+    void mouseActivate() { mouseActivated_ = true; }
+    void doubleClick() { doubleClicked_ = true; }
     void mouseUp();
     void paste(const std::optional<QString> &clipboardText);
     void cut() { ApplyValue(0); }
@@ -127,12 +127,12 @@ public:
 
 private:
     void resetEntry(bool keepMinus = false);
-    bool hasSelection() const { return m_selLength > 0; }
-    bool isNegative() const { return m_value < 0 || m_minusEntered; }
-    bool hasLeadingChar() const { return m_leadingChar.unicode() > 32; }
+    bool hasSelection() const { return selLength_ > 0; }
+    bool isNegative() const { return value_ < 0 || minusEntered_; }
+    bool hasLeadingChar() const { return leadingChar_.unicode() > 32; }
     void selectAll();
     void caretToEnd();
-    void beep() { ++m_beeps; }
+    void beep() { ++beeps_; }
     void updateFontColor(long double x);
 
     void minusKey();
@@ -141,35 +141,35 @@ private:
     void backspaceKey();
 
     // Properties.
-    int m_maxDigits = 9;
-    bool m_prmtNegative = true;
-    int m_fixDecimal = -1;
-    bool m_delAllClear = false;
-    QChar m_leadingChar = QLatin1Char(' ');
-    bool m_zeroDisplay = false;
-    long double m_value = 0;
-    bool m_putAComma = true;
-    bool m_enterNext = false;
-    bool m_arrowNext = false;
-    NValColor m_minusColor = NValColor::WindowText();
+    int maxDigits_ = 9;
+    bool prmtNegative_ = true;
+    int fixDecimal_ = -1;
+    bool delAllClear_ = false;
+    QChar leadingChar_ = QLatin1Char(' ');
+    bool zeroDisplay_ = false;
+    long double value_ = 0;
+    bool putAComma_ = true;
+    bool enterNext_ = false;
+    bool arrowNext_ = false;
+    NValColor minusColor_ = NValColor::WindowText();
 
     // Entry state.
-    int m_digitCount = 0;
-    int m_decimalCount = 0;
-    bool m_pointEntered = false;
-    bool m_minusEntered = false;
-    long double m_savedValue = 0;
-    NValColor m_positiveColor = NValColor::WindowText();
-    NValColor m_fontColor = NValColor::WindowText();
-    bool m_mouseActivated = false;
-    bool m_doubleClicked = false;
-    bool m_reparseOnSetText = false;
+    int digitCount_ = 0;
+    int decimalCount_ = 0;
+    bool pointEntered_ = false;
+    bool minusEntered_ = false;
+    long double savedValue_ = 0;
+    NValColor positiveColor_ = NValColor::WindowText();
+    NValColor fontColor_ = NValColor::WindowText();
+    bool mouseActivated_ = false;
+    bool doubleClicked_ = false;
+    bool reparseOnSetText_ = false;
 
     // The edit's own state.
-    bool m_readOnly = false;
-    bool m_autoSelect = true;
-    QString m_text;
-    int m_selStart = 0;
-    int m_selLength = 0;
-    int m_beeps = 0;
+    bool readOnly_ = false;
+    bool autoSelect_ = true;
+    QString text_;
+    int selStart_ = 0;
+    int selLength_ = 0;
+    int beeps_ = 0;
 };

@@ -14,6 +14,7 @@
 #include "controls/screen_font.h"
 #include "sheets/note_grid_model.h"
 #include "store/app_state.h"
+#include "store/note_changes.h"
 
 using namespace Qt::StringLiterals;
 
@@ -224,11 +225,7 @@ bool DataSheet::eventFilter(QObject *watched, QEvent *event)
 
 int DataSheet::selectedNote() const
 {
-    const int row = selectionTop();
-    const bool single = row == selectionBottom() && ViewFiltered == 0;
-    if (!single || row < 1 || row > static_cast<int>(state_.NoteTable.size()))
-        return -1;
-    return row - 1;
+    return currentSelection().fullViewNote(state_.NoteTable.size());
 }
 
 void DataSheet::Edit1Click()
@@ -249,33 +246,31 @@ void DataSheet::Find1Click()
 }
 
 void DataSheet::changeSelectedNote(
-    const QString &question, const std::function<void(NoteRecord &)> &change)
+    const QString &question, const std::function<void(AppState &, int)> &change)
 {
     const int note = selectedNote();
     if (note < 0)
         return;
     if (prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel)
-        == MessageAnswer::Ok) {
-        change(state_.NoteTable[static_cast<std::size_t>(note)]);
-        state_.Modified = true;
-    }
+        == MessageAnswer::Ok)
+        change(state_, note);
     host_.AllUpdate();
 }
 
 void DataSheet::WARIBIKI1Click()
 {
     changeSelectedNote(u"\n割引手形に変更してもよろしいですか？"_s,
-        [](NoteRecord &n) { n.Kind = DiscountedNote; });
+        [](AppState &state, int note) { notechanges::reclassify(state, note, DiscountedNote); });
 }
 
 void DataSheet::URAGAKI1Click()
 {
-    changeSelectedNote(
-        u"\n裏書手形に変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Kind = EndorsedNote; });
+    changeSelectedNote(u"\n裏書手形に変更してもよろしいですか？"_s,
+        [](AppState &state, int note) { notechanges::reclassify(state, note, EndorsedNote); });
 }
 
 void DataSheet::SHONIN1Click()
 {
-    changeSelectedNote(
-        u"\n取立て済みに変更してもよろしいですか？"_s, [](NoteRecord &n) { n.Settled = 1; });
+    changeSelectedNote(u"\n取立て済みに変更してもよろしいですか？"_s,
+        [](AppState &state, int note) { notechanges::settle(state, note); });
 }

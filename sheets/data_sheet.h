@@ -73,7 +73,7 @@ private:
     // The note of the single selected row in the full view; -1 when there is none.
     int selectedNote() const;
     void changeSelectedNote(
-        const QString &question, const std::function<void(NoteRecord &)> &change);
+        const QString &question, const std::function<void(AppState &, int)> &change);
 
     AppState &state_;
     SheetHost &host_;

@@ -16,6 +16,7 @@
 #include "store/app_state.h"
 #include "store/day_date.h"
 #include "store/kinds.h"
+#include "store/note_changes.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -257,8 +258,10 @@ void InputSheet::paintEvent(QPaintEvent *event)
     QPainter p(this);
     p.setPen(FrameColor);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(QPoint(20, 25), QPoint(369, 299)));
-    p.drawRect(QRect(QPoint(20, 320), QPoint(369, 419)));
+    // One-pixel frames whose right and bottom edges are the last pixels inside the rectangles
+    // (20, 25)-(370, 300) and (20, 320)-(370, 420); drawRect strokes one pixel beyond its size.
+    p.drawRect(QRect(QPoint(20, 25), QPoint(368, 298)));
+    p.drawRect(QRect(QPoint(20, 320), QPoint(368, 418)));
 }
 
 void InputSheet::FormShow()
@@ -336,7 +339,8 @@ void InputSheet::setEditIndex(int noteIndex)
     BL11->show();
     ComboBox6->setEnabled(true);
 
-    const NoteRecord &n = state_.NoteTable[static_cast<size_t>(noteIndex)];
+    loaded_ = loadNote(state_.NoteTable[static_cast<size_t>(noteIndex)]);
+    const NoteRecord &n = loaded_.record;
     ComboBox1->setCurrentIndex(
         ComboBox1->findText(sjis::decode(n.PartnerCode.view()), Qt::MatchExactly));
     TorihikiChange(ComboBox1);
@@ -345,12 +349,12 @@ void InputSheet::setEditIndex(int noteIndex)
     TorihikiChange(ComboBox3);
     DP1->setDate(daydate::toDate(n.IssueDate));
     DP2->setDate(daydate::toDate(n.DueDate));
-    Edit2->setText(sjis::decode(n.NoteNumber.view()));
+    Edit2->setText(loaded_.noteNumber);
     selectSettled(n.Settled != 0);
     ComboBox5->setCurrentIndex(n.Kind < NoteKindCount ? n.Kind : -1);
-    NValEdit1->setValue(static_cast<long double>(n.Amount) / 10000.0L);
-    Edit7->setText(sjis::decode(n.Remarks.view()));
-    Edit10->setText(sjis::decode(n.EnteredBy.view()));
+    NValEdit1->setValue(n.Amount.value());
+    Edit7->setText(loaded_.remarks);
+    Edit10->setText(loaded_.enteredBy);
 }
 
 NoteEntry InputSheet::entry() const
@@ -390,23 +394,21 @@ void InputSheet::OkClick()
 {
     if (!DataCheck())
         return;
-    const NoteRecord record = makeNoteRecord(entry());
     DataSheetPort *dataSheet = host_.dataSheetPort();
     if (Editing_ == 0) {
-        state_.NoteTable.push_back(record);
+        notechanges::append(state_, makeNoteRecord(entry()));
         if (dataSheet) {
             dataSheet->setIndexAll();
             dataSheet->DataUpdate();
         }
     } else {
-        if (EditIndex_ < 0 || static_cast<size_t>(EditIndex_) >= state_.NoteTable.size()) {
-            // Never write into another note or past the end of the table.
+        // Never write into another note or past the end of the table.
+        if (!notechanges::replace(state_, EditIndex_, makeEditedRecord(entry(), loaded_))) {
             leaveEditing();
             prompter_.warn(
                 this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
             return;
         }
-        state_.NoteTable[static_cast<size_t>(EditIndex_)] = record;
         BL11->hide();
         ComboBox6->setEnabled(false);
         selectSettled(false);
@@ -414,7 +416,6 @@ void InputSheet::OkClick()
             dataSheet->setIndexAll();
         host_.AllUpdate();
     }
-    state_.Modified = true;
     Editing_ = 0;
 }
 

@@ -73,5 +73,6 @@ private:
     Prompter &prompter_;
     int Editing_ = 0;
     int EditIndex_ = -1;
+    LoadedNote loaded_;
     bool shown_ = false;
 };

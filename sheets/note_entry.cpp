@@ -1,8 +1,5 @@
 #include "sheets/note_entry.h"
 
-#include <cfenv>
-#include <cmath>
-
 #include "store/day_date.h"
 #include "store/sjis.h"
 
@@ -50,12 +47,6 @@ QString problemReport(const QStringList &problems)
     return text;
 }
 
-std::int64_t amountFromValue(long double value)
-{
-    // nearbyint rounds in the current mode, which is to nearest with halves to even.
-    return static_cast<std::int64_t>(std::nearbyint(value * 10000.0L));
-}
-
 NoteRecord makeNoteRecord(const NoteEntry &entry)
 {
     NoteRecord n;
@@ -65,10 +56,28 @@ NoteRecord makeNoteRecord(const NoteEntry &entry)
     assignBytes(n.PartnerCode, entry.partnerCode);
     assignBytes(n.BankCode, entry.bankCode);
     n.Kind = static_cast<std::uint8_t>(entry.kind);
-    n.Amount = amountFromValue(entry.amount);
+    n.Amount = Money::fromValue(entry.amount);
     assignText(n.Remarks, entry.remarks);
     n.Settled = entry.settled ? 1 : 0;
     assignText(n.EnteredBy, entry.enteredBy);
+    return n;
+}
+
+LoadedNote loadNote(const NoteRecord &record)
+{
+    return { record, sjis::decode(record.NoteNumber.view()), sjis::decode(record.Remarks.view()),
+        sjis::decode(record.EnteredBy.view()) };
+}
+
+NoteRecord makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded)
+{
+    NoteRecord n = makeNoteRecord(entry);
+    if (entry.noteNumber == loaded.noteNumber)
+        n.NoteNumber = loaded.record.NoteNumber;
+    if (entry.remarks == loaded.remarks)
+        n.Remarks = loaded.record.Remarks;
+    if (entry.enteredBy == loaded.enteredBy)
+        n.EnteredBy = loaded.record.EnteredBy;
     return n;
 }
 

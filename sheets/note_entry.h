@@ -32,7 +32,20 @@ QString problemReport(const QStringList &problems);
 // The record of an entry: texts cut to their byte limits on character boundaries, dates as whole
 // days, the amount times 10,000 rounded half to even.
 NoteRecord makeNoteRecord(const NoteEntry &entry);
-std::int64_t amountFromValue(long double value);
+
+// A stored note loaded for editing, with the texts its fields were shown with.
+struct LoadedNote
+{
+    NoteRecord record;
+    QString noteNumber;
+    QString remarks;
+    QString enteredBy;
+};
+LoadedNote loadNote(const NoteRecord &record);
+
+// The record of an edited note. A text the user left as it was shown keeps its stored bytes
+// exactly: a stored text that does not decode would otherwise be written back empty.
+NoteRecord makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded);
 
 // The bank proposed for a partner: the first bank whose code equals the partner's bank code;
 // position 0 when there is none or no partner.

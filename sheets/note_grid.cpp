@@ -55,8 +55,7 @@ std::vector<std::int32_t> allNoteIndices(std::size_t noteCount)
 PopupItems popupItems(const GridSelection &selection)
 {
     PopupItems items;
-    const bool actionable =
-        selection.top == selection.bottom && !selection.filtered && !selection.code.isEmpty();
+    const bool actionable = selection.singleRowOfFullView() && !selection.code.isEmpty();
     if (!actionable)
         return items;
     items.Edit1 = true;

@@ -85,6 +85,16 @@ struct GridSelection
     QString code;
     QString settled;
     QString kind;
+
+    // One row selected while every note is listed: only then does grid row r show note r - 1.
+    bool singleRowOfFullView() const { return top == bottom && !filtered; }
+    // The note that row shows; -1 for several rows, a search result, the title row or a row past
+    // the last note.
+    int fullViewNote(std::size_t noteCount) const
+    {
+        const bool showsNote = top >= 1 && static_cast<std::size_t>(top) <= noteCount;
+        return singleRowOfFullView() && showsNote ? top - 1 : -1;
+    }
 };
 
 // The actions work on NoteTable[row - 1], which is the shown note only in the full view, and

@@ -1,71 +1,102 @@
 #include "store/formats.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+
+#include "store/money.h"
 
 namespace {
 
-QString groupDigits(const QString &digits)
+// Writes the sign, then `digits` split into whole and fractional parts, grouping the whole part.
+formats::CharBuffer layOut(bool negative, std::string_view digits, int decimals, bool grouped)
 {
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3);
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits.at(i);
+    formats::CharBuffer out;
+    const std::size_t padded = std::max(digits.size(), static_cast<std::size_t>(decimals) + 1);
+    const std::size_t wholeDigits = padded - static_cast<std::size_t>(decimals);
+    const std::size_t zeros = padded - digits.size();
+    const auto digitAt = [&](std::size_t i) { return i < zeros ? '0' : digits[i - zeros]; };
+    if (negative)
+        out.push('-');
+    for (std::size_t i = 0; i < wholeDigits; ++i) {
+        if (grouped && i > 0 && (wholeDigits - i) % 3 == 0)
+            out.push(',');
+        out.push(digitAt(i));
+    }
+    if (decimals > 0) {
+        out.push('.');
+        for (std::size_t i = wholeDigits; i < padded; ++i)
+            out.push(digitAt(i));
     }
     return out;
 }
 
-QString finish(
-    bool negative, const QString &whole, const QString &fraction, bool grouped, int width)
+// Whole units of a stored amount, rounded half away from zero in integers: a double cannot hold
+// every 64-bit amount.
+formats::CharBuffer wholeAmount(Money amount, bool grouped)
 {
-    QString text = grouped ? groupDigits(whole) : whole;
-    if (!fraction.isEmpty())
-        text += QLatin1Char('.') + fraction;
-    if (negative)
-        text.prepend(QLatin1Char('-'));
-    return width > 0 ? text.rightJustified(width, QLatin1Char(' ')) : text;
-}
-
-// Exact integer rounding: a double cannot hold every 64-bit amount.
-QString wholeAmount(std::int64_t amount, bool grouped)
-{
-    const bool negative = amount < 0;
+    const std::int64_t stored = amount.stored();
+    const bool negative = stored < 0;
     const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
-    const std::uint64_t units = magnitude / 10000 + (magnitude % 10000 >= 5000 ? 1 : 0);
-    return finish(negative && units != 0, QString::number(units), QString(), grouped, 10);
+        negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+    const std::uint64_t scale = static_cast<std::uint64_t>(Money::Scale);
+    const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
+    std::array<char, 24> digits {};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), units);
+    return layOut(negative && units != 0,
+        { digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) }, 0, grouped);
 }
 
 } // namespace
 
 namespace formats {
 
+long double powerOfTen(int n)
+{
+    long double power = 1;
+    for (int i = 0; i < n; ++i)
+        power *= 10;
+    return power;
+}
+
+QString CharBuffer::toString(int width) const
+{
+    const QString text = QString::fromLatin1(data_.data(), static_cast<qsizetype>(size_));
+    return width > 0 ? text.rightJustified(width, QLatin1Char(' ')) : text;
+}
+
+CharBuffer fixed(long double value, int decimals, bool grouped)
+{
+    decimals = std::clamp(decimals, 0, 18);
+    if (!std::isfinite(value))
+        return {};
+    const long double scaled = std::round(std::fabs(value) * formats::powerOfTen(decimals));
+    if (!(scaled < 1e40L))
+        return {};
+    std::array<char, 64> digits {};
+    const auto written = std::to_chars(
+        digits.data(), digits.data() + digits.size(), scaled, std::chars_format::fixed, 0);
+    if (written.ec != std::errc())
+        return {};
+    return layOut(value < 0 && scaled != 0,
+        { digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) }, decimals,
+        grouped);
+}
+
 QString number(long double value, int decimals, bool grouped, int width)
 {
-    if (!std::isfinite(value))
-        return QString();
-    const long double scale = std::pow(10.0L, decimals);
-    const long double scaled = std::round(std::fabs(value) * scale); // half away from zero
-    const bool negative = value < 0 && scaled != 0;
-    QString digits = scaled < 1e19L ? QString::number(static_cast<qulonglong>(scaled))
-                                    : QString::number(static_cast<double>(scaled), 'f', 0);
-    if (decimals > 0 && digits.size() <= decimals)
-        digits = digits.rightJustified(decimals + 1, QLatin1Char('0'));
-    const QString whole = decimals > 0 ? digits.left(digits.size() - decimals) : digits;
-    const QString fraction = decimals > 0 ? digits.right(decimals) : QString();
-    return finish(negative, whole, fraction, grouped, width);
+    return fixed(value, decimals, grouped).toString(width);
 }
 
-QString amountN(std::int64_t amount)
+QString amountN(Money amount)
 {
-    return wholeAmount(amount, true);
+    return wholeAmount(amount, true).toString(10);
 }
 
-QString amountF(std::int64_t amount)
+QString amountF(Money amount)
 {
-    return wholeAmount(amount, false);
+    return wholeAmount(amount, false).toString(10);
 }
 
 } // namespace formats

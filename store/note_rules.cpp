@@ -14,11 +14,3 @@ std::vector<int> dueNoteIndices(const Notes &notes, double today)
     }
     return due;
 }
-
-bool removeNote(Notes &notes, int index)
-{
-    if (index < 0 || static_cast<size_t>(index) >= notes.size())
-        return false;
-    notes.erase(notes.begin() + index);
-    return true;
-}

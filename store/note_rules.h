@@ -10,6 +10,3 @@ bool isDue(const NoteRecord &note, double today);
 
 // Indices, ascending, of every note due on `today`.
 std::vector<int> dueNoteIndices(const Notes &notes, double today);
-
-// Removes one note; later notes move up one place in order. False when index is out of range.
-bool removeNote(Notes &notes, int index);

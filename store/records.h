@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "store/money.h"
+
 // Fixed-layout records exactly as they lie in the data files. Text fields are a length byte
 // followed by a fixed room of Shift-JIS bytes; bytes behind the length are not significant.
 
@@ -39,7 +41,7 @@ struct NoteRecord
     ShortText<8> BankCode;
     std::uint8_t Settled = 0;
     std::uint8_t Kind = 0;
-    std::int64_t Amount = 0;
+    Money Amount;
     ShortText<40> Remarks;
     ShortText<40> EnteredBy;
 };

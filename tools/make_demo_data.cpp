@@ -62,7 +62,7 @@ void addNotes(AppState &state, int count)
         put(n.BankCode, u"B%1"_s.arg((i * 5) % 6 + 1, 3, 10, QChar(u'0')));
         n.Kind = static_cast<std::uint8_t>(i % 5);
         n.Settled = (i % 4 == 0) ? 1 : 0;
-        n.Amount = static_cast<std::int64_t>((i * 7919) % 5000 + 1) * 1000 * 10000;
+        n.Amount = Money::fromValue(static_cast<long double>((i * 7919) % 5000 + 1) * 1000);
         put(n.Remarks, remarks[i % remarks.size()]);
         put(n.EnteredBy, i % 3 ? u"Admini"_s : u"guest"_s);
         state.NoteTable.push_back(n);

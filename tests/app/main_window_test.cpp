@@ -13,35 +13,13 @@
 #include "app/screen_factory.h"
 #include "store/data_files.h"
 #include "store/data_lock.h"
+#include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Stands in for the data sheet: a selection and a view state the tests set.
-class FakeDataSheet : public DataSheetPort
-{
-public:
-    QWidget *widget() override { return page; }
-    int selectionTop() const override { return top; }
-    int selectionBottom() const override { return bottom; }
-    bool viewFiltered() const override { return filtered; }
-    void setIndexAll() override
-    {
-        filtered = false;
-        ++indexAllCalls;
-    }
-    void DataUpdate() override { ++updates; }
-
-    QWidget *page = nullptr; // owned by the main window's sub-window
-    int top = 0;
-    int bottom = 0;
-    bool filtered = false;
-    int indexAllCalls = 0;
-    int updates = 0;
-};
 
 class FakeInputSheet : public InputSheetPort
 {
@@ -94,7 +72,7 @@ public:
 NoteRecord note(std::int64_t amount, double due = 45000, std::uint8_t settled = 0)
 {
     NoteRecord n;
-    n.Amount = amount;
+    n.Amount = Money::fromStored(amount);
     n.DueDate = due;
     n.Settled = settled;
     return n;
@@ -340,16 +318,16 @@ TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
     EXPECT_EQ(state.NoteTable.size(), 4u);
     EXPECT_FALSE(state.Modified);
 
-    const int updatesBefore = sheet.updates;
+    const qsizetype updatesBefore = sheet.callsOf(u"DataUpdate"_s);
     window->Delete1Click(); // answered OK
     EXPECT_EQ(prompter.shown.back().text, u"\n本当に削除してもよろしいですか？"_s);
     EXPECT_EQ(prompter.shown.back().kind, MessageKind::Warning);
     EXPECT_EQ(prompter.shown.back().buttons, MessageButtons::OkCancel);
     ASSERT_EQ(state.NoteTable.size(), 3u);
-    EXPECT_EQ(state.NoteTable[2].Amount, 3) << "note 3 moved up to index 2";
+    EXPECT_EQ(state.NoteTable[2].Amount.stored(), 3) << "note 3 moved up to index 2";
     EXPECT_TRUE(state.Modified);
-    EXPECT_EQ(sheet.indexAllCalls, 1);
-    EXPECT_EQ(sheet.updates, updatesBefore + 1);
+    EXPECT_EQ(sheet.callsOf(u"setIndexAll"_s), 1);
+    EXPECT_EQ(sheet.callsOf(u"DataUpdate"_s), updatesBefore + 1);
     EXPECT_EQ(screens.input.removed, std::vector<int> { 2 });
 }
 
@@ -363,7 +341,7 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     ASSERT_EQ(screens.approvalLists.size(), 1u);
     EXPECT_EQ(screens.approvalLists[0], (std::vector<int> { 0, 3 }));
     EXPECT_EQ(prompter.dialogs.back(), u"Form6"_s);
-    EXPECT_EQ(screens.data.updates, 1) << "the sheets are refreshed afterwards";
+    EXPECT_EQ(screens.data.callsOf(u"DataUpdate"_s), 1) << "the sheets are refreshed afterwards";
     EXPECT_EQ(screens.input.updates, 1);
 
     state.NoteTable.clear();

@@ -21,10 +21,24 @@ QImage render(QLabel &label)
 
 TEST(TBorderLabel, DefaultsToThePaletteFrameColour)
 {
+    // Every role a frame might be taken from gets a colour of its own, so only the right one
+    // can pass.
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, QColor(128, 0, 64));
+    palette.setColor(QPalette::Text, QColor(0, 128, 0));
+    palette.setColor(QPalette::ButtonText, QColor(0, 64, 128));
+    palette.setColor(QPalette::Dark, QColor(0, 0, 128));
+    palette.setColor(QPalette::Mid, QColor(96, 96, 96));
+    palette.setColor(QPalette::Shadow, QColor(64, 64, 0));
+    palette.setColor(QPalette::Window, Qt::white);
     TBorderLabel label;
-    EXPECT_EQ(label.BorderColor(), label.palette().color(QPalette::WindowText));
+    label.setPalette(palette);
+    label.resize(69, 20);
+    EXPECT_EQ(render(label).pixel(0, 10), qRgb(128, 0, 64));
+    EXPECT_EQ(label.BorderColor(), QColor(128, 0, 64));
+
     label.setBorderColor(Qt::blue);
-    EXPECT_EQ(label.BorderColor(), QColor(Qt::blue));
+    EXPECT_EQ(render(label).pixel(0, 10), qRgb(0, 0, 255));
 }
 
 TEST(TBorderLabel, DrawsAOnePixelFrameAndInsetsTheText)

@@ -218,3 +218,28 @@ TEST(TNValEdit, NegativeNumbersShowInTheMinusColor)
     QTest::keyClicks(&edit, u"-"_s);
     EXPECT_EQ(edit.FontColor(), QColor(Qt::blue));
 }
+
+TEST(TNValEdit, ShiftDeleteFollowsTheDeleteKeyAndLeavesTheMenuItsShortcut)
+{
+    Form form;
+    form.edit->setFocus();
+    form.edit->setValue(1234);
+    form.edit->deselect();
+    QTest::keyClick(form.edit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(form.edit->Value(), 1234) << "nothing selected: the key is ignored, not a cut";
+
+    form.edit->selectAll();
+    QTest::keyClick(form.edit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(form.edit->Value(), 0);
+
+    // With a window command on Shift+Del, the command gets the key and the amount stays.
+    QAction remove(&form.window);
+    remove.setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    form.window.addAction(&remove);
+    QSignalSpy triggered(&remove, &QAction::triggered);
+    form.edit->setValue(55);
+    form.edit->selectAll();
+    QTest::keyClick(form.edit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(triggered.count(), 1);
+    EXPECT_EQ(form.edit->Value(), 55);
+}

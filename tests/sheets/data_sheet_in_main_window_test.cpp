@@ -105,3 +105,13 @@ TEST_F(DataSheetInMainWindow, AllUpdateRefreshesTheGrid)
     EXPECT_EQ(sheet->SG1->model()->rowCount(), 8);
     EXPECT_EQ(sheet->model()->cellText(1, 1), u"新しい名前"_s);
 }
+
+TEST_F(DataSheetInMainWindow, ChildWindowsComeAtTheirDesignedOuterSize)
+{
+    const auto frameOf = [](QWidget *child) { return child->parentWidget()->size(); };
+    EXPECT_EQ(frameOf(sheet), QSize(424, 540));
+    QWidget *input = window->inputSheet()->widget();
+    EXPECT_EQ(frameOf(input), QSize(391, 520));
+    EXPECT_LT(input->width(), 391) << "the frame takes its share of the window";
+    EXPECT_EQ(input->minimumSize(), input->maximumSize()) << "the input sheet keeps a fixed size";
+}

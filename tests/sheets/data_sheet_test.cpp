@@ -261,7 +261,7 @@ TEST_F(DataSheetTest, ReclassifyAndCollectAskThenChangeOnlyOnOk)
     sheet->SHONIN1Click();
     EXPECT_EQ(state.NoteTable[0].Settled, 1);
     EXPECT_EQ(state.NoteTable[0].Kind, PayableNote);
-    EXPECT_EQ(state.NoteTable[0].Amount, 12'345'670'000);
+    EXPECT_EQ(state.NoteTable[0].Amount.stored(), 12'345'670'000);
     EXPECT_EQ(cell(1, SettledColumn), u"〇"_s);
     EXPECT_TRUE(state.Modified);
     EXPECT_EQ(host.refreshes, 6);

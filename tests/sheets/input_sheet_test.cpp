@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -10,32 +11,17 @@
 #include "controls/nval_edit.h"
 #include "sheets/input_sheet.h"
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class FakeDataSheet : public DataSheetPort
-{
-public:
-    QWidget *widget() override { return nullptr; }
-    int selectionTop() const override { return 0; }
-    int selectionBottom() const override { return 0; }
-    bool viewFiltered() const override { return filtered; }
-    void setIndexAll() override
-    {
-        filtered = false;
-        calls << u"setIndexAll"_s;
-    }
-    void DataUpdate() override { calls << u"DataUpdate"_s; }
-    bool filtered = true;
-    QStringList calls;
-};
-
 class Host : public SheetHost
 {
 public:
+    Host() { data.filtered = true; }
     void Delete1Click() override { }
     void Find1Click() override { }
     void AllUpdate() override
@@ -157,7 +143,7 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
     EXPECT_TRUE(prompter.shown.empty());
     ASSERT_EQ(state.NoteTable.size(), before + 2);
     const NoteRecord &n = state.NoteTable.back();
-    EXPECT_EQ(n.Amount, 12345000);
+    EXPECT_EQ(n.Amount.stored(), 12345000);
     EXPECT_EQ(n.Settled, 0);
     EXPECT_EQ(n.Kind, ReceivableNote);
     EXPECT_EQ(n.PartnerCode.view(), "001");
@@ -198,7 +184,7 @@ TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
     sheet->NValEdit1->setValue(10);
     sheet->OkClick();
     ASSERT_EQ(state.NoteTable.size(), 6u);
-    EXPECT_EQ(state.NoteTable[2].Amount, 100000);
+    EXPECT_EQ(state.NoteTable[2].Amount.stored(), 100000);
     EXPECT_EQ(state.NoteTable[2].Settled, 1);
     EXPECT_EQ(state.NoteTable[2].EnteredBy.view(), "Admini");
     EXPECT_FALSE(sheet->Editing());
@@ -208,6 +194,49 @@ TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
     EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"AllUpdate"_s }));
     EXPECT_FALSE(host.data.filtered);
     EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s) << "the refresh resets the entry defaults";
+}
+
+TEST_F(InputSheetTest, EditingKeepsTheStoredBytesOfTextsLeftAsShown)
+{
+    // Texts with a stray lead byte do not decode; storing what the field shows would wipe them.
+    NoteRecord &stored = state.NoteTable[1];
+    stored.NoteNumber.assign("AB\x81");
+    stored.Remarks.assign("\x82\xa0x\x9f");
+    stored.EnteredBy.assign("\x88yamada");
+    const NoteRecord before = stored;
+
+    sheet->setEditIndex(1);
+    sheet->NValEdit1->setValue(77);
+    sheet->OkClick();
+    const NoteRecord &after = state.NoteTable[1];
+    EXPECT_EQ(after.Amount.stored(), 770000);
+    EXPECT_EQ(after.NoteNumber.view(), before.NoteNumber.view());
+    EXPECT_EQ(after.Remarks.view(), before.Remarks.view());
+    EXPECT_EQ(after.EnteredBy.view(), before.EnteredBy.view());
+
+    // A field the user did change is stored from what was typed.
+    sheet->setEditIndex(1);
+    sheet->Edit7->setText(u"書き直し"_s);
+    sheet->OkClick();
+    EXPECT_EQ(sjis::decode(state.NoteTable[1].Remarks.view()), u"書き直し"_s);
+    EXPECT_EQ(state.NoteTable[1].NoteNumber.view(), before.NoteNumber.view());
+}
+
+TEST_F(InputSheetTest, FramesEndInsideTheirRectangles)
+{
+    sheet->resize(391, 520);
+    const QImage image = sheet->grab().toImage();
+    const QRgb frame = qRgb(102, 102, 102);
+    EXPECT_EQ(image.pixel(20, 100), frame);
+    EXPECT_EQ(image.pixel(369, 100), frame);
+    EXPECT_NE(image.pixel(370, 100), frame);
+    EXPECT_EQ(image.pixel(200, 25), frame);
+    EXPECT_EQ(image.pixel(200, 299), frame);
+    EXPECT_NE(image.pixel(200, 300), frame);
+    EXPECT_EQ(image.pixel(369, 380), frame);
+    EXPECT_NE(image.pixel(370, 380), frame);
+    EXPECT_EQ(image.pixel(200, 419), frame);
+    EXPECT_NE(image.pixel(200, 420), frame);
 }
 
 TEST_F(InputSheetTest, AnEditFollowsItsNoteWhenNotesAreDeleted)

@@ -36,7 +36,7 @@ inline BankRecord bank(const QString &code, const QString &name)
     return b;
 }
 
-struct NoteSpec
+struct NoteFields
 {
     QString partnerCode;
     QString bankCode;
@@ -46,7 +46,7 @@ struct NoteSpec
     QString number = QStringLiteral("A-1");
 };
 
-inline NoteRecord note(const NoteSpec &wanted)
+inline NoteRecord note(const NoteFields &wanted)
 {
     NoteRecord n;
     put(n.PartnerCode, wanted.partnerCode);
@@ -58,7 +58,7 @@ inline NoteRecord note(const NoteSpec &wanted)
     n.DueDate = daydate::fromDate(QDate(2024, 4, 30));
     n.Kind = wanted.kind;
     n.Settled = wanted.settled;
-    n.Amount = wanted.amount;
+    n.Amount = Money::fromStored(wanted.amount);
     return n;
 }
 

@@ -1,7 +1,11 @@
+#include <cstdint>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "store/day_date.h"
 #include "store/formats.h"
+#include "store/money.h"
 #include "store/sjis.h"
 #include "tests/support/qt_printers.h"
 
@@ -9,17 +13,40 @@ using namespace Qt::StringLiterals;
 
 TEST(Formats, AmountsRoundHalfAwayFromZeroWithSeparators)
 {
-    EXPECT_EQ(formats::amountN(0), u"         0"_s);
-    EXPECT_EQ(formats::amountN(12345670000), u" 1,234,567"_s);
-    EXPECT_EQ(formats::amountN(-12345670000), u"-1,234,567"_s);
-    EXPECT_EQ(formats::amountN(15000), u"         2"_s);
-    EXPECT_EQ(formats::amountN(-15000), u"        -2"_s);
-    EXPECT_EQ(formats::amountN(14999), u"         1"_s);
-    EXPECT_EQ(formats::amountN(-4000), u"         0"_s) << "no minus on a zero";
-    EXPECT_EQ(formats::amountN(1234567890120000), u"123,456,789,012"_s)
-        << "wider than 10 is not cut";
-    EXPECT_EQ(formats::amountN(INT64_MIN), u"-922,337,203,685,478"_s);
-    EXPECT_EQ(formats::amountF(-12345670000), u"  -1234567"_s);
+    const auto n = [](std::int64_t stored) { return Money::fromStored(stored).textN(); };
+    EXPECT_EQ(n(0), u"         0"_s);
+    EXPECT_EQ(n(12345670000), u" 1,234,567"_s);
+    EXPECT_EQ(n(-12345670000), u"-1,234,567"_s);
+    EXPECT_EQ(n(15000), u"         2"_s);
+    EXPECT_EQ(n(-15000), u"        -2"_s);
+    EXPECT_EQ(n(14999), u"         1"_s);
+    EXPECT_EQ(n(-4000), u"         0"_s) << "no minus on a zero";
+    EXPECT_EQ(n(1234567890120000), u"123,456,789,012"_s) << "wider than 10 is not cut";
+    EXPECT_EQ(n(INT64_MIN), u"-922,337,203,685,478"_s);
+    EXPECT_EQ(n(INT64_MAX), u" 922,337,203,685,478"_s);
+    EXPECT_EQ(Money::fromStored(-12345670000).textF(), u"  -1234567"_s);
+    EXPECT_EQ(Money::fromStored(999'999'999'995'000).textF(), u"100000000000"_s);
+}
+
+TEST(Money, EnteredValuesRoundHalfToEvenAndSumExactly)
+{
+    EXPECT_EQ(Money::fromValue(1234.5L).stored(), 12345000);
+    EXPECT_EQ(Money::fromValue(0.03125L).stored(), 312);
+    EXPECT_EQ(Money::fromValue(0.09375L).stored(), 938);
+    EXPECT_EQ(Money::fromValue(-0.09375L).stored(), -938);
+    EXPECT_EQ(Money::fromValue(-0.03125L).stored(), -312);
+    EXPECT_EQ(Money::fromValue(9999999999.0L).stored(), 99999999990000);
+    EXPECT_EQ(Money::fromValue(1e30L).stored(), INT64_MAX) << "held within range, not wrapped";
+    EXPECT_EQ(Money::fromValue(-1e30L).stored(), INT64_MIN);
+    EXPECT_EQ(Money::fromValue(std::numeric_limits<long double>::quiet_NaN()).stored(), 0);
+    EXPECT_EQ(Money::fromValue(1234.5L).value(), 1234.5L);
+
+    // A float sum of these drifts; ten-thousandths add exactly.
+    Money sum;
+    for (int i = 0; i < 1000; ++i)
+        sum += Money::fromValue(0.1L);
+    EXPECT_EQ(sum, Money::fromStored(1'000'000));
+    EXPECT_LT(Money::fromStored(-1), Money());
 }
 
 TEST(Formats, NumbersWithDecimals)

@@ -51,17 +51,3 @@ TEST(NoteRules, DueOnlyAfterTheDueDateAndWhileUnsettled)
     notes[3].DueDate = 99;
     EXPECT_EQ(dueNoteIndices(notes, 150), (std::vector<int> { 0, 3 }));
 }
-
-TEST(NoteRules, RemovingANoteKeepsTheOrderOfTheOthers)
-{
-    Notes notes(4);
-    for (int i = 0; i < 4; ++i)
-        notes[i].Amount = i;
-    EXPECT_FALSE(removeNote(notes, 4));
-    EXPECT_FALSE(removeNote(notes, -1));
-    ASSERT_TRUE(removeNote(notes, 2));
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].Amount, 0);
-    EXPECT_EQ(notes[1].Amount, 1);
-    EXPECT_EQ(notes[2].Amount, 3);
-}

@@ -78,7 +78,7 @@ TEST(RecordLayout, DiskImagesLoadIntoEveryField)
     EXPECT_EQ(n.BankCode.view(), "BK000001");
     EXPECT_EQ(n.Settled, 1);
     EXPECT_EQ(n.Kind, 3);
-    EXPECT_EQ(n.Amount, -1234567890123LL);
+    EXPECT_EQ(n.Amount.stored(), -1234567890123LL);
     EXPECT_EQ(n.Remarks.view(), "\x94\xf5\x8d\x6c");
     EXPECT_EQ(n.EnteredBy.view(), std::string(31, 'E'));
     // Bytes 125..133 are never on disk and read back as zero.

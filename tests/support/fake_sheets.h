@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "sheets/sheet_ports.h"
+
+// Stands in for the data sheet: a selection and a view state the tests set, and the calls it
+// received, in order.
+class FakeDataSheet : public DataSheetPort
+{
+public:
+    QWidget *widget() override { return page; }
+    int selectionTop() const override { return top; }
+    int selectionBottom() const override { return bottom; }
+    bool viewFiltered() const override { return filtered; }
+    void setIndexAll() override
+    {
+        filtered = false;
+        calls << QStringLiteral("setIndexAll");
+    }
+    void DataUpdate() override { calls << QStringLiteral("DataUpdate"); }
+    qsizetype callsOf(const QString &name) const { return calls.count(name); }
+
+    QWidget *page = nullptr; // owned by whoever shows it
+    int top = 0;
+    int bottom = 0;
+    bool filtered = false;
+    QStringList calls;
+};
