@@ -168,10 +168,10 @@ bool keepBackup(const QString &path, QString &backupPath, int &error)
     return false;
 }
 
-QString saveFailure(const QString &path, int error)
+QString saveFailure(const QString &path, const QString &reason)
 {
     return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
-        .arg(path, systemReason(error));
+        .arg(path, reason);
 }
 
 QString quotedList(const QStringList &paths)
@@ -515,6 +515,17 @@ SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
         return report;
     };
 
+    // Only a regular file is replaced: a folder of that name cannot be renamed over, and a FIFO
+    // or a device (a link to /dev/zero) is not a register to overwrite. Look before writing.
+    for (AtomicFile *f : files) {
+        int err = 0;
+        const QString real = writeTarget(f->target(), &err);
+        struct stat info;
+        if (!real.isEmpty() && ::stat(QFile::encodeName(real).constData(), &info) == 0
+            && !S_ISREG(info.st_mode))
+            return fail(saveFailure(f->target(), notRegularFileReason(info.st_mode)));
+    }
+
     const bool written =
         writeTable(
             TableFile<PartnerRecord> { state.PartnerTable, names[0], PartnerDiskSize }, partners)
@@ -524,14 +535,8 @@ SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
         const auto failed = std::find_if(std::begin(files), std::end(files),
             [](const AtomicFile *f) { return f->error() != 0; });
         const AtomicFile *culprit = failed != std::end(files) ? *failed : files[0];
-        return fail(saveFailure(culprit->target(), culprit->error() != 0 ? culprit->error() : EIO));
-    }
-
-    // A target that cannot be renamed over (a folder of that name) would leave the files half
-    // replaced; find it before anything is replaced.
-    for (AtomicFile *f : files) {
-        if (QFileInfo(f->realTarget()).isDir())
-            return fail(saveFailure(f->target(), EISDIR));
+        return fail(saveFailure(
+            culprit->target(), systemReason(culprit->error() != 0 ? culprit->error() : EIO)));
     }
 
     // Before the journal: once it exists, a crash is finished by renaming, backup or not.
@@ -541,7 +546,7 @@ SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
         QString backup;
         int error = 0;
         if (!keepBackup(files[i]->realTarget(), backup, error))
-            return fail(saveFailure(files[i]->target(), error)
+            return fail(saveFailure(files[i]->target(), systemReason(error))
                 + u"\n（元のファイルのバックアップを作れませんでした。）"_s);
         if (!backup.isEmpty())
             report.backups << backup;
