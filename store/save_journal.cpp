@@ -1,0 +1,360 @@
+#include "store/save_journal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "store/atomic_file.h"
+#include "store/data_file_names.h"
+#include "store/data_files.h"
+#include "store/file_read.h"
+#include "store/io_error.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Text, one line per file: name, size, checksum (hex), temporary path and target path
+// (percent-encoded file system bytes); the last line carries the checksum of everything before
+// it, so a journal torn by a crash while it was written is recognised as such.
+
+constexpr char JournalHeader[] = "tegata-save-journal 1";
+constexpr qint64 LargestJournal = 64 * 1024;
+
+QString journalPath(const QString &directory)
+{
+    return directory + QString::fromUtf16(SaveJournalName);
+}
+
+QByteArray encodeJournal(const std::vector<JournalEntry> &entries)
+{
+    QByteArray text = QByteArray(JournalHeader) + '\n';
+    for (const JournalEntry &e : entries)
+        text += e.name.toUtf8() + ' ' + QByteArray::number(e.size) + ' ' + e.checksum.toHex() + ' '
+            + QFile::encodeName(e.temporary).toPercentEncoding() + ' '
+            + QFile::encodeName(e.target).toPercentEncoding() + '\n';
+    return text + "end " + QCryptographicHash::hash(text, ContentHash).toHex() + '\n';
+}
+
+// A temporary file of ours: the target's name, ".tmp-" and the six characters of mkstemp.
+bool isTemporaryOf(const QString &temporary, const QString &target)
+{
+    const QString prefix = target + u".tmp-"_s;
+    if (temporary.size() != prefix.size() + 6 || !temporary.startsWith(prefix))
+        return false;
+    return std::all_of(temporary.end() - 6, temporary.end(),
+        [](QChar c) { return c.isDigit() || (c.unicode() < 128 && c.isLetter()); });
+}
+
+// The entries of a whole journal written by SaveData for this folder; nothing for a torn or
+// foreign one.
+std::optional<std::vector<JournalEntry>> decodeJournal(
+    const QByteArray &text, const QString &directory)
+{
+    if (!text.endsWith('\n'))
+        return std::nullopt;
+    const qsizetype endLine = text.lastIndexOf('\n', text.size() - 2) + 1;
+    const QByteArray body = text.left(endLine);
+    if (endLine == 0
+        || text.mid(endLine) != "end " + QCryptographicHash::hash(body, ContentHash).toHex() + '\n')
+        return std::nullopt;
+    QList<QByteArray> lines = body.split('\n');
+    lines.removeLast();
+    const QStringList names = dataFileNames();
+    if (lines.size() != names.size() + 1 || lines[0] != JournalHeader)
+        return std::nullopt;
+    std::vector<JournalEntry> entries;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QList<QByteArray> fields = lines[i + 1].split(' ');
+        if (fields.size() != 5)
+            return std::nullopt;
+        JournalEntry e;
+        bool sized = false;
+        e.name = QString::fromUtf8(fields[0]);
+        e.size = fields[1].toLongLong(&sized);
+        e.checksum = QByteArray::fromHex(fields[2]);
+        e.temporary = QFile::decodeName(QByteArray::fromPercentEncoding(fields[3]));
+        e.target = QFile::decodeName(QByteArray::fromPercentEncoding(fields[4]));
+        int err = 0;
+        // Only ever touch the three data files of this folder and temporary files beside them.
+        if (e.name != names[i] || !sized || e.size < 0
+            || e.target != writeTarget(directory + e.name, &err)
+            || !isTemporaryOf(e.temporary, e.target))
+            return std::nullopt;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+// Writes and syncs the journal; 0 or the errno of the failure, the journal then removed.
+int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return errno;
+    int err = 0;
+    for (qsizetype at = 0; at < content.size() && err == 0;) {
+        const ssize_t n =
+            fs.write(fd, content.constData() + at, static_cast<size_t>(content.size() - at));
+        if (n < 0 && errno != EINTR)
+            err = errno;
+        else if (n > 0)
+            at += n;
+    }
+    if (err == 0 && fs.sync(fd) != 0)
+        err = errno;
+    if (fs.close(fd) != 0 && err == 0)
+        err = errno;
+    if (err != 0)
+        fs.unlink(name.constData());
+    return err;
+}
+
+// ---- Settling a save an earlier run did not finish ----
+
+// True when path is a regular file of exactly this size and checksum.
+bool holds(const QString &path, qint64 size, const QByteArray &checksum)
+{
+    Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || info.st_size != size)
+        return false;
+    QCryptographicHash hash(ContentHash);
+    std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
+    for (;;) {
+        const ssize_t got = readFully(fd.get(), buffer.get(), ChunkBytes);
+        if (got < 0)
+            return false;
+        hash.addData(QByteArrayView(buffer.get(), got));
+        if (static_cast<size_t>(got) < ChunkBytes)
+            break;
+    }
+    return hash.result() == checksum;
+}
+
+bool exists(const QString &path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+enum class FileState {
+    CompleteTemporary, // the temporary file is whole; the rename is still to come
+    AlreadyReplaced, // the target already holds the new content
+    Broken, // neither: the save cannot be finished
+};
+
+struct CheckedEntry
+{
+    JournalEntry entry;
+    FileState state;
+};
+
+FileState stateOf(const JournalEntry &e)
+{
+    if (exists(e.temporary))
+        return holds(e.temporary, e.size, e.checksum) ? FileState::CompleteTemporary
+                                                      : FileState::Broken;
+    return holds(e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
+}
+
+bool journalLeft(const QString &directory)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(journalPath(directory)).constData(), &info) == 0
+        && S_ISREG(info.st_mode);
+}
+
+// The files the journal names, each with the state it is found in; nothing for a journal that
+// cannot be read or is torn.
+std::optional<std::vector<CheckedEntry>> checkJournal(const QString &directory)
+{
+    const WholeFile read = readWholeFile(journalPath(directory), LargestJournal);
+    if (!read.reason.isEmpty())
+        return std::nullopt;
+    const auto entries = decodeJournal(read.bytes, directory);
+    if (!entries)
+        return std::nullopt;
+    std::vector<CheckedEntry> checked;
+    for (const JournalEntry &e : *entries)
+        checked.push_back({ e, stateOf(e) });
+    return checked;
+}
+
+bool canRollForward(const std::optional<std::vector<CheckedEntry>> &checked)
+{
+    return checked && std::none_of(checked->begin(), checked->end(), [](const CheckedEntry &c) {
+        return c.state == FileState::Broken;
+    });
+}
+
+QString rolledForwardNotice(const QString &directory)
+{
+    return u"\n前回の保存が途中で中断されていましたが、書き込みは終わっていたため、その保存を完了しました。\nフォルダー: %1"_s
+        .arg(directory);
+}
+
+QString renameFailedNotice(const QString &target, int err)
+{
+    return u"\n前回の保存が途中で中断されていました。その保存を最後まで行おうとしましたが、データファイル「%1」を置き換えられませんでした。\n理由: %2\nデータファイルの一部だけが新しい内容になっているおそれがあります。"_s
+        .arg(target, systemReason(err));
+}
+
+QString folderNotSettledNotice(const QString &folder, int err)
+{
+    return u"\n前回中断された保存を完了しましたが、フォルダー「%1」への書き込みを確定できませんでした。\n理由: %2"_s
+        .arg(folder, systemReason(err));
+}
+
+QString discardedNotice(const QString &directory)
+{
+    return u"\n前回の保存が途中で中断されていたため、その保存は取り消しました。データファイルは、その保存の前の内容のままです。\nフォルダー: %1"_s
+        .arg(directory);
+}
+
+QString partlyNewNotice(const QStringList &alreadyNew)
+{
+    return u"\n前回中断された保存を完了できませんでした。一時ファイルが壊れているか、見つかりません。\n次のファイルだけが新しい内容です: %1"_s
+        .arg(quotedList(alreadyNew));
+}
+
+// Renames each complete temporary file over its target and makes the renames durable; only
+// then does the journal go. When a rename fails, every temporary file is kept for the next try.
+SettledSave rollForward(const std::vector<CheckedEntry> &checked, const QString &directory,
+    FileSystem &fs, QStringList &keep)
+{
+    QStringList targets;
+    for (const CheckedEntry &c : checked) {
+        targets << c.entry.target;
+        if (c.state != FileState::CompleteTemporary)
+            continue;
+        if (fs.rename(QFile::encodeName(c.entry.temporary).constData(),
+                QFile::encodeName(c.entry.target).constData())
+            != 0) {
+            const int err = errno;
+            for (const CheckedEntry &k : checked)
+                keep << k.entry.temporary;
+            return { renameFailedNotice(c.entry.target, err), true };
+        }
+    }
+    QString failedFolder;
+    int err = 0;
+    // The journal stays on failure: the next start tries again.
+    if (!syncFoldersOf(targets, fs, &failedFolder, &err))
+        return { folderNotSettledNotice(failedFolder, err), true };
+    removeSaveJournal(directory, fs);
+    return { rolledForwardNotice(directory), false };
+}
+
+// The save was cut off before its files were complete: nothing of it is kept.
+SettledSave discard(const std::optional<std::vector<CheckedEntry>> &checked,
+    const QString &directory, FileSystem &fs)
+{
+    QStringList alreadyNew;
+    if (checked) {
+        for (const CheckedEntry &c : *checked) {
+            if (c.state == FileState::AlreadyReplaced)
+                alreadyNew << c.entry.target;
+            else if (exists(c.entry.temporary))
+                fs.unlink(QFile::encodeName(c.entry.temporary).constData());
+        }
+    }
+    removeSaveJournal(directory, fs);
+    if (alreadyNew.isEmpty())
+        return { discardedNotice(directory), false };
+    // Only a file damaged after it was synced gets here.
+    return { partlyNewNotice(alreadyNew), true };
+}
+
+// Removes temporary files of the data files that no journal names any more: left by a save
+// that was cut off before its journal was complete.
+void removeStrayTemporaries(const QString &directory, const QStringList &keep, FileSystem &fs)
+{
+    for (const QString &name : dataFileNames()) {
+        int err = 0;
+        QStringList targets { QFileInfo(directory + name).absoluteFilePath() };
+        const QString real = writeTarget(directory + name, &err);
+        if (!real.isEmpty())
+            targets << real;
+        for (const QString &target : targets) {
+            const QFileInfo info(target);
+            const QDir folder = info.absoluteDir();
+            for (const QString &entry :
+                folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+                const QString path = folder.filePath(entry);
+                if (isTemporaryOf(path, info.absoluteFilePath()) && !keep.contains(path))
+                    fs.unlink(QFile::encodeName(path).constData());
+            }
+        }
+    }
+}
+
+} // namespace
+
+QString writeSaveJournal(
+    const QString &directory, const std::vector<JournalEntry> &entries, FileSystem &fs)
+{
+    const QString path = journalPath(directory);
+    QStringList placed { path };
+    for (const JournalEntry &e : entries)
+        placed << e.target;
+    if (const int err = writeJournal(path, encodeJournal(entries), fs); err != 0)
+        return u"\n保存の記録「%1」を書き込めませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
+            .arg(path, systemReason(err));
+    QString failedFolder;
+    int err = 0;
+    // The temporary files' names and the journal's must be on disk before the first rename.
+    if (!syncFoldersOf(placed, fs, &failedFolder, &err)) {
+        fs.unlink(QFile::encodeName(path).constData());
+        return u"\nフォルダー「%1」への書き込みを確定できませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
+            .arg(failedFolder, systemReason(err));
+    }
+    return {};
+}
+
+void removeSaveJournal(const QString &directory, FileSystem &fs)
+{
+    const QString path = journalPath(directory);
+    fs.unlink(QFile::encodeName(path).constData());
+    fs.syncDirectory(QFile::encodeName(QFileInfo(path).absolutePath()).constData());
+}
+
+bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, int *error)
+{
+    QStringList folders;
+    for (const QString &p : paths)
+        folders << QFileInfo(p).absolutePath();
+    folders.removeDuplicates();
+    for (const QString &folder : folders) {
+        if (fs.syncDirectory(QFile::encodeName(folder).constData()) != 0) {
+            *error = errno;
+            *failed = folder;
+            return false;
+        }
+    }
+    return true;
+}
+
+SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
+{
+    SettledSave settled;
+    QStringList keep;
+    if (journalLeft(directory)) {
+        const auto checked = checkJournal(directory);
+        settled = canRollForward(checked) ? rollForward(*checked, directory, fs, keep)
+                                          : discard(checked, directory, fs);
+    }
+    removeStrayTemporaries(directory, keep, fs);
+    return settled;
+}
