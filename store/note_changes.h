@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "store/app_state.h"
 
 // Every change to the note table goes through here, so that each one marks the register as
@@ -17,5 +20,10 @@ bool remove(AppState &state, int index);
 bool reclassify(AppState &state, int index, NoteKind kind);
 // The collection of a note confirmed.
 bool settle(AppState &state, int index);
+// The approval list's choices: Settled of note indices[i] := choices[i] (0 or 1). Marks the
+// register changed only when a note really changed; answers how many did. Indices outside the
+// table are passed over.
+int applyApprovals(
+    AppState &state, const std::vector<int> &indices, const std::vector<std::uint8_t> &choices);
 
 } // namespace notechanges

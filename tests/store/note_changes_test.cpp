@@ -66,3 +66,18 @@ TEST(NoteChanges, AnIndexOutsideTheTableChangesNothing)
         EXPECT_EQ(n.Settled, 0);
     }
 }
+
+TEST(NoteChanges, ApprovalsMarkTheRegisterChangedOnlyWhenANoteChanges)
+{
+    AppState state = registerOf(4);
+    state.NoteTable[3].Settled = 1;
+    EXPECT_EQ(notechanges::applyApprovals(state, { 0, 2, 3 }, { 0, 0, 1 }), 0);
+    EXPECT_FALSE(state.Modified) << "choices that change nothing leave nothing to save";
+
+    EXPECT_EQ(notechanges::applyApprovals(state, { 0, 2, 3, 99 }, { 1, 0, 0, 1 }), 2);
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(state.NoteTable[0].Settled, 1);
+    EXPECT_EQ(state.NoteTable[1].Settled, 0) << "a note not listed is not touched";
+    EXPECT_EQ(state.NoteTable[2].Settled, 0);
+    EXPECT_EQ(state.NoteTable[3].Settled, 0);
+}
