@@ -462,15 +462,14 @@ void MainWindow::DataFormClick()
 
 void MainWindow::SET2Click()
 {
-    runModal(screens_.createRegistrationSheet(
-        state_, prompter_, RegistrationMode::PartnerRegister, this));
+    runModal(
+        screens_.createRegistrationSheet(state_, prompter_, RegisterKind::PartnerRegister, this));
     AllUpdate();
 }
 
 void MainWindow::SET3Click()
 {
-    runModal(
-        screens_.createRegistrationSheet(state_, prompter_, RegistrationMode::BankRegister, this));
+    runModal(screens_.createRegistrationSheet(state_, prompter_, RegisterKind::BankRegister, this));
     AllUpdate();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/screen_factory.h"
+#include "sheets/approval_list.h"
 #include "sheets/data_sheet.h"
 #include "sheets/input_sheet.h"
+#include "sheets/registration_sheet.h"
 
 // The screens of this program; each screen is added here as it is built.
 class ProgramScreens : public ScreenFactory
@@ -17,5 +19,19 @@ public:
         AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
     {
         return new InputSheet(state, host, prompter, parent);
+    }
+    std::unique_ptr<QDialog> createApprovalList(AppState &state, Prompter &prompter,
+        const std::vector<int> &dueNotes, QWidget *parent) override
+    {
+        auto list = std::make_unique<ApprovalList>(state, prompter, parent);
+        list->setArr(dueNotes);
+        return list;
+    }
+    std::unique_ptr<QDialog> createRegistrationSheet(
+        AppState &state, Prompter &prompter, RegisterKind mode, QWidget *parent) override
+    {
+        auto sheet = std::make_unique<RegistrationSheet>(state, prompter, parent);
+        sheet->setMode(static_cast<unsigned>(mode));
+        return sheet;
     }
 };

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include "sheets/registration.h"
 #include "sheets/sheet_ports.h"
 
 struct AppState;
@@ -12,9 +13,6 @@ class Prompter;
 
 // Builds the child sheets and the modal screens the menu commands open. A screen that does not
 // exist yet is answered with nullptr, and its command then does nothing.
-// Which register the registration sheet edits; the values are the sheet's own modes.
-enum class RegistrationMode { BankRegister = 0, PartnerRegister = 1 };
-
 class ScreenFactory
 {
 public:
@@ -46,7 +44,7 @@ public:
         return nullptr;
     }
     virtual std::unique_ptr<QDialog> createRegistrationSheet(
-        AppState &, Prompter &, RegistrationMode, QWidget *)
+        AppState &, Prompter &, RegisterKind, QWidget *)
     {
         return nullptr;
     }

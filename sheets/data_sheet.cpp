@@ -12,6 +12,7 @@
 #include "controls/grid_delegate.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/sheet_grid.h"
 #include "sheets/note_grid_model.h"
 #include "store/app_state.h"
 #include "store/note_changes.h"
@@ -57,30 +58,13 @@ void DataSheet::buildGrid()
     SG1 = new QTableView(this);
     SG1->setObjectName(u"SG1"_s);
     SG1->setAccessibleName(u"手形一覧"_s);
-    SG1->setHorizontalHeader(new GridHeader(SG1));
     model_ = new NoteGridModel(state_, ViewIndex, this);
     SG1->setModel(model_);
-    SG1->setItemDelegate(new GridDelegate(SG1));
+    setUpSheetGrid(SG1, RowHeight);
     SG1->setSelectionBehavior(QAbstractItemView::SelectRows);
     SG1->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    SG1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SG1->setShowGrid(true);
-    SG1->setWordWrap(false);
-    SG1->setCornerButtonEnabled(false);
     SG1->setFocusPolicy(Qt::ClickFocus);
     SG1->setTabKeyNavigation(false);
-    SG1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-
-    QHeaderView *rows = SG1->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setMinimumSectionSize(RowHeight);
-    rows->setDefaultSectionSize(RowHeight);
-    QHeaderView *titles = SG1->horizontalHeader();
-    titles->setSectionResizeMode(QHeaderView::Interactive);
-    titles->setStretchLastSection(false);
-    titles->setMinimumSectionSize(8);
-    titles->setFixedHeight(RowHeight);
 
     // The right button opens the menu without moving the selection the user made.
     SG1->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -157,17 +141,13 @@ void DataSheet::selectRows(int top, int bottom)
 
 int DataSheet::selectionTop() const
 {
-    int top = -1;
-    for (const QItemSelectionRange &range : SG1->selectionModel()->selection())
-        top = top < 0 ? range.top() : std::min(top, range.top());
+    const int top = selectedRowRange(SG1).top;
     return top < 0 ? -1 : top + 1;
 }
 
 int DataSheet::selectionBottom() const
 {
-    int bottom = -1;
-    for (const QItemSelectionRange &range : SG1->selectionModel()->selection())
-        bottom = std::max(bottom, range.bottom());
+    const int bottom = selectedRowRange(SG1).bottom;
     return bottom < 0 ? -1 : bottom + 1;
 }
 

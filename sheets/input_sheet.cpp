@@ -11,6 +11,7 @@
 #include "controls/border_label.h"
 #include "controls/byte_limit.h"
 #include "controls/nval_edit.h"
+#include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "store/app_state.h"
@@ -76,23 +77,6 @@ QPixmap ringStrip(int height)
         p.drawEllipse(QRectF(6.5, y + 3.5, 3, 3));
     }
     return strip;
-}
-
-// The registration button's picture: a check mark and the word 登録.
-QPixmap registerPicture()
-{
-    QPixmap picture(75, 25);
-    picture.fill(Qt::transparent);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 128, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({ QPointF(8, 13), QPointF(14, 19), QPointF(25, 6) }));
-    QFont font = screenFont(14);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(30, 0, 45, 25), Qt::AlignVCenter | Qt::AlignLeft, u"登録"_s);
-    return picture;
 }
 
 struct Caption
@@ -188,16 +172,8 @@ void InputSheet::buildControls()
     BL11->setPalette(blue);
     BL11->hide();
 
-    SpeedButton1 = new QToolButton(this);
-    SpeedButton1->setObjectName(u"SpeedButton1"_s);
-    SpeedButton1->setGeometry(288, 456, 77, 27);
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setCursor(Qt::PointingHandCursor);
-    SpeedButton1->setIcon(QIcon(registerPicture()));
-    SpeedButton1->setIconSize(QSize(75, 25));
-    SpeedButton1->setAccessibleName(u"登録"_s);
-    SpeedButton1->setToolTip(u"登録"_s);
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1 =
+        pictureButton(this, "SpeedButton1", QRect(288, 456, 77, 27), ButtonMark::Check, u"登録"_s);
     connect(SpeedButton1, &QToolButton::clicked, this, &InputSheet::OkClick);
 
     Image1 = new QLabel(this);
@@ -301,11 +277,20 @@ void InputSheet::fillLists()
 
 void InputSheet::DataUpDate()
 {
+    const QString partnerCode = ComboBox1->currentText();
+    const QString bankCode = ComboBox3->currentText();
     for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
         setItems(c, {});
     if (state_.CurrentUser.Permissions == 0)
         return;
     fillLists();
+    if (Editing_ != 0) {
+        // A refresh while a note is being edited must not put defaults into that note at the
+        // next 登録: the fields keep what they show, and the lists find the same codes again.
+        reselect(ComboBox1, partnerCode);
+        reselect(ComboBox3, bankCode);
+        return;
+    }
     ComboBox5->setCurrentIndex(0);
     Edit10->setText(sjis::decode(state_.CurrentUser.Name));
     TorihikiChange(ComboBox1);
@@ -313,6 +298,13 @@ void InputSheet::DataUpDate()
     DP1->setDate(today);
     DP2->setDate(proposedDueDate(today));
     NValEdit1->setValue(0);
+}
+
+void InputSheet::reselect(QComboBox *codes, const QString &code)
+{
+    codes->setCurrentIndex(codes->findText(code, Qt::MatchExactly));
+    QComboBox *names = codes == ComboBox1 ? ComboBox2 : ComboBox4;
+    names->setCurrentIndex(codes->currentIndex());
 }
 
 void InputSheet::TorihikiChange(QComboBox *sender)
@@ -409,9 +401,7 @@ void InputSheet::OkClick()
                 this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
             return;
         }
-        BL11->hide();
-        ComboBox6->setEnabled(false);
-        selectSettled(false);
+        leaveEditing();
         if (dataSheet)
             dataSheet->setIndexAll();
         host_.AllUpdate();

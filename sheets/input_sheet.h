@@ -67,6 +67,8 @@ private:
     void fillLists();
     void leaveEditing();
     void selectSettled(bool settled);
+    // Selects the code in a code list (none when it is gone) and its name beside it.
+    void reselect(QComboBox *codes, const QString &code);
 
     AppState &state_;
     SheetHost &host_;

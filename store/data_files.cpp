@@ -17,6 +17,7 @@
 #include "store/file_read.h"
 #include "store/io_error.h"
 #include "store/save_journal.h"
+#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +34,29 @@ template <typename Record> struct TableFile
 template <typename Record> qint64 largestFile(size_t diskSize)
 {
     return memoryBudget() / static_cast<qint64>(sizeof(Record)) * static_cast<qint64>(diskSize);
+}
+
+// A text the disk form cuts short (a bank name past 62 bytes, an entered-by name past 31) may
+// carry a length byte beyond the bytes on disk; it reads back as the whole characters present,
+// never with the zero bytes behind them.
+template <std::size_t N> void holdToDisk(ShortText<N> &text, std::size_t onDisk)
+{
+    if (text.length <= onDisk)
+        return;
+    const std::size_t stored = text.length < N ? text.length : N;
+    const QByteArray kept = sjis::cutBytes(
+        QByteArray(text.room, static_cast<qsizetype>(stored)), static_cast<int>(onDisk));
+    text.length = static_cast<std::uint8_t>(kept.size());
+}
+
+void fitToDisk(PartnerRecord &) { }
+void fitToDisk(NoteRecord &note)
+{
+    holdToDisk(note.EnteredBy, EnteredByDiskText);
+}
+void fitToDisk(BankRecord &bank)
+{
+    holdToDisk(bank.Name, BankNameDiskText);
 }
 
 template <typename Record>
@@ -81,8 +105,10 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
         const size_t whole = static_cast<size_t>(got) / file.diskSize;
         const size_t at = file.table.size();
         file.table.resize(at + whole);
-        for (size_t i = 0; i < whole; ++i)
+        for (size_t i = 0; i < whole; ++i) {
             std::memcpy(&file.table[at + i], buffer.get() + i * file.diskSize, file.diskSize);
+            fitToDisk(file.table[at + i]);
+        }
         if (static_cast<size_t>(got) % file.diskSize != 0)
             return fault(
                 u"ファイルの最後のレコードが途中で切れています（%1 バイト中 %2 バイト）。"_s

@@ -239,6 +239,36 @@ TEST_F(InputSheetTest, FramesEndInsideTheirRectangles)
     EXPECT_NE(image.pixel(200, 420), frame);
 }
 
+TEST_F(InputSheetTest, ARefreshDuringAnEditKeepsWhatTheFieldsShow)
+{
+    sheet->setEditIndex(2); // partner 002, bank B01, receivable, settled
+    sheet->NValEdit1->setValue(321);
+    sheet->DP1->setDate(QDate(2023, 5, 1));
+    sheet->ComboBox5->setCurrentIndex(DiscountedNote);
+    // A partner registered before it moves 002 one place down in the lists.
+    state.PartnerTable.insert(state.PartnerTable.begin(), fixtures::partner(u"000"_s, u"新"_s));
+    sheet->DataUpDate();
+    EXPECT_EQ(sheet->ComboBox1->currentText(), u"002"_s);
+    EXPECT_EQ(sheet->ComboBox2->currentText(), u"山田工業"_s);
+    EXPECT_EQ(sheet->ComboBox3->currentText(), u"B01"_s) << "not the partner's proposed bank";
+    EXPECT_EQ(sheet->NValEdit1->Value(), 321);
+    EXPECT_EQ(sheet->DP1->date(), QDate(2023, 5, 1));
+    EXPECT_EQ(sheet->ComboBox5->currentIndex(), DiscountedNote);
+    EXPECT_EQ(sheet->Edit10->text(), u"Admini"_s);
+
+    sheet->OkClick();
+    const NoteRecord &n = state.NoteTable[2];
+    EXPECT_EQ(n.PartnerCode.view(), "002");
+    EXPECT_EQ(n.BankCode.view(), "B01");
+    EXPECT_EQ(n.Amount.stored(), 3210000);
+    EXPECT_EQ(n.Kind, DiscountedNote);
+    EXPECT_EQ(n.EnteredBy.view(), "Admini");
+
+    // Out of editing the refresh resets the entry as before.
+    EXPECT_EQ(sheet->NValEdit1->Value(), 0);
+    EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s);
+}
+
 TEST_F(InputSheetTest, AnEditFollowsItsNoteWhenNotesAreDeleted)
 {
     sheet->setEditIndex(3);

@@ -113,18 +113,23 @@ TEST(RecordLayout, SavedFilesAreTheHandBuiltBytes)
     EXPECT_EQ(out.read(u"TCODE.vmd"_s), handBuiltPartner());
 }
 
-TEST(RecordLayout, OverlongStoredLengthsAreReadWithinTheirRoom)
+TEST(RecordLayout, OverlongStoredLengthsAreReadAsTheBytesOnDisk)
 {
-    // A bank name stored with length 64 has only 62 bytes on disk; the last two read as zero.
+    // A bank name stored with length 64 has only 62 bytes on disk: it reads as those 62, never
+    // with the zero bytes behind them; a character cut in two by the disk form is dropped.
     QByteArray bank = handBuiltBank();
     bank[9] = 64;
+    QByteArray split = handBuiltBank();
+    split[9] = 64;
+    split[9 + 1 + 61] = static_cast<char>(0x88); // a lead byte whose trail was never written
     QByteArray note = handBuiltNote();
     note[93] = static_cast<char>(255); // beyond even the in-memory room
     TestDir dir;
-    dir.write(u"BANK.vmd"_s, bank);
+    dir.write(u"BANK.vmd"_s, bank + split);
     dir.write(u"KOLVAM.vmd"_s, note);
     AppState state;
     LoadData(state, dir.path());
-    EXPECT_EQ(state.BankTable[0].Name.view(), std::string(62, 'N') + std::string(2, '\0'));
-    EXPECT_EQ(state.NoteTable[0].EnteredBy.view().size(), 40u);
+    EXPECT_EQ(state.BankTable[0].Name.view(), std::string(62, 'N'));
+    EXPECT_EQ(state.BankTable[1].Name.view(), std::string(61, 'N'));
+    EXPECT_EQ(state.NoteTable[0].EnteredBy.view(), std::string(31, 'E'));
 }

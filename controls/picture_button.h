@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QPixmap;
+class QRect;
+class QToolButton;
+class QWidget;
+
+// The marks on the sheets' command buttons.
+enum class ButtonMark { Check, Triangle, Cross };
+
+// A picture of our own for a command button: the mark at the left and the word beside it.
+QPixmap buttonPicture(ButtonMark mark, const QString &word);
+
+// A flat picture button with a hand cursor, as the sheets' commands are. The word is also its
+// accessible name and tooltip; it takes no keyboard focus, so fields keep theirs.
+QToolButton *pictureButton(
+    QWidget *parent, const char *name, const QRect &geometry, ButtonMark mark, const QString &word);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "store/app_state.h"
+
+// Which register the registration sheet lists and edits. Any other mode value means banks.
+enum class RegisterKind { BankRegister = 0, PartnerRegister = 1 };
+RegisterKind registerKindOf(unsigned mode);
+
+// The byte limits of the sheet's fields. A bank name keeps 62 bytes: that is what its record
+// holds on disk, so what is typed is what comes back.
+struct RegisterLimits
+{
+    int code;
+    int name;
+};
+RegisterLimits registerLimits(RegisterKind kind);
+
+// One entry as the sheet's controls hold it: Shift-JIS bytes, already cut to their limits.
+struct RegisterEntry
+{
+    QByteArray code;
+    QByteArray name;
+    QByteArray bankCode; // partners only
+};
+
+// Text cut to maxBytes of code page 932 on a character boundary.
+QByteArray cutToBytes(const QString &text, int maxBytes);
+
+// The entry the controls show, cut to the limits of the register.
+RegisterEntry registerEntry(
+    RegisterKind kind, const QString &code, const QString &name, const QByteArray &bankCode);
+
+// Changes to the partner and bank registers. Each marks the register changed; notes that use a
+// removed code keep it.
+namespace registerchanges {
+
+int entryCount(const AppState &state, RegisterKind kind);
+// Positions, in table order, of the entries bearing exactly this code.
+std::vector<int> positionsOf(const AppState &state, RegisterKind kind, const QByteArray &code);
+void append(AppState &state, RegisterKind kind, const RegisterEntry &entry);
+// Name (and a partner's bank code) of an existing entry; its code stays.
+bool overwrite(AppState &state, RegisterKind kind, int position, const RegisterEntry &entry);
+// Entries first to last, inclusive; later entries move up in order.
+bool removeRange(AppState &state, RegisterKind kind, int first, int last);
+
+} // namespace registerchanges
+
+// "%8s " of the bank code followed by the name: the partner's bank list shows both though its
+// value is the code alone. Widths count Shift-JIS bytes, as the code's limit does.
+QString bankDisplayText(const BankRecord &bank);
+QStringList bankDisplayList(const Banks &banks);
+
+// "…は既に登録されています。\n上書きしますか？" for a code already registered.
+QString overwriteQuestion(const QString &code);

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+
+#include "sheets/register_grid_model.h"
+#include "sheets/registration.h"
+#include "tests/sheets/sheet_fixtures.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList partnerCodes(const AppState &state)
+{
+    QStringList codes;
+    for (const PartnerRecord &p : state.PartnerTable)
+        codes << sjis::decode(p.Code.view()) + u':' + sjis::decode(p.Name.view());
+    return codes;
+}
+
+} // namespace
+
+TEST(Registration, ModesLimitsAndEnteredTexts)
+{
+    EXPECT_EQ(registerKindOf(1), RegisterKind::PartnerRegister);
+    EXPECT_EQ(registerKindOf(0), RegisterKind::BankRegister);
+    EXPECT_EQ(registerKindOf(7), RegisterKind::BankRegister) << "any other mode means banks";
+
+    // A bank name keeps the 62 bytes its record holds; cuts never split a character.
+    const RegisterEntry bank =
+        registerEntry(RegisterKind::BankRegister, u"B0123456789"_s, QString(40, u'銀'), "X");
+    EXPECT_EQ(bank.code, "B0123456");
+    EXPECT_EQ(bank.name.size(), 62);
+    EXPECT_EQ(sjis::decode(bank.name), QString(31, u'銀'));
+    EXPECT_TRUE(bank.bankCode.isEmpty()) << "a bank has no bank of its own";
+
+    const RegisterEntry partner = registerEntry(
+        RegisterKind::PartnerRegister, u"取引先1"_s, u"株式会社ベルモラ商事"_s, "B01");
+    EXPECT_EQ(sjis::decode(partner.code), u"取引"_s) << "5 bytes hold two characters";
+    EXPECT_EQ(partner.bankCode, "B01");
+}
+
+TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
+{
+    AppState state;
+    for (const char16_t *code : { u"001", u"002", u"003", u"004", u"005" })
+        registerchanges::append(state, RegisterKind::PartnerRegister,
+            registerEntry(RegisterKind::PartnerRegister, QString::fromUtf16(code),
+                u"取引先"_s + QString::fromUtf16(code), "B01"));
+    EXPECT_TRUE(state.Modified);
+    ASSERT_EQ(state.PartnerTable.size(), 5u);
+    EXPECT_EQ(state.PartnerTable[4].BankCode.view(), "B01");
+
+    state.Modified = false;
+    EXPECT_EQ(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "003"),
+        std::vector<int> { 2 });
+    EXPECT_TRUE(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "03").empty());
+    EXPECT_TRUE(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "003 ").empty());
+    EXPECT_TRUE(registerchanges::overwrite(state, RegisterKind::PartnerRegister, 2,
+        registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02")));
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(state.PartnerTable[2].Code.view(), "003") << "an overwrite keeps the code";
+    EXPECT_EQ(state.PartnerTable[2].BankCode.view(), "B02");
+
+    state.Modified = false;
+    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 3, 5));
+    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 2, 1));
+    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::BankRegister, 0, 0));
+    EXPECT_FALSE(state.Modified) << "nothing removed, nothing to save";
+    EXPECT_TRUE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 1, 2));
+    EXPECT_TRUE(state.Modified);
+    EXPECT_EQ(partnerCodes(state),
+        (QStringList { u"001:取引先001"_s, u"004:取引先004"_s, u"005:取引先005"_s }));
+}
+
+TEST(Registration, BankListShowsTheCodeRightAlignedInEightBytes)
+{
+    EXPECT_EQ(bankDisplayText(fixtures::bank(u"B01"_s, u"みずほ銀行"_s)), u"     B01 みずほ銀行"_s);
+    EXPECT_EQ(bankDisplayText(fixtures::bank(u"銀行1"_s, u"x"_s)), u"   銀行1 x"_s)
+        << "a Japanese character takes two of the eight";
+    EXPECT_EQ(bankDisplayText(fixtures::bank(u"12345678"_s, QString())), u"12345678 "_s);
+    EXPECT_EQ(overwriteQuestion(u"001"_s), u"001は既に登録されています。\n上書きしますか？"_s);
+}
+
+TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
+{
+    AppState state;
+    RegisterGridModel model(state);
+    QAbstractItemModelTester tester(
+        &model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.setKind(RegisterKind::BankRegister);
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), u"銀行名"_s);
+    EXPECT_EQ(model.cellText(0, 0), QString());
+
+    fixtures::fillSmallRegister(state);
+    model.setKind(RegisterKind::PartnerRegister);
+    state.PartnerTable[1].BankCode.assign("B02");
+    model.refresh();
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.columnCount(), 3);
+    EXPECT_EQ(model.cellText(1, 1), u"山田工業"_s);
+    EXPECT_EQ(model.cellText(1, 2), u"B02"_s);
+    const std::vector<RegisterColumn> columns = RegisterGridModel::columns(model.kind());
+    ASSERT_EQ(columns.size(), 3u);
+    EXPECT_EQ(columns[1].width, 270);
+    EXPECT_EQ(QString::fromUtf16(columns[2].title), u"銀行コード"_s);
+    EXPECT_EQ(RegisterGridModel::columns(RegisterKind::BankRegister)[1].width, 333);
+
+    // A register shrunk behind the grid shows nothing past its end before the next refresh.
+    state.PartnerTable.pop_back();
+    EXPECT_EQ(model.cellText(2, 0), QString());
+}
