@@ -1,0 +1,252 @@
+#include "sheets/approval_list.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTableView>
+#include <QToolButton>
+
+#include "controls/grid_delegate.h"
+#include "controls/prompter.h"
+#include "controls/screen_font.h"
+#include "sheets/approval_list_model.h"
+#include "store/app_state.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int RowHeight = 20;
+const QColor StampColour(255, 252, 244);
+
+// The stamp column is drawn from the row's choice on its own paper colour, centred in the whole
+// cell; the other columns are drawn as in every grid.
+class StampDelegate : public GridDelegate
+{
+public:
+    using GridDelegate::GridDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        if (index.column() != StampColumn) {
+            GridDelegate::paint(painter, option, index);
+            return;
+        }
+        painter->save();
+        painter->fillRect(option.rect, StampColour);
+        painter->setPen(Qt::black);
+        painter->setFont(option.font);
+        painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine,
+            index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+};
+
+// A red seal bearing 承, as pressed on an approved note.
+void drawSeal(QPainter &p, QPointF centre, qreal radius)
+{
+    const QColor red(200, 30, 30);
+    p.setPen(QPen(red, 1.5));
+    p.setBrush(QColor(255, 252, 244));
+    p.drawEllipse(centre, radius, radius);
+    QFont font = screenFont(static_cast<int>(radius * 1.3));
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+        Qt::AlignCenter, u"承"_s);
+}
+
+// The buttons' pictures: seals and the button's words. Approving everything shows a pile of
+// seals, approving the chosen notes a single one.
+QPixmap approvalPicture(const QString &words, int seals)
+{
+    QPixmap picture(75, 25);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < seals; ++i)
+        drawSeal(p, QPointF(8 + 3 * i, 8.5 + 3 * i), 7);
+    QFont font = screenFont(12);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 128));
+    p.drawText(QRect(25, 0, 50, 25), Qt::AlignVCenter | Qt::AlignLeft, words);
+    return picture;
+}
+
+QToolButton *pictureButton(
+    QWidget *parent, const char *name, const QString &words, int seals, const QRect &place)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(place);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setIcon(QIcon(approvalPicture(words, seals)));
+    button->setIconSize(QSize(75, 25));
+    button->setAccessibleName(words);
+    button->setToolTip(words);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+ApprovalList::ApprovalList(AppState &state, Prompter &prompter, QWidget *parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
+    , state_(state)
+    , prompter_(prompter)
+{
+    setObjectName(u"Form6"_s);
+    setWindowTitle(u"手形の取立て承認"_s);
+    setAccessibleName(windowTitle());
+    setFont(screenFont());
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(254, 254, 254));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+    setFixedSize(520, 252);
+    buildGrid();
+    buildLabels();
+    buildButtons();
+}
+
+ApprovalList::~ApprovalList() = default;
+
+void ApprovalList::buildGrid()
+{
+    SG1 = new QTableView(this);
+    SG1->setObjectName(u"SG1"_s);
+    SG1->setAccessibleName(u"取立て承認の手形一覧"_s);
+    SG1->setGeometry(8, 0, 505, 153);
+    SG1->setHorizontalHeader(new GridHeader(SG1));
+    model_ = new ApprovalListModel(state_, choices_, this);
+    SG1->setModel(model_);
+    SG1->setItemDelegate(new StampDelegate(SG1));
+    SG1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    SG1->setSelectionMode(QAbstractItemView::SingleSelection);
+    SG1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG1->setShowGrid(true);
+    SG1->setWordWrap(false);
+    SG1->setCornerButtonEnabled(false);
+    SG1->setTabKeyNavigation(false);
+    SG1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    QHeaderView *rows = SG1->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    QHeaderView *titles = SG1->horizontalHeader();
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setStretchLastSection(false);
+    titles->setMinimumSectionSize(8);
+    titles->setFixedHeight(RowHeight);
+
+    // The model keeps its selection model across refreshes, so one connection serves them all.
+    connect(SG1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex &current) { currentCellChanged(current); });
+}
+
+void ApprovalList::buildLabels()
+{
+    Label2 = new QLabel(this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setGeometry(24, 192, 385, 17);
+
+    Label1 = new QLabel(u"承認する手形を選択してください"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setGeometry(24, 216, 217, 17);
+    Label1->setAccessibleName(Label1->text());
+    QPalette black = Label1->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(black);
+}
+
+void ApprovalList::buildButtons()
+{
+    SpeedButton1 = pictureButton(this, "SpeedButton1", u"全て承認"_s, 3, QRect(424, 180, 77, 27));
+    SpeedButton2 = pictureButton(this, "SpeedButton2", u"選択承認"_s, 1, QRect(424, 208, 77, 27));
+    connect(SpeedButton1, &QToolButton::clicked, this, &ApprovalList::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &ApprovalList::SpeedButton2Click);
+}
+
+void ApprovalList::setArr(const std::vector<int> &indices)
+{
+    choices_.setArr(state_.NoteTable, indices);
+    Label2->setText(approvalStatusLine(state_.clock->today(), choices_.count()));
+    Label2->setAccessibleName(Label2->text());
+    DataUpDate();
+}
+
+void ApprovalList::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void ApprovalList::FormShow()
+{
+    if (const QScreen *screen =
+            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.left() + area.width() / 2 - 264, area.top() + area.height() / 3 - 140);
+    }
+    applyColumns();
+}
+
+void ApprovalList::applyColumns()
+{
+    QHeaderView *titles = SG1->horizontalHeader();
+    for (int c = 0; c < ApprovalColumnCount; ++c)
+        titles->resizeSection(c, ApprovalColumns[static_cast<std::size_t>(c)].width);
+}
+
+void ApprovalList::DataUpDate()
+{
+    model_->refresh();
+    applyColumns();
+}
+
+void ApprovalList::currentCellChanged(const QModelIndex &current)
+{
+    if (current.isValid())
+        SG1SelectCell(current.column(), current.row() + 1);
+}
+
+void ApprovalList::SG1SelectCell(int col, int row)
+{
+    if (col != StampColumn || row < 1)
+        return;
+    // Only the stamp changes; the rows stay as they are.
+    if (choices_.toggle(row - 1))
+        model_->stampChanged(row - 1);
+}
+
+void ApprovalList::SpeedButton1Click()
+{
+    if (prompter_.message(this, MessageKind::Warning, u"\n全て承認してよろしいですか？"_s,
+            MessageButtons::OkCancel)
+        != MessageAnswer::Ok)
+        return;
+    choices_.approveAll();
+    model_->allStampsChanged();
+    Shonin();
+}
+
+void ApprovalList::SpeedButton2Click()
+{
+    Shonin();
+}
+
+void ApprovalList::Shonin()
+{
+    choices_.apply(state_);
+    accept();
+}

@@ -1,0 +1,99 @@
+#include "sheets/approval_list_model.h"
+
+ApprovalListModel::ApprovalListModel(
+    const AppState &state, const ApprovalChoices &choices, QObject *parent)
+    : QAbstractTableModel(parent)
+    , state_(state)
+    , choices_(choices)
+    , cells_(state)
+{
+}
+
+void ApprovalListModel::refresh()
+{
+    beginResetModel();
+    cells_.rebuild();
+    rows_ = choices_.count();
+    endResetModel();
+}
+
+void ApprovalListModel::stampChanged(int row)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    const QModelIndex stamp = index(row, StampColumn);
+    emit dataChanged(stamp, stamp, { Qt::DisplayRole });
+}
+
+void ApprovalListModel::allStampsChanged()
+{
+    if (rows_ > 0)
+        emit dataChanged(index(0, StampColumn), index(rows_ - 1, StampColumn), { Qt::DisplayRole });
+}
+
+// A note listed by an index the table no longer holds shows nothing rather than reading past it.
+const NoteRecord *ApprovalListModel::noteAt(int row) const
+{
+    const std::vector<int> &due = choices_.DueNotes();
+    if (row < 0 || row >= rows_ || static_cast<std::size_t>(row) >= due.size())
+        return nullptr;
+    const int n = due[static_cast<std::size_t>(row)];
+    if (n < 0 || static_cast<std::size_t>(n) >= state_.NoteTable.size())
+        return nullptr;
+    return &state_.NoteTable[static_cast<std::size_t>(n)];
+}
+
+QString ApprovalListModel::cellText(int row, int column) const
+{
+    if (column == StampColumn)
+        return row >= 0 && row < rows_ ? stampText(choices_.approved(row)) : QString();
+    const NoteRecord *note = noteAt(row);
+    return note ? cells_.text(*note, column) : QString();
+}
+
+int ApprovalListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : rows_;
+}
+
+int ApprovalListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ApprovalColumnCount;
+}
+
+QVariant ApprovalListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::TextAlignmentRole: {
+        const ApprovalColumn &column = ApprovalColumns[static_cast<std::size_t>(index.column())];
+        return static_cast<int>(column.alignment | Qt::AlignVCenter);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant ApprovalListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ApprovalColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromUtf16(ApprovalColumns[static_cast<std::size_t>(section)].title);
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags ApprovalListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
