@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -9,8 +10,10 @@
 #include <QToolButton>
 
 #include "controls/grid_delegate.h"
+#include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/sheet_grid.h"
 #include "sheets/approval_list_model.h"
 #include "store/app_state.h"
 
@@ -59,8 +62,9 @@ void drawSeal(QPainter &p, QPointF centre, qreal radius)
         Qt::AlignCenter, u"承"_s);
 }
 
-// The buttons' pictures: seals and the button's words. Approving everything shows a pile of
-// seals, approving the chosen notes a single one.
+// A button's picture: seals and the button's words, a pile of seals for approving everything and
+// one for the chosen notes. The words are smaller than on the other sheets' buttons, so that
+// four characters fit.
 QPixmap approvalPicture(const QString &words, int seals)
 {
     QPixmap picture(75, 25);
@@ -75,22 +79,6 @@ QPixmap approvalPicture(const QString &words, int seals)
     p.setPen(QColor(0, 0, 128));
     p.drawText(QRect(25, 0, 50, 25), Qt::AlignVCenter | Qt::AlignLeft, words);
     return picture;
-}
-
-QToolButton *pictureButton(
-    QWidget *parent, const char *name, const QString &words, int seals, const QRect &place)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(place);
-    button->setAutoRaise(true);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setIcon(QIcon(approvalPicture(words, seals)));
-    button->setIconSize(QSize(75, 25));
-    button->setAccessibleName(words);
-    button->setToolTip(words);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
 }
 
 } // namespace
@@ -125,29 +113,13 @@ void ApprovalList::buildGrid()
     SG1->setObjectName(u"SG1"_s);
     SG1->setAccessibleName(u"取立て承認の手形一覧"_s);
     SG1->setGeometry(8, 0, 505, 153);
-    SG1->setHorizontalHeader(new GridHeader(SG1));
     model_ = new ApprovalListModel(state_, choices_, this);
     SG1->setModel(model_);
+    setUpSheetGrid(SG1, RowHeight);
     SG1->setItemDelegate(new StampDelegate(SG1));
     SG1->setSelectionBehavior(QAbstractItemView::SelectItems);
     SG1->setSelectionMode(QAbstractItemView::SingleSelection);
-    SG1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SG1->setShowGrid(true);
-    SG1->setWordWrap(false);
-    SG1->setCornerButtonEnabled(false);
     SG1->setTabKeyNavigation(false);
-    SG1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-
-    QHeaderView *rows = SG1->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setMinimumSectionSize(RowHeight);
-    rows->setDefaultSectionSize(RowHeight);
-    QHeaderView *titles = SG1->horizontalHeader();
-    titles->setSectionResizeMode(QHeaderView::Interactive);
-    titles->setStretchLastSection(false);
-    titles->setMinimumSectionSize(8);
-    titles->setFixedHeight(RowHeight);
 
     // The model keeps its selection model across refreshes, so one connection serves them all.
     connect(SG1->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -171,8 +143,13 @@ void ApprovalList::buildLabels()
 
 void ApprovalList::buildButtons()
 {
-    SpeedButton1 = pictureButton(this, "SpeedButton1", u"全て承認"_s, 3, QRect(424, 180, 77, 27));
-    SpeedButton2 = pictureButton(this, "SpeedButton2", u"選択承認"_s, 1, QRect(424, 208, 77, 27));
+    // The shared picture button, with pictures of seals of our own.
+    SpeedButton1 = pictureButton(
+        this, "SpeedButton1", QRect(424, 180, 77, 27), ButtonMark::Check, u"全て承認"_s);
+    SpeedButton1->setIcon(QIcon(approvalPicture(u"全て承認"_s, 3)));
+    SpeedButton2 = pictureButton(
+        this, "SpeedButton2", QRect(424, 208, 77, 27), ButtonMark::Check, u"選択承認"_s);
+    SpeedButton2->setIcon(QIcon(approvalPicture(u"選択承認"_s, 1)));
     connect(SpeedButton1, &QToolButton::clicked, this, &ApprovalList::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &ApprovalList::SpeedButton2Click);
 }
