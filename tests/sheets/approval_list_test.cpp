@@ -78,9 +78,9 @@ TEST_F(ApprovalListTest, LaidOutAsDesigned)
     EXPECT_EQ(list->windowTitle(), u"手形の取立て承認"_s);
     EXPECT_EQ(list->size(), QSize(520, 252));
     EXPECT_EQ(list->minimumSize(), list->maximumSize());
-    const Qt::WindowFlags flags = list->windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const Qt::WindowFlags boxes =
+        Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
+    EXPECT_EQ(list->windowFlags() & boxes, Qt::WindowCloseButtonHint);
     EXPECT_EQ(list->palette().color(QPalette::Window), QColor(254, 254, 254));
     EXPECT_EQ(list->font().pixelSize(), 12);
 
@@ -115,9 +115,8 @@ TEST_F(ApprovalListTest, LaidOutAsDesigned)
     ASSERT_NE(grid->tableInterface(), nullptr);
     EXPECT_EQ(grid->tableInterface()->cellAt(0, 1)->text(QAccessible::Name), u"ベルモラ物産"_s);
     EXPECT_EQ(grid->tableInterface()->columnDescription(5), u"承認印"_s);
-    for (QWidget *w :
-        { static_cast<QWidget *>(list->Label1), static_cast<QWidget *>(list->Label2) })
-        EXPECT_EQ(w->accessibleName(), static_cast<QLabel *>(w)->text());
+    EXPECT_EQ(list->Label1->accessibleName(), list->Label1->text());
+    EXPECT_EQ(list->Label2->accessibleName(), list->Label2->text());
 }
 
 TEST_F(ApprovalListTest, StatusLineCountsTheListedNotes)
@@ -227,11 +226,6 @@ TEST_F(ApprovalListTest, NothingChangedMarksNothing)
     click(2, StampColumn); // flipped and flipped back
     list->SpeedButton2Click();
     EXPECT_EQ(list->result(), QDialog::Accepted);
-    EXPECT_FALSE(state.Modified);
-
-    // A settled note listed and left approved is no change either.
-    open({ 2, 3 });
-    list->SpeedButton2Click();
     EXPECT_FALSE(state.Modified);
 
     // An empty list closes at once, or after the question, and changes nothing.
