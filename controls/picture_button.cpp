@@ -1,5 +1,6 @@
 #include "controls/picture_button.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
@@ -9,6 +10,20 @@
 namespace {
 
 constexpr QSize PictureSize(75, 25);
+
+// A red seal bearing 承, as pressed on an approved note.
+void drawSeal(QPainter &p, QPointF centre, qreal radius)
+{
+    const QColor red(200, 30, 30);
+    p.setPen(QPen(red, 1.5));
+    p.setBrush(QColor(255, 252, 244));
+    p.drawEllipse(centre, radius, radius);
+    QFont font = screenFont(static_cast<int>(radius * 1.3));
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+        Qt::AlignCenter, QStringLiteral("承"));
+}
 
 void drawMark(QPainter &p, ButtonMark mark)
 {
@@ -28,6 +43,13 @@ void drawMark(QPainter &p, ButtonMark mark)
         p.drawLine(QPointF(9, 6), QPointF(23, 19));
         p.drawLine(QPointF(23, 6), QPointF(9, 19));
         break;
+    case ButtonMark::Seal:
+        drawSeal(p, QPointF(11, 12.5), 7);
+        break;
+    case ButtonMark::Seals:
+        for (int i = 0; i < 3; ++i)
+            drawSeal(p, QPointF(8 + 3 * i, 8.5 + 3 * i), 7);
+        break;
     }
 }
 
@@ -39,12 +61,20 @@ QPixmap buttonPicture(ButtonMark mark, const QString &word)
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     drawMark(p, mark);
+    const bool seal = mark == ButtonMark::Seal || mark == ButtonMark::Seals;
+    const int left = seal ? 25 : 30;
+    const QRect room(left, 0, PictureSize.width() - left, PictureSize.height());
     QFont font = screenFont(14);
     font.setBold(true);
+    if (QFontMetrics(font).horizontalAdvance(word) > room.width())
+        font = [] {
+            QFont smaller = screenFont(12);
+            smaller.setBold(true);
+            return smaller;
+        }();
     p.setFont(font);
     p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(30, 0, PictureSize.width() - 30, PictureSize.height()),
-        Qt::AlignVCenter | Qt::AlignLeft, word);
+    p.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, word);
     return picture;
 }
 

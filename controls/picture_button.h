@@ -7,10 +7,12 @@ class QRect;
 class QToolButton;
 class QWidget;
 
-// The marks on the sheets' command buttons.
-enum class ButtonMark { Check, Triangle, Cross };
+// The marks on the sheets' command buttons: a seal bearing 承 for approving the chosen notes, a
+// pile of them for approving all.
+enum class ButtonMark { Check, Triangle, Cross, Seal, Seals };
 
-// A picture of our own for a command button: the mark at the left and the word beside it.
+// A picture of our own for a command button: the mark at the left and the word beside it, in a
+// smaller size when a long word would not fit.
 QPixmap buttonPicture(ButtonMark mark, const QString &word);
 
 // A flat picture button with a hand cursor, as the sheets' commands are. The word is also its

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -47,39 +46,6 @@ public:
         painter->restore();
     }
 };
-
-// A red seal bearing 承, as pressed on an approved note.
-void drawSeal(QPainter &p, QPointF centre, qreal radius)
-{
-    const QColor red(200, 30, 30);
-    p.setPen(QPen(red, 1.5));
-    p.setBrush(QColor(255, 252, 244));
-    p.drawEllipse(centre, radius, radius);
-    QFont font = screenFont(static_cast<int>(radius * 1.3));
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
-        Qt::AlignCenter, u"承"_s);
-}
-
-// A button's picture: seals and the button's words, a pile of seals for approving everything and
-// one for the chosen notes. The words are smaller than on the other sheets' buttons, so that
-// four characters fit.
-QPixmap approvalPicture(const QString &words, int seals)
-{
-    QPixmap picture(75, 25);
-    picture.fill(Qt::transparent);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < seals; ++i)
-        drawSeal(p, QPointF(8 + 3 * i, 8.5 + 3 * i), 7);
-    QFont font = screenFont(12);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(25, 0, 50, 25), Qt::AlignVCenter | Qt::AlignLeft, words);
-    return picture;
-}
 
 } // namespace
 
@@ -143,13 +109,10 @@ void ApprovalList::buildLabels()
 
 void ApprovalList::buildButtons()
 {
-    // The shared picture button, with pictures of seals of our own.
     SpeedButton1 = pictureButton(
-        this, "SpeedButton1", QRect(424, 180, 77, 27), ButtonMark::Check, u"全て承認"_s);
-    SpeedButton1->setIcon(QIcon(approvalPicture(u"全て承認"_s, 3)));
+        this, "SpeedButton1", QRect(424, 180, 77, 27), ButtonMark::Seals, u"全て承認"_s);
     SpeedButton2 = pictureButton(
-        this, "SpeedButton2", QRect(424, 208, 77, 27), ButtonMark::Check, u"選択承認"_s);
-    SpeedButton2->setIcon(QIcon(approvalPicture(u"選択承認"_s, 1)));
+        this, "SpeedButton2", QRect(424, 208, 77, 27), ButtonMark::Seal, u"選択承認"_s);
     connect(SpeedButton1, &QToolButton::clicked, this, &ApprovalList::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &ApprovalList::SpeedButton2Click);
 }
