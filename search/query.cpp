@@ -1,0 +1,417 @@
+#include "search/query.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include <QSet>
+
+#include "store/day_date.h"
+#include "store/kinds.h"
+#include "store/money.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace search {
+
+namespace {
+
+    struct FieldInfo
+    {
+        const char16_t *caption;
+        ValueKind kind;
+    };
+
+    constexpr std::array<FieldInfo, FieldCount> Fields { {
+        { u"振出日", ValueKind::Date },
+        { u"支払期日", ValueKind::Date },
+        { u"手形番号", ValueKind::Text },
+        { u"取引先コード", ValueKind::Text },
+        { u"取引先名", ValueKind::Text },
+        { u"銀行コード", ValueKind::Text },
+        { u"銀行名", ValueKind::Text },
+        { u"承認", ValueKind::SettledFlag },
+        { u"手形種", ValueKind::NoteKind },
+        { u"金額", ValueKind::Amount },
+        { u"備考", ValueKind::Text },
+        { u"入力者名", ValueKind::Text },
+    } };
+
+    bool isField(int field)
+    {
+        return field >= 0 && field < FieldCount;
+    }
+
+    // Names by code, the first record in table order winning, as the reports and the query read
+    // them.
+    template <typename Record> class FirstNames
+    {
+    public:
+        explicit FirstNames(const std::vector<Record> &table)
+        {
+            names_.reserve(table.size());
+            for (const Record &r : table)
+                names_.try_emplace(r.Code.view(), r.Name.view());
+        }
+        // nullptr when no record bears the code.
+        const std::string_view *find(std::string_view code) const
+        {
+            const auto it = names_.find(code);
+            return it == names_.end() ? nullptr : &it->second;
+        }
+
+    private:
+        std::unordered_map<std::string_view, std::string_view> names_;
+    };
+
+    // What the query compares against: the note's stored bytes, or a looked-up name.
+    struct NoteTexts
+    {
+        const FirstNames<PartnerRecord> &partners;
+        const FirstNames<BankRecord> &banks;
+
+        // nullptr for a partner or bank name whose code nobody bears.
+        std::string_view text(const NoteRecord &note, int field, bool &known) const
+        {
+            known = true;
+            switch (field) {
+            case NoteNumberField:
+                return note.NoteNumber.view();
+            case PartnerCodeField:
+                return note.PartnerCode.view();
+            case BankCodeField:
+                return note.BankCode.view();
+            case RemarksField:
+                return note.Remarks.view();
+            case EnteredByField:
+                return note.EnteredBy.view();
+            case PartnerNameField:
+            case BankNameField: {
+                const std::string_view *name = field == PartnerNameField
+                    ? partners.find(note.PartnerCode.view())
+                    : banks.find(note.BankCode.view());
+                known = name != nullptr;
+                return name ? *name : std::string_view();
+            }
+            default:
+                return {};
+            }
+        }
+    };
+
+    // "含む" counts a match only where it starts on a character: a run of bytes starting on the
+    // trail byte of a two-byte character is part of another character. A value that is whole
+    // characters and starts on one also ends on one.
+    bool containsWholeCharacters(std::string_view haystack, std::string_view needle)
+    {
+        if (needle.empty())
+            return true;
+        for (std::size_t i = 0; i + needle.size() <= haystack.size();) {
+            if (haystack.compare(i, needle.size(), needle) == 0)
+                return true;
+            i += sjis::isLeadByte(static_cast<unsigned char>(haystack[i])) ? 2 : 1;
+        }
+        return false;
+    }
+
+    template <typename T> bool compare(int op, const T &n, const T &v)
+    {
+        switch (op) {
+        case 0:
+            return n == v;
+        case 1:
+            return n != v;
+        case 2:
+            return n >= v;
+        case 3:
+            return n <= v;
+        default:
+            return false;
+        }
+    }
+
+    QString dateMessage(const QString &value)
+    {
+        return u"\n"_s + value
+            + u"は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n  2001/01/05\nの様に指定して下さい。"_s;
+    }
+
+    // A whole number of yen, optionally signed, whose amount times 10,000 fits the stored integer.
+    std::optional<std::int64_t> storedAmountOf(const QString &value)
+    {
+        const QByteArray text = value.toLatin1();
+        if (value.size() != text.size() || text.isEmpty())
+            return std::nullopt;
+        std::string_view digits(text.constData(), static_cast<std::size_t>(text.size()));
+        bool negative = false;
+        if (digits.front() == '+' || digits.front() == '-') {
+            negative = digits.front() == '-';
+            digits.remove_prefix(1);
+        }
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            }))
+            return std::nullopt;
+        std::uint64_t units = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), units);
+        constexpr auto limit =
+            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / Money::Scale);
+        if (error != std::errc() || end != digits.data() + digits.size() || units > limit)
+            return std::nullopt;
+        const auto stored = static_cast<std::int64_t>(units) * Money::Scale;
+        return negative ? -stored : stored;
+    }
+
+    int kindOf(const QString &value)
+    {
+        const QStringList names = noteKindNames();
+        return static_cast<int>(names.indexOf(value));
+    }
+
+    int settledOf(const QString &value)
+    {
+        if (value == u"未"_s)
+            return 0;
+        if (value == u"済"_s || value == u"済み"_s)
+            return 1;
+        return -1;
+    }
+
+    // One row made ready to test notes: the value read once, the test a plain function of a note.
+    struct Filter
+    {
+        std::function<bool(const NoteRecord &)> holds;
+        QString message;
+    };
+
+    Filter filterFor(const QueryCondition &c, const NoteTexts &texts)
+    {
+        const int op = c.op;
+        const auto never = [](const NoteRecord &) { return false; };
+        if (!isField(c.field))
+            return { never, {} };
+        const ValueKind kind = Fields[static_cast<std::size_t>(c.field)].kind;
+        const int opCount = static_cast<int>(operatorCaptions(c.field).size());
+        const bool opValid = op >= 0 && op < opCount;
+        switch (kind) {
+        case ValueKind::Date: {
+            const QDate date = daydate::parseShort(c.value);
+            if (!date.isValid())
+                return { never, dateMessage(c.value) };
+            const double v = daydate::fromDate(date);
+            if (!opValid)
+                return { never, {} };
+            if (c.field == IssueDateField)
+                return { [op, v](const NoteRecord &n) { return compare(op, n.IssueDate, v); }, {} };
+            return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); }, {} };
+        }
+        case ValueKind::Amount: {
+            const std::optional<std::int64_t> v = storedAmountOf(c.value);
+            if (!v)
+                return { never, u"\n"_s + c.value + u"は正しい金額ではありません。"_s };
+            if (!opValid)
+                return { never, {} };
+            return {
+                [op, v = *v](const NoteRecord &n) { return compare(op, n.Amount.stored(), v); }, {}
+            };
+        }
+        case ValueKind::NoteKind: {
+            const int v = kindOf(c.value);
+            if (v < 0)
+                return { never,
+                    u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s };
+            if (!opValid)
+                return { never, {} };
+            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Kind, v); }, {} };
+        }
+        case ValueKind::SettledFlag: {
+            const int v = settledOf(c.value);
+            if (v < 0)
+                return { never, u"\n未,済のどれかを入力して下さい"_s };
+            if (!opValid)
+                return { never, {} };
+            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Settled != 0, v); },
+                {} };
+        }
+        case ValueKind::Text:
+            break;
+        }
+        if (!opValid)
+            return { never, {} };
+        bool encodable = true;
+        const std::string v = sjis::encode(c.value, &encodable).toStdString();
+        if (!encodable)
+            return { [op](const NoteRecord &) { return op == 1; }, {} };
+        const int field = c.field;
+        return { [op, v, field, &texts](const NoteRecord &n) {
+                    bool known = true;
+                    const std::string_view text = texts.text(n, field, known);
+                    if (op == 4)
+                        return known && containsWholeCharacters(text, v);
+                    return compare(op, text, std::string_view(v));
+                },
+            {} };
+    }
+
+    // The value list's text of a note's amount: the yen in general number format, decimals only
+    // when there are some.
+    QString amountText(Money amount)
+    {
+        const std::int64_t stored = amount.stored();
+        const bool negative = stored < 0;
+        const std::uint64_t magnitude =
+            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+        const auto scale = static_cast<std::uint64_t>(Money::Scale);
+        QString text = QString::number(magnitude / scale);
+        if (const std::uint64_t fraction = magnitude % scale; fraction != 0) {
+            QString decimals = QString::number(fraction).rightJustified(4, u'0');
+            while (decimals.endsWith(u'0'))
+                decimals.chop(1);
+            text += u'.' + decimals;
+        }
+        return negative ? u'-' + text : text;
+    }
+
+    // Adds texts in order, each once, letter case ignored. The same bytes are seen again far more
+    // often than a new spelling, so they are recognised before anything is decoded.
+    class DistinctTexts
+    {
+    public:
+        void add(std::string_view bytes)
+        {
+            if (!seenBytes_.insert(bytes).second)
+                return;
+            add(sjis::decode(bytes));
+        }
+        void add(const QString &text)
+        {
+            const QString folded = text.toCaseFolded();
+            if (seenFolded_.contains(folded))
+                return;
+            seenFolded_.insert(folded);
+            list_ << text;
+        }
+        QStringList take() { return std::move(list_); }
+
+    private:
+        std::unordered_set<std::string_view> seenBytes_;
+        QSet<QString> seenFolded_;
+        QStringList list_;
+    };
+
+} // namespace
+
+QStringList fieldCaptions()
+{
+    QStringList captions;
+    for (const FieldInfo &f : Fields)
+        captions << QString::fromUtf16(f.caption);
+    return captions;
+}
+
+ValueKind valueKindOf(int field)
+{
+    return isField(field) ? Fields[static_cast<std::size_t>(field)].kind : ValueKind::Text;
+}
+
+QStringList operatorCaptions(int field)
+{
+    if (!isField(field))
+        return {};
+    switch (valueKindOf(field)) {
+    case ValueKind::Date:
+        return { u"等しい"_s, u"等しくない"_s, u"以降"_s, u"以前"_s };
+    case ValueKind::Text:
+        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s, u"含む"_s };
+    case ValueKind::Amount:
+        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s };
+    case ValueKind::SettledFlag:
+    case ValueKind::NoteKind:
+        return { u"等しい"_s, u"等しくない"_s };
+    }
+    return {};
+}
+
+QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
+    const Partners &partners, const Banks &banks)
+{
+    const FirstNames<PartnerRecord> partnerNames(partners);
+    const FirstNames<BankRecord> bankNames(banks);
+    const NoteTexts texts { partnerNames, bankNames };
+
+    // Every value is read before any note is looked at, so the first bad row is reported
+    // whatever the rows above it would have kept.
+    std::vector<Filter> filters;
+    for (const QueryCondition &c : conditions) {
+        if (c.value.isEmpty())
+            continue;
+        Filter f = filterFor(c, texts);
+        if (!f.message.isEmpty())
+            return { {}, f.message };
+        filters.push_back(std::move(f));
+    }
+    QueryResult result;
+    if (filters.empty())
+        return result;
+    // One pass: a note is kept when every row holds, which keeps table order and equals
+    // narrowing the list row by row.
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        const NoteRecord &n = notes[i];
+        if (std::all_of(
+                filters.begin(), filters.end(), [&](const Filter &f) { return f.holds(n); }))
+            result.indices.push_back(static_cast<int>(i));
+    }
+    return result;
+}
+
+QStringList valueList(int field, const Notes &notes, const Partners &partners, const Banks &banks)
+{
+    if (!isField(field))
+        return {};
+    if (field == SettledField)
+        return { u"未"_s, u"済"_s };
+    if (field == KindField)
+        return noteKindNames();
+    if (field == IssueDateField || field == DueDateField) {
+        // Dates have no letter case: distinct day numbers are distinct texts.
+        std::unordered_set<double> seen;
+        QStringList list;
+        for (const NoteRecord &n : notes) {
+            const double day = field == IssueDateField ? n.IssueDate : n.DueDate;
+            if (seen.insert(std::floor(day)).second)
+                list << daydate::formatShort(day);
+        }
+        return list;
+    }
+    if (field == AmountField) {
+        std::unordered_set<std::int64_t> seen;
+        QStringList list;
+        for (const NoteRecord &n : notes) {
+            if (seen.insert(n.Amount.stored()).second)
+                list << amountText(n.Amount);
+        }
+        return list;
+    }
+    const FirstNames<PartnerRecord> partnerNames(partners);
+    const FirstNames<BankRecord> bankNames(banks);
+    const NoteTexts texts { partnerNames, bankNames };
+    DistinctTexts distinct;
+    for (const NoteRecord &n : notes) {
+        bool known = true;
+        const std::string_view text = texts.text(n, field, known);
+        if (known)
+            distinct.add(text);
+    }
+    return distinct.take();
+}
+
+} // namespace search

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "store/app_state.h"
+
+// The extraction sheet's query over the note register, without any screen: five conditions in,
+// the matching note indices (in table order) or the text of a message out.
+namespace search {
+
+// The fields a condition can name, by their position in the field list.
+enum Field : int {
+    IssueDateField = 0,
+    DueDateField = 1,
+    NoteNumberField = 2,
+    PartnerCodeField = 3,
+    PartnerNameField = 4,
+    BankCodeField = 5,
+    BankNameField = 6,
+    SettledField = 7,
+    KindField = 8,
+    AmountField = 9,
+    RemarksField = 10,
+    EnteredByField = 11,
+};
+inline constexpr int FieldCount = 12;
+
+enum class ValueKind { Date, Text, Amount, SettledFlag, NoteKind };
+
+// The field list's captions, in order: "振出日", "支払期日", …, "入力者名".
+QStringList fieldCaptions();
+// The operators a field offers, in order; empty for -1 (a field typed rather than picked).
+QStringList operatorCaptions(int field);
+ValueKind valueKindOf(int field);
+
+// One condition row: field and operator by their position in their lists (-1 when typed rather
+// than picked) and the value box's text as shown.
+struct QueryCondition
+{
+    int field = -1;
+    int op = -1;
+    QString value;
+};
+inline constexpr int ConditionCount = 5;
+using QueryConditions = std::array<QueryCondition, ConditionCount>;
+
+struct QueryResult
+{
+    std::vector<int> indices;
+    QString message; // a value that could not be read: the warning to show
+    bool ok() const { return message.isEmpty(); }
+};
+
+// The notes meeting every row that has a value, in table order; an empty list when no row has
+// one. Only the first row, from the top, with a value that cannot be read is reported.
+QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
+    const Partners &partners, const Banks &banks);
+
+// The value box's list for a field: the values found in the notes in table order, each listed
+// once at its first occurrence (letter case ignored); fixed lists for 承認 and 手形種; nothing
+// for -1.
+QStringList valueList(int field, const Notes &notes, const Partners &partners, const Banks &banks);
+
+} // namespace search

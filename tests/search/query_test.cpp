@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+
+#include "search/query.h"
+#include "store/day_date.h"
+#include "store/sjis.h"
+#include "tests/support/qt_printers.h"
+
+using namespace Qt::StringLiterals;
+using namespace search;
+
+namespace {
+
+template <typename Field> void put(Field &field, const QString &text)
+{
+    const QByteArray bytes = sjis::encode(text);
+    field.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+struct Register
+{
+    Notes notes;
+    Partners partners;
+    Banks banks;
+
+    void note(const QString &number, QDate issued, std::uint8_t kind, std::int64_t yen,
+        const QString &partner = u"001"_s, const QString &remarks = QString(),
+        std::uint8_t settled = 0)
+    {
+        NoteRecord n;
+        put(n.NoteNumber, number);
+        put(n.PartnerCode, partner);
+        put(n.BankCode, u"B01"_s);
+        put(n.Remarks, remarks);
+        n.IssueDate = daydate::fromDate(issued);
+        n.DueDate = daydate::fromDate(issued.addMonths(3));
+        n.Kind = kind;
+        n.Amount = Money::fromStored(yen * 10000);
+        n.Settled = settled;
+        notes.push_back(n);
+    }
+
+    QueryResult run(std::initializer_list<QueryCondition> rows) const
+    {
+        QueryConditions conditions;
+        std::copy(rows.begin(), rows.end(), conditions.begin());
+        return RunQuery(conditions, notes, partners, banks);
+    }
+};
+
+Register sample()
+{
+    Register r;
+    PartnerRecord p;
+    put(p.Code, u"001"_s);
+    put(p.Name, u"株式会社ベルモラ商事"_s);
+    r.partners.push_back(p);
+    put(p.Name, u"二番目の名前"_s); // the same code again: the first one counts
+    r.partners.push_back(p);
+    BankRecord b;
+    put(b.Code, u"B01"_s);
+    put(b.Name, u"みずほ銀行"_s);
+    r.banks.push_back(b);
+    r.note(u"100"_s, QDate(2001, 3, 31), ReceivableNote, 100000);
+    r.note(u"99"_s, QDate(2001, 4, 1), ReceivableNote, 99999, u"001"_s, u"ア"_s);
+    r.note(u"A-1"_s, QDate(2001, 4, 2), PayableNote, 3000000000, u"002"_s, u"Aランク"_s, 1);
+    r.note(u"a-1"_s, QDate(2001, 5, 1), ReceivableNote, 0, u"001"_s, QString(), 1);
+    return r;
+}
+
+QueryCondition row(int field, int op, const QString &value)
+{
+    return { field, op, value };
+}
+
+} // namespace
+
+TEST(RunQuery, EveryFilledRowMustHoldInWhateverOrder)
+{
+    const Register r = sample();
+    const QueryCondition kind = row(KindField, 0, u"受取手形"_s);
+    const QueryCondition since = row(IssueDateField, 2, u"2001/4/1"_s);
+    EXPECT_EQ(r.run({ kind, since }).indices, (std::vector<int> { 1, 3 }));
+    EXPECT_EQ(r.run({ {}, since, {}, kind }).indices, (std::vector<int> { 1, 3 }));
+    EXPECT_EQ(
+        r.run({ row(IssueDateField, 3, u"2001/04/01"_s) }).indices, (std::vector<int> { 0, 1 }));
+
+    const QueryResult none = r.run({});
+    EXPECT_TRUE(none.ok());
+    EXPECT_TRUE(none.indices.empty()) << "no value in any row lists nothing";
+
+    // A field or operator typed rather than picked holds for no note.
+    EXPECT_TRUE(r.run({ row(-1, 0, u"100"_s) }).indices.empty());
+    EXPECT_TRUE(r.run({ row(NoteNumberField, -1, u"100"_s) }).indices.empty());
+    EXPECT_TRUE(r.run({ row(KindField, 2, u"受取手形"_s) }).indices.empty())
+        << "an operator the field does not offer";
+}
+
+TEST(RunQuery, AmountsAreWholeYenOfAnySizeTheFileHolds)
+{
+    const Register r = sample();
+    EXPECT_EQ(r.run({ row(AmountField, 2, u"100000"_s) }).indices, (std::vector<int> { 0, 2 }));
+    EXPECT_EQ(r.run({ row(AmountField, 0, u"0"_s) }).indices, std::vector<int> { 3 });
+    EXPECT_EQ(r.run({ row(AmountField, 2, u"3000000000"_s) }).indices, std::vector<int> { 2 })
+        << "beyond 32 bits, as the amount field allows";
+    EXPECT_EQ(r.run({ row(AmountField, 1, u"-5"_s) }).indices.size(), 4u);
+    EXPECT_EQ(r.run({ row(AmountField, 3, u"922337203685477"_s) }).indices.size(), 4u);
+    for (const QString &bad :
+        { u"1,000"_s, u"1.5"_s, u"abc"_s, u" 5"_s, u"922337203685478"_s, u"１００"_s }) {
+        const QueryResult refused = r.run({ row(AmountField, 0, bad) });
+        EXPECT_EQ(refused.message, u"\n"_s + bad + u"は正しい金額ではありません。"_s)
+            << bad.toStdString();
+        EXPECT_TRUE(refused.indices.empty());
+    }
+}
+
+TEST(RunQuery, TextsCompareAsStoredBytesAndContainWholeCharacters)
+{
+    const Register r = sample();
+    EXPECT_EQ(
+        r.run({ row(NoteNumberField, 2, u"100"_s) }).indices, (std::vector<int> { 0, 1, 2, 3 }))
+        << "\"99\", \"A-1\" and \"a-1\" sort after \"100\" as text";
+    EXPECT_EQ(r.run({ row(NoteNumberField, 3, u"100"_s) }).indices, std::vector<int> { 0 });
+    EXPECT_EQ(r.run({ row(NoteNumberField, 0, u"a-1"_s) }).indices, std::vector<int> { 3 })
+        << "case counts";
+    EXPECT_EQ(r.run({ row(RemarksField, 4, u"A"_s) }).indices, std::vector<int> { 2 })
+        << "the A inside ア (0x83 0x41) is half a character, not an A";
+    EXPECT_EQ(r.run({ row(RemarksField, 4, u"ランク"_s) }).indices, std::vector<int> { 2 });
+
+    // Names are looked up by code, the first partner winning; no partner, no match.
+    EXPECT_EQ(
+        r.run({ row(PartnerNameField, 4, u"ベルモラ"_s) }).indices, (std::vector<int> { 0, 1, 3 }));
+    EXPECT_TRUE(r.run({ row(PartnerNameField, 4, u"二番目"_s) }).indices.empty());
+    EXPECT_EQ(r.run({ row(PartnerNameField, 1, u"株式会社ベルモラ商事"_s) }).indices,
+        std::vector<int> { 2 });
+    EXPECT_EQ(r.run({ row(BankNameField, 0, u"みずほ銀行"_s) }).indices.size(), 4u);
+    EXPECT_TRUE(r.run({ row(RemarksField, 0, u"😀"_s) }).indices.empty());
+}
+
+TEST(RunQuery, KindsFlagsAndDatesAreReadOrReportedFromTheFirstBadRow)
+{
+    const Register r = sample();
+    EXPECT_EQ(r.run({ row(SettledField, 0, u"済み"_s) }).indices, (std::vector<int> { 2, 3 }));
+    EXPECT_EQ(r.run({ row(SettledField, 0, u"済"_s) }).indices, (std::vector<int> { 2, 3 }));
+    EXPECT_EQ(r.run({ row(SettledField, 1, u"済"_s) }).indices, (std::vector<int> { 0, 1 }));
+    EXPECT_EQ(r.run({ row(SettledField, 0, u"未"_s) }).indices, (std::vector<int> { 0, 1 }));
+
+    EXPECT_EQ(
+        r.run({ row(SettledField, 0, u"はい"_s) }).message, u"\n未,済のどれかを入力して下さい"_s);
+    EXPECT_EQ(r.run({ row(KindField, 0, u"手形"_s) }).message,
+        u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s);
+    const QString dateMessage = u"\n2001/13/01は正しい日付ではありません。\n日付を指定する場合は\n"
+                                u"  yyyy/mm/dd\n  2001/01/05\nの様に指定して下さい。"_s;
+    EXPECT_EQ(r.run({ row(DueDateField, 0, u"2001/13/01"_s) }).message, dateMessage);
+    EXPECT_EQ(r.run({ row(KindField, 0, u"受取手形"_s), row(DueDateField, 0, u"2001/13/01"_s),
+                        row(AmountField, 0, u"x"_s) })
+                  .message,
+        dateMessage)
+        << "the first bad row from the top is the one reported";
+    EXPECT_TRUE(r.run({ row(-1, 0, u"x"_s), row(AmountField, 0, u"x"_s) })
+                    .message.contains(u"正しい金額"_s))
+        << "a typed field is not reported, the rows below still are";
+}
+
+TEST(ValueLists, FirstOccurrenceOnceLetterCaseIgnored)
+{
+    Register r = sample();
+    r.note(u"Ａ-1"_s, QDate(2001, 3, 31), ReceivableNote, 12);
+    r.note(u"ａ-1"_s, QDate(2001, 3, 31), ReceivableNote, 12);
+    EXPECT_EQ(valueList(NoteNumberField, r.notes, r.partners, r.banks),
+        (QStringList { u"100"_s, u"99"_s, u"A-1"_s, u"Ａ-1"_s }))
+        << "a-1 and ａ-1 differ from an earlier number only in letter case";
+    EXPECT_EQ(valueList(IssueDateField, r.notes, r.partners, r.banks),
+        (QStringList { u"2001/03/31"_s, u"2001/04/01"_s, u"2001/04/02"_s, u"2001/05/01"_s }));
+    EXPECT_EQ(valueList(PartnerNameField, r.notes, r.partners, r.banks),
+        QStringList { u"株式会社ベルモラ商事"_s })
+        << "a note whose partner is unknown adds nothing";
+    EXPECT_EQ(
+        valueList(SettledField, r.notes, r.partners, r.banks), (QStringList { u"未"_s, u"済"_s }));
+    EXPECT_EQ(valueList(KindField, r.notes, r.partners, r.banks).size(), 5);
+    EXPECT_TRUE(valueList(-1, r.notes, r.partners, r.banks).isEmpty());
+
+    r.notes[0].Amount = Money::fromStored(-12345);
+    r.notes[1].Amount = Money::fromStored(30000000000000);
+    EXPECT_EQ(valueList(AmountField, r.notes, r.partners, r.banks),
+        (QStringList { u"-1.2345"_s, u"3000000000"_s, u"0"_s, u"12"_s }));
+}
+
+TEST(QueryTables, FieldsAndTheirOperators)
+{
+    const QStringList fields = fieldCaptions();
+    ASSERT_EQ(fields.size(), FieldCount);
+    EXPECT_EQ(fields.first(), u"振出日"_s);
+    EXPECT_EQ(fields[1], u"支払期日"_s);
+    EXPECT_EQ(fields.last(), u"入力者名"_s);
+    EXPECT_EQ(operatorCaptions(DueDateField),
+        (QStringList { u"等しい"_s, u"等しくない"_s, u"以降"_s, u"以前"_s }));
+    EXPECT_EQ(operatorCaptions(PartnerNameField).last(), u"含む"_s);
+    EXPECT_EQ(operatorCaptions(AmountField).size(), 4);
+    EXPECT_EQ(operatorCaptions(KindField), (QStringList { u"等しい"_s, u"等しくない"_s }));
+    EXPECT_TRUE(operatorCaptions(-1).isEmpty());
+}
