@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/screen_factory.h"
+#include "search/search_sheet.h"
 #include "sheets/approval_list.h"
 #include "sheets/data_sheet.h"
 #include "sheets/input_sheet.h"
@@ -26,6 +27,11 @@ public:
         auto list = std::make_unique<ApprovalList>(state, prompter, parent);
         list->setArr(dueNotes);
         return list;
+    }
+    std::unique_ptr<QDialog> createSearchSheet(AppState &state, SheetHost &host,
+        DataSheetPort *dataSheet, Prompter &prompter, QWidget *parent) override
+    {
+        return std::make_unique<SearchSheet>(state, host, dataSheet, prompter, parent);
     }
     std::unique_ptr<QDialog> createRegistrationSheet(
         AppState &state, Prompter &prompter, RegisterKind mode, QWidget *parent) override

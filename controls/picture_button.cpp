@@ -50,6 +50,45 @@ void drawMark(QPainter &p, ButtonMark mark)
         for (int i = 0; i < 3; ++i)
             drawSeal(p, QPointF(8 + 3 * i, 8.5 + 3 * i), 7);
         break;
+    case ButtonMark::Funnel:
+        p.setPen(QPen(QColor(0, 70, 140), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(90, 160, 220));
+        p.drawPolygon(QPolygonF({ QPointF(7, 5), QPointF(25, 5), QPointF(18, 13), QPointF(18, 21),
+            QPointF(14, 19), QPointF(14, 13) }));
+        break;
+    case ButtonMark::Rows:
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 4.5, 15, 16));
+        p.setPen(QPen(QColor(0, 100, 0), 2));
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(QPointF(7, 8 + 3.5 * i), QPointF(17, 8 + 3.5 * i));
+        break;
+    case ButtonMark::CircularArrow: {
+        const QColor green(0, 128, 0);
+        p.setPen(QPen(green, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        // Three quarters of a circle, open at the top right, with the arrow head at its end.
+        const QRectF circle(9, 5, 14, 14);
+        p.drawArc(circle, 60 * 16, 270 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(green);
+        p.drawPolygon(QPolygonF({ QPointF(24, 4), QPointF(25, 11), QPointF(18, 9) }));
+        break;
+    }
+    }
+}
+
+// The room the mark takes at the picture's left; the word stands beside it.
+int markWidth(ButtonMark mark)
+{
+    switch (mark) {
+    case ButtonMark::Seal:
+    case ButtonMark::Seals:
+    case ButtonMark::Rows:
+        return 25;
+    default:
+        return 30;
     }
 }
 
@@ -61,8 +100,7 @@ QPixmap buttonPicture(ButtonMark mark, const QString &word)
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     drawMark(p, mark);
-    const bool seal = mark == ButtonMark::Seal || mark == ButtonMark::Seals;
-    const int left = seal ? 25 : 30;
+    const int left = markWidth(mark);
     const QRect room(left, 0, PictureSize.width() - left, PictureSize.height());
     QFont font = screenFont(14);
     font.setBold(true);

@@ -35,7 +35,7 @@ public:
     void DataUpdate() override;
 
     // A search result: these notes in this order, under this caption. The caller refreshes.
-    void setIndex(const std::vector<std::int32_t> &indices, const QString &caption);
+    void setIndex(const std::vector<std::int32_t> &indices, const QString &caption) override;
     const std::vector<std::int32_t> &viewIndex() const { return ViewIndex; }
     NoteGridModel *model() const { return model_; }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <vector>
+
+#include <QString>
+
 class QWidget;
 class DataSheetPort;
 
@@ -28,6 +32,8 @@ public:
     virtual int selectionTop() const = 0;
     virtual int selectionBottom() const = 0;
     virtual bool viewFiltered() const = 0;
+    // A search result: these notes in this order, under this caption. The caller refreshes.
+    virtual void setIndex(const std::vector<int> &indices, const QString &caption) = 0;
     virtual void setIndexAll() = 0;
     virtual void DataUpdate() = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +16,13 @@ public:
     int selectionTop() const override { return top; }
     int selectionBottom() const override { return bottom; }
     bool viewFiltered() const override { return filtered; }
+    void setIndex(const std::vector<int> &indices, const QString &title) override
+    {
+        filtered = true;
+        index = indices;
+        caption = title;
+        calls << QStringLiteral("setIndex");
+    }
     void setIndexAll() override
     {
         filtered = false;
@@ -26,5 +35,7 @@ public:
     int top = 0;
     int bottom = 0;
     bool filtered = false;
+    std::vector<int> index; // the last list setIndex received
+    QString caption;
     QStringList calls;
 };
