@@ -1,0 +1,129 @@
+// The extraction sheet over a register of a million notes: opening it (every row filled with the
+// issue dates), a query until the data sheet is redrawn, and a row switched to the note number,
+// a list of a million values, with that list dropped down.
+#include <memory>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QTableView>
+
+#include "bench/bench_data.h"
+#include "bench/widget_bench.h"
+#include "controls/prompter.h"
+#include "search/search_sheet.h"
+#include "sheets/data_sheet.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The main window's refresh, as far as the data sheet goes.
+class RefreshingHost : public QuietHost
+{
+public:
+    void AllUpdate() override
+    {
+        if (sheet)
+            sheet->DataUpdate();
+    }
+    DataSheet *sheet = nullptr;
+};
+
+struct Register
+{
+    AppState state;
+    RefreshingHost host;
+    WidgetPrompter prompter;
+    std::unique_ptr<DataSheet> sheet;
+};
+
+std::unique_ptr<Register> buildRegister()
+{
+    auto r = std::make_unique<Register>();
+    r->state.CurrentUser.Permissions = 15;
+    // Fonts, styles and the platform load on a first small sheet, not on the measured ones.
+    {
+        AppState small;
+        small.CurrentUser.Permissions = 15;
+        fillRegister(small, 100, 10, 10);
+        SearchSheet warmUp(small, r->host, nullptr, r->prompter);
+        warmUp.show();
+        QApplication::processEvents();
+        QImage image(warmUp.size(), QImage::Format_ARGB32_Premultiplied);
+        warmUp.render(&image);
+    }
+    fillRegister(r->state);
+    r->sheet = std::make_unique<DataSheet>(r->state, r->host, r->prompter);
+    r->host.sheet = r->sheet.get();
+    r->sheet->show();
+    QApplication::processEvents();
+    return r;
+}
+
+// Built in main and released before the application, as widgets must be.
+std::unique_ptr<Register> theRegister;
+
+void BM_OpenSearchSheet(benchmark::State &st)
+{
+    Register &r = *theRegister;
+    for (auto _ : st) {
+        auto search = std::make_unique<SearchSheet>(r.state, r.host, r.sheet.get(), r.prompter);
+        search->show(); // runs FormShow
+        benchmark::DoNotOptimize(search->CBV[4]->count());
+        st.PauseTiming();
+        search.reset();
+        st.ResumeTiming();
+    }
+    SearchSheet probe(r.state, r.host, r.sheet.get(), r.prompter);
+    probe.FormShow();
+    st.counters["issue_dates"] = probe.CBV[0]->count();
+}
+BENCHMARK(BM_OpenSearchSheet)->Unit(benchmark::kMillisecond);
+
+void BM_QueryToDataSheetRedrawn(benchmark::State &st)
+{
+    Register &r = *theRegister;
+    SearchSheet search(r.state, r.host, r.sheet.get(), r.prompter);
+    search.show();
+    // Receivable notes issued on or after a day in the middle of the register's span.
+    search.CB[0]->setCurrentIndex(search::KindField);
+    search.CBV[0]->setEditText(u"受取手形"_s);
+    search.CBJ[1]->setCurrentIndex(2);
+    search.CBV[1]->setEditText(u"2025/04/01"_s);
+    for (auto _ : st) {
+        search.QueryClick();
+        r.sheet->SG1->viewport()->repaint();
+    }
+    st.counters["found"] = static_cast<double>(r.sheet->viewIndex().size());
+    r.sheet->setIndexAll();
+    r.sheet->DataUpdate();
+}
+BENCHMARK(BM_QueryToDataSheetRedrawn)->Unit(benchmark::kMillisecond);
+
+void BM_NoteNumberListDroppedDown(benchmark::State &st)
+{
+    Register &r = *theRegister;
+    SearchSheet search(r.state, r.host, r.sheet.get(), r.prompter);
+    search.show();
+    QComboBox *values = search.CBV[0];
+    for (auto _ : st) {
+        search.CB[0]->setCurrentIndex(search::IssueDateField);
+        search.CB[0]->setCurrentIndex(search::NoteNumberField); // builds the list of a million
+        values->showPopup();
+        values->view()->viewport()->repaint();
+        values->hidePopup();
+    }
+    st.counters["values"] = values->count();
+}
+BENCHMARK(BM_NoteNumberListDroppedDown)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return runWidgetBenchmarks(
+        argc, argv, [] { theRegister = buildRegister(); }, [] { theRegister.reset(); });
+}
