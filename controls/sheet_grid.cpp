@@ -29,6 +29,13 @@ void setUpSheetGrid(QTableView *grid, int rowHeight)
     titles->setFixedHeight(rowHeight);
 }
 
+void applyColumnWidths(QTableView *grid, const std::vector<int> &widths)
+{
+    QHeaderView *titles = grid->horizontalHeader();
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        titles->resizeSection(static_cast<int>(c), widths[c]);
+}
+
 GridRowRange selectedRowRange(const QTableView *grid)
 {
     GridRowRange range;

@@ -1,8 +1,8 @@
 #include "sheets/approval_choices.h"
 
-#include "store/day_date.h"
+#include <algorithm>
+
 #include "store/note_changes.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 
@@ -50,20 +50,9 @@ QString approvalStatusLine(QDate today, int count)
 
 QString ApprovalCells::text(const NoteRecord &note, int column) const
 {
-    switch (column) {
-    case 0:
-        return sjis::decode(note.PartnerCode.view());
-    case 1:
-        return sjis::decode(partners_.find(state_.PartnerTable, note.PartnerCode.view()));
-    case 2:
-        return sjis::decode(note.NoteNumber.view());
-    case 3:
-        return note.Amount.textN();
-    case 4:
-        return daydate::formatShort(note.DueDate);
-    default:
+    if (column < 0 || column >= StampColumn)
         return {};
-    }
+    return cells_.text(note, ApprovalFields[static_cast<std::size_t>(column)]);
 }
 
 QString stampText(bool approved)

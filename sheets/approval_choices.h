@@ -7,27 +7,38 @@
 #include <QDate>
 #include <QString>
 
-#include "sheets/name_index.h"
+#include "sheets/note_grid.h"
 #include "store/app_state.h"
 
-// The six columns of the approval list: titles, widths and how each is aligned.
-struct ApprovalColumn
-{
-    const char16_t *title;
-    int width;
-    Qt::Alignment alignment;
-};
+// The data sheet's fields the approval list shows, in its column order; the stamp follows them.
+inline constexpr std::array<NoteGridColumnIndex, 5> ApprovalFields { {
+    PartnerCodeColumn,
+    PartnerNameColumn,
+    NoteNumberColumn,
+    AmountColumn,
+    DueDateColumn,
+} };
+inline constexpr int StampColumn = static_cast<int>(ApprovalFields.size());
 
-inline constexpr std::array<ApprovalColumn, 6> ApprovalColumns { {
-    { u"コード", 40, Qt::AlignLeft },
-    { u"取引先名", 128, Qt::AlignLeft },
-    { u"手形番号", 64, Qt::AlignLeft },
-    { u"金額", 64, Qt::AlignRight },
-    { u"支払日", 64, Qt::AlignLeft },
+// A field's column titled and aligned as on the data sheet, at the approval list's own width.
+constexpr GridColumn approvalFieldColumn(int column, int width)
+{
+    GridColumn shown = NoteGridColumns[ApprovalFields[static_cast<std::size_t>(column)]];
+    shown.width = width;
+    return shown;
+}
+
+// The six columns of the approval list: titles, widths and how each is aligned.
+inline constexpr std::array<GridColumn, 6> ApprovalColumns { {
+    approvalFieldColumn(0, 40),
+    approvalFieldColumn(1, 128),
+    approvalFieldColumn(2, 64),
+    approvalFieldColumn(3, 64),
+    approvalFieldColumn(4, 64),
     { u"承認印", 64, Qt::AlignHCenter },
 } };
 inline constexpr int ApprovalColumnCount = static_cast<int>(ApprovalColumns.size());
-inline constexpr int StampColumn = 5;
+static_assert(StampColumn == ApprovalColumnCount - 1);
 
 inline constexpr char16_t ApprovedStamp[] = u"承認済";
 inline constexpr char16_t UnapprovedStamp[] = u"未承認";
@@ -59,24 +70,23 @@ private:
 // "12月7日現在　期日到来で未承認の手形は3件　あります。"
 QString approvalStatusLine(QDate today, int count);
 
-// The texts of one listed note's row; the partner's name as every screen shows it, the last
-// partner in table order that bears the code.
+// The texts of one listed note's row, written as the data sheet writes those fields; the
+// partner's name as every screen shows it, the last partner in table order that bears the code.
 class ApprovalCells
 {
 public:
     explicit ApprovalCells(const AppState &state)
-        : state_(state)
+        : cells_(state)
     {
     }
 
-    // Reads the partner register again; called at every refresh.
-    void rebuild() { partners_.rebuild(state_.PartnerTable); }
+    // Reads the registers again; called at every refresh.
+    void rebuild() { cells_.rebuild(); }
     // Columns 0 to 4; the stamp column is drawn from the choice, not from the note.
     QString text(const NoteRecord &note, int column) const;
 
 private:
-    const AppState &state_;
-    NameIndex<PartnerRecord> partners_;
+    NoteCells cells_;
 };
 
 QString stampText(bool approved);

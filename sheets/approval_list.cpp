@@ -1,7 +1,6 @@
 #include "sheets/approval_list.h"
 
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -143,9 +142,7 @@ void ApprovalList::FormShow()
 
 void ApprovalList::applyColumns()
 {
-    QHeaderView *titles = SG1->horizontalHeader();
-    for (int c = 0; c < ApprovalColumnCount; ++c)
-        titles->resizeSection(c, ApprovalColumns[static_cast<std::size_t>(c)].width);
+    applyColumnWidths(SG1, model_->columnWidths());
 }
 
 void ApprovalList::DataUpDate()

@@ -2,7 +2,7 @@
 
 ApprovalListModel::ApprovalListModel(
     const AppState &state, const ApprovalChoices &choices, QObject *parent)
-    : QAbstractTableModel(parent)
+    : SheetGridModel(parent)
     , state_(state)
     , choices_(choices)
     , cells_(state)
@@ -54,46 +54,4 @@ QString ApprovalListModel::cellText(int row, int column) const
 int ApprovalListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : rows_;
-}
-
-int ApprovalListModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ApprovalColumnCount;
-}
-
-QVariant ApprovalListModel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
-    case Qt::TextAlignmentRole: {
-        const ApprovalColumn &column = ApprovalColumns[static_cast<std::size_t>(index.column())];
-        return static_cast<int>(column.alignment | Qt::AlignVCenter);
-    }
-    default:
-        return {};
-    }
-}
-
-QVariant ApprovalListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0 || section >= ApprovalColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromUtf16(ApprovalColumns[static_cast<std::size_t>(section)].title);
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(Qt::AlignCenter);
-    default:
-        return {};
-    }
-}
-
-Qt::ItemFlags ApprovalListModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QAbstractTableModel>
-
 #include "sheets/approval_choices.h"
+#include "sheets/sheet_grid_model.h"
 
 // The approval list's grid as a table model: row r shows NoteTable[DueNotes[r]], formatted when
 // asked, and the stamp column shows the row's choice. No empty row follows the last note.
-class ApprovalListModel : public QAbstractTableModel
+class ApprovalListModel : public SheetGridModel
 {
     Q_OBJECT
 public:
@@ -19,14 +18,12 @@ public:
     void stampChanged(int row);
     void allStampsChanged();
 
-    QString cellText(int row, int column) const;
+    QString cellText(int row, int column) const override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(
-        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+protected:
+    std::span<const GridColumn> gridColumns() const override { return ApprovalColumns; }
 
 private:
     const NoteRecord *noteAt(int row) const;

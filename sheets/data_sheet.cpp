@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QAction>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTableView>
@@ -110,9 +109,7 @@ void DataSheet::buildMenu()
 
 void DataSheet::applyColumns()
 {
-    QHeaderView *titles = SG1->horizontalHeader();
-    for (int c = 0; c < NoteGridColumnCount; ++c)
-        titles->resizeSection(c, NoteGridColumns[static_cast<std::size_t>(c)].width);
+    applyColumnWidths(SG1, model_->columnWidths());
 }
 
 void DataSheet::DataUpdate()

@@ -16,19 +16,19 @@ void NoteCells::rebuild()
 QString NoteCells::text(const NoteRecord &note, int column) const
 {
     switch (column) {
-    case 0:
+    case PartnerCodeColumn:
         return sjis::decode(note.PartnerCode.view());
-    case 1:
+    case PartnerNameColumn:
         return sjis::decode(partners_.find(state_.PartnerTable, note.PartnerCode.view()));
-    case 2:
+    case BankCodeColumn:
         return sjis::decode(note.BankCode.view());
-    case 3:
+    case BankNameColumn:
         return sjis::decode(banks_.find(state_.BankTable, note.BankCode.view()));
-    case 4:
+    case NoteNumberColumn:
         return sjis::decode(note.NoteNumber.view());
-    case 5:
+    case IssueDateColumn:
         return daydate::formatShort(note.IssueDate);
-    case 6:
+    case DueDateColumn:
         return daydate::formatShort(note.DueDate);
     case AmountColumn:
         return formats::amountN(note.Amount);
@@ -36,9 +36,9 @@ QString NoteCells::text(const NoteRecord &note, int column) const
         return QString::fromUtf16(note.Settled != 0 ? SettledMark : UnsettledMark);
     case KindColumn:
         return noteKindName(note.Kind);
-    case 10:
+    case RemarksColumn:
         return sjis::decode(note.Remarks.view());
-    case 11:
+    case EnteredByColumn:
         return sjis::decode(note.EnteredBy.view());
     default:
         return {};

@@ -7,16 +7,27 @@
 #include <QString>
 
 #include "sheets/name_index.h"
+#include "sheets/sheet_grid_model.h"
 #include "store/app_state.h"
 
-// The twelve columns of the note grid: titles and the widths every refresh restores.
-struct NoteGridColumn
-{
-    const char16_t *title;
-    int width;
+// The twelve fields of a note as the data sheet shows them, by column.
+enum NoteGridColumnIndex {
+    PartnerCodeColumn = 0,
+    PartnerNameColumn,
+    BankCodeColumn,
+    BankNameColumn,
+    NoteNumberColumn,
+    IssueDateColumn,
+    DueDateColumn,
+    AmountColumn,
+    SettledColumn,
+    KindColumn,
+    RemarksColumn,
+    EnteredByColumn,
 };
 
-inline constexpr std::array<NoteGridColumn, 12> NoteGridColumns { {
+// The twelve columns of the note grid: titles, the widths every refresh restores, alignment.
+inline constexpr std::array<GridColumn, 12> NoteGridColumns { {
     { u"コード", 40 },
     { u"取引先名", 128 },
     { u"コード", 52 },
@@ -24,25 +35,20 @@ inline constexpr std::array<NoteGridColumn, 12> NoteGridColumns { {
     { u"手形番号", 68 },
     { u"振出日", 64 },
     { u"支払日", 64 },
-    { u"金額", 64 },
+    { u"金額", 64, Qt::AlignRight },
     { u"到来", 32 },
     { u"種類", 54 },
     { u"備考", 128 },
     { u"入力者", 64 },
 } };
 inline constexpr int NoteGridColumnCount = static_cast<int>(NoteGridColumns.size());
-
-enum NoteGridColumnIndex {
-    PartnerCodeColumn = 0,
-    AmountColumn = 7,
-    SettledColumn = 8,
-    KindColumn = 9,
-};
+static_assert(NoteGridColumnCount == EnteredByColumn + 1);
 
 inline constexpr char16_t SettledMark[] = u"〇";
 inline constexpr char16_t UnsettledMark[] = u"×";
 
-// The texts of one note's row: codes, names looked up by code, dates, amount, marks, kind.
+// The texts of one note's row: codes, names looked up by code (the last match), dates, amount,
+// marks, kind. Every screen that shows a note's fields writes them here.
 class NoteCells
 {
 public:

@@ -4,7 +4,7 @@
 
 NoteGridModel::NoteGridModel(
     const AppState &state, const std::vector<std::int32_t> &viewIndex, QObject *parent)
-    : QAbstractTableModel(parent)
+    : SheetGridModel(parent)
     , state_(state)
     , viewIndex_(viewIndex)
     , cells_(state)
@@ -40,47 +40,4 @@ QString NoteGridModel::cellText(int row, int column) const
 int NoteGridModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : noteRows_ + 1;
-}
-
-int NoteGridModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : NoteGridColumnCount;
-}
-
-QVariant NoteGridModel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
-    case Qt::TextAlignmentRole: {
-        const Qt::Alignment horizontal =
-            index.column() == AmountColumn ? Qt::AlignRight : Qt::AlignLeft;
-        return static_cast<int>(horizontal | Qt::AlignVCenter);
-    }
-    default:
-        return {};
-    }
-}
-
-QVariant NoteGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0 || section >= NoteGridColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromUtf16(NoteGridColumns[static_cast<std::size_t>(section)].title);
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(Qt::AlignCenter);
-    default:
-        return {};
-    }
-}
-
-Qt::ItemFlags NoteGridModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }

@@ -3,16 +3,15 @@
 #include <cstdint>
 #include <vector>
 
-#include <QAbstractTableModel>
-
 #include "sheets/note_grid.h"
+#include "sheets/sheet_grid_model.h"
 
 struct AppState;
 
 // The note grid as a table model: row r shows NoteTable[viewIndex[r]], formatted when asked, so
 // a refresh costs the same for ten notes as for a million. One empty row follows the last note;
 // the titles are the horizontal header.
-class NoteGridModel : public QAbstractTableModel
+class NoteGridModel : public SheetGridModel
 {
     Q_OBJECT
 public:
@@ -25,14 +24,12 @@ public:
 
     int noteRows() const { return noteRows_; }
     // Text of a cell by view row; empty for the trailing row and outside the grid.
-    QString cellText(int row, int column) const;
+    QString cellText(int row, int column) const override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(
-        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+protected:
+    std::span<const GridColumn> gridColumns() const override { return NoteGridColumns; }
 
 private:
     const NoteRecord *noteAt(int row) const;

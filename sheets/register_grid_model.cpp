@@ -1,19 +1,29 @@
 #include "sheets/register_grid_model.h"
 
+#include <algorithm>
+
 #include "store/app_state.h"
 #include "store/sjis.h"
 
 RegisterGridModel::RegisterGridModel(const AppState &state, QObject *parent)
-    : QAbstractTableModel(parent)
+    : SheetGridModel(parent)
     , state_(state)
 {
 }
 
-std::vector<RegisterColumn> RegisterGridModel::columns(RegisterKind kind)
+namespace {
+
+constexpr GridColumn PartnerColumns[] = { { u"コード", 64 }, { u"取引先名", 270 },
+    { u"銀行コード", 64 } };
+constexpr GridColumn BankColumns[] = { { u"コード", 64 }, { u"銀行名", 333 } };
+
+} // namespace
+
+std::span<const GridColumn> RegisterGridModel::columns(RegisterKind kind)
 {
     if (kind == RegisterKind::PartnerRegister)
-        return { { u"コード", 64 }, { u"取引先名", 270 }, { u"銀行コード", 64 } };
-    return { { u"コード", 64 }, { u"銀行名", 333 } };
+        return PartnerColumns;
+    return BankColumns;
 }
 
 void RegisterGridModel::setKind(RegisterKind kind)
@@ -65,46 +75,4 @@ QString RegisterGridModel::cellText(int row, int column) const
 int RegisterGridModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : std::max(entries_, 1);
-}
-
-int RegisterGridModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(columns(kind_).size());
-}
-
-QVariant RegisterGridModel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return {};
-    }
-}
-
-QVariant RegisterGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    const std::vector<RegisterColumn> titles = columns(kind_);
-    if (orientation != Qt::Horizontal || section < 0
-        || static_cast<std::size_t>(section) >= titles.size())
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromUtf16(titles[static_cast<std::size_t>(section)].title);
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(Qt::AlignCenter);
-    default:
-        return {};
-    }
-}
-
-Qt::ItemFlags RegisterGridModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }

@@ -1,21 +1,13 @@
 #pragma once
 
-#include <QAbstractTableModel>
-
 #include "sheets/registration.h"
+#include "sheets/sheet_grid_model.h"
 
 struct AppState;
 
-// A column of the registration sheet's grid.
-struct RegisterColumn
-{
-    const char16_t *title;
-    int width;
-};
-
 // The partner or bank register as a table model: row r shows entry r, formatted when asked.
 // An empty register still shows one empty row under the titles.
-class RegisterGridModel : public QAbstractTableModel
+class RegisterGridModel : public SheetGridModel
 {
     Q_OBJECT
 public:
@@ -26,15 +18,13 @@ public:
     // Reads the register again.
     void refresh();
 
-    static std::vector<RegisterColumn> columns(RegisterKind kind);
-    QString cellText(int row, int column) const;
+    static std::span<const GridColumn> columns(RegisterKind kind);
+    QString cellText(int row, int column) const override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(
-        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+protected:
+    std::span<const GridColumn> gridColumns() const override { return columns(kind_); }
 
 private:
     const AppState &state_;

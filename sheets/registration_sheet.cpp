@@ -1,7 +1,6 @@
 #include "sheets/registration_sheet.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
@@ -154,9 +153,7 @@ void RegistrationSheet::setMode(unsigned mode)
 
 void RegistrationSheet::applyColumns()
 {
-    const std::vector<RegisterColumn> columns = RegisterGridModel::columns(RegistrationMode);
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        SG1->horizontalHeader()->resizeSection(static_cast<int>(c), columns[c].width);
+    applyColumnWidths(SG1, model_->columnWidths());
 }
 
 void RegistrationSheet::showEvent(QShowEvent *event)

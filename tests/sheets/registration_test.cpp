@@ -102,7 +102,7 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
     EXPECT_EQ(model.columnCount(), 3);
     EXPECT_EQ(model.cellText(1, 1), u"山田工業"_s);
     EXPECT_EQ(model.cellText(1, 2), u"B02"_s);
-    const std::vector<RegisterColumn> columns = RegisterGridModel::columns(model.kind());
+    const std::span<const GridColumn> columns = RegisterGridModel::columns(model.kind());
     ASSERT_EQ(columns.size(), 3u);
     EXPECT_EQ(columns[1].width, 270);
     EXPECT_EQ(QString::fromUtf16(columns[2].title), u"銀行コード"_s);
