@@ -11,8 +11,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include <QSet>
-
 #include "store/day_date.h"
 #include "store/kinds.h"
 #include "store/money.h"
@@ -112,12 +110,14 @@ namespace {
     // characters and starts on one also ends on one.
     bool containsWholeCharacters(std::string_view haystack, std::string_view needle)
     {
-        if (needle.empty())
-            return true;
-        for (std::size_t i = 0; i + needle.size() <= haystack.size();) {
-            if (haystack.compare(i, needle.size(), needle) == 0)
+        std::size_t boundary = 0; // the first character start not before the candidate
+        for (std::size_t at = haystack.find(needle); at != std::string_view::npos;
+             at = haystack.find(needle, at + 1)) {
+            while (boundary < at)
+                boundary +=
+                    sjis::isLeadByte(static_cast<unsigned char>(haystack[boundary])) ? 2 : 1;
+            if (boundary == at)
                 return true;
-            i += sjis::isLeadByte(static_cast<unsigned char>(haystack[i])) ? 2 : 1;
         }
         return false;
     }
@@ -281,30 +281,42 @@ namespace {
         return negative ? u'-' + text : text;
     }
 
-    // Adds texts in order, each once, letter case ignored. The same bytes are seen again far more
-    // often than a new spelling, so they are recognised before anything is decoded.
+    // Adds texts in order, each once, letter case ignored, keyed by the case-folded text. Most
+    // values are plain ASCII (numbers, codes), folded byte by byte without decoding; the rest
+    // are decoded once per distinct spelling.
     class DistinctTexts
     {
     public:
+        explicit DistinctTexts(std::size_t expected)
+        {
+            seenFolded_.reserve(expected);
+            list_.reserve(static_cast<qsizetype>(expected));
+        }
+
         void add(std::string_view bytes)
         {
+            const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+            if (ascii) {
+                std::string key(bytes);
+                for (char &c : key)
+                    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+                if (seenFolded_.insert(std::move(key)).second)
+                    list_ << QString::fromLatin1(
+                        bytes.data(), static_cast<qsizetype>(bytes.size()));
+                return;
+            }
             if (!seenBytes_.insert(bytes).second)
                 return;
-            add(sjis::decode(bytes));
-        }
-        void add(const QString &text)
-        {
-            const QString folded = text.toCaseFolded();
-            if (seenFolded_.contains(folded))
-                return;
-            seenFolded_.insert(folded);
-            list_ << text;
+            const QString text = sjis::decode(bytes);
+            if (seenFolded_.insert(text.toCaseFolded().toStdString()).second)
+                list_ << text;
         }
         QStringList take() { return std::move(list_); }
 
     private:
         std::unordered_set<std::string_view> seenBytes_;
-        QSet<QString> seenFolded_;
+        std::unordered_set<std::string> seenFolded_;
         QStringList list_;
     };
 
@@ -404,7 +416,7 @@ QStringList valueList(int field, const Notes &notes, const Partners &partners, c
     const FirstNames<PartnerRecord> partnerNames(partners);
     const FirstNames<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
-    DistinctTexts distinct;
+    DistinctTexts distinct(notes.size());
     for (const NoteRecord &n : notes) {
         bool known = true;
         const std::string_view text = texts.text(n, field, known);
