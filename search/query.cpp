@@ -13,6 +13,7 @@
 
 #include "store/day_date.h"
 #include "store/kinds.h"
+#include "store/lookups.h"
 #include "store/money.h"
 #include "store/sjis.h"
 
@@ -48,33 +49,11 @@ namespace {
         return field >= 0 && field < FieldCount;
     }
 
-    // Names by code, the first record in table order winning, as the reports and the query read
-    // them.
-    template <typename Record> class FirstNames
-    {
-    public:
-        explicit FirstNames(const std::vector<Record> &table)
-        {
-            names_.reserve(table.size());
-            for (const Record &r : table)
-                names_.try_emplace(r.Code.view(), r.Name.view());
-        }
-        // nullptr when no record bears the code.
-        const std::string_view *find(std::string_view code) const
-        {
-            const auto it = names_.find(code);
-            return it == names_.end() ? nullptr : &it->second;
-        }
-
-    private:
-        std::unordered_map<std::string_view, std::string_view> names_;
-    };
-
     // What the query compares against: the note's stored bytes, or a looked-up name.
     struct NoteTexts
     {
-        const FirstNames<PartnerRecord> &partners;
-        const FirstNames<BankRecord> &banks;
+        const FirstNameIndex<PartnerRecord> &partners;
+        const FirstNameIndex<BankRecord> &banks;
 
         // nullptr for a partner or bank name whose code nobody bears.
         std::string_view text(const NoteRecord &note, int field, bool &known) const
@@ -356,8 +335,8 @@ QStringList operatorCaptions(int field)
 QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
     const Partners &partners, const Banks &banks)
 {
-    const FirstNames<PartnerRecord> partnerNames(partners);
-    const FirstNames<BankRecord> bankNames(banks);
+    const FirstNameIndex<PartnerRecord> partnerNames(partners);
+    const FirstNameIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
 
     // Every value is read before any note is looked at, so the first bad row is reported
@@ -413,8 +392,8 @@ QStringList valueList(int field, const Notes &notes, const Partners &partners, c
         }
         return list;
     }
-    const FirstNames<PartnerRecord> partnerNames(partners);
-    const FirstNames<BankRecord> bankNames(banks);
+    const FirstNameIndex<PartnerRecord> partnerNames(partners);
+    const FirstNameIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
     DistinctTexts distinct(notes.size());
     for (const NoteRecord &n : notes) {
