@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+class Prompter;
+class QWidget;
+struct AppState;
+
+namespace output {
+
+// A report ready to be laid out into pages: its design (bands and boxes in millimetres) and the
+// source of its lines. Built by the report's own function, run by the functions below.
+class Report;
+
+// The note list: a journal of one kind over a period, or the data sheet's rows. rows are note
+// indices in print order; title and period go into the header of every page.
+std::unique_ptr<Report> noteListReport(
+    const AppState &state, std::vector<int> rows, const QString &title, const QString &period);
+
+// Shows the pages in the preview window and returns when the user has closed it. The user can
+// page, zoom, print through the print dialog and save a PDF from there.
+void previewReport(Report &report, Prompter &prompter, QWidget *parent);
+
+// Prints every page once on the default printer, without a dialog. false, after saying why in
+// one Japanese message, when there is no printer or printing failed.
+bool printReport(Report &report, Prompter &prompter, QWidget *parent);
+
+// Writes the pages as a PDF file; false with a Japanese reason naming the file.
+bool writeReportPdf(Report &report, const QString &path, QString *error);
+
+} // namespace output
