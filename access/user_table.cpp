@@ -1,0 +1,172 @@
+#include "access/user_table.h"
+
+#include <algorithm>
+
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+QString permissionText(std::uint8_t permissions, Permission bit)
+{
+    return (permissions & bit) != 0 ? u"許可"_s : u"不許可"_s;
+}
+
+QStringList UserTable::names() const
+{
+    QStringList list;
+    list.reserve(size());
+    for (const UserRecord &user : users_)
+        list << sjis::decode(user.Name);
+    return list;
+}
+
+QByteArray UserTable::storedName(const QByteArray &typed)
+{
+    return sjis::cutBytes(typed, UserNameCapacity);
+}
+
+bool UserTable::DataCheck(const UserEntry &entry, UserPrompts &prompts)
+{
+    bool refused = false;
+    if (entry.password != entry.confirmation) {
+        prompts.refuse(u"\nパスワードが合っていません"_s);
+        refused = true;
+    }
+    if (entry.name.isEmpty()) {
+        prompts.refuse(u"\n未入力の項目があります。"_s);
+        refused = true;
+    }
+    if (refused)
+        return false;
+
+    // Compared as stored, so a longer name can never become a second user the login cannot
+    // reach behind the first one.
+    const QByteArray name = storedName(entry.name);
+    bool listed = false;
+    for (UserRecord &user : users_) {
+        if (user.Name != name)
+            continue;
+        listed = true;
+        if (!prompts.confirm(sjis::decode(name) + u"は既に登録されています。\n上書きしますか？"_s))
+            return false;
+        user.Name = name;
+        user.Password = sjis::cutBytes(entry.password, PasswordLength);
+        user.Permissions = entry.permissions & AllPermissions;
+        if (name == AdminUserName) {
+            prompts.notice(u"Adminiの権限を変更する事は出来ません"_s);
+            user.Permissions = AllPermissions;
+        }
+    }
+    return !listed;
+}
+
+void UserTable::addArr(const UserEntry &entry)
+{
+    users_.push_back(
+        { storedName(entry.name), static_cast<std::uint8_t>(entry.permissions & AllPermissions),
+            sjis::cutBytes(entry.password, PasswordLength) });
+}
+
+bool UserTable::add(const UserEntry &entry, UserPrompts &prompts)
+{
+    if (!DataCheck(entry, prompts))
+        return false;
+    addArr(entry);
+    return true;
+}
+
+DeleteOutcome UserTable::remove(const QByteArray &name, UserPrompts &prompts)
+{
+    if (name == GuestUserName || name == AdminUserName) {
+        prompts.refuse(u"\n"_s + sjis::decode(name) + u"は削除できません！"_s);
+        return DeleteOutcome::Refused;
+    }
+    const auto found = std::find_if(
+        users_.begin(), users_.end(), [&](const UserRecord &user) { return user.Name == name; });
+    if (found == users_.end())
+        return DeleteOutcome::NotListed;
+    if (!prompts.confirm(sjis::decode(found->Name) + u" を本当に削除しますか？"_s))
+        return DeleteOutcome::Cancelled;
+    users_.erase(found);
+    return DeleteOutcome::Deleted;
+}
+
+namespace {
+
+constexpr std::array<const char16_t *, 5> ColumnTitles = { u"ユーザー名", u"保存・検索",
+    u"削除・承認", u"設定変更", u"全て" };
+
+} // namespace
+
+UserGridModel::UserGridModel(const UserTable &table, QObject *parent)
+    : QAbstractTableModel(parent)
+    , table_(table)
+    , rows_(table.size())
+{
+}
+
+void UserGridModel::refresh()
+{
+    beginResetModel();
+    rows_ = table_.size();
+    endResetModel();
+}
+
+QString UserGridModel::cellText(int row, int column) const
+{
+    if (row < 0 || row >= rows_ || row >= table_.size() || column < 0
+        || column >= static_cast<int>(ColumnTitles.size()))
+        return {};
+    const UserRecord &user = table_.at(row);
+    if (column == 0)
+        return sjis::decode(user.Name);
+    return permissionText(user.Permissions, PermissionBits[static_cast<std::size_t>(column - 1)]);
+}
+
+int UserGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : rows_;
+}
+
+int UserGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(ColumnTitles.size());
+}
+
+QVariant UserGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        // The name reads from the left; the rights stand centred under their titles.
+        return static_cast<int>(
+            (index.column() == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant UserGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0
+        || section >= static_cast<int>(ColumnTitles.size()))
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromUtf16(ColumnTitles[static_cast<std::size_t>(section)]);
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags UserGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
