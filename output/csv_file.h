@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "store/atomic_file.h"
+
+// The CSV files of every report: fields joined by ",", code page 932, each line ended by CR LF.
+// A field is written as it is unless it holds a comma, a double quote, CR or LF; such a field is
+// quoted, its quotes doubled, so a remark or a name can never shift the columns after it.
+namespace csv {
+
+QString field(const QString &text);
+// One whole line: the fields joined, encoded and ended by CR LF. A character code page 932 has
+// no form for (none can come from the data files) is written as "?".
+QByteArray line(const QStringList &fields);
+
+// A CSV file that replaces its target only when it has been written whole: lines are gathered
+// and written to a temporary file beside the target, which commit() syncs and renames over it.
+// Until then, and after any failure, the old file stays as it was and nothing else is left.
+class File
+{
+public:
+    explicit File(const QString &path, FileSystem &fs = systemFileSystem());
+
+    bool open();
+    // After a failure further lines are dropped; commit() then reports it.
+    void add(const QStringList &fields);
+    bool commit();
+
+    // Names the file and says why in Japanese; empty when nothing failed.
+    QString errorMessage() const;
+
+private:
+    bool flush();
+
+    AtomicFile file_;
+    QByteArray buffer_;
+    bool targetExisted_ = false;
+    bool failed_ = false;
+};
+
+} // namespace csv

@@ -1,0 +1,259 @@
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "output/csv_file.h"
+#include "output/note_list_csv.h"
+#include "output/output_choices.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+using fixtures::put;
+
+namespace {
+
+NoteRecord issued(QDate day, const QString &code, std::int64_t units, int kind = PayableNote)
+{
+    NoteRecord n;
+    n.IssueDate = daydate::fromDate(day);
+    put(n.PartnerCode, code);
+    n.Amount = Money::fromStored(units * Money::Scale);
+    n.Kind = static_cast<std::uint8_t>(kind);
+    return n;
+}
+
+QByteArray sjisBytes(const QString &text)
+{
+    return sjis::encode(text);
+}
+
+// Everything in a folder, hidden files included.
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+TEST(OutputChoices, OpeningPeriodIsAMonthBackClampedToTheShorterMonth)
+{
+    EXPECT_EQ(
+        openingPeriod(QDate(2024, 3, 31)), std::make_pair(QDate(2024, 2, 29), QDate(2024, 3, 31)));
+    EXPECT_EQ(
+        openingPeriod(QDate(2023, 3, 31)), std::make_pair(QDate(2023, 2, 28), QDate(2023, 3, 31)));
+    EXPECT_EQ(
+        openingPeriod(QDate(2024, 1, 15)), std::make_pair(QDate(2023, 12, 15), QDate(2024, 1, 15)));
+}
+
+TEST(OutputChoices, SetArrOrdersByIssueDateCodeAndAmountKeepingTiesInTheOrderGiven)
+{
+    const QDate d1(2024, 5, 1);
+    const QDate d2(2024, 5, 2);
+    Notes notes {
+        issued(d2, u"001"_s, 10), // 0
+        issued(d1, u"0010"_s, 1), // 1
+        issued(d1, u"001"_s, 500), // 2
+        issued(d1, u"001"_s, -3), // 3
+        issued(d1, u"001"_s, 500), // 4: same keys as 2
+        issued(d1, u"ｱ"_s, 1), // 5: a half-width kana byte is above every ASCII byte
+        issued(d1, u"Z"_s, 9), // 6
+        issued(d1, u"00"_s, 7), // 7
+    };
+    ReportState report;
+    report.setArr(notes, { 0, 1, 2, 3, 4, 5, 6, 7 });
+    EXPECT_EQ(report.SourceOrder, (std::vector<std::int32_t> { 7, 3, 2, 4, 1, 6, 5, 0 }));
+
+    // Ties keep the order they were handed over in, not table order.
+    report.setArr(notes, { 4, 2, 0 });
+    EXPECT_EQ(report.SourceOrder, (std::vector<std::int32_t> { 4, 2, 0 }));
+
+    report.setArr(notes, {});
+    EXPECT_TRUE(report.SourceOrder.empty());
+}
+
+TEST(OutputChoices, JournalRowsTakeOneKindIssuedInThePeriodWithBothEndsIncluded)
+{
+    const QDate start(2024, 4, 1);
+    const QDate end(2024, 4, 30);
+    Notes notes {
+        issued(start.addDays(-1), u"1"_s, 1), // 0: the day before
+        issued(start, u"2"_s, 1), // 1: first day
+        issued(end, u"1"_s, 1), // 2: last day
+        issued(end.addDays(1), u"1"_s, 1), // 3: the day after
+        issued(start.addDays(3), u"1"_s, 1, ReceivableNote), // 4: another kind
+        issued(start.addDays(3), u"1"_s, 1, Cheque), // 5
+    };
+    const std::vector<std::int32_t> order { 2, 5, 4, 3, 1, 0 };
+    const double s = daydate::fromDate(start);
+    const double e = daydate::fromDate(end);
+    EXPECT_EQ(journalRows(notes, order, PayableNote, s, e), (std::vector<std::int32_t> { 2, 1 }));
+    EXPECT_EQ(journalRows(notes, order, Cheque, s, e), (std::vector<std::int32_t> { 5 }));
+    EXPECT_EQ(journalRows(notes, order, DiscountedNote, s, e), std::vector<std::int32_t> {});
+    EXPECT_EQ(journalRows(notes, order, PayableNote, s, s), (std::vector<std::int32_t> { 1 }));
+    // A start after the end selects nothing.
+    EXPECT_TRUE(journalRows(notes, order, PayableNote, e, s).empty());
+}
+
+TEST(OutputChoices, TitlesAndCaptions)
+{
+    const QStringList journals { u"支払手形記入帳"_s, u"受取手形記入帳"_s, u"裏書手形記入帳"_s,
+        u"割引手形記入帳"_s, u"小切手記入帳"_s };
+    for (int choice = 0; choice < 5; ++choice)
+        EXPECT_EQ(choiceTitle(choice), journals[choice]);
+    EXPECT_EQ(choiceTitle(outputchoice::PaymentSchedule), u"出　金　予　定　表"_s);
+    EXPECT_EQ(choiceTitle(outputchoice::CollectionSchedule), u"入　金　予　定　表"_s);
+    EXPECT_EQ(choiceTitle(outputchoice::DataSheetRows), u"条件抽出一覧表"_s);
+
+    EXPECT_EQ(periodCaption(QDate(2001, 6, 1), QDate(2001, 6, 30)),
+        u"2001/06/01\u3000\uFF5E\u30002001/06/30"_s);
+    EXPECT_EQ(asOfCaption(QDate(2001, 6, 30)), u"2001年06月30日現在"_s);
+    EXPECT_EQ(asOfCaption(QDate(2024, 12, 5)), u"2024年12月05日現在"_s);
+}
+
+TEST(CsvLines, FieldsAreQuotedOnlyWhenTheyWouldBreakTheLine)
+{
+    EXPECT_EQ(csv::field(u"'001"_s), u"'001"_s);
+    EXPECT_EQ(csv::field(u"   1234567"_s), u"   1234567"_s);
+    EXPECT_EQ(csv::field(QString()), QString());
+    EXPECT_EQ(csv::field(u"a,b"_s), u"\"a,b\""_s);
+    EXPECT_EQ(csv::field(u"6\"ねじ"_s), u"\"6\"\"ねじ\""_s);
+    EXPECT_EQ(csv::field(u"1行目\r\n2行目"_s), u"\"1行目\r\n2行目\""_s);
+    EXPECT_EQ(csv::field(u"a\nb"_s), u"\"a\nb\""_s);
+
+    // Code page 932 bytes and CR LF.
+    EXPECT_EQ(
+        csv::line({ u"〇"_s, u"×"_s, u"ｱ"_s, u"A"_s }), QByteArray("\x81\x5A,\x81\x7E,\xB1,A\r\n"));
+    EXPECT_EQ(csv::line({}), QByteArray("\r\n"));
+    EXPECT_EQ(csv::line({ QString(), QString() }), QByteArray(",\r\n"));
+    // A character without a code page 932 form costs itself, not the line.
+    EXPECT_EQ(csv::line({ u"a\U0001F600b"_s, u"手"_s }), QByteArray("a?b,\x8E\xE8\r\n"));
+}
+
+class NoteListCsv : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        state.PartnerTable = { fixtures::partner(u"001"_s, u"ベルモラ商事"_s),
+            fixtures::partner(u"001"_s, u"二番目の名前"_s) };
+        state.BankTable = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s) };
+        NoteRecord zero = issued(QDate(2024, 1, 5), u"001"_s, 0);
+        zero.DueDate = daydate::fromDate(QDate(2024, 12, 31));
+        put(zero.NoteNumber, u"A-1"_s);
+        put(zero.BankCode, u"B01"_s);
+        put(zero.Remarks, u"売掛金,回収"_s);
+        NoteRecord negative = issued(QDate(2024, 2, 29), u"999"_s, -1234567);
+        negative.DueDate = daydate::fromDate(QDate(2024, 3, 1));
+        negative.Settled = 1;
+        put(negative.NoteNumber, u"B-2"_s);
+        put(negative.BankCode, u"X"_s);
+        put(negative.Remarks, u"6\"ねじ"_s);
+        state.NoteTable = { zero, negative };
+    }
+
+    QString path() const { return dir.file(u"list.csv"_s); }
+
+    TestDir dir;
+    AppState state;
+    QString error;
+};
+
+TEST_F(NoteListCsv, LinesAreWrittenByteForByte)
+{
+    ASSERT_TRUE(CSV1(path(), state, { 1, 0 }, u"支払手形記入帳"_s, &error)) << error.toStdString();
+    const QByteArray expected =
+        sjisBytes(u"支払手形記入帳\r\n"
+                  u",取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"
+                  u"'999,,B-2,X,,02/29,03/01,-1234567,〇,\"6\"\"ねじ\"\r\n"
+                  u"'001,ベルモラ商事,A-1,B01,みずほ銀行,01/05,12/31,         0,×,"
+                  u"\"売掛金,回収\"\r\n"_s);
+    EXPECT_EQ(dir.read(u"list.csv"_s), expected);
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST_F(NoteListCsv, AnEmptySelectionGivesTheTitleAndHeaderLines)
+{
+    dir.write(u"list.csv"_s, QByteArray(5000, 'x')); // replaced, not partly overwritten
+    ASSERT_TRUE(CSV1(path(), state, {}, u"小切手記入帳"_s, &error));
+    EXPECT_EQ(dir.read(u"list.csv"_s),
+        sjisBytes(
+            u"小切手記入帳\r\n,取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"_s));
+    EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
+}
+
+// Fails every write with ENOSPC from the chosen one on, as a full disk does.
+class FullDisk : public FileSystem
+{
+public:
+    explicit FullDisk(int fromWrite)
+        : from_(fromWrite)
+    {
+    }
+    int createTemporary(QByteArray &t) override { return real_.createTemporary(t); }
+    int open(const char *p, int f, mode_t m) override { return real_.open(p, f, m); }
+    int changeMode(int fd, mode_t m) override { return real_.changeMode(fd, m); }
+    ssize_t write(int fd, const char *data, size_t size) override
+    {
+        if (writes_++ >= from_) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return real_.write(fd, data, size);
+    }
+    int sync(int fd) override { return real_.sync(fd); }
+    int close(int fd) override { return real_.close(fd); }
+    int rename(const char *a, const char *b) override { return real_.rename(a, b); }
+    int unlink(const char *p) override { return real_.unlink(p); }
+    int syncDirectory(const char *d) override { return real_.syncDirectory(d); }
+    int writes() const { return writes_; }
+
+private:
+    FileSystem &real_ = systemFileSystem();
+    int from_;
+    int writes_ = 0;
+};
+
+TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
+{
+    const QByteArray old("old content\r\n");
+    dir.write(u"list.csv"_s, old);
+    // Enough rows for several pieces, so the failure strikes after a part was written.
+    std::vector<std::int32_t> many(40000, 0);
+    for (int failing : { 0, 1 }) {
+        FullDisk disk(failing);
+        error.clear();
+        EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, disk));
+        EXPECT_EQ(disk.writes(), failing + 1);
+        EXPECT_EQ(dir.read(u"list.csv"_s), old);
+        EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
+        EXPECT_TRUE(error.contains(path())) << error.toStdString();
+        EXPECT_TRUE(error.contains(u"ディスクの空き容量が不足しています。"_s));
+        EXPECT_TRUE(error.contains(u"元のファイルはそのまま残っています。"_s));
+    }
+}
+
+TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
+{
+    // A folder where the file should be.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"list.csv"_s));
+    dir.write(u"list.csv/inside"_s, "kept");
+    EXPECT_FALSE(CSV1(path(), state, { 0 }, u"t"_s, &error));
+    EXPECT_TRUE(error.contains(path()));
+    EXPECT_TRUE(error.contains(u"フォルダーです"_s)) << error.toStdString();
+    EXPECT_FALSE(error.contains(u"元のファイル"_s));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+    EXPECT_EQ(dir.read(u"list.csv/inside"_s), QByteArray("kept"));
+    EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
+
+    // A folder that does not exist cannot take the file.
+    const QString missing = dir.file(u"gone/list.csv"_s);
+    error.clear();
+    EXPECT_FALSE(CSV1(missing, state, { 0 }, u"t"_s, &error));
+    EXPECT_TRUE(error.contains(missing));
+    EXPECT_TRUE(error.contains(u"見つかりません"_s)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file(u"gone"_s)));
+}
