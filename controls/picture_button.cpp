@@ -25,6 +25,20 @@ void drawSeal(QPainter &p, QPointF centre, qreal radius)
         Qt::AlignCenter, QStringLiteral("承"));
 }
 
+// A person's head and shoulders, with a green plus or a red minus at the lower right.
+void drawUser(QPainter &p, bool plus)
+{
+    p.setPen(QPen(QColor(40, 70, 120), 1));
+    p.setBrush(QColor(120, 160, 215));
+    p.drawEllipse(QPointF(12, 8), 4, 4);
+    p.drawChord(QRectF(4, 13, 16, 14), 0, 180 * 16);
+    const QColor sign = plus ? QColor(0, 140, 0) : QColor(200, 0, 0);
+    p.setPen(QPen(sign, 2.5, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(18, 16), QPointF(26, 16));
+    if (plus)
+        p.drawLine(QPointF(22, 12), QPointF(22, 20));
+}
+
 void drawMark(QPainter &p, ButtonMark mark)
 {
     p.setRenderHint(QPainter::Antialiasing);
@@ -63,6 +77,10 @@ void drawMark(QPainter &p, ButtonMark mark)
         p.setPen(QPen(QColor(0, 100, 0), 2));
         for (int i = 0; i < 4; ++i)
             p.drawLine(QPointF(7, 8 + 3.5 * i), QPointF(17, 8 + 3.5 * i));
+        break;
+    case ButtonMark::UserPlus:
+    case ButtonMark::UserMinus:
+        drawUser(p, mark == ButtonMark::UserPlus);
         break;
     case ButtonMark::CircularArrow: {
         const QColor green(0, 128, 0);

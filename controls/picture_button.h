@@ -9,8 +9,20 @@ class QWidget;
 
 // The marks on the sheets' command buttons: a seal bearing 承 for approving the chosen notes, a
 // pile of them for approving all; a funnel for narrowing a list, a list of rows for showing it
-// whole, a circular arrow for starting over.
-enum class ButtonMark { Check, Triangle, Cross, Seal, Seals, Funnel, Rows, CircularArrow };
+// whole, a circular arrow for starting over; a person with a plus or a minus for adding or
+// deleting a user.
+enum class ButtonMark {
+    Check,
+    Triangle,
+    Cross,
+    Seal,
+    Seals,
+    Funnel,
+    Rows,
+    CircularArrow,
+    UserPlus,
+    UserMinus
+};
 
 // A picture of our own for a command button: the mark at the left and the word beside it, in a
 // smaller size when a long word would not fit.
