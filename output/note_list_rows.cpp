@@ -11,6 +11,11 @@ constexpr int TallBankNameBytes = 32;
 
 } // namespace
 
+bool noteListTallRow(std::string_view bankName)
+{
+    return bankName.size() > TallBankNameBytes;
+}
+
 QString monthDay(double dayNumber)
 {
     const QDate date = daydate::toDate(dayNumber);
@@ -31,7 +36,7 @@ NoteListTexts noteListTexts(
     t.amount = note.Amount.textN();
     t.confirmation = note.Settled != 0 ? u"〇"_s : u"×"_s;
     t.remarks = sjis::decode(note.Remarks.view());
-    t.tallRow = bankName.size() > TallBankNameBytes;
+    t.tallRow = noteListTallRow(bankName);
     return t;
 }
 

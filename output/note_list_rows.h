@@ -29,6 +29,9 @@ struct NoteListTexts
 NoteListTexts noteListTexts(
     const NoteRecord &note, std::string_view partnerName, std::string_view bankName);
 
+// A bank name over 32 bytes takes the tall printed row with a second line for the name.
+bool noteListTallRow(std::string_view bankName);
+
 // "mm/dd" of a stored date.
 QString monthDay(double dayNumber);
 

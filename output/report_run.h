@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "output/report_design.h"
+
 class Prompter;
 class QWidget;
 struct AppState;
@@ -12,8 +14,8 @@ struct AppState;
 namespace output {
 
 // A report ready to be laid out into pages: its design (bands and boxes in millimetres) and the
-// source of its lines. Built by the report's own function, run by the functions below.
-class Report;
+// source of its lines (report_design.h). Built by the report's own function, run by the functions
+// below.
 
 // The note list: a journal of one kind over a period, or the data sheet's rows. rows are note
 // indices in print order; title and period go into the header of every page.
