@@ -475,7 +475,7 @@ void MainWindow::SET3Click()
 
 void MainWindow::User1Click()
 {
-    runModal(screens_.createUserRegistration(state_, prompter_, this));
+    runModal(screens_.createUserRegistration(state_, prompter_, userFile_, this));
 }
 
 void MainWindow::Help2Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "access/user_registration.h"
 #include "app/screen_factory.h"
 #include "search/search_sheet.h"
 #include "sheets/approval_list.h"
@@ -39,5 +40,10 @@ public:
         auto sheet = std::make_unique<RegistrationSheet>(state, prompter, parent);
         sheet->setMode(static_cast<unsigned>(mode));
         return sheet;
+    }
+    std::unique_ptr<QDialog> createUserRegistration(
+        AppState &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+    {
+        return std::make_unique<UserRegistration>(prompter, userFile, parent);
     }
 };

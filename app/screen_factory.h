@@ -48,7 +48,9 @@ public:
     {
         return nullptr;
     }
-    virtual std::unique_ptr<QDialog> createUserRegistration(AppState &, Prompter &, QWidget *)
+    // userFile: the user file the login checks, which the registration reads and rewrites.
+    virtual std::unique_ptr<QDialog> createUserRegistration(
+        AppState &, Prompter &, const QString & /*userFile*/, QWidget *)
     {
         return nullptr;
     }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -9,6 +11,7 @@
 #include <QPushButton>
 
 #include "access/login_dialog.h"
+#include "access/user_registration.h"
 #include "app/main_window.h"
 #include "app/screen_factory.h"
 #include "store/data_files.h"
@@ -62,11 +65,19 @@ public:
         return nullptr;
     }
 
+    std::unique_ptr<QDialog> createUserRegistration(
+        AppState &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+    {
+        userFiles << userFile;
+        return std::make_unique<UserRegistration>(prompter, userFile, parent);
+    }
+
     // Released by the main window's sub-windows; kept alive here for the fakes' lifetime.
     FakeDataSheet data;
     FakeInputSheet input;
     std::vector<std::vector<int>> approvalLists;
     std::vector<std::vector<int>> outputLists;
+    QStringList userFiles;
 };
 
 NoteRecord note(std::int64_t amount, double due = 45000, std::uint8_t settled = 0)
@@ -362,6 +373,36 @@ TEST_F(MainWindowTest, VersionNotice)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
     EXPECT_EQ(prompter.shown[0].text, u"Ver.1.00\n最新のバージョンは作者のＨＰにあります"_s);
+}
+
+TEST_F(MainWindowTest, UserSettingsRewriteTheLoginsFileButNotTheRunningRights)
+{
+    auto window = open("guest", "guest");
+    prompter.onDialog = [](QDialog &dialog) {
+        auto *users = qobject_cast<UserRegistration *>(&dialog);
+        if (!users)
+            return int(QDialog::Rejected);
+        users->show();
+        users->ComboBox1->setEditText(u"guest"_s);
+        users->Edit2->setText(u"new"_s);
+        users->Edit3->setText(u"new"_s);
+        users->CB1->setChecked(false);
+        users->CB2->setChecked(false);
+        users->CB3->setChecked(false);
+        users->CB4->setChecked(true);
+        users->AddClick();
+        users->CloseClick();
+        return users->result();
+    };
+    window->User1Click();
+    EXPECT_EQ(screens.userFiles, QStringList { program.file(u"pass.dat"_s) });
+    EXPECT_EQ(prompter.dialogs.last(), u"Form7"_s);
+    // The new rights wait for the next login.
+    EXPECT_EQ(state.CurrentUser.Permissions, 1);
+    EXPECT_FALSE(usable(*window, u"User1"_s));
+    PassCheck check(program.file(u"pass.dat"_s));
+    EXPECT_TRUE(check.check("guest", "new"));
+    EXPECT_EQ(check.getAuth(), 8);
 }
 
 TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
