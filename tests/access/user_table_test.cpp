@@ -53,19 +53,6 @@ TEST(UserTable, RightsReadAsPermittedOrNot)
     EXPECT_EQ(permissionText(8, AllRights), u"許可"_s);
 }
 
-TEST(UserTable, NewNameIsAppendedAtTheEndWithItsRights)
-{
-    UserTable table = fourUsers();
-    ScriptedPrompts prompts;
-    EXPECT_TRUE(table.add(entry("sato", "pw", 5), prompts));
-    EXPECT_TRUE(prompts.shown.isEmpty());
-    ASSERT_EQ(table.size(), 5);
-    EXPECT_EQ(table.at(4), (UserRecord { "sato", 5, "pw" }));
-    EXPECT_EQ(table.names(),
-        QStringList({ u"Admini"_s, u"guest"_s, u"tanaka"_s, u"suzuki"_s, u"sato"_s }));
-    EXPECT_EQ(table.at(2), (UserRecord { "tanaka", 6, "0123456789" }));
-}
-
 TEST(UserTable, MismatchAndEmptyNameAreRefusedTogetherAndChangeNothing)
 {
     UserTable table = fourUsers();
@@ -85,24 +72,6 @@ TEST(UserTable, MismatchAndEmptyNameAreRefusedTogetherAndChangeNothing)
     EXPECT_FALSE(table.add({ "tanaka", "x", "", 1 }, prompts));
     EXPECT_EQ(prompts.shown.size(), 1);
     EXPECT_EQ(table.users(), before);
-}
-
-TEST(UserTable, ExistingNameIsOverwrittenInPlaceOnlyOnOk)
-{
-    UserTable table = fourUsers();
-    ScriptedPrompts prompts;
-    prompts.answers = { false };
-    EXPECT_FALSE(table.add(entry("tanaka", "new", 1), prompts));
-    EXPECT_EQ(prompts.shown,
-        QStringList { u"confirm:tanakaは既に登録されています。\n上書きしますか？"_s });
-    EXPECT_EQ(table.users(), fourUsers().users());
-
-    prompts.shown.clear();
-    EXPECT_FALSE(table.add(entry("tanaka", "new", 9), prompts));
-    EXPECT_EQ(prompts.shown.size(), 1);
-    ASSERT_EQ(table.size(), 4);
-    EXPECT_EQ(table.at(2), (UserRecord { "tanaka", 9, "new" }));
-    EXPECT_EQ(table.at(3), fourUsers().at(3));
 }
 
 TEST(UserTable, AdminiKeepsEveryRightWhateverIsTicked)
@@ -152,18 +121,6 @@ TEST(UserTable, LongNamesAreStoredAndComparedByTheirFirstTenBytes)
     EXPECT_EQ(table.at(1).Name, QByteArray("abcdefghi"));
     EXPECT_EQ(
         UserTable::storedName(sjis::encode(u"手形管理者様"_s)), sjis::encode(u"手形管理者"_s));
-}
-
-TEST(UserTable, PermanentUsersCannotBeDeleted)
-{
-    UserTable table = fourUsers();
-    ScriptedPrompts prompts;
-    EXPECT_EQ(table.remove("guest", prompts), DeleteOutcome::Refused);
-    EXPECT_EQ(table.remove("Admini", prompts), DeleteOutcome::Refused);
-    EXPECT_EQ(prompts.shown,
-        QStringList(
-            { u"refuse:\nguestは削除できません！"_s, u"refuse:\nAdminiは削除できません！"_s }));
-    EXPECT_EQ(table.users(), fourUsers().users());
 }
 
 TEST(UserTable, DeletingKeepsTheOthersInOrderWithTheirRights)
