@@ -1,0 +1,222 @@
+#include "output/report_painter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+#include "controls/screen_font.h"
+#include "output/report_layout.h"
+
+namespace output {
+
+namespace {
+
+    // Printed rules: a thin line that still shows on a screen at small zoom.
+    constexpr double RuleWidthMm = 0.2;
+
+    class PagePainter
+    {
+    public:
+        PagePainter(QPainter &painter, double pxPerMm)
+            : p_(painter)
+            , scale_(pxPerMm)
+        {
+            // Point sizes are resolved against the device's logical resolution; this factor makes a
+            // point a 72nd of an inch on paper at any zoom.
+            const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
+            pointFactor_ = pxPerMm * 25.4 / (dpi > 0 ? dpi : 96);
+            QPen pen(Qt::black);
+            pen.setWidthF(std::max(1.0, RuleWidthMm * scale_));
+            pen.setCapStyle(Qt::FlatCap);
+            p_.setPen(pen);
+            p_.setBrush(Qt::NoBrush);
+        }
+
+        void band(const Band &band, double topMm, double heightMm, const QStringList &texts,
+            const LineShape *shape, const QStringList &headerTexts)
+        {
+            for (const Box &box : band.boxes) {
+                QString text;
+                switch (box.from) {
+                case TextFrom::Fixed:
+                    text = box.text;
+                    break;
+                case TextFrom::Header:
+                    text = headerTexts.value(box.field);
+                    break;
+                case TextFrom::Line:
+                    text = texts.value(box.field);
+                    break;
+                }
+                if (text.isEmpty())
+                    continue;
+                double height = box.height;
+                if (shape && box.growSlot >= 0 && box.growSlot < GrowSlots
+                    && shape->grown[static_cast<std::size_t>(box.growSlot)] > 0)
+                    height = shape->grown[static_cast<std::size_t>(box.growSlot)];
+                drawBox(box, topMm, height, text);
+            }
+            for (const Rule &r : band.rules) {
+                const double y1 = r.y1FromBottom ? heightMm - r.y1 : r.y1;
+                const double y2 = r.y2FromBottom ? heightMm - r.y2 : r.y2;
+                p_.drawLine(QPointF(px(left_ + r.x1), px(topMm + y1)),
+                    QPointF(px(left_ + r.x2), px(topMm + y2)));
+            }
+        }
+
+        void setLeft(double mm) { left_ = mm; }
+
+    private:
+        double px(double mm) const { return mm * scale_; }
+
+        void useFont(const Box &box)
+        {
+            if (fontPoint_ == box.pointSize && fontBold_ == box.bold)
+                return;
+            QFont font = screenFont();
+            font.setPointSizeF(box.pointSize * pointFactor_);
+            font.setBold(box.bold);
+            p_.setFont(font);
+            fontPoint_ = box.pointSize;
+            fontBold_ = box.bold;
+        }
+
+        void drawBox(const Box &box, double topMm, double heightMm, const QString &text)
+        {
+            useFont(box);
+            const QFontMetricsF metrics(p_.font(), p_.device());
+            int flags = Qt::AlignTop;
+            switch (box.align) {
+            case Align::Left:
+                flags |= Qt::AlignLeft;
+                break;
+            case Align::Centre:
+                flags |= Qt::AlignHCenter;
+                break;
+            case Align::Right:
+                flags |= Qt::AlignRight;
+                break;
+            }
+            QRectF rect(px(left_ + box.left), px(topMm + box.top), px(box.width), px(heightMm));
+            if (box.sizedToText) {
+                const double width = metrics.horizontalAdvance(text);
+                if (box.align == Align::Right)
+                    rect.setLeft(rect.right() - width);
+                else if (box.align == Align::Centre)
+                    rect.adjust((rect.width() - width) / 2, 0, -(rect.width() - width) / 2, 0);
+                else
+                    rect.setWidth(width);
+                p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
+                return;
+            }
+            // Most texts fit on one line; only those that do not are wrapped and cut at the box.
+            if (metrics.horizontalAdvance(text) <= rect.width()) {
+                p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
+                return;
+            }
+            if (!box.wrap) {
+                p_.save();
+                p_.setClipRect(rect, Qt::IntersectClip);
+                p_.drawText(rect, flags | Qt::TextSingleLine, text);
+                p_.restore();
+                return;
+            }
+            drawWrapped(rect, box.align, text);
+        }
+
+        // Breaks the text into lines of the box's width and draws those that fit in its height
+        // whole, at least the first: a line cut in half would show as stray marks below the box.
+        void drawWrapped(const QRectF &rect, Align align, const QString &text)
+        {
+            QTextLayout layout(text, p_.font(), p_.device());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            option.setAlignment(align == Align::Left ? Qt::AlignLeft
+                    : align == Align::Right          ? Qt::AlignRight
+                                                     : Qt::AlignHCenter);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            double y = 0;
+            int shown = 0;
+            while (true) {
+                QTextLine line = layout.createLine();
+                if (!line.isValid())
+                    break;
+                line.setLineWidth(rect.width());
+                line.setPosition(QPointF(0, y));
+                y += line.height();
+                if (shown == 0 || y <= rect.height() + 0.01)
+                    ++shown;
+            }
+            layout.endLayout();
+            for (int i = 0; i < shown; ++i)
+                layout.lineAt(i).draw(&p_, rect.topLeft());
+        }
+
+        QPainter &p_;
+        double scale_;
+        double pointFactor_ = 1;
+        double left_ = 0;
+        double fontPoint_ = -1;
+        bool fontBold_ = false;
+    };
+
+} // namespace
+
+double unitsPerMm(const QPaintDevice &device)
+{
+    // An image keeps its exact resolution; the device metrics round it to whole dots per inch.
+    if (device.devType() == QInternal::Image)
+        return static_cast<const QImage &>(device).dotsPerMeterX() / 1000.0;
+    return device.logicalDpiX() / 25.4;
+}
+
+void paintPage(QPainter &painter, Report &report, int page, double pxPerMm)
+{
+    const Layout &layout = report.layout();
+    if (page < 0 || page >= layout.pageCount())
+        return;
+    const ReportDesign &design = report.design();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    PagePainter pp(painter, pxPerMm);
+    pp.setLeft(design.page.marginLeft);
+    pp.band(design.pageHeader, design.page.marginTop, design.pageHeader.height, {}, nullptr,
+        report.headerTexts());
+    const LineSource &lines = report.lines();
+    for (const Placement &placed : layout.page(page)) {
+        const double top = placed.top / 1000.0;
+        const double height = placed.height / 1000.0;
+        const QStringList texts = lines.texts(placed.band, placed.line);
+        switch (placed.band) {
+        case BandKind::Detail: {
+            const LineShape shape = lines.shape(placed.line);
+            pp.band(design.detail, top, height, texts, &shape, report.headerTexts());
+            break;
+        }
+        case BandKind::Child:
+            if (design.child)
+                pp.band(*design.child, top, height, texts, nullptr, report.headerTexts());
+            break;
+        case BandKind::Totals:
+            if (design.totals)
+                pp.band(*design.totals, top, height, texts, nullptr, report.headerTexts());
+            break;
+        }
+    }
+    painter.restore();
+}
+
+void paintPage(QPaintDevice &device, Report &report, int page)
+{
+    QPainter painter(&device);
+    paintPage(painter, report, page, unitsPerMm(device));
+}
+
+} // namespace output
