@@ -4,6 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/install-deps.sh"
+# The print tests print for real to a cups-pdf printer.
+"$root/tools/install-printer.sh"
 "$root/tools/check-format.sh"
 build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
