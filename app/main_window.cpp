@@ -371,7 +371,7 @@ void MainWindow::Preview()
     std::vector<int> all(state_.NoteTable.size());
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<int>(i);
-    runModal(screens_.createOutputSheet(state_, prompter_, all, this));
+    runModal(screens_.createOutputSheet(state_, prompter_, all, dataSheet_, this));
 }
 
 void MainWindow::Z1Click()

@@ -2,6 +2,7 @@
 
 #include "access/user_registration.h"
 #include "app/screen_factory.h"
+#include "output/output_sheet.h"
 #include "search/search_sheet.h"
 #include "sheets/approval_list.h"
 #include "sheets/data_sheet.h"
@@ -33,6 +34,13 @@ public:
         DataSheetPort *dataSheet, Prompter &prompter, QWidget *parent) override
     {
         return std::make_unique<SearchSheet>(state, host, dataSheet, prompter, parent);
+    }
+    std::unique_ptr<QDialog> createOutputSheet(AppState &state, Prompter &prompter,
+        const std::vector<int> &all, DataSheetPort *dataSheet, QWidget *parent) override
+    {
+        auto sheet = std::make_unique<OutputSheet>(state, prompter, dataSheet, parent);
+        sheet->setArr(all);
+        return sheet;
     }
     std::unique_ptr<QDialog> createRegistrationSheet(
         AppState &state, Prompter &prompter, RegisterKind mode, QWidget *parent) override

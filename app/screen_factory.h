@@ -38,8 +38,9 @@ public:
     {
         return nullptr;
     }
+    // The data sheet gives the output of its rows; it may be null.
     virtual std::unique_ptr<QDialog> createOutputSheet(
-        AppState &, Prompter &, const std::vector<int> &, QWidget *)
+        AppState &, Prompter &, const std::vector<int> &, DataSheetPort *, QWidget *)
     {
         return nullptr;
     }

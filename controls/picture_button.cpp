@@ -82,6 +82,35 @@ void drawMark(QPainter &p, ButtonMark mark)
     case ButtonMark::UserMinus:
         drawUser(p, mark == ButtonMark::UserPlus);
         break;
+    case ButtonMark::Table:
+        // A sheet of cells with a coloured title row.
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 5.5, 17, 15));
+        p.fillRect(QRectF(3, 6, 16, 4), QColor(90, 160, 90));
+        p.setPen(QPen(QColor(120, 120, 120), 0.8));
+        p.drawLine(QPointF(8.5, 10), QPointF(8.5, 20.5));
+        p.drawLine(QPointF(14, 10), QPointF(14, 20.5));
+        p.drawLine(QPointF(3, 15.5), QPointF(19, 15.5));
+        break;
+    case ButtonMark::Magnifier:
+        p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(13, 15), QPointF(18, 21));
+        p.setPen(QPen(QColor(40, 40, 40), 1.5));
+        p.setBrush(QColor(200, 230, 255));
+        p.drawEllipse(QPointF(9.5, 10.5), 6, 6);
+        break;
+    case ButtonMark::Printer:
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 3.5, 10, 6)); // paper going in
+        p.setBrush(QColor(150, 150, 160));
+        p.drawRoundedRect(QRectF(2.5, 9.5, 18, 8), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 15.5, 10, 6)); // the printed page
+        p.setPen(QPen(QColor(0, 0, 128), 1));
+        p.drawLine(QPointF(8, 18), QPointF(15, 18));
+        break;
     case ButtonMark::CircularArrow: {
         const QColor green(0, 128, 0);
         p.setPen(QPen(green, 2.5, Qt::SolidLine, Qt::RoundCap));
@@ -105,6 +134,10 @@ int markWidth(ButtonMark mark)
     case ButtonMark::Seals:
     case ButtonMark::Rows:
         return 25;
+    case ButtonMark::Table:
+    case ButtonMark::Magnifier:
+    case ButtonMark::Printer:
+        return 23;
     default:
         return 30;
     }
@@ -120,14 +153,14 @@ QPixmap buttonPicture(ButtonMark mark, const QString &word)
     drawMark(p, mark);
     const int left = markWidth(mark);
     const QRect room(left, 0, PictureSize.width() - left, PictureSize.height());
-    QFont font = screenFont(14);
-    font.setBold(true);
-    if (QFontMetrics(font).horizontalAdvance(word) > room.width())
-        font = [] {
-            QFont smaller = screenFont(12);
-            smaller.setBold(true);
-            return smaller;
-        }();
+    // The largest of these sizes in which the word fits, the smallest when none does.
+    QFont font;
+    for (int size : { 14, 12, 11, 10 }) {
+        font = screenFont(size);
+        font.setBold(true);
+        if (QFontMetrics(font).horizontalAdvance(word) <= room.width())
+            break;
+    }
     p.setFont(font);
     p.setPen(QColor(0, 0, 128));
     p.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, word);

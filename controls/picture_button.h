@@ -10,7 +10,7 @@ class QWidget;
 // The marks on the sheets' command buttons: a seal bearing 承 for approving the chosen notes, a
 // pile of them for approving all; a funnel for narrowing a list, a list of rows for showing it
 // whole, a circular arrow for starting over; a person with a plus or a minus for adding or
-// deleting a user.
+// deleting a user; a table for a CSV file, a magnifier for a preview, a printer for printing.
 enum class ButtonMark {
     Check,
     Triangle,
@@ -21,7 +21,10 @@ enum class ButtonMark {
     Rows,
     CircularArrow,
     UserPlus,
-    UserMinus
+    UserMinus,
+    Table,
+    Magnifier,
+    Printer
 };
 
 // A picture of our own for a command button: the mark at the left and the word beside it, in a

@@ -36,7 +36,7 @@ public:
 
     // A search result: these notes in this order, under this caption. The caller refreshes.
     void setIndex(const std::vector<std::int32_t> &indices, const QString &caption) override;
-    const std::vector<std::int32_t> &viewIndex() const { return ViewIndex; }
+    const std::vector<std::int32_t> &viewIndex() const override { return ViewIndex; }
     NoteGridModel *model() const { return model_; }
 
     // A press on the grid at pos (viewport coordinates); only the right button opens the menu.

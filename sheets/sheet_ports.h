@@ -32,6 +32,8 @@ public:
     virtual int selectionTop() const = 0;
     virtual int selectionBottom() const = 0;
     virtual bool viewFiltered() const = 0;
+    // The notes listed now (ViewIndex), in the grid's order.
+    virtual const std::vector<int> &viewIndex() const = 0;
     // A search result: these notes in this order, under this caption. The caller refreshes.
     virtual void setIndex(const std::vector<int> &indices, const QString &caption) = 0;
     virtual void setIndexAll() = 0;

@@ -58,10 +58,11 @@ public:
         dialog->setObjectName(u"Form6"_s);
         return dialog;
     }
-    std::unique_ptr<QDialog> createOutputSheet(
-        AppState &, Prompter &, const std::vector<int> &all, QWidget *) override
+    std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &all,
+        DataSheetPort *dataSheet, QWidget *) override
     {
         outputLists.push_back(all);
+        outputDataSheets.push_back(dataSheet);
         return nullptr;
     }
 
@@ -78,6 +79,7 @@ public:
     std::vector<std::vector<int>> approvalLists;
     std::vector<std::vector<int>> outputLists;
     QStringList userFiles;
+    std::vector<DataSheetPort *> outputDataSheets;
 };
 
 NoteRecord note(std::int64_t amount, double due = 45000, std::uint8_t settled = 0)
@@ -364,6 +366,7 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     state.NoteTable.resize(3);
     window->Preview();
     EXPECT_EQ(screens.outputLists.back(), (std::vector<int> { 0, 1, 2 }));
+    EXPECT_EQ(screens.outputDataSheets.back(), &screens.data) << "the data sheet's rows reach it";
 }
 
 TEST_F(MainWindowTest, VersionNotice)

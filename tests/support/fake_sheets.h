@@ -16,6 +16,7 @@ public:
     int selectionTop() const override { return top; }
     int selectionBottom() const override { return bottom; }
     bool viewFiltered() const override { return filtered; }
+    const std::vector<int> &viewIndex() const override { return index; }
     void setIndex(const std::vector<int> &indices, const QString &title) override
     {
         filtered = true;
@@ -35,7 +36,7 @@ public:
     int top = 0;
     int bottom = 0;
     bool filtered = false;
-    std::vector<int> index; // the last list setIndex received
+    std::vector<int> index; // the last list setIndex received, and what viewIndex gives
     QString caption;
     QStringList calls;
 };

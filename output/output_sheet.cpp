@@ -1,0 +1,283 @@
+#include "output/output_sheet.h"
+
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPainter>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "controls/border_label.h"
+#include "controls/picture_button.h"
+#include "controls/prompter.h"
+#include "controls/screen_font.h"
+#include "output/note_list_csv.h"
+#include "output/report_run.h"
+#include "sheets/sheet_ports.h"
+#include "store/app_state.h"
+#include "store/day_date.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int CaptionHeight = 20;
+
+struct RadioPlace
+{
+    const char *name;
+    int left;
+    int top;
+    int width;
+    const char16_t *caption;
+};
+
+constexpr std::array<RadioPlace, outputchoice::Count> RadioPlaces { {
+    { "RB1", 64, 48, 113, u"支払手形記入帳" },
+    { "RB2", 64, 72, 113, u"受取手形記入帳" },
+    { "RB3", 64, 96, 113, u"裏書手形記入帳" },
+    { "RB4", 64, 120, 113, u"割引手形記入帳" },
+    { "RB5", 64, 144, 113, u"小切手記入帳" },
+    { "RB6", 328, 48, 113, u"出金予定表" },
+    { "RB7", 328, 72, 113, u"入金予定表" },
+    { "RB8", 328, 128, 185, u"データシート表示データ印刷" },
+    { "RB9", 64, 200, 113, u"取引先一覧表" },
+    { "RB10", 64, 224, 113, u"銀行一覧表" },
+} };
+
+QDateEdit *datePicker(QWidget *parent, const char *name, int top)
+{
+    auto *picker = new QDateEdit(parent);
+    picker->setObjectName(QLatin1String(name));
+    picker->setGeometry(400, top, 89, 20);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QString::fromUtf16(daydate::ShortFormat));
+    // 89 pixels hold the whole date beside the drop-down arrow only without the style's inner
+    // margin and with the digits set a little closer.
+    picker->setStyleSheet(u"QDateEdit { padding-left: 0px; padding-right: 0px; }"_s);
+    QFont narrower = picker->font();
+    narrower.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
+    picker->setFont(narrower);
+    return picker;
+}
+
+QLabel *pickerLabel(QWidget *parent, const char *name, int top)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(328, top, 65, 20);
+    return label;
+}
+
+QString chooseCsvFile(QWidget *parent, Prompter &prompter)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(u"SaveDialog1"_s);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(u"CSVファイル (*.csv)"_s);
+    dialog.setDefaultSuffix(u"csv"_s);
+    if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+OutputSheet::OutputSheet(
+    AppState &state, Prompter &prompter, DataSheetPort *dataSheet, QWidget *parent)
+    : QDialog(parent)
+    , state_(state)
+    , prompter_(prompter)
+    , dataSheet_(dataSheet)
+{
+    setObjectName(u"Form9"_s);
+    setWindowTitle(u"出力シート"_s);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont font = screenFont();
+    font.setPointSize(9);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(0xFE, 0xFE, 0xFE));
+    setPalette(background);
+    setFixedSize(519, 293);
+    SaveDialog1 = [this](QWidget *owner) { return chooseCsvFile(owner, prompter_); };
+    buildControls();
+}
+
+void OutputSheet::buildControls()
+{
+    struct CaptionPlace
+    {
+        int left;
+        int top;
+        int width;
+        const char16_t *text;
+    };
+    static constexpr std::array<CaptionPlace, 5> captions { {
+        { 32, 24, 105, u"各種記入帳印刷" },
+        { 296, 24, 105, u"各種予定表印刷" },
+        { 296, 104, 69, u"その他" },
+        { 32, 176, 105, u"各種データ印刷" },
+        { 296, 160, 69, u"期間指定" },
+    } };
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        auto *label = new TBorderLabel(QString::fromUtf16(captions[i].text), this);
+        label->setGeometry(captions[i].left, captions[i].top, captions[i].width, CaptionHeight);
+        label->setAlignment(Qt::AlignCenter);
+        label->setBorderColor(Qt::blue);
+        groupCaptions[i] = label;
+    }
+
+    // One parent for all ten, so exactly one is checked at a time.
+    for (std::size_t i = 0; i < RadioPlaces.size(); ++i) {
+        const RadioPlace &place = RadioPlaces[i];
+        auto *radio = new QRadioButton(QString::fromUtf16(place.caption), this);
+        radio->setObjectName(QLatin1String(place.name));
+        radio->setGeometry(place.left, place.top, place.width, 17);
+        connect(radio, &QRadioButton::clicked, this, [this, radio] { RBClick(radio); });
+        RB[i] = radio;
+    }
+
+    Label1 = pickerLabel(this, "Label1", 184);
+    Label2 = pickerLabel(this, "Label2", 208);
+    DP1 = datePicker(this, "DP1", 184);
+    DP2 = datePicker(this, "DP2", 208);
+    Label1->setBuddy(DP1);
+    Label2->setBuddy(DP2);
+
+    SB4 = pictureButton(this, "SB4", QRect(160, 248, 77, 27), ButtonMark::Table, u"CSV"_s);
+    SB1 =
+        pictureButton(this, "SB1", QRect(248, 248, 77, 27), ButtonMark::Magnifier, u"プレビュー"_s);
+    SB2 = pictureButton(this, "SB2", QRect(336, 248, 77, 27), ButtonMark::Printer, u"印刷"_s);
+    SpeedButton3 =
+        pictureButton(this, "SpeedButton3", QRect(424, 248, 77, 27), ButtonMark::Cross, u"終了"_s);
+    for (QToolButton *button : { SB1, SB2, SB4 })
+        connect(button, &QToolButton::clicked, this, [this, button] { PrintClick(button); });
+    connect(SpeedButton3, &QToolButton::clicked, this, &OutputSheet::CancelClick);
+
+    RB[0]->setChecked(true);
+    RBClick(RB[0]);
+}
+
+void OutputSheet::setArr(const std::vector<int> &indices)
+{
+    report_.setArr(state_.NoteTable, indices);
+}
+
+void OutputSheet::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void OutputSheet::FormShow()
+{
+    RB[0]->setChecked(true);
+    RBClick(RB[0]);
+    const auto [start, end] = openingPeriod(state_.clock->today());
+    DP1->setDate(start);
+    DP2->setDate(end);
+}
+
+void OutputSheet::RBClick(QRadioButton *sender)
+{
+    for (QWidget *w : std::initializer_list<QWidget *> { Label1, Label2, DP1, DP2 })
+        w->setVisible(true);
+    DP1->setEnabled(true);
+    DP2->setEnabled(true);
+    Label1->setText(u"開始年月日"_s);
+    Label2->setText(u"終了年月日"_s);
+    if (sender == RB[outputchoice::PartnerList] || sender == RB[outputchoice::BankList]) {
+        Label1->setVisible(false);
+        DP1->setVisible(false);
+        Label2->setText(u"現在日指定"_s);
+    }
+    if (sender == RB[outputchoice::DataSheetRows]) {
+        DP1->setEnabled(false);
+        DP2->setEnabled(false);
+    }
+}
+
+int OutputSheet::choice() const
+{
+    for (std::size_t i = 0; i < RB.size(); ++i)
+        if (RB[i]->isChecked())
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool OutputSheet::selectRows(int chosen)
+{
+    report_.ReportRows.clear();
+    if (outputchoice::isJournal(chosen)) {
+        report_.JournalTitle = choiceTitle(chosen);
+        report_.PeriodCaption = periodCaption(DP1->date(), DP2->date());
+        report_.ReportRows = journalRows(state_.NoteTable, report_.SourceOrder, chosen,
+            daydate::fromDate(DP1->date()), daydate::fromDate(DP2->date()));
+        return true;
+    }
+    if (chosen == outputchoice::DataSheetRows) {
+        report_.JournalTitle = choiceTitle(chosen);
+        report_.PeriodCaption.clear();
+        if (dataSheet_)
+            report_.ReportRows = dataSheet_->viewIndex();
+        return true;
+    }
+    return false;
+}
+
+void OutputSheet::PrintClick(QToolButton *sender)
+{
+    if (!selectRows(choice())) {
+        // The schedules and the two lists come with their reports.
+        prompter_.inform(this, u"\nこの帳票はまだ使えません。"_s);
+        return;
+    }
+    if (produce(sender))
+        accept();
+}
+
+bool OutputSheet::produce(QToolButton *sender)
+{
+    if (sender == SB4) {
+        const QString path = SaveDialog1(this);
+        if (path.isEmpty())
+            return true;
+        QString error;
+        if (CSV1(path, state_, report_.ReportRows, report_.JournalTitle, &error))
+            return true;
+        prompter_.error(this, error);
+        return false;
+    }
+    const std::vector<int> rows(report_.ReportRows.begin(), report_.ReportRows.end());
+    const std::unique_ptr<output::Report> report =
+        output::noteListReport(state_, rows, report_.JournalTitle, report_.PeriodCaption);
+    if (sender == SB1) {
+        output::previewReport(*report, prompter_, this);
+        return true;
+    }
+    // Nothing printed (no printer, or it failed, as already said): the user may still preview or
+    // export.
+    return output::printReport(*report, prompter_, this);
+}
+
+void OutputSheet::CancelClick()
+{
+    reject();
+}
+
+void OutputSheet::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    // An open frame round the journals, leaving the gap where their caption stands.
+    QPainter p(this);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawPolyline(QPolygon({ QPoint(30, 34), QPoint(20, 34), QPoint(20, 176), QPoint(187, 176),
+        QPoint(187, 34), QPoint(139, 34) }));
+}
