@@ -95,6 +95,14 @@ void File::add(const QStringList &fields)
         flush();
 }
 
+void File::lineAdded()
+{
+    if (failed_)
+        buffer_.clear();
+    else if (buffer_.size() >= WriteChunk)
+        flush();
+}
+
 bool File::flush()
 {
     if (!failed_ && !buffer_.isEmpty())

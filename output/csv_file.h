@@ -27,6 +27,9 @@ public:
     bool open();
     // After a failure further lines are dropped; commit() then reports it.
     void add(const QStringList &fields);
+    // For lines made as bytes: append one to buffer(), then call lineAdded().
+    QByteArray &buffer() { return buffer_; }
+    void lineAdded();
     bool commit();
 
     // Names the file and says why in Japanese; empty when nothing failed.

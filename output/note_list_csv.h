@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
 #include "store/app_state.h"
@@ -13,3 +15,13 @@
 // and reason, in Japanese) in error when it could not be written whole; the old file then stays.
 bool CSV1(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
     const QString &title, QString *error, FileSystem &fs = systemFileSystem());
+
+// One note's CSV line as the file holds it (CR LF included), made from the line's ten texts.
+QByteArray noteListCsvLine(
+    const NoteRecord &note, std::string_view partnerName, std::string_view bankName);
+
+// The same bytes appended straight from the stored code page 932 texts, without turning them into
+// text and back: a million lines then take little more than writing them. The stored bytes are
+// written as they are.
+void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_view partnerName,
+    std::string_view bankName);

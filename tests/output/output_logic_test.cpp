@@ -133,6 +133,44 @@ TEST(CsvLines, FieldsAreQuotedOnlyWhenTheyWouldBreakTheLine)
     EXPECT_EQ(csv::line({ u"a\U0001F600b"_s, u"手"_s }), QByteArray("a?b,\x8E\xE8\r\n"));
 }
 
+// The file's lines are made from the stored bytes for speed; they must be the very lines the
+// ten texts of each note give.
+TEST(NoteListCsvLines, MadeFromStoredBytesTheyEqualTheLinesOfTheTexts)
+{
+    const std::int64_t amounts[] = { 0, 1, 4999, 5000, -4999, -5000, 15000, -15000,
+        999 * Money::Scale, 1000 * Money::Scale, -1000 * Money::Scale, 1234567 * Money::Scale,
+        -1234567 * Money::Scale, 999999999 * Money::Scale, 9999999999 * Money::Scale, INT64_MAX,
+        INT64_MIN, INT64_MIN + 1 };
+    const QString remarks[] = { QString(), u"売掛金回収"_s, u"a,b"_s, u"6\"ねじ"_s, u"\"\""_s,
+        u"行1\r\n行2"_s, u"ｱｲｳ"_s };
+    const QString codes[] = { u"001"_s, QString(), u"1,2"_s, u"ｺｰﾄﾞ"_s };
+    const double days[] = { daydate::fromDate(QDate(2024, 1, 5)),
+        daydate::fromDate(QDate(2024, 12, 31)), 0, -700000, 1e12, -693500, -693600, -693700,
+        -693900, -694000, -694100, 2958465 };
+    int checked = 0;
+    for (std::size_t i = 0; i < std::size(amounts); ++i)
+        for (std::size_t j = 0; j < std::size(remarks); ++j) {
+            NoteRecord n;
+            n.Amount = Money::fromStored(amounts[i]);
+            put(n.Remarks, remarks[j]);
+            put(n.PartnerCode, codes[(i + j) % std::size(codes)]);
+            put(n.BankCode, codes[j % std::size(codes)]);
+            put(n.NoteNumber, j % 2 ? u"A-1"_s : u"手形,1"_s);
+            n.IssueDate = days[i % std::size(days)];
+            n.DueDate = days[(i + j) % std::size(days)];
+            n.Settled = static_cast<std::uint8_t>(j % 2);
+            const QByteArray partner = sjis::encode(i % 3 ? u"ベルモラ商事"_s : u"A,\"B\""_s);
+            const QByteArray bank = sjis::encode(j % 3 ? u"みずほ銀行"_s : QString());
+            const std::string_view p(partner.constData(), partner.size());
+            const std::string_view b(bank.constData(), bank.size());
+            QByteArray fast;
+            appendNoteListCsvLine(fast, n, p, b);
+            EXPECT_EQ(fast, noteListCsvLine(n, p, b)) << i << "," << j;
+            ++checked;
+        }
+    EXPECT_EQ(checked, 126);
+}
+
 class NoteListCsv : public ::testing::Test
 {
 protected:
