@@ -98,7 +98,7 @@ void File::add(const QStringList &fields)
 void File::lineAdded()
 {
     if (failed_)
-        buffer_.clear();
+        buffer_.resize(0);
     else if (buffer_.size() >= WriteChunk)
         flush();
 }
@@ -107,7 +107,7 @@ bool File::flush()
 {
     if (!failed_ && !buffer_.isEmpty())
         failed_ = !file_.write(buffer_);
-    buffer_.clear();
+    buffer_.resize(0); // keeps its room for the next chunk
     return !failed_;
 }
 

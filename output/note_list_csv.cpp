@@ -163,8 +163,8 @@ bool CSV1(const QString &path, const AppState &state, const std::vector<std::int
         file.add(noteListCsvHeader().split(u','));
         const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
         const FirstNameIndex<BankRecord> banks(state.BankTable);
-        for (std::int32_t index : rows) {
-            const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(index)];
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(rows[r])];
             appendNoteListCsvLine(file.buffer(), note, partners.name(note.PartnerCode.view()),
                 banks.name(note.BankCode.view()));
             file.lineAdded();

@@ -54,7 +54,8 @@ bool AtomicFile::write(const char *data, size_t size)
 {
     if (fd_ < 0)
         return fail(EBADF);
-    hash_.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
+    if (hashing_)
+        hash_.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
     size_ += static_cast<qint64>(size);
     while (size > 0) {
         const ssize_t n = fs_.write(fd_, data, size);

@@ -51,6 +51,9 @@ public:
     const QString &realTarget() const { return realTarget_; }
     QString temporaryPath() const { return QFile::decodeName(tempPath_); }
     bool replaced() const { return replaced_; }
+    // Keeps a checksum of everything written from here on, for a save journal; other writers
+    // do not pay for it.
+    void keepChecksum() { hashing_ = true; }
     // Size and checksum of everything written so far.
     qint64 size() const { return size_; }
     QByteArray checksum() const { return hash_.result(); }
@@ -71,6 +74,7 @@ private:
     bool finished_ = false;
     bool replaced_ = false;
     qint64 size_ = 0;
+    bool hashing_ = false;
     QCryptographicHash hash_ { ContentHash };
 };
 

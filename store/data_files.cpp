@@ -317,6 +317,8 @@ SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
     AtomicFile partners(directory + names[0], 0644, false, fs);
     AtomicFile notes(directory + names[1], 0644, false, fs);
     AtomicFile banks(directory + names[2], 0644, false, fs);
+    for (AtomicFile *f : { &partners, &notes, &banks })
+        f->keepChecksum();
     const SaveFiles files { &partners, &notes, &banks };
     const auto fail = [&](const QString &message) {
         report.ok = false;

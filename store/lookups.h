@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/app_state.h"
@@ -11,22 +12,37 @@
 std::string_view FindBankName(const Banks &banks, std::string_view code);
 std::string_view FindTorihikiName(const Partners &partners, std::string_view code);
 
-// The same first-match answers for a pass over many notes: the table is read once into a hash,
-// the first record bearing a code winning.
+// The same first-match answers for a pass over many notes: the table is read once into a flat
+// hash (open addressing, no node per entry, so a lookup is one or two cache lines), the first
+// record bearing a code winning. Codes hold at most 8 bytes, so a code and its length make one
+// small key that hashes and compares in a step.
 template <typename Record> class FirstNameIndex
 {
 public:
     explicit FirstNameIndex(const std::vector<Record> &table)
     {
-        names_.reserve(table.size());
-        for (const Record &r : table)
-            names_.try_emplace(r.Code.view(), r.Name.view());
+        std::size_t room = 16;
+        shift_ = 60;
+        while (room < table.size() * 2) {
+            room *= 2;
+            --shift_;
+        }
+        slots_.resize(room);
+        mask_ = room - 1;
+        for (const Record &r : table) {
+            const Key key = keyOf(r.Code.view());
+            Slot &slot = probe(key);
+            if (!slot.used)
+                slot = { key, r.Name.view(), true };
+        }
     }
     // nullptr when no record bears the code.
     const std::string_view *find(std::string_view code) const
     {
-        const auto it = names_.find(code);
-        return it == names_.end() ? nullptr : &it->second;
+        if (code.size() > MaxCode)
+            return nullptr;
+        const Slot &slot = const_cast<FirstNameIndex *>(this)->probe(keyOf(code));
+        return slot.used ? &slot.name : nullptr;
     }
     // Empty when no record bears the code.
     std::string_view name(std::string_view code) const
@@ -36,5 +52,42 @@ public:
     }
 
 private:
-    std::unordered_map<std::string_view, std::string_view> names_;
+    static constexpr std::size_t MaxCode = decltype(Record::Code)::capacity;
+    static_assert(MaxCode <= 8);
+
+    struct Key
+    {
+        std::uint64_t bytes = 0;
+        std::uint64_t length = 0;
+        bool operator==(const Key &) const = default;
+    };
+    struct Slot
+    {
+        Key key;
+        std::string_view name;
+        bool used = false;
+    };
+
+    static Key keyOf(std::string_view code)
+    {
+        Key key;
+        key.length = code.size();
+        std::memcpy(&key.bytes, code.data(), code.size());
+        return key;
+    }
+    // The slot holding key, or the empty slot where it would go.
+    Slot &probe(const Key &key)
+    {
+        // Fibonacci hashing: the top bits of the product depend on every byte of the code.
+        const std::uint64_t h = (key.bytes + key.length) * 0x9E3779B97F4A7C15ull;
+        for (std::size_t at = static_cast<std::size_t>(h >> shift_);; at = (at + 1) & mask_) {
+            Slot &slot = slots_[at];
+            if (!slot.used || slot.key == key)
+                return slot;
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 60;
 };
