@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "store/lookups.h"
@@ -50,4 +53,37 @@ TEST(NoteRules, DueOnlyAfterTheDueDateAndWhileUnsettled)
     notes[2].Settled = 1;
     notes[3].DueDate = 99;
     EXPECT_EQ(dueNoteIndices(notes, 150), (std::vector<int> { 0, 3 }));
+}
+
+TEST(Lookups, TheIndexAnswersAsTheScanDoes)
+{
+    // Codes that differ only in length, in a trailing blank or in one late byte, a code borne
+    // twice, an empty code, and enough banks to make the hash collide.
+    Banks banks;
+    const auto bank = [&](std::string_view code, std::string_view name) {
+        BankRecord b;
+        b.Code.assign(code);
+        b.Name.assign(name);
+        banks.push_back(b);
+    };
+    bank("B01", "first");
+    bank("B01", "second");
+    bank("B01 ", "blank");
+    bank("B0", "short");
+    bank("", "empty");
+    bank(std::string_view("A\0", 2), "nul");
+    for (int i = 0; i < 3000; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "Z%d", 1000000 + i);
+        bank(code, code + 1);
+    }
+    const FirstNameIndex<BankRecord> index(banks);
+    std::vector<std::string> probes = { "B01", "B01 ", "B0", "", "A", std::string("A\0", 2), "B1",
+        "B01B01B0", "Z1000000", "Z1002999", "Z1003000", "123456789" };
+    for (const BankRecord &b : banks)
+        probes.emplace_back(b.Code.view());
+    for (const std::string &code : probes)
+        EXPECT_EQ(index.name(code), FindBankName(banks, code)) << code;
+    EXPECT_EQ(index.name("B01"), "first");
+    EXPECT_EQ(index.find("nobody"), nullptr);
 }
