@@ -212,7 +212,7 @@ int OutputSheet::choice() const
     return -1;
 }
 
-bool OutputSheet::selectRows(int chosen)
+std::optional<OutputSheet::OutputJob> OutputSheet::prepare(int chosen)
 {
     report_.ReportRows.clear();
     if (outputchoice::isJournal(chosen)) {
@@ -220,44 +220,55 @@ bool OutputSheet::selectRows(int chosen)
         report_.PeriodCaption = periodCaption(DP1->date(), DP2->date());
         report_.ReportRows = journalRows(state_.NoteTable, report_.SourceOrder, chosen,
             daydate::fromDate(DP1->date()), daydate::fromDate(DP2->date()));
-        return true;
+        return noteListJob();
     }
     if (chosen == outputchoice::DataSheetRows) {
         report_.JournalTitle = choiceTitle(chosen);
         report_.PeriodCaption.clear();
         if (dataSheet_)
             report_.ReportRows = dataSheet_->viewIndex();
-        return true;
+        return noteListJob();
     }
-    return false;
+    return std::nullopt;
+}
+
+OutputSheet::OutputJob OutputSheet::noteListJob()
+{
+    return { [this] {
+                const std::vector<int> rows(report_.ReportRows.begin(), report_.ReportRows.end());
+                return output::noteListReport(
+                    state_, rows, report_.JournalTitle, report_.PeriodCaption);
+            },
+        [this](const QString &path, QString *error) {
+            return CSV1(path, state_, report_.ReportRows, report_.JournalTitle, error);
+        } };
 }
 
 void OutputSheet::PrintClick(QToolButton *sender)
 {
-    if (!selectRows(choice())) {
+    const std::optional<OutputJob> job = prepare(choice());
+    if (!job) {
         // The schedules and the two lists come with their reports.
         prompter_.inform(this, u"\nこの帳票はまだ使えません。"_s);
         return;
     }
-    if (produce(sender))
+    if (produce(*job, sender))
         accept();
 }
 
-bool OutputSheet::produce(QToolButton *sender)
+bool OutputSheet::produce(const OutputJob &job, QToolButton *sender)
 {
     if (sender == SB4) {
         const QString path = SaveDialog1(this);
         if (path.isEmpty())
             return true;
         QString error;
-        if (CSV1(path, state_, report_.ReportRows, report_.JournalTitle, &error))
+        if (job.csv(path, &error))
             return true;
         prompter_.error(this, error);
         return false;
     }
-    const std::vector<int> rows(report_.ReportRows.begin(), report_.ReportRows.end());
-    const std::unique_ptr<output::Report> report =
-        output::noteListReport(state_, rows, report_.JournalTitle, report_.PeriodCaption);
+    const std::unique_ptr<output::Report> report = job.report();
     if (sender == SB1) {
         output::previewReport(*report, prompter_, this);
         return true;

@@ -2,11 +2,14 @@
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include <QDialog>
 
 #include "output/output_choices.h"
+#include "output/report_run.h"
 
 class QDateEdit;
 class QLabel;
@@ -60,11 +63,19 @@ protected:
 
 private:
     void buildControls();
-    // Fills ReportRows and the header texts for the chosen output; false for the outputs that
+    // What a choice produces, once its rows and header texts are set: its page report and its
+    // CSV file. Each report adds one maker below.
+    struct OutputJob
+    {
+        std::function<std::unique_ptr<output::Report>()> report;
+        std::function<bool(const QString &path, QString *error)> csv;
+    };
+    // Fills ReportRows and the header texts for the chosen output; nothing for the outputs that
     // cannot be produced yet.
-    bool selectRows(int chosen);
+    std::optional<OutputJob> prepare(int chosen);
+    OutputJob noteListJob();
     // false when the output failed and the sheet should stay open.
-    bool produce(QToolButton *sender);
+    bool produce(const OutputJob &job, QToolButton *sender);
 
     AppState &state_;
     Prompter &prompter_;
