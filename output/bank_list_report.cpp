@@ -1,0 +1,130 @@
+#include "output/bank_list_report.h"
+
+#include "output/csv_file.h"
+#include "store/app_state.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace output {
+
+namespace {
+
+    constexpr double RuleLeft = 26.5;
+    constexpr double RuleRight = 158.8;
+
+    Box box(double left, double top, double width, double height, Align align)
+    {
+        Box b;
+        b.left = left;
+        b.top = top;
+        b.width = width;
+        b.height = height;
+        b.align = align;
+        return b;
+    }
+
+    class BankLines : public LineSource
+    {
+    public:
+        explicit BankLines(const AppState &state)
+            : state_(state)
+        {
+        }
+        int count() const override { return static_cast<int>(state_.BankTable.size()); }
+        LineShape shape(int) const override { return {}; }
+        QStringList texts(BandKind band, int line) const override
+        {
+            if (band != BandKind::Detail || line < 0 || line >= count())
+                return {};
+            const BankRecord &bank = state_.BankTable[static_cast<std::size_t>(line)];
+            return { sjis::decode(bank.Code.view()), sjis::decode(bank.Name.view()) };
+        }
+
+    private:
+        const AppState &state_;
+    };
+
+} // namespace
+
+ReportDesign bankListDesign()
+{
+    ReportDesign d;
+    d.page = { 210, 297, 10, 10, 10, 10 };
+
+    Band &h = d.pageHeader;
+    h.height = 17.2;
+    Box title = box(69.8, 4.2, 48.9, 5.3, Align::Left);
+    title.pointSize = 11;
+    title.bold = true;
+    // Thirteen full-width characters in bold run a little past the box; the whole title shows.
+    title.wrap = false;
+    title.sizedToText = true;
+    title.text = u"登　録　銀　行　一　覧　表"_s;
+    h.boxes.push_back(title);
+    Box asOf = box(154.5, 6.3, 34.1, 3.4, Align::Right);
+    asOf.from = TextFrom::Header;
+    asOf.field = 0;
+    asOf.wrap = false;
+    asOf.sizedToText = true;
+    h.boxes.push_back(asOf);
+    Box code = box(27.5, 12.7, 15.9, 4.5, Align::Centre);
+    code.text = u"コード"_s;
+    h.boxes.push_back(code);
+    Box name = box(48.7, 12.7, 105.8, 4.5, Align::Centre);
+    name.text = u"登　録　銀　行　名"_s;
+    h.boxes.push_back(name);
+    h.rules.push_back({ RuleLeft, 11.9, RuleRight, 11.9 });
+    h.rules.push_back({ RuleLeft, 16.9, RuleRight, 16.9 });
+    for (double x : { RuleLeft, 46.6, RuleRight })
+        h.rules.push_back({ x, 11.9, x, 17.2 });
+
+    Band &b = d.detail;
+    b.height = BankRowHeight;
+    Box codeField = box(27.5, 0.8, 15.9, 4.5, Align::Left);
+    codeField.from = TextFrom::Line;
+    codeField.field = BankCodeText;
+    b.boxes.push_back(codeField);
+    Box nameField = box(48.7, 0.8, 105.8, 4.5, Align::Left);
+    nameField.from = TextFrom::Line;
+    nameField.field = BankNameText;
+    b.boxes.push_back(nameField);
+    for (double x : { RuleLeft, 46.6, RuleRight })
+        b.rules.push_back({ x, 0, x, BankRowHeight });
+    b.rules.push_back({ RuleLeft, 5.3, RuleRight, 5.3 });
+    return d;
+}
+
+std::unique_ptr<Report> bankListReport(const AppState &state, const QString &asOf)
+{
+    return std::make_unique<Report>(
+        bankListDesign(), QStringList { asOf }, std::make_unique<BankLines>(state));
+}
+
+} // namespace output
+
+QStringList bankListCsvTitle()
+{
+    return { u"登録銀行一覧表"_s };
+}
+
+QStringList bankListCsvHeader()
+{
+    return { u"コード"_s, u"登録銀行名"_s };
+}
+
+bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem &fs)
+{
+    csv::File file(path, fs);
+    if (file.open()) {
+        file.add(bankListCsvTitle());
+        file.add(bankListCsvHeader());
+        for (const BankRecord &bank : state.BankTable)
+            file.add({ sjis::decode(bank.Code.view()), sjis::decode(bank.Name.view()) });
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorMessage();
+    return false;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "output/report_design.h"
+#include "store/file_system.h"
+
+struct AppState;
+
+namespace output {
+
+// The bank list's page: A4 portrait; header with the fixed title and the as-of date (header text
+// 0); one 5.6 mm detail per bank with its code and name. The longest name a bank can hold fits
+// the name box on one line, so every row keeps its height.
+ReportDesign bankListDesign();
+
+enum BankListField { BankCodeText, BankNameText };
+
+inline constexpr double BankRowHeight = 5.6;
+
+// Every bank of the table in its order, dated asOf ("2001年06月30日現在").
+std::unique_ptr<Report> bankListReport(const AppState &state, const QString &asOf);
+
+} // namespace output
+
+// The bank list's CSV lines: the title, the header, then each bank's code and name.
+QStringList bankListCsvTitle();
+QStringList bankListCsvHeader();
+
+// Writes the bank list's CSV file to path, every bank in table order. false with the message
+// (file and reason, in Japanese) in error when it could not be written whole; the old file then
+// stays.
+bool CSV4(const QString &path, const AppState &state, QString *error,
+    FileSystem &fs = systemFileSystem());

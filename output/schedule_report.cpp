@@ -1,0 +1,159 @@
+#include "output/schedule_report.h"
+
+#include "store/app_state.h"
+#include "store/lookups.h"
+
+using namespace Qt::StringLiterals;
+
+namespace output {
+
+namespace {
+
+    constexpr double BandRight = 187.9;
+
+    Box head(double left, double width, const QString &text)
+    {
+        Box b;
+        b.left = left;
+        b.top = 11.9;
+        b.width = width;
+        b.height = 4.5;
+        b.align = Align::Centre;
+        b.text = text;
+        return b;
+    }
+
+    Box field(double left, double width, double height, int which)
+    {
+        Box b;
+        b.left = left;
+        b.top = 0.8;
+        b.width = width;
+        b.height = height;
+        b.align = Align::Right;
+        b.from = TextFrom::Line;
+        b.field = which;
+        return b;
+    }
+
+    Rule vertical(double x, double top, double bottom)
+    {
+        return { x, top, x, bottom, false, false };
+    }
+
+    class ScheduleLines : public LineSource
+    {
+    public:
+        ScheduleLines(const AppState &state, std::vector<schedule::Line> lines)
+            : state_(state)
+            , lines_(std::move(lines))
+            , partners_(state.PartnerTable)
+        {
+        }
+
+        int count() const override { return static_cast<int>(lines_.size()); }
+
+        LineShape shape(int line) const override
+        {
+            LineShape s;
+            if (lines_[static_cast<std::size_t>(line)].subtotal()) {
+                s.detail = false;
+                s.child = true;
+            }
+            return s;
+        }
+
+        QStringList texts(BandKind band, int line) const override
+        {
+            if (line < 0 || line >= count())
+                return {};
+            const schedule::Line &l = lines_[static_cast<std::size_t>(line)];
+            if (band == BandKind::Child && l.subtotal())
+                return schedule::printedSubtotalTexts(l);
+            if (band != BandKind::Detail || l.subtotal()
+                || static_cast<std::size_t>(l.note) >= state_.NoteTable.size())
+                return {};
+            const NoteRecord &n = state_.NoteTable[static_cast<std::size_t>(l.note)];
+            return schedule::printedNoteTexts(n, l.day, partners_.find(n.PartnerCode.view()));
+        }
+
+    private:
+        const AppState &state_;
+        std::vector<schedule::Line> lines_;
+        FirstNameIndex<PartnerRecord> partners_;
+    };
+
+} // namespace
+
+ReportDesign scheduleDesign()
+{
+    ReportDesign d;
+    d.page = { 210, 297, 10, 10, 10, 10 };
+
+    Band &h = d.pageHeader;
+    h.height = 17.2;
+    Box title;
+    title.left = 76.2;
+    title.top = 4.2;
+    title.width = 36.2;
+    title.height = 5.3;
+    title.pointSize = 12;
+    // Nine full-width characters at 12 points run a little past the box; the whole title shows.
+    title.wrap = false;
+    title.sizedToText = true;
+    title.from = TextFrom::Header;
+    title.field = 0;
+    h.boxes.push_back(title);
+    Box period;
+    period.left = 131.2;
+    period.top = 6.3;
+    period.width = 57.4;
+    period.height = 5.3;
+    period.align = Align::Right;
+    period.from = TextFrom::Header;
+    period.field = 1;
+    h.boxes.push_back(period);
+    h.boxes.push_back(head(0.0, 23.8, u"日付"_s));
+    h.boxes.push_back(head(24.1, 87.3, u"取引先名"_s));
+    h.boxes.push_back(head(111.7, 26.5, u"手形番号"_s));
+    h.boxes.push_back(head(138.4, 26.5, u"金額"_s));
+    h.rules.push_back({ 0, 10.6, BandRight, 10.6 });
+    for (double x : { 0.0, 24.1, 111.7, 138.4, BandRight })
+        h.rules.push_back(vertical(x, 10.6, 17.2));
+
+    Band &b = d.detail;
+    b.height = ScheduleRowHeight;
+    b.boxes.push_back(field(0.0, 23.8, 4.5, DateField));
+    b.boxes.push_back(field(24.1, 13.2, 3.4, ScheduleCodeField));
+    Box name = field(37.6, 73.8, 4.5, ScheduleNameField);
+    name.align = Align::Left;
+    b.boxes.push_back(name);
+    b.boxes.push_back(field(111.7, 25.1, 4.5, NumberField));
+    b.boxes.push_back(field(138.4, 25.1, 4.5, YenField));
+    b.rules.push_back({ 0, 0, BandRight, 0 });
+    for (double x : { 0.0, 24.1, 111.7, 138.4 })
+        b.rules.push_back(vertical(x, 0, ScheduleRowHeight));
+    // The right edge runs on over the top of a subtotal below it.
+    b.rules.push_back(vertical(BandRight, 0, 6.6));
+
+    Band c;
+    c.height = SubtotalRowHeight;
+    c.boxes.push_back(field(123.6, 13.2, 4.5, CountField));
+    c.boxes.push_back(field(138.4, 25.1, 4.5, SubtotalYenField));
+    c.rules.push_back({ 0, 0, BandRight, 0 });
+    c.rules.push_back(vertical(111.7, 0, 5.3));
+    c.rules.push_back(vertical(138.4, 0, 5.3));
+    c.rules.push_back(vertical(164.0, 0, SubtotalRowHeight));
+    c.rules.push_back({ 111.7, 5.3, 164.1, 5.3 });
+    d.child = c;
+    return d;
+}
+
+std::unique_ptr<Report> scheduleReport(const AppState &state, std::vector<schedule::Line> lines,
+    const QString &title, const QString &period)
+{
+    return std::make_unique<Report>(scheduleDesign(), QStringList { title, period },
+        std::make_unique<ScheduleLines>(state, std::move(lines)));
+}
+
+} // namespace output
