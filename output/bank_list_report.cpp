@@ -8,6 +8,11 @@ using namespace Qt::StringLiterals;
 
 namespace output {
 
+QString bankListTitle()
+{
+    return u"登　録　銀　行　一　覧　表"_s;
+}
+
 namespace {
 
     constexpr double RuleLeft = 26.5;
@@ -60,11 +65,12 @@ ReportDesign bankListDesign()
     // Thirteen full-width characters in bold run a little past the box; the whole title shows.
     title.wrap = false;
     title.sizedToText = true;
-    title.text = u"登　録　銀　行　一　覧　表"_s;
+    title.from = TextFrom::Header;
+    title.field = 0;
     h.boxes.push_back(title);
     Box asOf = box(154.5, 6.3, 34.1, 3.4, Align::Right);
     asOf.from = TextFrom::Header;
-    asOf.field = 0;
+    asOf.field = 1;
     asOf.wrap = false;
     asOf.sizedToText = true;
     h.boxes.push_back(asOf);
@@ -97,8 +103,9 @@ ReportDesign bankListDesign()
 
 std::unique_ptr<Report> bankListReport(const AppState &state, const QString &asOf)
 {
-    return std::make_unique<Report>(
-        bankListDesign(), QStringList { asOf }, std::make_unique<BankLines>(state));
+    // The title is a header text too, so the preview offers it as the PDF's name.
+    return std::make_unique<Report>(bankListDesign(), QStringList { bankListTitle(), asOf },
+        std::make_unique<BankLines>(state));
 }
 
 } // namespace output

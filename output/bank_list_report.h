@@ -12,10 +12,12 @@ struct AppState;
 
 namespace output {
 
-// The bank list's page: A4 portrait; header with the fixed title and the as-of date (header text
-// 0); one 5.6 mm detail per bank with its code and name. The longest name a bank can hold fits
-// the name box on one line, so every row keeps its height.
+// The bank list's page: A4 portrait; header with the title (header text 0) and the as-of date
+// (header text 1); one 5.6 mm detail per bank with its code and name. The longest name a bank can
+// hold fits the name box on one line, so every row keeps its height.
 ReportDesign bankListDesign();
+
+QString bankListTitle();
 
 enum BankListField { BankCodeText, BankNameText };
 
