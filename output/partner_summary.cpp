@@ -1,0 +1,428 @@
+#include "output/partner_summary.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "output/csv_file.h"
+#include "store/formats.h"
+#include "store/lookups.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::size_t TallNameBytes = 22;
+constexpr std::size_t TallBankNameBytes = 48;
+constexpr int AmountWidth = 10;
+constexpr int AverageWidth = 3;
+
+// A code as one integer: its bytes from the top, zeros after them, its length last, so integer
+// order is the short-string order (the shorter of two equal beginnings first) and equal keys
+// mean the very same code.
+std::uint64_t codeKey(std::string_view code)
+{
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < code.size(); ++i)
+        key |= std::uint64_t(static_cast<unsigned char>(code[i])) << (56 - 8 * i);
+    return key | code.size();
+}
+
+static_assert(decltype(NoteRecord::PartnerCode)::capacity <= 7, "a code key holds seven bytes");
+static_assert(decltype(PartnerRecord::Code)::capacity <= 7, "a code key holds seven bytes");
+
+// Code key to a slot number: a flat table with open addressing, one cache line per lookup, for
+// the million lookups of one pass.
+class CodeSlots
+{
+public:
+    explicit CodeSlots(std::size_t codes)
+    {
+        std::size_t room = 16;
+        shift_ = 60;
+        while (room < codes * 2) {
+            room *= 2;
+            --shift_;
+        }
+        keys_.assign(room, 0);
+        slots_.assign(room, -1); // -1: an empty place
+        mask_ = room - 1;
+    }
+
+    // The slot of key, made with next when new.
+    std::int32_t insert(std::uint64_t key, std::int32_t next)
+    {
+        const std::size_t at = probe(key);
+        if (slots_[at] < 0) {
+            keys_[at] = key;
+            slots_[at] = next;
+        }
+        return slots_[at];
+    }
+    std::int32_t find(std::uint64_t key) const { return slots_[probe(key)]; }
+
+private:
+    std::size_t probe(std::uint64_t key) const
+    {
+        std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+        while (slots_[at] >= 0 && keys_[at] != key)
+            at = (at + 1) & mask_;
+        return at;
+    }
+
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::int32_t> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 60;
+};
+
+QString counted(std::int64_t count, QStringView unit)
+{
+    return QString::number(count).append(unit);
+}
+
+QString averageText(double days)
+{
+    return formats::number(days, 1, true, AverageWidth) + u"日"_s;
+}
+
+const PartnerRecord *partnerAt(const Partners &partners, std::int32_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= partners.size())
+        return nullptr;
+    return &partners[static_cast<std::size_t>(index)];
+}
+
+// Appends one CSV line's fields as bytes; a field is quoted only when it holds a comma, a quote,
+// CR or LF, which code page 932 never uses inside a double-byte character.
+class CsvBytes
+{
+public:
+    explicit CsvBytes(QByteArray &out)
+        : out_(out)
+    {
+    }
+
+    void comma() { out_ += ','; }
+    void end() { out_ += "\r\n"; }
+
+    // prefix, bytes and suffix as one field.
+    void field(std::string_view bytes, std::string_view prefix = {}, std::string_view suffix = {})
+    {
+        if (!needsQuotes(prefix) && !needsQuotes(bytes) && !needsQuotes(suffix)) {
+            append(prefix);
+            append(bytes);
+            append(suffix);
+            return;
+        }
+        out_ += '"';
+        for (std::string_view part : { prefix, bytes, suffix })
+            for (char c : part) {
+                if (c == '"')
+                    out_ += '"';
+                out_ += c;
+            }
+        out_ += '"';
+    }
+
+    void count(std::int64_t n, std::string_view unit)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        append({ digits, static_cast<std::size_t>(end - digits) });
+        append(unit);
+    }
+
+    // "%10.0f": whole units rounded half away from zero, no separators, right-aligned in 10.
+    void amount(Money value, std::string_view unit)
+    {
+        const std::int64_t stored = value.stored();
+        const bool negative = stored < 0;
+        const std::uint64_t magnitude =
+            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+        const auto scale = static_cast<std::uint64_t>(Money::Scale);
+        const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, units).ptr;
+        const auto count = static_cast<int>(end - digits);
+        const bool sign = negative && units != 0;
+        for (int i = count + (sign ? 1 : 0); i < AmountWidth; ++i)
+            out_ += ' ';
+        if (sign)
+            out_ += '-';
+        append({ digits, static_cast<std::size_t>(count) });
+        append(unit);
+    }
+
+    // "%3.1n日": may hold a thousands separator, and is then quoted.
+    void average(double days, std::string_view unit)
+    {
+        const formats::CharBuffer text = formats::fixed(days, 1, true);
+        char padded[formats::CharBuffer::Capacity + AverageWidth];
+        std::size_t n = 0;
+        for (std::size_t i = text.size(); i < static_cast<std::size_t>(AverageWidth); ++i)
+            padded[n++] = ' ';
+        std::memcpy(padded + n, text.view().data(), text.size());
+        field({ padded, n + text.size() }, {}, unit);
+    }
+
+private:
+    static bool needsQuotes(std::string_view bytes)
+    {
+        for (char c : bytes)
+            if (c == ',' || c == '"' || c == '\r' || c == '\n')
+                return true;
+        return false;
+    }
+    void append(std::string_view bytes)
+    {
+        out_.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
+
+    QByteArray &out_;
+};
+
+std::string_view view(const QByteArray &bytes)
+{
+    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
+}
+
+} // namespace
+
+std::vector<std::int32_t> setArr2(const Partners &partners, const std::vector<int> &indices)
+{
+    std::vector<std::pair<std::uint64_t, std::int32_t>> keys;
+    keys.reserve(indices.size());
+    for (int i : indices)
+        keys.emplace_back(codeKey(partners[static_cast<std::size_t>(i)].Code.view()), i);
+    std::stable_sort(
+        keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<std::int32_t> order;
+    order.reserve(keys.size());
+    for (const auto &k : keys)
+        order.push_back(k.second);
+    return order;
+}
+
+std::int32_t termDays(const NoteRecord &note)
+{
+    const double days = std::trunc(note.DueDate - note.IssueDate);
+    // A damaged date must not make an undefined conversion.
+    if (std::isnan(days))
+        return 0;
+    constexpr double low = std::numeric_limits<std::int32_t>::min();
+    constexpr double high = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(days, low, high));
+}
+
+void PartnerStatisticsBuilder::add(const NoteRecord &note)
+{
+    if (note.Kind == PayableNote) {
+        ++s_.PayableCount;
+        s_.PayableAmount += note.Amount;
+        return;
+    }
+    if (note.Kind != ReceivableNote)
+        return;
+    ++s_.ReceivableCount;
+    s_.ReceivableAmount += note.Amount;
+    const std::int32_t t = termDays(note);
+    daySum_ += t;
+    if (t > s_.Longest)
+        s_.Longest = t;
+    if (!shortestSet_ || t < s_.Shortest) {
+        s_.Shortest = t;
+        shortestSet_ = true;
+    }
+    // Only a note issued strictly later than the earliest kept one replaces it; sliding it up past
+    // later dates only keeps it below kept notes of its own day, so those (earlier in the table)
+    // outlast it.
+    if (latest_[0].date < note.IssueDate) {
+        latest_[0] = { note.IssueDate, static_cast<double>(t) };
+        ++insertions_;
+        for (std::size_t k = 0; k + 1 < latest_.size() && latest_[k].date > latest_[k + 1].date;
+             ++k)
+            std::swap(latest_[k], latest_[k + 1]);
+    }
+}
+
+PartnerStatistics PartnerStatisticsBuilder::result() const
+{
+    PartnerStatistics s = s_;
+    if (s.ReceivableCount > 0)
+        s.Average = daySum_ / s.ReceivableCount;
+    if (insertions_ > 0) {
+        double sum = 0;
+        for (const Latest &entry : latest_)
+            sum += entry.days;
+        s.LatestAverage = sum / std::min<std::int32_t>(insertions_, 5);
+    }
+    return s;
+}
+
+PartnerStatistics partnerStatistics(std::string_view code, const Notes &notes)
+{
+    PartnerStatisticsBuilder builder;
+    for (const NoteRecord &n : notes)
+        if (n.PartnerCode.view() == code)
+            builder.add(n);
+    return builder.result();
+}
+
+std::vector<PartnerStatistics> partnerStatisticsOfRows(
+    const Partners &partners, const Notes &notes, const std::vector<std::int32_t> &rows)
+{
+    // One builder per distinct code: the figures depend on the code alone.
+    CodeSlots codes(rows.size());
+    std::vector<std::int32_t> slotOfRow(rows.size(), -1);
+    std::int32_t slotCount = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (const PartnerRecord *p = partnerAt(partners, rows[r])) {
+            slotOfRow[r] = codes.insert(codeKey(p->Code.view()), slotCount);
+            if (slotOfRow[r] == slotCount)
+                ++slotCount;
+        }
+    }
+    std::vector<PartnerStatisticsBuilder> builders(static_cast<std::size_t>(slotCount));
+    if (slotCount > 0) {
+        for (const NoteRecord &n : notes) {
+            if (n.Kind != PayableNote && n.Kind != ReceivableNote)
+                continue;
+            const std::int32_t slot = codes.find(codeKey(n.PartnerCode.view()));
+            if (slot >= 0)
+                builders[static_cast<std::size_t>(slot)].add(n);
+        }
+    }
+    std::vector<PartnerStatistics> out(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (slotOfRow[r] >= 0)
+            out[r] = builders[static_cast<std::size_t>(slotOfRow[r])].result();
+    return out;
+}
+
+void PartnerTotals::add(const PartnerStatistics &s)
+{
+    PayableCount += s.PayableCount;
+    ReceivableCount += s.ReceivableCount;
+    PayableAmount += s.PayableAmount;
+    ReceivableAmount += s.ReceivableAmount;
+}
+
+PartnerSummaryTexts partnerSummaryTexts(
+    const PartnerRecord &partner, const PartnerStatistics &s, std::string_view bankName)
+{
+    PartnerSummaryTexts t;
+    t.code = sjis::decode(partner.Code.view());
+    t.name = sjis::decode(partner.Name.view());
+    t.payableCount = counted(s.PayableCount, u"件");
+    t.payableBalance = formats::amountN(s.PayableAmount) + u"円"_s;
+    t.receivableCount = counted(s.ReceivableCount, u"件");
+    t.receivableBalance = formats::amountN(s.ReceivableAmount) + u"円"_s;
+    t.shortest = counted(s.Shortest, u"日");
+    t.longest = counted(s.Longest, u"日");
+    t.average = averageText(s.Average);
+    t.latestAverage = averageText(s.LatestAverage);
+    t.bankName = sjis::decode(bankName);
+    return t;
+}
+
+bool partnerNameTall(std::string_view name)
+{
+    return name.size() > TallNameBytes;
+}
+
+bool partnerBankNameTall(std::string_view bankName)
+{
+    return bankName.size() > TallBankNameBytes;
+}
+
+QStringList partnerTotalsTexts(const PartnerTotals &totals)
+{
+    return { counted(totals.PayableCount, u"件"), formats::amountN(totals.PayableAmount) + u"円"_s,
+        counted(totals.ReceivableCount, u"件"),
+        formats::amountN(totals.ReceivableAmount) + u"円"_s };
+}
+
+QList<QStringList> partnerSummaryCsvHead()
+{
+    return { { u"登録取引先一覧表"_s },
+        u"コード,取引先名,支払手形,,受取手形,,受取手形期日,,,,振出銀行名"_s.split(u','),
+        u",,件数,残高,件数,残高,最短,最長,平均,最近5回平均"_s.split(u',') };
+}
+
+QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &t, const PartnerStatistics &s)
+{
+    return { u"'"_s + t.code, t.name, t.payableCount, formats::amountF(s.PayableAmount) + u"円"_s,
+        t.receivableCount, formats::amountF(s.ReceivableAmount) + u"円"_s, t.shortest, t.longest,
+        t.average, t.latestAverage, t.bankName };
+}
+
+QStringList partnerTotalsCsvFields(const PartnerTotals &totals)
+{
+    return { QString(), u"合計"_s, counted(totals.PayableCount, u"件"),
+        formats::amountF(totals.PayableAmount) + u"円"_s, counted(totals.ReceivableCount, u"件"),
+        formats::amountF(totals.ReceivableAmount) + u"円"_s, QString() };
+}
+
+void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
+    const PartnerStatistics &s, std::string_view bankName)
+{
+    static const QByteArray ken = sjis::encode(u"件"_s);
+    static const QByteArray yen = sjis::encode(u"円"_s);
+    static const QByteArray nichi = sjis::encode(u"日"_s);
+    CsvBytes line(out);
+    line.field(partner.Code.view(), "'");
+    line.comma();
+    line.field(partner.Name.view());
+    line.comma();
+    line.count(s.PayableCount, view(ken));
+    line.comma();
+    line.amount(s.PayableAmount, view(yen));
+    line.comma();
+    line.count(s.ReceivableCount, view(ken));
+    line.comma();
+    line.amount(s.ReceivableAmount, view(yen));
+    line.comma();
+    line.count(s.Shortest, view(nichi));
+    line.comma();
+    line.count(s.Longest, view(nichi));
+    line.comma();
+    line.average(s.Average, view(nichi));
+    line.comma();
+    line.average(s.LatestAverage, view(nichi));
+    line.comma();
+    line.field(bankName);
+    line.end();
+}
+
+bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
+    QString *error, FileSystem &fs)
+{
+    csv::File file(path, fs);
+    if (file.open()) {
+        for (const QStringList &head : partnerSummaryCsvHead())
+            file.add(head);
+        const std::vector<PartnerStatistics> stats =
+            partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows);
+        const FirstNameIndex<BankRecord> banks(state.BankTable);
+        PartnerTotals totals;
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const PartnerRecord *p = partnerAt(state.PartnerTable, rows[r]);
+            if (!p)
+                continue;
+            totals.add(stats[r]);
+            appendPartnerSummaryCsvLine(
+                file.buffer(), *p, stats[r], banks.name(p->BankCode.view()));
+            file.lineAdded();
+        }
+        file.add(partnerTotalsCsvFields(totals));
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorMessage();
+    return false;
+}

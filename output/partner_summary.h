@@ -1,0 +1,128 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "store/app_state.h"
+#include "store/file_system.h"
+
+// The partner summary: every partner in code order with the counts and balances of its payable
+// and receivable notes and four statistics of the receivable notes' terms, then a totals line.
+// Shared by the printed report and its CSV file.
+
+// The partners' indices ordered by Code, byte by byte, the shorter of two equal beginnings first.
+// A stable sort: partners with equal codes keep the order given.
+std::vector<std::int32_t> setArr2(const Partners &partners, const std::vector<int> &indices);
+
+struct PartnerStatistics
+{
+    std::int32_t PayableCount = 0;
+    Money PayableAmount;
+    std::int32_t ReceivableCount = 0;
+    Money ReceivableAmount;
+    // Of the receivable notes' terms (due day minus issue day); all 0 without receivable notes.
+    std::int32_t Shortest = 0;
+    std::int32_t Longest = 0; // never below 0
+    double Average = 0;
+    // Mean term of the (at most) five latest issued receivable notes; of notes issued on the
+    // same day at that boundary, the one earlier in the table counts.
+    double LatestAverage = 0;
+
+    bool operator==(const PartnerStatistics &) const = default;
+};
+
+// Gathers one partner's notes in table order. Kinds other than payable and receivable are left
+// out; settled notes count.
+class PartnerStatisticsBuilder
+{
+public:
+    void add(const NoteRecord &note);
+    PartnerStatistics result() const;
+
+private:
+    struct Latest
+    {
+        double date = 0; // 0 stands for an empty entry, earlier than any stored issue day
+        double days = 0;
+    };
+
+    PartnerStatistics s_;
+    // Kept apart from Shortest, so that a real term of 0 days stays the shortest.
+    bool shortestSet_ = false;
+    double daySum_ = 0;
+    std::int32_t insertions_ = 0;
+    std::array<Latest, 5> latest_ {};
+};
+
+// A receivable note's term: the whole days from issue to due, cut toward zero.
+std::int32_t termDays(const NoteRecord &note);
+
+// One partner's statistics by the definition: every note whose PartnerCode equals code exactly.
+PartnerStatistics partnerStatistics(std::string_view code, const Notes &notes);
+
+// The statistics of the partners at rows (partner indices) in one pass over the notes, equal to
+// partnerStatistics for each: partners sharing a code get the same figures.
+std::vector<PartnerStatistics> partnerStatisticsOfRows(
+    const Partners &partners, const Notes &notes, const std::vector<std::int32_t> &rows);
+
+// The totals line: the counts and balances of every line of one run added up.
+struct PartnerTotals
+{
+    std::int64_t PayableCount = 0;
+    std::int64_t ReceivableCount = 0;
+    Money PayableAmount;
+    Money ReceivableAmount;
+
+    void add(const PartnerStatistics &s);
+};
+
+struct PartnerSummaryTexts
+{
+    QString code;
+    QString name;
+    QString payableCount; // "3件"
+    QString payableBalance; // "%10.0n円"
+    QString receivableCount;
+    QString receivableBalance;
+    QString shortest; // "30日"
+    QString longest;
+    QString average; // "%3.1n日"
+    QString latestAverage;
+    QString bankName;
+};
+
+// bankName is the first-match name of the partner's BankCode, empty when none.
+PartnerSummaryTexts partnerSummaryTexts(
+    const PartnerRecord &partner, const PartnerStatistics &s, std::string_view bankName);
+
+// The printed row takes two lines when the partner name is over 22 bytes or the bank name over
+// 48; each name box grows on its own rule.
+bool partnerNameTall(std::string_view name);
+bool partnerBankNameTall(std::string_view bankName);
+
+// The printed totals: payable count, payable balance, receivable count, receivable balance.
+QStringList partnerTotalsTexts(const PartnerTotals &totals);
+
+// The CSV file's first three lines, each as its fields.
+QList<QStringList> partnerSummaryCsvHead();
+// The eleven fields of a partner's CSV line: "'" before the code, balances "%10.0f円".
+QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &texts, const PartnerStatistics &s);
+// The totals line's fields: empty, "合計", the four figures, and an empty last field.
+QStringList partnerTotalsCsvFields(const PartnerTotals &totals);
+
+// The same bytes as csv::line(partnerSummaryCsvFields(...)), appended straight from the stored
+// code page 932 texts.
+void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
+    const PartnerStatistics &s, std::string_view bankName);
+
+// Writes the partner summary's CSV file: the head, one line per partner of rows (partner
+// indices) in their order, the totals line. false with the message (file and reason, in
+// Japanese) in error when it could not be written whole; the old file then stays.
+bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
+    QString *error, FileSystem &fs = systemFileSystem());
