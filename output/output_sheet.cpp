@@ -11,8 +11,11 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "output/bank_list_report.h"
 #include "output/note_list_csv.h"
 #include "output/report_run.h"
+#include "output/schedule_csv.h"
+#include "output/schedule_report.h"
 #include "sheets/sheet_ports.h"
 #include "store/app_state.h"
 #include "store/day_date.h"
@@ -229,7 +232,49 @@ std::optional<OutputSheet::OutputJob> OutputSheet::prepare(int chosen)
             report_.ReportRows = dataSheet_->viewIndex();
         return noteListJob();
     }
+    if (chosen == outputchoice::PaymentSchedule || chosen == outputchoice::CollectionSchedule)
+        return scheduleJob(chosen);
+    if (chosen == outputchoice::BankList)
+        return bankListJob();
     return std::nullopt;
+}
+
+OutputSheet::OutputJob OutputSheet::scheduleJob(int chosen)
+{
+    const QDate start = DP1->date();
+    const QDate end = DP2->date();
+    const int days = schedule::dayCount(start, end);
+    report_.PeriodCaption = schedule::periodCaption(start, end);
+    report_.ReportRows.resize(static_cast<std::size_t>(days));
+    for (int i = 0; i < days; ++i)
+        report_.ReportRows[static_cast<std::size_t>(i)] = i;
+    // The due-date order is the schedule's own: SourceOrder stays in issue-date order for the
+    // journals, should the sheet stay open after a failed export.
+    const double startDay = daydate::fromDate(start);
+    const auto lines = std::make_shared<const std::vector<schedule::Line>>(
+        schedule::lines(state_.NoteTable, startDay, days,
+            schedule::setArr3(state_.NoteTable,
+                schedule::selection(state_.NoteTable, report_.SourceOrder,
+                    chosen - outputchoice::PaymentSchedule, startDay, daydate::fromDate(end)))));
+    const QString title = choiceTitle(chosen);
+    const QString period = report_.PeriodCaption;
+    return { [this, lines, title, period] {
+                return output::scheduleReport(state_, *lines, title, period);
+            },
+        [this, lines, title, period](const QString &path, QString *error) {
+            return CSV3(path, state_, *lines, title, period, error);
+        } };
+}
+
+OutputSheet::OutputJob OutputSheet::bankListJob()
+{
+    // Dated the day it is made, whatever the picker shows.
+    const QString asOf = asOfCaption(state_.clock->today());
+    report_.ReportRows.resize(state_.BankTable.size());
+    for (std::size_t i = 0; i < report_.ReportRows.size(); ++i)
+        report_.ReportRows[i] = static_cast<std::int32_t>(i);
+    return { [this, asOf] { return output::bankListReport(state_, asOf); },
+        [this](const QString &path, QString *error) { return CSV4(path, state_, error); } };
 }
 
 OutputSheet::OutputJob OutputSheet::noteListJob()

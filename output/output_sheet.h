@@ -74,6 +74,8 @@ private:
     // cannot be produced yet.
     std::optional<OutputJob> prepare(int chosen);
     OutputJob noteListJob();
+    OutputJob scheduleJob(int chosen);
+    OutputJob bankListJob();
     // false when the output failed and the sheet should stay open.
     bool produce(const OutputJob &job, QToolButton *sender);
 
