@@ -1,5 +1,7 @@
 #include "output/output_sheet.h"
 
+#include <numeric>
+
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QLabel>
@@ -13,6 +15,8 @@
 #include "controls/screen_font.h"
 #include "output/bank_list_report.h"
 #include "output/note_list_csv.h"
+#include "output/partner_summary.h"
+#include "output/partner_summary_report.h"
 #include "output/report_run.h"
 #include "output/schedule_csv.h"
 #include "output/schedule_report.h"
@@ -236,6 +240,8 @@ std::optional<OutputSheet::OutputJob> OutputSheet::prepare(int chosen)
         return scheduleJob(chosen);
     if (chosen == outputchoice::BankList)
         return bankListJob();
+    if (chosen == outputchoice::PartnerList)
+        return partnerSummaryJob();
     return std::nullopt;
 }
 
@@ -275,6 +281,22 @@ OutputSheet::OutputJob OutputSheet::bankListJob()
         report_.ReportRows[i] = static_cast<std::int32_t>(i);
     return { [this, asOf] { return output::bankListReport(state_, asOf); },
         [this](const QString &path, QString *error) { return CSV4(path, state_, error); } };
+}
+
+OutputSheet::OutputJob OutputSheet::partnerSummaryJob()
+{
+    std::vector<int> partners(state_.PartnerTable.size());
+    std::iota(partners.begin(), partners.end(), 0);
+    // Only the rows take the code order: SourceOrder stays in issue-date order for the journals,
+    // should the sheet stay open after a failed export.
+    report_.ReportRows = setArr2(state_.PartnerTable, partners);
+    const QString asOf = asOfCaption(DP2->date());
+    return { [this, asOf] {
+                return output::partnerSummaryReport(state_, report_.ReportRows, asOf);
+            },
+        [this](const QString &path, QString *error) {
+            return CSV2(path, state_, report_.ReportRows, error);
+        } };
 }
 
 OutputSheet::OutputJob OutputSheet::noteListJob()

@@ -74,6 +74,7 @@ private:
     // cannot be produced yet.
     std::optional<OutputJob> prepare(int chosen);
     OutputJob noteListJob();
+    OutputJob partnerSummaryJob();
     OutputJob scheduleJob(int chosen);
     OutputJob bankListJob();
     // false when the output failed and the sheet should stay open.

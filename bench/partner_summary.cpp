@@ -1,0 +1,184 @@
+// The partner summary over a register of a million notes and ten thousand partners: every
+// partner's statistics against one plain pass reading the same fields of every note, and its CSV
+// file against a plain write of the very same bytes.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <numeric>
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "bench/bench_data.h"
+#include "output/partner_summary.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+AppState &registerOfAMillion()
+{
+    static AppState state = [] {
+        AppState s;
+        fillRegister(s);
+        return s;
+    }();
+    return state;
+}
+
+const std::vector<std::int32_t> &partnersInCodeOrder()
+{
+    static const std::vector<std::int32_t> rows = [] {
+        std::vector<int> all(registerOfAMillion().PartnerTable.size());
+        std::iota(all.begin(), all.end(), 0);
+        return setArr2(registerOfAMillion().PartnerTable, all);
+    }();
+    return rows;
+}
+
+QTemporaryDir &folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString csvPath()
+{
+    return folder().filePath(u"partners.csv"_s);
+}
+
+void BM_SetArr2(benchmark::State &st)
+{
+    const Partners &partners = registerOfAMillion().PartnerTable;
+    std::vector<int> all(partners.size());
+    std::iota(all.begin(), all.end(), 0);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(setArr2(partners, all).data());
+}
+BENCHMARK(BM_SetArr2)->Unit(benchmark::kMillisecond);
+
+void BM_AllPartnersStatistics(benchmark::State &st)
+{
+    const AppState &s = registerOfAMillion();
+    for (auto _ : st) {
+        const std::vector<PartnerStatistics> stats =
+            partnerStatisticsOfRows(s.PartnerTable, s.NoteTable, partnersInCodeOrder());
+        benchmark::DoNotOptimize(stats.data());
+    }
+    st.counters["partners"] = static_cast<double>(partnersInCodeOrder().size());
+}
+BENCHMARK(BM_AllPartnersStatistics)->Unit(benchmark::kMillisecond);
+
+// What any pass must pay: every note's code, kind, dates and amount read once.
+void BM_PlainPassSameFields(benchmark::State &st)
+{
+    const Notes &notes = registerOfAMillion().NoteTable;
+    for (auto _ : st) {
+        std::uint64_t codes = 0;
+        std::int64_t amounts = 0;
+        double days = 0;
+        for (const NoteRecord &n : notes) {
+            std::uint64_t code = 0;
+            const std::string_view c = n.PartnerCode.view();
+            std::memcpy(&code, c.data(), c.size());
+            codes ^= code + c.size();
+            if (n.Kind <= ReceivableNote) {
+                amounts += n.Amount.stored();
+                days += n.DueDate - n.IssueDate;
+            }
+        }
+        benchmark::DoNotOptimize(codes);
+        benchmark::DoNotOptimize(amounts);
+        benchmark::DoNotOptimize(days);
+    }
+}
+BENCHMARK(BM_PlainPassSameFields)->Unit(benchmark::kMillisecond);
+
+// The whole export: the statistics of every partner, then the file written and synced.
+void BM_CSV2(benchmark::State &st)
+{
+    const AppState &s = registerOfAMillion();
+    for (auto _ : st) {
+        QString error;
+        if (!CSV2(csvPath(), s, partnersInCodeOrder(), &error))
+            st.SkipWithError(qPrintable(error));
+    }
+    st.counters["bytes"] = static_cast<double>(QFile(csvPath()).size());
+}
+BENCHMARK(BM_CSV2)->Unit(benchmark::kMillisecond);
+
+// The lines alone, from statistics already gathered: what the CSV adds to the statistics.
+void BM_CsvLinesFromStatistics(benchmark::State &st)
+{
+    const AppState &s = registerOfAMillion();
+    const std::vector<std::int32_t> &rows = partnersInCodeOrder();
+    const std::vector<PartnerStatistics> stats =
+        partnerStatisticsOfRows(s.PartnerTable, s.NoteTable, rows);
+    QByteArray out;
+    for (auto _ : st) {
+        out.resize(0);
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            appendPartnerSummaryCsvLine(
+                out, s.PartnerTable[static_cast<std::size_t>(rows[r])], stats[r], {});
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_CsvLinesFromStatistics)->Unit(benchmark::kMillisecond);
+
+// The bytes CSV2 wrote, written again in one piece; CSV2 syncs its file before it replaces the
+// old one, so the synced write is its true measure.
+void plainWrite(benchmark::State &st, bool synced)
+{
+    QFile written(csvPath());
+    if (!written.open(QIODevice::ReadOnly)) {
+        st.SkipWithError("run BM_CSV2 first");
+        return;
+    }
+    const QByteArray bytes = written.readAll();
+    const QByteArray path = QFile::encodeName(folder().filePath(u"plain.csv"_s));
+    for (auto _ : st) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const char *at = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+            if (n <= 0)
+                break;
+            at += n;
+            left -= n;
+        }
+        if (synced)
+            ::fdatasync(fd);
+        ::close(fd);
+    }
+    st.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+void BM_PlainWriteSameBytes(benchmark::State &st)
+{
+    plainWrite(st, false);
+}
+BENCHMARK(BM_PlainWriteSameBytes)->Unit(benchmark::kMillisecond);
+
+void BM_PlainWriteSameBytesSynced(benchmark::State &st)
+{
+    plainWrite(st, true);
+}
+BENCHMARK(BM_PlainWriteSameBytesSynced)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    registerOfAMillion(); // built before any timing starts
+    partnersInCodeOrder();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
