@@ -334,6 +334,7 @@ TEST(PartnerSummary, TheCsvLineFromStoredBytesEqualsTheLineFromItsTexts)
         partnerOf(u"ｱｲ"_s, QString(20, u'名')) };
     const std::string_view banks[] = { "", "Bank,One", "\x82\xa0\"" };
     std::vector<PartnerStatistics> stats(4);
+    stats[0].Average = -0.04; // no sign on a figure that rounds to zero
     stats[1].PayableAmount = Money::fromStored(-5000); // -0.5 rounds away from zero
     stats[1].ReceivableAmount = Money::fromStored(-4999); // -0.4999 is no negative figure
     stats[1].Shortest = -2'000'000;
