@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "output/csv_file.h"
+#include "output/csv_line.h"
 #include "store/formats.h"
 #include "store/lookups.h"
 #include "store/sjis.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::size_t TallNameBytes = 22;
 constexpr std::size_t TallBankNameBytes = 48;
-constexpr int AmountWidth = 10;
 constexpr int AverageWidth = 3;
 // Every text field quoted with every byte doubled, plus eight figures with their units: a bound
 // on a line's length.
@@ -99,69 +99,21 @@ const PartnerRecord *partnerAt(const Partners &partners, std::int32_t index)
     return &partners[static_cast<std::size_t>(index)];
 }
 
-// Appends one CSV line's fields as bytes; a field is quoted only when it holds a comma, a quote,
-// CR or LF, which code page 932 never uses inside a double-byte character.
-class CsvBytes
+// One partner's CSV line: the shared line bytes, with the counts and averages of this list.
+class CsvBytes : public csv::LineBytes<LineRoom>
 {
 public:
-    explicit CsvBytes(QByteArray &out)
-        : out_(out)
-    {
-    }
-
-    void comma() { *at_++ = ','; }
-    void end()
-    {
-        append("\r\n");
-        out_.append(room_, static_cast<qsizetype>(at_ - room_));
-    }
-
-    // prefix, bytes and suffix as one field.
-    void field(std::string_view bytes, std::string_view prefix = {}, std::string_view suffix = {})
-    {
-        if (!needsQuotes(prefix) && !needsQuotes(bytes) && !needsQuotes(suffix)) {
-            append(prefix);
-            append(bytes);
-            append(suffix);
-            return;
-        }
-        *at_++ = '"';
-        for (std::string_view part : { prefix, bytes, suffix })
-            for (char c : part) {
-                if (c == '"')
-                    *at_++ = '"';
-                *at_++ = c;
-            }
-        *at_++ = '"';
-    }
-
     void count(std::int64_t n, std::string_view unit)
     {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        append({ digits, static_cast<std::size_t>(end - digits) });
-        append(unit);
+        LineBytes::count(n);
+        put(unit);
     }
 
-    // "%10.0f": whole units rounded half away from zero, no separators, right-aligned in 10.
+    // "%10.0f" and its unit.
     void amount(Money value, std::string_view unit)
     {
-        const std::int64_t stored = value.stored();
-        const bool negative = stored < 0;
-        const std::uint64_t magnitude =
-            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-        const auto scale = static_cast<std::uint64_t>(Money::Scale);
-        const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, units).ptr;
-        const auto count = static_cast<int>(end - digits);
-        const bool sign = negative && units != 0;
-        for (int i = count + (sign ? 1 : 0); i < AmountWidth; ++i)
-            *at_++ = ' ';
-        if (sign)
-            *at_++ = '-';
-        append({ digits, static_cast<std::size_t>(count) });
-        append(unit);
+        LineBytes::amount(value);
+        put(unit);
     }
 
     // "%3.1n日": may hold a thousands separator, and is then quoted. Rounded as formats::fixed
@@ -197,24 +149,6 @@ public:
         std::memcpy(padded + p, text, n);
         field({ padded, p + n }, {}, unit);
     }
-
-private:
-    static bool needsQuotes(std::string_view bytes)
-    {
-        for (char c : bytes)
-            if (c == ',' || c == '"' || c == '\r' || c == '\n')
-                return true;
-        return false;
-    }
-    void append(std::string_view bytes)
-    {
-        std::memcpy(at_, bytes.data(), bytes.size());
-        at_ += bytes.size();
-    }
-
-    QByteArray &out_;
-    char room_[LineRoom];
-    char *at_ = room_;
 };
 
 std::string_view view(const QByteArray &bytes)
@@ -405,29 +339,29 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     static const QByteArray ken = sjis::encode(u"件"_s);
     static const QByteArray yen = sjis::encode(u"円"_s);
     static const QByteArray nichi = sjis::encode(u"日"_s);
-    CsvBytes line(out);
+    CsvBytes line;
     line.field(partner.Code.view(), "'");
-    line.comma();
+    line.put(',');
     line.field(partner.Name.view());
-    line.comma();
+    line.put(',');
     line.count(s.PayableCount, view(ken));
-    line.comma();
+    line.put(',');
     line.amount(s.PayableAmount, view(yen));
-    line.comma();
+    line.put(',');
     line.count(s.ReceivableCount, view(ken));
-    line.comma();
+    line.put(',');
     line.amount(s.ReceivableAmount, view(yen));
-    line.comma();
+    line.put(',');
     line.count(s.Shortest, view(nichi));
-    line.comma();
+    line.put(',');
     line.count(s.Longest, view(nichi));
-    line.comma();
+    line.put(',');
     line.average(s.Average, view(nichi));
-    line.comma();
+    line.put(',');
     line.average(s.LatestAverage, view(nichi));
-    line.comma();
+    line.put(',');
     line.field(bankName);
-    line.end();
+    line.endTo(out);
 }
 
 bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
