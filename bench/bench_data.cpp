@@ -1,8 +1,19 @@
 #include "bench/bench_data.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
+#include <string_view>
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "store/sjis.h"
 
@@ -15,7 +26,64 @@ std::string code(const char *prefix, std::size_t n, int width)
     return buffer;
 }
 
+void plainWrite(
+    benchmark::State &st, const QString &written, const std::string &writer, bool synced)
+{
+    QFile file(written);
+    if (!file.open(QIODevice::ReadOnly)) {
+        st.SkipWithError(("run " + writer + " first").c_str());
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    const QByteArray path =
+        QFile::encodeName(QFileInfo(written).dir().filePath(QStringLiteral("plain.csv")));
+    for (auto _ : st) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const char *at = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+            if (n <= 0)
+                break;
+            at += n;
+            left -= n;
+        }
+        if (synced)
+            ::fdatasync(fd);
+        ::close(fd);
+    }
+    st.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
 } // namespace
+
+const AppState &registerOfAMillion()
+{
+    static const AppState state = [] {
+        AppState s;
+        fillRegister(s);
+        return s;
+    }();
+    return state;
+}
+
+std::vector<int> everyIndex(std::size_t count)
+{
+    std::vector<int> all(count);
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+void registerPlainWrites(QString (*written)(), const char *writer)
+{
+    const std::string name(writer);
+    for (const bool synced : { false, true })
+        benchmark::RegisterBenchmark(
+            synced ? "BM_PlainWriteSameBytesSynced" : "BM_PlainWriteSameBytes",
+            [written, name, synced](
+                benchmark::State &st) { plainWrite(st, written(), name, synced); })
+            ->Unit(benchmark::kMillisecond);
+}
 
 void fillRegister(AppState &state, std::size_t notes, std::size_t partners, std::size_t banks)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
+
+#include <QString>
 
 #include "store/app_state.h"
 
@@ -8,6 +11,20 @@
 // by code, with Japanese names, deterministic so every run measures the same data.
 void fillRegister(AppState &state, std::size_t notes = 1'000'000, std::size_t partners = 10'000,
     std::size_t banks = 1'000);
+
+// A register of fillRegister's default size, built once on first use. Call it in main before the
+// benchmarks run so that none of them is timed building it.
+const AppState &registerOfAMillion();
+
+// 0, 1, … count - 1: every row of a table, as a selection to sort or list.
+std::vector<int> everyIndex(std::size_t count);
+
+// Registers BM_PlainWriteSameBytes and BM_PlainWriteSameBytesSynced: the file written() names,
+// made by the benchmark writer (which must run first), written again in one piece beside it. That
+// is what the disk costs at the least; the writers sync their file before it replaces the old
+// one, so the synced write is their true measure. Call it in main after the other benchmarks are
+// registered, so that these run last.
+void registerPlainWrites(QString (*written)(), const char *writer);
 
 // Resident set peak of this process in bytes (VmHWM).
 std::size_t peakResidentBytes();

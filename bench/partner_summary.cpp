@@ -1,11 +1,7 @@
 // The partner summary over a register of a million notes and ten thousand partners: every
 // partner's statistics against one plain pass reading the same fields of every note, and its CSV
 // file against a plain write of the very same bytes.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstring>
-#include <numeric>
 
 #include <benchmark/benchmark.h>
 
@@ -19,22 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-AppState &registerOfAMillion()
-{
-    static AppState state = [] {
-        AppState s;
-        fillRegister(s);
-        return s;
-    }();
-    return state;
-}
-
 const std::vector<std::int32_t> &partnersInCodeOrder()
 {
     static const std::vector<std::int32_t> rows = [] {
-        std::vector<int> all(registerOfAMillion().PartnerTable.size());
-        std::iota(all.begin(), all.end(), 0);
-        return setArr2(registerOfAMillion().PartnerTable, all);
+        const Partners &partners = registerOfAMillion().PartnerTable;
+        return setArr2(partners, everyIndex(partners.size()));
     }();
     return rows;
 }
@@ -53,8 +38,7 @@ QString csvPath()
 void BM_SetArr2(benchmark::State &st)
 {
     const Partners &partners = registerOfAMillion().PartnerTable;
-    std::vector<int> all(partners.size());
-    std::iota(all.begin(), all.end(), 0);
+    const std::vector<int> all = everyIndex(partners.size());
     for (auto _ : st)
         benchmark::DoNotOptimize(setArr2(partners, all).data());
 }
@@ -128,47 +112,6 @@ void BM_CsvLinesFromStatistics(benchmark::State &st)
 }
 BENCHMARK(BM_CsvLinesFromStatistics)->Unit(benchmark::kMillisecond);
 
-// The bytes CSV2 wrote, written again in one piece; CSV2 syncs its file before it replaces the
-// old one, so the synced write is its true measure.
-void plainWrite(benchmark::State &st, bool synced)
-{
-    QFile written(csvPath());
-    if (!written.open(QIODevice::ReadOnly)) {
-        st.SkipWithError("run BM_CSV2 first");
-        return;
-    }
-    const QByteArray bytes = written.readAll();
-    const QByteArray path = QFile::encodeName(folder().filePath(u"plain.csv"_s));
-    for (auto _ : st) {
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const char *at = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
-            if (n <= 0)
-                break;
-            at += n;
-            left -= n;
-        }
-        if (synced)
-            ::fdatasync(fd);
-        ::close(fd);
-    }
-    st.counters["bytes"] = static_cast<double>(bytes.size());
-}
-
-void BM_PlainWriteSameBytes(benchmark::State &st)
-{
-    plainWrite(st, false);
-}
-BENCHMARK(BM_PlainWriteSameBytes)->Unit(benchmark::kMillisecond);
-
-void BM_PlainWriteSameBytesSynced(benchmark::State &st)
-{
-    plainWrite(st, true);
-}
-BENCHMARK(BM_PlainWriteSameBytesSynced)->Unit(benchmark::kMillisecond);
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -178,6 +121,7 @@ int main(int argc, char **argv)
         return 1;
     registerOfAMillion(); // built before any timing starts
     partnersInCodeOrder();
+    registerPlainWrites(csvPath, "BM_CSV2");
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -14,16 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-AppState &registerOfAMillion()
-{
-    static AppState state = [] {
-        AppState s;
-        fillRegister(s);
-        return s;
-    }();
-    return state;
-}
-
 search::QueryConditions fiveRows()
 {
     return { {
