@@ -1,71 +1,26 @@
 #include "output/output_choices.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
+#include "output/sort_keys.h"
 #include "store/day_date.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The sort keys of one note, gathered once so that a million notes sort without reaching back
-// into the table at every comparison.
-struct IssueKey
-{
-    std::int64_t date;
-    std::uint64_t code;
-    std::int64_t amount;
-    std::int32_t index;
-};
-
-// A date as an integer in the same order; -0 equals 0, and a damaged value (NaN) still gets a
-// fixed place, so the order stays strict for the sort.
-std::int64_t dateKey(double day)
-{
-    if (day == 0)
-        day = 0;
-    const auto bits = std::bit_cast<std::int64_t>(day);
-    return bits < 0 ? bits ^ INT64_MAX : bits;
-}
-
-// A code of up to five bytes: its bytes from the top, zeros after them, its length last.
-// Comparing two keys compares the common bytes first; when those are equal, the zeros standing
-// in for the shorter code's missing bytes tie with or lose to the longer code's, and the length
-// then puts the shorter first.
-std::uint64_t codeKey(std::string_view code)
-{
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < code.size(); ++i)
-        key |= std::uint64_t(static_cast<unsigned char>(code[i])) << (56 - 8 * i);
-    return key | code.size();
-}
-
-static_assert(
-    decltype(NoteRecord::PartnerCode)::capacity <= 7, "a code key holds seven bytes at most");
-
-} // namespace
+static_assert(decltype(NoteRecord::PartnerCode)::capacity <= sortkey::CodeBytes,
+    "a code key holds seven bytes at most");
 
 void ReportState::setArr(const Notes &notes, const std::vector<int> &indices)
 {
-    std::vector<IssueKey> keys;
+    std::vector<sortkey::NoteKey> keys;
     keys.reserve(indices.size());
     for (int i : indices) {
         const NoteRecord &n = notes[static_cast<std::size_t>(i)];
-        keys.push_back({ dateKey(n.IssueDate), codeKey(n.PartnerCode.view()), n.Amount.stored(),
-            static_cast<std::int32_t>(i) });
+        keys.push_back({ sortkey::date(n.IssueDate), sortkey::code(n.PartnerCode.view()),
+            n.Amount.stored(), static_cast<std::int32_t>(i) });
     }
-    std::stable_sort(keys.begin(), keys.end(), [](const IssueKey &a, const IssueKey &b) {
-        if (a.date != b.date)
-            return a.date < b.date;
-        if (a.code != b.code)
-            return a.code < b.code;
-        return a.amount < b.amount;
-    });
-    SourceOrder.resize(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        SourceOrder[i] = keys[i].index;
+    SourceOrder = sortkey::sortedIndices(std::move(keys));
 }
 
 QString choiceTitle(int choice)

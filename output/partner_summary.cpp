@@ -8,6 +8,7 @@
 
 #include "output/csv_file.h"
 #include "output/csv_line.h"
+#include "output/sort_keys.h"
 #include "store/formats.h"
 #include "store/lookups.h"
 #include "store/sjis.h"
@@ -23,19 +24,10 @@ constexpr int AverageWidth = 3;
 // on a line's length.
 constexpr std::size_t LineRoom = 2 * (1 + 5 + 40 + 64) + 6 + 8 * 64;
 
-// A code as one integer: its bytes from the top, zeros after them, its length last, so integer
-// order is the short-string order (the shorter of two equal beginnings first) and equal keys
-// mean the very same code.
-std::uint64_t codeKey(std::string_view code)
-{
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < code.size(); ++i)
-        key |= std::uint64_t(static_cast<unsigned char>(code[i])) << (56 - 8 * i);
-    return key | code.size();
-}
-
-static_assert(decltype(NoteRecord::PartnerCode)::capacity <= 7, "a code key holds seven bytes");
-static_assert(decltype(PartnerRecord::Code)::capacity <= 7, "a code key holds seven bytes");
+static_assert(decltype(NoteRecord::PartnerCode)::capacity <= sortkey::CodeBytes,
+    "a code key holds seven bytes");
+static_assert(
+    decltype(PartnerRecord::Code)::capacity <= sortkey::CodeBytes, "a code key holds seven bytes");
 
 // Code key to a slot number: a flat table with open addressing, one cache line per lookup, for
 // the million lookups of one pass.
@@ -163,7 +155,7 @@ std::vector<std::int32_t> setArr2(const Partners &partners, const std::vector<in
     std::vector<std::pair<std::uint64_t, std::int32_t>> keys;
     keys.reserve(indices.size());
     for (int i : indices)
-        keys.emplace_back(codeKey(partners[static_cast<std::size_t>(i)].Code.view()), i);
+        keys.emplace_back(sortkey::code(partners[static_cast<std::size_t>(i)].Code.view()), i);
     std::stable_sort(
         keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<std::int32_t> order;
@@ -247,7 +239,7 @@ std::vector<PartnerStatistics> partnerStatisticsOfRows(
     std::int32_t slotCount = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (const PartnerRecord *p = partnerAt(partners, rows[r])) {
-            slotOfRow[r] = codes.insert(codeKey(p->Code.view()), slotCount);
+            slotOfRow[r] = codes.insert(sortkey::code(p->Code.view()), slotCount);
             if (slotOfRow[r] == slotCount)
                 ++slotCount;
         }
@@ -257,7 +249,7 @@ std::vector<PartnerStatistics> partnerStatisticsOfRows(
         for (const NoteRecord &n : notes) {
             if (n.Kind != PayableNote && n.Kind != ReceivableNote)
                 continue;
-            const std::int32_t slot = codes.find(codeKey(n.PartnerCode.view()));
+            const std::int32_t slot = codes.find(sortkey::code(n.PartnerCode.view()));
             if (slot >= 0)
                 builders[static_cast<std::size_t>(slot)].add(n);
         }

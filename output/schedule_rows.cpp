@@ -1,47 +1,20 @@
 #include "output/schedule_rows.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
+#include "output/sort_keys.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 
+static_assert(decltype(NoteRecord::PartnerCode)::capacity <= sortkey::CodeBytes,
+    "a code key holds seven bytes at most");
+
 namespace schedule {
 
 namespace {
-
-    // A stored date as an integer in the same order; -0 equals 0 and a damaged value (NaN)
-    // still gets a fixed place, so the sort's order stays strict.
-    std::int64_t dateKey(double day)
-    {
-        if (day == 0)
-            day = 0;
-        const auto bits = std::bit_cast<std::int64_t>(day);
-        return bits < 0 ? bits ^ INT64_MAX : bits;
-    }
-
-    // A code's bytes from the top, zeros after them, its length last: comparing two keys
-    // compares the common bytes, then puts the shorter of two equal beginnings first.
-    std::uint64_t codeKey(std::string_view code)
-    {
-        std::uint64_t key = 0;
-        for (std::size_t i = 0; i < code.size(); ++i)
-            key |= std::uint64_t(static_cast<unsigned char>(code[i])) << (56 - 8 * i);
-        return key | code.size();
-    }
-    static_assert(
-        decltype(NoteRecord::PartnerCode)::capacity <= 7, "a code key holds seven bytes at most");
-
-    struct DueKey
-    {
-        std::int64_t due;
-        std::uint64_t code;
-        std::int64_t issue;
-        std::int32_t index;
-    };
 
     double dueDay(const NoteRecord &note)
     {
@@ -70,24 +43,14 @@ std::vector<std::int32_t> selection(const Notes &notes,
 
 std::vector<std::int32_t> setArr3(const Notes &notes, const std::vector<std::int32_t> &selected)
 {
-    std::vector<DueKey> keys;
+    std::vector<sortkey::NoteKey> keys;
     keys.reserve(selected.size());
     for (std::int32_t i : selected) {
         const NoteRecord &n = notes[static_cast<std::size_t>(i)];
-        keys.push_back(
-            { dateKey(dueDay(n)), codeKey(n.PartnerCode.view()), dateKey(n.IssueDate), i });
+        keys.push_back({ sortkey::date(dueDay(n)), sortkey::code(n.PartnerCode.view()),
+            sortkey::date(n.IssueDate), i });
     }
-    std::stable_sort(keys.begin(), keys.end(), [](const DueKey &a, const DueKey &b) {
-        if (a.due != b.due)
-            return a.due < b.due;
-        if (a.code != b.code)
-            return a.code < b.code;
-        return a.issue < b.issue;
-    });
-    std::vector<std::int32_t> sorted(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        sorted[i] = keys[i].index;
-    return sorted;
+    return sortkey::sortedIndices(std::move(keys));
 }
 
 std::vector<Line> lines(
