@@ -18,17 +18,6 @@ namespace {
     constexpr double RuleLeft = 26.5;
     constexpr double RuleRight = 158.8;
 
-    Box box(double left, double top, double width, double height, Align align)
-    {
-        Box b;
-        b.left = left;
-        b.top = top;
-        b.width = width;
-        b.height = height;
-        b.align = align;
-        return b;
-    }
-
     class BankLines : public LineSource
     {
     public:
@@ -74,30 +63,21 @@ ReportDesign bankListDesign()
     asOf.wrap = false;
     asOf.sizedToText = true;
     h.boxes.push_back(asOf);
-    Box code = box(27.5, 12.7, 15.9, 4.5, Align::Centre);
-    code.text = u"コード"_s;
-    h.boxes.push_back(code);
-    Box name = box(48.7, 12.7, 105.8, 4.5, Align::Centre);
-    name.text = u"登　録　銀　行　名"_s;
-    h.boxes.push_back(name);
-    h.rules.push_back({ RuleLeft, 11.9, RuleRight, 11.9 });
-    h.rules.push_back({ RuleLeft, 16.9, RuleRight, 16.9 });
+    h.boxes.push_back(fixedText(u"コード"_s, box(27.5, 12.7, 15.9, 4.5, Align::Centre)));
+    h.boxes.push_back(
+        fixedText(u"登　録　銀　行　名"_s, box(48.7, 12.7, 105.8, 4.5, Align::Centre)));
+    h.rules.push_back(horizontal(RuleLeft, RuleRight, 11.9));
+    h.rules.push_back(horizontal(RuleLeft, RuleRight, 16.9));
     for (double x : { RuleLeft, 46.6, RuleRight })
-        h.rules.push_back({ x, 11.9, x, 17.2 });
+        h.rules.push_back(vertical(x, 11.9, 17.2));
 
     Band &b = d.detail;
     b.height = BankRowHeight;
-    Box codeField = box(27.5, 0.8, 15.9, 4.5, Align::Left);
-    codeField.from = TextFrom::Line;
-    codeField.field = BankCodeText;
-    b.boxes.push_back(codeField);
-    Box nameField = box(48.7, 0.8, 105.8, 4.5, Align::Left);
-    nameField.from = TextFrom::Line;
-    nameField.field = BankNameText;
-    b.boxes.push_back(nameField);
+    b.boxes.push_back(textOf(TextFrom::Line, BankCodeText, box(27.5, 0.8, 15.9, 4.5)));
+    b.boxes.push_back(textOf(TextFrom::Line, BankNameText, box(48.7, 0.8, 105.8, 4.5)));
     for (double x : { RuleLeft, 46.6, RuleRight })
-        b.rules.push_back({ x, 0, x, BankRowHeight });
-    b.rules.push_back({ RuleLeft, 5.3, RuleRight, 5.3 });
+        b.rules.push_back(vertical(x, 0, BankRowHeight));
+    b.rules.push_back(horizontal(RuleLeft, RuleRight, 5.3));
     return d;
 }
 

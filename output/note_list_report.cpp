@@ -18,32 +18,12 @@ namespace {
 
     Box head(double left, double width, const QString &text)
     {
-        Box b;
-        b.left = left;
-        b.top = 11.4;
-        b.width = width;
-        b.height = 4.5;
-        b.align = Align::Centre;
-        b.text = text;
-        return b;
+        return fixedText(text, box(left, 11.4, width, 4.5, Align::Centre));
     }
 
     Box field(double left, double width, Align align, NoteListField which)
     {
-        Box b;
-        b.left = left;
-        b.top = 1.6;
-        b.width = width;
-        b.height = 4.5;
-        b.align = align;
-        b.from = TextFrom::Line;
-        b.field = which;
-        return b;
-    }
-
-    Rule vertical(double x, double top, double bottom)
-    {
-        return { x, top, x, bottom, false, false };
+        return textOf(TextFrom::Line, which, box(left, 1.6, width, 4.5, align));
     }
 
     class NoteListLines : public LineSource
@@ -110,25 +90,13 @@ ReportDesign noteListDesign()
 
     Band &h = d.pageHeader;
     h.height = 16.1;
-    Box title;
-    title.left = 108.0;
-    title.top = 4.2;
-    title.width = 55.3;
-    title.height = 5.3;
-    title.align = Align::Centre;
+    Box title = textOf(TextFrom::Header, 0, box(108.0, 4.2, 55.3, 5.3, Align::Centre));
     title.pointSize = 12;
-    title.from = TextFrom::Header;
-    title.field = 0;
     h.boxes.push_back(title);
-    Box period;
-    period.left = 210.6;
-    period.top = 4.2;
-    period.height = 4.2;
+    Box period = textOf(TextFrom::Header, 1, box(210.6, 4.2, 0, 4.2));
     period.pointSize = 11;
     period.wrap = false;
     period.sizedToText = true;
-    period.from = TextFrom::Header;
-    period.field = 1;
     h.boxes.push_back(period);
     h.boxes.push_back(head(0.0, 69.3, u"取引先"_s));
     h.boxes.push_back(head(70.6, 20.1, u"手形番号"_s));
@@ -138,8 +106,8 @@ ReportDesign noteListDesign()
     h.boxes.push_back(head(187.1, 18.5, u"金額"_s));
     h.boxes.push_back(head(206.4, 10.6, u"確認"_s));
     h.boxes.push_back(head(216.7, 54.5, u"備考"_s));
-    h.rules.push_back({ 0, 10.6, BandRight, 10.6 });
-    h.rules.push_back({ 0, 15.9, BandRight, 15.9 });
+    h.rules.push_back(horizontal(0, BandRight, 10.6));
+    h.rules.push_back(horizontal(0, BandRight, 15.9));
     for (double x : { 0.0, 70.1, 91.0, 165.4, 176.2, 187.1, 206.4, 216.7, BandRight })
         h.rules.push_back(vertical(x, 10.6, 15.9));
 

@@ -18,40 +18,14 @@ namespace {
     constexpr int NameSlot = 0;
     constexpr int BankNameSlot = 1;
 
-    Box box(double left, double top, double width, double height, Align align)
-    {
-        Box b;
-        b.left = left;
-        b.top = top;
-        b.width = width;
-        b.height = height;
-        b.align = align;
-        return b;
-    }
-
     Box head(double left, double top, double width, double height, const QString &text)
     {
-        Box b = box(left, top, width, height, Align::Centre);
-        b.text = text;
-        return b;
+        return fixedText(text, box(left, top, width, height, Align::Centre));
     }
 
     Box field(double left, double width, Align align, int which)
     {
-        Box b = box(left, 0.8, width, 4.5, align);
-        b.from = TextFrom::Line;
-        b.field = which;
-        return b;
-    }
-
-    Rule vertical(double x, double top, double bottom)
-    {
-        return { x, top, x, bottom, false, false };
-    }
-
-    Rule horizontal(double x1, double x2, double y)
-    {
-        return { x1, y, x2, y, false, false };
+        return textOf(TextFrom::Line, which, box(left, 0.8, width, 4.5, align));
     }
 
     class PartnerSummaryLines : public LineSource

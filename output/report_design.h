@@ -59,6 +59,43 @@ struct Rule
     bool y2FromBottom = false;
 };
 
+// The pieces the designs are written with.
+inline Box box(double left, double top, double width, double height, Align align = Align::Left)
+{
+    Box b;
+    b.left = left;
+    b.top = top;
+    b.width = width;
+    b.height = height;
+    b.align = align;
+    return b;
+}
+
+// A box that shows text number which of the report's header texts (TextFrom::Header) or of its
+// line (TextFrom::Line).
+inline Box textOf(TextFrom from, int which, Box b)
+{
+    b.from = from;
+    b.field = which;
+    return b;
+}
+
+inline Box fixedText(const QString &text, Box b)
+{
+    b.text = text;
+    return b;
+}
+
+inline Rule vertical(double x, double top, double bottom)
+{
+    return { x, top, x, bottom, false, false };
+}
+
+inline Rule horizontal(double x1, double x2, double y)
+{
+    return { x1, y, x2, y, false, false };
+}
+
 struct Band
 {
     double height = 0;

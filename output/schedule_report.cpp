@@ -13,32 +13,12 @@ namespace {
 
     Box head(double left, double width, const QString &text)
     {
-        Box b;
-        b.left = left;
-        b.top = 11.9;
-        b.width = width;
-        b.height = 4.5;
-        b.align = Align::Centre;
-        b.text = text;
-        return b;
+        return fixedText(text, box(left, 11.9, width, 4.5, Align::Centre));
     }
 
     Box field(double left, double width, double height, int which)
     {
-        Box b;
-        b.left = left;
-        b.top = 0.8;
-        b.width = width;
-        b.height = height;
-        b.align = Align::Right;
-        b.from = TextFrom::Line;
-        b.field = which;
-        return b;
-    }
-
-    Rule vertical(double x, double top, double bottom)
-    {
-        return { x, top, x, bottom, false, false };
+        return textOf(TextFrom::Line, which, box(left, 0.8, width, height, Align::Right));
     }
 
     class ScheduleLines : public LineSource
@@ -92,32 +72,18 @@ ReportDesign scheduleDesign()
 
     Band &h = d.pageHeader;
     h.height = 17.2;
-    Box title;
-    title.left = 76.2;
-    title.top = 4.2;
-    title.width = 36.2;
-    title.height = 5.3;
+    Box title = textOf(TextFrom::Header, 0, box(76.2, 4.2, 36.2, 5.3));
     title.pointSize = 12;
     // Nine full-width characters at 12 points run a little past the box; the whole title shows.
     title.wrap = false;
     title.sizedToText = true;
-    title.from = TextFrom::Header;
-    title.field = 0;
     h.boxes.push_back(title);
-    Box period;
-    period.left = 131.2;
-    period.top = 6.3;
-    period.width = 57.4;
-    period.height = 5.3;
-    period.align = Align::Right;
-    period.from = TextFrom::Header;
-    period.field = 1;
-    h.boxes.push_back(period);
+    h.boxes.push_back(textOf(TextFrom::Header, 1, box(131.2, 6.3, 57.4, 5.3, Align::Right)));
     h.boxes.push_back(head(0.0, 23.8, u"日付"_s));
     h.boxes.push_back(head(24.1, 87.3, u"取引先名"_s));
     h.boxes.push_back(head(111.7, 26.5, u"手形番号"_s));
     h.boxes.push_back(head(138.4, 26.5, u"金額"_s));
-    h.rules.push_back({ 0, 10.6, BandRight, 10.6 });
+    h.rules.push_back(horizontal(0, BandRight, 10.6));
     for (double x : { 0.0, 24.1, 111.7, 138.4, BandRight })
         h.rules.push_back(vertical(x, 10.6, 17.2));
 
@@ -130,7 +96,7 @@ ReportDesign scheduleDesign()
     b.boxes.push_back(name);
     b.boxes.push_back(field(111.7, 25.1, 4.5, NumberField));
     b.boxes.push_back(field(138.4, 25.1, 4.5, YenField));
-    b.rules.push_back({ 0, 0, BandRight, 0 });
+    b.rules.push_back(horizontal(0, BandRight, 0));
     for (double x : { 0.0, 24.1, 111.7, 138.4 })
         b.rules.push_back(vertical(x, 0, ScheduleRowHeight));
     // The right edge runs on over the top of a subtotal below it.
@@ -140,11 +106,11 @@ ReportDesign scheduleDesign()
     c.height = SubtotalRowHeight;
     c.boxes.push_back(field(123.6, 13.2, 4.5, CountField));
     c.boxes.push_back(field(138.4, 25.1, 4.5, SubtotalYenField));
-    c.rules.push_back({ 0, 0, BandRight, 0 });
+    c.rules.push_back(horizontal(0, BandRight, 0));
     c.rules.push_back(vertical(111.7, 0, 5.3));
     c.rules.push_back(vertical(138.4, 0, 5.3));
     c.rules.push_back(vertical(164.0, 0, SubtotalRowHeight));
-    c.rules.push_back({ 111.7, 5.3, 164.1, 5.3 });
+    c.rules.push_back(horizontal(111.7, 164.1, 5.3));
     d.child = c;
     return d;
 }
