@@ -14,6 +14,7 @@
 #include "sheets/note_grid_model.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -303,30 +304,8 @@ TEST_F(SearchSheetTest, AllNotesComeBackAndClearResetsTheRowsOnly)
 namespace {
 
 // The sheet as the program opens it, from the real main window over the real data sheet.
-class SearchFromMainWindow : public ::testing::Test
+class SearchFromMainWindow : public RealMainWindow
 {
-protected:
-    void SetUp() override
-    {
-        state.ProgramDirectory = program.path();
-        MainWindowOptions options;
-        options.userFile = program.file(u"pass.dat"_s);
-        options.fallbackConfigDir = program.path() + u"config"_s;
-        options.fallbackDataDir = program.path() + u"data"_s;
-        window = std::make_unique<MainWindow>(state, prompter, screens, options);
-        fixtures::fillSmallRegister(state);
-        window->applyRights(state.CurrentUser.Permissions);
-        window->createSheets();
-        dataSheet = dynamic_cast<DataSheet *>(window->dataSheet());
-        ASSERT_NE(dataSheet, nullptr);
-    }
-
-    TestDir program;
-    AppState state;
-    ScriptedPrompter prompter;
-    ProgramScreens screens;
-    std::unique_ptr<MainWindow> window;
-    DataSheet *dataSheet = nullptr;
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "sheets/data_sheet.h"
 #include "sheets/note_grid_model.h"
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -17,32 +18,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The data sheet as the program builds it, inside the real main window.
-class DataSheetInMainWindow : public ::testing::Test
+class DataSheetInMainWindow : public RealMainWindow
 {
 protected:
     void SetUp() override
     {
-        state.ProgramDirectory = program.path();
-        MainWindowOptions options;
-        options.userFile = program.file(u"pass.dat"_s);
-        options.fallbackConfigDir = program.path() + u"config"_s;
-        options.fallbackDataDir = program.path() + u"data"_s;
-        window = std::make_unique<MainWindow>(state, prompter, screens, options);
-        fixtures::fillSmallRegister(state);
-        window->applyRights(state.CurrentUser.Permissions);
-        window->createSheets();
-        sheet = dynamic_cast<DataSheet *>(window->dataSheet());
-        ASSERT_NE(sheet, nullptr);
+        RealMainWindow::SetUp();
+        if (HasFatalFailure())
+            return;
+        sheet = dataSheet;
         prompter.shown.clear();
     }
 
     void selectRow(int gridRow) { sheet->SG1->selectRow(gridRow - 1); }
 
-    TestDir program;
-    AppState state;
-    ScriptedPrompter prompter;
-    ProgramScreens screens;
-    std::unique_ptr<MainWindow> window;
     DataSheet *sheet = nullptr;
 };
 
