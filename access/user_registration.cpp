@@ -12,6 +12,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "store/sjis.h"
 
@@ -87,13 +88,7 @@ UserRegistration::UserRegistration(
     , userFile_(std::move(userFile))
     , random_(random ? std::move(random) : std::make_unique<ClockRandom>())
 {
-    setObjectName(u"Form7"_s);
-    setWindowTitle(u"ユーザー登録"_s);
-    setFont(screenFont());
-    setAutoFillBackground(true);
-    QPalette light = palette();
-    light.setColor(QPalette::Window, QColor(254, 254, 254));
-    setPalette(light);
+    styleScreen(this, u"Form7"_s, u"ユーザー登録"_s);
     setFixedSize(539, 280);
     buildControls();
 }

@@ -13,6 +13,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "output/bank_list_report.h"
 #include "output/note_list_csv.h"
 #include "output/partner_summary.h"
@@ -98,17 +99,12 @@ OutputSheet::OutputSheet(
     , prompter_(prompter)
     , dataSheet_(dataSheet)
 {
-    setObjectName(u"Form9"_s);
-    setWindowTitle(u"出力シート"_s);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    styleScreen(this, u"Form9"_s, u"出力シート"_s);
     QFont font = screenFont();
-    font.setPointSize(9);
+    font.setPointSize(9); // this sheet and the reports use 9 points
     setFont(font);
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(0xFE, 0xFE, 0xFE));
-    setPalette(background);
     setFixedSize(519, 293);
     SaveDialog1 = [this](QWidget *owner) { return chooseCsvFile(owner, prompter_); };
     buildControls();

@@ -12,6 +12,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "sheets/sheet_ports.h"
 #include "store/app_state.h"
 
@@ -66,15 +67,7 @@ SearchSheet::SearchSheet(
     , dataSheet_(dataSheet)
     , prompter_(prompter)
 {
-    setObjectName(u"Form8"_s);
-    setWindowTitle(u"抽出／検索シート"_s);
-    setAccessibleName(windowTitle());
-    setFont(screenFont());
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(254, 254, 254));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    styleScreen(this, u"Form8"_s, u"抽出／検索シート"_s);
     setFixedSize(OuterSize);
     buildRows();
     buildLabels();

@@ -11,6 +11,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "sheets/approval_list_model.h"
 #include "store/app_state.h"
@@ -55,15 +56,7 @@ ApprovalList::ApprovalList(AppState &state, Prompter &prompter, QWidget *parent)
     , state_(state)
     , prompter_(prompter)
 {
-    setObjectName(u"Form6"_s);
-    setWindowTitle(u"手形の取立て承認"_s);
-    setAccessibleName(windowTitle());
-    setFont(screenFont());
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(254, 254, 254));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    styleScreen(this, u"Form6"_s, u"手形の取立て承認"_s);
     setFixedSize(520, 252);
     buildGrid();
     buildLabels();

@@ -14,6 +14,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "store/app_state.h"
 #include "store/day_date.h"
 #include "store/kinds.h"
@@ -111,14 +112,7 @@ InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWi
     , host_(host)
     , prompter_(prompter)
 {
-    setObjectName(u"Form4"_s);
-    setWindowTitle(u"インプットシート"_s);
-    setFont(screenFont());
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(254, 254, 254));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    styleScreen(this, u"Form4"_s, u"インプットシート"_s);
     setFixedSize(391, 520);
     buildControls();
     buildCaptions();

@@ -12,6 +12,7 @@
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "sheets/register_grid_model.h"
 #include "store/app_state.h"
@@ -66,14 +67,8 @@ RegistrationSheet::RegistrationSheet(AppState &state, Prompter &prompter, QWidge
     , state_(state)
     , prompter_(prompter)
 {
-    setObjectName(u"Form5"_s);
-    setWindowTitle(u"登録シート"_s);
     setWindowFlags(Qt::Dialog | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(screenFont());
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    styleScreen(this, u"Form5"_s, u"登録シート"_s, Qt::white);
     setFixedSize(404, 262);
     buildControls();
     setMode(0);

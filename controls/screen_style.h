@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QWidget;
+
+// The near-white background of most screens.
+inline const QColor ScreenBackground(254, 254, 254);
+
+// Gives a screen its design name, its caption (also its accessible name, since a child window or
+// a dialog is announced by it), the screens' font and a filled background with black text.
+void styleScreen(QWidget *screen, const QString &objectName, const QString &caption,
+    const QColor &background = ScreenBackground);
