@@ -2,7 +2,6 @@
 
 #include <QDateEdit>
 #include <QDir>
-#include <QProcess>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -11,21 +10,13 @@
 #include "output/report_run.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
+#include "tests/support/pdf_reading.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(u"pdftotext"_s, { u"-layout"_s, pdf, u"-"_s });
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 class PartnerSummarySheetTest : public ::testing::Test
 {
@@ -109,7 +100,7 @@ TEST_F(PartnerSummarySheetTest, PdfPagesCarryTheAsOfDateOnEveryPageAndTheTotalsO
     const QString pdf = dir.file(u"partners.pdf"_s);
     QString error;
     ASSERT_TRUE(output::writeReportPdf(*report, pdf, &error)) << error.toStdString();
-    const QStringList pages = pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
+    const QStringList pages = pdfreading::text(pdf).split(u'\f', Qt::SkipEmptyParts);
     ASSERT_GE(pages.size(), 2);
     for (const QString &page : pages) {
         if (page.trimmed().isEmpty())
@@ -118,7 +109,7 @@ TEST_F(PartnerSummarySheetTest, PdfPagesCarryTheAsOfDateOnEveryPageAndTheTotalsO
         EXPECT_TRUE(page.contains(u"登録取引先一覧表"_s));
     }
     // The totals follow the last partner, on its page or on a page of their own.
-    const QString all = pdfText(pdf);
+    const QString all = pdfreading::text(pdf);
     EXPECT_EQ(all.count(u"合計"_s), 1);
     EXPECT_TRUE(pages.last().contains(u"合計"_s));
     EXPECT_LT(all.indexOf(u"P079"_s), all.indexOf(u"合計"_s));

@@ -24,6 +24,7 @@
 #include "output/report_preview.h"
 #include "output/report_run.h"
 #include "tests/output/report_fixtures.h"
+#include "tests/support/pdf_reading.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,29 +36,7 @@ namespace {
 const QString Title = u"支払手形記入帳"_s;
 const QString Period = u"2024/01/01　～　2024/01/31"_s;
 
-// Output of a command; empty when it could not run or failed.
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int pdfPages(const QString &pdf)
-{
-    static const QRegularExpression pages(
-        u"^Pages:\\s+(\\d+)"_s, QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch m = pages.match(run(u"pdfinfo"_s, { pdf }));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-QString pdfPageText(const QString &pdf, int page)
-{
-    const QString n = QString::number(page);
-    return run(u"pdftotext"_s, { u"-f"_s, n, u"-l"_s, n, u"-layout"_s, pdf, u"-"_s });
-}
+using pdfreading::run;
 
 // Dark pixels inside a rectangle given in millimetres of a page drawn at scale pixels per mm.
 int ink(const QImage &image, double scale, double x1, double y1, double x2, double y2)
@@ -149,16 +128,16 @@ TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
     dir.write(u"list.pdf"_s, "an older file");
     QString error;
     ASSERT_TRUE(writeReportPdf(*report, path, &error)) << error.toStdString();
-    EXPECT_EQ(pdfPages(path), 3);
+    EXPECT_EQ(pdfreading::pages(path), 3);
     for (int page = 1; page <= 3; ++page) {
-        const QString text = pdfPageText(path, page);
+        const QString text = pdfreading::pageText(path, page);
         EXPECT_TRUE(text.contains(Title)) << page;
         EXPECT_TRUE(text.contains(u"振出銀行"_s)) << page;
         EXPECT_TRUE(text.contains(u"2024/01/01"_s)) << page;
         EXPECT_TRUE(text.contains(reportfixtures::PartnerName)) << page;
     }
-    EXPECT_TRUE(pdfPageText(path, 1).contains(u"N0000"_s));
-    EXPECT_TRUE(pdfPageText(path, 3).contains(u"N0069"_s));
+    EXPECT_TRUE(pdfreading::pageText(path, 1).contains(u"N0000"_s));
+    EXPECT_TRUE(pdfreading::pageText(path, 3).contains(u"N0069"_s));
 
     // Every font is embedded, and the design's family reached the substitute on this system.
     const QStringList fonts = run(u"pdffonts"_s, { path }).split(u'\n', Qt::SkipEmptyParts);
@@ -267,9 +246,9 @@ TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
     EXPECT_EQ(prompter.dialogs,
         (QStringList { u"ReportPreview"_s, u"PrintDialog"_s, u"PdfFileDialog"_s }));
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join(u'|').toStdString();
-    EXPECT_EQ(pdfPages(dir.file(u"printed.pdf"_s)), 3);
-    EXPECT_EQ(pdfPages(dir.file(u"saved.pdf"_s)), 3);
-    EXPECT_TRUE(pdfPageText(dir.file(u"saved.pdf"_s), 3).contains(Title));
+    EXPECT_EQ(pdfreading::pages(dir.file(u"printed.pdf"_s)), 3);
+    EXPECT_EQ(pdfreading::pages(dir.file(u"saved.pdf"_s)), 3);
+    EXPECT_TRUE(pdfreading::pageText(dir.file(u"saved.pdf"_s), 3).contains(Title));
 }
 
 TEST(ReportPreview, FailedPdfSaveSaysWhichFile)
@@ -363,7 +342,7 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
     while (!deadline.hasExpired() && made.isEmpty()) {
         for (const QString &d : filesIn(spool, u"d*-001"_s)) {
             if (spooled.isEmpty() && !spoolBefore.contains(d)
-                && pdfPageText(spool + u'/' + d, 1).contains(mark)) {
+                && pdfreading::pageText(spool + u'/' + d, 1).contains(mark)) {
                 spooled = d;
                 job = QString::number(d.mid(1, d.indexOf(u'-') - 1).toInt());
             }
@@ -384,7 +363,7 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
     const QString outFile = out + u'/' + made;
 
     // What came out of the printer: three pages, none of them blank.
-    EXPECT_EQ(pdfPages(outFile), 3);
+    EXPECT_EQ(pdfreading::pages(outFile), 3);
     TestDir dir;
     run(u"pdftoppm"_s, { u"-r"_s, u"20"_s, u"-png"_s, outFile, dir.file(u"page"_s) });
     const QStringList pngs = filesIn(dir.path(), u"page*.png"_s);
@@ -394,9 +373,9 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
 
     // What the program sent: the title on every page and the rows' texts.
     const QString sent = spool + u'/' + spooled;
-    ASSERT_EQ(pdfPages(sent), 3);
+    ASSERT_EQ(pdfreading::pages(sent), 3);
     for (int page = 1; page <= 3; ++page)
-        EXPECT_TRUE(pdfPageText(sent, page).contains(Title)) << page;
-    EXPECT_TRUE(pdfPageText(sent, 1).contains(u"N0000"_s));
-    EXPECT_TRUE(pdfPageText(sent, 3).contains(reportfixtures::PartnerName));
+        EXPECT_TRUE(pdfreading::pageText(sent, page).contains(Title)) << page;
+    EXPECT_TRUE(pdfreading::pageText(sent, 1).contains(u"N0000"_s));
+    EXPECT_TRUE(pdfreading::pageText(sent, 3).contains(reportfixtures::PartnerName));
 }

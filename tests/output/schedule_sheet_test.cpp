@@ -2,7 +2,6 @@
 
 #include <QDateEdit>
 #include <QFileDialog>
-#include <QProcess>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -10,21 +9,13 @@
 #include "output/report_preview.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
+#include "tests/support/pdf_reading.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(u"pdftotext"_s, { u"-layout"_s, pdf, u"-"_s });
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // The output sheet over the small register, whose notes all fall due on 30 April 2024, with one
 // more receivable note that no partner's code matches.
@@ -67,7 +58,7 @@ protected:
             return int(QDialog::Accepted);
         };
         run(choice, start, end, sheet->SB1);
-        return pdfText(pdf);
+        return pdfreading::text(pdf);
     }
 
     TestDir dir;
