@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QTemporaryDir>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,4 +133,10 @@ std::size_t peakResidentBytes()
     }
     std::fclose(f);
     return kb * 1024;
+}
+
+QString benchFile(const QString &name)
+{
+    static QTemporaryDir folder;
+    return folder.filePath(name);
 }

@@ -24,6 +24,9 @@ std::vector<int> everyIndex(std::size_t count);
 // is what the disk costs at the least; the writers sync their file before it replaces the old
 // one, so the synced write is their true measure. Call it in main after the other benchmarks are
 // registered, so that these run last.
+// A file of that name in a folder of the run's own, removed when the run ends.
+QString benchFile(const QString &name);
+
 void registerPlainWrites(QString (*written)(), const char *writer);
 
 // Resident set peak of this process in bytes (VmHWM).

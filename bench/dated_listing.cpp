@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "bench/bench_data.h"
 #include "output/output_choices.h"
@@ -58,15 +57,9 @@ void BM_YearScheduleLaidOut(benchmark::State &st)
 }
 BENCHMARK(BM_YearScheduleLaidOut)->Unit(benchmark::kMillisecond);
 
-QTemporaryDir &folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
 QString csvPath()
 {
-    return folder().filePath(u"schedule.csv"_s);
+    return benchFile(u"schedule.csv"_s);
 }
 
 // Every unsettled payable note of the register: the largest schedule it can give.

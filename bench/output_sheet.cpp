@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "bench/bench_data.h"
 #include "output/note_list_csv.h"
@@ -13,15 +12,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QTemporaryDir &folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
 QString csvPath()
 {
-    return folder().filePath(u"list.csv"_s);
+    return benchFile(u"list.csv"_s);
 }
 
 void BM_SetArr(benchmark::State &st)

@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "bench/bench_data.h"
 #include "output/partner_summary.h"
@@ -24,15 +23,9 @@ const std::vector<std::int32_t> &partnersInCodeOrder()
     return rows;
 }
 
-QTemporaryDir &folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
 QString csvPath()
 {
-    return folder().filePath(u"partners.csv"_s);
+    return benchFile(u"partners.csv"_s);
 }
 
 void BM_SetArr2(benchmark::State &st)
