@@ -11,11 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "store/sjis.h"
 
