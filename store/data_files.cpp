@@ -4,7 +4,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,27 +68,13 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
         return false;
     };
 
-    const QByteArray name = QFile::encodeName(path);
     const qint64 limit = largestFile<Record>(file.diskSize);
-    struct stat info;
-    // Look before opening: opening a FIFO would wait for a writer.
-    if (::stat(name.constData(), &info) != 0)
-        return errno == ENOENT ? true : fault(systemReason(errno));
-    if (!S_ISREG(info.st_mode))
-        return fault(notRegularFileReason(info.st_mode));
-    if (info.st_size > limit)
-        return fault(tooLargeReason(info.st_size, limit));
-    Fd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    QString refused;
+    qint64 size = 0;
+    const Fd fd(openRegularFile(path, limit, &size, &refused));
     if (fd.get() < 0)
-        return fault(systemReason(errno));
-    // The name may have been replaced between the look and the open.
-    if (::fstat(fd.get(), &info) != 0)
-        return fault(systemReason(errno));
-    if (!S_ISREG(info.st_mode))
-        return fault(notRegularFileReason(info.st_mode));
-    if (info.st_size > limit)
-        return fault(tooLargeReason(info.st_size, limit));
-    file.table.reserve(start + static_cast<size_t>(info.st_size) / file.diskSize + 1);
+        return refused.isEmpty() ? true : fault(refused);
+    file.table.reserve(start + static_cast<size_t>(size) / file.diskSize + 1);
 
     const size_t perChunk = std::max<size_t>(1, ChunkBytes / file.diskSize);
     std::unique_ptr<char[]> buffer(new char[perChunk * file.diskSize]);

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "store/file_read.h"
 #include "store/io_error.h"
 
 using namespace Qt::StringLiterals;
@@ -109,37 +110,52 @@ QString tooLargeReason(qint64 size, qint64 limit)
         .arg(limit);
 }
 
-WholeFile readWholeFile(const QString &path, qint64 maxBytes)
+int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString *reason)
 {
-    WholeFile result;
+    reason->clear();
+    const auto refuse = [&](const QString &why) {
+        *reason = why;
+        return -1;
+    };
     const QByteArray name = QFile::encodeName(path);
     struct stat info;
     // Look before opening: opening a FIFO would wait for a writer.
-    if (::stat(name.constData(), &info) != 0) {
-        if (errno == ENOENT)
-            result.missing = true;
-        else
-            result.reason = systemReason(errno);
-        return result;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        result.reason = notRegularFileReason(info.st_mode);
-        return result;
-    }
+    if (::stat(name.constData(), &info) != 0)
+        return errno == ENOENT ? -1 : refuse(systemReason(errno));
+    if (!S_ISREG(info.st_mode))
+        return refuse(notRegularFileReason(info.st_mode));
+    if (info.st_size > maxBytes)
+        return refuse(tooLargeReason(info.st_size, maxBytes));
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        result.reason = systemReason(errno);
-        return result;
-    }
+    if (fd < 0)
+        return refuse(systemReason(errno));
     // The name may have been replaced between the look and the open.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes) {
-        result.reason = S_ISREG(info.st_mode) ? tooLargeReason(info.st_size, maxBytes)
-                                              : notRegularFileReason(info.st_mode);
+    QString why;
+    if (::fstat(fd, &info) != 0)
+        why = systemReason(errno);
+    else if (!S_ISREG(info.st_mode))
+        why = notRegularFileReason(info.st_mode);
+    else if (info.st_size > maxBytes)
+        why = tooLargeReason(info.st_size, maxBytes);
+    if (!why.isEmpty()) {
         ::close(fd);
+        return refuse(why);
+    }
+    *size = info.st_size;
+    return fd;
+}
+
+WholeFile readWholeFile(const QString &path, qint64 maxBytes)
+{
+    WholeFile result;
+    qint64 size = 0;
+    const Fd fd(openRegularFile(path, maxBytes, &size, &result.reason));
+    if (fd.get() < 0) {
+        result.missing = result.reason.isEmpty();
         return result;
     }
     // A file that grows while it is read is still stopped at the limit.
-    result.bytes.resize(static_cast<qsizetype>(info.st_size) + 1);
+    result.bytes.resize(static_cast<qsizetype>(size) + 1);
     qsizetype done = 0;
     for (;;) {
         if (done == result.bytes.size()) {
@@ -149,8 +165,8 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
             }
             result.bytes.resize(std::min<qint64>(done * 2 + 4096, maxBytes + 1));
         }
-        const ssize_t n =
-            ::read(fd, result.bytes.data() + done, static_cast<size_t>(result.bytes.size() - done));
+        const ssize_t n = ::read(
+            fd.get(), result.bytes.data() + done, static_cast<size_t>(result.bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -161,7 +177,6 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
             break;
         done += n;
     }
-    ::close(fd);
     if (!result.reason.isEmpty())
         result.bytes.clear();
     else

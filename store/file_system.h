@@ -50,6 +50,14 @@ struct WholeFile
 // device without reading it), and only up to maxBytes.
 WholeFile readWholeFile(const QString &path, qint64 maxBytes);
 
+// Opens path for reading when it is a regular file of at most maxBytes; a FIFO is refused without
+// waiting on it, a device without opening it. The descriptor, with size set; otherwise -1, with
+// reason set, or left empty when there is no such file.
+int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString *reason);
+
+// Writes all of data, going on after an interrupted call; 0, or the errno of the failure.
+int writeAll(FileSystem &fs, int fd, const char *data, size_t size);
+
 // The reason given for a file that is not a regular file or is too large.
 QString notRegularFileReason(mode_t mode);
 QString tooLargeReason(qint64 size, qint64 limit);
