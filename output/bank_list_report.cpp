@@ -102,16 +102,10 @@ QStringList bankListCsvHeader()
 
 bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem &fs)
 {
-    csv::File file(path, fs);
-    if (file.open()) {
+    return csv::write(path, error, fs, [&](csv::File &file) {
         file.add(bankListCsvTitle());
         file.add(bankListCsvHeader());
         for (const BankRecord &bank : state.BankTable)
             file.add({ sjis::decode(bank.Code.view()), sjis::decode(bank.Name.view()) });
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorMessage();
-    return false;
+    });
 }

@@ -44,4 +44,19 @@ private:
     bool failed_ = false;
 };
 
+// Writes path through a File that fill(File &) gives its lines: true once the whole file is in
+// place; otherwise false, the old file kept and the reason (errorMessage) in error.
+template <typename Fill> bool write(const QString &path, QString *error, FileSystem &fs, Fill fill)
+{
+    File file(path, fs);
+    if (file.open()) {
+        fill(file);
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorMessage();
+    return false;
+}
+
 } // namespace csv

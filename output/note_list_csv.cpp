@@ -55,8 +55,7 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
 bool CSV1(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
     const QString &title, QString *error, FileSystem &fs)
 {
-    csv::File file(path, fs);
-    if (file.open()) {
+    return csv::write(path, error, fs, [&](csv::File &file) {
         file.add({ title });
         file.add(noteListCsvHeader().split(u','));
         const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
@@ -67,10 +66,5 @@ bool CSV1(const QString &path, const AppState &state, const std::vector<std::int
                 banks.name(note.BankCode.view()));
             file.lineAdded();
         }
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorMessage();
-    return false;
+    });
 }

@@ -359,8 +359,7 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
 bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
     QString *error, FileSystem &fs)
 {
-    csv::File file(path, fs);
-    if (file.open()) {
+    return csv::write(path, error, fs, [&](csv::File &file) {
         for (const QStringList &head : partnerSummaryCsvHead())
             file.add(head);
         const std::vector<PartnerStatistics> stats =
@@ -377,10 +376,5 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
             file.lineAdded();
         }
         file.add(partnerTotalsCsvFields(totals));
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorMessage();
-    return false;
+    });
 }

@@ -56,8 +56,7 @@ void appendScheduleCsvNoteLine(
 bool CSV3(const QString &path, const AppState &state, const std::vector<schedule::Line> &lines,
     const QString &title, const QString &period, QString *error, FileSystem &fs)
 {
-    csv::File file(path, fs);
-    if (file.open()) {
+    return csv::write(path, error, fs, [&](csv::File &file) {
         file.add(schedule::csvTitleFields(title, period));
         file.add(schedule::csvHeaderFields());
         const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
@@ -88,10 +87,5 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
                 partners.name(note.PartnerCode.view()));
             file.lineAdded();
         }
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorMessage();
-    return false;
+    });
 }
