@@ -57,16 +57,8 @@ bool AtomicFile::write(const char *data, size_t size)
     if (hashing_)
         hash_.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
     size_ += static_cast<qint64>(size);
-    while (size > 0) {
-        const ssize_t n = fs_.write(fd_, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
+    if (const int err = writeAll(fs_, fd_, data, size); err != 0)
+        return fail(err);
     return true;
 }
 

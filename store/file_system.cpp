@@ -145,6 +145,21 @@ int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString 
     return fd;
 }
 
+int writeAll(FileSystem &fs, int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = fs.write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
 WholeFile readWholeFile(const QString &path, qint64 maxBytes)
 {
     WholeFile result;

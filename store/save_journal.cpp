@@ -102,15 +102,7 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
     const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return errno;
-    int err = 0;
-    for (qsizetype at = 0; at < content.size() && err == 0;) {
-        const ssize_t n =
-            fs.write(fd, content.constData() + at, static_cast<size_t>(content.size() - at));
-        if (n < 0 && errno != EINTR)
-            err = errno;
-        else if (n > 0)
-            at += n;
-    }
+    int err = writeAll(fs, fd, content.constData(), static_cast<size_t>(content.size()));
     if (err == 0 && fs.sync(fd) != 0)
         err = errno;
     if (fs.close(fd) != 0 && err == 0)
