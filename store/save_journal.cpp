@@ -319,7 +319,7 @@ void removeSaveJournal(const QString &directory, FileSystem &fs)
 {
     const QString path = journalPath(directory);
     fs.unlink(QFile::encodeName(path).constData());
-    fs.syncDirectory(QFile::encodeName(QFileInfo(path).absolutePath()).constData());
+    syncDirectoryOf(path, fs);
 }
 
 bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, int *error)

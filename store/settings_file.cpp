@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "store/atomic_file.h"
+#include "store/data_file_names.h"
 #include "store/data_files.h"
 #include "store/io_error.h"
 #include "store/sjis.h"
@@ -127,8 +128,8 @@ DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &set
     const QString folder = dataFolderOf(dataDirectory);
     if (!QFileInfo(folder).isDir())
         return missing(u"\nデータフォルダー「%1」が見つかりません。"_s.arg(dataDirectory));
-    for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName }) {
-        if (QFileInfo::exists(dataDirectory + QString::fromUtf16(name)))
+    for (const QString &name : dataFileNames()) {
+        if (QFileInfo::exists(dataDirectory + name))
             return check;
     }
     if (dataDirectory.contains(u'\n'))
