@@ -31,7 +31,7 @@ public:
         mask_ = room - 1;
         for (const Record &r : table) {
             const Key key = keyOf(r.Code.view());
-            Slot &slot = probe(key);
+            Slot &slot = slots_[probe(key)];
             if (!slot.used)
                 slot = { key, r.Name.view(), true };
         }
@@ -41,7 +41,7 @@ public:
     {
         if (code.size() > MaxCode)
             return nullptr;
-        const Slot &slot = const_cast<FirstNameIndex *>(this)->probe(keyOf(code));
+        const Slot &slot = slots_[probe(keyOf(code))];
         return slot.used ? &slot.name : nullptr;
     }
     // Empty when no record bears the code.
@@ -75,15 +75,15 @@ private:
         std::memcpy(&key.bytes, code.data(), code.size());
         return key;
     }
-    // The slot holding key, or the empty slot where it would go.
-    Slot &probe(const Key &key)
+    // The place of the slot holding key, or of the empty slot where it would go.
+    std::size_t probe(const Key &key) const
     {
         // Fibonacci hashing: the top bits of the product depend on every byte of the code.
         const std::uint64_t h = (key.bytes + key.length) * 0x9E3779B97F4A7C15ull;
         for (std::size_t at = static_cast<std::size_t>(h >> shift_);; at = (at + 1) & mask_) {
-            Slot &slot = slots_[at];
+            const Slot &slot = slots_[at];
             if (!slot.used || slot.key == key)
-                return slot;
+                return at;
         }
     }
 
