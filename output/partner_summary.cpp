@@ -79,6 +79,24 @@ QString counted(std::int64_t count, QStringView unit)
     return QString::number(count).append(unit);
 }
 
+// A balance as printed ("%10.0n円") and as the CSV file has it ("%10.0f円").
+QString printedYen(Money amount)
+{
+    return formats::amountN(amount) + u"円"_s;
+}
+
+QString csvYen(Money amount)
+{
+    return formats::amountF(amount) + u"円"_s;
+}
+
+// The totals line's four figures: payable count and balance, receivable count and balance.
+QStringList totalsFigures(const PartnerTotals &totals, QString (*yen)(Money))
+{
+    return { counted(totals.PayableCount, u"件"), yen(totals.PayableAmount),
+        counted(totals.ReceivableCount, u"件"), yen(totals.ReceivableAmount) };
+}
+
 QString averageText(double days)
 {
     return formats::number(days, 1, true, AverageWidth) + u"日"_s;
@@ -276,9 +294,9 @@ PartnerSummaryTexts partnerSummaryTexts(
     t.code = sjis::decode(partner.Code.view());
     t.name = sjis::decode(partner.Name.view());
     t.payableCount = counted(s.PayableCount, u"件");
-    t.payableBalance = formats::amountN(s.PayableAmount) + u"円"_s;
+    t.payableBalance = printedYen(s.PayableAmount);
     t.receivableCount = counted(s.ReceivableCount, u"件");
-    t.receivableBalance = formats::amountN(s.ReceivableAmount) + u"円"_s;
+    t.receivableBalance = printedYen(s.ReceivableAmount);
     t.shortest = counted(s.Shortest, u"日");
     t.longest = counted(s.Longest, u"日");
     t.average = averageText(s.Average);
@@ -299,9 +317,7 @@ bool partnerBankNameTall(std::string_view bankName)
 
 QStringList partnerTotalsTexts(const PartnerTotals &totals)
 {
-    return { counted(totals.PayableCount, u"件"), formats::amountN(totals.PayableAmount) + u"円"_s,
-        counted(totals.ReceivableCount, u"件"),
-        formats::amountN(totals.ReceivableAmount) + u"円"_s };
+    return totalsFigures(totals, printedYen);
 }
 
 QList<QStringList> partnerSummaryCsvHead()
@@ -313,16 +329,14 @@ QList<QStringList> partnerSummaryCsvHead()
 
 QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &t, const PartnerStatistics &s)
 {
-    return { u"'"_s + t.code, t.name, t.payableCount, formats::amountF(s.PayableAmount) + u"円"_s,
-        t.receivableCount, formats::amountF(s.ReceivableAmount) + u"円"_s, t.shortest, t.longest,
-        t.average, t.latestAverage, t.bankName };
+    return { u"'"_s + t.code, t.name, t.payableCount, csvYen(s.PayableAmount), t.receivableCount,
+        csvYen(s.ReceivableAmount), t.shortest, t.longest, t.average, t.latestAverage, t.bankName };
 }
 
 QStringList partnerTotalsCsvFields(const PartnerTotals &totals)
 {
-    return { QString(), u"合計"_s, counted(totals.PayableCount, u"件"),
-        formats::amountF(totals.PayableAmount) + u"円"_s, counted(totals.ReceivableCount, u"件"),
-        formats::amountF(totals.ReceivableAmount) + u"円"_s, QString() };
+    return QStringList { QString(), u"合計"_s } + totalsFigures(totals, csvYen)
+        + QStringList { QString() };
 }
 
 void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
