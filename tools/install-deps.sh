@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need; skips what is there.
+# Installs the Debian packages the build, the tests and the screenshots need, or only the packages
+# named as arguments; skips what is there.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config clang-format git
-  qt6-base-dev qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
-  libgtest-dev googletest libbenchmark-dev
-  fonts-ipafont-gothic
-  xvfb xauth imagemagick poppler-utils xdg-utils
-)
+packages=("$@")
+if [ ${#packages[@]} -eq 0 ]; then
+  packages=(
+    build-essential cmake ninja-build pkg-config clang-format git
+    qt6-base-dev qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
+    libgtest-dev googletest libbenchmark-dev
+    fonts-ipafont-gothic
+    xvfb xauth imagemagick poppler-utils xdg-utils
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,24 +4,12 @@
 # back what the program sent. Skips every step that is already done.
 set -euo pipefail
 
+# poppler-utils reads the printed PDFs back (pdfinfo, pdftoppm, pdftotext, pdffonts).
+"$(dirname "$0")/install-deps.sh" cups cups-client printer-driver-cups-pdf poppler-utils
+
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
-fi
-
-# poppler-utils reads the printed PDFs back (pdfinfo, pdftoppm, pdftotext, pdffonts).
-packages=(cups cups-client printer-driver-cups-pdf poppler-utils)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # No init system on the build machines: start the scheduler by hand when it is not running.
