@@ -93,13 +93,19 @@ DeleteOutcome UserTable::remove(const QByteArray &name, UserPrompts &prompts)
 
 namespace {
 
-constexpr std::array<const char16_t *, 5> ColumnTitles = { u"ユーザー名", u"保存・検索",
-    u"削除・承認", u"設定変更", u"全て" };
+// The name reads from the left; the rights stand centred under their titles.
+constexpr std::array<GridColumn, 5> UserColumns { {
+    { u"ユーザー名", UserGridModel::ColumnWidth, Qt::AlignLeft },
+    { u"保存・検索", UserGridModel::ColumnWidth, Qt::AlignHCenter },
+    { u"削除・承認", UserGridModel::ColumnWidth, Qt::AlignHCenter },
+    { u"設定変更", UserGridModel::ColumnWidth, Qt::AlignHCenter },
+    { u"全て", UserGridModel::ColumnWidth, Qt::AlignHCenter },
+} };
 
 } // namespace
 
 UserGridModel::UserGridModel(const UserTable &table, QObject *parent)
-    : QAbstractTableModel(parent)
+    : SheetGridModel(parent)
     , table_(table)
     , rows_(table.size())
 {
@@ -115,7 +121,7 @@ void UserGridModel::refresh()
 QString UserGridModel::cellText(int row, int column) const
 {
     if (row < 0 || row >= rows_ || row >= table_.size() || column < 0
-        || column >= static_cast<int>(ColumnTitles.size()))
+        || column >= static_cast<int>(UserColumns.size()))
         return {};
     const UserRecord &user = table_.at(row);
     if (column == 0)
@@ -128,45 +134,7 @@ int UserGridModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : rows_;
 }
 
-int UserGridModel::columnCount(const QModelIndex &parent) const
+std::span<const GridColumn> UserGridModel::gridColumns() const
 {
-    return parent.isValid() ? 0 : static_cast<int>(ColumnTitles.size());
-}
-
-QVariant UserGridModel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
-    case Qt::TextAlignmentRole:
-        // The name reads from the left; the rights stand centred under their titles.
-        return static_cast<int>(
-            (index.column() == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
-    default:
-        return {};
-    }
-}
-
-QVariant UserGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0
-        || section >= static_cast<int>(ColumnTitles.size()))
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromUtf16(ColumnTitles[static_cast<std::size_t>(section)]);
-    case Qt::TextAlignmentRole:
-        return static_cast<int>(Qt::AlignCenter);
-    default:
-        return {};
-    }
-}
-
-Qt::ItemFlags UserGridModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return UserColumns;
 }

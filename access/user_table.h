@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-#include <QAbstractTableModel>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include "access/user_file.h"
+#include "controls/sheet_grid_model.h"
 
 // The two users the installed user file brings; they can never be deleted, and the first always
 // keeps every right.
@@ -84,7 +84,7 @@ private:
 };
 
 // The user list as the registration grid shows it: name, then 許可/不許可 under each right.
-class UserGridModel : public QAbstractTableModel
+class UserGridModel : public SheetGridModel
 {
     Q_OBJECT
 public:
@@ -94,14 +94,12 @@ public:
 
     // Reads the table again.
     void refresh();
-    QString cellText(int row, int column) const;
+    QString cellText(int row, int column) const override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(
-        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+protected:
+    std::span<const GridColumn> gridColumns() const override;
 
 private:
     const UserTable &table_;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "controls/sheet_grid_model.h"
 #include "sheets/approval_choices.h"
-#include "sheets/sheet_grid_model.h"
 
 // The approval list's grid as a table model: row r shows NoteTable[DueNotes[r]], formatted when
 // asked, and the stamp column shows the row's choice. No empty row follows the last note.

@@ -6,8 +6,8 @@
 
 #include <QString>
 
+#include "controls/sheet_grid_model.h"
 #include "sheets/name_index.h"
-#include "sheets/sheet_grid_model.h"
 #include "store/app_state.h"
 
 // The twelve fields of a note as the data sheet shows them, by column.

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "controls/sheet_grid_model.h"
 #include "sheets/note_grid.h"
-#include "sheets/sheet_grid_model.h"
 
 struct AppState;
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "controls/sheet_grid_model.h"
 #include "sheets/registration.h"
-#include "sheets/sheet_grid_model.h"
 
 struct AppState;
 

@@ -1,4 +1,4 @@
-#include "sheets/sheet_grid_model.h"
+#include "controls/sheet_grid_model.h"
 
 std::vector<int> SheetGridModel::columnWidths() const
 {

@@ -5,8 +5,8 @@
 
 #include <QAbstractTableModel>
 
-// One column of a sheet's grid: its title, the width every refresh restores and how its cells
-// are aligned.
+// One column of a grid: its title, the width every refresh restores and how its cells are
+// aligned.
 struct GridColumn
 {
     const char16_t *title;
@@ -14,9 +14,9 @@ struct GridColumn
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// What every grid of the sheets shares: the titles as the horizontal header (centred), the cells
-// aligned by column and centred vertically, nothing editable and no children. A subclass names
-// its columns and rows and writes its cells.
+// What every grid of the program shares (the sheets' and the user list's): the titles as the
+// horizontal header (centred), the cells aligned by column and centred vertically, nothing
+// editable and no children. A subclass names its columns and rows and writes its cells.
 class SheetGridModel : public QAbstractTableModel
 {
     Q_OBJECT
