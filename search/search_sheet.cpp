@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QListView>
 #include <QSignalBlocker>
-#include <QStringListModel>
 #include <QToolButton>
 
+#include "controls/combo_list.h"
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -25,11 +25,6 @@ constexpr int RowTop = 24;
 constexpr int RowStep = 32;
 constexpr int BoxHeight = 20;
 
-void setItems(QComboBox *combo, const QStringList &items)
-{
-    static_cast<QStringListModel *>(combo->model())->setStringList(items);
-}
-
 // An editable drop-down whose list comes from a string list model. Typed text is never added to
 // the list and no completer pops up over it; the list view takes every item to be as high as
 // the first, so a list of a million values scrolls and opens without measuring them all.
@@ -40,7 +35,7 @@ QComboBox *conditionBox(QWidget *parent, const QString &name, int left, int top,
     box->setGeometry(left, top, width, BoxHeight);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setModel(new QStringListModel(box));
+    useStringList(box);
     box->setCompleter(nullptr);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto *list = qobject_cast<QListView *>(box->view()))

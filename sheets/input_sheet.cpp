@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QStringListModel>
 #include <QToolButton>
 
 #include "controls/border_label.h"
 #include "controls/byte_limit.h"
+#include "controls/combo_list.h"
 #include "controls/nval_edit.h"
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
@@ -34,7 +34,7 @@ QComboBox *pickList(QWidget *parent, const char *name, int left, int top, int wi
     combo->setObjectName(QLatin1String(name));
     combo->setGeometry(left, top, width, FieldHeight);
     combo->setEditable(false);
-    combo->setModel(new QStringListModel(combo));
+    useStringList(combo);
     return combo;
 }
 
@@ -55,11 +55,6 @@ QDateEdit *datePicker(QWidget *parent, const char *name, int left, int top, int 
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(QString::fromUtf16(daydate::ShortFormat));
     return picker;
-}
-
-void setItems(QComboBox *combo, const QStringList &items)
-{
-    static_cast<QStringListModel *>(combo->model())->setStringList(items);
 }
 
 // A column of binder rings beside a framed group; ours to draw.

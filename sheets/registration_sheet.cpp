@@ -2,13 +2,13 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
 #include "controls/border_label.h"
 #include "controls/byte_limit.h"
+#include "controls/combo_list.h"
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -44,11 +44,6 @@ TBorderLabel *caption(QWidget *parent, const char *name, int left, int top, cons
     label->setAlignment(Qt::AlignCenter);
     label->setBorderColor(Qt::blue);
     return label;
-}
-
-void setItems(QComboBox *combo, const QStringList &items)
-{
-    static_cast<QStringListModel *>(combo->model())->setStringList(items);
 }
 
 QStringList codesOf(const auto &table)
@@ -95,7 +90,7 @@ void RegistrationSheet::buildControls()
     ComboBox1->setGeometry(152, 168, 121, FieldHeight);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setModel(new QStringListModel(ComboBox1));
+    useStringList(ComboBox1);
     ComboBox1->setCompleter(nullptr);
     connect(ComboBox1, &QComboBox::currentTextChanged, this, &RegistrationSheet::ComboBox1Change);
 
@@ -107,7 +102,7 @@ void RegistrationSheet::buildControls()
     ComboBox2->setObjectName(u"ComboBox2"_s);
     ComboBox2->setGeometry(152, 216, 123, FieldHeight);
     ComboBox2->setEditable(false);
-    ComboBox2->setModel(new QStringListModel(ComboBox2));
+    useStringList(ComboBox2);
     ComboBox2->setItemDelegate(new FixedHeightItems(ComboBox2));
 
     BL1->setBuddy(ComboBox1);
