@@ -12,15 +12,13 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/main_window.h"
-#include "app/program_screens.h"
 #include "controls/grid_delegate.h"
 #include "sheets/approval_list.h"
 #include "sheets/approval_list_model.h"
 #include "store/note_rules.h"
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/scripted_prompter.h"
-#include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
@@ -283,24 +281,28 @@ TEST_F(ApprovalListTest, ToggleRedrawsOneCellWithoutRebuildingTheRows)
     EXPECT_EQ(changes[0][1].toModelIndex(), list->model()->index(2, StampColumn));
 }
 
-// Through the real main window: approving collections must lead to the save prompt at exit.
-TEST(ApprovalListInMainWindow, SelectedApprovalLeadsToTheExitPrompt)
+namespace {
+
+// The real main window on 2024/12/7; the clock is in place before the window is built.
+class ApprovalListInMainWindow : public RealMainWindow
 {
-    TestDir program;
-    AppState state;
-    ScriptedPrompter prompter;
-    ProgramScreens screens;
-    FixedClock clock(QDate(2024, 12, 7));
-    state.ProgramDirectory = program.path();
-    state.clock = &clock;
-    MainWindowOptions options;
-    options.userFile = program.file(u"pass.dat"_s);
-    options.fallbackConfigDir = program.path() + u"config"_s;
-    options.fallbackDataDir = program.path() + u"data"_s;
-    MainWindow window(state, prompter, screens, options);
-    fixtures::fillSmallRegister(state);
-    window.applyRights(state.CurrentUser.Permissions);
-    window.createSheets();
+protected:
+    void SetUp() override
+    {
+        state.clock = &clock;
+        RealMainWindow::SetUp();
+    }
+    // The window goes before the clock it reads.
+    void TearDown() override { window.reset(); }
+
+    FixedClock clock { QDate(2024, 12, 7) };
+};
+
+} // namespace
+
+// Through the real main window: approving collections must lead to the save prompt at exit.
+TEST_F(ApprovalListInMainWindow, SelectedApprovalLeadsToTheExitPrompt)
+{
     prompter.shown.clear();
 
     QString status;
@@ -313,7 +315,7 @@ TEST(ApprovalListInMainWindow, SelectedApprovalLeadsToTheExitPrompt)
         list->SpeedButton2Click();
         return list->result();
     };
-    window.action(u"N3"_s)->trigger();
+    window->action(u"N3"_s)->trigger();
     EXPECT_EQ(prompter.dialogs, QStringList({ u"Form6"_s }));
     EXPECT_EQ(status, u"12月7日現在　期日到来で未承認の手形は4件　あります。"_s);
     EXPECT_EQ(state.NoteTable[1].Settled, 1);
@@ -321,7 +323,7 @@ TEST(ApprovalListInMainWindow, SelectedApprovalLeadsToTheExitPrompt)
 
     prompter.answers = { MessageAnswer::No };
     QCloseEvent event;
-    QCoreApplication::sendEvent(&window, &event);
+    QCoreApplication::sendEvent(window.get(), &event);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, u"\nデータが変更されています。保存しますか？"_s);
 }
