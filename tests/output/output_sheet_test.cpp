@@ -13,6 +13,7 @@
 #include "controls/border_label.h"
 #include "output/output_sheet.h"
 #include "sheets/data_sheet.h"
+#include "tests/output/output_sheet_fixture.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
@@ -25,24 +26,16 @@ namespace {
 const QByteArray NoteListHead =
     sjis::encode(u",取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"_s);
 
-class OutputSheetTest : public ::testing::Test
+class OutputSheetTest : public OutputSheetFixture
 {
 protected:
     void SetUp() override
     {
-        fixtures::fillSmallRegister(state);
         // Spread the issue dates so a period picks some of them.
         const double days[] = { 10, 40, 5, 20, 30, 31 };
         for (std::size_t i = 0; i < state.NoteTable.size(); ++i)
             state.NoteTable[i].IssueDate = daydate::fromDate(QDate(2024, 3, 1)) + days[i];
-        state.clock = &clock;
-        sheet = std::make_unique<OutputSheet>(state, prompter, &data);
-        sheet->SaveDialog1 = [this](QWidget *) {
-            ++fileDialogs;
-            return chosenFile;
-        };
-        sheet->setArr({ 0, 1, 2, 3, 4, 5 });
-        sheet->show();
+        openSheet({ 0, 1, 2, 3, 4, 5 }, &data);
     }
 
     void choose(int choice) { sheet->RB[static_cast<std::size_t>(choice)]->click(); }
@@ -54,15 +47,6 @@ protected:
         lines.removeLast(); // after the last CR LF
         return lines.mid(2);
     }
-
-    TestDir dir;
-    FixedClock clock { QDate(2024, 3, 31) };
-    AppState state;
-    ScriptedPrompter prompter;
-    FakeDataSheet data;
-    std::unique_ptr<OutputSheet> sheet;
-    QString chosenFile;
-    int fileDialogs = 0;
 };
 
 } // namespace

@@ -8,38 +8,24 @@
 #include "output/output_sheet.h"
 #include "output/partner_summary_report.h"
 #include "output/report_run.h"
+#include "tests/output/output_sheet_fixture.h"
 #include "tests/sheets/sheet_fixtures.h"
-#include "tests/support/fake_sheets.h"
 #include "tests/support/pdf_reading.h"
-#include "tests/support/scripted_prompter.h"
-#include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class PartnerSummarySheetTest : public ::testing::Test
+// The small register: partners 001 (twice), 002; notes of every kind, one of them settled.
+class PartnerSummarySheetTest : public OutputSheetFixture
 {
 protected:
     void SetUp() override
     {
-        // Partners 001 (twice), 002; notes of every kind, one of them settled.
-        fixtures::fillSmallRegister(state);
-        state.clock = &clock;
-        sheet = std::make_unique<OutputSheet>(state, prompter, nullptr);
-        sheet->SaveDialog1 = [this](QWidget *) { return chosenFile; };
-        sheet->setArr({ 0, 1, 2, 3, 4, 5 });
-        sheet->show();
+        openSheet({ 0, 1, 2, 3, 4, 5 }, nullptr);
         sheet->RB[outputchoice::PartnerList]->click();
         sheet->DP2->setDate(QDate(2024, 6, 30));
     }
-
-    TestDir dir;
-    FixedClock clock { QDate(2024, 3, 31) };
-    AppState state;
-    ScriptedPrompter prompter;
-    std::unique_ptr<OutputSheet> sheet;
-    QString chosenFile;
 };
 
 } // namespace

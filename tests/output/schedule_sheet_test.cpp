@@ -7,11 +7,9 @@
 
 #include "output/output_sheet.h"
 #include "output/report_preview.h"
+#include "tests/output/output_sheet_fixture.h"
 #include "tests/sheets/sheet_fixtures.h"
-#include "tests/support/fake_sheets.h"
 #include "tests/support/pdf_reading.h"
-#include "tests/support/scripted_prompter.h"
-#include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 
@@ -19,22 +17,17 @@ namespace {
 
 // The output sheet over the small register, whose notes all fall due on 30 April 2024, with one
 // more receivable note that no partner's code matches.
-class ScheduleSheetTest : public ::testing::Test
+class ScheduleSheetTest : public OutputSheetFixture
 {
 protected:
     void SetUp() override
     {
-        fixtures::fillSmallRegister(state);
         NoteRecord stranger = fixtures::note({ u"777"_s, u"B01"_s, ReceivableNote, 0, 300'000 });
         fixtures::put(stranger.NoteNumber, u"Z-9"_s);
         stranger.DueDate = daydate::fromDate(QDate(2024, 5, 1));
         state.NoteTable.push_back(stranger);
         state.BankTable.push_back(fixtures::bank(u"A00"_s, u"Belmora Bank, Tokyo"_s));
-        state.clock = &clock;
-        sheet = std::make_unique<OutputSheet>(state, prompter, &data);
-        sheet->SaveDialog1 = [this](QWidget *) { return chosenFile; };
-        sheet->setArr({ 0, 1, 2, 3, 4, 5, 6 });
-        sheet->show();
+        openSheet({ 0, 1, 2, 3, 4, 5, 6 }, &data);
     }
 
     void run(int choice, QDate start, QDate end, QToolButton *button)
@@ -60,14 +53,6 @@ protected:
         run(choice, start, end, sheet->SB1);
         return pdfreading::text(pdf);
     }
-
-    TestDir dir;
-    FixedClock clock { QDate(2024, 3, 31) };
-    AppState state;
-    ScriptedPrompter prompter;
-    FakeDataSheet data;
-    std::unique_ptr<OutputSheet> sheet;
-    QString chosenFile;
 };
 
 } // namespace
