@@ -40,29 +40,6 @@ protected:
     }
 };
 
-// Loading for a copy that does not hold the lock: the holder may be in the middle of a save, so
-// its journal and temporary files are left alone.
-class ReadOnlyFileSystem : public FileSystem
-{
-public:
-    int createTemporary(QByteArray &) override { return refuse(); }
-    int open(const char *, int, mode_t) override { return refuse(); }
-    int changeMode(int, mode_t) override { return refuse(); }
-    ssize_t write(int, const char *, size_t) override { return refuse(); }
-    int sync(int) override { return refuse(); }
-    int close(int) override { return refuse(); }
-    int rename(const char *, const char *) override { return refuse(); }
-    int unlink(const char *) override { return refuse(); }
-    int syncDirectory(const char *) override { return refuse(); }
-
-private:
-    static int refuse()
-    {
-        errno = EROFS;
-        return -1;
-    }
-};
-
 } // namespace
 
 MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
@@ -112,9 +89,8 @@ void MainWindow::FormCreate(const MainWindowOptions &options)
     }
     // Loading finishes an interrupted save, which only the lock's holder may do.
     lockDataFolder();
-    ReadOnlyFileSystem readOnly;
-    const LoadReport report = state_.ReadOnly ? LoadData(state_, state_.DataDirectory, readOnly)
-                                              : LoadData(state_, state_.DataDirectory);
+    const LoadReport report = LoadData(state_, state_.DataDirectory, systemFileSystem(),
+        state_.ReadOnly ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     if (!report.ok())
         prompter_.error(this, report.message());
     else if (!report.recovery.isEmpty())

@@ -272,10 +272,13 @@ QString SaveReport::backupNotice() const
         + backups.join(u'\n');
 }
 
-LoadReport LoadData(AppState &state, const QString &directory, FileSystem &fs)
+LoadReport LoadData(
+    AppState &state, const QString &directory, FileSystem &fs, InterruptedSave interrupted)
 {
     LoadReport report;
-    const SettledSave settled = settleInterruptedSave(directory, fs);
+    const SettledSave settled = interrupted == InterruptedSave::Settle
+        ? settleInterruptedSave(directory, fs)
+        : SettledSave {};
     report.recovery = settled.notice;
     report.recoveryFailed = settled.failed;
     if (settled.failed) {

@@ -50,8 +50,11 @@ struct SaveReport
 //
 // First it settles a save that an earlier run left unfinished: a journal whose files are all
 // complete is carried out, any other is undone, and temporary files no journal names are removed.
-// The caller holds the folder's lock, so no save of another copy is under way.
-LoadReport LoadData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem());
+// The caller holds the folder's lock, so no save of another copy is under way; a copy that does
+// not hold it leaves the holder's journal and temporary files alone.
+enum class InterruptedSave { Settle, LeaveToLockHolder };
+LoadReport LoadData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem(),
+    InterruptedSave interrupted = InterruptedSave::Settle);
 
 // Writes the three tables as one step: each to a temporary file beside it (beside the file a
 // symbolic link leads to), synced; then a journal naming the three, synced; then the three

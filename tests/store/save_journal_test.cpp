@@ -269,3 +269,24 @@ TEST(SaveJournal, LoadSettlesWhatACrashLeft)
         EXPECT_EQ(left, (QStringList { u"TCODE.vmd.tmp-toolong"_s, u"notes.txt.tmp-a1B2c3"_s }));
     }
 }
+
+TEST(SaveJournal, ACopyWithoutTheLockLeavesTheHoldersSaveAlone)
+{
+    // What a save in progress leaves: its journal and a temporary file beside a data file.
+    TestDir dir;
+    dir.write(QString::fromUtf16(SaveJournalName), "half a journal");
+    dir.write(u"KOLVAM.vmd.tmp-Ab12Cd"_s, QByteArray(125, 'x'));
+
+    AppState reader;
+    const LoadReport left =
+        LoadData(reader, dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder);
+    EXPECT_TRUE(left.ok());
+    EXPECT_TRUE(left.recovery.isEmpty());
+    EXPECT_TRUE(dir.exists(QString::fromUtf16(SaveJournalName)));
+    EXPECT_TRUE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
+
+    AppState holder;
+    LoadData(holder, dir.path());
+    EXPECT_FALSE(dir.exists(QString::fromUtf16(SaveJournalName))) << "the holder settles it";
+    EXPECT_FALSE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
+}
