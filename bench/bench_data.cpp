@@ -134,6 +134,17 @@ std::size_t peakResidentBytes()
     return kb * 1024;
 }
 
+int runBenchmarks(int argc, char **argv, const std::function<void()> &prepare)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    prepare();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 QString benchFile(const QString &name)
 {
     static QTemporaryDir folder;

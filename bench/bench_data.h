@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -19,15 +20,19 @@ const AppState &registerOfAMillion();
 // 0, 1, … count - 1: every row of a table, as a selection to sort or list.
 std::vector<int> everyIndex(std::size_t count);
 
+// A file of that name in a folder of the run's own, removed when the run ends.
+QString benchFile(const QString &name);
+
 // Registers BM_PlainWriteSameBytes and BM_PlainWriteSameBytesSynced: the file written() names,
 // made by the benchmark writer (which must run first), written again in one piece beside it. That
 // is what the disk costs at the least; the writers sync their file before it replaces the old
 // one, so the synced write is their true measure. Call it in main after the other benchmarks are
 // registered, so that these run last.
-// A file of that name in a folder of the run's own, removed when the run ends.
-QString benchFile(const QString &name);
-
 void registerPlainWrites(QString (*written)(), const char *writer);
+
+// The main of a benchmark without windows: prepare builds the data (and registers any late
+// benchmarks) before the registered benchmarks run, so that none of them is timed building it.
+int runBenchmarks(int argc, char **argv, const std::function<void()> &prepare);
 
 // Resident set peak of this process in bytes (VmHWM).
 std::size_t peakResidentBytes();

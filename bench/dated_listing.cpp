@@ -81,12 +81,8 @@ BENCHMARK(BM_CSV3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    issueOrder(); // the register and its order built before any timing starts
-    registerPlainWrites(csvPath, "BM_CSV3");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        issueOrder(); // the register and its order built before any timing starts
+        registerPlainWrites(csvPath, "BM_CSV3");
+    });
 }

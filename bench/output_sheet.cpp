@@ -48,12 +48,8 @@ BENCHMARK(BM_CSV1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    registerOfAMillion(); // built before any timing starts
-    registerPlainWrites(csvPath, "BM_CSV1");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        registerOfAMillion(); // built before any timing starts
+        registerPlainWrites(csvPath, "BM_CSV1");
+    });
 }

@@ -109,13 +109,9 @@ BENCHMARK(BM_CsvLinesFromStatistics)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    registerOfAMillion(); // built before any timing starts
-    partnersInCodeOrder();
-    registerPlainWrites(csvPath, "BM_CSV2");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        registerOfAMillion(); // built before any timing starts
+        partnersInCodeOrder();
+        registerPlainWrites(csvPath, "BM_CSV2");
+    });
 }

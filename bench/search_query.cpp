@@ -95,11 +95,7 @@ BENCHMARK(BM_ValueListOfIssueDates)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    registerOfAMillion(); // built before any timing starts
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        registerOfAMillion(); // built before any timing starts
+    });
 }
