@@ -55,14 +55,6 @@ struct Register
     std::vector<int> due;
 };
 
-void showAndDraw(ApprovalList &list)
-{
-    list.show();
-    QApplication::processEvents();
-    QImage image(list.size(), QImage::Format_ARGB32_Premultiplied);
-    list.render(&image);
-}
-
 std::unique_ptr<Register> buildRegister()
 {
     auto r = std::make_unique<Register>();

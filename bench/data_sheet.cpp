@@ -28,14 +28,6 @@ struct Register
     double viewBytesPerNote = 0;
 };
 
-void showAndDraw(DataSheet &sheet)
-{
-    sheet.show();
-    QApplication::processEvents();
-    QImage image(sheet.size(), QImage::Format_ARGB32_Premultiplied);
-    sheet.render(&image);
-}
-
 std::unique_ptr<Register> buildRegister()
 {
     auto r = std::make_unique<Register>();

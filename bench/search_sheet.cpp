@@ -50,10 +50,7 @@ std::unique_ptr<Register> buildRegister()
         small.CurrentUser.Permissions = 15;
         fillRegister(small, 100, 10, 10);
         SearchSheet warmUp(small, r->host, nullptr, r->prompter);
-        warmUp.show();
-        QApplication::processEvents();
-        QImage image(warmUp.size(), QImage::Format_ARGB32_Premultiplied);
-        warmUp.render(&image);
+        showAndDraw(warmUp);
     }
     fillRegister(r->state);
     r->sheet = std::make_unique<DataSheet>(r->state, r->host, r->prompter);

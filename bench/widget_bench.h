@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QImage>
 
 #include "controls/screen_font.h"
 #include "sheets/sheet_ports.h"
@@ -18,6 +19,15 @@ public:
     void AllUpdate() override { }
     void editNote(int) override { }
 };
+
+// Shows a screen, lets it settle and draws it once off screen, as its first appearance would.
+inline void showAndDraw(QWidget &screen)
+{
+    screen.show();
+    QApplication::processEvents();
+    QImage image(screen.size(), QImage::Format_ARGB32_Premultiplied);
+    screen.render(&image);
+}
 
 // Runs the registered benchmarks inside an offscreen QApplication with the screens' font;
 // prepare and release run around them with the application alive.
