@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QWidget>
 
 #include "controls/screen_font.h"
 #include "sheets/sheet_ports.h"
