@@ -166,7 +166,7 @@ void UserRegistration::showEvent(QShowEvent *event)
 
 void UserRegistration::FormShow()
 {
-    applyColumnWidths(SG1, std::vector<int>(5, UserGridModel::ColumnWidth));
+    applyColumnWidths(SG1, model_->columnWidths());
     UserFileRead read = readUserFile(userFile_);
     table_.replaceAll(std::move(read.users));
     readable_ = read.error.isEmpty();
@@ -184,7 +184,7 @@ void UserRegistration::FormShow()
 void UserRegistration::DataUpDate()
 {
     model_->refresh();
-    applyColumnWidths(SG1, std::vector<int>(5, UserGridModel::ColumnWidth));
+    applyColumnWidths(SG1, model_->columnWidths());
     {
         const QSignalBlocker quiet(ComboBox1);
         ComboBox1->clear();
