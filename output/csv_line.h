@@ -11,6 +11,7 @@
 #include <QByteArray>
 
 #include "store/day_date.h"
+#include "store/formats.h"
 #include "store/money.h"
 
 // The fast CSV lines: made straight from the stored code page 932 bytes into a buffer on the
@@ -72,23 +73,14 @@ public:
     // Whole units rounded half away from zero, no separators, right-aligned in AmountWidth.
     void amount(Money value, Padding padding = Padding::Digits)
     {
-        const std::int64_t stored = value.stored();
-        const bool negative = stored < 0;
-        const std::uint64_t magnitude =
-            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-        const auto scale = static_cast<std::uint64_t>(Money::Scale);
-        const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, units).ptr;
-        const auto count = static_cast<int>(end - digits);
-        const bool sign = negative && units != 0;
-        const int width =
-            count + (padding == Padding::Grouped ? (count - 1) / 3 : 0) + (sign ? 1 : 0);
-        for (int i = width; i < AmountWidth; ++i)
+        const formats::CharBuffer digits = formats::wholeUnits(value, false);
+        // The grouped text has one separator for every three digits after the first.
+        const std::size_t sign = digits.view().starts_with('-') ? 1 : 0;
+        const std::size_t width =
+            digits.size() + (padding == Padding::Grouped ? (digits.size() - sign - 1) / 3 : 0);
+        for (std::size_t i = width; i < AmountWidth; ++i)
             put(' ');
-        if (sign)
-            put('-');
-        put(std::string_view(digits, static_cast<std::size_t>(count)));
+        put(digits.view());
     }
 
     // "mm/dd", as the row texts give it: nothing for a day no calendar date stands for.

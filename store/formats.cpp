@@ -32,22 +32,6 @@ formats::CharBuffer layOut(bool negative, std::string_view digits, int decimals,
     return out;
 }
 
-// Whole units of a stored amount, rounded half away from zero in integers: a double cannot hold
-// every 64-bit amount.
-formats::CharBuffer wholeAmount(Money amount, bool grouped)
-{
-    const std::int64_t stored = amount.stored();
-    const bool negative = stored < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-    const std::uint64_t scale = static_cast<std::uint64_t>(Money::Scale);
-    const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
-    std::array<char, 24> digits {};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), units);
-    return layOut(negative && units != 0,
-        { digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) }, 0, grouped);
-}
-
 } // namespace
 
 namespace formats {
@@ -89,14 +73,30 @@ QString number(long double value, int decimals, bool grouped, int width)
     return fixed(value, decimals, grouped).toString(width);
 }
 
+// Whole units of a stored amount, rounded half away from zero in integers: a double cannot hold
+// every 64-bit amount.
+CharBuffer wholeUnits(Money amount, bool grouped)
+{
+    const std::int64_t stored = amount.stored();
+    const bool negative = stored < 0;
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+    const std::uint64_t scale = static_cast<std::uint64_t>(Money::Scale);
+    const std::uint64_t units = magnitude / scale + (magnitude % scale >= scale / 2 ? 1 : 0);
+    std::array<char, 24> digits {};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), units);
+    return layOut(negative && units != 0,
+        { digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) }, 0, grouped);
+}
+
 QString amountN(Money amount)
 {
-    return wholeAmount(amount, true).toString(10);
+    return wholeUnits(amount, true).toString(10);
 }
 
 QString amountF(Money amount)
 {
-    return wholeAmount(amount, false).toString(10);
+    return wholeUnits(amount, false).toString(10);
 }
 
 } // namespace formats

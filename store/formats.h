@@ -52,6 +52,10 @@ CharBuffer fixed(long double value, int decimals, bool grouped);
 // The same, as text right-aligned in at least `width` characters.
 QString number(long double value, int decimals, bool grouped, int width = 0);
 
+// Whole units of a stored amount, rounded half away from zero in integers (a double cannot hold
+// every 64-bit amount), "-" for negatives, "," every three digits when grouped; not padded.
+CharBuffer wholeUnits(Money amount, bool grouped);
+
 // "%10.0n": whole units, separators, width 10; exact for every stored amount.
 QString amountN(Money amount);
 // "%10.0f": the same without separators.
