@@ -6,9 +6,11 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QUrl>
 
 #include "access/login_dialog.h"
@@ -16,11 +18,11 @@
 #include "app/screen_factory.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
-#include "store/data_files.h"
-#include "store/data_lock.h"
-#include "store/note_changes.h"
+#include "messages/store_messages.h"
+#include "store/app_state.h"
 #include "store/note_rules.h"
 #include "store/settings_file.h"
+#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 
@@ -65,23 +67,19 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
-    state_.Modified = false;
     lockUser_ = options.lockUser;
     now_ = options.now;
-    const DataLocation where = locateDataDirectory(
-        state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
-    state_.DataDirectory = where.DataDirectory;
+    Register &reg = state_.Data;
+    const DataLocation where =
+        reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
     if (!where.known) {
-        // No folder is named: loading or saving anywhere would pass an empty register off as
-        // the real one.
         prompter_.error(this, where.problem);
-        state_.ReadOnly = true;
         readOnlyNotice_ = where.problem;
         return;
     }
     if (!where.problem.isEmpty())
         prompter_.error(this, where.problem);
-    const DataFolderCheck folder = checkDataFolder(state_.DataDirectory, where.settingsPath);
+    const DataFolderCheck folder = checkDataFolder(reg.directory(), where.settingsPath);
     if (folder.state == DataFolderCheck::Missing) {
         // Nothing to load; a save takes the lock once the folder is there.
         prompter_.warn(this, folder.message);
@@ -89,63 +87,37 @@ void MainWindow::FormCreate(const MainWindowOptions &options)
     }
     // Loading finishes an interrupted save, which only the lock's holder may do.
     lockDataFolder();
-    const LoadReport report = LoadData(state_, state_.DataDirectory, systemFileSystem(),
-        state_.ReadOnly ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
+    const LoadReport report = reg.load();
     if (!report.ok())
         prompter_.error(this, report.message());
     else if (!report.recovery.isEmpty())
         prompter_.inform(this, report.recovery);
-    if (!state_.ReadOnly && folder.state == DataFolderCheck::NewRegister)
+    if (!reg.readOnly() && folder.state == DataFolderCheck::NewRegister)
         prompter_.inform(this, folder.message);
 }
 
 void MainWindow::lockDataFolder()
 {
-    lock_ = std::make_unique<DataLock>(state_.DataDirectory);
-    DataLock::Result result = lock_->acquire(lockUser_, now_());
-    if (result == DataLock::Result::Acquired)
+    Register &reg = state_.Data;
+    const QString folder = reg.directory();
+    LockOutcome lock = reg.lock(lockUser_, now_());
+    if (lock.result == DataLock::Result::Acquired)
         return;
-    const QString folder = state_.DataDirectory;
-    state_.ReadOnly = true;
-    if (result == DataLock::Result::Failed) {
-        readOnlyNotice_ = u"\nデータフォルダー「%1」にロックファイルを作成できないため、"
-                          u"読み取り専用で開いています。保存はできません。\n理由: %2"_s.arg(
-                              folder, lock_->reason());
-        prompter_.warn(this, readOnlyNotice_);
-        return;
-    }
-    const QString who = lock_->holder().known
-        ? u"%1使用中です。"_s.arg(describeHolder(lock_->holder()))
-        : u"ほかのプログラムが使用中です（使用者は分かりません）。"_s;
-    readOnlyNotice_ =
-        u"\nデータフォルダー「%1」は、%2\n読み取り専用で開いているため、保存できません。"_s.arg(
-            folder, who);
-    if (lock_->holderMayBeStale()) {
+    readOnlyNotice_ = messages::readOnlyNotice(folder, lock);
+    if (lock.result == DataLock::Result::HeldByOther && lock.holderMayBeStale) {
         // Only the holder's own machine can tell whether it still runs: the user decides.
         const MessageAnswer answer = prompter_.message(this, MessageKind::Warning,
-            u"\nデータフォルダー「%1」は、%2\n"
-            u"そのプログラムが既に終了している場合だけ、引き継いで開いてください。"
-            u"使用中のまま引き継ぐと、どちらかの変更が失われます。\n\n"
-            u"OK: 引き継いで開く\nキャンセル: 読み取り専用で開く（表示・検索・印刷のみ）"_s.arg(
-                folder, who),
-            MessageButtons::OkCancel);
+            messages::takeOverQuestion(folder, lock), MessageButtons::OkCancel);
         if (answer != MessageAnswer::Ok)
             return;
-        if (lock_->takeOver(lockUser_, now_()) == DataLock::Result::Acquired) {
-            state_.ReadOnly = false;
+        if (reg.takeOver(lockUser_, now_()).result == DataLock::Result::Acquired) {
             readOnlyNotice_.clear();
             return;
         }
-        prompter_.warn(this,
-            u"\nデータフォルダー「%1」を引き継げませんでした。まだ使用中です。\n"
-            u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s.arg(
-                folder));
+        prompter_.warn(this, messages::takeOverFailed(folder));
         return;
     }
-    prompter_.warn(this,
-        u"\nデータフォルダー「%1」は、%2\n"
-        u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s.arg(
-            folder, who));
+    prompter_.warn(this, messages::lockFailedAtStart(folder, lock));
 }
 
 QMenu *MainWindow::addMenu(const char *name, const QString &caption)
@@ -254,8 +226,22 @@ void MainWindow::FormShow()
         state_.CurrentUser.Name = login.userName().left(10);
         state_.CurrentUser.Password = login.userPassword().left(10);
         state_.CurrentUser.Permissions = login.userRights();
+        state_.Data.recordProgramUser(sjis::decode(state_.CurrentUser.Name));
     }
     applyRights(state_.CurrentUser.Permissions);
+    applyReadOnly();
+}
+
+// A read-only copy never offers a change it could not keep; viewing, search and output stay.
+void MainWindow::applyReadOnly()
+{
+    if (!state_.Data.readOnly())
+        return;
+    for (QAction *a : { Save1, Delete1, N3 })
+        a->setEnabled(false);
+    auto *status = new QLabel(messages::readOnlyStatus(state_.Data), statusBar());
+    status->setObjectName(u"ReadOnlyStatus"_s);
+    statusBar()->addPermanentWidget(status, 1);
 }
 
 QWidget *MainWindow::addChild(QWidget *sheet)
@@ -293,47 +279,25 @@ void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
         prompter_.exec(*dialog);
 }
 
-// The lock for a folder that was missing at start-up, or for another folder than the one locked.
-bool MainWindow::lockForSave()
-{
-    if (lock_ && lock_->held() && lock_->directory() == state_.DataDirectory)
-        return true;
-    if (!QFileInfo(dataFolderOf(state_.DataDirectory)).isDir())
-        return true; // the save fails on its own and names the file
-    auto lock = std::make_unique<DataLock>(state_.DataDirectory);
-    switch (lock->acquire(lockUser_, now_())) {
-    case DataLock::Result::Acquired:
-        lock_ = std::move(lock);
-        return true;
-    case DataLock::Result::HeldByOther:
-        prompter_.error(this,
-            u"\n保存できません。\nデータフォルダー「%1」は、%2使用中です。"_s.arg(
-                state_.DataDirectory, describeHolder(lock->holder())));
-        return false;
-    case DataLock::Result::Failed:
-        break;
-    }
-    prompter_.error(this,
-        u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
-            lock->lockPath(), lock->reason()));
-    return false;
-}
-
 bool MainWindow::save()
 {
-    if (state_.ReadOnly) {
+    const SaveOutcome outcome = state_.Data.save(lockUser_, now_());
+    switch (outcome.refusal) {
+    case SaveOutcome::Refusal::ReadOnly:
         prompter_.warn(this, readOnlyNotice_);
         return false;
-    }
-    if (!lockForSave())
+    case SaveOutcome::Refusal::Locked:
+        prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome.lock));
         return false;
-    const SaveReport report = SaveData(state_, state_.DataDirectory);
-    if (!report.ok) {
-        prompter_.error(this, report.message);
+    case SaveOutcome::Refusal::None:
+        break;
+    }
+    if (!outcome.report.ok) {
+        prompter_.error(this, outcome.report.message);
         return false;
     }
-    if (!report.backups.isEmpty())
-        prompter_.inform(this, report.backupNotice());
+    if (!outcome.report.backups.isEmpty())
+        prompter_.inform(this, outcome.report.backupNotice());
     return true;
 }
 
@@ -357,8 +321,8 @@ void MainWindow::Z1Click()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A read-only copy has nowhere to save: closing just closes.
-    if (state_.Modified && !state_.ReadOnly) {
+    // A read-only copy never holds a change: the register refuses every one.
+    if (state_.Data.modified()) {
         const MessageAnswer answer = prompter_.message(this, MessageKind::Information,
             u"\nデータが変更されています。保存しますか？"_s, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !save()) {
@@ -383,7 +347,8 @@ GridSelection MainWindow::dataSheetRows() const
 
 void MainWindow::Edit1Click()
 {
-    Delete1->setEnabled(dataSheet_ && dataSheetRows().singleRowOfFullView());
+    Delete1->setEnabled(
+        dataSheet_ && !state_.Data.readOnly() && dataSheetRows().singleRowOfFullView());
 }
 
 void MainWindow::Delete1Click()
@@ -397,18 +362,14 @@ void MainWindow::Delete1Click()
             MessageButtons::OkCancel)
         != MessageAnswer::Ok)
         return;
-    notechanges::remove(state_, note);
-    if (inputSheet_)
-        inputSheet_->noteRemoved(note);
-    dataSheet_->setIndexAll();
-    AllUpdate();
+    // The sheets follow the removal through the register's announcement.
+    state_.Data.removeNote(note);
 }
 
 void MainWindow::ShoninClick()
 {
     const std::vector<int> due = dueNoteIndices(state_.NoteTable, state_.clock->todayNumber());
     runModal(screens_.createApprovalList(state_, prompter_, due, this));
-    AllUpdate();
 }
 
 void MainWindow::Find1Click()
@@ -440,13 +401,11 @@ void MainWindow::SET2Click()
 {
     runModal(
         screens_.createRegistrationSheet(state_, prompter_, RegisterKind::PartnerRegister, this));
-    AllUpdate();
 }
 
 void MainWindow::SET3Click()
 {
     runModal(screens_.createRegistrationSheet(state_, prompter_, RegisterKind::BankRegister, this));
-    AllUpdate();
 }
 
 void MainWindow::User1Click()

@@ -9,7 +9,6 @@
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
 
-class DataLock;
 class QAction;
 class QMdiArea;
 class QMenu;
@@ -81,7 +80,7 @@ private:
     GridSelection dataSheetRows() const;
     bool save();
     void lockDataFolder();
-    bool lockForSave();
+    void applyReadOnly();
     void runModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);
@@ -110,6 +109,5 @@ private:
     bool shown_ = false;
     QString lockUser_;
     std::function<QDateTime()> now_;
-    std::unique_ptr<DataLock> lock_;
     QString readOnlyNotice_; // why Save is refused
 };

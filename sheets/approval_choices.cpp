@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/note_changes.h"
+
 
 using namespace Qt::StringLiterals;
 
@@ -38,7 +38,7 @@ void ApprovalChoices::approveAll()
 
 int ApprovalChoices::apply(AppState &state) const
 {
-    return notechanges::applyApprovals(state, DueNotes_, ApprovalChoices_);
+    return state.Data.applyApprovals(DueNotes_, ApprovalChoices_);
 }
 
 QString approvalStatusLine(QDate today, int count)

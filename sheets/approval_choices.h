@@ -59,7 +59,7 @@ public:
     // Flips one row's choice; false for a row that is not listed.
     bool toggle(int row);
     void approveAll();
-    // Writes the choices into the notes; answers how many notes changed.
+    // Writes the choices into the notes; answers how many notes changed, -1 when read-only.
     int apply(AppState &state) const;
 
 private:

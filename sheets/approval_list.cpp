@@ -105,6 +105,9 @@ void ApprovalList::buildButtons()
         this, "SpeedButton1", QRect(424, 180, 77, 27), ButtonMark::Seals, u"全て承認"_s);
     SpeedButton2 = pictureButton(
         this, "SpeedButton2", QRect(424, 208, 77, 27), ButtonMark::Seal, u"選択承認"_s);
+    // A read-only copy shows what is due but cannot approve it.
+    SpeedButton1->setEnabled(!state_.Data.readOnly());
+    SpeedButton2->setEnabled(!state_.Data.readOnly());
     connect(SpeedButton1, &QToolButton::clicked, this, &ApprovalList::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &ApprovalList::SpeedButton2Click);
 }

@@ -14,7 +14,6 @@
 #include "controls/sheet_grid.h"
 #include "sheets/note_grid_model.h"
 #include "store/app_state.h"
-#include "store/note_changes.h"
 
 using namespace Qt::StringLiterals;
 
@@ -39,6 +38,16 @@ DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidg
     ViewIndex = allNoteIndices(state_.NoteTable.size());
     buildGrid();
     buildMenu();
+    DataUpdate();
+    connect(&state_.Data, &Register::changed, this, &DataSheet::registerChanged);
+}
+
+// Every change to the register shows at once; one in the number of notes lists all notes again,
+// since the listed indices no longer name the same notes.
+void DataSheet::registerChanged(const RegisterChange &change)
+{
+    if (change.table == DataTable::Notes && change.resizes())
+        setIndexAll();
     DataUpdate();
 }
 
@@ -180,11 +189,13 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
         return;
     const PopupItems items = popupItems(currentSelection());
     Edit1->setEnabled(items.Edit1);
-    Delete1->setEnabled(items.Delete1);
     Find1->setEnabled(items.Find1);
-    WARIBIKI1->setEnabled(items.WARIBIKI1);
-    URAGAKI1->setEnabled(items.URAGAKI1);
-    SHONIN1->setEnabled(items.SHONIN1);
+    // A read-only copy offers nothing that would change the register.
+    const bool writable = !state_.Data.readOnly();
+    Delete1->setEnabled(items.Delete1 && writable);
+    WARIBIKI1->setEnabled(items.WARIBIKI1 && writable);
+    URAGAKI1->setEnabled(items.URAGAKI1 && writable);
+    SHONIN1->setEnabled(items.SHONIN1 && writable);
     PopupMenu1->popup(SG1->viewport()->mapToGlobal(pos + QPoint(MenuOffset, 0)));
 }
 
@@ -223,31 +234,34 @@ void DataSheet::Find1Click()
 }
 
 void DataSheet::changeSelectedNote(
-    const QString &question, const std::function<void(AppState &, int)> &change)
+    const QString &question, const std::function<ChangeOutcome(Register &, int)> &change)
 {
     const int note = selectedNote();
     if (note < 0)
         return;
-    if (prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel)
-        == MessageAnswer::Ok)
-        change(state_, note);
-    host_.AllUpdate();
+    const bool asked =
+        prompter_.message(this, MessageKind::Information, question, MessageButtons::OkCancel)
+        == MessageAnswer::Ok;
+    // A change refreshes both sheets through the register; without one the sheets are still
+    // refreshed as after any answer.
+    if (!asked || change(state_.Data, note) != ChangeOutcome::Done)
+        host_.AllUpdate();
 }
 
 void DataSheet::WARIBIKI1Click()
 {
     changeSelectedNote(u"\n割引手形に変更してもよろしいですか？"_s,
-        [](AppState &state, int note) { notechanges::reclassify(state, note, DiscountedNote); });
+        [](Register &reg, int note) { return reg.reclassifyNote(note, DiscountedNote); });
 }
 
 void DataSheet::URAGAKI1Click()
 {
     changeSelectedNote(u"\n裏書手形に変更してもよろしいですか？"_s,
-        [](AppState &state, int note) { notechanges::reclassify(state, note, EndorsedNote); });
+        [](Register &reg, int note) { return reg.reclassifyNote(note, EndorsedNote); });
 }
 
 void DataSheet::SHONIN1Click()
 {
     changeSelectedNote(u"\n取立て済みに変更してもよろしいですか？"_s,
-        [](AppState &state, int note) { notechanges::settle(state, note); });
+        [](Register &reg, int note) { return reg.settleNote(note); });
 }

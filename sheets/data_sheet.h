@@ -9,6 +9,7 @@
 
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
+#include "store/register.h"
 
 class QAction;
 class QMenu;
@@ -73,7 +74,8 @@ private:
     // The note of the single selected row in the full view; -1 when there is none.
     int selectedNote() const;
     void changeSelectedNote(
-        const QString &question, const std::function<void(AppState &, int)> &change);
+        const QString &question, const std::function<ChangeOutcome(Register &, int)> &change);
+    void registerChanged(const RegisterChange &change);
 
     AppState &state_;
     SheetHost &host_;

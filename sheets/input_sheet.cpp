@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 #include "controls/border_label.h"
@@ -18,7 +19,6 @@
 #include "store/app_state.h"
 #include "store/day_date.h"
 #include "store/kinds.h"
-#include "store/note_changes.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -112,6 +112,9 @@ InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWi
     buildControls();
     buildCaptions();
     setTabOrder();
+    // A read-only copy shows notes but cannot register one.
+    SpeedButton1->setEnabled(!state_.Data.readOnly());
+    connect(&state_.Data, &Register::changed, this, &InputSheet::registerChanged);
 }
 
 void InputSheet::buildControls()
@@ -319,23 +322,24 @@ void InputSheet::setEditIndex(int noteIndex)
     Editing_ = 1;
     BL11->show();
     ComboBox6->setEnabled(true);
-
     loaded_ = loadNote(state_.NoteTable[static_cast<size_t>(noteIndex)]);
-    const NoteRecord &n = loaded_.record;
-    ComboBox1->setCurrentIndex(
-        ComboBox1->findText(sjis::decode(n.PartnerCode.view()), Qt::MatchExactly));
+    showEntry(entryOf(loaded_));
+}
+
+void InputSheet::showEntry(const NoteEntry &e)
+{
+    ComboBox1->setCurrentIndex(ComboBox1->findText(sjis::decode(e.partnerCode), Qt::MatchExactly));
     TorihikiChange(ComboBox1);
-    ComboBox3->setCurrentIndex(
-        ComboBox3->findText(sjis::decode(n.BankCode.view()), Qt::MatchExactly));
+    ComboBox3->setCurrentIndex(ComboBox3->findText(sjis::decode(e.bankCode), Qt::MatchExactly));
     TorihikiChange(ComboBox3);
-    DP1->setDate(daydate::toDate(n.IssueDate));
-    DP2->setDate(daydate::toDate(n.DueDate));
-    Edit2->setText(loaded_.noteNumber);
-    selectSettled(n.Settled != 0);
-    ComboBox5->setCurrentIndex(n.Kind < NoteKindCount ? n.Kind : -1);
-    NValEdit1->setValue(n.Amount.value());
-    Edit7->setText(loaded_.remarks);
-    Edit10->setText(loaded_.enteredBy);
+    DP1->setDate(e.issueDate);
+    DP2->setDate(e.dueDate);
+    Edit2->setText(e.noteNumber);
+    selectSettled(e.settled);
+    ComboBox5->setCurrentIndex(e.kind >= 0 && e.kind < NoteKindCount ? e.kind : -1);
+    NValEdit1->setValue(e.amount);
+    Edit7->setText(e.remarks);
+    Edit10->setText(e.enteredBy);
 }
 
 NoteEntry InputSheet::entry() const
@@ -375,27 +379,21 @@ void InputSheet::OkClick()
 {
     if (!DataCheck())
         return;
-    DataSheetPort *dataSheet = host_.dataSheetPort();
     if (Editing_ == 0) {
-        notechanges::append(state_, makeNoteRecord(entry()));
-        if (dataSheet) {
-            dataSheet->setIndexAll();
-            dataSheet->DataUpdate();
-        }
-    } else {
-        // Never write into another note or past the end of the table.
-        if (!notechanges::replace(state_, EditIndex_, makeEditedRecord(entry(), loaded_))) {
-            leaveEditing();
-            prompter_.warn(
-                this, u"\n編集中の手形が見つかりません。新しい手形として登録し直してください。"_s);
-            return;
-        }
-        leaveEditing();
-        if (dataSheet)
-            dataSheet->setIndexAll();
-        host_.AllUpdate();
+        // The registration of a new note refreshes the data sheet alone, through the register.
+        const QScopedValueRollback<bool> own(appending_, true);
+        state_.Data.appendNote(makeNoteRecord(entry()));
+        return;
     }
-    Editing_ = 0;
+    const NoteRecord edited = makeEditedRecord(entry(), loaded_);
+    const int note = EditIndex_;
+    leaveEditing();
+    if (DataSheetPort *dataSheet = host_.dataSheetPort())
+        dataSheet->setIndexAll();
+    // A stored note that already holds the entry is not changed, but the sheets are refreshed
+    // as after any registration.
+    if (state_.Data.replaceNote(note, edited) != ChangeOutcome::Done)
+        host_.AllUpdate();
 }
 
 void InputSheet::leaveEditing()
@@ -407,12 +405,53 @@ void InputSheet::leaveEditing()
     selectSettled(false);
 }
 
-void InputSheet::noteRemoved(int noteIndex)
+// Both sheets show every change to the register as the main window's refresh of them would; an
+// edit in progress follows its note.
+void InputSheet::registerChanged(const RegisterChange &change)
 {
-    if (Editing_ == 0)
+    if (appending_)
         return;
-    if (followRemoval(EditIndex_, noteIndex) == EditFollow::Lost) {
-        leaveEditing();
-        prompter_.inform(this, u"\n編集中の手形が削除されたため、編集を中止しました。"_s);
+    if (Editing_ != 0 && change.table == DataTable::Notes)
+        followEditedNote(change);
+    DataUpDate();
+}
+
+void InputSheet::followEditedNote(const RegisterChange &change)
+{
+    switch (change.kind) {
+    case RegisterChange::Kind::Appended:
+        return;
+    case RegisterChange::Kind::Reset:
+        stopEditing();
+        return;
+    case RegisterChange::Kind::Removed:
+        for (int i = change.count - 1; i >= 0; --i) {
+            if (followRemoval(EditIndex_, change.first + i) == EditFollow::Lost) {
+                stopEditing();
+                return;
+            }
+        }
+        return;
+    case RegisterChange::Kind::Replaced:
+    case RegisterChange::Kind::Reclassified:
+    case RegisterChange::Kind::Settled:
+        if (change.touches(EditIndex_))
+            takeStoredNote();
+        return;
     }
+}
+
+// The note under edit is gone: 登録 now appends what the fields hold.
+void InputSheet::stopEditing()
+{
+    leaveEditing();
+    prompter_.inform(this, u"\n編集中の手形が削除されたため、編集を中止しました。"_s);
+}
+
+void InputSheet::takeStoredNote()
+{
+    const LoadedNote stored = loadNote(state_.NoteTable[static_cast<size_t>(EditIndex_)]);
+    const NoteEntry followed = followStoredNote(entry(), entryOf(loaded_), entryOf(stored));
+    loaded_ = stored;
+    showEntry(followed);
 }

@@ -4,6 +4,7 @@
 
 #include "sheets/note_entry.h"
 #include "sheets/sheet_ports.h"
+#include "store/register.h"
 
 class QComboBox;
 class QDateEdit;
@@ -27,7 +28,6 @@ public:
     QWidget *widget() override { return this; }
     void DataUpDate() override;
     void setEditIndex(int noteIndex) override;
-    void noteRemoved(int noteIndex) override;
 
     void FormShow();
     void TorihikiChange(QComboBox *sender);
@@ -66,6 +66,11 @@ private:
     void setTabOrder();
     void fillLists();
     void leaveEditing();
+    void stopEditing();
+    void showEntry(const NoteEntry &entry);
+    void registerChanged(const RegisterChange &change);
+    void followEditedNote(const RegisterChange &change);
+    void takeStoredNote();
     void selectSettled(bool settled);
     // Selects the code in a code list (none when it is gone) and its name beside it.
     void reselect(QComboBox *codes, const QString &code);
@@ -77,4 +82,5 @@ private:
     int EditIndex_ = -1;
     LoadedNote loaded_;
     bool shown_ = false;
+    bool appending_ = false; // this sheet's own registration of a new note is under way
 };

@@ -69,6 +69,46 @@ LoadedNote loadNote(const NoteRecord &record)
         sjis::decode(record.EnteredBy.view()) };
 }
 
+NoteEntry entryOf(const LoadedNote &loaded)
+{
+    const NoteRecord &n = loaded.record;
+    const auto bytes = [](std::string_view v) {
+        return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
+    };
+    NoteEntry e;
+    e.partnerCode = bytes(n.PartnerCode.view());
+    e.bankCode = bytes(n.BankCode.view());
+    e.noteNumber = loaded.noteNumber;
+    e.issueDate = daydate::toDate(n.IssueDate);
+    e.dueDate = daydate::toDate(n.DueDate);
+    e.amount = n.Amount.value();
+    e.remarks = loaded.remarks;
+    e.kind = n.Kind;
+    e.settled = n.Settled != 0;
+    e.enteredBy = loaded.enteredBy;
+    return e;
+}
+
+NoteEntry followStoredNote(const NoteEntry &shown, const NoteEntry &loaded, const NoteEntry &stored)
+{
+    NoteEntry followed = shown;
+    const auto follow = [&](auto field) {
+        if (shown.*field == loaded.*field)
+            followed.*field = stored.*field;
+    };
+    follow(&NoteEntry::partnerCode);
+    follow(&NoteEntry::bankCode);
+    follow(&NoteEntry::noteNumber);
+    follow(&NoteEntry::issueDate);
+    follow(&NoteEntry::dueDate);
+    follow(&NoteEntry::amount);
+    follow(&NoteEntry::remarks);
+    follow(&NoteEntry::kind);
+    follow(&NoteEntry::settled);
+    follow(&NoteEntry::enteredBy);
+    return followed;
+}
+
 NoteRecord makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded)
 {
     NoteRecord n = makeNoteRecord(entry);

@@ -42,6 +42,13 @@ struct LoadedNote
     QString enteredBy;
 };
 LoadedNote loadNote(const NoteRecord &record);
+// The entry a loaded note is shown with when its editing begins.
+NoteEntry entryOf(const LoadedNote &loaded);
+
+// An edit whose note changed under it (approved, re-classified) follows the stored note: each
+// field the user has not touched, still showing what was loaded, takes the stored value; what
+// the user changed stays.
+NoteEntry followStoredNote(const NoteEntry &shown, const NoteEntry &loaded, const NoteEntry &stored);
 
 // The record of an edited note. A text the user left as it was shown keeps its stored bytes
 // exactly: a stored text that does not decode would otherwise be written back empty.

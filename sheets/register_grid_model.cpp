@@ -30,14 +30,14 @@ void RegisterGridModel::setKind(RegisterKind kind)
 {
     beginResetModel();
     kind_ = kind;
-    entries_ = registerchanges::entryCount(state_, kind_);
+    entries_ = entryCount(state_, kind_);
     endResetModel();
 }
 
 void RegisterGridModel::refresh()
 {
     beginResetModel();
-    entries_ = registerchanges::entryCount(state_, kind_);
+    entries_ = entryCount(state_, kind_);
     endResetModel();
 }
 
@@ -45,7 +45,7 @@ void RegisterGridModel::refresh()
 // shows nothing.
 QString RegisterGridModel::cellText(int row, int column) const
 {
-    if (row < 0 || row >= entries_ || row >= registerchanges::entryCount(state_, kind_))
+    if (row < 0 || row >= entries_ || row >= entryCount(state_, kind_))
         return {};
     const auto at = static_cast<std::size_t>(row);
     if (kind_ == RegisterKind::PartnerRegister) {

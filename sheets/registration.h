@@ -7,7 +7,6 @@
 #include "store/app_state.h"
 
 // Which register the registration sheet lists and edits. Any other mode value means banks.
-enum class RegisterKind { BankRegister = 0, PartnerRegister = 1 };
 RegisterKind registerKindOf(unsigned mode);
 
 // The byte limits of the sheet's fields. A bank name keeps 62 bytes: that is what its record
@@ -19,14 +18,6 @@ struct RegisterLimits
 };
 RegisterLimits registerLimits(RegisterKind kind);
 
-// One entry as the sheet's controls hold it: Shift-JIS bytes, already cut to their limits.
-struct RegisterEntry
-{
-    QByteArray code;
-    QByteArray name;
-    QByteArray bankCode; // partners only
-};
-
 // Text cut to maxBytes of code page 932 on a character boundary.
 QByteArray cutToBytes(const QString &text, int maxBytes);
 
@@ -34,20 +25,10 @@ QByteArray cutToBytes(const QString &text, int maxBytes);
 RegisterEntry registerEntry(
     RegisterKind kind, const QString &code, const QString &name, const QByteArray &bankCode);
 
-// Changes to the partner and bank registers. Each marks the register changed; notes that use a
-// removed code keep it.
-namespace registerchanges {
-
+// How many entries the register holds.
 int entryCount(const AppState &state, RegisterKind kind);
 // Positions, in table order, of the entries bearing exactly this code.
 std::vector<int> positionsOf(const AppState &state, RegisterKind kind, const QByteArray &code);
-void append(AppState &state, RegisterKind kind, const RegisterEntry &entry);
-// Name (and a partner's bank code) of an existing entry; its code stays.
-bool overwrite(AppState &state, RegisterKind kind, int position, const RegisterEntry &entry);
-// Entries first to last, inclusive; later entries move up in order.
-bool removeRange(AppState &state, RegisterKind kind, int first, int last);
-
-} // namespace registerchanges
 
 // "%8s " of the bank code followed by the name: the partner's bank list shows both though its
 // value is the code alone. Widths count Shift-JIS bytes, as the code's limit does.

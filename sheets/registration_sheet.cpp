@@ -120,6 +120,9 @@ void RegistrationSheet::buildControls()
     SpeedButton3 =
         pictureButton(this, "SpeedButton3", QRect(312, 224, 77, 27), ButtonMark::Cross, u"終了"_s);
     SpeedButton3->setCursor(Qt::ArrowCursor);
+    // A read-only copy lists the register but cannot change it.
+    SpeedButton1->setEnabled(!state_.Data.readOnly());
+    SpeedButton2->setEnabled(!state_.Data.readOnly());
     connect(SpeedButton1, &QToolButton::clicked, this, &RegistrationSheet::OkClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &RegistrationSheet::DelClick);
     connect(SpeedButton3, &QToolButton::clicked, this, &RegistrationSheet::AppClick);
@@ -236,13 +239,13 @@ bool RegistrationSheet::DataCheck()
 {
     const RegisterEntry entry = enteredEntry();
     bool result = true;
-    for (int position : registerchanges::positionsOf(state_, RegistrationMode, entry.code)) {
+    for (int position : positionsOf(state_, RegistrationMode, entry.code)) {
         result = false;
         if (prompter_.message(this, MessageKind::Warning,
                 overwriteQuestion(ComboBox1->currentText()), MessageButtons::OkCancel)
             != MessageAnswer::Ok)
             return false;
-        registerchanges::overwrite(state_, RegistrationMode, position, entry);
+        state_.Data.overwriteEntry(RegistrationMode, position, entry);
     }
     if (entry.code.isEmpty()) {
         prompter_.warn(this, u"\n未入力の項目があります。"_s);
@@ -253,12 +256,12 @@ bool RegistrationSheet::DataCheck()
 
 void RegistrationSheet::AddBank()
 {
-    registerchanges::append(state_, RegisterKind::BankRegister, enteredEntry());
+    state_.Data.appendEntry(RegisterKind::BankRegister, enteredEntry());
 }
 
 void RegistrationSheet::AddPartner()
 {
-    registerchanges::append(state_, RegisterKind::PartnerRegister, enteredEntry());
+    state_.Data.appendEntry(RegisterKind::PartnerRegister, enteredEntry());
 }
 
 void RegistrationSheet::DelClick()
@@ -266,12 +269,12 @@ void RegistrationSheet::DelClick()
     const GridRowRange rows = selectedRowRange(SG1);
     // Rows stand for entries one to one; the empty row of an empty register is never deleted.
     const bool deletable =
-        rows.top >= 0 && rows.bottom < registerchanges::entryCount(state_, RegistrationMode);
+        rows.top >= 0 && rows.bottom < entryCount(state_, RegistrationMode);
     if (deletable
         && prompter_.message(
                this, MessageKind::Warning, u"本当に削除しますか？"_s, MessageButtons::OkCancel)
             == MessageAnswer::Ok) {
-        registerchanges::removeRange(state_, RegistrationMode, rows.top, rows.bottom);
+        state_.Data.removeEntries(RegistrationMode, rows.top, rows.bottom);
         SG1->clearSelection();
     }
     DataUpDate();

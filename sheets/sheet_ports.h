@@ -48,6 +48,4 @@ public:
     virtual QWidget *widget() = 0;
     virtual void DataUpDate() = 0;
     virtual void setEditIndex(int noteIndex) = 0;
-    // A note was removed from the table; an edit in progress must follow its note.
-    virtual void noteRemoved(int noteIndex) = 0;
 };

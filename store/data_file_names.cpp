@@ -1,13 +1,13 @@
 #include "store/data_file_names.h"
 
-#include "store/data_files.h"
-
 using namespace Qt::StringLiterals;
 
 QStringList dataFileNames()
 {
-    return { QString::fromUtf16(PartnerFileName), QString::fromUtf16(NoteFileName),
-        QString::fromUtf16(BankFileName) };
+    QStringList names;
+    for (const DataFile &file : DataFiles)
+        names << file.fileName();
+    return names;
 }
 
 QString quotedList(const QStringList &paths)

@@ -104,17 +104,18 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
     }
 }
 
-template <typename Record> bool writeTable(const TableFile<Record> &file, AtomicFile &out)
+template <typename Record>
+bool writeTable(const std::vector<Record> &table, size_t diskSize, AtomicFile &out)
 {
     if (!out.open())
         return false;
-    const size_t perChunk = std::max<size_t>(1, ChunkBytes / file.diskSize);
-    std::unique_ptr<char[]> buffer(new char[perChunk * file.diskSize]);
-    for (size_t at = 0; at < file.table.size(); at += perChunk) {
-        const size_t count = std::min(perChunk, file.table.size() - at);
+    const size_t perChunk = std::max<size_t>(1, ChunkBytes / diskSize);
+    std::unique_ptr<char[]> buffer(new char[perChunk * diskSize]);
+    for (size_t at = 0; at < table.size(); at += perChunk) {
+        const size_t count = std::min(perChunk, table.size() - at);
         for (size_t i = 0; i < count; ++i)
-            std::memcpy(buffer.get() + i * file.diskSize, &file.table[at + i], file.diskSize);
-        if (!out.write(buffer.get(), count * file.diskSize))
+            std::memcpy(buffer.get() + i * diskSize, &table[at + i], diskSize);
+        if (!out.write(buffer.get(), count * diskSize))
             return false;
     }
     return out.finish();
@@ -163,13 +164,11 @@ QString refuseIrregularTargets(const SaveFiles &files)
     return {};
 }
 
-QString writeTables(AppState &state, const QStringList &names, const SaveFiles &files)
+QString writeTables(const Tables &tables, const SaveFiles &files)
 {
-    const bool written =
-        writeTable(
-            TableFile<PartnerRecord> { state.PartnerTable, names[0], PartnerDiskSize }, *files[0])
-        && writeTable(TableFile<NoteRecord> { state.NoteTable, names[1], NoteDiskSize }, *files[1])
-        && writeTable(TableFile<BankRecord> { state.BankTable, names[2], BankDiskSize }, *files[2]);
+    const bool written = writeTable(tables.partners, PartnerDiskSize, *files[0])
+        && writeTable(tables.notes, NoteDiskSize, *files[1])
+        && writeTable(tables.banks, BankDiskSize, *files[2]);
     if (written)
         return {};
     const auto failed = std::find_if(
@@ -180,11 +179,11 @@ QString writeTables(AppState &state, const QStringList &names, const SaveFiles &
 }
 
 // Before the journal: once it exists, a crash is finished by renaming, backup or not.
-QString keepBackups(
-    const AppState &state, const QStringList &names, const SaveFiles &files, QStringList &backups)
+QString keepBackups(const QSet<QString> &incomplete, const QStringList &names,
+    const SaveFiles &files, QStringList &backups)
 {
     for (int i = 0; i < 3; ++i) {
-        if (!state.IncompleteFiles.contains(names[i]))
+        if (!incomplete.contains(names[i]))
             continue;
         QString backup;
         int error = 0;
@@ -206,7 +205,8 @@ std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFil
     return entries;
 }
 
-QString replaceDataFiles(AppState &state, const QStringList &names, const SaveFiles &files)
+QString replaceDataFiles(
+    QSet<QString> &incomplete, const QStringList &names, const SaveFiles &files)
 {
     QStringList replaced;
     for (int i = 0; i < 3; ++i) {
@@ -227,7 +227,7 @@ QString replaceDataFiles(AppState &state, const QStringList &names, const SaveFi
                 + u"\n保存は完了していません。もう一度保存してください。このまま終了した場合は、次の起動時にこの保存を最後まで行います。"_s;
         }
         replaced << files[i]->target();
-        state.IncompleteFiles.remove(names[i]);
+        incomplete.remove(names[i]);
     }
     return {};
 }
@@ -272,8 +272,8 @@ QString SaveReport::backupNotice() const
         + backups.join(u'\n');
 }
 
-LoadReport LoadData(
-    AppState &state, const QString &directory, FileSystem &fs, InterruptedSave interrupted)
+LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs, InterruptedSave interrupted)
 {
     LoadReport report;
     const SettledSave settled = interrupted == InterruptedSave::Settle
@@ -284,21 +284,22 @@ LoadReport LoadData(
     if (settled.failed) {
         // Files of two saves may be mixed: keep every original before the next save replaces it.
         for (const QString &name : dataFileNames())
-            state.IncompleteFiles.insert(name);
+            incomplete.insert(name);
     }
     const auto load = [&](const auto &file) {
         const QString path = directory + file.name;
         if (!loadTable(file, path, report))
-            state.IncompleteFiles.insert(file.name);
+            incomplete.insert(file.name);
     };
     load(TableFile<PartnerRecord> {
-        state.PartnerTable, QString::fromUtf16(PartnerFileName), PartnerDiskSize });
-    load(TableFile<NoteRecord> { state.NoteTable, QString::fromUtf16(NoteFileName), NoteDiskSize });
-    load(TableFile<BankRecord> { state.BankTable, QString::fromUtf16(BankFileName), BankDiskSize });
+        tables.partners, QString::fromUtf16(PartnerFileName), PartnerDiskSize });
+    load(TableFile<NoteRecord> { tables.notes, QString::fromUtf16(NoteFileName), NoteDiskSize });
+    load(TableFile<BankRecord> { tables.banks, QString::fromUtf16(BankFileName), BankDiskSize });
     return report;
 }
 
-SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
+SaveReport SaveData(
+    const Tables &tables, QSet<QString> &incomplete, const QString &directory, FileSystem &fs)
 {
     SaveReport report;
     const QStringList names = dataFileNames();
@@ -316,20 +317,19 @@ SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs)
 
     if (const QString m = refuseIrregularTargets(files); !m.isEmpty())
         return fail(m);
-    if (const QString m = writeTables(state, names, files); !m.isEmpty())
+    if (const QString m = writeTables(tables, files); !m.isEmpty())
         return fail(m);
-    if (const QString m = keepBackups(state, names, files, report.backups); !m.isEmpty())
+    if (const QString m = keepBackups(incomplete, names, files, report.backups); !m.isEmpty())
         return fail(m);
     if (const QString m = writeSaveJournal(directory, journalEntries(names, files), fs);
         !m.isEmpty())
         return fail(m);
-    if (const QString m = replaceDataFiles(state, names, files); !m.isEmpty())
+    if (const QString m = replaceDataFiles(incomplete, names, files); !m.isEmpty())
         return fail(m);
     if (const QString m = syncReplacedFiles(files, fs); !m.isEmpty())
         return fail(m);
     // The save is complete. A journal that cannot be removed names files already in place and is
     // cleared at the next start.
     removeSaveJournal(directory, fs);
-    state.Modified = false;
     return report;
 }

@@ -5,12 +5,11 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/app_state.h"
-#include "store/file_system.h"
+#include <QSet>
 
-inline constexpr const char16_t *PartnerFileName = u"TCODE.vmd";
-inline constexpr const char16_t *NoteFileName = u"KOLVAM.vmd";
-inline constexpr const char16_t *BankFileName = u"BANK.vmd";
+#include "store/data_file_names.h"
+#include "store/file_system.h"
+#include "store/tables.h"
 // Beside the data files while a save replaces them; names the three temporary files.
 inline constexpr const char16_t *SaveJournalName = u"tegata-save.journal";
 
@@ -53,12 +52,15 @@ struct SaveReport
 // The caller holds the folder's lock, so no save of another copy is under way; a copy that does
 // not hold it leaves the holder's journal and temporary files alone.
 enum class InterruptedSave { Settle, LeaveToLockHolder };
-LoadReport LoadData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem(),
-    InterruptedSave interrupted = InterruptedSave::Settle);
+// The names of files that did not load whole are added to incomplete.
+LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs = systemFileSystem(), InterruptedSave interrupted = InterruptedSave::Settle);
 
 // Writes the three tables as one step: each to a temporary file beside it (beside the file a
 // symbolic link leads to), synced; then a journal naming the three, synced; then the three
 // renames and a sync of the folder; then the journal is removed. A failure before the renames
 // replaces nothing. A failure during them leaves the journal, so the next LoadData finishes the
-// save; the message says which files are already new. Modified is cleared only when all is done.
-SaveReport SaveData(AppState &state, const QString &directory, FileSystem &fs = systemFileSystem());
+// save; the message says which files are already new. The original of each file named in
+// incomplete is kept as a backup first; a file once replaced leaves incomplete.
+SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs = systemFileSystem());

@@ -9,10 +9,6 @@
 #include <QSaveFile>
 #include <QSysInfo>
 
-#include "store/io_error.h"
-
-using namespace Qt::StringLiterals;
-
 DataLock::DataLock(const QString &dataDirectory)
     : directory_(dataDirectory)
     , lock_(std::make_unique<QLockFile>(lockPath()))
@@ -72,18 +68,36 @@ void DataLock::release()
     lock_->unlock();
 }
 
+// Lines: process id, host, system login, since (UTC), and the program's user once known. A
+// reader that knows only the first four still reads them.
+void DataLock::writeHolder()
+{
+    QSaveFile note(directory_ + QString::fromUtf16(HolderFileName));
+    if (!note.open(QIODevice::WriteOnly))
+        return;
+    note.write(QByteArray::number(own_.pid) + '\n' + own_.host.toUtf8() + '\n'
+        + own_.user.toUtf8() + '\n' + own_.since.toUTC().toString(Qt::ISODate).toUtf8() + '\n'
+        + own_.programUser.toUtf8() + '\n');
+    note.commit(); // only informative: a copy that cannot read it falls back to the lock
+}
+
+void DataLock::recordProgramUser(const QString &name)
+{
+    own_.programUser = name;
+    if (held())
+        writeHolder();
+}
+
 DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateTime &now)
 {
     holder_ = {};
-    reason_.clear();
+    error_ = 0;
     if (locked) {
-        QSaveFile note(directory_ + QString::fromUtf16(HolderFileName));
-        if (note.open(QIODevice::WriteOnly)) {
-            note.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
-                + localHost().toUtf8() + '\n' + user.toUtf8() + '\n'
-                + now.toUTC().toString(Qt::ISODate).toUtf8() + '\n');
-            note.commit(); // only informative: a copy that cannot read it falls back to the lock
-        }
+        own_.pid = QCoreApplication::applicationPid();
+        own_.host = localHost();
+        own_.user = user;
+        own_.since = now;
+        writeHolder();
         return Result::Acquired;
     }
     switch (lock_->error()) {
@@ -91,12 +105,10 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
         readHolder();
         return Result::HeldByOther;
     case QLockFile::PermissionError:
-        reason_ = systemReason(EACCES);
+        error_ = EACCES;
         break;
     default:
-        reason_ = QFileInfo(QFileInfo(lockPath()).absolutePath()).isDir()
-            ? u"ロックファイルを作成できませんでした。"_s
-            : systemReason(ENOENT);
+        error_ = QFileInfo(QFileInfo(lockPath()).absolutePath()).isDir() ? 0 : ENOENT;
         break;
     }
     return Result::Failed;
@@ -112,6 +124,8 @@ void DataLock::readHolder()
             && QString::fromUtf8(lines[1]) == holder_.host) {
             holder_.user = QString::fromUtf8(lines[2]);
             holder_.since = QDateTime::fromString(QString::fromUtf8(lines[3]), Qt::ISODate);
+            if (lines.size() >= 5)
+                holder_.programUser = QString::fromUtf8(lines[4]);
         }
     }
     // A note from an earlier holder does not describe this one: the lock file still tells
@@ -121,15 +135,4 @@ void DataLock::readHolder()
         holder_.user = lockInfo.owner();
     if (!holder_.since.isValid())
         holder_.since = lockInfo.lastModified();
-}
-
-QString describeHolder(const LockHolder &holder)
-{
-    const QString unknown = u"不明"_s;
-    const QString since = holder.since.isValid()
-        ? holder.since.toLocalTime().toString(u"yyyy/MM/dd HH:mm"_s)
-        : unknown;
-    return u"ユーザー「%1」がコンピューター「%2」で %3 から"_s.arg(
-        holder.user.isEmpty() ? unknown : holder.user,
-        holder.host.isEmpty() ? unknown : holder.host, since);
 }

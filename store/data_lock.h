@@ -17,7 +17,8 @@ struct LockHolder
     qint64 pid = 0;
     QString host;
     QString application;
-    QString user; // empty when unknown
+    QString user; // the system login; empty when unknown
+    QString programUser; // who logged in to the program; empty when unknown or not yet
     QDateTime since; // invalid when unknown
     bool known = false; // false when the lock file could not be read (left half-written)
 };
@@ -52,8 +53,10 @@ public:
     // True when the holder may be gone without this host being able to tell: another host, or
     // a lock file that cannot be read. A holder on this host is known to be alive.
     bool holderMayBeStale() const;
-    // After Failed: a Japanese reason.
-    const QString &reason() const { return reason_; }
+    // After Failed: the errno, or 0 when the lock file could not be made for another reason.
+    int error() const { return error_; }
+    // The holder file names the program's user too, once one has logged in.
+    void recordProgramUser(const QString &name);
 
     // The name of this host, as the lock file records it.
     static QString localHost();
@@ -61,12 +64,11 @@ public:
 private:
     Result finish(bool locked, const QString &user, const QDateTime &now);
     void readHolder();
+    void writeHolder();
 
     QString directory_;
     std::unique_ptr<QLockFile> lock_;
     LockHolder holder_;
-    QString reason_;
+    LockHolder own_; // what this copy records while it holds the lock
+    int error_ = 0;
 };
-
-// "ユーザー「u」がコンピューター「h」で yyyy/MM/dd HH:mm から", the holder in one phrase.
-QString describeHolder(const LockHolder &holder);

@@ -20,7 +20,7 @@ template <typename Field> void put(Field &field, const QString &text)
     field.assign(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-void addBanks(AppState &state)
+void addBanks(Tables &state)
 {
     const QStringList names = { u"みずほ銀行　日本橋支店"_s, u"三井住友銀行　本店営業部"_s,
         u"三菱ＵＦＪ銀行　新宿支店"_s, u"りそな銀行　大阪支店"_s, u"横浜銀行　関内支店"_s,
@@ -29,11 +29,11 @@ void addBanks(AppState &state)
         BankRecord b;
         put(b.Code, u"B%1"_s.arg(i + 1, 3, 10, QChar(u'0')));
         put(b.Name, names[i]);
-        state.BankTable.push_back(b);
+        state.banks.push_back(b);
     }
 }
 
-void addPartners(AppState &state)
+void addPartners(Tables &state)
 {
     const QStringList names = { u"株式会社ベルモラ商事"_s, u"山田工業株式会社"_s,
         u"有限会社佐藤製作所"_s, u"東和物産株式会社"_s, u"北斗電機株式会社"_s,
@@ -43,11 +43,11 @@ void addPartners(AppState &state)
         put(p.Code, u"%1"_s.arg(i + 1, 3, 10, QChar(u'0')));
         put(p.Name, names[i]);
         put(p.BankCode, u"B%1"_s.arg(i % 6 + 1, 3, 10, QChar(u'0')));
-        state.PartnerTable.push_back(p);
+        state.partners.push_back(p);
     }
 }
 
-void addNotes(AppState &state, int count)
+void addNotes(Tables &state, int count)
 {
     const QStringList remarks = { u"売掛金回収分"_s, u"工事代金"_s, u"仕入代金"_s, QString(),
         u"割引料 12,000円"_s };
@@ -65,7 +65,7 @@ void addNotes(AppState &state, int count)
         n.Amount = Money::fromValue(static_cast<long double>((i * 7919) % 5000 + 1) * 1000);
         put(n.Remarks, remarks[i % remarks.size()]);
         put(n.EnteredBy, i % 3 ? u"Admini"_s : u"guest"_s);
-        state.NoteTable.push_back(n);
+        state.notes.push_back(n);
     }
 }
 
@@ -81,11 +81,12 @@ int main(int argc, char *argv[])
     QString folder = QString::fromLocal8Bit(argv[1]);
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    AppState state;
+    Tables state;
     addBanks(state);
     addPartners(state);
     addNotes(state, argc > 2 ? std::atoi(argv[2]) : 40);
-    const SaveReport report = SaveData(state, folder);
+    QSet<QString> incomplete;
+    const SaveReport report = SaveData(state, incomplete, folder);
     if (!report.ok) {
         std::fprintf(stderr, "%s\n", qPrintable(report.message.trimmed()));
         return 1;

@@ -1,0 +1,303 @@
+#include "store/register.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <QFileInfo>
+
+namespace {
+
+bool inTable(std::size_t size, int index)
+{
+    return index >= 0 && static_cast<std::size_t>(index) < size;
+}
+
+// Records are packed byte images: equal bytes are what the file would hold anyway.
+template <typename Record> bool sameBytes(const Record &a, const Record &b)
+{
+    return std::memcmp(&a, &b, sizeof(Record)) == 0;
+}
+
+template <std::size_t N> void store(ShortText<N> &field, const QByteArray &bytes)
+{
+    field.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void fill(BankRecord &bank, const RegisterEntry &entry)
+{
+    store(bank.Name, entry.name);
+}
+
+void fill(PartnerRecord &partner, const RegisterEntry &entry)
+{
+    store(partner.Name, entry.name);
+    store(partner.BankCode, entry.bankCode);
+}
+
+template <typename Record> Record newEntry(const RegisterEntry &entry)
+{
+    Record record {};
+    store(record.Code, entry.code);
+    fill(record, entry);
+    return record;
+}
+
+DataTable tableOf(RegisterKind kind)
+{
+    return kind == RegisterKind::PartnerRegister ? DataTable::Partners : DataTable::Banks;
+}
+
+} // namespace
+
+Register::Register(QObject *parent)
+    : QObject(parent)
+{
+}
+
+Register::~Register() = default;
+
+// ---- The data folder's session ----
+
+DataLocation Register::locate(const QString &programDirectory, const QString &fallbackConfigDir,
+    const QString &fallbackDataDir)
+{
+    const DataLocation where =
+        locateDataDirectory(programDirectory, fallbackConfigDir, fallbackDataDir);
+    directory_ = where.DataDirectory;
+    settingsPath_ = where.settingsPath;
+    // Loading or saving anywhere else would pass an empty register off as the real one.
+    if (!where.known)
+        readOnly_ = true;
+    return where;
+}
+
+void Register::useDirectory(const QString &directory)
+{
+    directory_ = directory;
+}
+
+LockOutcome Register::lockOutcome(DataLock &lock, DataLock::Result result)
+{
+    LockOutcome outcome;
+    outcome.result = result;
+    outcome.lockPath = lock.lockPath();
+    if (result == DataLock::Result::Acquired) {
+        if (!programUser_.isEmpty())
+            lock.recordProgramUser(programUser_);
+        return outcome;
+    }
+    outcome.holder = lock.holder();
+    outcome.holderMayBeStale = result == DataLock::Result::HeldByOther && lock.holderMayBeStale();
+    outcome.error = lock.error();
+    return outcome;
+}
+
+LockOutcome Register::lock(const QString &user, const QDateTime &now)
+{
+    lock_ = std::make_unique<DataLock>(directory_);
+    return takeLock(lock_->acquire(user, now));
+}
+
+LockOutcome Register::takeOver(const QString &user, const QDateTime &now)
+{
+    if (!lock_)
+        lock_ = std::make_unique<DataLock>(directory_);
+    return takeLock(lock_->takeOver(user, now));
+}
+
+LockOutcome Register::takeLock(DataLock::Result result)
+{
+    const LockOutcome outcome = lockOutcome(*lock_, result);
+    readOnly_ = result != DataLock::Result::Acquired;
+    lockHolder_ = outcome.holder;
+    return outcome;
+}
+
+void Register::recordProgramUser(const QString &name)
+{
+    programUser_ = name;
+    if (lock_ && lock_->held())
+        lock_->recordProgramUser(name);
+}
+
+LoadReport Register::load(FileSystem &fs)
+{
+    Tables loaded;
+    QSet<QString> incomplete;
+    const LoadReport report = LoadData(loaded, incomplete, directory_, fs,
+        readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
+    incompleteFiles_ = incomplete;
+    setTables(std::move(loaded));
+    return report;
+}
+
+SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem &fs)
+{
+    SaveOutcome outcome;
+    if (readOnly_) {
+        outcome.refusal = SaveOutcome::Refusal::ReadOnly;
+        return outcome;
+    }
+    // A folder missing at start-up, or another folder than the one locked, is locked now; a
+    // folder that is still missing fails on its own and names the file.
+    const bool locked = lock_ && lock_->held() && lock_->directory() == directory_;
+    if (!locked && QFileInfo(dataFolderOf(directory_)).isDir()) {
+        auto fresh = std::make_unique<DataLock>(directory_);
+        outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
+        if (outcome.lock.result != DataLock::Result::Acquired) {
+            outcome.refusal = SaveOutcome::Refusal::Locked;
+            return outcome;
+        }
+        lock_ = std::move(fresh);
+    }
+    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs);
+    if (outcome.report.ok)
+        setModified(false);
+    return outcome;
+}
+
+void Register::setTables(Tables tables)
+{
+    tables_ = std::move(tables);
+    setModified(false);
+    announce({ DataTable::Notes, RegisterChange::Kind::Reset, 0,
+        static_cast<int>(tables_.notes.size()), {} });
+}
+
+// ---- Changes ----
+
+void Register::announce(const RegisterChange &change)
+{
+    emit changed(change);
+}
+
+void Register::setModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    emit modifiedChanged(modified);
+}
+
+template <typename Table, typename Edit>
+ChangeOutcome Register::editRow(
+    Table &table, DataTable which, int index, RegisterChange::Kind kind, Edit edit)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (!inTable(table.size(), index))
+        return ChangeOutcome::NoSuchRow;
+    auto &row = table[static_cast<std::size_t>(index)];
+    auto changed = row;
+    edit(changed);
+    if (sameBytes(row, changed))
+        return ChangeOutcome::Unchanged;
+    row = changed;
+    setModified(true);
+    RegisterChange change { which, kind, index, 1, {} };
+    if (kind == RegisterChange::Kind::Settled)
+        change.rows = { index };
+    announce(change);
+    return ChangeOutcome::Done;
+}
+
+template <typename Table>
+ChangeOutcome Register::removeRows(Table &table, DataTable which, int first, int last)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (first < 0 || last < first || !inTable(table.size(), last))
+        return ChangeOutcome::NoSuchRow;
+    table.erase(table.begin() + first, table.begin() + last + 1);
+    setModified(true);
+    announce({ which, RegisterChange::Kind::Removed, first, last - first + 1, {} });
+    return ChangeOutcome::Done;
+}
+
+template <typename Table>
+ChangeOutcome Register::appendRow(
+    Table &table, DataTable which, const typename Table::value_type &record)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    table.push_back(record);
+    setModified(true);
+    announce({ which, RegisterChange::Kind::Appended, static_cast<int>(table.size()) - 1, 1, {} });
+    return ChangeOutcome::Done;
+}
+
+ChangeOutcome Register::appendNote(const NoteRecord &note)
+{
+    return appendRow(tables_.notes, DataTable::Notes, note);
+}
+
+ChangeOutcome Register::replaceNote(int index, const NoteRecord &note)
+{
+    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Replaced,
+        [&](NoteRecord &n) { n = note; });
+}
+
+ChangeOutcome Register::removeNote(int index)
+{
+    return removeRows(tables_.notes, DataTable::Notes, index, index);
+}
+
+ChangeOutcome Register::reclassifyNote(int index, NoteKind kind)
+{
+    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Reclassified,
+        [&](NoteRecord &n) { n.Kind = kind; });
+}
+
+ChangeOutcome Register::settleNote(int index)
+{
+    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Settled,
+        [](NoteRecord &n) { n.Settled = 1; });
+}
+
+int Register::applyApprovals(
+    const std::vector<int> &indices, const std::vector<std::uint8_t> &choices)
+{
+    if (readOnly_)
+        return -1;
+    RegisterChange change { DataTable::Notes, RegisterChange::Kind::Settled, 0, 0, {} };
+    const std::size_t count = std::min(indices.size(), choices.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!inTable(tables_.notes.size(), indices[i]))
+            continue;
+        std::uint8_t &settled = tables_.notes[static_cast<std::size_t>(indices[i])].Settled;
+        const std::uint8_t wanted = choices[i] != 0 ? 1 : 0;
+        if (settled != wanted) {
+            settled = wanted;
+            change.rows.push_back(indices[i]);
+        }
+    }
+    if (change.rows.empty())
+        return 0;
+    setModified(true);
+    announce(change);
+    return static_cast<int>(change.rows.size());
+}
+
+ChangeOutcome Register::appendEntry(RegisterKind kind, const RegisterEntry &entry)
+{
+    if (kind == RegisterKind::PartnerRegister)
+        return appendRow(tables_.partners, DataTable::Partners, newEntry<PartnerRecord>(entry));
+    return appendRow(tables_.banks, DataTable::Banks, newEntry<BankRecord>(entry));
+}
+
+ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const RegisterEntry &entry)
+{
+    const auto edit = [&](auto &record) { fill(record, entry); };
+    if (kind == RegisterKind::PartnerRegister)
+        return editRow(tables_.partners, DataTable::Partners, position,
+            RegisterChange::Kind::Replaced, edit);
+    return editRow(
+        tables_.banks, DataTable::Banks, position, RegisterChange::Kind::Replaced, edit);
+}
+
+ChangeOutcome Register::removeEntries(RegisterKind kind, int first, int last)
+{
+    if (kind == RegisterKind::PartnerRegister)
+        return removeRows(tables_.partners, tableOf(kind), first, last);
+    return removeRows(tables_.banks, tableOf(kind), first, last);
+}

@@ -1,0 +1,192 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include "store/data_files.h"
+#include "store/data_lock.h"
+#include "store/file_system.h"
+#include "store/records.h"
+#include "store/settings_file.h"
+#include "store/tables.h"
+
+
+// Which of the two small registers the registration sheet lists and edits.
+enum class RegisterKind { BankRegister = 0, PartnerRegister = 1 };
+
+// One partner or bank as the registration sheet enters it: Shift-JIS bytes, already cut to their
+// limits. The bank code is a partner's usual bank.
+struct RegisterEntry
+{
+    QByteArray code;
+    QByteArray name;
+    QByteArray bankCode;
+};
+
+// What a change did to which rows of which table, for the models and sheets that show them.
+struct RegisterChange
+{
+    enum class Kind {
+        Reset, // every table replaced (loaded)
+        Appended, // rows first .. first + count - 1 are new at the end
+        Removed, // rows first .. first + count - 1 are gone; later rows moved up
+        Replaced, // rows first .. first + count - 1 hold other values
+        Reclassified, // a note's kind changed
+        Settled, // the Settled flag of the notes in rows changed
+    };
+    DataTable table = DataTable::Notes;
+    Kind kind = Kind::Reset;
+    int first = 0;
+    int count = 0;
+    // Settled: the notes whose flag changed, in no particular order.
+    std::vector<int> rows;
+
+    bool touches(int row) const
+    {
+        if (kind == Kind::Settled)
+            return std::find(rows.begin(), rows.end(), row) != rows.end();
+        return row >= first && row < first + count;
+    }
+    // A change in the number of notes sends the data sheet back to all notes.
+    bool resizes() const
+    {
+        return kind == Kind::Reset || kind == Kind::Appended || kind == Kind::Removed;
+    }
+};
+
+// Why a change was not made.
+enum class ChangeOutcome {
+    Done,
+    Unchanged, // the table already held it: nothing to save
+    NoSuchRow, // the index is outside the table
+    ReadOnly, // another copy holds the folder, or where the data lives is unknown
+};
+
+// How taking the data folder's lock went.
+struct LockOutcome
+{
+    DataLock::Result result = DataLock::Result::Acquired;
+    LockHolder holder; // after HeldByOther
+    bool holderMayBeStale = false; // after HeldByOther: only the user can tell
+    int error = 0; // after Failed: errno, or 0 when the lock file could not be made
+    QString lockPath;
+};
+
+// What a save did, or why it was refused before it began.
+struct SaveOutcome
+{
+    enum class Refusal { None, ReadOnly, Locked };
+    Refusal refusal = Refusal::None;
+    LockOutcome lock; // after Locked: the lock of a folder that was missing at start-up
+    SaveReport report; // when not refused
+    bool ok() const { return refusal == Refusal::None && report.ok; }
+};
+
+// The register of one run: the three tables in memory and the data folder they come from and
+// go back to. It is the only thing that changes a table. It works out Modified itself, refuses
+// every change while read-only, and announces each change, so no screen keeps these rules.
+class Register : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Register(QObject *parent = nullptr);
+    ~Register() override;
+
+    const Notes &notes() const { return tables_.notes; }
+    const Partners &partners() const { return tables_.partners; }
+    const Banks &banks() const { return tables_.banks; }
+    bool modified() const { return modified_; }
+    bool readOnly() const { return readOnly_; }
+    // The data folder with its trailing separator; the file names are appended as written.
+    const QString &directory() const { return directory_; }
+    // The settings file the folder was taken from.
+    const QString &settingsPath() const { return settingsPath_; }
+    // Data file names whose load stopped at a fault: their original is kept as a backup before
+    // the first save replaces it with what was loaded.
+    const QSet<QString> &incompleteFiles() const { return incompleteFiles_; }
+    // Who holds the folder when this copy is read-only because of the lock.
+    const LockHolder &lockHolder() const { return lockHolder_; }
+
+    // ---- The data folder's session ----
+
+    // Finds the data folder through the settings file (created when missing). A folder that
+    // cannot be known leaves the register empty and read-only.
+    DataLocation locate(const QString &programDirectory, const QString &fallbackConfigDir,
+        const QString &fallbackDataDir);
+    // Uses this folder, as a settings file would name it.
+    void useDirectory(const QString &directory);
+    // Takes the folder's lock for this copy; any other result makes the register read-only.
+    LockOutcome lock(const QString &user, const QDateTime &now);
+    // Takes the lock from a holder the user says is gone.
+    LockOutcome takeOver(const QString &user, const QDateTime &now);
+    // The holder file names the program's user beside the system login.
+    void recordProgramUser(const QString &name);
+    // Reads the three files into empty tables. The lock's holder first settles a save an earlier
+    // run left unfinished; a read-only copy leaves it to the holder. Modified is cleared.
+    LoadReport load(FileSystem &fs = systemFileSystem());
+    // Writes the three tables as one journaled step, taking the lock first when the folder did
+    // not exist at start-up. Modified is cleared only when all is done.
+    SaveOutcome save(const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
+
+    // Installs whole tables as they were read (a run's data, or a test's), unchanged and saved.
+    void setTables(Tables tables);
+
+    // ---- Changes to notes; a note is named by its index in the note table ----
+
+    ChangeOutcome appendNote(const NoteRecord &note);
+    ChangeOutcome replaceNote(int index, const NoteRecord &note);
+    // Later notes move up one place, keeping their order.
+    ChangeOutcome removeNote(int index);
+    // A received note turned into a discounted or endorsed one.
+    ChangeOutcome reclassifyNote(int index, NoteKind kind);
+    // The collection of a note confirmed.
+    ChangeOutcome settleNote(int index);
+    // The approval list's choices: Settled of note indices[i] := choices[i] (0 or 1). Indices
+    // outside the table are passed over. How many notes changed, or -1 when read-only.
+    int applyApprovals(const std::vector<int> &indices, const std::vector<std::uint8_t> &choices);
+
+    // ---- The registration sheet's changes to partners and banks ----
+
+    ChangeOutcome appendEntry(RegisterKind kind, const RegisterEntry &entry);
+    // Name (and a partner's bank code) of an existing entry; its code stays.
+    ChangeOutcome overwriteEntry(RegisterKind kind, int position, const RegisterEntry &entry);
+    // Entries first to last, inclusive; later entries move up in order. Notes that use a
+    // removed code keep it.
+    ChangeOutcome removeEntries(RegisterKind kind, int first, int last);
+
+signals:
+    void changed(const RegisterChange &change);
+    void modifiedChanged(bool modified);
+
+private:
+    template <typename Table, typename Edit>
+    ChangeOutcome editRow(Table &table, DataTable which, int index, RegisterChange::Kind kind,
+        Edit edit);
+    template <typename Table>
+    ChangeOutcome removeRows(Table &table, DataTable which, int first, int last);
+    template <typename Table>
+    ChangeOutcome appendRow(
+        Table &table, DataTable which, const typename Table::value_type &record);
+    void announce(const RegisterChange &change);
+    void setModified(bool modified);
+    LockOutcome lockOutcome(DataLock &lock, DataLock::Result result);
+    LockOutcome takeLock(DataLock::Result result);
+
+    Tables tables_;
+    QString directory_;
+    QString settingsPath_;
+    QSet<QString> incompleteFiles_;
+    bool modified_ = false;
+    bool readOnly_ = false;
+    std::unique_ptr<DataLock> lock_;
+    LockHolder lockHolder_;
+    QString programUser_;
+};
