@@ -9,6 +9,7 @@
 #include "controls/byte_limit.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "messages/store_messages.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -127,8 +128,9 @@ void LoginDialog::OkClick()
         accept();
         return;
     }
-    if (!check_.error().isEmpty())
-        prompter_.error(this, check_.error());
+    if (check_.fault().isFault())
+        prompter_.error(this,
+            messages::userFileUnreadable(check_.path(), check_.fault(), check_.recordsRead()));
     else
         prompter_.warn(this, u"\nパスワードが違います！"_s);
 }

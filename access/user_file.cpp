@@ -6,7 +6,6 @@
 
 #include "store/atomic_file.h"
 #include "store/file_system.h"
-#include "store/io_error.h"
 
 using namespace Qt::StringLiterals;
 
@@ -50,17 +49,6 @@ QByteArray passwordOf(const char *record)
         password[2 * j + 1] = static_cast<char>(static_cast<unsigned char>(c2 - k / 2));
     }
     return password;
-}
-
-QString readFailure(const QString &path, const QString &reason)
-{
-    return u"\nユーザーファイル「%1」を読み込めませんでした。\n理由: %2"_s.arg(path, reason);
-}
-
-QString shortRecord(qsizetype records)
-{
-    return u"ファイルの長さが 32 バイトの倍数ではありません（%1 件目のユーザーが途中で切れています）。"_s
-        .arg(records + 1);
 }
 
 } // namespace
@@ -116,8 +104,8 @@ UserFileRead readUserFile(const QString &path)
 {
     UserFileRead result;
     const WholeFile file = readWholeFile(path, largestUserFile());
-    if (file.missing || !file.reason.isEmpty()) {
-        result.error = readFailure(path, file.missing ? systemReason(ENOENT) : file.reason);
+    if (file.missing || file.fault.isFault()) {
+        result.fault = file.missing ? FileFault::system(ENOENT) : file.fault;
         return result;
     }
     const QByteArray &content = file.bytes;
@@ -125,12 +113,11 @@ UserFileRead readUserFile(const QString &path)
     for (qsizetype i = 0; i < whole; ++i)
         result.users.push_back(decodeUserRecord(content.constData() + i * UserRecordSize));
     if (content.size() % UserRecordSize != 0)
-        result.error = readFailure(path, shortRecord(whole));
+        result.fault = FileFault::cutRecord(UserRecordSize, content.size() % UserRecordSize);
     return result;
 }
 
-bool writeUserFile(
-    const QString &path, const std::vector<UserRecord> &users, RandomSource &random, QString *error)
+int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random)
 {
     random.reseed();
     QByteArray content;
@@ -139,37 +126,34 @@ bool writeUserFile(
         content += encodeUserRecord(user, random);
     int err = 0;
     if (writeFileAtomically(path, content, 0600, true, &err))
-        return true;
-    if (error)
-        *error =
-            u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
-                .arg(path, systemReason(err));
-    return false;
+        return 0;
+    return err != 0 ? err : EIO;
 }
 
 bool PassCheck::check(const QByteArray &name, const QByteArray &password)
 {
-    error_.clear();
+    fault_ = {};
+    recordsRead_ = 0;
     if (name.isEmpty() || password.isEmpty())
         return false;
     const QByteArray padded = padPassword(password);
     const WholeFile file = readWholeFile(path_, largestUserFile());
     if (file.missing)
         return false;
-    if (!file.reason.isEmpty()) {
-        error_ = readFailure(path_, file.reason);
+    if (file.fault.isFault()) {
+        fault_ = file.fault;
         return false;
     }
     // An empty file lets nobody in; say so rather than refuse every password.
     if (file.bytes.isEmpty()) {
-        error_ = readFailure(path_,
-            u"ファイルが空です。ユーザーが一人も登録されていないため、ログインできません。"_s);
+        fault_ = { FileFault::Kind::Empty, 0, 0, 0 };
         return false;
     }
     const QByteArray &content = file.bytes;
     for (qsizetype at = 0; at < content.size(); at += UserRecordSize) {
         if (content.size() - at < UserRecordSize) {
-            error_ = readFailure(path_, shortRecord(at / UserRecordSize));
+            fault_ = FileFault::cutRecord(UserRecordSize, content.size() - at);
+            recordsRead_ = at / UserRecordSize;
             return false;
         }
         const char *record = content.constData() + at;

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "store/file_fault.h"
+
 inline constexpr const char16_t *UserFileName = u"pass.dat";
 inline constexpr int UserRecordSize = 32;
 inline constexpr int PasswordLength = 10;
@@ -60,7 +62,8 @@ UserRecord decodeUserRecord(const char *record);
 struct UserFileRead
 {
     std::vector<UserRecord> users;
-    QString error; // empty when the whole file was read
+    FileFault fault; // none when the whole file was read; the users before it are kept
+    bool ok() const { return !fault.isFault(); }
 };
 
 // Reads every whole record; a short last record or a read failure is reported in error, with
@@ -68,11 +71,10 @@ struct UserFileRead
 // file of gigabytes is reported, not waited on or taken into memory).
 UserFileRead readUserFile(const QString &path);
 
-// Replaces the user file safely (temporary file, sync, rename) with mode 0600; false with a
-// Japanese message naming the file and the reason when it fails, the old file then unchanged.
-// A symbolic link is written through: the file it leads to is replaced and the link stays.
-bool writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
-    QString *error);
+// Replaces the user file safely (temporary file, sync, rename) with mode 0600; 0, or the errno
+// of the failure, the old file then unchanged. A symbolic link is written through: the file it
+// leads to is replaced and the link stays.
+int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random);
 
 // The login check against the user file: the first record whose name equals the entered name
 // decides.
@@ -89,14 +91,18 @@ public:
     QByteArray getName() const { return name_; }
     QByteArray getPass() const { return pass_; }
     std::uint8_t getAuth() const { return auth_; }
-    // A Japanese message when the file could not be read to the end of the search, or is empty
-    // (nobody could ever log in); a missing file is only a failed login.
-    QString error() const { return error_; }
+    // Why the file could not be read to the end of the search, or Empty (nobody could ever log
+    // in); none for a missing file, which is only a failed login.
+    const FileFault &fault() const { return fault_; }
+    // Whole records before the fault.
+    qsizetype recordsRead() const { return recordsRead_; }
+    const QString &path() const { return path_; }
 
 private:
     QString path_;
     QByteArray name_;
     QByteArray pass_;
     std::uint8_t auth_ = 0;
-    QString error_;
+    FileFault fault_;
+    qsizetype recordsRead_ = 0;
 };

@@ -14,6 +14,7 @@
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
+#include "messages/store_messages.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -169,7 +170,7 @@ void UserRegistration::FormShow()
     applyColumnWidths(SG1, model_->columnWidths());
     UserFileRead read = readUserFile(userFile_);
     table_.replaceAll(std::move(read.users));
-    readable_ = read.error.isEmpty();
+    readable_ = read.ok();
     // Writing what was read of a damaged or unreadable file would replace it with a short or
     // empty list and could lock everyone out, Admini too; the file is kept as it is instead.
     SpeedButton1->setEnabled(readable_);
@@ -177,7 +178,8 @@ void UserRegistration::FormShow()
     DataUpDate();
     if (!readable_)
         prompter_.error(this,
-            read.error
+            messages::userFileUnreadable(
+                userFile_, read.fault, static_cast<qsizetype>(read.users.size()))
                 + u"\n\nファイルを守るため、この画面では追加も削除もできません。閉じるときもファイルには書き込みません。"_s);
 }
 
@@ -261,9 +263,8 @@ void UserRegistration::CloseClick()
         done(QDialog::Rejected);
         return;
     }
-    QString error;
-    if (!writeUserFile(userFile_, table_.users(), *random_, &error)) {
-        prompter_.error(this, error);
+    if (const int error = writeUserFile(userFile_, table_.users(), *random_); error != 0) {
+        prompter_.error(this, messages::userFileNotSaved(userFile_, error));
         // Closing is the only way out, so a file that cannot be written must not trap the user;
         // Cancel stays for another try.
         if (prompter_.message(this, MessageKind::Warning, u"\n変更を保存せずに閉じますか？"_s,

@@ -72,28 +72,30 @@ void MainWindow::FormCreate(const MainWindowOptions &options)
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
+    const QString problem = messages::settingsProblem(where);
     if (!where.known) {
-        prompter_.error(this, where.problem);
-        readOnlyNotice_ = where.problem;
+        prompter_.error(this, problem);
+        readOnlyNotice_ = problem;
         return;
     }
-    if (!where.problem.isEmpty())
-        prompter_.error(this, where.problem);
+    if (!problem.isEmpty())
+        prompter_.error(this, problem);
     const DataFolderCheck folder = checkDataFolder(reg.directory(), where.settingsPath);
     if (folder.state == DataFolderCheck::Missing) {
         // Nothing to load; a save takes the lock once the folder is there.
-        prompter_.warn(this, folder.message);
+        prompter_.warn(this, messages::folderCheck(folder));
         return;
     }
     // Loading finishes an interrupted save, which only the lock's holder may do.
     lockDataFolder();
     const LoadReport report = reg.load();
     if (!report.ok())
-        prompter_.error(this, report.message());
-    else if (!report.recovery.isEmpty())
-        prompter_.inform(this, report.recovery);
+        prompter_.error(this, messages::loadProblems(report));
+    else if (const QString recovered = messages::recoveryNotice(report.recovery);
+             !recovered.isEmpty())
+        prompter_.inform(this, recovered);
     if (!reg.readOnly() && folder.state == DataFolderCheck::NewRegister)
-        prompter_.inform(this, folder.message);
+        prompter_.inform(this, messages::folderCheck(folder));
 }
 
 void MainWindow::lockDataFolder()
@@ -292,12 +294,12 @@ bool MainWindow::save()
     case SaveOutcome::Refusal::None:
         break;
     }
-    if (!outcome.report.ok) {
-        prompter_.error(this, outcome.report.message);
+    if (!outcome.report.ok()) {
+        prompter_.error(this, messages::saveFailed(outcome.report.failure));
         return false;
     }
     if (!outcome.report.backups.isEmpty())
-        prompter_.inform(this, outcome.report.backupNotice());
+        prompter_.inform(this, messages::backupsKept(outcome.report.backups));
     return true;
 }
 

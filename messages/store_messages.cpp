@@ -1,6 +1,6 @@
 #include "messages/store_messages.h"
 
-#include "store/io_error.h"
+#include "messages/io_error.h"
 
 using namespace Qt::StringLiterals;
 
@@ -87,6 +87,180 @@ QString saveRefused(const QString &folder, const LockOutcome &lock)
             folder, holderPhrase(lock.holder));
     return u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
         lock.lockPath, lockReason(lock));
+}
+
+QString reason(const FileFault &fault)
+{
+    switch (fault.kind) {
+    case FileFault::Kind::None:
+        return {};
+    case FileFault::Kind::System:
+        return systemReason(fault.error);
+    case FileFault::Kind::NotRegular:
+        return u"通常のファイルではありません（名前付きパイプやデバイスなどは読み込めません）。"_s;
+    case FileFault::Kind::TooLarge:
+        return u"ファイルが大きすぎます（%1 バイト）。読み込める大きさは %2 バイトまでです。"_s
+            .arg(fault.size)
+            .arg(fault.limit);
+    case FileFault::Kind::CutRecord:
+        return u"ファイルの最後のレコードが途中で切れています（%1 バイト中 %2 バイト）。"_s
+            .arg(fault.size)
+            .arg(fault.limit);
+    case FileFault::Kind::Empty:
+        return u"ファイルが空です。"_s;
+    }
+    return {};
+}
+
+QString quotedList(const QStringList &paths)
+{
+    QString text;
+    for (const QString &p : paths)
+        text += u"「%1」"_s.arg(p);
+    return text;
+}
+
+QString settingsProblem(const DataLocation &where)
+{
+    switch (where.problem) {
+    case DataLocation::Problem::None:
+        return {};
+    case DataLocation::Problem::Unreadable:
+        return u"\n設定ファイル「%1」を読み込めませんでした。\n理由: %2\n"
+               u"データの場所が分からないため、データは読み込まず、保存もできません。"_s.arg(
+                   where.settingsPath, systemReason(where.error));
+    case DataLocation::Problem::NotCreated:
+        return u"\n設定ファイル「%1」を作成できませんでした。\n理由: %2\nデータは「%3」に置きます。"_s
+            .arg(where.settingsPath, systemReason(where.error), where.DataDirectory);
+    }
+    return {};
+}
+
+QString folderCheck(const DataFolderCheck &check)
+{
+    switch (check.state) {
+    case DataFolderCheck::Ready:
+        return {};
+    case DataFolderCheck::NewRegister:
+        return u"\nデータファイルがまだありません。新しい台帳として始めます。\n保存先: %1"_s.arg(
+            check.dataDirectory + QString::fromUtf16(NoteFileName));
+    case DataFolderCheck::Missing:
+        break;
+    }
+    QString text = check.folderFound
+        ? u"\nデータフォルダー「%1」にデータファイルがありません。"_s.arg(check.dataDirectory)
+        : u"\nデータフォルダー「%1」が見つかりません。"_s.arg(check.dataDirectory);
+    text += u"\n設定ファイル「%1」の1行目を確かめてください。"_s.arg(check.settingsPath);
+    if (check.lineRunOn)
+        text += u"\n1行目が CR LF ではなく LF だけで終わっているため、"
+                u"次の行までがフォルダー名になっています。"_s;
+    return text + u"\nデータは読み込まれていません。"_s;
+}
+
+QString recoveryNotice(const SettledSave &settled)
+{
+    switch (settled.outcome) {
+    case SettledSave::Outcome::NoJournal:
+        return {};
+    case SettledSave::Outcome::Finished:
+        return u"\n前回の保存が途中で中断されていましたが、書き込みは終わっていたため、その保存を完了しました。\nフォルダー: %1"_s
+            .arg(settled.directory);
+    case SettledSave::Outcome::Undone:
+        return u"\n前回の保存が途中で中断されていたため、その保存は取り消しました。データファイルは、その保存の前の内容のままです。\nフォルダー: %1"_s
+            .arg(settled.directory);
+    case SettledSave::Outcome::RenameFailed:
+        return u"\n前回の保存が途中で中断されていました。その保存を最後まで行おうとしましたが、データファイル「%1」を置き換えられませんでした。\n理由: %2\nデータファイルの一部だけが新しい内容になっているおそれがあります。"_s
+            .arg(settled.file, systemReason(settled.error));
+    case SettledSave::Outcome::FolderNotSynced:
+        return u"\n前回中断された保存を完了しましたが、フォルダー「%1」への書き込みを確定できませんでした。\n理由: %2"_s
+            .arg(settled.file, systemReason(settled.error));
+    case SettledSave::Outcome::PartlyNew:
+        return u"\n前回中断された保存を完了できませんでした。一時ファイルが壊れているか、見つかりません。\n次のファイルだけが新しい内容です: %1"_s
+            .arg(quotedList(settled.alreadyNew));
+    }
+    return {};
+}
+
+QString loadProblems(const LoadReport &report)
+{
+    QString text;
+    if (report.recovery.failed())
+        text = recoveryNotice(report.recovery);
+    if (!report.faults.empty()) {
+        text += u"\nデータファイルを最後まで読み込めませんでした。"_s;
+        for (const LoadFault &f : report.faults)
+            text += u"\n\nファイル: %1\n読み込んだレコード: %2 件\n理由: %3"_s.arg(f.path)
+                        .arg(f.recordsRead)
+                        .arg(reason(f.fault));
+    }
+    text +=
+        u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
+    return text;
+}
+
+QString saveFailed(const SaveFailure &failure)
+{
+    const QString nothingReplaced =
+        u"どのデータファイルも置き換えていません。変更はまだ保存されていません。"_s;
+    const QString why = reason(failure.fault);
+    switch (failure.phase) {
+    case SaveFailure::Phase::None:
+        return {};
+    case SaveFailure::Phase::Check:
+    case SaveFailure::Phase::Write:
+        return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\n"_s.arg(
+                   failure.file, why)
+            + nothingReplaced;
+    case SaveFailure::Phase::Backup:
+        return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\n"_s.arg(
+                   failure.file, why)
+            + nothingReplaced + u"\n（元のファイルのバックアップを作れませんでした。）"_s;
+    case SaveFailure::Phase::Journal:
+        return u"\n保存の記録「%1」を書き込めませんでした。\n理由: %2\n"_s.arg(failure.file, why)
+            + nothingReplaced;
+    case SaveFailure::Phase::JournalSync:
+        return u"\nフォルダー「%1」への書き込みを確定できませんでした。\n理由: %2\n"_s.arg(
+                   failure.file, why)
+            + nothingReplaced;
+    case SaveFailure::Phase::Replace:
+        return u"\nデータファイル「%1」を置き換えられませんでした。\n理由: %2\n"_s.arg(
+                   failure.file, why)
+            + (failure.replaced.isEmpty()
+                    ? u"どのデータファイルも置き換えていません。"_s
+                    : u"次のファイルはすでに新しい内容です: %1\nまだ古い内容のファイル: %2"_s.arg(
+                        quotedList(failure.replaced), quotedList(failure.notReplaced)))
+            + u"\n保存は完了していません。もう一度保存してください。このまま終了した場合は、次の起動時にこの保存を最後まで行います。"_s;
+    case SaveFailure::Phase::FolderSync:
+        return u"\nデータファイル %1 は新しい内容に置き換えましたが、フォルダー「%2」への書き込みを確定できませんでした。\n理由: %3\n停電などがあると、置き換えが失われるおそれがあります。もう一度保存してください。"_s
+            .arg(quotedList(failure.replaced), failure.file, why);
+    }
+    return {};
+}
+
+QString backupsKept(const QStringList &backups)
+{
+    if (backups.isEmpty())
+        return {};
+    return u"\n最後まで読み込めなかったデータファイルの元の内容を、次のファイルとして残しました。\n"_s
+        + backups.join(u'\n');
+}
+
+QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead)
+{
+    QString why = reason(fault);
+    if (fault.kind == FileFault::Kind::CutRecord)
+        why =
+            u"ファイルの長さが 32 バイトの倍数ではありません（%1 件目のユーザーが途中で切れています）。"_s
+                .arg(recordsRead + 1);
+    else if (fault.kind == FileFault::Kind::Empty)
+        why = u"ファイルが空です。ユーザーが一人も登録されていないため、ログインできません。"_s;
+    return u"\nユーザーファイル「%1」を読み込めませんでした。\n理由: %2"_s.arg(path, why);
+}
+
+QString userFileNotSaved(const QString &path, int error)
+{
+    return u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
+        .arg(path, systemReason(error));
 }
 
 } // namespace messages

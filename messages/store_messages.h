@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "store/register.h"
 
@@ -24,5 +25,28 @@ QString takeOverFailed(const QString &folder);
 QString readOnlyNotice(const QString &folder, const LockOutcome &lock);
 // A save refused before it began.
 QString saveRefused(const QString &folder, const LockOutcome &lock);
+
+// Why a data file could not be read or written.
+QString reason(const FileFault &fault);
+// Paths as a message lists them: each in 「」.
+QString quotedList(const QStringList &paths);
+
+// Start-up: the settings file could not be read or made; empty when there was no problem.
+QString settingsProblem(const DataLocation &where);
+// Start-up: what to say about the data folder before loading it; empty when it is ready.
+QString folderCheck(const DataFolderCheck &check);
+// What was done about a save an earlier run did not finish; empty when there was none.
+QString recoveryNotice(const SettledSave &settled);
+// Every data file that did not load whole, the records read and the reason, and a recovery
+// that failed.
+QString loadProblems(const LoadReport &report);
+// A save that stopped: which file, why, and which files are already new.
+QString saveFailed(const SaveFailure &failure);
+// The originals of incompletely loaded files kept before the save replaced them.
+QString backupsKept(const QStringList &backups);
+
+// The user file could not be read; recordsRead whole records came before the fault.
+QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead);
+QString userFileNotSaved(const QString &path, int error);
 
 } // namespace messages

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "store/io_error.h"
+#include "messages/io_error.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;

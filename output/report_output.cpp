@@ -17,7 +17,7 @@
 #include "output/report_painter.h"
 #include "output/report_run.h"
 #include "store/atomic_file.h"
-#include "store/io_error.h"
+#include "messages/io_error.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-
-
 using namespace Qt::StringLiterals;
 
 void ApprovalChoices::setArr(const Notes &notes, const std::vector<int> &indices)

@@ -48,7 +48,8 @@ NoteEntry entryOf(const LoadedNote &loaded);
 // An edit whose note changed under it (approved, re-classified) follows the stored note: each
 // field the user has not touched, still showing what was loaded, takes the stored value; what
 // the user changed stays.
-NoteEntry followStoredNote(const NoteEntry &shown, const NoteEntry &loaded, const NoteEntry &stored);
+NoteEntry followStoredNote(
+    const NoteEntry &shown, const NoteEntry &loaded, const NoteEntry &stored);
 
 // The record of an edited note. A text the user left as it was shown keeps its stored bytes
 // exactly: a stored text that does not decode would otherwise be written back empty.

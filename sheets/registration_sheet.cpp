@@ -268,8 +268,7 @@ void RegistrationSheet::DelClick()
 {
     const GridRowRange rows = selectedRowRange(SG1);
     // Rows stand for entries one to one; the empty row of an empty register is never deleted.
-    const bool deletable =
-        rows.top >= 0 && rows.bottom < entryCount(state_, RegistrationMode);
+    const bool deletable = rows.top >= 0 && rows.bottom < entryCount(state_, RegistrationMode);
     if (deletable
         && prompter_.message(
                this, MessageKind::Warning, u"本当に削除しますか？"_s, MessageButtons::OkCancel)

@@ -33,6 +33,3 @@ inline constexpr std::array<DataFile, 3> DataFiles { {
 
 // The three data file names, in that order.
 QStringList dataFileNames();
-
-// Paths as a message lists them: each in 「」.
-QString quotedList(const QStringList &paths);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,6 @@
 #include "store/atomic_file.h"
 #include "store/data_file_names.h"
 #include "store/file_read.h"
-#include "store/io_error.h"
 #include "store/save_journal.h"
 #include "store/sjis.h"
 
@@ -62,18 +62,17 @@ template <typename Record>
 bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &report)
 {
     const size_t start = file.table.size();
-    auto fault = [&](const QString &reason) {
-        report.faults.push_back(
-            { path, static_cast<qsizetype>(file.table.size() - start), reason });
+    auto fault = [&](const FileFault &why) {
+        report.faults.push_back({ path, static_cast<qsizetype>(file.table.size() - start), why });
         return false;
     };
 
     const qint64 limit = largestFile<Record>(file.diskSize);
-    QString refused;
+    FileFault refused;
     qint64 size = 0;
     const Fd fd(openRegularFile(path, limit, &size, &refused));
     if (fd.get() < 0)
-        return refused.isEmpty() ? true : fault(refused);
+        return refused.isFault() ? fault(refused) : true;
     file.table.reserve(start + static_cast<size_t>(size) / file.diskSize + 1);
 
     const size_t perChunk = std::max<size_t>(1, ChunkBytes / file.diskSize);
@@ -82,11 +81,11 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
     for (;;) {
         const ssize_t got = readFully(fd.get(), buffer.get(), perChunk * file.diskSize);
         if (got < 0)
-            return fault(systemReason(errno));
+            return fault(FileFault::system(errno));
         // A file that grows while it is read is still stopped at the limit.
         total += got;
         if (total > limit)
-            return fault(tooLargeReason(total, limit));
+            return fault(FileFault::tooLarge(total, limit));
         const size_t whole = static_cast<size_t>(got) / file.diskSize;
         const size_t at = file.table.size();
         file.table.resize(at + whole);
@@ -95,10 +94,8 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
             fitToDisk(file.table[at + i]);
         }
         if (static_cast<size_t>(got) % file.diskSize != 0)
-            return fault(
-                u"ファイルの最後のレコードが途中で切れています（%1 バイト中 %2 バイト）。"_s
-                    .arg(file.diskSize)
-                    .arg(static_cast<size_t>(got) % file.diskSize));
+            return fault(FileFault::cutRecord(static_cast<qint64>(file.diskSize),
+                static_cast<qint64>(static_cast<size_t>(got) % file.diskSize)));
         if (static_cast<size_t>(got) < perChunk * file.diskSize)
             return true;
     }
@@ -141,17 +138,20 @@ bool keepBackup(const QString &path, QString &backupPath, int &error)
     return false;
 }
 
-QString saveFailure(const QString &path, const QString &reason)
+SaveFailure failedAt(SaveFailure::Phase phase, const QString &file, const FileFault &fault)
 {
-    return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
-        .arg(path, reason);
+    SaveFailure failure;
+    failure.phase = phase;
+    failure.file = file;
+    failure.fault = fault;
+    return failure;
 }
 
 using SaveFiles = std::array<AtomicFile *, 3>;
 
 // Only a regular file is replaced: a folder of that name cannot be renamed over, and a FIFO or a
 // device (a link to /dev/zero) is not a register to overwrite. Look before writing.
-QString refuseIrregularTargets(const SaveFiles &files)
+SaveFailure refuseIrregularTargets(const SaveFiles &files)
 {
     for (const AtomicFile *f : files) {
         int err = 0;
@@ -159,12 +159,12 @@ QString refuseIrregularTargets(const SaveFiles &files)
         struct stat info;
         if (!real.isEmpty() && ::stat(QFile::encodeName(real).constData(), &info) == 0
             && !S_ISREG(info.st_mode))
-            return saveFailure(f->target(), notRegularFileReason(info.st_mode));
+            return failedAt(SaveFailure::Phase::Check, f->target(), notRegularFault(info.st_mode));
     }
     return {};
 }
 
-QString writeTables(const Tables &tables, const SaveFiles &files)
+SaveFailure writeTables(const Tables &tables, const SaveFiles &files)
 {
     const bool written = writeTable(tables.partners, PartnerDiskSize, *files[0])
         && writeTable(tables.notes, NoteDiskSize, *files[1])
@@ -174,12 +174,12 @@ QString writeTables(const Tables &tables, const SaveFiles &files)
     const auto failed = std::find_if(
         files.begin(), files.end(), [](const AtomicFile *f) { return f->error() != 0; });
     const AtomicFile *culprit = failed != files.end() ? *failed : files[0];
-    return saveFailure(
-        culprit->target(), systemReason(culprit->error() != 0 ? culprit->error() : EIO));
+    return failedAt(SaveFailure::Phase::Write, culprit->target(),
+        FileFault::system(culprit->error() != 0 ? culprit->error() : EIO));
 }
 
 // Before the journal: once it exists, a crash is finished by renaming, backup or not.
-QString keepBackups(const QSet<QString> &incomplete, const QStringList &names,
+SaveFailure keepBackups(const QSet<QString> &incomplete, const QStringList &names,
     const SaveFiles &files, QStringList &backups)
 {
     for (int i = 0; i < 3; ++i) {
@@ -188,8 +188,8 @@ QString keepBackups(const QSet<QString> &incomplete, const QStringList &names,
         QString backup;
         int error = 0;
         if (!keepBackup(files[i]->realTarget(), backup, error))
-            return saveFailure(files[i]->target(), systemReason(error))
-                + u"\n（元のファイルのバックアップを作れませんでした。）"_s;
+            return failedAt(
+                SaveFailure::Phase::Backup, files[i]->target(), FileFault::system(error));
         if (!backup.isEmpty())
             backups << backup;
     }
@@ -205,7 +205,7 @@ std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFil
     return entries;
 }
 
-QString replaceDataFiles(
+SaveFailure replaceDataFiles(
     QSet<QString> &incomplete, const QStringList &names, const SaveFiles &files)
 {
     QStringList replaced;
@@ -213,18 +213,14 @@ QString replaceDataFiles(
         if (!files[i]->replaceTarget()) {
             // The journal and the remaining temporary files stay, so the next start finishes
             // this save.
-            QStringList old;
+            SaveFailure failure = failedAt(SaveFailure::Phase::Replace, files[i]->target(),
+                FileFault::system(files[i]->error()));
+            failure.replaced = replaced;
             for (int j = i; j < 3; ++j) {
                 files[j]->keepTemporary();
-                old << files[j]->target();
+                failure.notReplaced << files[j]->target();
             }
-            return u"\nデータファイル「%1」を置き換えられませんでした。\n理由: %2\n"_s.arg(
-                       files[i]->target(), systemReason(files[i]->error()))
-                + (replaced.isEmpty()
-                        ? u"どのデータファイルも置き換えていません。"_s
-                        : u"次のファイルはすでに新しい内容です: %1\nまだ古い内容のファイル: %2"_s
-                              .arg(quotedList(replaced), quotedList(old)))
-                + u"\n保存は完了していません。もう一度保存してください。このまま終了した場合は、次の起動時にこの保存を最後まで行います。"_s;
+            return failure;
         }
         replaced << files[i]->target();
         incomplete.remove(names[i]);
@@ -233,44 +229,20 @@ QString replaceDataFiles(
 }
 
 // The journal stays on failure: after a power cut the next start can still tell what was saved.
-QString syncReplacedFiles(const SaveFiles &files, FileSystem &fs)
+SaveFailure syncReplacedFiles(const SaveFiles &files, FileSystem &fs)
 {
     QString failedFolder;
     int err = 0;
     if (syncFoldersOf({ files[0]->realTarget(), files[1]->realTarget(), files[2]->realTarget() },
             fs, &failedFolder, &err))
         return {};
-    const QStringList replaced { files[0]->target(), files[1]->target(), files[2]->target() };
-    return u"\nデータファイル %1 は新しい内容に置き換えましたが、フォルダー「%2」への書き込みを確定できませんでした。\n理由: %3\n停電などがあると、置き換えが失われるおそれがあります。もう一度保存してください。"_s
-        .arg(quotedList(replaced), failedFolder, systemReason(err));
+    SaveFailure failure =
+        failedAt(SaveFailure::Phase::FolderSync, failedFolder, FileFault::system(err));
+    failure.replaced = QStringList { files[0]->target(), files[1]->target(), files[2]->target() };
+    return failure;
 }
 
 } // namespace
-
-QString LoadReport::message() const
-{
-    QString text;
-    if (recoveryFailed)
-        text = recovery;
-    if (!faults.empty()) {
-        text += u"\nデータファイルを最後まで読み込めませんでした。"_s;
-        for (const LoadFault &f : faults)
-            text += u"\n\nファイル: %1\n読み込んだレコード: %2 件\n理由: %3"_s.arg(f.path)
-                        .arg(f.recordsRead)
-                        .arg(f.reason);
-    }
-    text +=
-        u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
-    return text;
-}
-
-QString SaveReport::backupNotice() const
-{
-    if (backups.isEmpty())
-        return {};
-    return u"\n最後まで読み込めなかったデータファイルの元の内容を、次のファイルとして残しました。\n"_s
-        + backups.join(u'\n');
-}
 
 LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
     FileSystem &fs, InterruptedSave interrupted)
@@ -279,9 +251,8 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
     const SettledSave settled = interrupted == InterruptedSave::Settle
         ? settleInterruptedSave(directory, fs)
         : SettledSave {};
-    report.recovery = settled.notice;
-    report.recoveryFailed = settled.failed;
-    if (settled.failed) {
+    report.recovery = settled;
+    if (settled.failed()) {
         // Files of two saves may be mixed: keep every original before the next save replaces it.
         for (const QString &name : dataFileNames())
             incomplete.insert(name);
@@ -309,25 +280,21 @@ SaveReport SaveData(
     for (AtomicFile *f : { &partners, &notes, &banks })
         f->keepChecksum();
     const SaveFiles files { &partners, &notes, &banks };
-    const auto fail = [&](const QString &message) {
-        report.ok = false;
-        report.message = message;
-        return report;
+    const auto steps = {
+        std::function<SaveFailure()>([&] { return refuseIrregularTargets(files); }),
+        std::function<SaveFailure()>([&] { return writeTables(tables, files); }),
+        std::function<SaveFailure()>(
+            [&] { return keepBackups(incomplete, names, files, report.backups); }),
+        std::function<SaveFailure()>(
+            [&] { return writeSaveJournal(directory, journalEntries(names, files), fs); }),
+        std::function<SaveFailure()>([&] { return replaceDataFiles(incomplete, names, files); }),
+        std::function<SaveFailure()>([&] { return syncReplacedFiles(files, fs); }),
     };
-
-    if (const QString m = refuseIrregularTargets(files); !m.isEmpty())
-        return fail(m);
-    if (const QString m = writeTables(tables, files); !m.isEmpty())
-        return fail(m);
-    if (const QString m = keepBackups(incomplete, names, files, report.backups); !m.isEmpty())
-        return fail(m);
-    if (const QString m = writeSaveJournal(directory, journalEntries(names, files), fs);
-        !m.isEmpty())
-        return fail(m);
-    if (const QString m = replaceDataFiles(incomplete, names, files); !m.isEmpty())
-        return fail(m);
-    if (const QString m = syncReplacedFiles(files, fs); !m.isEmpty())
-        return fail(m);
+    for (const auto &step : steps) {
+        report.failure = step();
+        if (report.failure.failed())
+            return report;
+    }
     // The save is complete. A journal that cannot be removed names files already in place and is
     // cleared at the next start.
     removeSaveJournal(directory, fs);

@@ -9,6 +9,7 @@
 
 #include "store/data_file_names.h"
 #include "store/file_system.h"
+#include "store/save_journal.h"
 #include "store/tables.h"
 // Beside the data files while a save replaces them; names the three temporary files.
 inline constexpr const char16_t *SaveJournalName = u"tegata-save.journal";
@@ -18,28 +19,22 @@ struct LoadFault
 {
     QString path;
     qsizetype recordsRead = 0;
-    QString reason;
+    FileFault fault;
 };
 
 struct LoadReport
 {
     std::vector<LoadFault> faults;
-    // A Japanese notice of what was done about a save an earlier run did not finish; empty when
-    // there was none.
-    QString recovery;
-    // The unfinished save could be neither finished nor undone: the files may come from two saves.
-    bool recoveryFailed = false;
-    bool ok() const { return faults.empty() && !recoveryFailed; }
-    // One Japanese message naming every faulty file, the records read and the reason.
-    QString message() const;
+    // What was done about a save an earlier run did not finish.
+    SettledSave recovery;
+    bool ok() const { return faults.empty() && !recovery.failed(); }
 };
 
 struct SaveReport
 {
-    bool ok = true;
-    QString message; // the failure, naming the file and the reason
+    SaveFailure failure; // where the save stopped, naming the file and the reason
     QStringList backups; // originals of incompletely loaded files kept before replacing them
-    QString backupNotice() const;
+    bool ok() const { return !failure.failed(); }
 };
 
 // Appends the records of the three data files in directory (plain concatenation, so the

@@ -75,8 +75,8 @@ void DataLock::writeHolder()
     QSaveFile note(directory_ + QString::fromUtf16(HolderFileName));
     if (!note.open(QIODevice::WriteOnly))
         return;
-    note.write(QByteArray::number(own_.pid) + '\n' + own_.host.toUtf8() + '\n'
-        + own_.user.toUtf8() + '\n' + own_.since.toUTC().toString(Qt::ISODate).toUtf8() + '\n'
+    note.write(QByteArray::number(own_.pid) + '\n' + own_.host.toUtf8() + '\n' + own_.user.toUtf8()
+        + '\n' + own_.since.toUTC().toString(Qt::ISODate).toUtf8() + '\n'
         + own_.programUser.toUtf8() + '\n');
     note.commit(); // only informative: a copy that cannot read it falls back to the lock
 }

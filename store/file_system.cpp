@@ -12,7 +12,6 @@
 #include <QFileInfo>
 
 #include "store/file_read.h"
-#include "store/io_error.h"
 
 using namespace Qt::StringLiterals;
 
@@ -96,48 +95,41 @@ qint64 memoryBudget()
     return static_cast<qint64>(pages) * pageSize / 2;
 }
 
-QString notRegularFileReason(mode_t mode)
+FileFault notRegularFault(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return systemReason(EISDIR);
-    return u"通常のファイルではありません（名前付きパイプやデバイスなどは読み込めません）。"_s;
+        return FileFault::system(EISDIR);
+    return { FileFault::Kind::NotRegular, 0, 0, 0 };
 }
 
-QString tooLargeReason(qint64 size, qint64 limit)
+int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault)
 {
-    return u"ファイルが大きすぎます（%1 バイト）。読み込める大きさは %2 バイトまでです。"_s
-        .arg(size)
-        .arg(limit);
-}
-
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString *reason)
-{
-    reason->clear();
-    const auto refuse = [&](const QString &why) {
-        *reason = why;
+    *fault = {};
+    const auto refuse = [&](const FileFault &why) {
+        *fault = why;
         return -1;
     };
     const QByteArray name = QFile::encodeName(path);
     struct stat info;
     // Look before opening: opening a FIFO would wait for a writer.
     if (::stat(name.constData(), &info) != 0)
-        return errno == ENOENT ? -1 : refuse(systemReason(errno));
+        return errno == ENOENT ? -1 : refuse(FileFault::system(errno));
     if (!S_ISREG(info.st_mode))
-        return refuse(notRegularFileReason(info.st_mode));
+        return refuse(notRegularFault(info.st_mode));
     if (info.st_size > maxBytes)
-        return refuse(tooLargeReason(info.st_size, maxBytes));
+        return refuse(FileFault::tooLarge(info.st_size, maxBytes));
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return refuse(systemReason(errno));
+        return refuse(FileFault::system(errno));
     // The name may have been replaced between the look and the open.
-    QString why;
+    FileFault why;
     if (::fstat(fd, &info) != 0)
-        why = systemReason(errno);
+        why = FileFault::system(errno);
     else if (!S_ISREG(info.st_mode))
-        why = notRegularFileReason(info.st_mode);
+        why = notRegularFault(info.st_mode);
     else if (info.st_size > maxBytes)
-        why = tooLargeReason(info.st_size, maxBytes);
-    if (!why.isEmpty()) {
+        why = FileFault::tooLarge(info.st_size, maxBytes);
+    if (why.isFault()) {
         ::close(fd);
         return refuse(why);
     }
@@ -164,9 +156,9 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
 {
     WholeFile result;
     qint64 size = 0;
-    const Fd fd(openRegularFile(path, maxBytes, &size, &result.reason));
+    const Fd fd(openRegularFile(path, maxBytes, &size, &result.fault));
     if (fd.get() < 0) {
-        result.missing = result.reason.isEmpty();
+        result.missing = !result.fault.isFault();
         return result;
     }
     // A file that grows while it is read is still stopped at the limit.
@@ -175,7 +167,7 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
     for (;;) {
         if (done == result.bytes.size()) {
             if (done > maxBytes) {
-                result.reason = tooLargeReason(done, maxBytes);
+                result.fault = FileFault::tooLarge(done, maxBytes);
                 break;
             }
             result.bytes.resize(std::min<qint64>(done * 2 + 4096, maxBytes + 1));
@@ -185,14 +177,14 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            result.reason = systemReason(errno);
+            result.fault = FileFault::system(errno);
             break;
         }
         if (n == 0)
             break;
         done += n;
     }
-    if (!result.reason.isEmpty())
+    if (result.fault.isFault())
         result.bytes.clear();
     else
         result.bytes.resize(done);

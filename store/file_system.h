@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "store/file_fault.h"
+
 // The system calls by which files are replaced. Each returns what the POSIX call returns (-1 with
 // errno set on failure); tests put a layer in between that fails a chosen step.
 class FileSystem
@@ -43,7 +45,7 @@ struct WholeFile
 {
     QByteArray bytes;
     bool missing = false; // no such file: not a fault for most callers
-    QString reason; // empty when the whole file was read
+    FileFault fault; // none when the whole file was read
 };
 
 // Reads a small file whole: only a regular file (a FIFO is refused without waiting on it, a
@@ -52,12 +54,11 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes);
 
 // Opens path for reading when it is a regular file of at most maxBytes; a FIFO is refused without
 // waiting on it, a device without opening it. The descriptor, with size set; otherwise -1, with
-// reason set, or left empty when there is no such file.
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString *reason);
+// fault set, or left none when there is no such file.
+int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault);
 
 // Writes all of data, going on after an interrupted call; 0, or the errno of the failure.
 int writeAll(FileSystem &fs, int fd, const char *data, size_t size);
 
-// The reason given for a file that is not a regular file or is too large.
-QString notRegularFileReason(mode_t mode);
-QString tooLargeReason(qint64 size, qint64 limit);
+// A file of this mode that is not a regular file: a folder is the system's EISDIR.
+FileFault notRegularFault(mode_t mode);

@@ -151,7 +151,7 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
         lock_ = std::move(fresh);
     }
     outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs);
-    if (outcome.report.ok)
+    if (outcome.report.ok())
         setModified(false);
     return outcome;
 }
@@ -289,10 +289,9 @@ ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const Re
 {
     const auto edit = [&](auto &record) { fill(record, entry); };
     if (kind == RegisterKind::PartnerRegister)
-        return editRow(tables_.partners, DataTable::Partners, position,
-            RegisterChange::Kind::Replaced, edit);
-    return editRow(
-        tables_.banks, DataTable::Banks, position, RegisterChange::Kind::Replaced, edit);
+        return editRow(
+            tables_.partners, DataTable::Partners, position, RegisterChange::Kind::Replaced, edit);
+    return editRow(tables_.banks, DataTable::Banks, position, RegisterChange::Kind::Replaced, edit);
 }
 
 ChangeOutcome Register::removeEntries(RegisterKind kind, int first, int last)

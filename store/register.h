@@ -18,7 +18,6 @@
 #include "store/settings_file.h"
 #include "store/tables.h"
 
-
 // Which of the two small registers the registration sheet lists and edits.
 enum class RegisterKind { BankRegister = 0, PartnerRegister = 1 };
 
@@ -87,7 +86,7 @@ struct SaveOutcome
     Refusal refusal = Refusal::None;
     LockOutcome lock; // after Locked: the lock of a folder that was missing at start-up
     SaveReport report; // when not refused
-    bool ok() const { return refusal == Refusal::None && report.ok; }
+    bool ok() const { return refusal == Refusal::None && report.ok(); }
 };
 
 // The register of one run: the three tables in memory and the data folder they come from and
@@ -134,7 +133,8 @@ public:
     LoadReport load(FileSystem &fs = systemFileSystem());
     // Writes the three tables as one journaled step, taking the lock first when the folder did
     // not exist at start-up. Modified is cleared only when all is done.
-    SaveOutcome save(const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
+    SaveOutcome save(
+        const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
 
     // Installs whole tables as they were read (a run's data, or a test's), unchanged and saved.
     void setTables(Tables tables);
@@ -168,8 +168,8 @@ signals:
 
 private:
     template <typename Table, typename Edit>
-    ChangeOutcome editRow(Table &table, DataTable which, int index, RegisterChange::Kind kind,
-        Edit edit);
+    ChangeOutcome editRow(
+        Table &table, DataTable which, int index, RegisterChange::Kind kind, Edit edit);
     template <typename Table>
     ChangeOutcome removeRows(Table &table, DataTable which, int first, int last);
     template <typename Table>

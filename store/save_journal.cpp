@@ -17,7 +17,6 @@
 #include "store/data_file_names.h"
 #include "store/data_files.h"
 #include "store/file_read.h"
-#include "store/io_error.h"
 
 using namespace Qt::StringLiterals;
 
@@ -173,7 +172,7 @@ bool journalLeft(const QString &directory)
 std::optional<std::vector<CheckedEntry>> checkJournal(const QString &directory)
 {
     const WholeFile read = readWholeFile(journalPath(directory), LargestJournal);
-    if (!read.reason.isEmpty())
+    if (read.fault.isFault())
         return std::nullopt;
     const auto entries = decodeJournal(read.bytes, directory);
     if (!entries)
@@ -189,36 +188,6 @@ bool canRollForward(const std::optional<std::vector<CheckedEntry>> &checked)
     return checked && std::none_of(checked->begin(), checked->end(), [](const CheckedEntry &c) {
         return c.state == FileState::Broken;
     });
-}
-
-QString rolledForwardNotice(const QString &directory)
-{
-    return u"\n前回の保存が途中で中断されていましたが、書き込みは終わっていたため、その保存を完了しました。\nフォルダー: %1"_s
-        .arg(directory);
-}
-
-QString renameFailedNotice(const QString &target, int err)
-{
-    return u"\n前回の保存が途中で中断されていました。その保存を最後まで行おうとしましたが、データファイル「%1」を置き換えられませんでした。\n理由: %2\nデータファイルの一部だけが新しい内容になっているおそれがあります。"_s
-        .arg(target, systemReason(err));
-}
-
-QString folderNotSettledNotice(const QString &folder, int err)
-{
-    return u"\n前回中断された保存を完了しましたが、フォルダー「%1」への書き込みを確定できませんでした。\n理由: %2"_s
-        .arg(folder, systemReason(err));
-}
-
-QString discardedNotice(const QString &directory)
-{
-    return u"\n前回の保存が途中で中断されていたため、その保存は取り消しました。データファイルは、その保存の前の内容のままです。\nフォルダー: %1"_s
-        .arg(directory);
-}
-
-QString partlyNewNotice(const QStringList &alreadyNew)
-{
-    return u"\n前回中断された保存を完了できませんでした。一時ファイルが壊れているか、見つかりません。\n次のファイルだけが新しい内容です: %1"_s
-        .arg(quotedList(alreadyNew));
 }
 
 // Renames each complete temporary file over its target and makes the renames durable; only
@@ -237,16 +206,16 @@ SettledSave rollForward(const std::vector<CheckedEntry> &checked, const QString 
             const int err = errno;
             for (const CheckedEntry &k : checked)
                 keep << k.entry.temporary;
-            return { renameFailedNotice(c.entry.target, err), true };
+            return { SettledSave::Outcome::RenameFailed, directory, c.entry.target, err, {} };
         }
     }
     QString failedFolder;
     int err = 0;
     // The journal stays on failure: the next start tries again.
     if (!syncFoldersOf(targets, fs, &failedFolder, &err))
-        return { folderNotSettledNotice(failedFolder, err), true };
+        return { SettledSave::Outcome::FolderNotSynced, directory, failedFolder, err, {} };
     removeSaveJournal(directory, fs);
-    return { rolledForwardNotice(directory), false };
+    return { SettledSave::Outcome::Finished, directory, {}, 0, {} };
 }
 
 // The save was cut off before its files were complete: nothing of it is kept.
@@ -264,9 +233,9 @@ SettledSave discard(const std::optional<std::vector<CheckedEntry>> &checked,
     }
     removeSaveJournal(directory, fs);
     if (alreadyNew.isEmpty())
-        return { discardedNotice(directory), false };
+        return { SettledSave::Outcome::Undone, directory, {}, 0, {} };
     // Only a file damaged after it was synced gets here.
-    return { partlyNewNotice(alreadyNew), true };
+    return { SettledSave::Outcome::PartlyNew, directory, {}, 0, alreadyNew };
 }
 
 // Removes temporary files of the data files that no journal names any more: left by a save
@@ -294,25 +263,30 @@ void removeStrayTemporaries(const QString &directory, const QStringList &keep, F
 
 } // namespace
 
-QString writeSaveJournal(
+SaveFailure writeSaveJournal(
     const QString &directory, const std::vector<JournalEntry> &entries, FileSystem &fs)
 {
     const QString path = journalPath(directory);
     QStringList placed { path };
     for (const JournalEntry &e : entries)
         placed << e.target;
-    if (const int err = writeJournal(path, encodeJournal(entries), fs); err != 0)
-        return u"\n保存の記録「%1」を書き込めませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
-            .arg(path, systemReason(err));
+    SaveFailure failure;
+    if (const int err = writeJournal(path, encodeJournal(entries), fs); err != 0) {
+        failure.phase = SaveFailure::Phase::Journal;
+        failure.file = path;
+        failure.fault = FileFault::system(err);
+        return failure;
+    }
     QString failedFolder;
     int err = 0;
     // The temporary files' names and the journal's must be on disk before the first rename.
     if (!syncFoldersOf(placed, fs, &failedFolder, &err)) {
         fs.unlink(QFile::encodeName(path).constData());
-        return u"\nフォルダー「%1」への書き込みを確定できませんでした。\n理由: %2\nどのデータファイルも置き換えていません。変更はまだ保存されていません。"_s
-            .arg(failedFolder, systemReason(err));
+        failure.phase = SaveFailure::Phase::JournalSync;
+        failure.file = failedFolder;
+        failure.fault = FileFault::system(err);
     }
-    return {};
+    return failure;
 }
 
 void removeSaveJournal(const QString &directory, FileSystem &fs)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "store/file_fault.h"
 #include "store/file_system.h"
 
 // The save journal: while a save renames its three temporary files over the data files, a
@@ -22,10 +23,31 @@ struct JournalEntry
     QString target;
 };
 
+// Where a save stopped, and what it had done by then.
+struct SaveFailure
+{
+    enum class Phase {
+        None,
+        Check, // a data file is not a regular file that can be replaced
+        Write, // a temporary file could not be written
+        Backup, // the original of an incompletely loaded file could not be kept
+        Journal, // the journal could not be written
+        JournalSync, // the folder could not be made durable before the renames (file: the folder)
+        Replace, // a rename failed part way
+        FolderSync, // every file renamed, the folder not made durable (file: the folder)
+    };
+    Phase phase = Phase::None;
+    QString file;
+    FileFault fault;
+    QStringList replaced; // targets that already hold the new content
+    QStringList notReplaced; // targets that still hold the old content
+    bool failed() const { return phase != Phase::None; }
+};
+
 // Writes and syncs the journal naming the entries in directory, then syncs the folders holding
-// it and the targets, so all of it is on disk before the first rename. Empty when done;
-// otherwise the message for the save report, and no journal is left.
-QString writeSaveJournal(
+// it and the targets, so all of it is on disk before the first rename. No failure when done;
+// otherwise no journal is left.
+SaveFailure writeSaveJournal(
     const QString &directory, const std::vector<JournalEntry> &entries, FileSystem &fs);
 
 // Removes the journal once its save is complete or undone.
@@ -38,10 +60,25 @@ bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, in
 // What was done about a save an earlier run did not finish.
 struct SettledSave
 {
-    // A Japanese notice; empty when there was no journal.
-    QString notice;
+    enum class Outcome {
+        NoJournal, // nothing was left to settle
+        Finished, // its files were complete: the save was carried out
+        Undone, // its files were not complete: the data files are as before it
+        RenameFailed, // finishing it failed at the rename of file
+        FolderNotSynced, // finished, but the folder file could not be made durable
+        PartlyNew, // undone, but the files in alreadyNew were already new
+    };
+    Outcome outcome = Outcome::NoJournal;
+    QString directory;
+    QString file;
+    int error = 0;
+    QStringList alreadyNew;
     // Neither finished nor undone: the files may come from two saves.
-    bool failed = false;
+    bool failed() const
+    {
+        return outcome == Outcome::RenameFailed || outcome == Outcome::FolderNotSynced
+            || outcome == Outcome::PartlyNew;
+    }
 };
 
 // Settles a journal left in directory: one whose files are all complete is carried out, any

@@ -10,7 +10,6 @@
 #include "store/atomic_file.h"
 #include "store/data_file_names.h"
 #include "store/data_files.h"
-#include "store/io_error.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -53,9 +52,8 @@ bool readExisting(DataLocation &where)
         return true;
     where.known = false;
     where.DataDirectory.clear();
-    where.problem = u"\n設定ファイル「%1」を読み込めませんでした。\n理由: %2\n"
-                    u"データの場所が分からないため、データは読み込まず、保存もできません。"_s.arg(
-                        where.settingsPath, systemReason(error));
+    where.problem = DataLocation::Problem::Unreadable;
+    where.error = error;
     return false;
 }
 
@@ -114,30 +112,20 @@ QString dataFolderOf(const QString &dataDirectory)
 DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath)
 {
     DataFolderCheck check;
-    const auto missing = [&](const QString &what) {
+    check.dataDirectory = dataDirectory;
+    check.settingsPath = settingsPath;
+    // A lone LF does not end the line: the next line runs on into the folder's name.
+    check.lineRunOn = dataDirectory.contains(u'\n');
+    check.folderFound = QFileInfo(dataFolderOf(dataDirectory)).isDir();
+    if (!check.folderFound) {
         check.state = DataFolderCheck::Missing;
-        check.message =
-            what + u"\n設定ファイル「%1」の1行目を確かめてください。"_s.arg(settingsPath);
-        // A lone LF does not end the line: the next line runs on into the folder's name.
-        if (dataDirectory.contains(u'\n'))
-            check.message += u"\n1行目が CR LF ではなく LF だけで終わっているため、"
-                             u"次の行までがフォルダー名になっています。"_s;
-        check.message += u"\nデータは読み込まれていません。"_s;
         return check;
-    };
-    const QString folder = dataFolderOf(dataDirectory);
-    if (!QFileInfo(folder).isDir())
-        return missing(u"\nデータフォルダー「%1」が見つかりません。"_s.arg(dataDirectory));
+    }
     for (const QString &name : dataFileNames()) {
         if (QFileInfo::exists(dataDirectory + name))
             return check;
     }
-    if (dataDirectory.contains(u'\n'))
-        return missing(
-            u"\nデータフォルダー「%1」にデータファイルがありません。"_s.arg(dataDirectory));
-    check.state = DataFolderCheck::NewRegister;
-    check.message = u"\nデータファイルがまだありません。新しい台帳として始めます。\n"
-                    u"保存先: %1"_s.arg(dataDirectory + QString::fromUtf16(NoteFileName));
+    check.state = check.lineRunOn ? DataFolderCheck::Missing : DataFolderCheck::NewRegister;
     return check;
 }
 
@@ -168,10 +156,10 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
     QDir().mkpath(configDir);
     QDir().mkpath(dataDir);
     where.DataDirectory = dataDir;
-    if (!createSettings(where.settingsPath, dataDir, error))
-        where.problem =
-            u"\n設定ファイル「%1」を作成できませんでした。\n理由: %2\nデータは「%3」に置きます。"_s
-                .arg(where.settingsPath, systemReason(error), dataDir);
+    if (!createSettings(where.settingsPath, dataDir, error)) {
+        where.problem = DataLocation::Problem::NotCreated;
+        where.error = error;
+    }
     return where;
 }
 

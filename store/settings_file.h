@@ -6,9 +6,15 @@ inline constexpr const char16_t *SettingsFileName = u"VMKolvam.ini";
 
 struct DataLocation
 {
+    enum class Problem {
+        None,
+        Unreadable, // the settings file exists but cannot be read: see known
+        NotCreated, // the per-user settings file could not be made; the data folder is still used
+    };
     QString DataDirectory;
     QString settingsPath; // the settings file that was read or created
-    QString problem; // a Japanese notice when the settings file could not be read or written
+    Problem problem = Problem::None;
+    int error = 0; // the errno of the problem
     // False when the settings file exists but cannot be read: where the data lives is unknown,
     // so nothing may be loaded or saved.
     bool known = true;
@@ -32,9 +38,17 @@ QString dataFolderOf(const QString &dataDirectory);
 // What start-up has to say about a data folder before loading it.
 struct DataFolderCheck
 {
-    enum State { Ready, Missing, NewRegister };
+    enum State {
+        Ready,
+        Missing, // the folder is not there, or (with a line run on by a lone LF) holds no data
+        NewRegister, // the folder holds no data files yet
+    };
     State state = Ready;
-    QString message; // Japanese, naming the folder; empty when Ready
+    bool folderFound = false; // Missing: the folder is there but holds no data files
+    // The settings line ended with a lone LF, so the next line became part of the folder name.
+    bool lineRunOn = false;
+    QString dataDirectory;
+    QString settingsPath;
 };
 DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath);
 

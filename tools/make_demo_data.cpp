@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QStringList>
 
+#include "messages/store_messages.h"
 #include "store/data_files.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
@@ -87,8 +88,8 @@ int main(int argc, char *argv[])
     addNotes(state, argc > 2 ? std::atoi(argv[2]) : 40);
     QSet<QString> incomplete;
     const SaveReport report = SaveData(state, incomplete, folder);
-    if (!report.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(report.message.trimmed()));
+    if (!report.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(messages::saveFailed(report.failure).trimmed()));
         return 1;
     }
     return 0;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "access/user_file.h"
+#include "messages/store_messages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,9 +35,8 @@ int main(int argc, char *argv[])
         { "guest", SaveAndSearch, "guest" },
     };
     ClockRandom random;
-    QString error;
-    if (!writeUserFile(path, users, random, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.trimmed()));
+    if (const int error = writeUserFile(path, users, random); error != 0) {
+        std::fprintf(stderr, "%s\n", qPrintable(messages::userFileNotSaved(path, error).trimmed()));
         return 1;
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "store/io_error.h"
+#include "messages/io_error.h"
 
 #include <cerrno>
 #include <cstring>
