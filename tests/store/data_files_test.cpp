@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <QDateTime>
+
 #include "store/data_files.h"
+#include "store/register.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -25,21 +29,29 @@ NoteRecord note(const char *number, std::int64_t amount)
     return n;
 }
 
-AppState sampleState()
+Tables sampleTables()
 {
-    AppState s;
-    s.NoteTable = { note("N1", 10000), note("N2", -50000), note("N3", 123456789) };
+    Tables s;
+    s.notes = { note("N1", 10000), note("N2", -50000), note("N3", 123456789) };
     PartnerRecord p;
     p.Code.assign("001");
     p.Name.assign("\x8a\x94\x8e\xae\x89\xef\x8e\xd0"); // 株式会社
     p.BankCode.assign("B1");
-    s.PartnerTable = { p };
+    s.partners = { p };
     BankRecord b;
     b.Code.assign("B1");
     b.Name.assign(std::string(62, 'x'));
-    s.BankTable = { b };
+    s.banks = { b };
     return s;
 }
+
+// A register on a folder, as a run has it.
+struct Session
+{
+    explicit Session(const QString &directory) { data.useDirectory(directory); }
+    SaveOutcome save() { return data.save(u"tester"_s, QDateTime::currentDateTime()); }
+    Register data;
+};
 
 QStringList leftovers(const TestDir &dir)
 {
@@ -51,57 +63,61 @@ QStringList leftovers(const TestDir &dir)
 TEST(DataFiles, SaveAndLoadRoundTripEveryTable)
 {
     TestDir dir;
-    AppState saved = sampleState();
-    saved.Modified = true;
-    const SaveReport report = SaveData(saved, dir.path());
-    ASSERT_TRUE(report.ok) << report.message.toStdString();
-    EXPECT_FALSE(saved.Modified);
-    EXPECT_EQ(dir.read(u"KOLVAM.vmd"_s).size(), 3 * 125);
+    Session saved(dir.path());
+    saved.data.setTables(sampleTables());
+    ASSERT_EQ(saved.data.appendNote(note("N4", 1)), ChangeOutcome::Done);
+    EXPECT_TRUE(saved.data.modified());
+    const SaveOutcome outcome = saved.save();
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_FALSE(saved.data.modified());
+    EXPECT_EQ(dir.read(u"KOLVAM.vmd"_s).size(), 4 * 125);
     EXPECT_EQ(dir.read(u"TCODE.vmd"_s).size(), 56);
     EXPECT_EQ(dir.read(u"BANK.vmd"_s).size(), 72);
     EXPECT_TRUE(leftovers(dir).isEmpty());
 
-    AppState loaded;
-    ASSERT_TRUE(LoadData(loaded, dir.path()).ok());
-    ASSERT_EQ(loaded.NoteTable.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(std::memcmp(&loaded.NoteTable[i], &saved.NoteTable[i], 125), 0);
-    EXPECT_EQ(loaded.PartnerTable[0].Name.view(), saved.PartnerTable[0].Name.view());
-    EXPECT_EQ(loaded.BankTable[0].Name.view(), std::string(62, 'x'));
+    Session loaded(dir.path());
+    ASSERT_TRUE(loaded.data.load().ok());
+    ASSERT_EQ(loaded.data.notes().size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(std::memcmp(&loaded.data.notes()[i], &saved.data.notes()[i], 125), 0);
+    EXPECT_EQ(loaded.data.partners()[0].Name.view(), saved.data.partners()[0].Name.view());
+    EXPECT_EQ(loaded.data.banks()[0].Name.view(), std::string(62, 'x'));
+    EXPECT_FALSE(loaded.data.modified());
 }
 
 TEST(DataFiles, MissingFilesLoadAsEmptyTables)
 {
     TestDir dir;
-    AppState state;
-    EXPECT_TRUE(LoadData(state, dir.path()).ok());
-    EXPECT_TRUE(state.NoteTable.empty() && state.PartnerTable.empty() && state.BankTable.empty());
-    EXPECT_TRUE(state.IncompleteFiles.isEmpty());
+    const Loaded state(dir.path());
+    EXPECT_TRUE(state.report.ok());
+    EXPECT_TRUE(
+        state.tables.notes.empty() && state.tables.partners.empty() && state.tables.banks.empty());
+    EXPECT_TRUE(state.incomplete.isEmpty());
 }
 
 TEST(DataFiles, PartialRecordKeepsWholeRecordsAndTheOtherFilesStillLoad)
 {
     TestDir dir;
-    AppState source = sampleState();
-    ASSERT_TRUE(SaveData(source, dir.path()).ok);
+    ASSERT_TRUE(saveTables(sampleTables(), dir.path()).ok());
     dir.write(u"KOLVAM.vmd"_s, dir.read(u"KOLVAM.vmd"_s).left(251));
 
-    AppState state;
-    const LoadReport report = LoadData(state, dir.path());
+    const Loaded state(dir.path());
+    const LoadReport &report = state.report;
     ASSERT_EQ(report.faults.size(), 1u);
     EXPECT_EQ(report.faults[0].path, dir.file(u"KOLVAM.vmd"_s));
     EXPECT_EQ(report.faults[0].recordsRead, 2);
-    EXPECT_TRUE(report.message().contains(dir.file(u"KOLVAM.vmd"_s)));
-    EXPECT_TRUE(report.message().contains(u"2 件"_s));
-    EXPECT_EQ(state.NoteTable.size(), 2u);
-    EXPECT_EQ(state.BankTable.size(), 1u) << "a fault in one file must not stop the next";
-    EXPECT_EQ(state.PartnerTable.size(), 1u);
+    EXPECT_EQ(report.faults[0].fault.kind, FileFault::Kind::CutRecord);
+    EXPECT_EQ(report.faults[0].fault.size, 125);
+    EXPECT_EQ(report.faults[0].fault.limit, 1);
+    EXPECT_EQ(state.tables.notes.size(), 2u);
+    EXPECT_EQ(state.tables.banks.size(), 1u) << "a fault in one file must not stop the next";
+    EXPECT_EQ(state.tables.partners.size(), 1u);
 
     // 250 bytes are exactly two notes.
     dir.write(u"KOLVAM.vmd"_s, dir.read(u"KOLVAM.vmd"_s).left(250));
-    AppState whole;
-    EXPECT_TRUE(LoadData(whole, dir.path()).ok());
-    EXPECT_EQ(whole.NoteTable.size(), 2u);
+    const Loaded whole(dir.path());
+    EXPECT_TRUE(whole.report.ok());
+    EXPECT_EQ(whole.tables.notes.size(), 2u);
 }
 
 TEST(DataFiles, FirstSaveAfterAFaultKeepsTheOriginalAsBackup)
@@ -109,22 +125,22 @@ TEST(DataFiles, FirstSaveAfterAFaultKeepsTheOriginalAsBackup)
     TestDir dir;
     const QByteArray original = QByteArray(125 * 2, 'A') + "tail";
     dir.write(u"KOLVAM.vmd"_s, original);
-    AppState state;
-    ASSERT_FALSE(LoadData(state, dir.path()).ok());
+    Session state(dir.path());
+    ASSERT_FALSE(state.data.load().ok());
+    EXPECT_TRUE(state.data.incompleteFiles().contains(u"KOLVAM.vmd"_s));
 
-    const SaveReport first = SaveData(state, dir.path());
-    ASSERT_TRUE(first.ok) << first.message.toStdString();
-    ASSERT_EQ(first.backups.size(), 1);
-    EXPECT_TRUE(first.backups[0].startsWith(dir.file(u"KOLVAM.vmd."_s)));
-    EXPECT_TRUE(first.backupNotice().contains(first.backups[0]));
-    QFile backup(first.backups[0]);
+    const SaveOutcome first = state.save();
+    ASSERT_TRUE(first.ok());
+    ASSERT_EQ(first.report.backups.size(), 1);
+    EXPECT_TRUE(first.report.backups[0].startsWith(dir.file(u"KOLVAM.vmd."_s)));
+    QFile backup(first.report.backups[0]);
     ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
     EXPECT_EQ(backup.readAll(), original);
     EXPECT_EQ(dir.read(u"KOLVAM.vmd"_s).size(), 250);
 
-    const SaveReport second = SaveData(state, dir.path());
-    EXPECT_TRUE(second.ok);
-    EXPECT_TRUE(second.backups.isEmpty()) << "only the first save keeps a backup";
+    const SaveOutcome second = state.save();
+    EXPECT_TRUE(second.ok());
+    EXPECT_TRUE(second.report.backups.isEmpty()) << "only the first save keeps a backup";
 }
 
 TEST(DataFiles, AnUnreadableFileIsReportedAndBackedUpBeforeBeingReplaced)
@@ -132,33 +148,33 @@ TEST(DataFiles, AnUnreadableFileIsReportedAndBackedUpBeforeBeingReplaced)
     TestDir dir;
     QDir(dir.path()).mkdir(u"TCODE.vmd"_s); // a folder where the partner file should be
     dir.write(u"BANK.vmd"_s, QByteArray(72, '\0'));
-    AppState state;
-    const LoadReport report = LoadData(state, dir.path());
-    ASSERT_EQ(report.faults.size(), 1u);
-    EXPECT_EQ(report.faults[0].recordsRead, 0);
-    EXPECT_EQ(state.BankTable.size(), 1u);
-    EXPECT_TRUE(state.IncompleteFiles.contains(u"TCODE.vmd"_s));
+    const Loaded state(dir.path());
+    ASSERT_EQ(state.report.faults.size(), 1u);
+    EXPECT_EQ(state.report.faults[0].recordsRead, 0);
+    EXPECT_EQ(state.report.faults[0].fault.error, EISDIR);
+    EXPECT_EQ(state.tables.banks.size(), 1u);
+    EXPECT_TRUE(state.incomplete.contains(u"TCODE.vmd"_s));
 }
 
 TEST(DataFiles, FailedSaveReplacesNothingAndKeepsModified)
 {
     TestDir dir;
-    AppState before = sampleState();
-    ASSERT_TRUE(SaveData(before, dir.path()).ok);
+    ASSERT_TRUE(saveTables(sampleTables(), dir.path()).ok());
     const QByteArray partners = dir.read(u"TCODE.vmd"_s);
     const QByteArray banks = dir.read(u"BANK.vmd"_s);
     QFile::remove(dir.file(u"KOLVAM.vmd"_s));
     QDir(dir.path()).mkdir(u"KOLVAM.vmd"_s); // cannot be replaced
 
-    AppState changed = sampleState();
-    changed.PartnerTable.clear();
-    changed.BankTable.clear();
-    changed.Modified = true;
-    const SaveReport report = SaveData(changed, dir.path());
-    EXPECT_FALSE(report.ok);
-    EXPECT_TRUE(report.message.contains(dir.file(u"KOLVAM.vmd"_s)));
-    EXPECT_TRUE(report.message.contains(u"理由"_s));
-    EXPECT_TRUE(changed.Modified);
+    Session changed(dir.path());
+    changed.data.setTables(sampleTables());
+    ASSERT_EQ(changed.data.removeEntries(RegisterKind::PartnerRegister, 0, 0), ChangeOutcome::Done);
+    ASSERT_EQ(changed.data.removeEntries(RegisterKind::BankRegister, 0, 0), ChangeOutcome::Done);
+    const SaveOutcome outcome = changed.save();
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.report.failure.phase, SaveFailure::Phase::Check);
+    EXPECT_EQ(outcome.report.failure.file, dir.file(u"KOLVAM.vmd"_s));
+    EXPECT_EQ(outcome.report.failure.fault.error, EISDIR);
+    EXPECT_TRUE(changed.data.modified());
     EXPECT_EQ(dir.read(u"TCODE.vmd"_s), partners);
     EXPECT_EQ(dir.read(u"BANK.vmd"_s), banks);
     EXPECT_TRUE(leftovers(dir).isEmpty());
@@ -167,13 +183,15 @@ TEST(DataFiles, FailedSaveReplacesNothingAndKeepsModified)
 TEST(DataFiles, SaveIntoAMissingFolderFailsNamingTheFile)
 {
     TestDir dir;
-    AppState state = sampleState();
-    state.Modified = true;
-    const SaveReport report = SaveData(state, dir.path() + u"nowhere/"_s);
-    EXPECT_FALSE(report.ok);
-    EXPECT_TRUE(report.message.contains(dir.path() + u"nowhere/TCODE.vmd"_s));
-    EXPECT_TRUE(report.message.contains(u"見つかりません"_s));
-    EXPECT_TRUE(state.Modified);
+    Session state(dir.path() + u"nowhere/"_s);
+    state.data.setTables(sampleTables());
+    ASSERT_EQ(state.data.settleNote(0), ChangeOutcome::Done);
+    const SaveOutcome outcome = state.save();
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.report.failure.phase, SaveFailure::Phase::Write);
+    EXPECT_EQ(outcome.report.failure.file, dir.path() + u"nowhere/TCODE.vmd"_s);
+    EXPECT_EQ(outcome.report.failure.fault.error, ENOENT);
+    EXPECT_TRUE(state.data.modified());
 }
 
 TEST(DataFiles, OnlyRegularFilesThatFitInMemoryAreRead)
@@ -186,25 +204,26 @@ TEST(DataFiles, OnlyRegularFilesThatFitInMemoryAreRead)
     ASSERT_TRUE(huge.resize(qint64(1) << 40)) << "a sparse file of 1 TiB";
     huge.close();
 
-    AppState state;
-    const LoadReport report = LoadData(state, dir.path());
+    Session state(dir.path());
+    const LoadReport report = state.data.load();
     ASSERT_EQ(report.faults.size(), 3u);
     EXPECT_EQ(report.faults[0].path, dir.file(u"TCODE.vmd"_s));
-    EXPECT_TRUE(report.faults[0].reason.contains(u"大きすぎます"_s));
+    EXPECT_EQ(report.faults[0].fault.kind, FileFault::Kind::TooLarge);
+    EXPECT_EQ(report.faults[1].path, dir.file(u"KOLVAM.vmd"_s));
+    EXPECT_EQ(report.faults[2].path, dir.file(u"BANK.vmd"_s));
     for (size_t i : { 1u, 2u })
-        EXPECT_TRUE(report.faults[i].reason.contains(u"通常のファイルではありません"_s));
-    EXPECT_TRUE(report.message().contains(dir.file(u"KOLVAM.vmd"_s)));
-    EXPECT_TRUE(report.message().contains(dir.file(u"BANK.vmd"_s)));
-    EXPECT_TRUE(state.NoteTable.empty() && state.PartnerTable.empty() && state.BankTable.empty());
-    EXPECT_EQ(state.IncompleteFiles.size(), 3);
+        EXPECT_EQ(report.faults[i].fault.kind, FileFault::Kind::NotRegular);
+    EXPECT_TRUE(
+        state.data.notes().empty() && state.data.partners().empty() && state.data.banks().empty());
+    EXPECT_EQ(state.data.incompleteFiles().size(), 3);
 
     // None of them is replaced by a save: a FIFO or a device is no register to overwrite.
-    state.NoteTable.push_back(note("N1", 1));
-    state.Modified = true;
-    const SaveReport save = SaveData(state, dir.path());
-    EXPECT_FALSE(save.ok);
-    EXPECT_TRUE(save.message.contains(dir.file(u"KOLVAM.vmd"_s)));
-    EXPECT_TRUE(state.Modified);
+    ASSERT_EQ(state.data.appendNote(note("N1", 1)), ChangeOutcome::Done);
+    const SaveOutcome save = state.save();
+    EXPECT_FALSE(save.ok());
+    EXPECT_EQ(save.report.failure.phase, SaveFailure::Phase::Check);
+    EXPECT_EQ(save.report.failure.file, dir.file(u"KOLVAM.vmd"_s));
+    EXPECT_TRUE(state.data.modified());
     EXPECT_TRUE(QFileInfo(dir.file(u"KOLVAM.vmd"_s)).exists()
         && !QFileInfo(dir.file(u"KOLVAM.vmd"_s)).isFile());
     EXPECT_EQ(QFileInfo(dir.file(u"TCODE.vmd"_s)).size(), qint64(1) << 40);
@@ -216,8 +235,8 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
 {
     TestDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"real"_s));
-    AppState first = sampleState();
-    ASSERT_TRUE(SaveData(first, dir.file(u"real/"_s)).ok);
+    const Tables first = sampleTables();
+    ASSERT_TRUE(saveTables(first, dir.file(u"real/"_s)).ok());
     QFile::rename(dir.file(u"real/KOLVAM.vmd"_s), dir.file(u"real/notes.vmd"_s));
     QFile::remove(dir.file(u"real/TCODE.vmd"_s));
     // Relative links, one to a file that exists and one to a file not made yet.
@@ -229,38 +248,42 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
     const QByteArray original = dir.read(u"real/notes.vmd"_s) + "x";
     dir.write(u"real/notes.vmd"_s, original);
 
-    AppState state;
-    EXPECT_EQ(LoadData(state, dir.path()).faults.size(), 1u);
-    EXPECT_EQ(state.NoteTable.size(), 3u) << "read through the link";
-    state.NoteTable.push_back(note("N4", 4));
-    state.PartnerTable = first.PartnerTable;
-    const SaveReport save = SaveData(state, dir.path());
-    ASSERT_TRUE(save.ok) << save.message.toStdString();
-    ASSERT_EQ(save.backups.size(), 1);
-    EXPECT_TRUE(save.backups[0].startsWith(dir.file(u"real/notes.vmd."_s)));
-    QFile backup(save.backups[0]);
-    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
-    EXPECT_EQ(backup.readAll(), original);
+    {
+        Session state(dir.path());
+        EXPECT_EQ(state.data.load().faults.size(), 1u);
+        EXPECT_EQ(state.data.notes().size(), 3u) << "read through the link";
+        ASSERT_EQ(state.data.appendNote(note("N4", 4)), ChangeOutcome::Done);
+        ASSERT_EQ(state.data.appendEntry(RegisterKind::PartnerRegister, { "001", "name", "B1" }),
+            ChangeOutcome::Done);
+        const SaveOutcome outcome = state.save();
+        const SaveReport &save = outcome.report;
+        ASSERT_TRUE(outcome.ok());
+        ASSERT_EQ(save.backups.size(), 1);
+        EXPECT_TRUE(save.backups[0].startsWith(dir.file(u"real/notes.vmd."_s)));
+        QFile backup(save.backups[0]);
+        ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+        EXPECT_EQ(backup.readAll(), original);
 
-    EXPECT_TRUE(QFileInfo(dir.file(u"KOLVAM.vmd"_s)).isSymLink());
-    EXPECT_TRUE(QFileInfo(dir.file(u"TCODE.vmd"_s)).isSymLink());
-    EXPECT_EQ(dir.read(u"real/notes.vmd"_s).size(), 4 * 125);
-    EXPECT_EQ(dir.read(u"real/partners.vmd"_s).size(), 56);
-    EXPECT_TRUE(leftovers(dir).isEmpty());
-    EXPECT_TRUE(QDir(dir.file(u"real"_s)).entryList({ u"*.tmp-*"_s }, QDir::Files).isEmpty());
-    AppState again;
-    EXPECT_TRUE(LoadData(again, dir.path()).ok());
-    EXPECT_EQ(again.NoteTable.size(), 4u);
-    EXPECT_EQ(again.PartnerTable.size(), 1u);
+        EXPECT_TRUE(QFileInfo(dir.file(u"KOLVAM.vmd"_s)).isSymLink());
+        EXPECT_TRUE(QFileInfo(dir.file(u"TCODE.vmd"_s)).isSymLink());
+        EXPECT_EQ(dir.read(u"real/notes.vmd"_s).size(), 4 * 125);
+        EXPECT_EQ(dir.read(u"real/partners.vmd"_s).size(), 56);
+        EXPECT_TRUE(leftovers(dir).isEmpty());
+        EXPECT_TRUE(QDir(dir.file(u"real"_s)).entryList({ u"*.tmp-*"_s }, QDir::Files).isEmpty());
+    }
+    Session again(dir.path());
+    EXPECT_TRUE(again.data.load().ok());
+    EXPECT_EQ(again.data.notes().size(), 4u);
+    EXPECT_EQ(again.data.partners().size(), 1u);
 
     // A link into a folder that does not exist cannot be written through.
     QFile::remove(dir.file(u"BANK.vmd"_s));
     ASSERT_EQ(
         ::symlink("gone/banks.vmd", QFile::encodeName(dir.file(u"BANK.vmd"_s)).constData()), 0);
-    again.Modified = true;
-    const SaveReport dangling = SaveData(again, dir.path());
-    EXPECT_FALSE(dangling.ok);
-    EXPECT_TRUE(dangling.message.contains(dir.file(u"BANK.vmd"_s)));
-    EXPECT_TRUE(again.Modified);
+    ASSERT_EQ(again.data.settleNote(0), ChangeOutcome::Done);
+    const SaveOutcome dangling = again.save();
+    EXPECT_FALSE(dangling.ok());
+    EXPECT_EQ(dangling.report.failure.file, dir.file(u"BANK.vmd"_s));
+    EXPECT_TRUE(again.data.modified());
     EXPECT_TRUE(QFileInfo(dir.file(u"BANK.vmd"_s)).isSymLink());
 }

@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include "store/data_files.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -66,11 +67,12 @@ TEST(RecordLayout, DiskImagesLoadIntoEveryField)
     dir.write(u"KOLVAM.vmd"_s, handBuiltNote());
     dir.write(u"BANK.vmd"_s, handBuiltBank());
     dir.write(u"TCODE.vmd"_s, handBuiltPartner());
-    AppState state;
-    ASSERT_TRUE(LoadData(state, dir.path()).ok());
+    const Loaded loaded(dir.path());
+    ASSERT_TRUE(loaded.report.ok());
+    const Tables &state = loaded.tables;
 
-    ASSERT_EQ(state.NoteTable.size(), 1u);
-    const NoteRecord &n = state.NoteTable[0];
+    ASSERT_EQ(state.notes.size(), 1u);
+    const NoteRecord &n = state.notes[0];
     EXPECT_EQ(n.IssueDate, 36896.0);
     EXPECT_EQ(n.DueDate, 36986.0);
     EXPECT_EQ(n.NoteNumber.view(), "AB12345678");
@@ -86,16 +88,16 @@ TEST(RecordLayout, DiskImagesLoadIntoEveryField)
     for (int i = 125; i < 134; ++i)
         EXPECT_EQ(raw[i], 0) << "byte " << i;
 
-    ASSERT_EQ(state.BankTable.size(), 1u);
-    EXPECT_EQ(state.BankTable[0].Code.view(), "12345678");
-    EXPECT_EQ(state.BankTable[0].Name.view(), std::string(62, 'N'));
-    EXPECT_EQ(state.BankTable[0].Name.room[62], 0);
-    EXPECT_EQ(state.BankTable[0].Name.room[63], 0);
+    ASSERT_EQ(state.banks.size(), 1u);
+    EXPECT_EQ(state.banks[0].Code.view(), "12345678");
+    EXPECT_EQ(state.banks[0].Name.view(), std::string(62, 'N'));
+    EXPECT_EQ(state.banks[0].Name.room[62], 0);
+    EXPECT_EQ(state.banks[0].Name.room[63], 0);
 
-    ASSERT_EQ(state.PartnerTable.size(), 1u);
-    EXPECT_EQ(state.PartnerTable[0].Code.view(), "001");
-    EXPECT_EQ(state.PartnerTable[0].Name.view(), std::string(40, 'P'));
-    EXPECT_EQ(state.PartnerTable[0].BankCode.view(), "BK1");
+    ASSERT_EQ(state.partners.size(), 1u);
+    EXPECT_EQ(state.partners[0].Code.view(), "001");
+    EXPECT_EQ(state.partners[0].Name.view(), std::string(40, 'P'));
+    EXPECT_EQ(state.partners[0].BankCode.view(), "BK1");
 }
 
 TEST(RecordLayout, SavedFilesAreTheHandBuiltBytes)
@@ -104,10 +106,10 @@ TEST(RecordLayout, SavedFilesAreTheHandBuiltBytes)
     dir.write(u"KOLVAM.vmd"_s, handBuiltNote() + handBuiltNote());
     dir.write(u"BANK.vmd"_s, handBuiltBank());
     dir.write(u"TCODE.vmd"_s, handBuiltPartner());
-    AppState state;
-    ASSERT_TRUE(LoadData(state, dir.path()).ok());
+    const Loaded loaded(dir.path());
+    ASSERT_TRUE(loaded.report.ok());
     TestDir out;
-    ASSERT_TRUE(SaveData(state, out.path()).ok);
+    ASSERT_TRUE(saveTables(loaded.tables, out.path()).ok());
     EXPECT_EQ(out.read(u"KOLVAM.vmd"_s), handBuiltNote() + handBuiltNote());
     EXPECT_EQ(out.read(u"BANK.vmd"_s), handBuiltBank());
     EXPECT_EQ(out.read(u"TCODE.vmd"_s), handBuiltPartner());
@@ -127,9 +129,8 @@ TEST(RecordLayout, OverlongStoredLengthsAreReadAsTheBytesOnDisk)
     TestDir dir;
     dir.write(u"BANK.vmd"_s, bank + split);
     dir.write(u"KOLVAM.vmd"_s, note);
-    AppState state;
-    LoadData(state, dir.path());
-    EXPECT_EQ(state.BankTable[0].Name.view(), std::string(62, 'N'));
-    EXPECT_EQ(state.BankTable[1].Name.view(), std::string(61, 'N'));
-    EXPECT_EQ(state.NoteTable[0].EnteredBy.view(), std::string(31, 'E'));
+    const Tables state = Loaded(dir.path()).tables;
+    EXPECT_EQ(state.banks[0].Name.view(), std::string(62, 'N'));
+    EXPECT_EQ(state.banks[1].Name.view(), std::string(61, 'N'));
+    EXPECT_EQ(state.notes[0].EnteredBy.view(), std::string(31, 'E'));
 }

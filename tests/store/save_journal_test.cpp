@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "store/atomic_file.h"
 #include "store/data_files.h"
 #include "tests/support/generations.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -79,11 +81,12 @@ QStringList others(const TestDir &dir)
 
 const QString journal = QString::fromUtf16(SaveJournalName);
 
+// What a load of the folder read, and the names of the files it could not trust.
 } // namespace
 
 // Every write, sync, rename and folder sync of a save fails in turn. Before the renames nothing
 // changes; during them the message says what is new and the next load finishes the save; after
-// them the message does not deny the replacement. Modified stays true on every failure.
+// them the report does not deny the replacement.
 TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
 {
     // Old files of one generation, new ones of the other.
@@ -91,12 +94,10 @@ TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
     FaultyFileSystem counter;
     {
         TestDir reference;
-        AppState old = generations::make(0);
-        ASSERT_TRUE(SaveData(old, reference.path()).ok);
+        ASSERT_TRUE(saveTables(generations::make(0), reference.path()).ok());
         for (const QString &name : dataFiles)
             oldBytes[name] = reference.read(name);
-        AppState changed = generations::make(1);
-        ASSERT_TRUE(SaveData(changed, reference.path(), counter).ok);
+        ASSERT_TRUE(saveTables(generations::make(1), reference.path(), counter).ok());
         for (const QString &name : dataFiles)
             newBytes[name] = reference.read(name);
         EXPECT_TRUE(others(reference).isEmpty());
@@ -112,22 +113,19 @@ TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
             TestDir dir;
             for (const QString &name : dataFiles)
                 dir.write(name, oldBytes[name]);
-            AppState changed = generations::make(1);
-            changed.Modified = true;
             FaultyFileSystem faulty(step, at);
-            const SaveReport report = SaveData(changed, dir.path(), faulty);
+            const SaveReport report = saveTables(generations::make(1), dir.path(), faulty);
+            const SaveFailure &failure = report.failure;
 
             // The last folder sync comes after the journal is gone: the save is complete.
             if (step == Step::FolderSync && at == 2) {
-                EXPECT_TRUE(report.ok) << report.message.toStdString();
-                EXPECT_FALSE(changed.Modified);
+                EXPECT_TRUE(report.ok());
                 EXPECT_TRUE(others(dir).isEmpty());
                 continue;
             }
-            ASSERT_FALSE(report.ok);
-            EXPECT_TRUE(changed.Modified);
-            EXPECT_TRUE(report.message.contains(u"理由"_s));
-            EXPECT_TRUE(report.message.startsWith(u'\n'));
+            ASSERT_FALSE(report.ok());
+            EXPECT_EQ(failure.fault.kind, FileFault::Kind::System);
+            EXPECT_EQ(failure.fault.error, EIO);
 
             int renamed = 0; // how many files the failure leaves replaced
             if (step == Step::Rename)
@@ -141,50 +139,48 @@ TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
 
             if (step == Step::Write || step == Step::Sync
                 || (step == Step::FolderSync && at == 0)) {
-                EXPECT_TRUE(report.message.contains(u"どのデータファイルも置き換えていません"_s));
+                EXPECT_TRUE(failure.replaced.isEmpty());
                 EXPECT_TRUE(others(dir).isEmpty()) << others(dir).join(u' ').toStdString();
                 // Syncs go file by file, then the journal; a large table takes several writes.
-                QStringList named;
-                for (const QString &name : dataFiles + QStringList { journal })
-                    if (report.message.contains(u"「%1」"_s.arg(dir.file(name))))
-                        named << name;
-                if (step == Step::Sync)
-                    EXPECT_EQ(named, QStringList { at < 3 ? dataFiles[at] : journal });
-                else if (step == Step::Write)
-                    EXPECT_EQ(named.size(), 1) << report.message.toStdString();
-                else
-                    EXPECT_TRUE(report.message.contains(dir.path().chopped(1)));
+                if (step == Step::Sync) {
+                    EXPECT_EQ(failure.phase,
+                        at < 3 ? SaveFailure::Phase::Write : SaveFailure::Phase::Journal);
+                    EXPECT_EQ(failure.file, dir.file(at < 3 ? dataFiles[at] : journal));
+                } else if (step == Step::Write) {
+                    EXPECT_TRUE(failure.phase == SaveFailure::Phase::Write
+                        || failure.phase == SaveFailure::Phase::Journal);
+                    EXPECT_TRUE((dataFiles + QStringList { journal })
+                                    .contains(QFileInfo(failure.file).fileName()))
+                        << failure.file.toStdString();
+                } else {
+                    EXPECT_EQ(failure.phase, SaveFailure::Phase::JournalSync);
+                    EXPECT_EQ(failure.file, dir.path().chopped(1));
+                }
                 continue;
             }
 
+            QStringList expectReplaced;
+            for (int i = 0; i < renamed; ++i)
+                expectReplaced << dir.file(dataFiles[i]);
+            EXPECT_EQ(failure.replaced, expectReplaced);
             if (step == Step::FolderSync) {
-                EXPECT_FALSE(report.message.contains(u"置き換えていません"_s));
-                EXPECT_FALSE(report.message.contains(u"置き換えられませんでした"_s));
-                for (const QString &name : dataFiles)
-                    EXPECT_TRUE(report.message.contains(dir.file(name)));
-                EXPECT_TRUE(report.message.contains(u"置き換えました"_s));
+                EXPECT_EQ(failure.phase, SaveFailure::Phase::FolderSync);
+                EXPECT_TRUE(failure.notReplaced.isEmpty());
             } else {
-                EXPECT_TRUE(report.message.contains(
-                    u"「%1」を置き換えられませんでした"_s.arg(dir.file(dataFiles[at]))));
-                if (at == 0) {
-                    EXPECT_TRUE(
-                        report.message.contains(u"どのデータファイルも置き換えていません"_s));
-                } else {
-                    const QString told =
-                        report.message.section(u"すでに新しい"_s, 1).section(u"まだ古い"_s, 0, 0);
-                    for (int i = 0; i < 3; ++i)
-                        EXPECT_EQ(told.contains(dir.file(dataFiles[i])), i < at)
-                            << report.message.toStdString();
-                }
+                EXPECT_EQ(failure.phase, SaveFailure::Phase::Replace);
+                EXPECT_EQ(failure.file, dir.file(dataFiles[at]));
+                QStringList expectOld;
+                for (int i = at; i < 3; ++i)
+                    expectOld << dir.file(dataFiles[i]);
+                EXPECT_EQ(failure.notReplaced, expectOld);
             }
 
             // The journal stayed: the next load finishes the save.
             ASSERT_TRUE(dir.exists(journal));
-            AppState loaded;
-            const LoadReport load = LoadData(loaded, dir.path());
-            EXPECT_TRUE(load.ok()) << load.message().toStdString();
-            EXPECT_TRUE(load.recovery.contains(u"完了しました"_s));
-            EXPECT_EQ(generations::of(loaded), 1);
+            const Loaded loaded(dir.path());
+            EXPECT_TRUE(loaded.report.ok());
+            EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::Finished);
+            EXPECT_EQ(generations::of(loaded.tables), 1);
             EXPECT_TRUE(others(dir).isEmpty()) << others(dir).join(u' ').toStdString();
         }
     }
@@ -196,11 +192,9 @@ TEST(SaveJournal, LoadSettlesWhatACrashLeft)
 {
     // A save stopped right after its journal: three complete temporary files and the journal.
     const auto crashedSave = [](const TestDir &dir) {
-        AppState old = generations::make(0);
-        EXPECT_TRUE(SaveData(old, dir.path()).ok);
-        AppState changed = generations::make(1);
+        EXPECT_TRUE(saveTables(generations::make(0), dir.path()).ok());
         FaultyFileSystem faulty(Step::Rename, 0);
-        EXPECT_FALSE(SaveData(changed, dir.path(), faulty).ok);
+        EXPECT_FALSE(saveTables(generations::make(1), dir.path(), faulty).ok());
         EXPECT_TRUE(dir.exists(journal));
     };
     const auto temporaries = [](const TestDir &dir) {
@@ -208,11 +202,10 @@ TEST(SaveJournal, LoadSettlesWhatACrashLeft)
     };
     // The next load undoes the save: the old generation, and nothing of ours left over.
     const auto expectUndone = [](const TestDir &dir) {
-        AppState loaded;
-        const LoadReport report = LoadData(loaded, dir.path());
-        EXPECT_TRUE(report.ok());
-        EXPECT_TRUE(report.recovery.contains(u"取り消しました"_s));
-        EXPECT_EQ(generations::of(loaded), 0);
+        const Loaded loaded(dir.path());
+        EXPECT_TRUE(loaded.report.ok());
+        EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::Undone);
+        EXPECT_EQ(generations::of(loaded.tables), 0);
         EXPECT_TRUE(others(dir).isEmpty());
     };
 
@@ -237,33 +230,33 @@ TEST(SaveJournal, LoadSettlesWhatACrashLeft)
         // every original is then kept before the next save replaces it.
         TestDir dir;
         crashedSave(dir);
-        AppState loaded;
         FaultyFileSystem faulty(Step::Rename, 1);
-        const LoadReport report = LoadData(loaded, dir.path(), faulty);
-        EXPECT_FALSE(report.ok());
-        EXPECT_TRUE(report.message().contains(dir.file(u"KOLVAM.vmd"_s)));
+        const Loaded loaded(dir.path(), faulty);
+        EXPECT_FALSE(loaded.report.ok());
+        EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::RenameFailed);
+        EXPECT_EQ(loaded.report.recovery.file, dir.file(u"KOLVAM.vmd"_s));
+        EXPECT_EQ(loaded.report.recovery.error, EIO);
         EXPECT_TRUE(dir.exists(journal));
         EXPECT_EQ(temporaries(dir).size(), 2);
-        EXPECT_EQ(loaded.IncompleteFiles.size(), 3);
+        EXPECT_EQ(loaded.incomplete.size(), 3);
         // The next start finishes it.
-        AppState again;
-        EXPECT_TRUE(LoadData(again, dir.path()).ok());
-        EXPECT_EQ(generations::of(again), 1);
+        const Loaded again(dir.path());
+        EXPECT_TRUE(again.report.ok());
+        EXPECT_EQ(generations::of(again.tables), 1);
         EXPECT_TRUE(others(dir).isEmpty());
     }
     {
         TestDir dir;
-        AppState old = generations::make(0);
-        ASSERT_TRUE(SaveData(old, dir.path()).ok);
+        ASSERT_TRUE(saveTables(generations::make(0), dir.path()).ok());
         dir.write(u"TCODE.vmd.tmp-a1B2c3"_s, "partial");
         dir.write(u"BANK.vmd.tmp-ZZZZZZ"_s, "");
         dir.write(u"notes.txt.tmp-a1B2c3"_s, "not ours");
         dir.write(u"TCODE.vmd.tmp-toolong"_s, "not ours");
-        AppState loaded;
-        const LoadReport report = LoadData(loaded, dir.path());
-        EXPECT_TRUE(report.ok());
-        EXPECT_TRUE(report.recovery.isEmpty()) << "housekeeping says nothing";
-        EXPECT_EQ(generations::of(loaded), 0);
+        const Loaded loaded(dir.path());
+        EXPECT_TRUE(loaded.report.ok());
+        EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::NoJournal)
+            << "housekeeping says nothing";
+        EXPECT_EQ(generations::of(loaded.tables), 0);
         QStringList left = others(dir);
         left.sort();
         EXPECT_EQ(left, (QStringList { u"TCODE.vmd.tmp-toolong"_s, u"notes.txt.tmp-a1B2c3"_s }));
@@ -277,16 +270,13 @@ TEST(SaveJournal, ACopyWithoutTheLockLeavesTheHoldersSaveAlone)
     dir.write(QString::fromUtf16(SaveJournalName), "half a journal");
     dir.write(u"KOLVAM.vmd.tmp-Ab12Cd"_s, QByteArray(125, 'x'));
 
-    AppState reader;
-    const LoadReport left =
-        LoadData(reader, dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder);
-    EXPECT_TRUE(left.ok());
-    EXPECT_TRUE(left.recovery.isEmpty());
+    const Loaded reader(dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder);
+    EXPECT_TRUE(reader.report.ok());
+    EXPECT_EQ(reader.report.recovery.outcome, SettledSave::Outcome::NoJournal);
     EXPECT_TRUE(dir.exists(QString::fromUtf16(SaveJournalName)));
     EXPECT_TRUE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
 
-    AppState holder;
-    LoadData(holder, dir.path());
+    const Loaded holder(dir.path());
     EXPECT_FALSE(dir.exists(QString::fromUtf16(SaveJournalName))) << "the holder settles it";
     EXPECT_FALSE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
 }

@@ -10,6 +10,7 @@
 
 #include "store/data_files.h"
 #include "tests/support/generations.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -22,11 +23,11 @@ TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
     qint64 spanUs = 0;
     {
         TestDir scratch;
-        AppState state = generations::make(0);
+        const Tables state = generations::make(0);
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < 3; ++i)
-            ASSERT_TRUE(SaveData(state, scratch.path()).ok);
+            ASSERT_TRUE(saveTables(state, scratch.path()).ok());
         spanUs = std::max<qint64>(1000, timer.nsecsElapsed() / 1000);
     }
 
@@ -50,12 +51,12 @@ TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit)
             << "the child stopped by itself: a save failed";
 
-        AppState loaded;
-        const LoadReport report = LoadData(loaded, dir.path());
-        ASSERT_TRUE(report.ok()) << "kill " << kill << report.message().toStdString();
-        finished += report.recovery.contains(u"完了しました"_s);
-        undone += report.recovery.contains(u"取り消しました"_s);
-        const int generation = generations::of(loaded);
+        const Loaded loaded(dir.path());
+        const LoadReport &report = loaded.report;
+        ASSERT_TRUE(report.ok()) << "kill " << kill;
+        finished += report.recovery.outcome == SettledSave::Outcome::Finished;
+        undone += report.recovery.outcome == SettledSave::Outcome::Undone;
+        const int generation = generations::of(loaded.tables);
         if (saved)
             ASSERT_GE(generation, 0) << "kill " << kill << ": files of two saves";
         else

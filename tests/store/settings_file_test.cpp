@@ -4,6 +4,7 @@
 
 #include "store/data_files.h"
 #include "store/settings_file.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -16,7 +17,7 @@ TEST(SettingsFile, MissingFileIsCreatedWithTheProgramFolder)
         locateDataDirectory(program.path(), fallback.path(), fallback.path());
     EXPECT_EQ(where.DataDirectory, program.path());
     EXPECT_EQ(program.read(u"VMKolvam.ini"_s), program.path().toUtf8() + "\r\n");
-    EXPECT_TRUE(where.problem.isEmpty());
+    EXPECT_EQ(where.problem, DataLocation::Problem::None);
     // The next start reads the same line back.
     EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory,
         program.path());
@@ -51,11 +52,11 @@ TEST(SettingsFile, ExistingFileIsUsedUnchanged)
     const DataLocation where =
         locateDataDirectory(program.path(), fallback.path(), fallback.path());
     EXPECT_EQ(where.DataDirectory, noSeparator);
-    AppState state;
+    Tables state;
     PartnerRecord p;
     p.Code.assign("001");
-    state.PartnerTable.push_back(p);
-    ASSERT_TRUE(SaveData(state, where.DataDirectory).ok);
+    state.partners.push_back(p);
+    ASSERT_TRUE(saveTables(state, where.DataDirectory).ok());
     EXPECT_TRUE(QFile::exists(noSeparator + u"TCODE.vmd"_s));
 }
 
@@ -91,7 +92,7 @@ TEST(SettingsFile, TheLineAlwaysLeadsBackToTheSameFolder)
         ASSERT_TRUE(QDir().mkpath(program));
         const DataLocation first = locateDataDirectory(program, base.path(), base.path());
         EXPECT_EQ(first.DataDirectory, program);
-        EXPECT_TRUE(first.problem.isEmpty());
+        EXPECT_EQ(first.problem, DataLocation::Problem::None);
         const QByteArray line = c.cp932 ? QByteArray("\x8e\xe8\x8c\x60\x83\x66\x81\x5b\x83\x5e/")
                                         : (c.name + u'/').toUtf8();
         EXPECT_TRUE(base.read(c.name + u"/VMKolvam.ini"_s).endsWith(line + "\r\n"));
@@ -125,8 +126,9 @@ TEST(SettingsFile, AnUnreadableFileIsReportedNotReplaced)
         locateDataDirectory(program.path(), fallback.path(), fallback.path() + u"data"_s);
     EXPECT_FALSE(where.known);
     EXPECT_TRUE(where.DataDirectory.isEmpty());
-    EXPECT_TRUE(where.problem.contains(program.file(u"VMKolvam.ini"_s)));
-    EXPECT_TRUE(where.problem.contains(u"読み込めません"_s));
+    EXPECT_EQ(where.problem, DataLocation::Problem::Unreadable);
+    EXPECT_EQ(where.error, EISDIR);
+    EXPECT_EQ(where.settingsPath, program.file(u"VMKolvam.ini"_s));
     EXPECT_FALSE(fallback.exists(u"VMKolvam.ini"_s)) << "no silent switch to the user's folders";
     EXPECT_FALSE(fallback.exists(u"data"_s));
 }
@@ -137,7 +139,8 @@ TEST(SettingsFile, DataFolderCheck)
     const QString settings = u"/prog/VMKolvam.ini"_s;
     DataFolderCheck check = checkDataFolder(data.path(), settings);
     EXPECT_EQ(check.state, DataFolderCheck::NewRegister);
-    EXPECT_TRUE(check.message.contains(data.file(u"KOLVAM.vmd"_s)));
+    EXPECT_EQ(check.dataDirectory, data.path());
+    EXPECT_EQ(check.settingsPath, settings);
 
     for (const char *name : { "TCODE.vmd", "KOLVAM.vmd", "BANK.vmd" }) {
         TestDir one;
@@ -148,17 +151,17 @@ TEST(SettingsFile, DataFolderCheck)
     const QString gone = data.path() + u"gone/"_s;
     check = checkDataFolder(gone, settings);
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
-    EXPECT_TRUE(check.message.contains(gone));
-    EXPECT_TRUE(check.message.contains(settings));
-    EXPECT_FALSE(check.message.contains(u"LF"_s));
+    EXPECT_FALSE(check.folderFound);
+    EXPECT_FALSE(check.lineRunOn);
     // A line run on by a lone LF says why.
     check = checkDataFolder(data.path() + u"\n/other/"_s, settings);
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
-    EXPECT_TRUE(check.message.contains(u"LF だけ"_s));
+    EXPECT_TRUE(check.lineRunOn);
     // Even when the run-on name lands in an existing folder, it is no new register.
     check = checkDataFolder(data.path() + u"\n"_s, settings);
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
-    EXPECT_TRUE(check.message.contains(u"LF だけ"_s));
+    EXPECT_TRUE(check.folderFound);
+    EXPECT_TRUE(check.lineRunOn);
 
     // Without its trailing separator the files are looked for beside the named folder.
     EXPECT_EQ(dataFolderOf(data.path().chopped(1)), QDir::cleanPath(data.path() + u".."_s));

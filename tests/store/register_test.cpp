@@ -1,0 +1,179 @@
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "store/register.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+NoteRecord note(const char *number, std::uint8_t kind)
+{
+    NoteRecord n;
+    n.NoteNumber.assign(number);
+    n.Kind = kind;
+    n.IssueDate = 45000;
+    n.DueDate = 45030;
+    return n;
+}
+
+Tables small()
+{
+    Tables t;
+    t.notes = { note("N1", ReceivableNote), note("N2", PayableNote), note("N3", ReceivableNote) };
+    PartnerRecord p;
+    p.Code.assign("001");
+    p.Name.assign("A");
+    t.partners = { p, p };
+    BankRecord b;
+    b.Code.assign("B1");
+    t.banks = { b };
+    return t;
+}
+
+using Change = std::function<ChangeOutcome(Register &)>;
+
+struct Case
+{
+    const char *what;
+    Change change;
+    ChangeOutcome outcome;
+    RegisterChange::Kind kind; // announced when Done
+    DataTable table;
+    int first;
+    int count;
+};
+
+// Every change the register offers, what it answers on the small register and what it announces.
+const Case cases[] = {
+    { "append a note", [](Register &r) { return r.appendNote(note("N4", Cheque)); },
+        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::Notes, 3, 1 },
+    { "replace a note", [](Register &r) { return r.replaceNote(1, note("X", Cheque)); },
+        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::Notes, 1, 1 },
+    { "replace with the same note", [](Register &r) { return r.replaceNote(1, r.notes()[1]); },
+        ChangeOutcome::Unchanged, {}, {}, 0, 0 },
+    { "replace past the end", [](Register &r) { return r.replaceNote(3, note("X", 0)); },
+        ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
+    { "remove a note", [](Register &r) { return r.removeNote(0); }, ChangeOutcome::Done,
+        RegisterChange::Kind::Removed, DataTable::Notes, 0, 1 },
+    { "remove before the start", [](Register &r) { return r.removeNote(-1); },
+        ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
+    { "reclassify", [](Register &r) { return r.reclassifyNote(2, DiscountedNote); },
+        ChangeOutcome::Done, RegisterChange::Kind::Reclassified, DataTable::Notes, 2, 1 },
+    { "reclassify to its own kind", [](Register &r) { return r.reclassifyNote(1, PayableNote); },
+        ChangeOutcome::Unchanged, {}, {}, 0, 0 },
+    { "settle", [](Register &r) { return r.settleNote(0); }, ChangeOutcome::Done,
+        RegisterChange::Kind::Settled, DataTable::Notes, 0, 1 },
+    { "append a partner",
+        [](Register &r) {
+            return r.appendEntry(RegisterKind::PartnerRegister, { "002", "B", "" });
+        },
+        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::Partners, 2, 1 },
+    { "overwrite a bank",
+        [](Register &r) {
+            return r.overwriteEntry(RegisterKind::BankRegister, 0, { "B1", "N", "" });
+        },
+        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::Banks, 0, 1 },
+    { "overwrite a partner with what it holds",
+        [](Register &r) {
+            return r.overwriteEntry(RegisterKind::PartnerRegister, 1, { "001", "A", "" });
+        },
+        ChangeOutcome::Unchanged, {}, {}, 0, 0 },
+    { "remove two partners",
+        [](Register &r) { return r.removeEntries(RegisterKind::PartnerRegister, 0, 1); },
+        ChangeOutcome::Done, RegisterChange::Kind::Removed, DataTable::Partners, 0, 2 },
+    { "remove a range past the end",
+        [](Register &r) { return r.removeEntries(RegisterKind::BankRegister, 0, 1); },
+        ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
+};
+
+} // namespace
+
+// Only a real change marks the register changed, and every real change is announced once, with
+// the table and the rows it touched.
+TEST(Register, OnlyARealChangeSetsModifiedAndEachIsAnnounced)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Register reg;
+        reg.setTables(small());
+        std::vector<RegisterChange> heard;
+        QObject::connect(&reg, &Register::changed,
+            [&](const RegisterChange &change) { heard.push_back(change); });
+        const Tables before { reg.notes(), reg.partners(), reg.banks() };
+
+        EXPECT_EQ(c.change(reg), c.outcome);
+        const bool done = c.outcome == ChangeOutcome::Done;
+        EXPECT_EQ(reg.modified(), done);
+        ASSERT_EQ(heard.size(), done ? 1u : 0u);
+        if (done) {
+            EXPECT_EQ(heard[0].kind, c.kind);
+            EXPECT_EQ(heard[0].table, c.table);
+            EXPECT_EQ(heard[0].first, c.first);
+            EXPECT_EQ(heard[0].count, c.count);
+        } else {
+            EXPECT_EQ(reg.notes().size(), before.notes.size());
+            EXPECT_EQ(reg.partners().size(), before.partners.size());
+        }
+    }
+}
+
+TEST(Register, ApprovalsChangeOnlyTheNotesWhoseChoiceDiffers)
+{
+    Register reg;
+    reg.setTables(small());
+    std::vector<RegisterChange> heard;
+    QObject::connect(
+        &reg, &Register::changed, [&](const RegisterChange &c) { heard.push_back(c); });
+
+    EXPECT_EQ(reg.applyApprovals({ 0, 2 }, { 0, 0 }), 0);
+    EXPECT_FALSE(reg.modified()) << "choices that change nothing leave nothing to save";
+    EXPECT_TRUE(heard.empty());
+
+    EXPECT_EQ(reg.applyApprovals({ 0, 2, 7 }, { 1, 0, 1 }), 1) << "index 7 is passed over";
+    EXPECT_TRUE(reg.modified());
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].kind, RegisterChange::Kind::Settled);
+    EXPECT_EQ(heard[0].rows, std::vector<int> { 0 });
+    EXPECT_TRUE(heard[0].touches(0));
+    EXPECT_FALSE(heard[0].touches(2));
+    EXPECT_EQ(reg.notes()[0].Settled, 1);
+}
+
+// A copy that could not take the folder's lock refuses every change, so nothing is ever typed
+// into it that closing would silently drop; it never saves either.
+TEST(Register, AReadOnlyCopyRefusesEveryChangeAndEverySave)
+{
+    TestDir dir;
+    const QDateTime now = QDateTime::currentDateTime();
+    Register holder;
+    holder.useDirectory(dir.path());
+    ASSERT_EQ(holder.lock(u"suzuki"_s, now).result, DataLock::Result::Acquired);
+    holder.recordProgramUser(u"山田"_s);
+
+    Register copy;
+    copy.useDirectory(dir.path());
+    const LockOutcome lock = copy.lock(u"tanaka"_s, now);
+    ASSERT_EQ(lock.result, DataLock::Result::HeldByOther);
+    EXPECT_TRUE(copy.readOnly());
+    EXPECT_EQ(copy.lockHolder().programUser, u"山田"_s) << "the person, not only the login";
+    copy.setTables(small());
+
+    int heard = 0;
+    QObject::connect(&copy, &Register::changed, [&] { ++heard; });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.change(copy), ChangeOutcome::ReadOnly);
+    }
+    EXPECT_EQ(copy.applyApprovals({ 0 }, { 1 }), -1);
+    EXPECT_EQ(heard, 0);
+    EXPECT_FALSE(copy.modified());
+    EXPECT_EQ(copy.notes().size(), 3u);
+    EXPECT_EQ(copy.notes()[0].Settled, 0);
+    EXPECT_EQ(copy.save(u"tanaka"_s, now).refusal, SaveOutcome::Refusal::ReadOnly);
+    EXPECT_FALSE(dir.exists(u"KOLVAM.vmd"_s));
+}
