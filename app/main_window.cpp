@@ -67,6 +67,12 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
+    openRegister(options);
+    showReadOnly();
+}
+
+void MainWindow::openRegister(const MainWindowOptions &options)
+{
     lockUser_ = options.lockUser;
     now_ = options.now;
     Register &reg = state_.Data;
@@ -207,6 +213,7 @@ void MainWindow::applyRights(std::uint8_t permissions)
         for (QAction *a : m->actions())
             a->setEnabled(menuOpen && allowed(a->objectName()));
     }
+    applyReadOnly();
 }
 
 void MainWindow::start()
@@ -231,7 +238,6 @@ void MainWindow::FormShow()
         state_.Data.recordProgramUser(sjis::decode(state_.CurrentUser.Name));
     }
     applyRights(state_.CurrentUser.Permissions);
-    applyReadOnly();
 }
 
 // A read-only copy never offers a change it could not keep; viewing, search and output stay.
@@ -241,6 +247,13 @@ void MainWindow::applyReadOnly()
         return;
     for (QAction *a : { Save1, Delete1, N3 })
         a->setEnabled(false);
+}
+
+// The status line says why nothing can be changed, and who holds the folder.
+void MainWindow::showReadOnly()
+{
+    if (!state_.Data.readOnly())
+        return;
     auto *status = new QLabel(messages::readOnlyStatus(state_.Data), statusBar());
     status->setObjectName(u"ReadOnlyStatus"_s);
     statusBar()->addPermanentWidget(status, 1);

@@ -80,7 +80,9 @@ private:
     GridSelection dataSheetRows() const;
     bool save();
     void lockDataFolder();
+    void openRegister(const MainWindowOptions &options);
     void applyReadOnly();
+    void showReadOnly();
     void runModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);

@@ -46,7 +46,7 @@ DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidg
 // since the listed indices no longer name the same notes.
 void DataSheet::registerChanged(const RegisterChange &change)
 {
-    if (change.table == DataTable::Notes && change.resizes())
+    if (change.table == DataTable::NoteTable && change.resizes())
         setIndexAll();
     DataUpdate();
 }

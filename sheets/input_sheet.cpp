@@ -411,41 +411,37 @@ void InputSheet::registerChanged(const RegisterChange &change)
 {
     if (appending_)
         return;
-    if (Editing_ != 0 && change.table == DataTable::Notes)
-        followEditedNote(change);
+    if (Editing_ != 0 && change.table == DataTable::NoteTable && !followEditedNote(change)) {
+        // The note is gone, the fields keep what the user entered: 登録 now appends it.
+        leaveEditing();
+        prompter_.inform(this, u"\n編集中の手形が削除されたため、編集を中止しました。"_s);
+        return;
+    }
     DataUpDate();
 }
 
-void InputSheet::followEditedNote(const RegisterChange &change)
+// False when the edited note is gone.
+bool InputSheet::followEditedNote(const RegisterChange &change)
 {
     switch (change.kind) {
     case RegisterChange::Kind::Appended:
-        return;
+        return true;
     case RegisterChange::Kind::Reset:
-        stopEditing();
-        return;
+        return false;
     case RegisterChange::Kind::Removed:
         for (int i = change.count - 1; i >= 0; --i) {
-            if (followRemoval(EditIndex_, change.first + i) == EditFollow::Lost) {
-                stopEditing();
-                return;
-            }
+            if (followRemoval(EditIndex_, change.first + i) == EditFollow::Lost)
+                return false;
         }
-        return;
+        return true;
     case RegisterChange::Kind::Replaced:
     case RegisterChange::Kind::Reclassified:
     case RegisterChange::Kind::Settled:
         if (change.touches(EditIndex_))
             takeStoredNote();
-        return;
+        return true;
     }
-}
-
-// The note under edit is gone: 登録 now appends what the fields hold.
-void InputSheet::stopEditing()
-{
-    leaveEditing();
-    prompter_.inform(this, u"\n編集中の手形が削除されたため、編集を中止しました。"_s);
+    return true;
 }
 
 void InputSheet::takeStoredNote()

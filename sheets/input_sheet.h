@@ -66,10 +66,9 @@ private:
     void setTabOrder();
     void fillLists();
     void leaveEditing();
-    void stopEditing();
     void showEntry(const NoteEntry &entry);
     void registerChanged(const RegisterChange &change);
-    void followEditedNote(const RegisterChange &change);
+    bool followEditedNote(const RegisterChange &change);
     void takeStoredNote();
     void selectSettled(bool settled);
     // Selects the code in a code list (none when it is gone) and its name beside it.

@@ -43,7 +43,7 @@ bool AtomicFile::open()
     }
     mode_t wanted = mode_;
     struct stat old;
-    if (!forceMode_ && ::stat(QFile::encodeName(realTarget_).constData(), &old) == 0)
+    if (!forceMode_ && fs_.stat(QFile::encodeName(realTarget_).constData(), &old) == 0)
         wanted = old.st_mode & 07777;
     if (fs_.changeMode(fd_, wanted) != 0)
         return fail(errno);

@@ -13,7 +13,7 @@ inline constexpr const char16_t *NoteFileName = u"KOLVAM.vmd";
 inline constexpr const char16_t *BankFileName = u"BANK.vmd";
 
 // The three tables of a register.
-enum class DataTable { Partners, Notes, Banks };
+enum class DataTable { PartnerTable, NoteTable, BankTable };
 
 // Each table's file and the size of a record in it.
 struct DataFile
@@ -26,9 +26,9 @@ struct DataFile
 
 // In the order they are loaded, saved and named in a save journal.
 inline constexpr std::array<DataFile, 3> DataFiles { {
-    { DataTable::Partners, PartnerFileName, PartnerDiskSize },
-    { DataTable::Notes, NoteFileName, NoteDiskSize },
-    { DataTable::Banks, BankFileName, BankDiskSize },
+    { DataTable::PartnerTable, PartnerFileName, PartnerDiskSize },
+    { DataTable::NoteTable, NoteFileName, NoteDiskSize },
+    { DataTable::BankTable, BankFileName, BankDiskSize },
 } };
 
 // The three data file names, in that order.

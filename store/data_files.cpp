@@ -59,7 +59,8 @@ void fitToDisk(BankRecord &bank)
 }
 
 template <typename Record>
-bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &report)
+bool loadTable(
+    const TableFile<Record> &file, const QString &path, LoadReport &report, FileSystem &fs)
 {
     const size_t start = file.table.size();
     auto fault = [&](const FileFault &why) {
@@ -70,7 +71,7 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
     const qint64 limit = largestFile<Record>(file.diskSize);
     FileFault refused;
     qint64 size = 0;
-    const Fd fd(openRegularFile(path, limit, &size, &refused));
+    const Fd fd(openRegularFile(path, limit, &size, &refused, fs), fs);
     if (fd.get() < 0)
         return refused.isFault() ? fault(refused) : true;
     file.table.reserve(start + static_cast<size_t>(size) / file.diskSize + 1);
@@ -79,7 +80,7 @@ bool loadTable(const TableFile<Record> &file, const QString &path, LoadReport &r
     std::unique_ptr<char[]> buffer(new char[perChunk * file.diskSize]);
     qint64 total = 0;
     for (;;) {
-        const ssize_t got = readFully(fd.get(), buffer.get(), perChunk * file.diskSize);
+        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * file.diskSize);
         if (got < 0)
             return fault(FileFault::system(errno));
         // A file that grows while it is read is still stopped at the limit.
@@ -121,21 +122,16 @@ bool writeTable(const std::vector<Record> &table, size_t diskSize, AtomicFile &o
 // Keeps the original of an incompletely loaded file under a new name. A hard link is instant
 // and needs no space; a copy serves where links are not possible. path is the file itself, never
 // a link to it: a link to a link would follow the replacement.
-bool keepBackup(const QString &path, QString &backupPath, int &error)
+bool keepBackup(const QString &path, QString &backupPath, int &error, FileSystem &fs)
 {
-    if (!QFile::exists(path))
+    if (!pathExists(fs, path))
         return true;
-    backupPath =
-        path + u'.' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u".bak"_s;
-    for (int n = 2; QFile::exists(backupPath); ++n)
-        backupPath = path + u'.' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s)
-            + u'-' + QString::number(n) + u".bak"_s;
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(backupPath).constData()) == 0)
-        return true;
-    if (QFile::copy(path, backupPath))
-        return true;
-    error = errno != 0 ? errno : EIO;
-    return false;
+    const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    backupPath = path + u'.' + stamp + u".bak"_s;
+    for (int n = 2; pathExists(fs, backupPath); ++n)
+        backupPath = path + u'.' + stamp + u'-' + QString::number(n) + u".bak"_s;
+    error = linkOrCopy(fs, path, backupPath);
+    return error == 0;
 }
 
 SaveFailure failedAt(SaveFailure::Phase phase, const QString &file, const FileFault &fault)
@@ -151,13 +147,13 @@ using SaveFiles = std::array<AtomicFile *, 3>;
 
 // Only a regular file is replaced: a folder of that name cannot be renamed over, and a FIFO or a
 // device (a link to /dev/zero) is not a register to overwrite. Look before writing.
-SaveFailure refuseIrregularTargets(const SaveFiles &files)
+SaveFailure refuseIrregularTargets(const SaveFiles &files, FileSystem &fs)
 {
     for (const AtomicFile *f : files) {
         int err = 0;
         const QString real = writeTarget(f->target(), &err);
         struct stat info;
-        if (!real.isEmpty() && ::stat(QFile::encodeName(real).constData(), &info) == 0
+        if (!real.isEmpty() && fs.stat(QFile::encodeName(real).constData(), &info) == 0
             && !S_ISREG(info.st_mode))
             return failedAt(SaveFailure::Phase::Check, f->target(), notRegularFault(info.st_mode));
     }
@@ -180,14 +176,14 @@ SaveFailure writeTables(const Tables &tables, const SaveFiles &files)
 
 // Before the journal: once it exists, a crash is finished by renaming, backup or not.
 SaveFailure keepBackups(const QSet<QString> &incomplete, const QStringList &names,
-    const SaveFiles &files, QStringList &backups)
+    const SaveFiles &files, QStringList &backups, FileSystem &fs)
 {
     for (int i = 0; i < 3; ++i) {
         if (!incomplete.contains(names[i]))
             continue;
         QString backup;
         int error = 0;
-        if (!keepBackup(files[i]->realTarget(), backup, error))
+        if (!keepBackup(files[i]->realTarget(), backup, error, fs))
             return failedAt(
                 SaveFailure::Phase::Backup, files[i]->target(), FileFault::system(error));
         if (!backup.isEmpty())
@@ -259,7 +255,7 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
     }
     const auto load = [&](const auto &file) {
         const QString path = directory + file.name;
-        if (!loadTable(file, path, report))
+        if (!loadTable(file, path, report, fs))
             incomplete.insert(file.name);
     };
     load(TableFile<PartnerRecord> {
@@ -281,10 +277,10 @@ SaveReport SaveData(
         f->keepChecksum();
     const SaveFiles files { &partners, &notes, &banks };
     const auto steps = {
-        std::function<SaveFailure()>([&] { return refuseIrregularTargets(files); }),
+        std::function<SaveFailure()>([&] { return refuseIrregularTargets(files, fs); }),
         std::function<SaveFailure()>([&] { return writeTables(tables, files); }),
         std::function<SaveFailure()>(
-            [&] { return keepBackups(incomplete, names, files, report.backups); }),
+            [&] { return keepBackups(incomplete, names, files, report.backups, fs); }),
         std::function<SaveFailure()>(
             [&] { return writeSaveJournal(directory, journalEntries(names, files), fs); }),
         std::function<SaveFailure()>([&] { return replaceDataFiles(incomplete, names, files); }),

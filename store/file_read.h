@@ -1,18 +1,20 @@
 #pragma once
 
 #include <cstddef>
-#include <sys/types.h>
+
+#include "store/file_system.h"
 
 // Data files and their temporary copies are read through a buffer of this many bytes at most,
 // so a load or a check never holds a second copy of a whole table.
 inline constexpr size_t ChunkBytes = 1 << 20;
 
-// Closes a file descriptor when it goes.
+// Closes a file descriptor when it goes, through the file layer that opened it.
 class Fd
 {
 public:
-    explicit Fd(int fd)
+    explicit Fd(int fd, FileSystem &fs = systemFileSystem())
         : fd_(fd)
+        , fs_(fs)
     {
     }
     ~Fd();
@@ -22,7 +24,5 @@ public:
 
 private:
     int fd_;
+    FileSystem &fs_;
 };
-
-// Reads up to size bytes; fewer only at the end of the file. -1 on error.
-ssize_t readFully(int fd, char *buffer, size_t size);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,43 +16,83 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class PosixFileSystem : public FileSystem
+int PosixFileSystem::stat(const char *path, struct stat *info)
 {
-public:
-    int createTemporary(QByteArray &pathTemplate) override
-    {
-        return ::mkostemp(pathTemplate.data(), O_CLOEXEC);
-    }
-    int open(const char *path, int flags, mode_t mode) override
-    {
-        return ::open(path, flags | O_CLOEXEC, mode);
-    }
-    int changeMode(int fd, mode_t mode) override { return ::fchmod(fd, mode); }
-    ssize_t write(int fd, const char *data, size_t size) override
-    {
-        return ::write(fd, data, size);
-    }
-    int sync(int fd) override { return ::fdatasync(fd); }
-    int close(int fd) override { return ::close(fd); }
-    int rename(const char *from, const char *to) override { return ::rename(from, to); }
-    int unlink(const char *path) override { return ::unlink(path); }
-    int syncDirectory(const char *directory) override
-    {
-        const int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return -1;
-        // Some file systems cannot sync a directory and say EINVAL; nothing more can be done there.
-        const int rc = ::fsync(fd) == 0 || errno == EINVAL ? 0 : -1;
-        const int saved = errno;
-        ::close(fd);
-        errno = saved;
-        return rc;
-    }
-};
+    return ::stat(path, info);
+}
 
-} // namespace
+int PosixFileSystem::lstat(const char *path, struct stat *info)
+{
+    return ::lstat(path, info);
+}
+
+int PosixFileSystem::fstat(int fd, struct stat *info)
+{
+    return ::fstat(fd, info);
+}
+
+ssize_t PosixFileSystem::read(int fd, char *buffer, size_t size)
+{
+    return ::read(fd, buffer, size);
+}
+
+int PosixFileSystem::link(const char *from, const char *to)
+{
+    return ::link(from, to);
+}
+
+int PosixFileSystem::createTemporary(QByteArray &pathTemplate)
+{
+    return ::mkostemp(pathTemplate.data(), O_CLOEXEC);
+}
+
+int PosixFileSystem::open(const char *path, int flags, mode_t mode)
+{
+    return ::open(path, flags | O_CLOEXEC, mode);
+}
+
+int PosixFileSystem::changeMode(int fd, mode_t mode)
+{
+    return ::fchmod(fd, mode);
+}
+
+ssize_t PosixFileSystem::write(int fd, const char *data, size_t size)
+{
+    return ::write(fd, data, size);
+}
+
+int PosixFileSystem::sync(int fd)
+{
+    return ::fdatasync(fd);
+}
+
+int PosixFileSystem::close(int fd)
+{
+    return ::close(fd);
+}
+
+int PosixFileSystem::rename(const char *from, const char *to)
+{
+    return ::rename(from, to);
+}
+
+int PosixFileSystem::unlink(const char *path)
+{
+    return ::unlink(path);
+}
+
+int PosixFileSystem::syncDirectory(const char *directory)
+{
+    const int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    // Some file systems cannot sync a directory and say EINVAL; nothing more can be done there.
+    const int rc = ::fsync(fd) == 0 || errno == EINVAL ? 0 : -1;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return rc;
+}
 
 FileSystem &systemFileSystem()
 {
@@ -102,7 +143,8 @@ FileFault notRegularFault(mode_t mode)
     return { FileFault::Kind::NotRegular, 0, 0, 0 };
 }
 
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault)
+int openRegularFile(
+    const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault, FileSystem &fs)
 {
     *fault = {};
     const auto refuse = [&](const FileFault &why) {
@@ -112,25 +154,25 @@ int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFaul
     const QByteArray name = QFile::encodeName(path);
     struct stat info;
     // Look before opening: opening a FIFO would wait for a writer.
-    if (::stat(name.constData(), &info) != 0)
+    if (fs.stat(name.constData(), &info) != 0)
         return errno == ENOENT ? -1 : refuse(FileFault::system(errno));
     if (!S_ISREG(info.st_mode))
         return refuse(notRegularFault(info.st_mode));
     if (info.st_size > maxBytes)
         return refuse(FileFault::tooLarge(info.st_size, maxBytes));
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = fs.open(name.constData(), O_RDONLY | O_NONBLOCK, 0);
     if (fd < 0)
         return refuse(FileFault::system(errno));
     // The name may have been replaced between the look and the open.
     FileFault why;
-    if (::fstat(fd, &info) != 0)
+    if (fs.fstat(fd, &info) != 0)
         why = FileFault::system(errno);
     else if (!S_ISREG(info.st_mode))
         why = notRegularFault(info.st_mode);
     else if (info.st_size > maxBytes)
         why = FileFault::tooLarge(info.st_size, maxBytes);
     if (why.isFault()) {
-        ::close(fd);
+        fs.close(fd);
         return refuse(why);
     }
     *size = info.st_size;
@@ -152,11 +194,68 @@ int writeAll(FileSystem &fs, int fd, const char *data, size_t size)
     return 0;
 }
 
-WholeFile readWholeFile(const QString &path, qint64 maxBytes)
+ssize_t readFully(FileSystem &fs, int fd, char *buffer, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = fs.read(fd, buffer + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+int linkOrCopy(FileSystem &fs, const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (fs.link(source.constData(), target.constData()) == 0)
+        return 0;
+    const Fd in(fs.open(source.constData(), O_RDONLY | O_NONBLOCK, 0), fs);
+    if (in.get() < 0)
+        return errno;
+    const int out = fs.open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    if (out < 0)
+        return errno;
+    std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
+    int err = 0;
+    for (;;) {
+        const ssize_t got = readFully(fs, in.get(), buffer.get(), ChunkBytes);
+        if (got < 0) {
+            err = errno;
+            break;
+        }
+        if ((err = writeAll(fs, out, buffer.get(), static_cast<size_t>(got))) != 0)
+            break;
+        if (static_cast<size_t>(got) < ChunkBytes)
+            break;
+    }
+    if (err == 0 && fs.sync(out) != 0)
+        err = errno;
+    if (fs.close(out) != 0 && err == 0)
+        err = errno;
+    if (err != 0)
+        fs.unlink(target.constData());
+    return err;
+}
+
+bool pathExists(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    return fs.lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs)
 {
     WholeFile result;
     qint64 size = 0;
-    const Fd fd(openRegularFile(path, maxBytes, &size, &result.fault));
+    const Fd fd(openRegularFile(path, maxBytes, &size, &result.fault, fs), fs);
     if (fd.get() < 0) {
         result.missing = !result.fault.isFault();
         return result;
@@ -172,7 +271,7 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes)
             }
             result.bytes.resize(std::min<qint64>(done * 2 + 4096, maxBytes + 1));
         }
-        const ssize_t n = ::read(
+        const ssize_t n = fs.read(
             fd.get(), result.bytes.data() + done, static_cast<size_t>(result.bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;

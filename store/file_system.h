@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <QByteArray>
@@ -7,12 +8,19 @@
 
 #include "store/file_fault.h"
 
-// The system calls by which files are replaced. Each returns what the POSIX call returns (-1 with
-// errno set on failure); tests put a layer in between that fails a chosen step.
+// The system calls by which the data files are read, replaced, recovered and backed up. Each
+// returns what the POSIX call returns (-1 with errno set on failure); tests put a layer in
+// between that fails a chosen step.
 class FileSystem
 {
 public:
     virtual ~FileSystem() = default;
+    virtual int stat(const char *path, struct stat *info) = 0;
+    // Does not follow a symbolic link.
+    virtual int lstat(const char *path, struct stat *info) = 0;
+    virtual int fstat(int fd, struct stat *info) = 0;
+    virtual ssize_t read(int fd, char *buffer, size_t size) = 0;
+    virtual int link(const char *from, const char *to) = 0;
     // mkstemp: fills in the template's trailing XXXXXX.
     virtual int createTemporary(QByteArray &pathTemplate) = 0;
     virtual int open(const char *path, int flags, mode_t mode) = 0;
@@ -27,7 +35,26 @@ public:
     virtual int syncDirectory(const char *directory) = 0;
 };
 
-// The real calls.
+// The real calls; a test layer derives from it and fails only what it means to.
+class PosixFileSystem : public FileSystem
+{
+public:
+    int stat(const char *path, struct stat *info) override;
+    int lstat(const char *path, struct stat *info) override;
+    int fstat(int fd, struct stat *info) override;
+    ssize_t read(int fd, char *buffer, size_t size) override;
+    int link(const char *from, const char *to) override;
+    int createTemporary(QByteArray &pathTemplate) override;
+    int open(const char *path, int flags, mode_t mode) override;
+    int changeMode(int fd, mode_t mode) override;
+    ssize_t write(int fd, const char *data, size_t size) override;
+    int sync(int fd) override;
+    int close(int fd) override;
+    int rename(const char *from, const char *to) override;
+    int unlink(const char *path) override;
+    int syncDirectory(const char *directory) override;
+};
+
 FileSystem &systemFileSystem();
 
 // The file a write to path should replace: path itself, or for a symbolic link the file it
@@ -50,12 +77,24 @@ struct WholeFile
 
 // Reads a small file whole: only a regular file (a FIFO is refused without waiting on it, a
 // device without reading it), and only up to maxBytes.
-WholeFile readWholeFile(const QString &path, qint64 maxBytes);
+WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs = systemFileSystem());
 
 // Opens path for reading when it is a regular file of at most maxBytes; a FIFO is refused without
 // waiting on it, a device without opening it. The descriptor, with size set; otherwise -1, with
 // fault set, or left none when there is no such file.
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault);
+int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault,
+    FileSystem &fs = systemFileSystem());
+
+// Reads up to size bytes, going on after an interrupted call; fewer only at the end of the
+// file. -1 on error.
+ssize_t readFully(FileSystem &fs, int fd, char *buffer, size_t size);
+
+// A second name for the file at from (a hard link, which costs no space), or where links are not
+// possible a complete copy of it; 0, or the errno of the failure, leaving nothing at to.
+int linkOrCopy(FileSystem &fs, const QString &from, const QString &to);
+
+// True when something of this name exists, a dangling link too.
+bool pathExists(FileSystem &fs, const QString &path);
 
 // Writes all of data, going on after an interrupted call; 0, or the errno of the failure.
 int writeAll(FileSystem &fs, int fd, const char *data, size_t size);

@@ -44,7 +44,7 @@ template <typename Record> Record newEntry(const RegisterEntry &entry)
 
 DataTable tableOf(RegisterKind kind)
 {
-    return kind == RegisterKind::PartnerRegister ? DataTable::Partners : DataTable::Banks;
+    return kind == RegisterKind::PartnerRegister ? DataTable::PartnerTable : DataTable::BankTable;
 }
 
 } // namespace
@@ -160,7 +160,7 @@ void Register::setTables(Tables tables)
 {
     tables_ = std::move(tables);
     setModified(false);
-    announce({ DataTable::Notes, RegisterChange::Kind::Reset, 0,
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Reset, 0,
         static_cast<int>(tables_.notes.size()), {} });
 }
 
@@ -228,29 +228,29 @@ ChangeOutcome Register::appendRow(
 
 ChangeOutcome Register::appendNote(const NoteRecord &note)
 {
-    return appendRow(tables_.notes, DataTable::Notes, note);
+    return appendRow(tables_.notes, DataTable::NoteTable, note);
 }
 
 ChangeOutcome Register::replaceNote(int index, const NoteRecord &note)
 {
-    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Replaced,
+    return editRow(tables_.notes, DataTable::NoteTable, index, RegisterChange::Kind::Replaced,
         [&](NoteRecord &n) { n = note; });
 }
 
 ChangeOutcome Register::removeNote(int index)
 {
-    return removeRows(tables_.notes, DataTable::Notes, index, index);
+    return removeRows(tables_.notes, DataTable::NoteTable, index, index);
 }
 
 ChangeOutcome Register::reclassifyNote(int index, NoteKind kind)
 {
-    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Reclassified,
+    return editRow(tables_.notes, DataTable::NoteTable, index, RegisterChange::Kind::Reclassified,
         [&](NoteRecord &n) { n.Kind = kind; });
 }
 
 ChangeOutcome Register::settleNote(int index)
 {
-    return editRow(tables_.notes, DataTable::Notes, index, RegisterChange::Kind::Settled,
+    return editRow(tables_.notes, DataTable::NoteTable, index, RegisterChange::Kind::Settled,
         [](NoteRecord &n) { n.Settled = 1; });
 }
 
@@ -259,7 +259,7 @@ int Register::applyApprovals(
 {
     if (readOnly_)
         return -1;
-    RegisterChange change { DataTable::Notes, RegisterChange::Kind::Settled, 0, 0, {} };
+    RegisterChange change { DataTable::NoteTable, RegisterChange::Kind::Settled, 0, 0, {} };
     const std::size_t count = std::min(indices.size(), choices.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (!inTable(tables_.notes.size(), indices[i]))
@@ -281,8 +281,8 @@ int Register::applyApprovals(
 ChangeOutcome Register::appendEntry(RegisterKind kind, const RegisterEntry &entry)
 {
     if (kind == RegisterKind::PartnerRegister)
-        return appendRow(tables_.partners, DataTable::Partners, newEntry<PartnerRecord>(entry));
-    return appendRow(tables_.banks, DataTable::Banks, newEntry<BankRecord>(entry));
+        return appendRow(tables_.partners, DataTable::PartnerTable, newEntry<PartnerRecord>(entry));
+    return appendRow(tables_.banks, DataTable::BankTable, newEntry<BankRecord>(entry));
 }
 
 ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const RegisterEntry &entry)
@@ -290,8 +290,8 @@ ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const Re
     const auto edit = [&](auto &record) { fill(record, entry); };
     if (kind == RegisterKind::PartnerRegister)
         return editRow(
-            tables_.partners, DataTable::Partners, position, RegisterChange::Kind::Replaced, edit);
-    return editRow(tables_.banks, DataTable::Banks, position, RegisterChange::Kind::Replaced, edit);
+            tables_.partners, DataTable::PartnerTable, position, RegisterChange::Kind::Replaced, edit);
+    return editRow(tables_.banks, DataTable::BankTable, position, RegisterChange::Kind::Replaced, edit);
 }
 
 ChangeOutcome Register::removeEntries(RegisterKind kind, int first, int last)

@@ -41,7 +41,7 @@ struct RegisterChange
         Reclassified, // a note's kind changed
         Settled, // the Settled flag of the notes in rows changed
     };
-    DataTable table = DataTable::Notes;
+    DataTable table = DataTable::NoteTable;
     Kind kind = Kind::Reset;
     int first = 0;
     int count = 0;

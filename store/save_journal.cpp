@@ -114,17 +114,17 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 // ---- Settling a save an earlier run did not finish ----
 
 // True when path is a regular file of exactly this size and checksum.
-bool holds(const QString &path, qint64 size, const QByteArray &checksum)
+bool holds(FileSystem &fs, const QString &path, qint64 size, const QByteArray &checksum)
 {
-    Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    Fd fd(fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK, 0), fs);
     struct stat info;
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+    if (fd.get() < 0 || fs.fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
         || info.st_size != size)
         return false;
     QCryptographicHash hash(ContentHash);
     std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
     for (;;) {
-        const ssize_t got = readFully(fd.get(), buffer.get(), ChunkBytes);
+        const ssize_t got = readFully(fs, fd.get(), buffer.get(), ChunkBytes);
         if (got < 0)
             return false;
         hash.addData(QByteArrayView(buffer.get(), got));
@@ -132,12 +132,6 @@ bool holds(const QString &path, qint64 size, const QByteArray &checksum)
             break;
     }
     return hash.result() == checksum;
-}
-
-bool exists(const QString &path)
-{
-    struct stat info;
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 enum class FileState {
@@ -152,26 +146,26 @@ struct CheckedEntry
     FileState state;
 };
 
-FileState stateOf(const JournalEntry &e)
+FileState stateOf(FileSystem &fs, const JournalEntry &e)
 {
-    if (exists(e.temporary))
-        return holds(e.temporary, e.size, e.checksum) ? FileState::CompleteTemporary
-                                                      : FileState::Broken;
-    return holds(e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
+    if (pathExists(fs, e.temporary))
+        return holds(fs, e.temporary, e.size, e.checksum) ? FileState::CompleteTemporary
+                                                          : FileState::Broken;
+    return holds(fs, e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
 }
 
-bool journalLeft(const QString &directory)
+bool journalLeft(FileSystem &fs, const QString &directory)
 {
     struct stat info;
-    return ::lstat(QFile::encodeName(journalPath(directory)).constData(), &info) == 0
+    return fs.lstat(QFile::encodeName(journalPath(directory)).constData(), &info) == 0
         && S_ISREG(info.st_mode);
 }
 
 // The files the journal names, each with the state it is found in; nothing for a journal that
 // cannot be read or is torn.
-std::optional<std::vector<CheckedEntry>> checkJournal(const QString &directory)
+std::optional<std::vector<CheckedEntry>> checkJournal(FileSystem &fs, const QString &directory)
 {
-    const WholeFile read = readWholeFile(journalPath(directory), LargestJournal);
+    const WholeFile read = readWholeFile(journalPath(directory), LargestJournal, fs);
     if (read.fault.isFault())
         return std::nullopt;
     const auto entries = decodeJournal(read.bytes, directory);
@@ -179,7 +173,7 @@ std::optional<std::vector<CheckedEntry>> checkJournal(const QString &directory)
         return std::nullopt;
     std::vector<CheckedEntry> checked;
     for (const JournalEntry &e : *entries)
-        checked.push_back({ e, stateOf(e) });
+        checked.push_back({ e, stateOf(fs, e) });
     return checked;
 }
 
@@ -227,7 +221,7 @@ SettledSave discard(const std::optional<std::vector<CheckedEntry>> &checked,
         for (const CheckedEntry &c : *checked) {
             if (c.state == FileState::AlreadyReplaced)
                 alreadyNew << c.entry.target;
-            else if (exists(c.entry.temporary))
+            else if (pathExists(fs, c.entry.temporary))
                 fs.unlink(QFile::encodeName(c.entry.temporary).constData());
         }
     }
@@ -316,8 +310,8 @@ SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
 {
     SettledSave settled;
     QStringList keep;
-    if (journalLeft(directory)) {
-        const auto checked = checkJournal(directory);
+    if (journalLeft(fs, directory)) {
+        const auto checked = checkJournal(fs, directory);
         settled = canRollForward(checked) ? rollForward(*checked, directory, fs, keep)
                                           : discard(checked, directory, fs);
     }

@@ -10,6 +10,7 @@
 
 #include "store/data_files.h"
 #include "store/register.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -286,4 +287,31 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
     EXPECT_EQ(dangling.report.failure.file, dir.file(u"BANK.vmd"_s));
     EXPECT_TRUE(again.data.modified());
     EXPECT_TRUE(QFileInfo(dir.file(u"BANK.vmd"_s)).isSymLink());
+}
+
+// A disk that fills up at any write of a save leaves the old register whole, nothing of the
+// save behind, and the change still to be saved.
+TEST(DataFiles, AFullDiskAtAnyWriteOfASaveLosesNothing)
+{
+    TestDir dir;
+    ASSERT_TRUE(saveTables(sampleTables(), dir.path()).ok());
+    const QByteArray notes = dir.read(u"KOLVAM.vmd"_s);
+    for (int from = 0; from < 4; ++from) {
+        SCOPED_TRACE(from);
+        Session state(dir.path());
+        ASSERT_TRUE(state.data.load().ok());
+        ASSERT_EQ(state.data.appendNote(note("N9", 9)), ChangeOutcome::Done);
+        FullDisk full(from);
+        const SaveOutcome outcome =
+            state.data.save(u"tester"_s, QDateTime::currentDateTime(), full);
+        ASSERT_FALSE(outcome.ok());
+        EXPECT_EQ(outcome.report.failure.fault.error, ENOSPC);
+        EXPECT_TRUE(outcome.report.failure.replaced.isEmpty());
+        EXPECT_EQ(outcome.report.failure.phase,
+            from < 3 ? SaveFailure::Phase::Write : SaveFailure::Phase::Journal);
+        EXPECT_TRUE(state.data.modified());
+        EXPECT_EQ(dir.read(u"KOLVAM.vmd"_s), notes);
+        EXPECT_TRUE(leftovers(dir).isEmpty());
+        EXPECT_FALSE(dir.exists(QString::fromUtf16(SaveJournalName)));
+    }
 }

@@ -51,33 +51,33 @@ struct Case
 // Every change the register offers, what it answers on the small register and what it announces.
 const Case cases[] = {
     { "append a note", [](Register &r) { return r.appendNote(note("N4", Cheque)); },
-        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::Notes, 3, 1 },
+        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::NoteTable, 3, 1 },
     { "replace a note", [](Register &r) { return r.replaceNote(1, note("X", Cheque)); },
-        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::Notes, 1, 1 },
+        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::NoteTable, 1, 1 },
     { "replace with the same note", [](Register &r) { return r.replaceNote(1, r.notes()[1]); },
         ChangeOutcome::Unchanged, {}, {}, 0, 0 },
     { "replace past the end", [](Register &r) { return r.replaceNote(3, note("X", 0)); },
         ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
     { "remove a note", [](Register &r) { return r.removeNote(0); }, ChangeOutcome::Done,
-        RegisterChange::Kind::Removed, DataTable::Notes, 0, 1 },
+        RegisterChange::Kind::Removed, DataTable::NoteTable, 0, 1 },
     { "remove before the start", [](Register &r) { return r.removeNote(-1); },
         ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
     { "reclassify", [](Register &r) { return r.reclassifyNote(2, DiscountedNote); },
-        ChangeOutcome::Done, RegisterChange::Kind::Reclassified, DataTable::Notes, 2, 1 },
+        ChangeOutcome::Done, RegisterChange::Kind::Reclassified, DataTable::NoteTable, 2, 1 },
     { "reclassify to its own kind", [](Register &r) { return r.reclassifyNote(1, PayableNote); },
         ChangeOutcome::Unchanged, {}, {}, 0, 0 },
     { "settle", [](Register &r) { return r.settleNote(0); }, ChangeOutcome::Done,
-        RegisterChange::Kind::Settled, DataTable::Notes, 0, 1 },
+        RegisterChange::Kind::Settled, DataTable::NoteTable, 0, 1 },
     { "append a partner",
         [](Register &r) {
             return r.appendEntry(RegisterKind::PartnerRegister, { "002", "B", "" });
         },
-        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::Partners, 2, 1 },
+        ChangeOutcome::Done, RegisterChange::Kind::Appended, DataTable::PartnerTable, 2, 1 },
     { "overwrite a bank",
         [](Register &r) {
             return r.overwriteEntry(RegisterKind::BankRegister, 0, { "B1", "N", "" });
         },
-        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::Banks, 0, 1 },
+        ChangeOutcome::Done, RegisterChange::Kind::Replaced, DataTable::BankTable, 0, 1 },
     { "overwrite a partner with what it holds",
         [](Register &r) {
             return r.overwriteEntry(RegisterKind::PartnerRegister, 1, { "001", "A", "" });
@@ -85,7 +85,7 @@ const Case cases[] = {
         ChangeOutcome::Unchanged, {}, {}, 0, 0 },
     { "remove two partners",
         [](Register &r) { return r.removeEntries(RegisterKind::PartnerRegister, 0, 1); },
-        ChangeOutcome::Done, RegisterChange::Kind::Removed, DataTable::Partners, 0, 2 },
+        ChangeOutcome::Done, RegisterChange::Kind::Removed, DataTable::PartnerTable, 0, 2 },
     { "remove a range past the end",
         [](Register &r) { return r.removeEntries(RegisterKind::BankRegister, 0, 1); },
         ChangeOutcome::NoSuchRow, {}, {}, 0, 0 },
