@@ -7,13 +7,11 @@
 #include <QStringList>
 
 #include "store/records.h"
+#include "store/tables.h"
 
 inline constexpr const char16_t *PartnerFileName = u"TCODE.vmd";
 inline constexpr const char16_t *NoteFileName = u"KOLVAM.vmd";
 inline constexpr const char16_t *BankFileName = u"BANK.vmd";
-
-// The three tables of a register.
-enum class DataTable { PartnerTable, NoteTable, BankTable };
 
 // Each table's file and the size of a record in it.
 struct DataFile

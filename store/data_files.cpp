@@ -22,13 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename Record> struct TableFile
-{
-    std::vector<Record> &table;
-    QString name;
-    size_t diskSize;
-};
-
 // What a table of these records may take in memory, as a size of the file holding them.
 template <typename Record> qint64 largestFile(size_t diskSize)
 {
@@ -59,45 +52,45 @@ void fitToDisk(BankRecord &bank)
 }
 
 template <typename Record>
-bool loadTable(
-    const TableFile<Record> &file, const QString &path, LoadReport &report, FileSystem &fs)
+bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path, LoadReport &report,
+    FileSystem &fs)
 {
-    const size_t start = file.table.size();
+    const size_t start = table.size();
     auto fault = [&](const FileFault &why) {
-        report.faults.push_back({ path, static_cast<qsizetype>(file.table.size() - start), why });
+        report.faults.push_back({ path, static_cast<qsizetype>(table.size() - start), why });
         return false;
     };
 
-    const qint64 limit = largestFile<Record>(file.diskSize);
+    const qint64 limit = largestFile<Record>(diskSize);
     FileFault refused;
     qint64 size = 0;
     const Fd fd(openRegularFile(path, limit, &size, &refused, fs), fs);
     if (fd.get() < 0)
         return refused.isFault() ? fault(refused) : true;
-    file.table.reserve(start + static_cast<size_t>(size) / file.diskSize + 1);
+    table.reserve(start + static_cast<size_t>(size) / diskSize + 1);
 
-    const size_t perChunk = std::max<size_t>(1, ChunkBytes / file.diskSize);
-    std::unique_ptr<char[]> buffer(new char[perChunk * file.diskSize]);
+    const size_t perChunk = std::max<size_t>(1, ChunkBytes / diskSize);
+    std::unique_ptr<char[]> buffer(new char[perChunk * diskSize]);
     qint64 total = 0;
     for (;;) {
-        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * file.diskSize);
+        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * diskSize);
         if (got < 0)
             return fault(FileFault::system(errno));
         // A file that grows while it is read is still stopped at the limit.
         total += got;
         if (total > limit)
             return fault(FileFault::tooLarge(total, limit));
-        const size_t whole = static_cast<size_t>(got) / file.diskSize;
-        const size_t at = file.table.size();
-        file.table.resize(at + whole);
+        const size_t whole = static_cast<size_t>(got) / diskSize;
+        const size_t at = table.size();
+        table.resize(at + whole);
         for (size_t i = 0; i < whole; ++i) {
-            std::memcpy(&file.table[at + i], buffer.get() + i * file.diskSize, file.diskSize);
-            fitToDisk(file.table[at + i]);
+            std::memcpy(&table[at + i], buffer.get() + i * diskSize, diskSize);
+            fitToDisk(table[at + i]);
         }
-        if (static_cast<size_t>(got) % file.diskSize != 0)
-            return fault(FileFault::cutRecord(static_cast<qint64>(file.diskSize),
-                static_cast<qint64>(static_cast<size_t>(got) % file.diskSize)));
-        if (static_cast<size_t>(got) < perChunk * file.diskSize)
+        if (static_cast<size_t>(got) % diskSize != 0)
+            return fault(FileFault::cutRecord(static_cast<qint64>(diskSize),
+                static_cast<qint64>(static_cast<size_t>(got) % diskSize)));
+        if (static_cast<size_t>(got) < perChunk * diskSize)
             return true;
     }
 }
@@ -143,7 +136,7 @@ SaveFailure failedAt(SaveFailure::Phase phase, const QString &file, const FileFa
     return failure;
 }
 
-using SaveFiles = std::array<AtomicFile *, 3>;
+using SaveFiles = std::array<AtomicFile *, DataFiles.size()>;
 
 // Only a regular file is replaced: a folder of that name cannot be renamed over, and a FIFO or a
 // device (a link to /dev/zero) is not a register to overwrite. Look before writing.
@@ -162,9 +155,10 @@ SaveFailure refuseIrregularTargets(const SaveFiles &files, FileSystem &fs)
 
 SaveFailure writeTables(const Tables &tables, const SaveFiles &files)
 {
-    const bool written = writeTable(tables.partners, PartnerDiskSize, *files[0])
-        && writeTable(tables.notes, NoteDiskSize, *files[1])
-        && writeTable(tables.banks, BankDiskSize, *files[2]);
+    bool written = true;
+    for (std::size_t i = 0; written && i < DataFiles.size(); ++i)
+        written = withTable(tables, DataFiles[i].table,
+            [&](const auto &table) { return writeTable(table, DataFiles[i].diskSize, *files[i]); });
     if (written)
         return {};
     const auto failed = std::find_if(
@@ -178,7 +172,7 @@ SaveFailure writeTables(const Tables &tables, const SaveFiles &files)
 SaveFailure keepBackups(const QSet<QString> &incomplete, const QStringList &names,
     const SaveFiles &files, QStringList &backups, FileSystem &fs)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         if (!incomplete.contains(names[i]))
             continue;
         QString backup;
@@ -195,7 +189,7 @@ SaveFailure keepBackups(const QSet<QString> &incomplete, const QStringList &name
 std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFiles &files)
 {
     std::vector<JournalEntry> entries;
-    for (int i = 0; i < 3; ++i)
+    for (std::size_t i = 0; i < files.size(); ++i)
         entries.push_back({ names[i], files[i]->size(), files[i]->checksum(),
             files[i]->temporaryPath(), files[i]->realTarget() });
     return entries;
@@ -205,14 +199,14 @@ SaveFailure replaceDataFiles(
     QSet<QString> &incomplete, const QStringList &names, const SaveFiles &files)
 {
     QStringList replaced;
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         if (!files[i]->replaceTarget()) {
             // The journal and the remaining temporary files stay, so the next start finishes
             // this save.
             SaveFailure failure = failedAt(SaveFailure::Phase::Replace, files[i]->target(),
                 FileFault::system(files[i]->error()));
             failure.replaced = replaced;
-            for (int j = i; j < 3; ++j) {
+            for (std::size_t j = i; j < files.size(); ++j) {
                 files[j]->keepTemporary();
                 failure.notReplaced << files[j]->target();
             }
@@ -227,14 +221,18 @@ SaveFailure replaceDataFiles(
 // The journal stays on failure: after a power cut the next start can still tell what was saved.
 SaveFailure syncReplacedFiles(const SaveFiles &files, FileSystem &fs)
 {
+    QStringList real, replaced;
+    for (const AtomicFile *f : files) {
+        real << f->realTarget();
+        replaced << f->target();
+    }
     QString failedFolder;
     int err = 0;
-    if (syncFoldersOf({ files[0]->realTarget(), files[1]->realTarget(), files[2]->realTarget() },
-            fs, &failedFolder, &err))
+    if (syncFoldersOf(real, fs, &failedFolder, &err))
         return {};
     SaveFailure failure =
         failedAt(SaveFailure::Phase::FolderSync, failedFolder, FileFault::system(err));
-    failure.replaced = QStringList { files[0]->target(), files[1]->target(), files[2]->target() };
+    failure.replaced = replaced;
     return failure;
 }
 
@@ -253,15 +251,14 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
         for (const QString &name : dataFileNames())
             incomplete.insert(name);
     }
-    const auto load = [&](const auto &file) {
-        const QString path = directory + file.name;
-        if (!loadTable(file, path, report, fs))
-            incomplete.insert(file.name);
-    };
-    load(TableFile<PartnerRecord> {
-        tables.partners, QString::fromUtf16(PartnerFileName), PartnerDiskSize });
-    load(TableFile<NoteRecord> { tables.notes, QString::fromUtf16(NoteFileName), NoteDiskSize });
-    load(TableFile<BankRecord> { tables.banks, QString::fromUtf16(BankFileName), BankDiskSize });
+    for (const DataFile &file : DataFiles) {
+        const QString name = file.fileName();
+        const bool whole = withTable(tables, file.table, [&](auto &table) {
+            return loadTable(table, file.diskSize, directory + name, report, fs);
+        });
+        if (!whole)
+            incomplete.insert(name);
+    }
     return report;
 }
 
@@ -270,12 +267,13 @@ SaveReport SaveData(
 {
     SaveReport report;
     const QStringList names = dataFileNames();
-    AtomicFile partners(directory + names[0], 0644, false, fs);
-    AtomicFile notes(directory + names[1], 0644, false, fs);
-    AtomicFile banks(directory + names[2], 0644, false, fs);
-    for (AtomicFile *f : { &partners, &notes, &banks })
-        f->keepChecksum();
-    const SaveFiles files { &partners, &notes, &banks };
+    std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> writers;
+    SaveFiles files;
+    for (std::size_t i = 0; i < DataFiles.size(); ++i) {
+        writers[i] = std::make_unique<AtomicFile>(directory + names[i], 0644, false, fs);
+        writers[i]->keepChecksum();
+        files[i] = writers[i].get();
+    }
     const auto steps = {
         std::function<SaveFailure()>([&] { return refuseIrregularTargets(files, fs); }),
         std::function<SaveFailure()>([&] { return writeTables(tables, files); }),

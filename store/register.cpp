@@ -289,9 +289,10 @@ ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const Re
 {
     const auto edit = [&](auto &record) { fill(record, entry); };
     if (kind == RegisterKind::PartnerRegister)
-        return editRow(
-            tables_.partners, DataTable::PartnerTable, position, RegisterChange::Kind::Replaced, edit);
-    return editRow(tables_.banks, DataTable::BankTable, position, RegisterChange::Kind::Replaced, edit);
+        return editRow(tables_.partners, DataTable::PartnerTable, position,
+            RegisterChange::Kind::Replaced, edit);
+    return editRow(
+        tables_.banks, DataTable::BankTable, position, RegisterChange::Kind::Replaced, edit);
 }
 
 ChangeOutcome Register::removeEntries(RegisterKind kind, int first, int last)

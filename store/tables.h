@@ -15,3 +15,20 @@ struct Tables
     Partners partners;
     Banks banks;
 };
+
+enum class DataTable { PartnerTable, NoteTable, BankTable };
+
+// Calls visit with the table named, so code that walks the three tables is written once.
+template <typename AnyTables, typename Visit>
+decltype(auto) withTable(AnyTables &tables, DataTable which, Visit &&visit)
+{
+    switch (which) {
+    case DataTable::PartnerTable:
+        return visit(tables.partners);
+    case DataTable::NoteTable:
+        return visit(tables.notes);
+    case DataTable::BankTable:
+        break;
+    }
+    return visit(tables.banks);
+}
