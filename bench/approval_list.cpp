@@ -47,7 +47,7 @@ public:
     long long area = 0;
 };
 
-struct Register
+struct Bench
 {
     AppState state;
     FixedClock clock { QDate(2030, 1, 1) };
@@ -55,9 +55,9 @@ struct Register
     std::vector<int> due;
 };
 
-std::unique_ptr<Register> buildRegister()
+std::unique_ptr<Bench> buildRegister()
 {
-    auto r = std::make_unique<Register>();
+    auto r = std::make_unique<Bench>();
     r->state.clock = &r->clock;
     // Fonts, styles and the platform load on the first list drawn, not on the measured one.
     {
@@ -68,31 +68,31 @@ std::unique_ptr<Register> buildRegister()
         warmUp.setArr(dueNoteIndices(small.NoteTable, r->clock.todayNumber()));
         showAndDraw(warmUp);
     }
-    fillRegister(r->state);
     // Every tenth note still unsettled, all of them past their due date.
-    for (std::size_t i = 0; i < r->state.NoteTable.size(); ++i)
-        r->state.NoteTable[i].Settled = i % 10 != 0;
+    Tables t = makeRegister();
+    for (std::size_t i = 0; i < t.notes.size(); ++i)
+        t.notes[i].Settled = i % 10 != 0;
+    r->state.Data.setTables(std::move(t));
     r->due = dueNoteIndices(r->state.NoteTable, r->clock.todayNumber());
     return r;
 }
 
-void unsettleDueNotes(Register &r)
+void unsettleDueNotes(Bench &r)
 {
-    for (int n : r.due)
-        r.state.NoteTable[static_cast<std::size_t>(n)].Settled = 0;
+    r.state.Data.applyApprovals(r.due, std::vector<std::uint8_t>(r.due.size(), 0));
 }
 
 // Built in main and released before the application, as widgets must be.
-std::unique_ptr<Register> theRegister;
+std::unique_ptr<Bench> theRegister;
 
-Register &reg()
+Bench &reg()
 {
     return *theRegister;
 }
 
 void BM_Open(benchmark::State &s)
 {
-    Register &r = reg();
+    Bench &r = reg();
     for (auto _ : s) {
         ApprovalList list(r.state, r.prompter);
         list.setArr(r.due);
@@ -109,7 +109,7 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 // A stamp cell reached and its one cell redrawn on screen.
 void BM_Toggle(benchmark::State &s)
 {
-    Register &r = reg();
+    Bench &r = reg();
     ApprovalList list(r.state, r.prompter);
     list.setArr(r.due);
     showAndDraw(list);
@@ -135,7 +135,7 @@ BENCHMARK(BM_Toggle)->Unit(benchmark::kMicrosecond);
 // 全て承認 answered OK: every choice set and written to the hundred thousand notes.
 void BM_ApproveAll(benchmark::State &s)
 {
-    Register &r = reg();
+    Bench &r = reg();
     for (auto _ : s) {
         s.PauseTiming();
         unsettleDueNotes(r);

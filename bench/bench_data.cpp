@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -60,12 +61,12 @@ void plainWrite(
 
 const AppState &registerOfAMillion()
 {
-    static const AppState state = [] {
-        AppState s;
-        fillRegister(s);
+    static const std::unique_ptr<AppState> state = [] {
+        auto s = std::make_unique<AppState>();
+        fillRegister(*s);
         return s;
     }();
-    return state;
+    return *state;
 }
 
 std::vector<int> everyIndex(std::size_t count)
@@ -88,24 +89,30 @@ void registerPlainWrites(QString (*written)(), const char *writer)
 
 void fillRegister(AppState &state, std::size_t notes, std::size_t partners, std::size_t banks)
 {
+    state.Data.setTables(makeRegister(notes, partners, banks));
+}
+
+Tables makeRegister(std::size_t notes, std::size_t partners, std::size_t banks)
+{
     const QByteArray partnerName = sjis::encode(QStringLiteral("株式会社ベルモラ商事"));
     const QByteArray bankName = sjis::encode(QStringLiteral("ベルモラ銀行　本店営業部"));
     const QByteArray remarks = sjis::encode(QStringLiteral("売掛金回収分"));
-    state.BankTable.resize(banks);
+    Tables t;
+    t.banks.resize(banks);
     for (std::size_t i = 0; i < banks; ++i) {
-        state.BankTable[i].Code.assign(code("B", i, 7));
-        state.BankTable[i].Name.assign(std::string_view(bankName.constData(), bankName.size()));
+        t.banks[i].Code.assign(code("B", i, 7));
+        t.banks[i].Name.assign(std::string_view(bankName.constData(), bankName.size()));
     }
-    state.PartnerTable.resize(partners);
+    t.partners.resize(partners);
     for (std::size_t i = 0; i < partners; ++i) {
-        PartnerRecord &p = state.PartnerTable[i];
+        PartnerRecord &p = t.partners[i];
         p.Code.assign(code("", i, 5));
         p.Name.assign(std::string_view(partnerName.constData(), partnerName.size()));
         p.BankCode.assign(code("B", i % banks, 7));
     }
-    state.NoteTable.resize(notes);
+    t.notes.resize(notes);
     for (std::size_t i = 0; i < notes; ++i) {
-        NoteRecord &n = state.NoteTable[i];
+        NoteRecord &n = t.notes[i];
         n.IssueDate = 45000 + static_cast<double>(i % 2000);
         n.DueDate = n.IssueDate + 90;
         n.NoteNumber.assign(code("AB", i, 8));
@@ -117,6 +124,7 @@ void fillRegister(AppState &state, std::size_t notes, std::size_t partners, std:
         n.Remarks.assign(std::string_view(remarks.constData(), remarks.size()));
         n.EnteredBy.assign("Admini");
     }
+    return t;
 }
 
 std::size_t peakResidentBytes()

@@ -10,6 +10,9 @@
 
 // A register of the size the program must stay fast with: notes referring to partners and banks
 // by code, with Japanese names, deterministic so every run measures the same data.
+Tables makeRegister(
+    std::size_t notes = 1'000'000, std::size_t partners = 10'000, std::size_t banks = 1'000);
+// The same register installed in state, as a load would install it.
 void fillRegister(AppState &state, std::size_t notes = 1'000'000, std::size_t partners = 10'000,
     std::size_t banks = 1'000);
 

@@ -27,9 +27,8 @@ struct Fixture
 
     Fixture()
     {
-        AppState state;
-        fillRegister(state);
-        SaveData(state, path());
+        QSet<QString> incomplete;
+        SaveData(makeRegister(), incomplete, path());
         for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName })
             files.push_back(path() + QString::fromUtf16(name));
     }
@@ -71,9 +70,10 @@ BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 void BM_LoadData(benchmark::State &st)
 {
     for (auto _ : st) {
-        AppState state;
-        LoadData(state, fixture().path());
-        benchmark::DoNotOptimize(state.NoteTable.data());
+        Tables tables;
+        QSet<QString> incomplete;
+        LoadData(tables, incomplete, fixture().path());
+        benchmark::DoNotOptimize(tables.notes.data());
     }
 }
 BENCHMARK(BM_LoadData)->Unit(benchmark::kMillisecond);
@@ -95,12 +95,13 @@ BENCHMARK(BM_PlainWrite)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchmark::kMill
 
 void BM_SaveData(benchmark::State &st)
 {
-    AppState state;
-    LoadData(state, fixture().path());
+    Tables tables;
+    QSet<QString> incomplete;
+    LoadData(tables, incomplete, fixture().path());
     const QString out = fixture().path() + u"save/"_s;
     QDir().mkpath(out);
     for (auto _ : st)
-        SaveData(state, out);
+        SaveData(tables, incomplete, out);
 }
 BENCHMARK(BM_SaveData)->Unit(benchmark::kMillisecond);
 
@@ -124,12 +125,13 @@ void BM_LoadPeakMemory(benchmark::State &st)
     for (auto _ : st) {
         std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
         const std::size_t before = residentBytes();
-        AppState state;
-        LoadData(state, fixture().path());
+        Tables loaded;
+        QSet<QString> incomplete;
+        LoadData(loaded, incomplete, fixture().path());
         const std::size_t peak = peakResidentBytes() - before;
-        const double tables = static_cast<double>(state.NoteTable.size() * sizeof(NoteRecord)
-            + state.PartnerTable.size() * sizeof(PartnerRecord)
-            + state.BankTable.size() * sizeof(BankRecord));
+        const double tables = static_cast<double>(loaded.notes.size() * sizeof(NoteRecord)
+            + loaded.partners.size() * sizeof(PartnerRecord)
+            + loaded.banks.size() * sizeof(BankRecord));
         st.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
         st.counters["tables_MB"] = tables / 1e6;
         st.counters["peak_over_tables"] = static_cast<double>(peak) / tables;

@@ -19,7 +19,7 @@
 
 namespace {
 
-struct Register
+struct Bench
 {
     AppState state;
     QuietHost host;
@@ -28,9 +28,9 @@ struct Register
     double viewBytesPerNote = 0;
 };
 
-std::unique_ptr<Register> buildRegister()
+std::unique_ptr<Bench> buildRegister()
 {
-    auto r = std::make_unique<Register>();
+    auto r = std::make_unique<Bench>();
     r->state.CurrentUser.Permissions = 15;
     // Fonts, styles and the platform load on the first sheet drawn, not on the measured one.
     {
@@ -51,9 +51,9 @@ std::unique_ptr<Register> buildRegister()
 }
 
 // Built in main and released before the application, as widgets must be.
-std::unique_ptr<Register> theRegister;
+std::unique_ptr<Bench> theRegister;
 
-Register &reg()
+Bench &reg()
 {
     return *theRegister;
 }
@@ -77,7 +77,7 @@ BENCHMARK(BM_PlainPassOverCodes)->Unit(benchmark::kMillisecond);
 
 void BM_DataUpdate(benchmark::State &s)
 {
-    Register &r = reg();
+    Bench &r = reg();
     for (auto _ : s)
         r.sheet->DataUpdate();
     s.counters["view_bytes_per_note"] = r.viewBytesPerNote;
@@ -86,7 +86,7 @@ BENCHMARK(BM_DataUpdate)->Unit(benchmark::kMillisecond);
 
 void BM_DrawScreenful(benchmark::State &s)
 {
-    Register &r = reg();
+    Bench &r = reg();
     QTableView *grid = r.sheet->SG1;
     grid->scrollTo(grid->model()->index(500'000, 0), QAbstractItemView::PositionAtTop);
     QImage image(r.sheet->size(), QImage::Format_ARGB32_Premultiplied);

@@ -41,13 +41,14 @@ std::unique_ptr<output::Report> report(std::vector<int> lines)
 
 void prepare()
 {
-    state = new AppState;
-    fillRegister(*state, 100'000);
+    Tables t = makeRegister(100'000);
     // Every seventh bank has a name long enough for the tall row.
     const QByteArray longName =
         sjis::encode(QStringLiteral("ベルモラ信用金庫東京中央支店営業部第二課"));
-    for (std::size_t i = 0; i < state->BankTable.size(); i += 7)
-        state->BankTable[i].Name.assign(std::string_view(longName.constData(), longName.size()));
+    for (std::size_t i = 0; i < t.banks.size(); i += 7)
+        t.banks[i].Name.assign(std::string_view(longName.constData(), longName.size()));
+    state = new AppState;
+    state->Data.setTables(std::move(t));
     rows.resize(state->NoteTable.size());
     std::iota(rows.begin(), rows.end(), 0);
 }

@@ -32,7 +32,7 @@ public:
     DataSheet *sheet = nullptr;
 };
 
-struct Register
+struct Bench
 {
     AppState state;
     RefreshingHost host;
@@ -40,9 +40,9 @@ struct Register
     std::unique_ptr<DataSheet> sheet;
 };
 
-std::unique_ptr<Register> buildRegister()
+std::unique_ptr<Bench> buildRegister()
 {
-    auto r = std::make_unique<Register>();
+    auto r = std::make_unique<Bench>();
     r->state.CurrentUser.Permissions = 15;
     // Fonts, styles and the platform load on a first small sheet, not on the measured ones.
     {
@@ -61,11 +61,11 @@ std::unique_ptr<Register> buildRegister()
 }
 
 // Built in main and released before the application, as widgets must be.
-std::unique_ptr<Register> theRegister;
+std::unique_ptr<Bench> theRegister;
 
 void BM_OpenSearchSheet(benchmark::State &st)
 {
-    Register &r = *theRegister;
+    Bench &r = *theRegister;
     for (auto _ : st) {
         auto search = std::make_unique<SearchSheet>(r.state, r.host, r.sheet.get(), r.prompter);
         search->show(); // runs FormShow
@@ -82,7 +82,7 @@ BENCHMARK(BM_OpenSearchSheet)->Unit(benchmark::kMillisecond);
 
 void BM_QueryToDataSheetRedrawn(benchmark::State &st)
 {
-    Register &r = *theRegister;
+    Bench &r = *theRegister;
     SearchSheet search(r.state, r.host, r.sheet.get(), r.prompter);
     search.show();
     // Receivable notes issued on or after a day in the middle of the register's span.
@@ -102,7 +102,7 @@ BENCHMARK(BM_QueryToDataSheetRedrawn)->Unit(benchmark::kMillisecond);
 
 void BM_NoteNumberListDroppedDown(benchmark::State &st)
 {
-    Register &r = *theRegister;
+    Bench &r = *theRegister;
     SearchSheet search(r.state, r.host, r.sheet.get(), r.prompter);
     search.show();
     QComboBox *values = search.CBV[0];

@@ -20,8 +20,9 @@ protected:
     void SetUp() override
     {
         ClockRandom random;
-        ASSERT_TRUE(writeUserFile(dir.file(u"pass.dat"_s),
-            { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
+        ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s),
+                      { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random),
+            0);
     }
     TestDir dir;
     ScriptedPrompter prompter;

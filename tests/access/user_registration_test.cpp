@@ -38,7 +38,7 @@ protected:
     void writeUsers(const std::vector<UserRecord> &users)
     {
         ClockRandom random;
-        ASSERT_TRUE(writeUserFile(path(), users, random, nullptr));
+        ASSERT_EQ(writeUserFile(path(), users, random), 0);
     }
     QString path() const { return dir.file(u"pass.dat"_s); }
 
@@ -82,7 +82,7 @@ protected:
     std::vector<UserRecord> readBack() const
     {
         const UserFileRead read = readUserFile(path());
-        EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+        EXPECT_TRUE(read.ok());
         return read.users;
     }
 
@@ -409,7 +409,7 @@ TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
     QTemporaryDir other;
     const QString file = other.path() + u"/pass.dat"_s;
     ClockRandom random;
-    ASSERT_TRUE(writeUserFile(file, fourUsers, random, nullptr));
+    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
     UserRegistration dialog(prompter, file);
     dialog.show();
     ASSERT_TRUE(other.remove());

@@ -18,6 +18,7 @@
 #include "store/data_lock.h"
 #include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
+#include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -30,11 +31,9 @@ public:
     QWidget *widget() override { return page; }
     void DataUpDate() override { ++updates; }
     void setEditIndex(int) override { }
-    void noteRemoved(int index) override { removed.push_back(index); }
 
     QWidget *page = nullptr; // owned by the main window's sub-window
     int updates = 0;
-    std::vector<int> removed;
 };
 
 class FakeScreens : public ScreenFactory
@@ -97,8 +96,9 @@ protected:
     void SetUp() override
     {
         ClockRandom random;
-        ASSERT_TRUE(writeUserFile(program.file(u"pass.dat"_s),
-            { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr));
+        ASSERT_EQ(writeUserFile(program.file(u"pass.dat"_s),
+                      { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random),
+            0);
         state.ProgramDirectory = program.path();
         state.clock = &clock;
         // An existing, empty register: start-up has nothing to say about it.
@@ -228,14 +228,12 @@ TEST_F(MainWindowTest, CancelledLoginLeavesOnlyHelpAndClosesWithoutAsking)
 
 TEST_F(MainWindowTest, StartUpLoadsTheDataAndCreatesTheSettingsFile)
 {
-    AppState saved;
-    saved.NoteTable = { note(1), note(2) };
-    ASSERT_TRUE(SaveData(saved, program.path()).ok);
+    ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, program.path()).ok());
     auto window = open("Admini", "velmora");
     EXPECT_EQ(state.DataDirectory, program.path());
     EXPECT_TRUE(program.exists(u"VMKolvam.ini"_s));
     EXPECT_EQ(state.NoteTable.size(), 2u);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 }
 
 TEST_F(MainWindowTest, ALoadFaultIsReportedAndStartUpGoesOn)
@@ -252,9 +250,11 @@ TEST_F(MainWindowTest, ALoadFaultIsReportedAndStartUpGoesOn)
 TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
 {
     {
-        auto window = open("Admini", "velmora");
-        state.NoteTable.push_back(note(5));
-        state.Modified = true;
+        // A run of its own: the folder's lock goes with it.
+        AppState first;
+        first.ProgramDirectory = program.path();
+        auto window = openWith(first, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+        ASSERT_EQ(first.Data.appendNote(note(5)), ChangeOutcome::Done);
         prompter.answers = { MessageAnswer::No };
         EXPECT_TRUE(closeWindow(*window));
         ASSERT_EQ(prompter.shown.size(), 1u);
@@ -264,43 +264,43 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
         EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));
     }
     prompter.shown.clear();
-    state = AppState();
-    state.ProgramDirectory = program.path();
     auto window = open("Admini", "velmora");
-    state.NoteTable.push_back(note(5));
-    state.Modified = true;
+    ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes };
     EXPECT_TRUE(closeWindow(*window));
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 125);
     EXPECT_TRUE(program.exists(u"TCODE.vmd"_s));
     EXPECT_TRUE(program.exists(u"BANK.vmd"_s));
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 }
 
 TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 {
     auto window = open("Admini", "velmora");
-    state.DataDirectory = program.path() + u"gone/"_s;
-    state.Modified = true;
+    state.Data.useDirectory(program.path() + u"gone/"_s);
+    ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes };
     EXPECT_FALSE(closeWindow(*window));
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
     ASSERT_EQ(prompter.shown.size(), 2u);
     EXPECT_TRUE(prompter.shown[1].text.contains(program.path() + u"gone/TCODE.vmd"_s));
 
     // Save on the menu reports the same way and asks nothing when it works.
-    state.DataDirectory = program.path();
+    state.Data.useDirectory(program.path());
     prompter.shown.clear();
     window->Save1Click();
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
     EXPECT_TRUE(closeWindow(*window));
 }
 
 TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
 {
     auto window = open("Admini", "velmora");
-    state.NoteTable = { note(0), note(1), note(2), note(3) };
+    state.Data.setTables({ { note(0), note(1), note(2), note(3) }, {}, {} });
+    std::vector<RegisterChange> changes;
+    QObject::connect(&state.Data, &Register::changed,
+        [&](const RegisterChange &change) { changes.push_back(change); });
     FakeDataSheet &sheet = screens.data;
     struct Case
     {
@@ -329,41 +329,42 @@ TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
     prompter.answers = { MessageAnswer::Cancel };
     window->Delete1Click();
     EXPECT_EQ(state.NoteTable.size(), 4u);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
-    const qsizetype updatesBefore = sheet.callsOf(u"DataUpdate"_s);
     window->Delete1Click(); // answered OK
     EXPECT_EQ(prompter.shown.back().text, u"\n本当に削除してもよろしいですか？"_s);
     EXPECT_EQ(prompter.shown.back().kind, MessageKind::Warning);
     EXPECT_EQ(prompter.shown.back().buttons, MessageButtons::OkCancel);
     ASSERT_EQ(state.NoteTable.size(), 3u);
     EXPECT_EQ(state.NoteTable[2].Amount.stored(), 3) << "note 3 moved up to index 2";
-    EXPECT_TRUE(state.Modified);
-    EXPECT_EQ(sheet.callsOf(u"setIndexAll"_s), 1);
-    EXPECT_EQ(sheet.callsOf(u"DataUpdate"_s), updatesBefore + 1);
-    EXPECT_EQ(screens.input.removed, std::vector<int> { 2 });
+    EXPECT_TRUE(state.Data.modified());
+    // The sheets learn of the removal from the register, and of nothing before it.
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].table, DataTable::NoteTable);
+    EXPECT_EQ(changes[0].kind, RegisterChange::Kind::Removed);
+    EXPECT_EQ(changes[0].first, 2);
+    EXPECT_EQ(changes[0].count, 1);
 }
 
 TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
 {
     auto window = open("Admini", "velmora");
     const double today = daydate::fromDate(clock.today());
-    state.NoteTable = { note(0, today - 1), note(1, today), note(2, today - 30, 1),
-        note(3, today - 400) };
+    state.Data.setTables(
+        { { note(0, today - 1), note(1, today), note(2, today - 30, 1), note(3, today - 400) }, {},
+            {} });
     window->ShoninClick();
     ASSERT_EQ(screens.approvalLists.size(), 1u);
     EXPECT_EQ(screens.approvalLists[0], (std::vector<int> { 0, 3 }));
     EXPECT_EQ(prompter.dialogs.back(), u"Form6"_s);
-    EXPECT_EQ(screens.data.callsOf(u"DataUpdate"_s), 1) << "the sheets are refreshed afterwards";
-    EXPECT_EQ(screens.input.updates, 1);
 
-    state.NoteTable.clear();
+    state.Data.setTables({});
     window->ShoninClick();
     EXPECT_TRUE(screens.approvalLists.back().empty()) << "shown even when nothing is due";
 
     window->Preview();
     EXPECT_TRUE(screens.outputLists.back().empty());
-    state.NoteTable.resize(3);
+    state.Data.setTables({ Notes(3), {}, {} });
     window->Preview();
     EXPECT_EQ(screens.outputLists.back(), (std::vector<int> { 0, 1, 2 }));
     EXPECT_EQ(screens.outputDataSheets.back(), &screens.data) << "the data sheet's rows reach it";
@@ -410,12 +411,13 @@ TEST_F(MainWindowTest, UserSettingsRewriteTheLoginsFileButNotTheRunningRights)
 
 TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
 {
-    AppState saved;
-    saved.NoteTable = { note(1), note(2) };
-    ASSERT_TRUE(SaveData(saved, program.path()).ok);
+    ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, program.path()).ok());
     const QByteArray notesOnDisk = program.read(u"KOLVAM.vmd"_s);
-    auto first = open("Admini", "velmora");
-    EXPECT_FALSE(state.ReadOnly);
+    // The first copy's run, lock and all, ends before the third starts.
+    auto firstState = std::make_unique<AppState>();
+    firstState->ProgramDirectory = program.path();
+    auto first = openWith(*firstState, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+    EXPECT_FALSE(firstState->Data.readOnly());
     EXPECT_TRUE(prompter.shown.empty());
 
     AppState state2;
@@ -431,32 +433,33 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     EXPECT_TRUE(told.contains(DataLock::localHost()));
     EXPECT_TRUE(told.contains(u"2024/06/01 09:30"_s));
     EXPECT_TRUE(told.contains(u"読み取り専用"_s));
-    EXPECT_TRUE(state2.ReadOnly);
+    EXPECT_TRUE(state2.Data.readOnly());
     EXPECT_EQ(state2.NoteTable.size(), 2u) << "everything can still be viewed";
 
-    // Save is refused with a message; closing just closes; nothing is written.
-    state2.NoteTable.push_back(note(3));
-    state2.Modified = true;
+    // A change is refused and Save with a message; closing just closes; nothing is written.
+    EXPECT_EQ(state2.Data.appendNote(note(3)), ChangeOutcome::ReadOnly);
+    EXPECT_EQ(state2.NoteTable.size(), 2u);
+    EXPECT_FALSE(state2.Data.modified());
     second->Save1Click();
     ASSERT_EQ(prompter2.shown.size(), 2u);
     EXPECT_TRUE(prompter2.shown[1].text.contains(u"保存できません"_s));
-    EXPECT_TRUE(state2.Modified);
     EXPECT_TRUE(closeWindow(*second));
     EXPECT_EQ(prompter2.shown.size(), 2u) << "the exit prompt does not offer to save";
     second.reset();
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s), notesOnDisk);
 
     // The holder still saves; once it is gone the next copy writes again.
-    state.NoteTable.push_back(note(9));
+    ASSERT_EQ(firstState->Data.appendNote(note(9)), ChangeOutcome::Done);
     first->Save1Click();
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 3 * 125);
     first.reset();
+    firstState.reset();
     AppState state3;
     state3.ProgramDirectory = program.path();
     ScriptedPrompter prompter3;
     FakeScreens screens3;
     auto third = openWith(state3, prompter3, screens3, "Admini", "velmora", u"tanaka"_s);
-    EXPECT_FALSE(state3.ReadOnly);
+    EXPECT_FALSE(state3.Data.readOnly());
     EXPECT_TRUE(prompter3.shown.empty());
 }
 
@@ -465,25 +468,29 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
     program.write(QString::fromUtf16(LockFileName), "4242\ntegata\nother-pc.example\n");
     prompter.answers = { MessageAnswer::Cancel };
     {
-        auto window = open("Admini", "velmora");
+        AppState first;
+        first.ProgramDirectory = program.path();
+        auto window = openWith(first, prompter, screens, "Admini", "velmora", u"suzuki"_s);
         ASSERT_FALSE(prompter.shown.empty());
         EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
         EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
         EXPECT_TRUE(prompter.shown[0].text.contains(u"other-pc.example"_s));
-        EXPECT_TRUE(state.ReadOnly);
-        state.Modified = true;
+        EXPECT_TRUE(first.Data.readOnly());
+        // Nothing can be changed, so closing has nothing to ask.
+        const std::size_t told = prompter.shown.size();
+        EXPECT_EQ(first.Data.appendNote(note(1)), ChangeOutcome::ReadOnly);
+        EXPECT_FALSE(first.Data.modified());
         EXPECT_TRUE(closeWindow(*window));
+        EXPECT_EQ(prompter.shown.size(), told);
     }
     EXPECT_TRUE(program.read(QString::fromUtf16(LockFileName)).startsWith("4242\n"));
 
-    state = AppState();
-    state.ProgramDirectory = program.path();
     prompter.shown.clear();
     prompter.answers = { MessageAnswer::Ok };
     auto window = open("Admini", "velmora");
-    EXPECT_FALSE(state.ReadOnly);
+    EXPECT_FALSE(state.Data.readOnly());
     EXPECT_EQ(prompter.shown.size(), 1u);
-    state.NoteTable.push_back(note(1));
+    ASSERT_EQ(state.Data.appendNote(note(1)), ChangeOutcome::Done);
     window->Save1Click();
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 125);
     EXPECT_TRUE(program.read(QString::fromUtf16(LockFileName))
@@ -493,12 +500,14 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
 // Each of these used to end in an empty register without a word.
 TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
 {
+    // Each start is a run of its own; the window before it has gone.
+    std::unique_ptr<AppState> run;
     const auto startWith = [&](const QByteArray &settingsLine) {
         program.write(u"VMKolvam.ini"_s, settingsLine);
-        state = AppState();
-        state.ProgramDirectory = program.path();
+        run = std::make_unique<AppState>();
+        run->ProgramDirectory = program.path();
         prompter.shown.clear();
-        return open("Admini", "velmora");
+        return openWith(*run, prompter, screens, "Admini", "velmora", u"suzuki"_s);
     };
 
     // A missing data folder, and a line ended by LF alone, are named.
@@ -507,7 +516,7 @@ TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
     EXPECT_TRUE(prompter.shown[0].text.contains(gone));
-    EXPECT_EQ(state.CurrentUser.Permissions, 15) << "the login still runs";
+    EXPECT_EQ(run->CurrentUser.Permissions, 15) << "the login still runs";
     window.reset();
     window = startWith(program.path().toUtf8() + "\n");
     ASSERT_EQ(prompter.shown.size(), 1u);
@@ -526,12 +535,10 @@ TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
     TestDir base;
     const QString japanese = base.path() + u"手形データ/"_s;
     ASSERT_TRUE(QDir().mkpath(japanese));
-    AppState saved;
-    saved.NoteTable = { note(1), note(2) };
-    ASSERT_TRUE(SaveData(saved, japanese).ok);
+    ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, japanese).ok());
     window = startWith(japanese.toUtf8() + "\r\n");
-    EXPECT_EQ(state.DataDirectory, japanese);
-    EXPECT_EQ(state.NoteTable.size(), 2u);
+    EXPECT_EQ(run->DataDirectory, japanese);
+    EXPECT_EQ(run->NoteTable.size(), 2u);
     EXPECT_TRUE(prompter.shown.empty());
     window.reset(); // releases the lock while its folder is still there
 }
@@ -541,12 +548,10 @@ TEST_F(MainWindowTest, AProgramFolderCodePage932CannotSpellFindsItsDataAgain)
     TestDir base;
     state.ProgramDirectory = base.path() + u"josé〜/"_s;
     ASSERT_TRUE(QDir().mkpath(state.ProgramDirectory));
-    AppState saved;
-    saved.NoteTable = { note(1), note(2) };
-    ASSERT_TRUE(SaveData(saved, state.ProgramDirectory).ok);
+    ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, state.ProgramDirectory).ok());
     for (int run = 0; run < 2; ++run) { // the first creates the settings file, the second reads it
         SCOPED_TRACE(run);
-        state.NoteTable.clear();
+        state.Data.setTables({});
         auto window = open("Admini", "velmora");
         EXPECT_EQ(state.DataDirectory, base.path() + u"josé〜/"_s);
         EXPECT_EQ(state.NoteTable.size(), 2u);
@@ -561,9 +566,9 @@ TEST_F(MainWindowTest, AnUnreadableSettingsFileIsNamedAndNothingIsSaved)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"VMKolvam.ini"_s)));
-    EXPECT_TRUE(state.ReadOnly);
+    EXPECT_TRUE(state.Data.readOnly());
     EXPECT_FALSE(program.exists(u"config"_s)) << "no silent switch to the user's folders";
-    state.NoteTable.push_back(note(1));
+    EXPECT_EQ(state.Data.appendNote(note(1)), ChangeOutcome::ReadOnly);
     window->Save1Click();
     EXPECT_EQ(prompter.shown.size(), 2u);
     EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>

@@ -9,6 +9,7 @@
 #include "output/note_list_csv.h"
 #include "output/output_choices.h"
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -176,9 +177,10 @@ class NoteListCsv : public ::testing::Test
 protected:
     void SetUp() override
     {
-        state.PartnerTable = { fixtures::partner(u"001"_s, u"ベルモラ商事"_s),
+        Tables t;
+        t.partners = { fixtures::partner(u"001"_s, u"ベルモラ商事"_s),
             fixtures::partner(u"001"_s, u"二番目の名前"_s) };
-        state.BankTable = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s) };
+        t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s) };
         NoteRecord zero = issued(QDate(2024, 1, 5), u"001"_s, 0);
         zero.DueDate = daydate::fromDate(QDate(2024, 12, 31));
         put(zero.NoteNumber, u"A-1"_s);
@@ -190,7 +192,8 @@ protected:
         put(negative.NoteNumber, u"B-2"_s);
         put(negative.BankCode, u"X"_s);
         put(negative.Remarks, u"6\"ねじ"_s);
-        state.NoteTable = { zero, negative };
+        t.notes = { zero, negative };
+        state.Data.setTables(std::move(t));
     }
 
     QString path() const { return dir.file(u"list.csv"_s); }
@@ -222,38 +225,6 @@ TEST_F(NoteListCsv, AnEmptySelectionGivesTheTitleAndHeaderLines)
             u"小切手記入帳\r\n,取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"_s));
     EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
 }
-
-// Fails every write with ENOSPC from the chosen one on, as a full disk does.
-class FullDisk : public FileSystem
-{
-public:
-    explicit FullDisk(int fromWrite)
-        : from_(fromWrite)
-    {
-    }
-    int createTemporary(QByteArray &t) override { return real_.createTemporary(t); }
-    int open(const char *p, int f, mode_t m) override { return real_.open(p, f, m); }
-    int changeMode(int fd, mode_t m) override { return real_.changeMode(fd, m); }
-    ssize_t write(int fd, const char *data, size_t size) override
-    {
-        if (writes_++ >= from_) {
-            errno = ENOSPC;
-            return -1;
-        }
-        return real_.write(fd, data, size);
-    }
-    int sync(int fd) override { return real_.sync(fd); }
-    int close(int fd) override { return real_.close(fd); }
-    int rename(const char *a, const char *b) override { return real_.rename(a, b); }
-    int unlink(const char *p) override { return real_.unlink(p); }
-    int syncDirectory(const char *d) override { return real_.syncDirectory(d); }
-    int writes() const { return writes_; }
-
-private:
-    FileSystem &real_ = systemFileSystem();
-    int from_;
-    int writes_ = 0;
-};
 
 TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
 {

@@ -33,8 +33,10 @@ protected:
     {
         // Spread the issue dates so a period picks some of them.
         const double days[] = { 10, 40, 5, 20, 30, 31 };
-        for (std::size_t i = 0; i < state.NoteTable.size(); ++i)
-            state.NoteTable[i].IssueDate = daydate::fromDate(QDate(2024, 3, 1)) + days[i];
+        fixtures::reload(state, [&](Tables &t) {
+            for (std::size_t i = 0; i < t.notes.size(); ++i)
+                t.notes[i].IssueDate = daydate::fromDate(QDate(2024, 3, 1)) + days[i];
+        });
         openSheet({ 0, 1, 2, 3, 4, 5 }, &data);
     }
 

@@ -74,11 +74,11 @@ TEST_F(PartnerSummarySheetTest, AFailedExportKeepsTheSheetOpenAndTheJournalsStil
 TEST_F(PartnerSummarySheetTest, PdfPagesCarryTheAsOfDateOnEveryPageAndTheTotalsOnceAtTheEnd)
 {
     // Enough partners for three pages; every fifth has a name over 22 bytes.
-    for (int i = 0; i < 80; ++i) {
-        PartnerRecord p = fixtures::partner(u"P%1"_s.arg(i, 3, 10, QLatin1Char('0')),
-            i % 5 == 0 ? u"株式会社ベルモラ総合商事東日本"_s : u"山田工業"_s);
-        state.PartnerTable.push_back(p);
-    }
+    fixtures::reload(state, [](Tables &t) {
+        for (int i = 0; i < 80; ++i)
+            t.partners.push_back(fixtures::partner(u"P%1"_s.arg(i, 3, 10, QLatin1Char('0')),
+                i % 5 == 0 ? u"株式会社ベルモラ総合商事東日本"_s : u"山田工業"_s));
+    });
     std::vector<std::int32_t> rows;
     for (std::size_t i = 0; i < state.PartnerTable.size(); ++i)
         rows.push_back(static_cast<std::int32_t>(i));

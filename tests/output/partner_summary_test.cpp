@@ -229,12 +229,15 @@ TEST(PartnerSummary, OnePassOverAllNotesEqualsEachPartnersOwnPass)
 TEST(PartnerSummary, TheTotalsLineIsTheSumOfThePartnerLines)
 {
     AppState s;
-    s.PartnerTable = { partnerOf(u"002"_s, u"乙"_s), partnerOf(u"001"_s, u"甲"_s),
-        partnerOf(u"003"_s, u"丙"_s) };
-    s.NoteTable = { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
-        noteOf(u"002"_s, PayableNote, 0, 0, 1000), noteOf(u"001"_s, ReceivableNote, 0, 30, 7),
-        noteOf(u"002"_s, ReceivableNote, 0, 30, -50), noteOf(u"002"_s, ReceivableNote, 0, 30, 3),
-        noteOf(u"004"_s, PayableNote, 0, 0, 999) };
+    s.Data.setTables(
+        { { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
+              noteOf(u"002"_s, PayableNote, 0, 0, 1000), noteOf(u"001"_s, ReceivableNote, 0, 30, 7),
+              noteOf(u"002"_s, ReceivableNote, 0, 30, -50),
+              noteOf(u"002"_s, ReceivableNote, 0, 30, 3),
+              noteOf(u"004"_s, PayableNote, 0, 0, 999) },
+            { partnerOf(u"002"_s, u"乙"_s), partnerOf(u"001"_s, u"甲"_s),
+                partnerOf(u"003"_s, u"丙"_s) },
+            {} });
     const auto report = output::partnerSummaryReport(
         s, setArr2(s.PartnerTable, { 0, 1, 2 }), u"2024年06月30日現在"_s);
     const output::LineSource &lines = report->lines();
@@ -254,12 +257,14 @@ TEST(PartnerSummary, TheTotalsLineIsTheSumOfThePartnerLines)
 
 TEST(PartnerSummary, ANameOver22BytesOrABankNameOver48BytesTakesTheTallRow)
 {
-    AppState s;
-    s.BankTable = { fixtures::bank(u"B48"_s, QString(24, u'銀')),
+    Tables t;
+    t.banks = { fixtures::bank(u"B48"_s, QString(24, u'銀')),
         fixtures::bank(u"B49"_s, QString(24, u'銀') + u"A"_s) };
-    s.PartnerTable = { partnerOf(u"1"_s, QString(11, u'商')), // 22 bytes
+    t.partners = { partnerOf(u"1"_s, QString(11, u'商')), // 22 bytes
         partnerOf(u"2"_s, QString(11, u'商') + u"A"_s), // 23 bytes
         partnerOf(u"3"_s, u"短"_s, u"B48"_s), partnerOf(u"4"_s, u"短"_s, u"B49"_s) };
+    AppState s;
+    s.Data.setTables(std::move(t));
     const auto report = output::partnerSummaryReport(s, { 0, 1, 2, 3 }, {});
     const output::LineSource &lines = report->lines();
     struct Expected
@@ -292,13 +297,15 @@ TEST(PartnerSummary, ANameOver22BytesOrABankNameOver48BytesTakesTheTallRow)
 TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
 {
     TestDir dir;
-    AppState s;
-    s.BankTable = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s) };
-    s.PartnerTable = { partnerOf(u"002"_s, u"山田,工業"_s),
-        partnerOf(u"001"_s, u"甲商事"_s, u"B01"_s), partnerOf(u"003"_s, u"\"丙\""_s, u"B99"_s) };
-    s.NoteTable = { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
+    Tables t;
+    t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s) };
+    t.partners = { partnerOf(u"002"_s, u"山田,工業"_s), partnerOf(u"001"_s, u"甲商事"_s, u"B01"_s),
+        partnerOf(u"003"_s, u"\"丙\""_s, u"B99"_s) };
+    t.notes = { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
         noteOf(u"001"_s, ReceivableNote, 0, 1200, 5), noteOf(u"001"_s, ReceivableNote, 1, 1269, 5),
         noteOf(u"002"_s, ReceivableNote, 0, -3, -12) };
+    AppState s;
+    s.Data.setTables(std::move(t));
     const QString path = dir.file(u"partners.csv"_s);
     QString error;
     ASSERT_TRUE(CSV2(path, s, setArr2(s.PartnerTable, { 0, 1, 2 }), &error)) << error.toStdString();
@@ -315,7 +322,8 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     EXPECT_EQ(dir.read(u"partners.csv"_s), sjis::encode(expected));
 
     // No partners: the head and a totals line of zeros.
-    ASSERT_TRUE(CSV2(path, AppState {}, {}, &error));
+    const AppState empty;
+    ASSERT_TRUE(CSV2(path, empty, {}, &error));
     EXPECT_TRUE(dir.read(u"partners.csv"_s)
                     .endsWith(sjis::encode(
                         u"最近5回平均\r\n,合計,0件,         0円,0件,         0円,\r\n"_s)));

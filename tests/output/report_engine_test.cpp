@@ -70,16 +70,18 @@ std::unique_ptr<Report> threePages(const AppState &s)
 
 TEST(ReportPainter, PageShowsTitleRulesAndRowsWithWrappedTextsCutAtTheirBoxes)
 {
-    AppState s = reportfixtures::noteRegister(3);
-    s.NoteTable[0].Settled = 1;
+    Tables t = reportfixtures::noteRegister(3);
+    t.notes[0].Settled = 1;
     // 30 full-width characters: a tall row whose bank name needs its second line.
-    s.BankTable.push_back(
+    t.banks.push_back(
         fixtures::bank(u"B03"_s, u"ベルモラ信用金庫東京中央支店営業部第二課ベルモラ駅前出張所"_s));
-    fixtures::put(s.NoteTable[1].BankCode, u"B03"_s);
+    fixtures::put(t.notes[1].BankCode, u"B03"_s);
     // 20 full-width characters: wider than the partner name box, which has room for one line.
-    s.PartnerTable.push_back(
+    t.partners.push_back(
         fixtures::partner(u"002"_s, u"株式会社ベルモラ総合商事東京本社営業本部"_s));
-    fixtures::put(s.NoteTable[0].PartnerCode, u"002"_s);
+    fixtures::put(t.notes[0].PartnerCode, u"002"_s);
+    AppState s;
+    s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 0, 1, 2 }, Title, Period);
 
     constexpr double scale = 4; // pixels per millimetre
@@ -122,7 +124,8 @@ TEST(ReportPainter, PageShowsTitleRulesAndRowsWithWrappedTextsCutAtTheirBoxes)
 TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
 {
     TestDir dir;
-    const AppState s = reportfixtures::noteRegister(70);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = threePages(s);
     const QString path = dir.file(u"list.pdf"_s);
     dir.write(u"list.pdf"_s, "an older file");
@@ -154,7 +157,8 @@ TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
 TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
 {
     TestDir dir;
-    const AppState s = reportfixtures::noteRegister(3);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(3));
     auto report = threePages(s);
     QString error;
     const QString missing = dir.file(u"no/such/folder/list.pdf"_s);
@@ -175,7 +179,8 @@ TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
 TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
 {
     TestDir dir;
-    const AppState s = reportfixtures::noteRegister(70);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = threePages(s);
     ScriptedPrompter prompter;
     bool shown = false;
@@ -254,7 +259,8 @@ TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
 TEST(ReportPreview, FailedPdfSaveSaysWhichFile)
 {
     TestDir dir;
-    const AppState s = reportfixtures::noteRegister(1);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(1));
     auto report = threePages(s);
     ScriptedPrompter prompter;
     const QString target = dir.file(u"gone/list.pdf"_s);
@@ -279,7 +285,8 @@ TEST(PrintReport, WithoutAPrinterSaysSoInOneJapaneseLine)
 {
     if (qEnvironmentVariableIsSet("TEGATA_NO_PRINTER_CHILD")) {
         ASSERT_TRUE(QPrinterInfo::defaultPrinter().isNull());
-        const AppState s = reportfixtures::noteRegister(3);
+        AppState s;
+        s.Data.setTables(reportfixtures::noteRegister(3));
         auto report = threePages(s);
         ScriptedPrompter prompter;
         EXPECT_FALSE(printReport(*report, prompter, nullptr));
@@ -327,7 +334,8 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
 
     // A period unique to this run tells our job from any other on the same printer.
     const QString mark = u"印刷試験 %1"_s.arg(QCoreApplication::applicationPid());
-    const AppState s = reportfixtures::noteRegister(70);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = noteListReport(s, reportfixtures::allRows(s), Title, mark);
     ScriptedPrompter prompter;
     ASSERT_TRUE(printReport(*report, prompter, nullptr))

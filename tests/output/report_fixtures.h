@@ -16,18 +16,18 @@ inline const QString PartnerName = QStringLiteral("株式会社ベルモラ商�
 // 16 full-width characters and one more byte: 33 bytes.
 inline const QString LongBankName = QStringLiteral("ベルモラ信用金庫東京中央支店営業A");
 
-inline AppState noteRegister(int count, bool tallEvery10th = false)
+inline Tables noteRegister(int count, bool tallEvery10th = false)
 {
-    AppState s;
-    s.PartnerTable = { fixtures::partner(QStringLiteral("001"), PartnerName) };
-    s.BankTable = { fixtures::bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
+    Tables s;
+    s.partners = { fixtures::partner(QStringLiteral("001"), PartnerName) };
+    s.banks = { fixtures::bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
         fixtures::bank(QStringLiteral("B02"), LongBankName) };
     for (int i = 0; i < count; ++i) {
         const bool tall = tallEvery10th && i % 10 == 9;
         NoteRecord n = fixtures::note({ QStringLiteral("001"),
             tall ? QStringLiteral("B02") : QStringLiteral("B01"), PayableNote, 0,
             (i + 1) * 10'000'000LL, QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')) });
-        s.NoteTable.push_back(n);
+        s.notes.push_back(n);
     }
     return s;
 }

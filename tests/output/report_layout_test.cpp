@@ -139,7 +139,8 @@ TEST(ReportLayout, TotalsThatDoNotFitGoToANewPageAndAnOversizedBandGetsAPageOfIt
 
 TEST(NoteListReport, SeventyNotesMakeThreePagesWithEveryNoteOnceInOrder)
 {
-    const AppState s = reportfixtures::noteRegister(70);
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = noteListReport(s, reportfixtures::allRows(s), u"支払手形記入帳"_s, u"期間"_s);
     const Layout &layout = report->layout();
     ASSERT_EQ(layout.pageCount(), 3);
@@ -159,12 +160,14 @@ TEST(NoteListReport, SeventyNotesMakeThreePagesWithEveryNoteOnceInOrder)
 
 TEST(NoteListReport, BankNameOver32BytesMakesTheTallRowWithATwoLineBankNameBox)
 {
-    AppState s = reportfixtures::noteRegister(3);
+    Tables t = reportfixtures::noteRegister(3);
     // 16 full-width characters are exactly 32 bytes.
-    s.BankTable.push_back(fixtures::bank(u"B03"_s, u"ベルモラ信用金庫東京中央支店営業"_s));
-    fixtures::put(s.NoteTable[0].BankCode, u"B03"_s);
-    fixtures::put(s.NoteTable[1].BankCode, u"B02"_s); // 33 bytes
-    fixtures::put(s.NoteTable[2].BankCode, u"ZZ"_s); // no such bank
+    t.banks.push_back(fixtures::bank(u"B03"_s, u"ベルモラ信用金庫東京中央支店営業"_s));
+    fixtures::put(t.notes[0].BankCode, u"B03"_s);
+    fixtures::put(t.notes[1].BankCode, u"B02"_s); // 33 bytes
+    fixtures::put(t.notes[2].BankCode, u"ZZ"_s); // no such bank
+    AppState s;
+    s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 0, 1, 2 }, u"t"_s, QString());
     const LineSource &lines = report->lines();
     EXPECT_EQ(lines.shape(0).height, NoteRowHeight);
@@ -191,10 +194,12 @@ TEST(NoteListReport, BankNameOver32BytesMakesTheTallRowWithATwoLineBankNameBox)
 
 TEST(NoteListReport, PrintedTextsLeaveTheConfirmationEmptyAndUnknownCodesNameless)
 {
-    AppState s = reportfixtures::noteRegister(2);
-    s.NoteTable[0].Settled = 1;
-    fixtures::put(s.NoteTable[1].PartnerCode, u"999"_s);
-    fixtures::put(s.NoteTable[1].BankCode, u"B99"_s);
+    Tables t = reportfixtures::noteRegister(2);
+    t.notes[0].Settled = 1;
+    fixtures::put(t.notes[1].PartnerCode, u"999"_s);
+    fixtures::put(t.notes[1].BankCode, u"B99"_s);
+    AppState s;
+    s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 1, 0, 7 }, u"t"_s, QString());
     const LineSource &lines = report->lines();
     const QStringList first = lines.texts(BandKind::Detail, 1);

@@ -25,8 +25,10 @@ protected:
         NoteRecord stranger = fixtures::note({ u"777"_s, u"B01"_s, ReceivableNote, 0, 300'000 });
         fixtures::put(stranger.NoteNumber, u"Z-9"_s);
         stranger.DueDate = daydate::fromDate(QDate(2024, 5, 1));
-        state.NoteTable.push_back(stranger);
-        state.BankTable.push_back(fixtures::bank(u"A00"_s, u"Belmora Bank, Tokyo"_s));
+        fixtures::reload(state, [&](Tables &t) {
+            t.notes.push_back(stranger);
+            t.banks.push_back(fixtures::bank(u"A00"_s, u"Belmora Bank, Tokyo"_s));
+        });
         openSheet({ 0, 1, 2, 3, 4, 5, 6 }, &data);
     }
 

@@ -242,15 +242,17 @@ class ScheduleFiles : public ::testing::Test
 protected:
     void SetUp() override
     {
-        state.PartnerTable = { fixtures::partner(u"001"_s, u"ベルモラ,商事"_s),
+        Tables t;
+        t.partners = { fixtures::partner(u"001"_s, u"ベルモラ,商事"_s),
             fixtures::partner(u"002"_s, u"山田工業"_s),
             fixtures::partner(u"001"_s, u"二番目の名前"_s) };
-        state.NoteTable = {
+        t.notes = {
             due(4, u"002"_s, 500, u"B-1"_s), // 0
             due(4, u"001"_s, 1'234'567, u"A-1"_s), // 1
             due(5, u"777"_s, 30, u"Z-9"_s), // 2: no such partner
             due(4, u"001"_s, 9, u"paid"_s, PayableNote, 1), // 3
         };
+        state.Data.setTables(std::move(t));
     }
 
     std::vector<schedule::Line> linesOf(int kind, int days) const
@@ -328,7 +330,7 @@ TEST_F(ScheduleFiles, TheReportPrintsNotesAsDetailsAndSubtotalsAsChildBands)
     Notes many;
     for (int i = 0; i < 200; ++i)
         many.push_back(due(i / 3, u"002"_s, 1, u"m"_s));
-    state.NoteTable = many;
+    fixtures::reload(state, [&](Tables &t) { t.notes = many; });
     auto longer = output::scheduleReport(state, linesOf(PayableNote, 80), {}, {});
     const output::Layout &pages = longer->layout();
     const std::int32_t bottom = output::micrometres(297 - 10);
@@ -352,9 +354,11 @@ class BankListFiles : public ScheduleFiles
 
 TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
 {
-    state.BankTable = { fixtures::bank(u"0009"_s, u"みずほ銀行"_s),
-        fixtures::bank(u"0001"_s, u"Belmora Bank, Tokyo"_s),
-        fixtures::bank(u"0005"_s, u"三井住友銀行　本店"_s) };
+    fixtures::reload(state, [](Tables &t) {
+        t.banks = { fixtures::bank(u"0009"_s, u"みずほ銀行"_s),
+            fixtures::bank(u"0001"_s, u"Belmora Bank, Tokyo"_s),
+            fixtures::bank(u"0005"_s, u"三井住友銀行　本店"_s) };
+    });
     ASSERT_TRUE(CSV4(path(), state, &error)) << error.toStdString();
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"
@@ -362,7 +366,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
                   u"0001,\"Belmora Bank, Tokyo\"\r\n"
                   u"0005,三井住友銀行　本店\r\n"_s));
 
-    state.BankTable.clear();
+    fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
     ASSERT_TRUE(CSV4(path(), state, &error));
     EXPECT_EQ(dir.read(u"schedule.csv"_s), sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"_s));
 }
@@ -374,9 +378,10 @@ TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
     const QString longest(32, QChar(u'銀'));
     const QString bytes48(24, QChar(u'行'));
     const QString bytes49 = bytes48 + u'A';
-    state.BankTable = { fixtures::bank(u"0009"_s, u"みずほ銀行"_s),
-        fixtures::bank(u"0001"_s, longest), fixtures::bank(u"0002"_s, bytes48),
-        fixtures::bank(u"0003"_s, bytes49) };
+    fixtures::reload(state, [&](Tables &t) {
+        t.banks = { fixtures::bank(u"0009"_s, u"みずほ銀行"_s), fixtures::bank(u"0001"_s, longest),
+            fixtures::bank(u"0002"_s, bytes48), fixtures::bank(u"0003"_s, bytes49) };
+    });
     ASSERT_EQ(state.BankTable[1].Name.view().size(), 64u);
     auto report = output::bankListReport(state, u"2026年06月05日現在"_s);
     EXPECT_EQ(report->headerTexts(),
@@ -392,7 +397,7 @@ TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
     EXPECT_EQ(report->lines().texts(output::BandKind::Detail, 1).value(1), longest);
     EXPECT_EQ(report->lines().texts(output::BandKind::Detail, 3).value(0), u"0003"_s);
 
-    state.BankTable.clear();
+    fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
     auto empty = output::bankListReport(state, u"2026年06月05日現在"_s);
     EXPECT_EQ(empty->layout().pageCount(), 1);
     EXPECT_TRUE(empty->layout().page(0).empty());

@@ -18,7 +18,7 @@ template <typename Field> void put(Field &field, const QString &text)
     field.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-struct Register
+struct Sample
 {
     Notes notes;
     Partners partners;
@@ -49,9 +49,9 @@ struct Register
     }
 };
 
-Register sample()
+Sample sample()
 {
-    Register r;
+    Sample r;
     PartnerRecord p;
     put(p.Code, u"001"_s);
     put(p.Name, u"株式会社ベルモラ商事"_s);
@@ -78,7 +78,7 @@ QueryCondition row(int field, int op, const QString &value)
 
 TEST(RunQuery, EveryFilledRowMustHoldInWhateverOrder)
 {
-    const Register r = sample();
+    const Sample r = sample();
     const QueryCondition kind = row(KindField, 0, u"受取手形"_s);
     const QueryCondition since = row(IssueDateField, 2, u"2001/4/1"_s);
     EXPECT_EQ(r.run({ kind, since }).indices, (std::vector<int> { 1, 3 }));
@@ -99,7 +99,7 @@ TEST(RunQuery, EveryFilledRowMustHoldInWhateverOrder)
 
 TEST(RunQuery, AmountsAreWholeYenOfAnySizeTheFileHolds)
 {
-    const Register r = sample();
+    const Sample r = sample();
     EXPECT_EQ(r.run({ row(AmountField, 2, u"100000"_s) }).indices, (std::vector<int> { 0, 2 }));
     EXPECT_EQ(r.run({ row(AmountField, 0, u"0"_s) }).indices, std::vector<int> { 3 });
     EXPECT_EQ(r.run({ row(AmountField, 2, u"3000000000"_s) }).indices, std::vector<int> { 2 })
@@ -117,7 +117,7 @@ TEST(RunQuery, AmountsAreWholeYenOfAnySizeTheFileHolds)
 
 TEST(RunQuery, TextsCompareAsStoredBytesAndContainWholeCharacters)
 {
-    const Register r = sample();
+    const Sample r = sample();
     EXPECT_EQ(
         r.run({ row(NoteNumberField, 2, u"100"_s) }).indices, (std::vector<int> { 0, 1, 2, 3 }))
         << "\"99\", \"A-1\" and \"a-1\" sort after \"100\" as text";
@@ -140,7 +140,7 @@ TEST(RunQuery, TextsCompareAsStoredBytesAndContainWholeCharacters)
 
 TEST(RunQuery, KindsFlagsAndDatesAreReadOrReportedFromTheFirstBadRow)
 {
-    const Register r = sample();
+    const Sample r = sample();
     EXPECT_EQ(r.run({ row(SettledField, 0, u"済み"_s) }).indices, (std::vector<int> { 2, 3 }));
     EXPECT_EQ(r.run({ row(SettledField, 0, u"済"_s) }).indices, (std::vector<int> { 2, 3 }));
     EXPECT_EQ(r.run({ row(SettledField, 1, u"済"_s) }).indices, (std::vector<int> { 0, 1 }));
@@ -165,7 +165,7 @@ TEST(RunQuery, KindsFlagsAndDatesAreReadOrReportedFromTheFirstBadRow)
 
 TEST(ValueLists, FirstOccurrenceOnceLetterCaseIgnored)
 {
-    Register r = sample();
+    Sample r = sample();
     r.note(u"Ａ-1"_s, QDate(2001, 3, 31), ReceivableNote, 12);
     r.note(u"ａ-1"_s, QDate(2001, 3, 31), ReceivableNote, 12);
     EXPECT_EQ(valueList(NoteNumberField, r.notes, r.partners, r.banks),

@@ -53,8 +53,10 @@ protected:
         // Issue dates in the order 2024/01/05, 2024/02/10, 2024/01/05, 2023/12/28, ...
         const QDate dates[] = { { 2024, 1, 5 }, { 2024, 2, 10 }, { 2024, 1, 5 }, { 2023, 12, 28 },
             { 2024, 2, 10 }, { 2024, 3, 1 } };
-        for (std::size_t i = 0; i < state.NoteTable.size(); ++i)
-            state.NoteTable[i].IssueDate = daydate::fromDate(dates[i]);
+        fixtures::reload(state, [&](Tables &t) {
+            for (std::size_t i = 0; i < t.notes.size(); ++i)
+                t.notes[i].IssueDate = daydate::fromDate(dates[i]);
+        });
         sheet = std::make_unique<SearchSheet>(state, host, &data, prompter);
     }
 

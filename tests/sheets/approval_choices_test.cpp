@@ -37,7 +37,8 @@ TEST_F(ApprovalChoicesTest, ChoicesStartFromEachNotesSettledInTheOrderGiven)
         << "a settled note starts approved; an index past the table starts unapproved";
     EXPECT_EQ(choices.count(), 4);
 
-    state.NoteTable[3].Settled = 7; // any non-zero Settled reads as approved
+    // Any non-zero Settled reads as approved.
+    fixtures::reload(state, [](Tables &t) { t.notes[3].Settled = 7; });
     choices.setArr(state.NoteTable, { 3 });
     EXPECT_EQ(choices.choices(), std::vector<std::uint8_t>({ 1 }));
 
@@ -54,7 +55,7 @@ TEST_F(ApprovalChoicesTest, ApplyChangesOnlyTheListedNotesAndMarksARealChange)
     choices.toggle(0); // toggled back: nothing to write
     EXPECT_EQ(choices.apply(state), 0);
     EXPECT_EQ(settledOf(state), before);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     EXPECT_TRUE(choices.toggle(0));
     EXPECT_TRUE(choices.toggle(2));
@@ -63,15 +64,15 @@ TEST_F(ApprovalChoicesTest, ApplyChangesOnlyTheListedNotesAndMarksARealChange)
     EXPECT_EQ(settledOf(state), before) << "toggling alone leaves the notes as they are";
     EXPECT_EQ(choices.apply(state), 2);
     EXPECT_EQ(settledOf(state), std::vector<std::uint8_t>({ 1, 0, 1, 1, 1, 0 }));
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 
     // A settled note listed and left unapproved goes back to unsettled.
-    state.Modified = false;
+    fixtures::reload(state);
     choices.setArr(state.NoteTable, { 2 });
     choices.toggle(0);
     EXPECT_EQ(choices.apply(state), 1);
     EXPECT_EQ(state.NoteTable[2].Settled, 0);
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 }
 
 TEST(ApprovalStatusLine, MonthAndDayWithoutLeadingZerosAndTheCount)
@@ -104,7 +105,8 @@ TEST_F(ApprovalChoicesTest, CellsShowTheNoteAndTheLastPartnerBearingItsCode)
         << "a code with a trailing blank finds no partner";
 
     // Names follow the register after a rebuild.
-    state.PartnerTable.push_back(fixtures::partner(u"002"_s, u"山田工業　新社名"_s));
+    state.Data.appendEntry(
+        RegisterKind::PartnerRegister, { "002", sjis::encode(u"山田工業　新社名"_s), {} });
     cells.rebuild();
     EXPECT_EQ(row(1)[1], u"山田工業　新社名"_s);
 }
@@ -151,7 +153,7 @@ TEST_F(ApprovalChoicesTest, ModelListsTheNotesWithTheirStampsAndPassesTheTester)
     EXPECT_EQ(model.cellText(1, StampColumn), u"承認済"_s);
 
     // A listed note the table no longer holds shows only its stamp.
-    state.NoteTable.resize(3);
+    fixtures::reload(state, [](Tables &t) { t.notes.resize(3); });
     EXPECT_EQ(model.cellText(0, 0), QString());
     EXPECT_EQ(model.cellText(0, StampColumn), u"承認済"_s);
     choices.setArr(state.NoteTable, {});

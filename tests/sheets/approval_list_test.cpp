@@ -173,7 +173,7 @@ TEST_F(ApprovalListTest, SelectedApprovalSettlesExactlyTheChosenNotes)
     click(2, StampColumn);
     QTest::mouseClick(list->SpeedButton2, Qt::LeftButton);
     EXPECT_EQ(settled(), std::vector<std::uint8_t>({ 1, 0, 1, 1, 1, 0 }));
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(list->result(), QDialog::Accepted);
     EXPECT_FALSE(list->isVisible());
     EXPECT_TRUE(prompter.shown.empty());
@@ -192,12 +192,12 @@ TEST_F(ApprovalListTest, ApproveAllAsksFirstAndCancelKeepsTheListOpen)
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->choices().choices(), std::vector<std::uint8_t>({ 1, 0, 0, 0 }));
     EXPECT_EQ(state.NoteTable[0].Settled, 0);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     prompter.answers = { MessageAnswer::Ok };
     QTest::mouseClick(list->SpeedButton1, Qt::LeftButton);
     EXPECT_EQ(settled(), std::vector<std::uint8_t>({ 1, 1, 1, 1, 1, 1 }));
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(list->result(), QDialog::Accepted);
     EXPECT_FALSE(list->isVisible());
 }
@@ -213,7 +213,7 @@ TEST_F(ApprovalListTest, CloseBoxDiscardsTheChoices)
     EXPECT_EQ(list->result(), QDialog::Rejected);
     EXPECT_FALSE(list->isVisible());
     EXPECT_EQ(settled(), before);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 }
 
 TEST_F(ApprovalListTest, NothingChangedMarksNothing)
@@ -224,7 +224,7 @@ TEST_F(ApprovalListTest, NothingChangedMarksNothing)
     click(2, StampColumn); // flipped and flipped back
     list->SpeedButton2Click();
     EXPECT_EQ(list->result(), QDialog::Accepted);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     // An empty list closes at once, or after the question, and changes nothing.
     open({});
@@ -234,7 +234,7 @@ TEST_F(ApprovalListTest, NothingChangedMarksNothing)
     list->SpeedButton1Click();
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(list->result(), QDialog::Accepted);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 }
 
 TEST_F(ApprovalListTest, StampCellsOnTheirOwnPaperWithTheWordCentred)
@@ -319,7 +319,7 @@ TEST_F(ApprovalListInMainWindow, SelectedApprovalLeadsToTheExitPrompt)
     EXPECT_EQ(prompter.dialogs, QStringList({ u"Form6"_s }));
     EXPECT_EQ(status, u"12月7日現在　期日到来で未承認の手形は4件　あります。"_s);
     EXPECT_EQ(state.NoteTable[1].Settled, 1);
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 
     prompter.answers = { MessageAnswer::No };
     QCloseEvent event;

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/program_screens.h"
 #include "sheets/data_sheet.h"
+#include "sheets/input_sheet.h"
 #include "sheets/note_grid_model.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/main_window_fixture.h"
@@ -40,6 +41,9 @@ protected:
 TEST_F(DataSheetInMainWindow, DeleteOfRowThreeRemovesNoteTwoAndShowsAllAgain)
 {
     const NoteRecord fourth = state.NoteTable[3];
+    auto *input = dynamic_cast<InputSheet *>(window->inputSheet());
+    ASSERT_NE(input, nullptr);
+    input->setEditIndex(4);
     sheet->setIndex({ 0, 1, 2, 3, 4, 5 }, u"抽出"_s); // a search that happens to list every note
     selectRow(3);
     window->Delete1Click();
@@ -54,11 +58,13 @@ TEST_F(DataSheetInMainWindow, DeleteOfRowThreeRemovesNoteTwoAndShowsAllAgain)
     ASSERT_EQ(prompter.texts(), QStringList({ u"\n本当に削除してもよろしいですか？"_s }));
     ASSERT_EQ(state.NoteTable.size(), 5u);
     EXPECT_EQ(std::memcmp(&state.NoteTable[2], &fourth, sizeof fourth), 0);
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(sheet->viewIndex(), std::vector<std::int32_t>({ 0, 1, 2, 3, 4 }));
     EXPECT_EQ(sheet->windowTitle(), u"データシート(全件表示)"_s);
     EXPECT_EQ(sheet->SG1->model()->rowCount(), 6);
     EXPECT_EQ(sheet->model()->cellText(2, 0), u"001 "_s);
+    EXPECT_TRUE(input->Editing());
+    EXPECT_EQ(input->EditIndex(), 3) << "the edit follows its note";
 }
 
 TEST_F(DataSheetInMainWindow, EditMenuFollowsTheSheetsSelection)
@@ -84,12 +90,13 @@ TEST_F(DataSheetInMainWindow, EditMenuFollowsTheSheetsSelection)
     EXPECT_FALSE(mainDelete->isEnabled());
 }
 
-TEST_F(DataSheetInMainWindow, AllUpdateRefreshesTheGrid)
+TEST_F(DataSheetInMainWindow, RegisterChangesShowWithoutWaitingForAllUpdate)
 {
-    state.PartnerTable.push_back(fixtures::partner(u"002"_s, u"新しい名前"_s));
-    state.NoteTable.push_back(state.NoteTable[0]);
-    EXPECT_EQ(sheet->SG1->model()->rowCount(), 7);
-    sheet->setIndexAll();
+    state.Data.appendEntry(
+        RegisterKind::PartnerRegister, { "002", sjis::encode(u"新しい名前"_s), {} });
+    state.Data.appendNote(state.NoteTable[0]);
+    EXPECT_EQ(sheet->SG1->model()->rowCount(), 8);
+    EXPECT_EQ(sheet->model()->cellText(1, 1), u"新しい名前"_s);
     window->AllUpdate();
     EXPECT_EQ(sheet->SG1->model()->rowCount(), 8);
     EXPECT_EQ(sheet->model()->cellText(1, 1), u"新しい名前"_s);

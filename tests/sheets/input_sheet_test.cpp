@@ -42,8 +42,10 @@ protected:
     void SetUp() override
     {
         fixtures::fillSmallRegister(state);
-        state.PartnerTable[0].BankCode.assign("B02");
-        state.PartnerTable[1].BankCode.assign("XX");
+        fixtures::reload(state, [](Tables &t) {
+            t.partners[0].BankCode.assign("B02");
+            t.partners[1].BankCode.assign("XX");
+        });
         state.CurrentUser.Name = "tanaka";
         state.clock = &clock;
         sheet = std::make_unique<InputSheet>(state, host, prompter);
@@ -138,6 +140,9 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
 {
     fillValidEntry();
     const size_t before = state.NoteTable.size();
+    std::vector<RegisterChange> changes;
+    QObject::connect(&state.Data, &Register::changed,
+        [&](const RegisterChange &change) { changes.push_back(change); });
     sheet->OkClick();
     sheet->OkClick();
     EXPECT_TRUE(prompter.shown.empty());
@@ -150,9 +155,15 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
     EXPECT_EQ(n.BankCode.view(), "B02");
     EXPECT_EQ(n.EnteredBy.view(), "tanaka");
     EXPECT_EQ(sjis::decode(n.Remarks.view()), u"備考"_s);
-    EXPECT_TRUE(state.Modified);
-    EXPECT_EQ(host.data.calls,
-        (QStringList { u"setIndexAll"_s, u"DataUpdate"_s, u"setIndexAll"_s, u"DataUpdate"_s }));
+    EXPECT_TRUE(state.Data.modified());
+    // The data sheet learns of each new note from the register, which lists all notes again.
+    ASSERT_EQ(changes.size(), 2u);
+    for (size_t i = 0; i < changes.size(); ++i) {
+        EXPECT_EQ(changes[i].kind, RegisterChange::Kind::Appended);
+        EXPECT_EQ(changes[i].first, static_cast<int>(before + i));
+        EXPECT_TRUE(changes[i].resizes());
+    }
+    EXPECT_TRUE(host.data.calls.isEmpty());
     EXPECT_EQ(sheet->Edit2->text(), u"AB-77"_s) << "the fields keep their contents";
 }
 
@@ -165,7 +176,7 @@ TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
     EXPECT_EQ(prompter.shown[0].text,
         u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n手形番号が入力されていません"_s);
     EXPECT_EQ(state.NoteTable.size(), 6u);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 }
 
 TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
@@ -191,7 +202,8 @@ TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
     EXPECT_TRUE(sheet->BL11->isHidden());
     EXPECT_FALSE(sheet->ComboBox6->isEnabled());
     EXPECT_EQ(sheet->ComboBox6->currentText(), u"×"_s);
-    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"AllUpdate"_s }));
+    // The change itself refreshes the sheets through the register.
+    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s }));
     EXPECT_FALSE(host.data.filtered);
     EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s) << "the refresh resets the entry defaults";
 }
@@ -199,11 +211,13 @@ TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
 TEST_F(InputSheetTest, EditingKeepsTheStoredBytesOfTextsLeftAsShown)
 {
     // Texts with a stray lead byte do not decode; storing what the field shows would wipe them.
-    NoteRecord &stored = state.NoteTable[1];
-    stored.NoteNumber.assign("AB\x81");
-    stored.Remarks.assign("\x82\xa0x\x9f");
-    stored.EnteredBy.assign("\x88yamada");
-    const NoteRecord before = stored;
+    fixtures::reload(state, [](Tables &t) {
+        NoteRecord &stored = t.notes[1];
+        stored.NoteNumber.assign("AB\x81");
+        stored.Remarks.assign("\x82\xa0x\x9f");
+        stored.EnteredBy.assign("\x88yamada");
+    });
+    const NoteRecord before = state.NoteTable[1];
 
     sheet->setEditIndex(1);
     sheet->NValEdit1->setValue(77);
@@ -245,8 +259,8 @@ TEST_F(InputSheetTest, ARefreshDuringAnEditKeepsWhatTheFieldsShow)
     sheet->NValEdit1->setValue(321);
     sheet->DP1->setDate(QDate(2023, 5, 1));
     sheet->ComboBox5->setCurrentIndex(DiscountedNote);
-    // A partner registered before it moves 002 one place down in the lists.
-    state.PartnerTable.insert(state.PartnerTable.begin(), fixtures::partner(u"000"_s, u"新"_s));
+    // A partner deleted before it moves 002 one place up in the lists.
+    ASSERT_EQ(state.Data.removeEntries(RegisterKind::PartnerRegister, 0, 0), ChangeOutcome::Done);
     sheet->DataUpDate();
     EXPECT_EQ(sheet->ComboBox1->currentText(), u"002"_s);
     EXPECT_EQ(sheet->ComboBox2->currentText(), u"山田工業"_s);
@@ -272,15 +286,14 @@ TEST_F(InputSheetTest, ARefreshDuringAnEditKeepsWhatTheFieldsShow)
 TEST_F(InputSheetTest, AnEditFollowsItsNoteWhenNotesAreDeleted)
 {
     sheet->setEditIndex(3);
-    state.NoteTable.erase(state.NoteTable.begin() + 1);
-    sheet->noteRemoved(1);
+    state.Data.removeNote(1);
     EXPECT_EQ(sheet->EditIndex(), 2);
-    sheet->noteRemoved(4);
+    state.Data.removeNote(4);
     EXPECT_EQ(sheet->EditIndex(), 2);
+    EXPECT_TRUE(sheet->Editing());
     EXPECT_TRUE(prompter.shown.empty());
 
-    state.NoteTable.erase(state.NoteTable.begin() + 2);
-    sheet->noteRemoved(2);
+    state.Data.removeNote(2);
     EXPECT_FALSE(sheet->Editing());
     EXPECT_TRUE(sheet->BL11->isHidden());
     ASSERT_EQ(prompter.shown.size(), 1u);

@@ -71,15 +71,13 @@ TEST(NoteEntryRecord, ValuesAreCutAndRounded)
 
 TEST(NoteEntryProposals, BankAndDueDate)
 {
-    AppState s;
-    fixtures::fillSmallRegister(s);
-    s.PartnerTable[0].BankCode.assign("B02");
-    s.PartnerTable[1].BankCode.assign("B9");
-    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 0), 1);
-    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, 1), 0)
-        << "unregistered bank: the first";
-    EXPECT_EQ(proposedBankPosition(s.PartnerTable, s.BankTable, -1), 0);
-    EXPECT_EQ(proposedBankPosition({}, s.BankTable, 0), 0);
+    Tables t = fixtures::smallRegister();
+    t.partners[0].BankCode.assign("B02");
+    t.partners[1].BankCode.assign("B9");
+    EXPECT_EQ(proposedBankPosition(t.partners, t.banks, 0), 1);
+    EXPECT_EQ(proposedBankPosition(t.partners, t.banks, 1), 0) << "unregistered bank: the first";
+    EXPECT_EQ(proposedBankPosition(t.partners, t.banks, -1), 0);
+    EXPECT_EQ(proposedBankPosition({}, t.banks, 0), 0);
 
     EXPECT_EQ(proposedDueDate(QDate(2024, 1, 31)), QDate(2024, 2, 29));
     EXPECT_EQ(proposedDueDate(QDate(2023, 12, 15)), QDate(2024, 1, 15));

@@ -68,8 +68,10 @@ TEST_F(NoteGridTest, NamesFollowTheLastExactCode)
     EXPECT_EQ(model.cellText(3, 3), QString());
 
     // A register change shows after the next refresh; the rule still holds.
-    state.PartnerTable.push_back(fixtures::partner(u"001 "_s, u"空白付き"_s));
-    state.PartnerTable[2].Name.assign("Later");
+    fixtures::reload(state, [](Tables &t) {
+        t.partners.push_back(fixtures::partner(u"001 "_s, u"空白付き"_s));
+        t.partners[2].Name.assign("Later");
+    });
     model.refresh(true);
     EXPECT_EQ(model.cellText(3, 1), u"空白付き"_s);
     EXPECT_EQ(model.cellText(0, 1), u"Later"_s);
@@ -78,24 +80,26 @@ TEST_F(NoteGridTest, NamesFollowTheLastExactCode)
 TEST_F(NoteGridTest, RegistersChangedBeforeTheRefreshStillReadSafely)
 {
     // A dialog may change a register and the grid repaint before the refresh that follows.
-    state.PartnerTable.erase(state.PartnerTable.begin() + 1);
+    fixtures::reload(state, [](Tables &t) { t.partners.erase(t.partners.begin() + 1); });
     EXPECT_EQ(model.cellText(1, 1), QString());
     EXPECT_EQ(model.cellText(0, 1), u"ベルモラ物産"_s);
-    state.BankTable[0].Code.assign("B77");
+    fixtures::reload(state, [](Tables &t) { t.banks[0].Code.assign("B77"); });
     EXPECT_EQ(model.cellText(0, 3), QString());
-    state.BankTable[1].Code.assign("B01");
+    fixtures::reload(state, [](Tables &t) { t.banks[1].Code.assign("B01"); });
     EXPECT_EQ(model.cellText(0, 3), u"三井住友銀行　本店"_s);
 
     // Notes removed before the refresh: their rows read empty, not past the table.
-    state.NoteTable.resize(2);
+    fixtures::reload(state, [](Tables &t) { t.notes.resize(2); });
     EXPECT_EQ(model.cellText(4, 0), QString());
     EXPECT_EQ(model.cellText(1, 0), u"002"_s);
 }
 
 TEST_F(NoteGridTest, KindOutsideTheFiveShowsNothing)
 {
-    state.NoteTable[0].Kind = 5;
-    state.NoteTable[1].Kind = 255;
+    fixtures::reload(state, [](Tables &t) {
+        t.notes[0].Kind = 5;
+        t.notes[1].Kind = 255;
+    });
     EXPECT_EQ(model.cellText(0, KindColumn), QString());
     EXPECT_EQ(model.cellText(1, KindColumn), QString());
 }
@@ -118,7 +122,7 @@ TEST_F(NoteGridTest, RowsFollowTheViewIndexWithOneEmptyRowAfter)
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.cellText(0, 0), QString());
 
-    state.NoteTable.clear();
+    fixtures::reload(state, [](Tables &t) { t.notes.clear(); });
     view = allNoteIndices(0);
     model.refresh(true);
     EXPECT_EQ(model.rowCount(), 1);
@@ -149,7 +153,7 @@ TEST_F(NoteGridTest, PassesTheModelTesterThroughRefreshes)
     view = { 2, 1 };
     model.refresh(true);
     model.refresh(false);
-    state.NoteTable.clear();
+    fixtures::reload(state, [](Tables &t) { t.notes.clear(); });
     view.clear();
     model.refresh(true);
     EXPECT_EQ(model.rowCount(), 1);

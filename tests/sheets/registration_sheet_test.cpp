@@ -27,8 +27,7 @@ protected:
     void SetUp() override
     {
         fixtures::fillSmallRegister(state);
-        state.PartnerTable[1].BankCode.assign("B02");
-        state.Modified = false;
+        fixtures::reload(state, [](Tables &t) { t.partners[1].BankCode.assign("B02"); });
     }
 
     std::unique_ptr<RegistrationSheet> open(unsigned mode)
@@ -97,7 +96,7 @@ TEST_F(RegistrationSheetTest, ChoosingACodeLoadsItsEntryAndItsBank)
     EXPECT_EQ(sheet->Edit2->text(), u"山田工業"_s);
     EXPECT_EQ(sheet->ComboBox2->currentIndex(), 1);
 
-    state.PartnerTable[2].BankCode.assign("ZZ"); // not registered
+    fixtures::reload(state, [](Tables &t) { t.partners[2].BankCode.assign("ZZ"); }); // unknown
     sheet->ComboBox1->setCurrentIndex(2);
     EXPECT_EQ(sheet->Edit2->text(), u"ベルモラ物産"_s);
     EXPECT_EQ(sheet->ComboBox2->currentIndex(), 1) << "an unknown bank leaves the choice";
@@ -117,7 +116,7 @@ TEST_F(RegistrationSheetTest, ARegisteredCodeIsOverwrittenOnlyAfterTheQuestion)
     EXPECT_EQ(prompter.shown.at(0).kind, MessageKind::Warning);
     EXPECT_EQ(state.PartnerTable.size(), 3u) << "Cancel appends nothing";
     EXPECT_EQ(sjis::decode(state.PartnerTable[1].Name.view()), u"山田工業"_s);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     enter(*sheet, u"002"_s, u"山田工業株式会社"_s);
     sheet->ComboBox2->setCurrentIndex(0);
@@ -125,7 +124,7 @@ TEST_F(RegistrationSheetTest, ARegisteredCodeIsOverwrittenOnlyAfterTheQuestion)
     ASSERT_EQ(state.PartnerTable.size(), 3u) << "overwritten in place, never appended twice";
     EXPECT_EQ(sjis::decode(state.PartnerTable[1].Name.view()), u"山田工業株式会社"_s);
     EXPECT_EQ(state.PartnerTable[1].BankCode.view(), "B01");
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 
     // The code registered twice is asked about for each of its entries.
     prompter.shown.clear();
@@ -143,41 +142,43 @@ TEST_F(RegistrationSheetTest, NewCodesAreAppendedAndAnEmptyCodeIsRefused)
     sheet->OkClick();
     EXPECT_EQ(prompter.texts(), QStringList { u"\n未入力の項目があります。"_s });
     EXPECT_EQ(state.BankTable.size(), 2u);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     enter(*sheet, u"B03"_s, QString(40, u'銀'));
     sheet->OkClick();
     ASSERT_EQ(state.BankTable.size(), 3u);
     EXPECT_EQ(state.BankTable[2].Code.view(), "B03");
     EXPECT_EQ(state.BankTable[2].Name.length, 62) << "what is kept is what the file holds";
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(sheet->ComboBox1->count(), 3) << "the code list follows";
     EXPECT_EQ(sheet->SG1->model()->rowCount(), 3);
 }
 
 TEST_F(RegistrationSheetTest, DeletesTheSelectedRangeAfterTheQuestion)
 {
-    state.PartnerTable.clear();
-    for (const char16_t *code : { u"P1", u"P2", u"P3", u"P4", u"P5" })
-        state.PartnerTable.push_back(
-            fixtures::partner(QString::fromUtf16(code), u"社"_s + QString::fromUtf16(code)));
+    fixtures::reload(state, [](Tables &t) {
+        t.partners.clear();
+        for (const char16_t *code : { u"P1", u"P2", u"P3", u"P4", u"P5" })
+            t.partners.push_back(
+                fixtures::partner(QString::fromUtf16(code), u"社"_s + QString::fromUtf16(code)));
+    });
     auto sheet = open(1);
     selectRows(*sheet, 1, 2);
     prompter.answers = { MessageAnswer::Cancel };
     sheet->DelClick();
     EXPECT_EQ(prompter.shown.at(0).text, u"本当に削除しますか？"_s);
     EXPECT_EQ(state.PartnerTable.size(), 5u);
-    EXPECT_FALSE(state.Modified);
+    EXPECT_FALSE(state.Data.modified());
 
     selectRows(*sheet, 1, 2);
     sheet->DelClick();
     ASSERT_EQ(state.PartnerTable.size(), 3u);
     EXPECT_EQ(state.PartnerTable[1].Code.view(), "P4");
     EXPECT_EQ(sjis::decode(state.PartnerTable[2].Name.view()), u"社P5"_s);
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 
     // The empty row of an empty register is never deleted, and nothing is asked.
-    state.BankTable.clear();
+    fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
     auto banks = open(0);
     selectRows(*banks, 0, 0);
     prompter.shown.clear();
@@ -195,7 +196,6 @@ TEST_F(RegistrationSheetTest, ThroughTheMainWindowTheInputSheetFollowsAndExitAsk
     ProgramScreens screens;
     MainWindow window(state, prompter, screens, options);
     fixtures::fillSmallRegister(state);
-    state.Modified = false;
     window.applyRights(state.CurrentUser.Permissions);
     window.createSheets();
     prompter.shown.clear();
@@ -212,7 +212,7 @@ TEST_F(RegistrationSheetTest, ThroughTheMainWindowTheInputSheetFollowsAndExitAsk
     auto *codes = window.inputSheet()->widget()->findChild<QComboBox *>(u"ComboBox1"_s);
     ASSERT_NE(codes, nullptr);
     EXPECT_EQ(codes->itemText(codes->count() - 1), u"010"_s);
-    EXPECT_TRUE(state.Modified);
+    EXPECT_TRUE(state.Data.modified());
 
     QCloseEvent close;
     prompter.answers = { MessageAnswer::No };

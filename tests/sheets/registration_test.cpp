@@ -44,31 +44,34 @@ TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
 {
     AppState state;
     for (const char16_t *code : { u"001", u"002", u"003", u"004", u"005" })
-        registerchanges::append(state, RegisterKind::PartnerRegister,
-            registerEntry(RegisterKind::PartnerRegister, QString::fromUtf16(code),
-                u"取引先"_s + QString::fromUtf16(code), "B01"));
-    EXPECT_TRUE(state.Modified);
+        EXPECT_EQ(state.Data.appendEntry(RegisterKind::PartnerRegister,
+                      registerEntry(RegisterKind::PartnerRegister, QString::fromUtf16(code),
+                          u"取引先"_s + QString::fromUtf16(code), "B01")),
+            ChangeOutcome::Done);
+    EXPECT_TRUE(state.Data.modified());
     ASSERT_EQ(state.PartnerTable.size(), 5u);
     EXPECT_EQ(state.PartnerTable[4].BankCode.view(), "B01");
 
-    state.Modified = false;
-    EXPECT_EQ(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "003"),
-        std::vector<int> { 2 });
-    EXPECT_TRUE(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "03").empty());
-    EXPECT_TRUE(registerchanges::positionsOf(state, RegisterKind::PartnerRegister, "003 ").empty());
-    EXPECT_TRUE(registerchanges::overwrite(state, RegisterKind::PartnerRegister, 2,
-        registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02")));
-    EXPECT_TRUE(state.Modified);
+    fixtures::reload(state);
+    EXPECT_EQ(positionsOf(state, RegisterKind::PartnerRegister, "003"), std::vector<int> { 2 });
+    EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "03").empty());
+    EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "003 ").empty());
+    EXPECT_EQ(state.Data.overwriteEntry(RegisterKind::PartnerRegister, 2,
+                  registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02")),
+        ChangeOutcome::Done);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(state.PartnerTable[2].Code.view(), "003") << "an overwrite keeps the code";
     EXPECT_EQ(state.PartnerTable[2].BankCode.view(), "B02");
 
-    state.Modified = false;
-    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 3, 5));
-    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 2, 1));
-    EXPECT_FALSE(registerchanges::removeRange(state, RegisterKind::BankRegister, 0, 0));
-    EXPECT_FALSE(state.Modified) << "nothing removed, nothing to save";
-    EXPECT_TRUE(registerchanges::removeRange(state, RegisterKind::PartnerRegister, 1, 2));
-    EXPECT_TRUE(state.Modified);
+    fixtures::reload(state);
+    EXPECT_EQ(
+        state.Data.removeEntries(RegisterKind::PartnerRegister, 3, 5), ChangeOutcome::NoSuchRow);
+    EXPECT_EQ(
+        state.Data.removeEntries(RegisterKind::PartnerRegister, 2, 1), ChangeOutcome::NoSuchRow);
+    EXPECT_EQ(state.Data.removeEntries(RegisterKind::BankRegister, 0, 0), ChangeOutcome::NoSuchRow);
+    EXPECT_FALSE(state.Data.modified()) << "nothing removed, nothing to save";
+    EXPECT_EQ(state.Data.removeEntries(RegisterKind::PartnerRegister, 1, 2), ChangeOutcome::Done);
+    EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(partnerCodes(state),
         (QStringList { u"001:取引先001"_s, u"004:取引先004"_s, u"005:取引先005"_s }));
 }
@@ -96,7 +99,8 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
 
     fixtures::fillSmallRegister(state);
     model.setKind(RegisterKind::PartnerRegister);
-    state.PartnerTable[1].BankCode.assign("B02");
+    state.Data.overwriteEntry(
+        RegisterKind::PartnerRegister, 1, { "002", sjis::encode(u"山田工業"_s), "B02" });
     model.refresh();
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.columnCount(), 3);
@@ -109,6 +113,6 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
     EXPECT_EQ(RegisterGridModel::columns(RegisterKind::BankRegister)[1].width, 333);
 
     // A register shrunk behind the grid shows nothing past its end before the next refresh.
-    state.PartnerTable.pop_back();
+    state.Data.removeEntries(RegisterKind::PartnerRegister, 2, 2);
     EXPECT_EQ(model.cellText(2, 0), QString());
 }

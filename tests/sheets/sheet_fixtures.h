@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include <QDate>
 #include <QString>
@@ -63,14 +64,15 @@ inline NoteRecord note(const NoteFields &wanted)
 }
 
 // Three partners (one code registered twice), two banks, and notes of every kind.
-inline void fillSmallRegister(AppState &state)
+inline Tables smallRegister()
 {
-    state.PartnerTable = { partner(QStringLiteral("001"), QStringLiteral("株式会社ベルモラ商事")),
+    Tables t;
+    t.partners = { partner(QStringLiteral("001"), QStringLiteral("株式会社ベルモラ商事")),
         partner(QStringLiteral("002"), QStringLiteral("山田工業")),
         partner(QStringLiteral("001"), QStringLiteral("ベルモラ物産")) };
-    state.BankTable = { bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
+    t.banks = { bank(QStringLiteral("B01"), QStringLiteral("みずほ銀行")),
         bank(QStringLiteral("B02"), QStringLiteral("三井住友銀行　本店")) };
-    state.NoteTable = {
+    t.notes = {
         note({ QStringLiteral("001"), QStringLiteral("B01"), PayableNote, 0, 12'345'670'000 }),
         note({ QStringLiteral("002"), QStringLiteral("B02"), ReceivableNote, 0, 50'000'000 }),
         note({ QStringLiteral("002"), QStringLiteral("B01"), ReceivableNote, 1, -9'876'540'000 }),
@@ -78,7 +80,29 @@ inline void fillSmallRegister(AppState &state)
         note({ QStringLiteral("002"), QStringLiteral("B02"), DiscountedNote, 0, 0 }),
         note({ QStringLiteral("002"), QStringLiteral("B02"), Cheque, 0, 1'000'000 }),
     };
+    return t;
+}
+
+// The small register as loaded, for a user with every right.
+inline void fillSmallRegister(AppState &state)
+{
+    state.Data.setTables(smallRegister());
     state.CurrentUser.Permissions = 15;
+}
+
+// The tables as they are now, with edit applied, installed again as a fresh load would install
+// them: for what no user action changes (codes, raw bytes) or a register changed behind a screen.
+template <typename Edit> void reload(AppState &state, Edit edit)
+{
+    Tables t { state.NoteTable, state.PartnerTable, state.BankTable };
+    edit(t);
+    state.Data.setTables(std::move(t));
+}
+
+// The tables as they are now, installed again: unmodified, as after a load.
+inline void reload(AppState &state)
+{
+    reload(state, [](Tables &) {});
 }
 
 } // namespace fixtures

@@ -27,6 +27,9 @@ protected:
         window = std::make_unique<MainWindow>(state, prompter, screens, options);
         fixtures::fillSmallRegister(state);
         window->applyRights(state.CurrentUser.Permissions);
+        // As the program starts: the window is on screen before its sheets are made, so each
+        // sheet fills its lists when it first shows.
+        window->show();
         window->createSheets();
         dataSheet = dynamic_cast<DataSheet *>(window->dataSheet());
         ASSERT_NE(dataSheet, nullptr);

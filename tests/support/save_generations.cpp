@@ -4,19 +4,19 @@
 
 #include <QString>
 
-#include "store/data_files.h"
 #include "tests/support/generations.h"
+#include "tests/support/table_files.h"
 
 int main(int argc, char *argv[])
 {
     if (argc != 2)
         return 2;
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    AppState states[2] = { generations::make(0), generations::make(1) };
+    const Tables tables[2] = { generations::make(0), generations::make(1) };
     std::puts("saving");
     std::fflush(stdout);
     for (unsigned long i = 0;; ++i) {
-        if (!SaveData(states[i % 2], folder).ok)
+        if (!saveTables(tables[i % 2], folder).ok())
             return 1;
     }
 }
