@@ -208,13 +208,13 @@ QString saveFailed(const SaveFailure &failure)
         return {};
     case SaveFailure::Phase::Check:
     case SaveFailure::Phase::Write:
-        return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\n"_s.arg(
-                   failure.file, why)
-            + nothingReplaced;
     case SaveFailure::Phase::Backup:
         return u"\nデータファイル「%1」を保存できませんでした。\n理由: %2\n"_s.arg(
                    failure.file, why)
-            + nothingReplaced + u"\n（元のファイルのバックアップを作れませんでした。）"_s;
+            + nothingReplaced
+            + (failure.phase == SaveFailure::Phase::Backup
+                    ? u"\n（元のファイルのバックアップを作れませんでした。）"_s
+                    : QString());
     case SaveFailure::Phase::Journal:
         return u"\n保存の記録「%1」を書き込めませんでした。\n理由: %2\n"_s.arg(failure.file, why)
             + nothingReplaced;

@@ -236,13 +236,18 @@ int linkOrCopy(FileSystem &fs, const QString &from, const QString &to)
         if (static_cast<size_t>(got) < ChunkBytes)
             break;
     }
-    if (err == 0 && fs.sync(out) != 0)
-        err = errno;
-    if (fs.close(out) != 0 && err == 0)
-        err = errno;
-    if (err != 0)
-        fs.unlink(target.constData());
-    return err;
+    return finishNewFile(fs, out, target, err);
+}
+
+int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error)
+{
+    if (error == 0 && fs.sync(fd) != 0)
+        error = errno;
+    if (fs.close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        fs.unlink(path.constData());
+    return error;
 }
 
 bool pathExists(FileSystem &fs, const QString &path)

@@ -89,6 +89,10 @@ int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFaul
 // file. -1 on error.
 ssize_t readFully(FileSystem &fs, int fd, char *buffer, size_t size);
 
+// Ends the writing of a new file: syncs and closes fd, and removes the file at path when that or
+// the writing before it (error, an errno or 0) failed. The first errno, or 0.
+int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error);
+
 // A second name for the file at from (a hard link, which costs no space), or where links are not
 // possible a complete copy of it; 0, or the errno of the failure, leaving nothing at to.
 int linkOrCopy(FileSystem &fs, const QString &from, const QString &to);

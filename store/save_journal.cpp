@@ -101,14 +101,8 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
     const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return errno;
-    int err = writeAll(fs, fd, content.constData(), static_cast<size_t>(content.size()));
-    if (err == 0 && fs.sync(fd) != 0)
-        err = errno;
-    if (fs.close(fd) != 0 && err == 0)
-        err = errno;
-    if (err != 0)
-        fs.unlink(name.constData());
-    return err;
+    return finishNewFile(
+        fs, fd, name, writeAll(fs, fd, content.constData(), static_cast<size_t>(content.size())));
 }
 
 // ---- Settling a save an earlier run did not finish ----
