@@ -101,7 +101,8 @@ namespace {
         return false;
     }
 
-    template <typename T> bool compare(int op, const T &n, const T &v)
+    // By value: a note's fields are packed, so a reference to one may be misaligned.
+    template <typename T> bool compare(int op, T n, T v)
     {
         switch (op) {
         case 0:

@@ -346,7 +346,7 @@ TEST_F(SearchFromMainWindow, TheSearchCommandOpensTheSheetAndAQueryNarrowsTheDat
         return int(QDialog::Rejected);
     };
     dataSheet->Find1Click();
-    EXPECT_EQ(prompter.dialogs.size(), 2);
+    EXPECT_EQ(prompter.dialogs, QStringList({ u"Form8"_s, u"Form8"_s }));
     EXPECT_FALSE(dataSheet->viewFiltered());
     EXPECT_EQ(dataSheet->windowTitle(), u"データシート(全件表示)"_s);
     EXPECT_EQ(dataSheet->SG1->model()->rowCount(), 7);
