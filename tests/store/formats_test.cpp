@@ -71,6 +71,37 @@ TEST(DayDates, CountFromTheEndOf1899)
     EXPECT_EQ(daydate::formatShort(1e300), QString()) << "garbage never crashes";
 }
 
+TEST(DayDates, MonthAndDayAsTheListsGiveThem)
+{
+    const struct
+    {
+        double day;
+        QString text;
+    } cases[] = {
+        { 36896, u"01/05"_s },
+        { 36896.9, u"01/05"_s },
+        { 0, u"12/30"_s },
+        { -1.5, u"12/29"_s },
+        { 2958465, u"12/31"_s }, // 9999-12-31
+        { -693593, u"01/01"_s }, // the year 1
+        { -693594, QString() }, // the year 0, which QDate has not
+        { -693959, QString() },
+        { -693960, u"12/31"_s }, // the year -1
+        { 1e12, QString() },
+        { std::numeric_limits<double>::quiet_NaN(), QString() },
+        { std::numeric_limits<double>::infinity(), QString() },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(daydate::formatMonthDay(c.day), c.text) << c.day;
+    // Qt's own date format agrees wherever it has a date.
+    for (double day = -694500; day < 3000000; day += day < -690000 ? 1 : 997) {
+        const QDate date = daydate::toDate(day);
+        ASSERT_EQ(
+            daydate::formatMonthDay(day), date.isValid() ? date.toString(u"MM/dd"_s) : QString())
+            << day;
+    }
+}
+
 TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)
 {
     bool ok = false;
