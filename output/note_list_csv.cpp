@@ -48,12 +48,12 @@ bool CSV1(const QString &path, const AppState &state, const std::vector<std::int
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add({ title });
         file.add(noteListCsvHeader().split(u','));
-        const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
-        const FirstNameIndex<BankRecord> banks(state.BankTable);
+        const CodeIndex<PartnerRecord> partners(state.PartnerTable);
+        const CodeIndex<BankRecord> banks(state.BankTable);
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(rows[r])];
-            appendNoteListCsvLine(file.buffer(), note, partners.name(note.PartnerCode.view()),
-                banks.name(note.BankCode.view()));
+            appendNoteListCsvLine(file.buffer(), note, partners.firstName(note.PartnerCode.view()),
+                banks.firstName(note.BankCode.view()));
             file.lineAdded();
         }
     });

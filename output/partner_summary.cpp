@@ -19,55 +19,8 @@ constexpr std::size_t TallNameBytes = 22;
 constexpr std::size_t TallBankNameBytes = 48;
 constexpr std::size_t AverageWidth = 3;
 
-static_assert(decltype(NoteRecord::PartnerCode)::capacity <= sortkey::CodeBytes,
-    "a code key holds seven bytes");
 static_assert(
     decltype(PartnerRecord::Code)::capacity <= sortkey::CodeBytes, "a code key holds seven bytes");
-
-// Code key to a slot number: a flat table with open addressing, one cache line per lookup, for
-// the million lookups of one pass.
-class CodeSlots
-{
-public:
-    explicit CodeSlots(std::size_t codes)
-    {
-        std::size_t room = 16;
-        shift_ = 60;
-        while (room < codes * 2) {
-            room *= 2;
-            --shift_;
-        }
-        keys_.assign(room, 0);
-        slots_.assign(room, -1); // -1: an empty place
-        mask_ = room - 1;
-    }
-
-    // The slot of key, made with next when new.
-    std::int32_t insert(std::uint64_t key, std::int32_t next)
-    {
-        const std::size_t at = probe(key);
-        if (slots_[at] < 0) {
-            keys_[at] = key;
-            slots_[at] = next;
-        }
-        return slots_[at];
-    }
-    std::int32_t find(std::uint64_t key) const { return slots_[probe(key)]; }
-
-private:
-    std::size_t probe(std::uint64_t key) const
-    {
-        std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
-        while (slots_[at] >= 0 && keys_[at] != key)
-            at = (at + 1) & mask_;
-        return at;
-    }
-
-    std::vector<std::uint64_t> keys_;
-    std::vector<std::int32_t> slots_;
-    std::size_t mask_ = 0;
-    int shift_ = 60;
-};
 
 QString counted(std::int64_t count, QStringView unit)
 {
@@ -194,15 +147,18 @@ PartnerStatistics partnerStatistics(std::string_view code, const Notes &notes)
 std::vector<PartnerStatistics> partnerStatisticsOfRows(
     const Partners &partners, const Notes &notes, const std::vector<std::int32_t> &rows)
 {
-    // One builder per distinct code: the figures depend on the code alone.
-    CodeSlots codes(rows.size());
+    // One builder per distinct code among the rows, found through the code's first partner:
+    // the figures depend on the code alone.
+    const CodeIndex<PartnerRecord> codes(partners);
+    std::vector<std::int32_t> slotOfFirst(partners.size(), -1);
     std::vector<std::int32_t> slotOfRow(rows.size(), -1);
     std::int32_t slotCount = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (const PartnerRecord *p = partnerAt(partners, rows[r])) {
-            slotOfRow[r] = codes.insert(sortkey::code(p->Code.view()), slotCount);
-            if (slotOfRow[r] == slotCount)
-                ++slotCount;
+            std::int32_t &slot = slotOfFirst[static_cast<std::size_t>(codes.first(p->Code.view()))];
+            if (slot < 0)
+                slot = slotCount++;
+            slotOfRow[r] = slot;
         }
     }
     std::vector<PartnerStatisticsBuilder> builders(static_cast<std::size_t>(slotCount));
@@ -210,7 +166,8 @@ std::vector<PartnerStatistics> partnerStatisticsOfRows(
         for (const NoteRecord &n : notes) {
             if (n.Kind != PayableNote && n.Kind != ReceivableNote)
                 continue;
-            const std::int32_t slot = codes.find(sortkey::code(n.PartnerCode.view()));
+            const std::int32_t first = codes.first(n.PartnerCode.view());
+            const std::int32_t slot = first < 0 ? -1 : slotOfFirst[static_cast<std::size_t>(first)];
             if (slot >= 0)
                 builders[static_cast<std::size_t>(slot)].add(n);
         }
@@ -333,7 +290,7 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
             file.add(head);
         const std::vector<PartnerStatistics> stats =
             partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows);
-        const FirstNameIndex<BankRecord> banks(state.BankTable);
+        const CodeIndex<BankRecord> banks(state.BankTable);
         PartnerTotals totals;
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const PartnerRecord *p = partnerAt(state.PartnerTable, rows[r]);
@@ -341,7 +298,7 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
                 continue;
             totals.add(stats[r]);
             appendPartnerSummaryCsvLine(
-                file.buffer(), *p, stats[r], banks.name(p->BankCode.view()));
+                file.buffer(), *p, stats[r], banks.firstName(p->BankCode.view()));
             file.lineAdded();
         }
         file.add(partnerTotalsCsvFields(totals));

@@ -48,7 +48,7 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add(schedule::csvTitleFields(title, period));
         file.add(schedule::csvHeaderFields());
-        const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
+        const CodeIndex<PartnerRecord> partners(state.PartnerTable);
         QByteArray date;
         double dateOf = 0;
         // The notes lie scattered over a table far larger than any cache; asking for the ones a
@@ -73,7 +73,7 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
             const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(line.note)];
             appendScheduleCsvNoteLine(file.buffer(), note,
                 std::string_view(date.constData(), static_cast<std::size_t>(date.size())),
-                partners.name(note.PartnerCode.view()));
+                partners.firstName(note.PartnerCode.view()));
             file.lineAdded();
         }
     });

@@ -52,10 +52,10 @@ namespace {
     // What the query compares against: the note's stored bytes, or a looked-up name.
     struct NoteTexts
     {
-        const FirstNameIndex<PartnerRecord> &partners;
-        const FirstNameIndex<BankRecord> &banks;
+        const CodeIndex<PartnerRecord> &partners;
+        const CodeIndex<BankRecord> &banks;
 
-        // nullptr for a partner or bank name whose code nobody bears.
+        // known is false for a partner or bank name whose code nobody bears.
         std::string_view text(const NoteRecord &note, int field, bool &known) const
         {
             known = true;
@@ -70,13 +70,15 @@ namespace {
                 return note.Remarks.view();
             case EnteredByField:
                 return note.EnteredBy.view();
-            case PartnerNameField:
+            case PartnerNameField: {
+                const std::int32_t at = partners.first(note.PartnerCode.view());
+                known = at >= 0;
+                return partners.nameAt(at);
+            }
             case BankNameField: {
-                const std::string_view *name = field == PartnerNameField
-                    ? partners.find(note.PartnerCode.view())
-                    : banks.find(note.BankCode.view());
-                known = name != nullptr;
-                return name ? *name : std::string_view();
+                const std::int32_t at = banks.first(note.BankCode.view());
+                known = at >= 0;
+                return banks.nameAt(at);
             }
             default:
                 return {};
@@ -335,8 +337,8 @@ QStringList operatorCaptions(int field)
 QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
     const Partners &partners, const Banks &banks)
 {
-    const FirstNameIndex<PartnerRecord> partnerNames(partners);
-    const FirstNameIndex<BankRecord> bankNames(banks);
+    const CodeIndex<PartnerRecord> partnerNames(partners);
+    const CodeIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
 
     // Every value is read before any note is looked at, so the first bad row is reported
@@ -392,8 +394,8 @@ QStringList valueList(int field, const Notes &notes, const Partners &partners, c
         }
         return list;
     }
-    const FirstNameIndex<PartnerRecord> partnerNames(partners);
-    const FirstNameIndex<BankRecord> bankNames(banks);
+    const CodeIndex<PartnerRecord> partnerNames(partners);
+    const CodeIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
     DistinctTexts distinct(notes.size());
     for (const NoteRecord &n : notes) {
