@@ -44,6 +44,37 @@ namespace {
         { u"入力者名", ValueKind::Text },
     } };
 
+    struct OperatorInfo
+    {
+        Operator op;
+        const char16_t *caption;
+        const char16_t *dateCaption; // where it differs for dates
+    };
+
+    constexpr std::array<OperatorInfo, 5> Operators { {
+        { Operator::Equal, u"等しい", nullptr },
+        { Operator::NotEqual, u"等しくない", nullptr },
+        { Operator::AtLeast, u"以上", u"以降" },
+        { Operator::AtMost, u"以下", u"以前" },
+        { Operator::Contains, u"含む", nullptr },
+    } };
+
+    // How many operators, from the top of the table, a kind of value offers.
+    constexpr int operatorCount(ValueKind kind)
+    {
+        switch (kind) {
+        case ValueKind::Text:
+            return 5;
+        case ValueKind::Date:
+        case ValueKind::Amount:
+            return 4;
+        case ValueKind::SettledFlag:
+        case ValueKind::NoteKind:
+            return 2;
+        }
+        return 0;
+    }
+
     bool isField(int field)
     {
         return field >= 0 && field < FieldCount;
@@ -103,20 +134,21 @@ namespace {
         return false;
     }
 
-    template <typename T> bool compare(int op, const T &n, const T &v)
+    template <typename T> bool compare(Operator op, const T &n, const T &v)
     {
         switch (op) {
-        case 0:
+        case Operator::Equal:
             return n == v;
-        case 1:
+        case Operator::NotEqual:
             return n != v;
-        case 2:
+        case Operator::AtLeast:
             return n >= v;
-        case 3:
+        case Operator::AtMost:
             return n <= v;
-        default:
-            return false;
+        case Operator::Contains:
+            break;
         }
+        return false;
     }
 
     QString dateMessage(const QString &value)
@@ -176,13 +208,13 @@ namespace {
 
     Filter filterFor(const QueryCondition &c, const NoteTexts &texts)
     {
-        const int op = c.op;
         const auto never = [](const NoteRecord &) { return false; };
         if (!isField(c.field))
             return { never, {} };
         const ValueKind kind = Fields[static_cast<std::size_t>(c.field)].kind;
-        const int opCount = static_cast<int>(operatorCaptions(c.field).size());
-        const bool opValid = op >= 0 && op < opCount;
+        const std::optional<Operator> picked = operatorAt(c.field, c.op);
+        const bool opValid = picked.has_value();
+        const Operator op = picked.value_or(Operator::Equal);
         switch (kind) {
         case ValueKind::Date: {
             const QDate date = daydate::parseShort(c.value);
@@ -231,12 +263,12 @@ namespace {
         bool encodable = true;
         const std::string v = sjis::encode(c.value, &encodable).toStdString();
         if (!encodable)
-            return { [op](const NoteRecord &) { return op == 1; }, {} };
+            return { [op](const NoteRecord &) { return op == Operator::NotEqual; }, {} };
         const int field = c.field;
         return { [op, v, field, &texts](const NoteRecord &n) {
                     bool known = true;
                     const std::string_view text = texts.text(n, field, known);
-                    if (op == 4)
+                    if (op == Operator::Contains)
                         return known && containsWholeCharacters(text, v);
                     return compare(op, text, std::string_view(v));
                 },
@@ -320,18 +352,21 @@ QStringList operatorCaptions(int field)
 {
     if (!isField(field))
         return {};
-    switch (valueKindOf(field)) {
-    case ValueKind::Date:
-        return { u"等しい"_s, u"等しくない"_s, u"以降"_s, u"以前"_s };
-    case ValueKind::Text:
-        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s, u"含む"_s };
-    case ValueKind::Amount:
-        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s };
-    case ValueKind::SettledFlag:
-    case ValueKind::NoteKind:
-        return { u"等しい"_s, u"等しくない"_s };
+    const ValueKind kind = valueKindOf(field);
+    QStringList captions;
+    for (int i = 0; i < operatorCount(kind); ++i) {
+        const OperatorInfo &info = Operators[static_cast<std::size_t>(i)];
+        captions << QString::fromUtf16(
+            kind == ValueKind::Date && info.dateCaption ? info.dateCaption : info.caption);
     }
-    return {};
+    return captions;
+}
+
+std::optional<Operator> operatorAt(int field, int position)
+{
+    if (!isField(field) || position < 0 || position >= operatorCount(valueKindOf(field)))
+        return std::nullopt;
+    return Operators[static_cast<std::size_t>(position)].op;
 }
 
 QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
