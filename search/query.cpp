@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "store/day_date.h"
+#include "store/formats.h"
 #include "store/kinds.h"
 #include "store/lookups.h"
 #include "store/money.h"
@@ -275,25 +276,6 @@ namespace {
             {} };
     }
 
-    // The value list's text of a note's amount: the yen in general number format, decimals only
-    // when there are some.
-    QString amountText(Money amount)
-    {
-        const std::int64_t stored = amount.stored();
-        const bool negative = stored < 0;
-        const std::uint64_t magnitude =
-            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-        const auto scale = static_cast<std::uint64_t>(Money::Scale);
-        QString text = QString::number(magnitude / scale);
-        if (const std::uint64_t fraction = magnitude % scale; fraction != 0) {
-            QString decimals = QString::number(fraction).rightJustified(4, u'0');
-            while (decimals.endsWith(u'0'))
-                decimals.chop(1);
-            text += u'.' + decimals;
-        }
-        return negative ? u'-' + text : text;
-    }
-
     // Adds texts in order, each once, letter case ignored, keyed by the case-folded text. Most
     // values are plain ASCII (numbers, codes), folded byte by byte without decoding; the rest
     // are decoded once per distinct spelling.
@@ -425,7 +407,7 @@ QStringList valueList(int field, const Notes &notes, const Partners &partners, c
         QStringList list;
         for (const NoteRecord &n : notes) {
             if (seen.insert(n.Amount.stored()).second)
-                list << amountText(n.Amount);
+                list << formats::general(n.Amount);
         }
         return list;
     }

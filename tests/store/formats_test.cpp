@@ -26,6 +26,15 @@ TEST(Formats, AmountsRoundHalfAwayFromZeroWithSeparators)
     EXPECT_EQ(n(INT64_MAX), u"922,337,203,685,478"_s);
     EXPECT_EQ(Money::fromStored(-12345670000).textF(), u"  -1234567"_s);
     EXPECT_EQ(Money::fromStored(999'999'999'995'000).textF(), u"100000000000"_s);
+
+    // General format: no separators, no rounding, decimals only when there are some.
+    const auto g = [](std::int64_t stored) { return formats::general(Money::fromStored(stored)); };
+    EXPECT_EQ(g(0), u"0"_s);
+    EXPECT_EQ(g(12345670000), u"1234567"_s);
+    EXPECT_EQ(g(15000), u"1.5"_s);
+    EXPECT_EQ(g(-12345), u"-1.2345"_s);
+    EXPECT_EQ(g(-1), u"-0.0001"_s);
+    EXPECT_EQ(g(INT64_MIN), u"-922337203685477.5808"_s);
 }
 
 TEST(Money, EnteredValuesRoundHalfToEvenAndSumExactly)
