@@ -80,12 +80,15 @@ private:
         std::int32_t last = -1;
     };
 
+    // code holds at most MaxCode bytes: a loop of known length, where a copy of any length
+    // would be a call.
     static Key keyOf(std::string_view code)
     {
         Key key;
         key.length = code.size();
-        if (!code.empty())
-            std::memcpy(&key.bytes, code.data(), code.size());
+        for (std::size_t i = 0; i < MaxCode; ++i)
+            if (i < code.size())
+                key.bytes |= std::uint64_t(static_cast<unsigned char>(code[i])) << (8 * i);
         return key;
     }
     const Slot &slotOf(std::string_view code) const
