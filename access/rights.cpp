@@ -2,25 +2,42 @@
 
 #include "access/user_file.h"
 
-using namespace Qt::StringLiterals;
+namespace {
 
-QStringList governedMenuItems()
+struct Grant
 {
-    return { u"File1"_s, u"Save1"_s, u"Print1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s,
-        u"SET2"_s, u"SET3"_s, u"User1"_s };
+    MenuCommand command;
+    std::uint8_t opensWith; // besides AllRights, which opens every governed command
+};
+
+// The commands the rights govern. Output and the user settings need all rights.
+constexpr std::array<Grant, 10> Grants { {
+    { MenuCommand::File1, SaveAndSearch },
+    { MenuCommand::Save1, SaveAndSearch },
+    { MenuCommand::Print1, 0 },
+    { MenuCommand::Edit1, DeleteAndApprove },
+    { MenuCommand::Find1, SaveAndSearch },
+    { MenuCommand::Show1, SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings },
+    { MenuCommand::SET1, PartnerAndBankSettings },
+    { MenuCommand::SET2, PartnerAndBankSettings },
+    { MenuCommand::SET3, PartnerAndBankSettings },
+    { MenuCommand::User1, 0 },
+} };
+
+} // namespace
+
+std::optional<MenuCommand> menuCommandNamed(QStringView objectName)
+{
+    for (const MenuCommandName &entry : MenuCommands)
+        if (objectName == QLatin1String(entry.objectName))
+            return entry.command;
+    return std::nullopt;
 }
 
-QStringList enabledMenuItems(std::uint8_t permissions)
+bool menuCommandOpen(MenuCommand command, std::uint8_t permissions)
 {
-    if (permissions & AllRights)
-        return governedMenuItems();
-    QStringList items;
-    if (permissions & SaveAndSearch)
-        items << u"File1"_s << u"Save1"_s << u"Show1"_s << u"Find1"_s;
-    if (permissions & DeleteAndApprove)
-        items << u"Edit1"_s << u"Show1"_s;
-    if (permissions & PartnerAndBankSettings)
-        items << u"SET1"_s << u"SET2"_s << u"SET3"_s << u"Show1"_s;
-    items.removeDuplicates();
-    return items;
+    for (const Grant &grant : Grants)
+        if (grant.command == command)
+            return (permissions & (grant.opensWith | AllRights)) != 0;
+    return true;
 }

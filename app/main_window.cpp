@@ -148,35 +148,44 @@ QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = addMenu("File1", u"ファイル(&F)"_s);
-    Save1 =
-        addItem(file, "Save1", u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
-    Print1 = addItem(file, "Print1", u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
-    Z1 = addItem(file, "Z1", u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
+    QMenu *file = addMenu(objectNameOf(MenuCommand::File1), u"ファイル(&F)"_s);
+    Save1 = addItem(file, objectNameOf(MenuCommand::Save1), u"上書き保存"_s,
+        QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
+    Print1 = addItem(file, objectNameOf(MenuCommand::Print1), u"出力"_s, QKeySequence(u"Ctrl+P"_s),
+        &MainWindow::Preview);
+    Z1 = addItem(file, objectNameOf(MenuCommand::Z1), u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s),
+        &MainWindow::Z1Click);
 
-    QMenu *edit = addMenu("Edit1", u"編集(&E)"_s);
-    Delete1 = addItem(
-        edit, "Delete1", u"削除"_s, QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
-    N3 = addItem(edit, "N3", u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
+    QMenu *edit = addMenu(objectNameOf(MenuCommand::Edit1), u"編集(&E)"_s);
+    Delete1 = addItem(edit, objectNameOf(MenuCommand::Delete1), u"削除"_s,
+        QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
+    N3 = addItem(edit, objectNameOf(MenuCommand::N3), u"取立て確認"_s, QKeySequence(),
+        &MainWindow::ShoninClick);
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
 
-    QMenu *find = addMenu("Find1", u"検索(&S)"_s);
-    Find2 = addItem(find, "Find2", u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
+    QMenu *find = addMenu(objectNameOf(MenuCommand::Find1), u"検索(&S)"_s);
+    Find2 = addItem(find, objectNameOf(MenuCommand::Find2), u"検索"_s, QKeySequence(u"Ctrl+F"_s),
+        &MainWindow::Find1Click);
 
-    QMenu *show = addMenu("Show1", u"表示(&V)"_s);
-    InputForm = addItem(
-        show, "InputForm", u"インプットシート"_s, QKeySequence(), &MainWindow::InputFormClick);
-    DataForm =
-        addItem(show, "DataForm", u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
+    QMenu *show = addMenu(objectNameOf(MenuCommand::Show1), u"表示(&V)"_s);
+    InputForm = addItem(show, objectNameOf(MenuCommand::InputForm), u"インプットシート"_s,
+        QKeySequence(), &MainWindow::InputFormClick);
+    DataForm = addItem(show, objectNameOf(MenuCommand::DataForm), u"データシート"_s, QKeySequence(),
+        &MainWindow::DataFormClick);
 
-    QMenu *set = addMenu("SET1", u"設定(&B)"_s);
-    SET2 = addItem(set, "SET2", u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
-    SET3 = addItem(set, "SET3", u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
-    User1 = addItem(set, "User1", u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
+    QMenu *set = addMenu(objectNameOf(MenuCommand::SET1), u"設定(&B)"_s);
+    SET2 = addItem(set, objectNameOf(MenuCommand::SET2), u"取引先登録"_s, QKeySequence(),
+        &MainWindow::SET2Click);
+    SET3 = addItem(set, objectNameOf(MenuCommand::SET3), u"銀行登録"_s, QKeySequence(),
+        &MainWindow::SET3Click);
+    User1 = addItem(set, objectNameOf(MenuCommand::User1), u"ユーザー設定"_s, QKeySequence(),
+        &MainWindow::User1Click);
 
-    QMenu *help = addMenu("Help1", u"ヘルプ(&H)"_s);
-    Help2 = addItem(help, "Help2", u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
-    N2 = addItem(help, "N2", u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
+    QMenu *help = addMenu(objectNameOf(MenuCommand::Help1), u"ヘルプ(&H)"_s);
+    Help2 = addItem(help, objectNameOf(MenuCommand::Help2), u"ヘルプ"_s, QKeySequence(),
+        &MainWindow::Help2Click);
+    N2 = addItem(help, objectNameOf(MenuCommand::N2), u"バージョン情報"_s, QKeySequence(),
+        &MainWindow::N2Click);
 
     for (QAction *a : menuBar()->findChildren<QAction *>())
         a->setShortcutVisibleInContextMenu(true);
@@ -199,19 +208,18 @@ QMenu *MainWindow::menu(const QString &objectName) const
 }
 
 // A disabled menu makes all of its items unreachable, shortcuts included, so each item is
-// enabled only when both it and its menu are.
+// enabled only when both it and its menu are. An item no command names follows its menu alone.
 void MainWindow::applyRights(std::uint8_t permissions)
 {
-    const QStringList governed = governedMenuItems();
-    const QStringList open = enabledMenuItems(permissions);
-    const auto allowed = [&](const QString &name) {
-        return !governed.contains(name) || open.contains(name);
+    const auto allowed = [permissions](const QObject *item) {
+        const std::optional<MenuCommand> command = menuCommandNamed(item->objectName());
+        return !command || menuCommandOpen(*command, permissions);
     };
     for (QMenu *m : menuBar()->findChildren<QMenu *>()) {
-        const bool menuOpen = allowed(m->objectName());
+        const bool menuOpen = allowed(m);
         m->menuAction()->setEnabled(menuOpen);
         for (QAction *a : m->actions())
-            a->setEnabled(menuOpen && allowed(a->objectName()));
+            a->setEnabled(menuOpen && allowed(a));
     }
     applyReadOnly();
 }

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "app/main_window.h"
-#include "app/screen_factory.h"
+#include "app/program_screens.h"
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
 #include "controls/prompter.h"
@@ -48,7 +48,7 @@ void BM_StartUpToLogin(benchmark::State &st)
     for (auto _ : st) {
         const Clock::time_point start = Clock::now();
         TimingPrompter prompter;
-        ScreenFactory screens;
+        ProgramScreens screens;
         AppState state;
         state.ProgramDirectory = dir;
         MainWindowOptions options;

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "messages/io_error.h"
-#include "store/sjis.h"
+#include "output/csv_line.h"
 
 using namespace Qt::StringLiterals;
 
@@ -12,64 +12,44 @@ namespace {
 // Lines are handed to the file in pieces of this size, not one system call per line.
 constexpr qsizetype WriteChunk = 1 << 20;
 
-bool needsQuotes(const QString &text)
-{
-    for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
-            return true;
-    }
-    return false;
-}
-
-void appendEncoded(QByteArray &out, const QString &text)
-{
-    bool ascii = true;
-    for (QChar ch : text)
-        ascii = ascii && ch.unicode() < 0x80;
-    if (ascii) {
-        out += text.toLatin1();
-        return;
-    }
-    bool ok = false;
-    const QByteArray bytes = sjis::encode(text, &ok);
-    if (ok) {
-        out += bytes;
-        return;
-    }
-    // Character by character, so one stray character costs one "?" and not the line.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QByteArray one = sjis::encode(text.mid(i, width), &ok);
-        out += ok ? one : QByteArray("?");
-        i += width - 1;
-    }
-}
-
 } // namespace
 
 namespace csv {
 
 QString field(const QString &text)
 {
-    if (!needsQuotes(text))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', u"\"\""_s);
-    return u'"' + quoted + u'"';
+    struct Sink
+    {
+        QString &out;
+        void put(char16_t c) { out.append(QChar(c)); }
+        void put(std::u16string_view part)
+        {
+            out.append(QStringView(part.data(), static_cast<qsizetype>(part.size())));
+        }
+    };
+    QString out;
+    Sink sink { out };
+    writeField(sink,
+        std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
+            static_cast<std::size_t>(text.size())));
+    return out;
+}
+
+void appendLine(QByteArray &out, const QStringList &fields)
+{
+    LineWriter line(out);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line.put(',');
+        line.text(fields.at(i));
+    }
+    line.endLine();
 }
 
 QByteArray line(const QStringList &fields)
 {
-    QString joined;
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            joined += u',';
-        joined += field(fields.at(i));
-    }
     QByteArray out;
-    appendEncoded(out, joined);
-    out += "\r\n";
+    appendLine(out, fields);
     return out;
 }
 
@@ -90,7 +70,7 @@ void File::add(const QStringList &fields)
 {
     if (failed_)
         return;
-    buffer_ += line(fields);
+    appendLine(buffer_, fields);
     if (buffer_.size() >= WriteChunk)
         flush();
 }

@@ -6,14 +6,13 @@
 
 #include "store/atomic_file.h"
 
-// The CSV files of every report: fields joined by ",", code page 932, each line ended by CR LF.
-// A field is written as it is unless it holds a comma, a double quote, CR or LF; such a field is
-// quoted, its quotes doubled, so a remark or a name can never shift the columns after it.
+// The CSV files of every report, their bytes written by csv::LineWriter (csv_line.h).
 namespace csv {
 
+// A field as its text would stand in the line, quoted when it must be.
 QString field(const QString &text);
-// One whole line: the fields joined, encoded and ended by CR LF. A character code page 932 has
-// no form for (none can come from the data files) is written as "?".
+// One whole line of texts, as LineWriter writes them, appended to out or returned.
+void appendLine(QByteArray &out, const QStringList &fields);
 QByteArray line(const QStringList &fields);
 
 // A CSV file that replaces its target only when it has been written whole: lines are gathered
@@ -27,7 +26,7 @@ public:
     bool open();
     // After a failure further lines are dropped; commit() then reports it.
     void add(const QStringList &fields);
-    // For lines made as bytes: append one to buffer(), then call lineAdded().
+    // For lines made as bytes: write one to buffer() through a LineWriter, then call lineAdded().
     QByteArray &buffer() { return buffer_; }
     void lineAdded();
     bool commit();

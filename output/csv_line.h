@@ -1,39 +1,100 @@
 #pragma once
 
-#include <charconv>
-#include <chrono>
-#include <cmath>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <span>
 #include <string_view>
 
 #include <QByteArray>
+#include <QString>
 
 #include "store/day_date.h"
-#include "store/formats.h"
 #include "store/money.h"
 
-// The fast CSV lines: made straight from the stored code page 932 bytes into a buffer on the
-// stack and appended to the file's buffer at once. A byte at a time into a QByteArray would cost
-// more than writing the file. The bytes must equal what csv::line makes of the same texts.
+// The one writer of the bytes of every CSV file: code page 932, fields joined by ",", each line
+// ended by CR LF. A field is written as it is unless it holds a comma, a double quote, CR or LF;
+// such a field is quoted, its quotes doubled, so a remark or a name can never shift the columns
+// after it.
 namespace csv {
 
-// Room is a bound the caller works out for its longest line, every field quoted and every byte
-// doubled; nothing is checked against it, so the fields must be cut to their rooms before.
-template <std::size_t Room> class LineBytes
+// c is a code page 932 byte or a UTF-16 unit. The four are single bytes that code page 932 never
+// uses inside a double-byte character, so stored bytes can be searched for them as they are.
+template <typename Char> constexpr bool needsQuotes(Char c)
+{
+    return c == Char(',') || c == Char('"') || c == Char('\r') || c == Char('\n');
+}
+
+template <typename Char> bool needsQuotes(std::basic_string_view<Char> text)
+{
+    for (Char c : text)
+        if (needsQuotes(c))
+            return true;
+    return false;
+}
+
+// The parts of one field within quotes, each quote doubled.
+template <typename Char, typename Sink>
+void writeQuoted(Sink &sink, std::initializer_list<std::basic_string_view<Char>> parts)
+{
+    sink.put(Char('"'));
+    for (std::basic_string_view<Char> part : parts)
+        for (Char c : part) {
+            if (c == Char('"'))
+                sink.put(c);
+            sink.put(c);
+        }
+    sink.put(Char('"'));
+}
+
+// prefix, text and suffix as one field, through sink.put(Char) and sink.put(basic_string_view).
+template <typename Char, typename Sink>
+void writeField(Sink &sink, std::basic_string_view<Char> text,
+    std::basic_string_view<Char> prefix = {}, std::basic_string_view<Char> suffix = {})
+{
+    if (needsQuotes(prefix) || needsQuotes(text) || needsQuotes(suffix))
+        return writeQuoted(sink, { prefix, text, suffix });
+    sink.put(prefix);
+    sink.put(text);
+    sink.put(suffix);
+}
+
+// One CSV line appended to out. The bytes gather in a small buffer on the stack and go to out
+// about once a line: a byte at a time into a QByteArray would cost more than writing the file.
+// A line longer than the buffer is handed on in pieces, so any field fits.
+class LineWriter
 {
 public:
     // How the blanks in front of an amount are counted: for its bare digits, or for the digits
     // with the thousands separators the report texts would have had.
     enum class Padding { Digits, Grouped };
-    static constexpr int AmountWidth = 10;
+    static constexpr std::size_t AmountWidth = 10;
 
-    void put(char c) { *at_++ = c; }
+    explicit LineWriter(QByteArray &out)
+        : out_(out)
+    {
+    }
+    LineWriter(const LineWriter &) = delete;
+    LineWriter &operator=(const LineWriter &) = delete;
+    // A line left unended still reaches out whole.
+    ~LineWriter() { flush(); }
+
+    void put(char c)
+    {
+        if (at_ == end())
+            flush();
+        *at_++ = c;
+    }
     void put(std::string_view bytes)
     {
-        std::memcpy(at_, bytes.data(), bytes.size());
-        at_ += bytes.size();
+        if (bytes.size() > static_cast<std::size_t>(end() - at_))
+            return putPast(bytes);
+        if (!bytes.empty()) {
+            std::memcpy(at_, bytes.data(), bytes.size());
+            at_ += bytes.size();
+        }
     }
     // Named apart from put so that a string literal is never ambiguous.
     void putEncoded(const QByteArray &bytes)
@@ -41,86 +102,47 @@ public:
         put(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
 
-    // prefix, bytes and suffix as one field, quoted when any holds a comma, a quote, CR or LF.
-    // Those are single bytes that code page 932 never uses inside a double-byte character, so
-    // the stored bytes can be searched for them as they are.
+    // Stored code page 932 bytes (with a prefix and a suffix) as one field.
     void field(std::string_view bytes, std::string_view prefix = {}, std::string_view suffix = {})
     {
-        if (!needsQuotes(prefix) && !needsQuotes(bytes) && !needsQuotes(suffix)) {
-            put(prefix);
-            put(bytes);
-            put(suffix);
-            return;
-        }
-        put('"');
-        for (std::string_view part : { prefix, bytes, suffix })
-            for (char c : part) {
-                if (c == '"')
-                    put('"');
-                put(c);
-            }
-        put('"');
+        writeField(*this, bytes, prefix, suffix);
     }
+    // A text as one field in code page 932; a character it has no form for (none can come from
+    // the data files) is written as "?".
+    void text(const QString &value);
 
     // A whole count, as QString::number gives it.
-    void count(std::int64_t n)
-    {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    }
-
+    void count(std::int64_t n);
     // Whole units rounded half away from zero, no separators, right-aligned in AmountWidth.
-    void amount(Money value, Padding padding = Padding::Digits)
-    {
-        const formats::CharBuffer digits = formats::wholeUnits(value, false);
-        // The grouped text has one separator for every three digits after the first.
-        const std::size_t sign = digits.view().starts_with('-') ? 1 : 0;
-        const std::size_t width =
-            digits.size() + (padding == Padding::Grouped ? (digits.size() - sign - 1) / 3 : 0);
-        for (std::size_t i = width; i < AmountWidth; ++i)
-            put(' ');
-        put(digits.view());
-    }
-
-    // "mm/dd", as the row texts give it: nothing for a day no calendar date stands for.
+    // Digits, a "-" and blanks never need quotes.
+    void amount(Money value, Padding padding = Padding::Digits);
+    // A figure right-aligned in at least width characters, then its unit, as one field.
+    void figure(std::string_view digits, std::size_t width, std::string_view unit);
+    // "MM/dd"; nothing for a day no calendar date stands for.
     void monthDay(double dayNumber)
     {
-        if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > 3.0e6)
-            return;
-        const std::chrono::year_month_day ymd { DayZero
-            + std::chrono::days { static_cast<int>(daydate::wholeDay(dayNumber)) } };
-        if (static_cast<int>(ymd.year()) == 0) // no such year in the calendar of the texts
-            return;
-        const auto month = static_cast<unsigned>(ymd.month());
-        const auto day = static_cast<unsigned>(ymd.day());
-        put(char('0' + month / 10));
-        put(char('0' + month % 10));
-        put('/');
-        put(char('0' + day / 10));
-        put(char('0' + day % 10));
+        if (end() - at_ < 5)
+            flush();
+        at_ += daydate::monthDay(dayNumber, std::span<char, 5>(at_, 5));
     }
 
-    // Ends the line with CR LF and appends it to out.
-    void endTo(QByteArray &out)
+    // Ends the line with CR LF.
+    void endLine()
     {
-        put("\r\n");
-        out.append(room_, static_cast<qsizetype>(at_ - room_));
+        put(std::string_view("\r\n"));
+        flush();
     }
 
 private:
-    static bool needsQuotes(std::string_view bytes)
-    {
-        for (char c : bytes)
-            if (c == ',' || c == '"' || c == '\r' || c == '\n')
-                return true;
-        return false;
-    }
+    char *end() { return room_.data() + room_.size(); }
+    // Hands the gathered bytes on to out.
+    void flush();
+    // bytes, which do not fit in what is left of the buffer.
+    void putPast(std::string_view bytes);
 
-    static constexpr std::chrono::sys_days DayZero =
-        std::chrono::sys_days { std::chrono::year { 1899 } / 12 / 30 };
-    char room_[Room];
-    char *at_ = room_;
+    QByteArray &out_;
+    std::array<char, 512> room_; // only the part before at_ is ever read
+    char *at_ = room_.data();
 };
 
 } // namespace csv

@@ -8,13 +8,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Every field quoted with every byte doubled, plus the fixed parts: a bound on a line's length.
-constexpr std::size_t LineRoom = 2 * (1 + 5 + 40 + 10 + 8 + 64 + 40) + 20 + 64;
-
-} // namespace
-
 QByteArray noteListCsvLine(
     const NoteRecord &note, std::string_view partnerName, std::string_view bankName)
 {
@@ -26,10 +19,7 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
 {
     static const QByteArray settled = sjis::encode(u"〇"_s);
     static const QByteArray open = sjis::encode(u"×"_s);
-    // Names come from records whose rooms bound them; a longer one is cut to the room.
-    partnerName = partnerName.substr(0, decltype(PartnerRecord::Name)::capacity);
-    bankName = bankName.substr(0, decltype(BankRecord::Name)::capacity);
-    csv::LineBytes<LineRoom> line;
+    csv::LineWriter line(out);
     line.field(note.PartnerCode.view(), "'");
     line.put(',');
     line.field(partnerName);
@@ -44,12 +34,12 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
     line.put(',');
     line.monthDay(note.DueDate);
     line.put(',');
-    line.amount(note.Amount, csv::LineBytes<LineRoom>::Padding::Grouped);
+    line.amount(note.Amount, csv::LineWriter::Padding::Grouped);
     line.put(',');
     line.putEncoded(note.Settled != 0 ? settled : open);
     line.put(',');
     line.field(note.Remarks.view());
-    line.endTo(out);
+    line.endLine();
 }
 
 bool CSV1(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
@@ -58,12 +48,12 @@ bool CSV1(const QString &path, const AppState &state, const std::vector<std::int
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add({ title });
         file.add(noteListCsvHeader().split(u','));
-        const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
-        const FirstNameIndex<BankRecord> banks(state.BankTable);
+        const CodeIndex<PartnerRecord> partners(state.PartnerTable);
+        const CodeIndex<BankRecord> banks(state.BankTable);
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(rows[r])];
-            appendNoteListCsvLine(file.buffer(), note, partners.name(note.PartnerCode.view()),
-                banks.name(note.BankCode.view()));
+            appendNoteListCsvLine(file.buffer(), note, partners.firstName(note.PartnerCode.view()),
+                banks.firstName(note.BankCode.view()));
             file.lineAdded();
         }
     });

@@ -43,7 +43,7 @@ namespace {
         {
             LineShape s;
             const NoteRecord *n = note(line);
-            if (n && noteListTallRow(banks_.name(n->BankCode.view()))) {
+            if (n && noteListTallRow(banks_.firstName(n->BankCode.view()))) {
                 s.height = TallNoteRowHeight;
                 s.grown[0] = static_cast<float>(TallBankNameHeight);
             } else {
@@ -57,8 +57,8 @@ namespace {
             const NoteRecord *n = note(line);
             if (band != BandKind::Detail || !n)
                 return {};
-            const NoteListTexts t = noteListTexts(
-                *n, partners_.name(n->PartnerCode.view()), banks_.name(n->BankCode.view()));
+            const NoteListTexts t = noteListTexts(*n, partners_.firstName(n->PartnerCode.view()),
+                banks_.firstName(n->BankCode.view()));
             // The confirmation column is left for a pen on paper.
             return { t.code, t.partnerName, t.noteNumber, t.bankCode, t.bankName, t.issueDate,
                 t.dueDate, t.amount, QString(), t.remarks };
@@ -77,8 +77,8 @@ namespace {
 
         const AppState &state_;
         std::vector<int> rows_;
-        FirstNameIndex<PartnerRecord> partners_;
-        FirstNameIndex<BankRecord> banks_;
+        CodeIndex<PartnerRecord> partners_;
+        CodeIndex<BankRecord> banks_;
     };
 
 } // namespace

@@ -16,12 +16,6 @@ bool noteListTallRow(std::string_view bankName)
     return bankName.size() > TallBankNameBytes;
 }
 
-QString monthDay(double dayNumber)
-{
-    const QDate date = daydate::toDate(dayNumber);
-    return date.isValid() ? date.toString(u"MM/dd"_s) : QString();
-}
-
 NoteListTexts noteListTexts(
     const NoteRecord &note, std::string_view partnerName, std::string_view bankName)
 {
@@ -31,8 +25,8 @@ NoteListTexts noteListTexts(
     t.noteNumber = sjis::decode(note.NoteNumber.view());
     t.bankCode = sjis::decode(note.BankCode.view());
     t.bankName = sjis::decode(bankName);
-    t.issueDate = monthDay(note.IssueDate);
-    t.dueDate = monthDay(note.DueDate);
+    t.issueDate = daydate::formatMonthDay(note.IssueDate);
+    t.dueDate = daydate::formatMonthDay(note.DueDate);
     t.amount = note.Amount.textN();
     t.confirmation = note.Settled != 0 ? u"〇"_s : u"×"_s;
     t.remarks = sjis::decode(note.Remarks.view());

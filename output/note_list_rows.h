@@ -32,9 +32,6 @@ NoteListTexts noteListTexts(
 // A bank name over 32 bytes takes the tall printed row with a second line for the name.
 bool noteListTallRow(std::string_view bankName);
 
-// "mm/dd" of a stored date.
-QString monthDay(double dayNumber);
-
 // The CSV file's title line is the title alone; then this header line.
 QString noteListCsvHeader();
 // The ten fields of a note's CSV line: "'" before the code, the amount without separators but

@@ -215,7 +215,7 @@ int OutputSheet::choice() const
     return -1;
 }
 
-std::optional<OutputSheet::OutputJob> OutputSheet::prepare(int chosen)
+OutputSheet::OutputJob OutputSheet::prepare(int chosen)
 {
     report_.ReportRows.clear();
     if (outputchoice::isJournal(chosen)) {
@@ -236,9 +236,8 @@ std::optional<OutputSheet::OutputJob> OutputSheet::prepare(int chosen)
         return scheduleJob(chosen);
     if (chosen == outputchoice::BankList)
         return bankListJob();
-    if (chosen == outputchoice::PartnerList)
-        return partnerSummaryJob();
-    return std::nullopt;
+    // The last choice left: one radio button is always checked.
+    return partnerSummaryJob();
 }
 
 OutputSheet::OutputJob OutputSheet::scheduleJob(int chosen)
@@ -309,13 +308,7 @@ OutputSheet::OutputJob OutputSheet::noteListJob()
 
 void OutputSheet::PrintClick(QToolButton *sender)
 {
-    const std::optional<OutputJob> job = prepare(choice());
-    if (!job) {
-        // The schedules and the two lists come with their reports.
-        prompter_.inform(this, u"\nこの帳票はまだ使えません。"_s);
-        return;
-    }
-    if (produce(*job, sender))
+    if (produce(prepare(choice()), sender))
         accept();
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include <QDialog>
@@ -64,15 +63,14 @@ protected:
 private:
     void buildControls();
     // What a choice produces, once its rows and header texts are set: its page report and its
-    // CSV file. Each report adds one maker below.
+    // CSV file, one maker below for each report.
     struct OutputJob
     {
         std::function<std::unique_ptr<output::Report>()> report;
         std::function<bool(const QString &path, QString *error)> csv;
     };
-    // Fills ReportRows and the header texts for the chosen output; nothing for the outputs that
-    // cannot be produced yet.
-    std::optional<OutputJob> prepare(int chosen);
+    // Fills ReportRows and the header texts for the chosen output.
+    OutputJob prepare(int chosen);
     OutputJob noteListJob();
     OutputJob partnerSummaryJob();
     OutputJob scheduleJob(int chosen);

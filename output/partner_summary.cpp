@@ -1,9 +1,7 @@
 #include "output/partner_summary.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "output/csv_file.h"
@@ -19,60 +17,10 @@ namespace {
 
 constexpr std::size_t TallNameBytes = 22;
 constexpr std::size_t TallBankNameBytes = 48;
-constexpr int AverageWidth = 3;
-// Every text field quoted with every byte doubled, plus eight figures with their units: a bound
-// on a line's length.
-constexpr std::size_t LineRoom = 2 * (1 + 5 + 40 + 64) + 6 + 8 * 64;
+constexpr std::size_t AverageWidth = 3;
 
-static_assert(decltype(NoteRecord::PartnerCode)::capacity <= sortkey::CodeBytes,
-    "a code key holds seven bytes");
 static_assert(
     decltype(PartnerRecord::Code)::capacity <= sortkey::CodeBytes, "a code key holds seven bytes");
-
-// Code key to a slot number: a flat table with open addressing, one cache line per lookup, for
-// the million lookups of one pass.
-class CodeSlots
-{
-public:
-    explicit CodeSlots(std::size_t codes)
-    {
-        std::size_t room = 16;
-        shift_ = 60;
-        while (room < codes * 2) {
-            room *= 2;
-            --shift_;
-        }
-        keys_.assign(room, 0);
-        slots_.assign(room, -1); // -1: an empty place
-        mask_ = room - 1;
-    }
-
-    // The slot of key, made with next when new.
-    std::int32_t insert(std::uint64_t key, std::int32_t next)
-    {
-        const std::size_t at = probe(key);
-        if (slots_[at] < 0) {
-            keys_[at] = key;
-            slots_[at] = next;
-        }
-        return slots_[at];
-    }
-    std::int32_t find(std::uint64_t key) const { return slots_[probe(key)]; }
-
-private:
-    std::size_t probe(std::uint64_t key) const
-    {
-        std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
-        while (slots_[at] >= 0 && keys_[at] != key)
-            at = (at + 1) & mask_;
-        return at;
-    }
-
-    std::vector<std::uint64_t> keys_;
-    std::vector<std::int32_t> slots_;
-    std::size_t mask_ = 0;
-    int shift_ = 60;
-};
 
 QString counted(std::int64_t count, QStringView unit)
 {
@@ -99,7 +47,7 @@ QStringList totalsFigures(const PartnerTotals &totals, QString (*yen)(Money))
 
 QString averageText(double days)
 {
-    return formats::number(days, 1, true, AverageWidth) + u"日"_s;
+    return formats::number(days, 1, true, static_cast<int>(AverageWidth)) + u"日"_s;
 }
 
 const PartnerRecord *partnerAt(const Partners &partners, std::int32_t index)
@@ -108,58 +56,6 @@ const PartnerRecord *partnerAt(const Partners &partners, std::int32_t index)
         return nullptr;
     return &partners[static_cast<std::size_t>(index)];
 }
-
-// One partner's CSV line: the shared line bytes, with the counts and averages of this list.
-class CsvBytes : public csv::LineBytes<LineRoom>
-{
-public:
-    void count(std::int64_t n, std::string_view unit)
-    {
-        LineBytes::count(n);
-        put(unit);
-    }
-
-    // "%10.0f" and its unit.
-    void amount(Money value, std::string_view unit)
-    {
-        LineBytes::amount(value);
-        put(unit);
-    }
-
-    // "%3.1n日": may hold a thousands separator, and is then quoted. Rounded as formats::fixed
-    // rounds, but laid out from an integer: the long double text conversion is slow.
-    void average(double days, std::string_view unit)
-    {
-        const long double tenths = std::round(std::fabs(static_cast<long double>(days)) * 10);
-        char text[48];
-        std::size_t n = 0;
-        if (!(tenths < 1e18L)) {
-            const formats::CharBuffer slow = formats::fixed(days, 1, true);
-            std::memcpy(text, slow.view().data(), slow.size());
-            n = slow.size();
-        } else {
-            const auto value = static_cast<std::uint64_t>(tenths);
-            char digits[24];
-            const auto end = std::to_chars(digits, digits + sizeof digits, value / 10).ptr;
-            const auto count = static_cast<std::size_t>(end - digits);
-            if (days < 0 && value != 0)
-                text[n++] = '-';
-            for (std::size_t i = 0; i < count; ++i) {
-                if (i > 0 && (count - i) % 3 == 0)
-                    text[n++] = ',';
-                text[n++] = digits[i];
-            }
-            text[n++] = '.';
-            text[n++] = static_cast<char>('0' + value % 10);
-        }
-        char padded[sizeof text + AverageWidth];
-        std::size_t p = 0;
-        for (std::size_t i = n; i < static_cast<std::size_t>(AverageWidth); ++i)
-            padded[p++] = ' ';
-        std::memcpy(padded + p, text, n);
-        field({ padded, p + n }, {}, unit);
-    }
-};
 
 std::string_view view(const QByteArray &bytes)
 {
@@ -251,15 +147,18 @@ PartnerStatistics partnerStatistics(std::string_view code, const Notes &notes)
 std::vector<PartnerStatistics> partnerStatisticsOfRows(
     const Partners &partners, const Notes &notes, const std::vector<std::int32_t> &rows)
 {
-    // One builder per distinct code: the figures depend on the code alone.
-    CodeSlots codes(rows.size());
+    // One builder per distinct code among the rows, found through the code's first partner:
+    // the figures depend on the code alone.
+    const CodeIndex<PartnerRecord> codes(partners);
+    std::vector<std::int32_t> slotOfFirst(partners.size(), -1);
     std::vector<std::int32_t> slotOfRow(rows.size(), -1);
     std::int32_t slotCount = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (const PartnerRecord *p = partnerAt(partners, rows[r])) {
-            slotOfRow[r] = codes.insert(sortkey::code(p->Code.view()), slotCount);
-            if (slotOfRow[r] == slotCount)
-                ++slotCount;
+            std::int32_t &slot = slotOfFirst[static_cast<std::size_t>(codes.first(p->Code.view()))];
+            if (slot < 0)
+                slot = slotCount++;
+            slotOfRow[r] = slot;
         }
     }
     std::vector<PartnerStatisticsBuilder> builders(static_cast<std::size_t>(slotCount));
@@ -267,7 +166,8 @@ std::vector<PartnerStatistics> partnerStatisticsOfRows(
         for (const NoteRecord &n : notes) {
             if (n.Kind != PayableNote && n.Kind != ReceivableNote)
                 continue;
-            const std::int32_t slot = codes.find(sortkey::code(n.PartnerCode.view()));
+            const std::int32_t first = codes.first(n.PartnerCode.view());
+            const std::int32_t slot = first < 0 ? -1 : slotOfFirst[static_cast<std::size_t>(first)];
             if (slot >= 0)
                 builders[static_cast<std::size_t>(slot)].add(n);
         }
@@ -345,29 +245,41 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     static const QByteArray ken = sjis::encode(u"件"_s);
     static const QByteArray yen = sjis::encode(u"円"_s);
     static const QByteArray nichi = sjis::encode(u"日"_s);
-    CsvBytes line;
+    csv::LineWriter line(out);
+    const auto count = [&line](std::int64_t n, const QByteArray &unit) {
+        line.count(n);
+        line.putEncoded(unit);
+    };
+    const auto yenAmount = [&line](Money amount) {
+        line.amount(amount);
+        line.putEncoded(yen);
+    };
+    // "%3.1n日": may hold a thousands separator, and is then quoted.
+    const auto average = [&line](double days) {
+        line.figure(formats::fixed(days, 1, true).view(), AverageWidth, view(nichi));
+    };
     line.field(partner.Code.view(), "'");
     line.put(',');
     line.field(partner.Name.view());
     line.put(',');
-    line.count(s.PayableCount, view(ken));
+    count(s.PayableCount, ken);
     line.put(',');
-    line.amount(s.PayableAmount, view(yen));
+    yenAmount(s.PayableAmount);
     line.put(',');
-    line.count(s.ReceivableCount, view(ken));
+    count(s.ReceivableCount, ken);
     line.put(',');
-    line.amount(s.ReceivableAmount, view(yen));
+    yenAmount(s.ReceivableAmount);
     line.put(',');
-    line.count(s.Shortest, view(nichi));
+    count(s.Shortest, nichi);
     line.put(',');
-    line.count(s.Longest, view(nichi));
+    count(s.Longest, nichi);
     line.put(',');
-    line.average(s.Average, view(nichi));
+    average(s.Average);
     line.put(',');
-    line.average(s.LatestAverage, view(nichi));
+    average(s.LatestAverage);
     line.put(',');
     line.field(bankName);
-    line.endTo(out);
+    line.endLine();
 }
 
 bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
@@ -378,7 +290,7 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
             file.add(head);
         const std::vector<PartnerStatistics> stats =
             partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows);
-        const FirstNameIndex<BankRecord> banks(state.BankTable);
+        const CodeIndex<BankRecord> banks(state.BankTable);
         PartnerTotals totals;
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const PartnerRecord *p = partnerAt(state.PartnerTable, rows[r]);
@@ -386,7 +298,7 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
                 continue;
             totals.add(stats[r]);
             appendPartnerSummaryCsvLine(
-                file.buffer(), *p, stats[r], banks.name(p->BankCode.view()));
+                file.buffer(), *p, stats[r], banks.firstName(p->BankCode.view()));
             file.lineAdded();
         }
         file.add(partnerTotalsCsvFields(totals));

@@ -52,7 +52,7 @@ namespace {
             if (!p)
                 return s;
             const bool tallName = partnerNameTall(p->Name.view());
-            const bool tallBank = partnerBankNameTall(banks_.name(p->BankCode.view()));
+            const bool tallBank = partnerBankNameTall(banks_.firstName(p->BankCode.view()));
             if (tallName || tallBank)
                 s.height = TallPartnerRowHeight;
             s.grown[NameSlot] = static_cast<float>(tallName ? TallNameHeight : NameHeight);
@@ -68,7 +68,7 @@ namespace {
             if (band != BandKind::Detail || !p)
                 return {};
             const PartnerSummaryTexts t = partnerSummaryTexts(
-                *p, stats_[static_cast<std::size_t>(line)], banks_.name(p->BankCode.view()));
+                *p, stats_[static_cast<std::size_t>(line)], banks_.firstName(p->BankCode.view()));
             return { t.code, t.name, t.payableCount, t.payableBalance, t.receivableCount,
                 t.receivableBalance, t.shortest, t.longest, t.average, t.latestAverage,
                 t.bankName };
@@ -88,7 +88,7 @@ namespace {
         const Partners &partners_;
         std::vector<std::int32_t> rows_;
         std::vector<PartnerStatistics> stats_;
-        FirstNameIndex<BankRecord> banks_;
+        CodeIndex<BankRecord> banks_;
         PartnerTotals totals_;
     };
 

@@ -12,12 +12,12 @@
 #include <QPrinterInfo>
 
 #include "controls/prompter.h"
+#include "messages/io_error.h"
 #include "output/report_design.h"
 #include "output/report_layout.h"
 #include "output/report_painter.h"
 #include "output/report_run.h"
 #include "store/atomic_file.h"
-#include "messages/io_error.h"
 
 using namespace Qt::StringLiterals;
 

@@ -12,13 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Every field quoted with every byte doubled, plus the fixed parts: a bound on a line.
-constexpr std::size_t LineRoom = 64
-    + 2
-        * (1 + decltype(NoteRecord::PartnerCode)::capacity + decltype(PartnerRecord::Name)::capacity
-            + decltype(NoteRecord::NoteNumber)::capacity + 4)
-    + 32;
-
 const QByteArray &yen()
 {
     static const QByteArray bytes = sjis::encode(u"円"_s);
@@ -35,12 +28,8 @@ QByteArray scheduleCsvNoteLine(const NoteRecord &note, double day, std::string_v
 void appendScheduleCsvNoteLine(
     QByteArray &out, const NoteRecord &note, std::string_view date, std::string_view partnerName)
 {
-    // Names come from records whose rooms bound them; a longer one is cut to the room, as is a
-    // date longer than any the texts give.
-    partnerName = partnerName.substr(0, decltype(PartnerRecord::Name)::capacity);
-    date = date.substr(0, 32);
-    csv::LineBytes<LineRoom> line;
-    line.put(date);
+    csv::LineWriter line(out);
+    line.field(date);
     line.put(',');
     line.field(note.PartnerCode.view(), "'");
     line.put(',');
@@ -50,7 +39,7 @@ void appendScheduleCsvNoteLine(
     line.put(',');
     line.amount(note.Amount);
     line.putEncoded(yen());
-    line.endTo(out);
+    line.endLine();
 }
 
 bool CSV3(const QString &path, const AppState &state, const std::vector<schedule::Line> &lines,
@@ -59,7 +48,7 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add(schedule::csvTitleFields(title, period));
         file.add(schedule::csvHeaderFields());
-        const FirstNameIndex<PartnerRecord> partners(state.PartnerTable);
+        const CodeIndex<PartnerRecord> partners(state.PartnerTable);
         QByteArray date;
         double dateOf = 0;
         // The notes lie scattered over a table far larger than any cache; asking for the ones a
@@ -84,7 +73,7 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
             const NoteRecord &note = state.NoteTable[static_cast<std::size_t>(line.note)];
             appendScheduleCsvNoteLine(file.buffer(), note,
                 std::string_view(date.constData(), static_cast<std::size_t>(date.size())),
-                partners.name(note.PartnerCode.view()));
+                partners.firstName(note.PartnerCode.view()));
             file.lineAdded();
         }
     });

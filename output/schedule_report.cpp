@@ -54,13 +54,15 @@ namespace {
                 || static_cast<std::size_t>(l.note) >= state_.NoteTable.size())
                 return {};
             const NoteRecord &n = state_.NoteTable[static_cast<std::size_t>(l.note)];
-            return schedule::printedNoteTexts(n, l.day, partners_.find(n.PartnerCode.view()));
+            const std::int32_t at = partners_.first(n.PartnerCode.view());
+            const std::string_view name = partners_.nameAt(at);
+            return schedule::printedNoteTexts(n, l.day, at < 0 ? nullptr : &name);
         }
 
     private:
         const AppState &state_;
         std::vector<schedule::Line> lines_;
-        FirstNameIndex<PartnerRecord> partners_;
+        CodeIndex<PartnerRecord> partners_;
     };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "store/day_date.h"
+#include "store/formats.h"
 #include "store/kinds.h"
 #include "store/lookups.h"
 #include "store/money.h"
@@ -44,6 +45,37 @@ namespace {
         { u"入力者名", ValueKind::Text },
     } };
 
+    struct OperatorInfo
+    {
+        Operator op;
+        const char16_t *caption;
+        const char16_t *dateCaption; // where it differs for dates
+    };
+
+    constexpr std::array<OperatorInfo, 5> Operators { {
+        { Operator::Equal, u"等しい", nullptr },
+        { Operator::NotEqual, u"等しくない", nullptr },
+        { Operator::AtLeast, u"以上", u"以降" },
+        { Operator::AtMost, u"以下", u"以前" },
+        { Operator::Contains, u"含む", nullptr },
+    } };
+
+    // How many operators, from the top of the table, a kind of value offers.
+    constexpr int operatorCount(ValueKind kind)
+    {
+        switch (kind) {
+        case ValueKind::Text:
+            return 5;
+        case ValueKind::Date:
+        case ValueKind::Amount:
+            return 4;
+        case ValueKind::SettledFlag:
+        case ValueKind::NoteKind:
+            return 2;
+        }
+        return 0;
+    }
+
     bool isField(int field)
     {
         return field >= 0 && field < FieldCount;
@@ -52,10 +84,10 @@ namespace {
     // What the query compares against: the note's stored bytes, or a looked-up name.
     struct NoteTexts
     {
-        const FirstNameIndex<PartnerRecord> &partners;
-        const FirstNameIndex<BankRecord> &banks;
+        const CodeIndex<PartnerRecord> &partners;
+        const CodeIndex<BankRecord> &banks;
 
-        // nullptr for a partner or bank name whose code nobody bears.
+        // known is false for a partner or bank name whose code nobody bears.
         std::string_view text(const NoteRecord &note, int field, bool &known) const
         {
             known = true;
@@ -70,13 +102,15 @@ namespace {
                 return note.Remarks.view();
             case EnteredByField:
                 return note.EnteredBy.view();
-            case PartnerNameField:
+            case PartnerNameField: {
+                const std::int32_t at = partners.first(note.PartnerCode.view());
+                known = at >= 0;
+                return partners.nameAt(at);
+            }
             case BankNameField: {
-                const std::string_view *name = field == PartnerNameField
-                    ? partners.find(note.PartnerCode.view())
-                    : banks.find(note.BankCode.view());
-                known = name != nullptr;
-                return name ? *name : std::string_view();
+                const std::int32_t at = banks.first(note.BankCode.view());
+                known = at >= 0;
+                return banks.nameAt(at);
             }
             default:
                 return {};
@@ -102,20 +136,21 @@ namespace {
     }
 
     // By value: a note's fields are packed, so a reference to one may be misaligned.
-    template <typename T> bool compare(int op, T n, T v)
+    template <typename T> bool compare(Operator op, T n, T v)
     {
         switch (op) {
-        case 0:
+        case Operator::Equal:
             return n == v;
-        case 1:
+        case Operator::NotEqual:
             return n != v;
-        case 2:
+        case Operator::AtLeast:
             return n >= v;
-        case 3:
+        case Operator::AtMost:
             return n <= v;
-        default:
-            return false;
+        case Operator::Contains:
+            break;
         }
+        return false;
     }
 
     QString dateMessage(const QString &value)
@@ -175,13 +210,13 @@ namespace {
 
     Filter filterFor(const QueryCondition &c, const NoteTexts &texts)
     {
-        const int op = c.op;
         const auto never = [](const NoteRecord &) { return false; };
         if (!isField(c.field))
             return { never, {} };
         const ValueKind kind = Fields[static_cast<std::size_t>(c.field)].kind;
-        const int opCount = static_cast<int>(operatorCaptions(c.field).size());
-        const bool opValid = op >= 0 && op < opCount;
+        const std::optional<Operator> picked = operatorAt(c.field, c.op);
+        const bool opValid = picked.has_value();
+        const Operator op = picked.value_or(Operator::Equal);
         switch (kind) {
         case ValueKind::Date: {
             const QDate date = daydate::parseShort(c.value);
@@ -230,35 +265,16 @@ namespace {
         bool encodable = true;
         const std::string v = sjis::encode(c.value, &encodable).toStdString();
         if (!encodable)
-            return { [op](const NoteRecord &) { return op == 1; }, {} };
+            return { [op](const NoteRecord &) { return op == Operator::NotEqual; }, {} };
         const int field = c.field;
         return { [op, v, field, &texts](const NoteRecord &n) {
                     bool known = true;
                     const std::string_view text = texts.text(n, field, known);
-                    if (op == 4)
+                    if (op == Operator::Contains)
                         return known && containsWholeCharacters(text, v);
                     return compare(op, text, std::string_view(v));
                 },
             {} };
-    }
-
-    // The value list's text of a note's amount: the yen in general number format, decimals only
-    // when there are some.
-    QString amountText(Money amount)
-    {
-        const std::int64_t stored = amount.stored();
-        const bool negative = stored < 0;
-        const std::uint64_t magnitude =
-            negative ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-        const auto scale = static_cast<std::uint64_t>(Money::Scale);
-        QString text = QString::number(magnitude / scale);
-        if (const std::uint64_t fraction = magnitude % scale; fraction != 0) {
-            QString decimals = QString::number(fraction).rightJustified(4, u'0');
-            while (decimals.endsWith(u'0'))
-                decimals.chop(1);
-            text += u'.' + decimals;
-        }
-        return negative ? u'-' + text : text;
     }
 
     // Adds texts in order, each once, letter case ignored, keyed by the case-folded text. Most
@@ -319,25 +335,28 @@ QStringList operatorCaptions(int field)
 {
     if (!isField(field))
         return {};
-    switch (valueKindOf(field)) {
-    case ValueKind::Date:
-        return { u"等しい"_s, u"等しくない"_s, u"以降"_s, u"以前"_s };
-    case ValueKind::Text:
-        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s, u"含む"_s };
-    case ValueKind::Amount:
-        return { u"等しい"_s, u"等しくない"_s, u"以上"_s, u"以下"_s };
-    case ValueKind::SettledFlag:
-    case ValueKind::NoteKind:
-        return { u"等しい"_s, u"等しくない"_s };
+    const ValueKind kind = valueKindOf(field);
+    QStringList captions;
+    for (int i = 0; i < operatorCount(kind); ++i) {
+        const OperatorInfo &info = Operators[static_cast<std::size_t>(i)];
+        captions << QString::fromUtf16(
+            kind == ValueKind::Date && info.dateCaption ? info.dateCaption : info.caption);
     }
-    return {};
+    return captions;
+}
+
+std::optional<Operator> operatorAt(int field, int position)
+{
+    if (!isField(field) || position < 0 || position >= operatorCount(valueKindOf(field)))
+        return std::nullopt;
+    return Operators[static_cast<std::size_t>(position)].op;
 }
 
 QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
     const Partners &partners, const Banks &banks)
 {
-    const FirstNameIndex<PartnerRecord> partnerNames(partners);
-    const FirstNameIndex<BankRecord> bankNames(banks);
+    const CodeIndex<PartnerRecord> partnerNames(partners);
+    const CodeIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
 
     // Every value is read before any note is looked at, so the first bad row is reported
@@ -389,12 +408,12 @@ QStringList valueList(int field, const Notes &notes, const Partners &partners, c
         QStringList list;
         for (const NoteRecord &n : notes) {
             if (seen.insert(n.Amount.stored()).second)
-                list << amountText(n.Amount);
+                list << formats::general(n.Amount);
         }
         return list;
     }
-    const FirstNameIndex<PartnerRecord> partnerNames(partners);
-    const FirstNameIndex<BankRecord> bankNames(banks);
+    const CodeIndex<PartnerRecord> partnerNames(partners);
+    const CodeIndex<BankRecord> bankNames(banks);
     const NoteTexts texts { partnerNames, bankNames };
     DistinctTexts distinct(notes.size());
     for (const NoteRecord &n : notes) {

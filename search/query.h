@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include <QString>
@@ -31,10 +32,17 @@ inline constexpr int FieldCount = 12;
 
 enum class ValueKind { Date, Text, Amount, SettledFlag, NoteKind };
 
+// What a condition compares with. Every kind of value offers the first few, in this order: text
+// all five, dates and amounts the first four, the settled flag and the kind of note two.
+enum class Operator { Equal, NotEqual, AtLeast, AtMost, Contains };
+
 // The field list's captions, in order: "振出日", "支払期日", …, "入力者名".
 QStringList fieldCaptions();
-// The operators a field offers, in order; empty for -1 (a field typed rather than picked).
+// The captions of the operators a field offers, in order; empty for -1 (a field typed rather than
+// picked).
 QStringList operatorCaptions(int field);
+// The operator at a position of that list; nothing for a position the list has not.
+std::optional<Operator> operatorAt(int field, int position);
 ValueKind valueKindOf(int field);
 
 // One condition row: field and operator by their position in their lists (-1 when typed rather

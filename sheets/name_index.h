@@ -1,11 +1,9 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "store/lookups.h"
 
 // Code-to-name lookup over the partner or bank register, rebuilt at every refresh of a screen
 // grid. Screens show the last record in table order that bears a code; codes match byte for
@@ -13,27 +11,19 @@
 template <typename Record> class NameIndex
 {
 public:
-    void rebuild(const std::vector<Record> &table)
-    {
-        positions_.clear();
-        positions_.reserve(table.size());
-        for (std::size_t i = 0; i < table.size(); ++i)
-            positions_.insert_or_assign(
-                std::string(table[i].Code.view()), static_cast<std::int32_t>(i));
-        builtSize_ = table.size();
-    }
+    void rebuild(const std::vector<Record> &table) { index_.rebuild(table); }
 
     // Empty when no record bears the code.
     std::string_view find(const std::vector<Record> &table, std::string_view code) const
     {
         // A register changed behind an open dialog may repaint the grid before the refresh
         // that follows every change; the index then only hints, and a scan gives the answer.
-        if (table.size() != builtSize_)
+        if (table.size() != index_.size())
             return scanLast(table, code);
-        const auto it = positions_.find(code);
-        if (it == positions_.end())
+        const std::int32_t at = index_.last(code);
+        if (at < 0)
             return {};
-        const Record &hit = table[static_cast<std::size_t>(it->second)];
+        const Record &hit = table[static_cast<std::size_t>(at)];
         return hit.Code.view() == code ? hit.Name.view() : scanLast(table, code);
     }
 
@@ -47,15 +37,5 @@ private:
         return {};
     }
 
-    struct Hash
-    {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const
-        {
-            return std::hash<std::string_view> {}(s);
-        }
-    };
-
-    std::unordered_map<std::string, std::int32_t, Hash, std::equal_to<>> positions_;
-    std::size_t builtSize_ = 0;
+    CodeIndex<Record> index_;
 };

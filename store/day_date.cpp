@@ -1,30 +1,14 @@
 #include "store/day_date.h"
 
-#include <chrono>
-#include <cmath>
-
 #include <QRegularExpression>
-
-namespace {
-
-constexpr std::chrono::sys_days Epoch = std::chrono::year { 1899 } / 12 / 30;
-
-} // namespace
 
 namespace daydate {
 
-double wholeDay(double dayNumber)
-{
-    return std::trunc(dayNumber);
-}
-
 QDate toDate(double dayNumber)
 {
-    if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > 3.0e6)
+    if (!isDay(dayNumber))
         return {};
-    const std::chrono::sys_days day =
-        Epoch + std::chrono::days { static_cast<int>(wholeDay(dayNumber)) };
-    const std::chrono::year_month_day ymd { day };
+    const std::chrono::year_month_day ymd = calendarDay(dayNumber);
     return QDate(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
         static_cast<int>(static_cast<unsigned>(ymd.day())));
 }
@@ -41,6 +25,12 @@ QString formatShort(double dayNumber)
 {
     const QDate date = toDate(dayNumber);
     return date.isValid() ? date.toString(QString::fromUtf16(ShortFormat)) : QString();
+}
+
+QString formatMonthDay(double dayNumber)
+{
+    char text[5];
+    return QString::fromLatin1(text, static_cast<qsizetype>(monthDay(dayNumber, text)));
 }
 
 QDate parseShort(const QString &text)

@@ -56,6 +56,10 @@ QString number(long double value, int decimals, bool grouped, int width = 0);
 // every 64-bit amount), "-" for negatives, "," every three digits when grouped; not padded.
 CharBuffer wholeUnits(Money amount, bool grouped);
 
+// General number format, as a value list shows an amount: whole units without separators, then
+// the ten-thousandths only when some are not zero; "-" for negatives.
+QString general(Money amount);
+
 // "%10.0n": whole units, separators, width 10; exact for every stored amount.
 QString amountN(Money amount);
 // "%10.0f": the same without separators.

@@ -57,11 +57,21 @@ public:
         dialog->setObjectName(u"Form6"_s);
         return dialog;
     }
+    std::unique_ptr<QDialog> createSearchSheet(
+        AppState &, SheetHost &, DataSheetPort *, Prompter &, QWidget *) override
+    {
+        return nullptr;
+    }
     std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &all,
         DataSheetPort *dataSheet, QWidget *) override
     {
         outputLists.push_back(all);
         outputDataSheets.push_back(dataSheet);
+        return nullptr;
+    }
+    std::unique_ptr<QDialog> createRegistrationSheet(
+        AppState &, Prompter &, RegisterKind, QWidget *) override
+    {
         return nullptr;
     }
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "output/csv_file.h"
+#include "output/csv_line.h"
 #include "output/note_list_csv.h"
 #include "output/output_choices.h"
 #include "tests/sheets/sheet_fixtures.h"
@@ -125,6 +126,7 @@ TEST(CsvLines, FieldsAreQuotedOnlyWhenTheyWouldBreakTheLine)
     EXPECT_EQ(csv::field(u"6\"ねじ"_s), u"\"6\"\"ねじ\""_s);
     EXPECT_EQ(csv::field(u"1行目\r\n2行目"_s), u"\"1行目\r\n2行目\""_s);
     EXPECT_EQ(csv::field(u"a\nb"_s), u"\"a\nb\""_s);
+    EXPECT_EQ(csv::field(u"a\rb"_s), u"\"a\rb\""_s) << "a lone CR breaks a line too";
 
     // Code page 932 bytes and CR LF.
     EXPECT_EQ(
@@ -133,6 +135,52 @@ TEST(CsvLines, FieldsAreQuotedOnlyWhenTheyWouldBreakTheLine)
     EXPECT_EQ(csv::line({ QString(), QString() }), QByteArray(",\r\n"));
     // A character without a code page 932 form costs itself, not the line.
     EXPECT_EQ(csv::line({ u"a\U0001F600b"_s, u"手"_s }), QByteArray("a?b,\x8E\xE8\r\n"));
+}
+
+// Stored bytes go out as they are, quoted by the same rule as texts; a field or a line longer
+// than the writer's own buffer still arrives whole.
+TEST(CsvLines, TheWriterQuotesStoredBytesAndTakesLinesOfAnyLength)
+{
+    const std::string longField(700, 'x');
+    const std::string longQuoted(400, '"');
+    struct Case
+    {
+        std::string_view bytes, prefix, suffix;
+        std::string expected;
+    };
+    const Case cases[] = {
+        { "plain", {}, {}, "plain" },
+        { {}, {}, {}, "" },
+        { "a\rb", {}, {}, "\"a\rb\"" },
+        { "a\nb", {}, {}, "\"a\nb\"" },
+        { "\r", {}, {}, "\"\r\"" },
+        { "1,2", "'", {}, "\"'1,2\"" },
+        { "12", "'", {}, "'12" },
+        { "3.5", "  ", "\"", "\"  3.5\"\"\"" },
+        { "\x81\x5A\x93\xFA", {}, {}, "\x81\x5A\x93\xFA" },
+        { longField, {}, {}, longField },
+        { longQuoted, {}, {}, '"' + std::string(800, '"') + '"' },
+    };
+    for (const Case &c : cases) {
+        QByteArray out("head,");
+        {
+            csv::LineWriter line(out);
+            line.field(c.bytes, c.prefix, c.suffix);
+            line.endLine();
+        }
+        EXPECT_EQ(out.toStdString(), "head," + c.expected + "\r\n") << c.bytes.substr(0, 20);
+    }
+
+    // Many fields past the buffer, and a line never ended still reaches the output.
+    QByteArray out;
+    {
+        csv::LineWriter line(out);
+        for (int i = 0; i < 200; ++i) {
+            line.field("a,b");
+            line.put(',');
+        }
+    }
+    EXPECT_EQ(out, QByteArray("\"a,b\",").repeated(200));
 }
 
 // The file's lines are made from the stored bytes for speed; they must be the very lines the

@@ -1,3 +1,5 @@
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -200,4 +202,17 @@ TEST(QueryTables, FieldsAndTheirOperators)
     EXPECT_EQ(operatorCaptions(AmountField).size(), 4);
     EXPECT_EQ(operatorCaptions(KindField), (QStringList { u"等しい"_s, u"等しくない"_s }));
     EXPECT_TRUE(operatorCaptions(-1).isEmpty());
+
+    // Each caption names the comparison at its position; a position past the list names none.
+    const std::map<QString, Operator> meaning { { u"等しい"_s, Operator::Equal },
+        { u"等しくない"_s, Operator::NotEqual }, { u"以上"_s, Operator::AtLeast },
+        { u"以降"_s, Operator::AtLeast }, { u"以下"_s, Operator::AtMost },
+        { u"以前"_s, Operator::AtMost }, { u"含む"_s, Operator::Contains } };
+    for (int field = -1; field < FieldCount; ++field) {
+        const QStringList captions = operatorCaptions(field);
+        for (int i = 0; i < captions.size(); ++i)
+            EXPECT_EQ(operatorAt(field, i), meaning.at(captions[i])) << field << " " << i;
+        EXPECT_EQ(operatorAt(field, static_cast<int>(captions.size())), std::nullopt) << field;
+        EXPECT_EQ(operatorAt(field, -1), std::nullopt) << field;
+    }
 }

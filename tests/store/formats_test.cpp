@@ -26,6 +26,15 @@ TEST(Formats, AmountsRoundHalfAwayFromZeroWithSeparators)
     EXPECT_EQ(n(INT64_MAX), u"922,337,203,685,478"_s);
     EXPECT_EQ(Money::fromStored(-12345670000).textF(), u"  -1234567"_s);
     EXPECT_EQ(Money::fromStored(999'999'999'995'000).textF(), u"100000000000"_s);
+
+    // General format: no separators, no rounding, decimals only when there are some.
+    const auto g = [](std::int64_t stored) { return formats::general(Money::fromStored(stored)); };
+    EXPECT_EQ(g(0), u"0"_s);
+    EXPECT_EQ(g(12345670000), u"1234567"_s);
+    EXPECT_EQ(g(15000), u"1.5"_s);
+    EXPECT_EQ(g(-12345), u"-1.2345"_s);
+    EXPECT_EQ(g(-1), u"-0.0001"_s);
+    EXPECT_EQ(g(INT64_MIN), u"-922337203685477.5808"_s);
 }
 
 TEST(Money, EnteredValuesRoundHalfToEvenAndSumExactly)
@@ -69,6 +78,37 @@ TEST(DayDates, CountFromTheEndOf1899)
     EXPECT_FALSE(daydate::parseShort(u"2001-01-05"_s).isValid());
     EXPECT_FALSE(daydate::parseShort(u"2001/02/30"_s).isValid());
     EXPECT_EQ(daydate::formatShort(1e300), QString()) << "garbage never crashes";
+}
+
+TEST(DayDates, MonthAndDayAsTheListsGiveThem)
+{
+    const struct
+    {
+        double day;
+        QString text;
+    } cases[] = {
+        { 36896, u"01/05"_s },
+        { 36896.9, u"01/05"_s },
+        { 0, u"12/30"_s },
+        { -1.5, u"12/29"_s },
+        { 2958465, u"12/31"_s }, // 9999-12-31
+        { -693593, u"01/01"_s }, // the year 1
+        { -693594, QString() }, // the year 0, which QDate has not
+        { -693959, QString() },
+        { -693960, u"12/31"_s }, // the year -1
+        { 1e12, QString() },
+        { std::numeric_limits<double>::quiet_NaN(), QString() },
+        { std::numeric_limits<double>::infinity(), QString() },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(daydate::formatMonthDay(c.day), c.text) << c.day;
+    // Qt's own date format agrees wherever it has a date.
+    for (double day = -694500; day < 3000000; day += day < -690000 ? 1 : 997) {
+        const QDate date = daydate::toDate(day);
+        ASSERT_EQ(
+            daydate::formatMonthDay(day), date.isValid() ? date.toString(u"MM/dd"_s) : QString())
+            << day;
+    }
 }
 
 TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)

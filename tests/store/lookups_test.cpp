@@ -55,10 +55,10 @@ TEST(NoteRules, DueOnlyAfterTheDueDateAndWhileUnsettled)
     EXPECT_EQ(dueNoteIndices(notes, 150), (std::vector<int> { 0, 3 }));
 }
 
-TEST(Lookups, TheIndexAnswersAsTheScanDoes)
+TEST(Lookups, TheIndexAnswersAsTheScansDoForTheFirstAndTheLastMatch)
 {
     // Codes that differ only in length, in a trailing blank or in one late byte, a code borne
-    // twice, an empty code, and enough banks to make the hash collide.
+    // three times, an empty code, and enough banks to make the hash collide.
     Banks banks;
     const auto bank = [&](std::string_view code, std::string_view name) {
         BankRecord b;
@@ -77,13 +77,27 @@ TEST(Lookups, TheIndexAnswersAsTheScanDoes)
         std::snprintf(code, sizeof code, "Z%d", 1000000 + i);
         bank(code, code + 1);
     }
-    const FirstNameIndex<BankRecord> index(banks);
+    bank("B01", "third");
+    const auto scanLast = [&](std::string_view code) {
+        for (auto b = banks.rbegin(); b != banks.rend(); ++b)
+            if (b->Code.view() == code)
+                return b->Name.view();
+        return std::string_view();
+    };
+    const CodeIndex<BankRecord> index(banks);
     std::vector<std::string> probes = { "B01", "B01 ", "B0", "", "A", std::string("A\0", 2), "B1",
         "B01B01B0", "Z1000000", "Z1002999", "Z1003000", "123456789" };
     for (const BankRecord &b : banks)
         probes.emplace_back(b.Code.view());
-    for (const std::string &code : probes)
-        EXPECT_EQ(index.name(code), FindBankName(banks, code)) << code;
-    EXPECT_EQ(index.name("B01"), "first");
-    EXPECT_EQ(index.find("nobody"), nullptr);
+    for (const std::string &code : probes) {
+        EXPECT_EQ(index.firstName(code), FindBankName(banks, code)) << code;
+        EXPECT_EQ(index.lastName(code), scanLast(code)) << code;
+    }
+    EXPECT_EQ(index.firstName("B01"), "first");
+    EXPECT_EQ(index.lastName("B01"), "third");
+    EXPECT_EQ(index.first("B01"), 0);
+    EXPECT_EQ(index.last("B01"), 3006);
+    EXPECT_EQ(index.first("nobody"), -1);
+    EXPECT_EQ(index.last("nobody"), -1);
+    EXPECT_EQ(CodeIndex<BankRecord>(Banks {}).first("B01"), -1);
 }
