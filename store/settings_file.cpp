@@ -97,8 +97,8 @@ QByteArray settingsLineBytes(const QString &dataDirectory)
 {
     bool ok = false;
     const QByteArray cp932 = sjis::encode(dataDirectory, &ok);
-    // Code page 932 maps some characters onto others (〜 reads back as ～): such a path would
-    // lead to a different folder.
+    // Code page 932 maps some characters onto others (U+301C WAVE DASH reads back as U+FF5E): such
+    // a path would lead to a different folder.
     if (ok && sjis::decode(cp932) == dataDirectory)
         return cp932;
     return QFile::encodeName(dataDirectory);
