@@ -13,9 +13,11 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "sheets/data_sheet.h"
+#include "sheets/input_sheet.h"
 
 // The data sheet over a register of a million notes: the cost of a refresh against one plain
-// pass over the notes, the cost of drawing a screenful, and the memory the view adds.
+// pass over the notes, the cost of drawing a screenful, the memory the view adds, and what one
+// change costs until both sheets show it.
 
 namespace {
 
@@ -25,6 +27,7 @@ struct Bench
     QuietHost host;
     WidgetPrompter prompter;
     std::unique_ptr<DataSheet> sheet;
+    std::unique_ptr<InputSheet> input;
     double viewBytesPerNote = 0;
 };
 
@@ -47,6 +50,8 @@ std::unique_ptr<Bench> buildRegister()
     const std::size_t after = peakResidentBytes();
     r->viewBytesPerNote =
         static_cast<double>(after - before) / static_cast<double>(r->state.NoteTable.size());
+    r->input = std::make_unique<InputSheet>(r->state, r->host, r->prompter);
+    showAndDraw(*r->input);
     return r;
 }
 
@@ -97,6 +102,19 @@ void BM_DrawScreenful(benchmark::State &s)
     s.counters["rows"] = grid->viewport()->height() / grid->rowHeight(0);
 }
 BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
+
+// A note approved and unapproved in turn: the register's change and its announcement, until the
+// data sheet and the input sheet (10,000 partners, 1,000 banks in its lists) are refreshed.
+void BM_ChangeShownOnBothSheets(benchmark::State &s)
+{
+    Bench &r = reg();
+    std::uint8_t settled = r.state.NoteTable[500'000].Settled;
+    for (auto _ : s) {
+        settled = settled != 0 ? 0 : 1;
+        benchmark::DoNotOptimize(r.state.Data.applyApprovals({ 500'000 }, { settled }));
+    }
+}
+BENCHMARK(BM_ChangeShownOnBothSheets)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
