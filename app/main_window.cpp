@@ -60,6 +60,7 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     mdi_->setBackground(QColor(254, 254, 254));
     setCentralWidget(mdi_);
     buildMenus();
+    connect(&state_.Data, &Register::changed, this, [this] { ++changesAnnounced_; });
     FormCreate(options);
 }
 
@@ -302,6 +303,16 @@ void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
         prompter_.exec(*dialog);
 }
 
+// A screen that changes the register refreshes both sheets through the register's announcements;
+// one closed without a change still ends with the refresh it has always ended with.
+void MainWindow::runChangingModal(std::unique_ptr<QDialog> dialog)
+{
+    const int before = changesAnnounced_;
+    runModal(std::move(dialog));
+    if (changesAnnounced_ == before)
+        AllUpdate();
+}
+
 bool MainWindow::save()
 {
     const SaveOutcome outcome = state_.Data.save(lockUser_, now_());
@@ -392,7 +403,7 @@ void MainWindow::Delete1Click()
 void MainWindow::ShoninClick()
 {
     const std::vector<int> due = dueNoteIndices(state_.NoteTable, state_.clock->todayNumber());
-    runModal(screens_.createApprovalList(state_, prompter_, due, this));
+    runChangingModal(screens_.createApprovalList(state_, prompter_, due, this));
 }
 
 void MainWindow::Find1Click()
@@ -422,13 +433,14 @@ void MainWindow::DataFormClick()
 
 void MainWindow::SET2Click()
 {
-    runModal(
+    runChangingModal(
         screens_.createRegistrationSheet(state_, prompter_, RegisterKind::PartnerRegister, this));
 }
 
 void MainWindow::SET3Click()
 {
-    runModal(screens_.createRegistrationSheet(state_, prompter_, RegisterKind::BankRegister, this));
+    runChangingModal(
+        screens_.createRegistrationSheet(state_, prompter_, RegisterKind::BankRegister, this));
 }
 
 void MainWindow::User1Click()

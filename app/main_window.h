@@ -84,6 +84,7 @@ private:
     void applyReadOnly();
     void showReadOnly();
     void runModal(std::unique_ptr<QDialog> dialog);
+    void runChangingModal(std::unique_ptr<QDialog> dialog);
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);
 
@@ -112,4 +113,5 @@ private:
     QString lockUser_;
     std::function<QDateTime()> now_;
     QString readOnlyNotice_; // why Save is refused
+    int changesAnnounced_ = 0;
 };

@@ -363,10 +363,15 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     state.Data.setTables(
         { { note(0, today - 1), note(1, today), note(2, today - 30, 1), note(3, today - 400) }, {},
             {} });
+    const qsizetype refreshed = screens.data.callsOf(u"DataUpdate"_s);
+    const int inputRefreshed = screens.input.updates;
     window->ShoninClick();
     ASSERT_EQ(screens.approvalLists.size(), 1u);
     EXPECT_EQ(screens.approvalLists[0], (std::vector<int> { 0, 3 }));
     EXPECT_EQ(prompter.dialogs.back(), u"Form6"_s);
+    // Closed without a change, the list still ends with the refresh of both sheets.
+    EXPECT_EQ(screens.data.callsOf(u"DataUpdate"_s), refreshed + 1);
+    EXPECT_EQ(screens.input.updates, inputRefreshed + 1);
 
     state.Data.setTables({});
     window->ShoninClick();
