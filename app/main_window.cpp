@@ -96,6 +96,8 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     // Loading finishes an interrupted save, which only the lock's holder may do.
     lockDataFolder();
     const LoadReport report = reg.load();
+    if (reg.readOnly() && readOnlyNotice_.isEmpty())
+        readOnlyNotice_ = messages::recoveryNotice(report.recovery);
     if (!report.ok())
         prompter_.error(this, messages::loadProblems(report));
     else if (const QString recovered = messages::recoveryNotice(report.recovery);
@@ -327,7 +329,7 @@ bool MainWindow::save()
         break;
     }
     if (!outcome.report.ok()) {
-        prompter_.error(this, messages::saveFailed(outcome.report.failure));
+        prompter_.error(this, messages::saveFailed(outcome.report));
         return false;
     }
     if (!outcome.report.backups.isEmpty())

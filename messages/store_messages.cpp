@@ -174,6 +174,17 @@ QString recoveryNotice(const SettledSave &settled)
     case SettledSave::Outcome::FolderNotSynced:
         return u"\n前回中断された保存を完了しましたが、フォルダー「%1」への書き込みを確定できませんでした。\n理由: %2"_s
             .arg(settled.file, systemReason(settled.error));
+    case SettledSave::Outcome::Unmatched:
+        return u"\n前回の保存の記録「%"
+               u"1」が残っていますが、このフォルダーのデータファイルの記録として読めません。"
+               u"記録と一時ファイルはそのまま残し、読み取り専用で開きます。\n"
+               u"データフォルダーが移動されていないか、設定ファイルの1行目が正しいかを確かめてください。"_s
+                   .arg(settled.file);
+    case SettledSave::Outcome::HolderSaving:
+        return u"\nほかのプログラムがデータフォルダー「%"
+               u"1」に保存している途中で、待っても終わりませんでした。"
+               u"表示している内容は、保存の前と後の混ざったものかもしれません。"
+               u"しばらくしてからプログラムを起動し直してください。"_s.arg(settled.directory);
     case SettledSave::Outcome::PartlyNew:
         return u"\n前回中断された保存を完了できませんでした。一時ファイルが壊れているか、見つかりません。\n次のファイルだけが新しい内容です: %1"_s
             .arg(quotedList(settled.alreadyNew));
@@ -206,6 +217,9 @@ QString saveFailed(const SaveFailure &failure)
     switch (failure.phase) {
     case SaveFailure::Phase::None:
         return {};
+    case SaveFailure::Phase::Unsettled:
+        return u"\n前回中断された保存を先に最後まで行えなかったため、保存できません。"_s
+            + nothingReplaced;
     case SaveFailure::Phase::Check:
     case SaveFailure::Phase::Write:
     case SaveFailure::Phase::Backup:
@@ -235,6 +249,14 @@ QString saveFailed(const SaveFailure &failure)
             .arg(quotedList(failure.replaced), failure.file, why);
     }
     return {};
+}
+
+QString saveFailed(const SaveReport &report)
+{
+    QString text = saveFailed(report.failure);
+    if (report.failure.phase == SaveFailure::Phase::Unsettled)
+        text += recoveryNotice(report.earlierSave);
+    return text;
 }
 
 QString backupsKept(const QStringList &backups)

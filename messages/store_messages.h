@@ -42,6 +42,8 @@ QString recoveryNotice(const SettledSave &settled);
 QString loadProblems(const LoadReport &report);
 // A save that stopped: which file, why, and which files are already new.
 QString saveFailed(const SaveFailure &failure);
+// The whole message of a failed save, with what became of a save an earlier run left.
+QString saveFailed(const SaveReport &report);
 // The originals of incompletely loaded files kept before the save replaced them.
 QString backupsKept(const QStringList &backups);
 

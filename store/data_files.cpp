@@ -239,12 +239,12 @@ SaveFailure syncReplacedFiles(const SaveFiles &files, FileSystem &fs)
 } // namespace
 
 LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs, InterruptedSave interrupted)
+    FileSystem &fs, InterruptedSave interrupted, std::chrono::milliseconds holderWait)
 {
     LoadReport report;
     const SettledSave settled = interrupted == InterruptedSave::Settle
         ? settleInterruptedSave(directory, fs)
-        : SettledSave {};
+        : awaitHoldersSave(directory, fs, holderWait);
     report.recovery = settled;
     if (settled.failed()) {
         // Files of two saves may be mixed: keep every original before the next save replaces it.
@@ -266,6 +266,16 @@ SaveReport SaveData(
     const Tables &tables, QSet<QString> &incomplete, const QString &directory, FileSystem &fs)
 {
     SaveReport report;
+    // A save left by an earlier run is finished or undone first: its journal is never written
+    // over, and a save on top of one that cannot be settled could mix three saves.
+    if (saveJournalLeft(fs, directory)) {
+        report.earlierSave = settleInterruptedSave(directory, fs);
+        if (report.earlierSave.failed()) {
+            report.failure.phase = SaveFailure::Phase::Unsettled;
+            report.failure.file = directory + QString::fromUtf16(SaveJournalName);
+            return report;
+        }
+    }
     const QStringList names = dataFileNames();
     std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> writers;
     SaveFiles files;

@@ -33,6 +33,7 @@ struct LoadReport
 struct SaveReport
 {
     SaveFailure failure; // where the save stopped, naming the file and the reason
+    SettledSave earlierSave; // a save an earlier run left, settled before this one began
     QStringList backups; // originals of incompletely loaded files kept before replacing them
     bool ok() const { return !failure.failed(); }
 };
@@ -48,8 +49,10 @@ struct SaveReport
 // not hold it leaves the holder's journal and temporary files alone.
 enum class InterruptedSave { Settle, LeaveToLockHolder };
 // The names of files that did not load whole are added to incomplete.
+// A copy without the lock waits up to holderWait for the holder's save in progress to end.
 LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs = systemFileSystem(), InterruptedSave interrupted = InterruptedSave::Settle);
+    FileSystem &fs = systemFileSystem(), InterruptedSave interrupted = InterruptedSave::Settle,
+    std::chrono::milliseconds holderWait = HolderSaveWait);
 
 // Writes the three tables as one step: each to a temporary file beside it (beside the file a
 // symbolic link leads to), synced; then a journal naming the three, synced; then the three

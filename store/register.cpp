@@ -127,6 +127,9 @@ LoadReport Register::load(FileSystem &fs)
     const LoadReport report = LoadData(loaded, incomplete, directory_, fs,
         readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     incompleteFiles_ = incomplete;
+    // A journal that names other files is the user's to look at: nothing may be saved over it.
+    if (report.recovery.outcome == SettledSave::Outcome::Unmatched)
+        readOnly_ = true;
     setTables(std::move(loaded));
     return report;
 }

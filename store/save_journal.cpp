@@ -10,21 +10,26 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "store/atomic_file.h"
 #include "store/data_file_names.h"
 #include "store/data_files.h"
 #include "store/file_read.h"
+#include "store/settings_file.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 // Text, one line per file: name, size, checksum (hex), temporary path and target path
-// (percent-encoded file system bytes); the last line carries the checksum of everything before
-// it, so a journal torn by a crash while it was written is recognised as such.
+// (percent-encoded file system bytes, relative to the journal's own folder, so that the journal
+// means the same files however the folder is reached later: moved, through a link, spelt with
+// "//"); the last line carries the checksum of everything before it, so a journal torn by a
+// crash while it was written is recognised as such.
 
 constexpr char JournalHeader[] = "tegata-save-journal 1";
 constexpr qint64 LargestJournal = 64 * 1024;
@@ -34,13 +39,25 @@ QString journalPath(const QString &directory)
     return directory + QString::fromUtf16(SaveJournalName);
 }
 
-QByteArray encodeJournal(const std::vector<JournalEntry> &entries)
+// Where a path leads: its folder with every link resolved, and its own name. Two spellings of
+// one place give the same answer; empty when the folder is not there.
+QString placeOf(const QString &path)
 {
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QString() : folder + u'/' + info.fileName();
+}
+
+QByteArray encodeJournal(const QString &directory, const std::vector<JournalEntry> &entries)
+{
+    const QDir folder(QFileInfo(dataFolderOf(directory)).canonicalFilePath());
+    const auto relative = [&](const QString &path) {
+        return QFile::encodeName(folder.relativeFilePath(placeOf(path))).toPercentEncoding();
+    };
     QByteArray text = QByteArray(JournalHeader) + '\n';
     for (const JournalEntry &e : entries)
         text += e.name.toUtf8() + ' ' + QByteArray::number(e.size) + ' ' + e.checksum.toHex() + ' '
-            + QFile::encodeName(e.temporary).toPercentEncoding() + ' '
-            + QFile::encodeName(e.target).toPercentEncoding() + '\n';
+            + relative(e.temporary) + ' ' + relative(e.target) + '\n';
     return text + "end " + QCryptographicHash::hash(text, ContentHash).toHex() + '\n';
 }
 
@@ -54,51 +71,72 @@ bool isTemporaryOf(const QString &temporary, const QString &target)
         [](QChar c) { return c.isDigit() || (c.unicode() < 128 && c.isLetter()); });
 }
 
-// The entries of a whole journal written by SaveData for this folder; nothing for a torn or
-// foreign one.
-std::optional<std::vector<JournalEntry>> decodeJournal(
-    const QByteArray &text, const QString &directory)
+// What a journal left in the folder says.
+struct DecodedJournal
 {
+    enum class State {
+        Torn, // cut while it was written: no rename can have happened
+        Unmatched, // whole, but not about this folder's data files: nothing of it is touched
+        Matched,
+    };
+    State state = State::Torn;
+    std::vector<JournalEntry> entries;
+};
+
+// The entries of a whole journal written by SaveData, their paths resolved against the folder
+// as it is reached now. A journal of an earlier version names absolute paths; they are taken
+// as they stand.
+DecodedJournal decodeJournal(const QByteArray &text, const QString &directory)
+{
+    DecodedJournal decoded;
     if (!text.endsWith('\n'))
-        return std::nullopt;
+        return decoded;
     const qsizetype endLine = text.lastIndexOf('\n', text.size() - 2) + 1;
     const QByteArray body = text.left(endLine);
     if (endLine == 0
         || text.mid(endLine) != "end " + QCryptographicHash::hash(body, ContentHash).toHex() + '\n')
-        return std::nullopt;
+        return decoded;
+    decoded.state = DecodedJournal::State::Unmatched;
     QList<QByteArray> lines = body.split('\n');
     lines.removeLast();
     const QStringList names = dataFileNames();
     if (lines.size() != names.size() + 1 || lines[0] != JournalHeader)
-        return std::nullopt;
-    std::vector<JournalEntry> entries;
+        return decoded;
+    const QDir folder(dataFolderOf(directory));
+    const auto path = [&](const QByteArray &field) {
+        return QDir::cleanPath(
+            folder.absoluteFilePath(QFile::decodeName(QByteArray::fromPercentEncoding(field))));
+    };
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QList<QByteArray> fields = lines[i + 1].split(' ');
         if (fields.size() != 5)
-            return std::nullopt;
+            return decoded;
         JournalEntry e;
         bool sized = false;
         e.name = QString::fromUtf8(fields[0]);
         e.size = fields[1].toLongLong(&sized);
         e.checksum = QByteArray::fromHex(fields[2]);
-        e.temporary = QFile::decodeName(QByteArray::fromPercentEncoding(fields[3]));
-        e.target = QFile::decodeName(QByteArray::fromPercentEncoding(fields[4]));
+        e.temporary = path(fields[3]);
+        e.target = path(fields[4]);
         int err = 0;
         // Only ever touch the three data files of this folder and temporary files beside them.
-        if (e.name != names[i] || !sized || e.size < 0
-            || e.target != writeTarget(directory + e.name, &err)
+        const QString place = placeOf(e.target);
+        if (e.name != names[i] || !sized || e.size < 0 || place.isEmpty()
+            || place != placeOf(writeTarget(directory + e.name, &err))
             || !isTemporaryOf(e.temporary, e.target))
-            return std::nullopt;
-        entries.push_back(e);
+            return decoded;
+        decoded.entries.push_back(e);
     }
-    return entries;
+    decoded.state = DecodedJournal::State::Matched;
+    return decoded;
 }
 
 // Writes and syncs the journal; 0 or the errno of the failure, the journal then removed.
 int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
+    // Never over another journal: an earlier save's is settled before a save begins.
+    const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
     if (fd < 0)
         return errno;
     return finishNewFile(
@@ -148,34 +186,28 @@ FileState stateOf(FileSystem &fs, const JournalEntry &e)
     return holds(fs, e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
 }
 
-bool journalLeft(FileSystem &fs, const QString &directory)
+// The files the journal names, each with the state it is found in.
+std::vector<CheckedEntry> checkEntries(FileSystem &fs, const std::vector<JournalEntry> &entries)
 {
-    struct stat info;
-    return fs.lstat(QFile::encodeName(journalPath(directory)).constData(), &info) == 0
-        && S_ISREG(info.st_mode);
-}
-
-// The files the journal names, each with the state it is found in; nothing for a journal that
-// cannot be read or is torn.
-std::optional<std::vector<CheckedEntry>> checkJournal(FileSystem &fs, const QString &directory)
-{
-    const WholeFile read = readWholeFile(journalPath(directory), LargestJournal, fs);
-    if (read.fault.isFault())
-        return std::nullopt;
-    const auto entries = decodeJournal(read.bytes, directory);
-    if (!entries)
-        return std::nullopt;
     std::vector<CheckedEntry> checked;
-    for (const JournalEntry &e : *entries)
+    for (const JournalEntry &e : entries)
         checked.push_back({ e, stateOf(fs, e) });
     return checked;
 }
 
-bool canRollForward(const std::optional<std::vector<CheckedEntry>> &checked)
+bool canRollForward(const std::vector<CheckedEntry> &checked)
 {
-    return checked && std::none_of(checked->begin(), checked->end(), [](const CheckedEntry &c) {
-        return c.state == FileState::Broken;
-    });
+    return std::none_of(checked.begin(), checked.end(),
+        [](const CheckedEntry &c) { return c.state == FileState::Broken; });
+}
+
+// A journal that cannot be read whole is never taken for a torn one: it may name files.
+DecodedJournal readJournal(FileSystem &fs, const QString &directory)
+{
+    const WholeFile read = readWholeFile(journalPath(directory), LargestJournal, fs);
+    if (read.fault.isFault())
+        return { DecodedJournal::State::Unmatched, {} };
+    return decodeJournal(read.bytes, directory);
 }
 
 // Renames each complete temporary file over its target and makes the renames durable; only
@@ -193,7 +225,7 @@ SettledSave rollForward(const std::vector<CheckedEntry> &checked, const QString 
             != 0) {
             const int err = errno;
             for (const CheckedEntry &k : checked)
-                keep << k.entry.temporary;
+                keep << placeOf(k.entry.temporary);
             return { SettledSave::Outcome::RenameFailed, directory, c.entry.target, err, {} };
         }
     }
@@ -207,17 +239,15 @@ SettledSave rollForward(const std::vector<CheckedEntry> &checked, const QString 
 }
 
 // The save was cut off before its files were complete: nothing of it is kept.
-SettledSave discard(const std::optional<std::vector<CheckedEntry>> &checked,
-    const QString &directory, FileSystem &fs)
+SettledSave discard(
+    const std::vector<CheckedEntry> &checked, const QString &directory, FileSystem &fs)
 {
     QStringList alreadyNew;
-    if (checked) {
-        for (const CheckedEntry &c : *checked) {
-            if (c.state == FileState::AlreadyReplaced)
-                alreadyNew << c.entry.target;
-            else if (pathExists(fs, c.entry.temporary))
-                fs.unlink(QFile::encodeName(c.entry.temporary).constData());
-        }
+    for (const CheckedEntry &c : checked) {
+        if (c.state == FileState::AlreadyReplaced)
+            alreadyNew << c.entry.target;
+        else if (pathExists(fs, c.entry.temporary))
+            fs.unlink(QFile::encodeName(c.entry.temporary).constData());
     }
     removeSaveJournal(directory, fs);
     if (alreadyNew.isEmpty())
@@ -242,7 +272,7 @@ void removeStrayTemporaries(const QString &directory, const QStringList &keep, F
             for (const QString &entry :
                 folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
                 const QString path = folder.filePath(entry);
-                if (isTemporaryOf(path, info.absoluteFilePath()) && !keep.contains(path))
+                if (isTemporaryOf(path, info.absoluteFilePath()) && !keep.contains(placeOf(path)))
                     fs.unlink(QFile::encodeName(path).constData());
             }
         }
@@ -259,7 +289,7 @@ SaveFailure writeSaveJournal(
     for (const JournalEntry &e : entries)
         placed << e.target;
     SaveFailure failure;
-    if (const int err = writeJournal(path, encodeJournal(entries), fs); err != 0) {
+    if (const int err = writeJournal(path, encodeJournal(directory, entries), fs); err != 0) {
         failure.phase = SaveFailure::Phase::Journal;
         failure.file = path;
         failure.fault = FileFault::system(err);
@@ -300,14 +330,45 @@ bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, in
     return true;
 }
 
+bool saveJournalLeft(FileSystem &fs, const QString &directory)
+{
+    return pathExists(fs, journalPath(directory));
+}
+
+SettledSave awaitHoldersSave(
+    const QString &directory, FileSystem &fs, std::chrono::milliseconds wait)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (saveJournalLeft(fs, directory)) {
+        if (waited.elapsed() >= wait.count())
+            return { SettledSave::Outcome::HolderSaving, directory, {}, 0, {} };
+        QThread::msleep(20);
+    }
+    return {};
+}
+
 SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
 {
     SettledSave settled;
     QStringList keep;
-    if (journalLeft(fs, directory)) {
-        const auto checked = checkJournal(fs, directory);
-        settled = canRollForward(checked) ? rollForward(*checked, directory, fs, keep)
-                                          : discard(checked, directory, fs);
+    if (saveJournalLeft(fs, directory)) {
+        const DecodedJournal journal = readJournal(fs, directory);
+        switch (journal.state) {
+        case DecodedJournal::State::Unmatched:
+            // Not a journal of these files as far as can be told: neither it nor any temporary
+            // file is touched, and the user is told.
+            return { SettledSave::Outcome::Unmatched, directory, journalPath(directory), 0, {} };
+        case DecodedJournal::State::Torn:
+            settled = discard({}, directory, fs);
+            break;
+        case DecodedJournal::State::Matched: {
+            const std::vector<CheckedEntry> checked = checkEntries(fs, journal.entries);
+            settled = canRollForward(checked) ? rollForward(checked, directory, fs, keep)
+                                              : discard(checked, directory, fs);
+            break;
+        }
+        }
     }
     removeStrayTemporaries(directory, keep, fs);
     return settled;

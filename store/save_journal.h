@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <vector>
 
 #include <QByteArray>
@@ -28,6 +29,7 @@ struct SaveFailure
 {
     enum class Phase {
         None,
+        Unsettled, // a save an earlier run left could not be finished first (see earlierSave)
         Check, // a data file is not a regular file that can be replaced
         Write, // a temporary file could not be written
         Backup, // the original of an incompletely loaded file could not be kept
@@ -67,6 +69,8 @@ struct SettledSave
         RenameFailed, // finishing it failed at the rename of file
         FolderNotSynced, // finished, but the folder file could not be made durable
         PartlyNew, // undone, but the files in alreadyNew were already new
+        Unmatched, // a whole journal (file) that names other files than this folder's: kept
+        HolderSaving, // another copy's save was still under way when this copy read the files
     };
     Outcome outcome = Outcome::NoJournal;
     QString directory;
@@ -77,10 +81,22 @@ struct SettledSave
     bool failed() const
     {
         return outcome == Outcome::RenameFailed || outcome == Outcome::FolderNotSynced
-            || outcome == Outcome::PartlyNew;
+            || outcome == Outcome::PartlyNew || outcome == Outcome::Unmatched;
     }
 };
 
-// Settles a journal left in directory: one whose files are all complete is carried out, any
-// other is undone. Temporary files of the data files that no journal names are removed.
+// Settles a journal left in directory: one whose files are all complete is carried out, a torn
+// one or one whose files are not complete is undone. Temporary files of the data files that no
+// journal names are removed. A journal that is whole but does not name this folder's files, or
+// cannot be read, is left as it is with every temporary file (Unmatched).
 SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs);
+
+// How long a copy without the lock waits for the holder's save in progress to end.
+inline constexpr std::chrono::milliseconds HolderSaveWait { 10000 };
+
+// A copy without the lock never reads the files between the holder's renames: while the holder's
+// journal is there it waits, up to wait; HolderSaving when the save did not end.
+SettledSave awaitHoldersSave(
+    const QString &directory, FileSystem &fs, std::chrono::milliseconds wait);
+
+bool saveJournalLeft(FileSystem &fs, const QString &directory);

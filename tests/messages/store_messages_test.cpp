@@ -93,6 +93,12 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
         { messages::recoveryNotice(finished),
             u"\n前回の保存が途中で中断されていましたが、書き込みは終わっていたため、"
             u"その保存を完了しました。\nフォルダー: /d/"_s },
+        { messages::recoveryNotice(
+              { SettledSave::Outcome::Unmatched, u"/d/"_s, u"/d/tegata-save.journal"_s, 0, {} }),
+            u"\n前回の保存の記録「/d/tegata-save.journal」が残っていますが、"
+            u"このフォルダーのデータファイルの記録として読めません。"
+            u"記録と一時ファイルはそのまま残し、読み取り専用で開きます。\n"
+            u"データフォルダーが移動されていないか、設定ファイルの1行目が正しいかを確かめてください。"_s },
         { messages::userFileUnreadable(u"/p/pass.dat"_s, FileFault::cutRecord(32, 8), 1),
             u"\nユーザーファイル「/p/pass.dat」を読み込めませんでした。\n"
             u"理由: ファイルの長さが 32 バイトの倍数ではありません"
@@ -101,5 +107,5 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
     for (const auto &c : cases)
         EXPECT_EQ(c.shown, c.expected);
     EXPECT_TRUE(messages::recoveryNotice({}).isEmpty()) << "no journal, nothing to say";
-    EXPECT_TRUE(messages::saveFailed({}).isEmpty());
+    EXPECT_TRUE(messages::saveFailed(SaveFailure {}).isEmpty());
 }

@@ -1,4 +1,8 @@
+#include <functional>
 #include <map>
+#include <memory>
+#include <thread>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +12,7 @@
 
 #include "store/atomic_file.h"
 #include "store/data_files.h"
+#include "store/register.h"
 #include "tests/support/generations.h"
 #include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
@@ -70,6 +75,16 @@ QStringList others(const TestDir &dir)
 const QString journal = QString::fromUtf16(SaveJournalName);
 
 // What a load of the folder read, and the names of the files it could not trust.
+// Generation 0 saved, then a save of generation 1 stopped at its rename number at: before it
+// the files are already new, from it on the temporary files and the journal are left.
+void stopAtRename(const TestDir &dir, int at)
+{
+    EXPECT_TRUE(saveTables(generations::make(0), dir.path()).ok());
+    FaultyFileSystem faulty(Step::Rename, at);
+    EXPECT_FALSE(saveTables(generations::make(1), dir.path(), faulty).ok());
+    EXPECT_TRUE(dir.exists(journal));
+}
+
 } // namespace
 
 // Every write, sync, rename and folder sync of a save fails in turn. Before the renames nothing
@@ -178,13 +193,7 @@ TEST(SaveJournal, EachStepFailsInTurnWithTheTruthTold)
 // the save; temporary files no journal names are removed without a word; files of ours only.
 TEST(SaveJournal, LoadSettlesWhatACrashLeft)
 {
-    // A save stopped right after its journal: three complete temporary files and the journal.
-    const auto crashedSave = [](const TestDir &dir) {
-        EXPECT_TRUE(saveTables(generations::make(0), dir.path()).ok());
-        FaultyFileSystem faulty(Step::Rename, 0);
-        EXPECT_FALSE(saveTables(generations::make(1), dir.path(), faulty).ok());
-        EXPECT_TRUE(dir.exists(journal));
-    };
+    const auto crashedSave = [](const TestDir &dir) { stopAtRename(dir, 0); };
     const auto temporaries = [](const TestDir &dir) {
         return QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files);
     };
@@ -275,13 +284,125 @@ TEST(SaveJournal, ACopyWithoutTheLockLeavesTheHoldersSaveAlone)
     dir.write(QString::fromUtf16(SaveJournalName), "half a journal");
     dir.write(u"KOLVAM.vmd.tmp-Ab12Cd"_s, QByteArray(125, 'x'));
 
-    const Loaded reader(dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder);
-    EXPECT_TRUE(reader.report.ok());
-    EXPECT_EQ(reader.report.recovery.outcome, SettledSave::Outcome::NoJournal);
+    const Loaded reader(dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder,
+        std::chrono::milliseconds(50));
+    EXPECT_TRUE(reader.report.ok()) << "it says so, but reads what is there";
+    EXPECT_EQ(reader.report.recovery.outcome, SettledSave::Outcome::HolderSaving);
     EXPECT_TRUE(dir.exists(QString::fromUtf16(SaveJournalName)));
     EXPECT_TRUE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
 
     const Loaded holder(dir.path());
     EXPECT_FALSE(dir.exists(QString::fromUtf16(SaveJournalName))) << "the holder settles it";
     EXPECT_FALSE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
+}
+
+// A save cut after its first rename is finished however the folder is reached next: through a
+// link, spelt with "//", or moved. Before, the journal matched its files by the path string and
+// the next start loaded the new partners with the old notes and banks.
+TEST(SaveJournal, RecoveryDoesNotDependOnHowTheFolderIsSpelt)
+{
+    const struct
+    {
+        const char *how;
+        std::function<QString(const TestDir &, const TestDir &)> reach;
+    } ways[] = {
+        { "through a link",
+            [](const TestDir &dir, const TestDir &other) {
+                QFile::link(dir.path().chopped(1), other.file(u"link"_s));
+                return other.file(u"link/"_s);
+            } },
+        { "with a double slash",
+            [](const TestDir &dir, const TestDir &) { return dir.path() + u'/'; } },
+        { "moved",
+            [](const TestDir &dir, const TestDir &other) {
+                QDir().rename(dir.path().chopped(1), other.file(u"moved"_s));
+                return other.file(u"moved/"_s);
+            } },
+    };
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.how);
+        TestDir other;
+        auto dir = std::make_unique<TestDir>();
+        stopAtRename(*dir, 1);
+        const QString folder = way.reach(*dir, other);
+        const Loaded loaded(folder);
+        EXPECT_TRUE(loaded.report.ok());
+        EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::Finished);
+        EXPECT_EQ(generations::of(loaded.tables), 1);
+        EXPECT_FALSE(QFileInfo::exists(folder + journal));
+    }
+}
+
+// A whole journal that names other files than the folder's is never discarded, and no
+// temporary file is swept: the register opens read-only and says why.
+TEST(SaveJournal, AJournalThatCannotBeMatchedIsKeptWithItsTemporaries)
+{
+    TestDir dir;
+    stopAtRename(dir, 0);
+    const QByteArray written = dir.read(journal);
+    // The same journal, whole, but naming a partner file elsewhere.
+    QByteArray body = written.left(written.lastIndexOf('\n', written.size() - 2) + 1);
+    body.replace("TCODE.vmd ", "TCODE.vmd ")
+        .replace(" TCODE.vmd\n", " ..%2Felsewhere%2FTCODE.vmd\n");
+    ASSERT_NE(body, written.left(body.size()));
+    dir.write(journal, body + "end " + QCryptographicHash::hash(body, ContentHash).toHex() + '\n');
+    const QStringList temporaries = QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files);
+    ASSERT_EQ(temporaries.size(), 3);
+
+    Register reg;
+    reg.useDirectory(dir.path());
+    const LoadReport report = reg.load();
+    EXPECT_FALSE(report.ok());
+    EXPECT_EQ(report.recovery.outcome, SettledSave::Outcome::Unmatched);
+    EXPECT_TRUE(reg.readOnly());
+    EXPECT_TRUE(dir.exists(journal));
+    EXPECT_EQ(QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files), temporaries);
+}
+
+// A retried save that fails again, at any call, never destroys the journal of the first: the
+// first is settled before the second begins, so the files stay one whole save.
+TEST(SaveJournal, AFailedRetryLeavesTheFirstSaveWhole)
+{
+    FaultyFileSystem counter;
+    {
+        TestDir dir;
+        stopAtRename(dir, 1);
+        ASSERT_TRUE(saveTables(generations::make(1), dir.path(), counter).ok());
+    }
+    for (Step step : { Step::Write, Step::Sync, Step::Rename, Step::FolderSync }) {
+        for (int at = 0; at < counter.calls[step]; ++at) {
+            SCOPED_TRACE(testing::Message() << "step " << int(step) << " call " << at);
+            TestDir dir;
+            stopAtRename(dir, 1);
+            FaultyFileSystem faulty(step, at);
+            saveTables(generations::make(1), dir.path(), faulty);
+            const Loaded loaded(dir.path());
+            EXPECT_TRUE(loaded.report.ok());
+            EXPECT_EQ(generations::of(loaded.tables), 1) << "never a mix of two saves";
+        }
+    }
+}
+
+// A copy without the lock that starts while the holder is between its renames waits for the
+// save to end instead of reading a mix.
+TEST(SaveJournal, ACopyWithoutTheLockWaitsForTheHoldersSave)
+{
+    TestDir dir;
+    ASSERT_TRUE(saveTables(generations::make(0), dir.path()).ok());
+    dir.write(journal, "a save under way");
+    // The holder's renames: the new files take their places, then the journal goes.
+    TestDir scratch;
+    ASSERT_TRUE(saveTables(generations::make(1), scratch.path()).ok());
+    std::thread holder([&] {
+        for (const QString &name : dataFiles) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            ::rename(QFile::encodeName(scratch.file(name)).constData(),
+                QFile::encodeName(dir.file(name)).constData());
+        }
+        QFile::remove(dir.file(journal));
+    });
+    const Loaded reader(dir.path(), systemFileSystem(), InterruptedSave::LeaveToLockHolder);
+    holder.join();
+    EXPECT_TRUE(reader.report.ok());
+    EXPECT_EQ(generations::of(reader.tables), 1);
 }

@@ -10,8 +10,9 @@
 struct Loaded
 {
     explicit Loaded(const QString &directory, FileSystem &fs = systemFileSystem(),
-        InterruptedSave interrupted = InterruptedSave::Settle)
-        : report(LoadData(tables, incomplete, directory, fs, interrupted))
+        InterruptedSave interrupted = InterruptedSave::Settle,
+        std::chrono::milliseconds holderWait = HolderSaveWait)
+        : report(LoadData(tables, incomplete, directory, fs, interrupted, holderWait))
     {
     }
     Tables tables;
