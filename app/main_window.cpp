@@ -318,15 +318,13 @@ void MainWindow::runChangingModal(std::unique_ptr<QDialog> dialog)
 bool MainWindow::save()
 {
     const SaveOutcome outcome = state_.Data.save(lockUser_, now_());
-    switch (outcome.refusal) {
-    case SaveOutcome::Refusal::ReadOnly:
+    if (outcome.refusal == SaveOutcome::Refusal::ReadOnly) {
         prompter_.warn(this, readOnlyNotice_);
         return false;
-    case SaveOutcome::Refusal::Locked:
-        prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome.lock));
+    }
+    if (outcome.refusal != SaveOutcome::Refusal::None) {
+        prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome));
         return false;
-    case SaveOutcome::Refusal::None:
-        break;
     }
     if (!outcome.report.ok()) {
         prompter_.error(this, messages::saveFailed(outcome.report));

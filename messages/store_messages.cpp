@@ -80,13 +80,39 @@ QString readOnlyNotice(const QString &folder, const LockOutcome &lock)
         folder, whoHolds(lock));
 }
 
-QString saveRefused(const QString &folder, const LockOutcome &lock)
+QString saveRefused(const QString &folder, const SaveOutcome &outcome)
 {
-    if (lock.result == DataLock::Result::HeldByOther)
-        return u"\n保存できません。\nデータフォルダー「%1」は、%2使用中です。"_s.arg(
-            folder, holderPhrase(lock.holder));
-    return u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
-        lock.lockPath, lockReason(lock));
+    const LockOutcome &lock = outcome.lock;
+    switch (outcome.refusal) {
+    case SaveOutcome::Refusal::None:
+    case SaveOutcome::Refusal::ReadOnly:
+        return {};
+    case SaveOutcome::Refusal::Locked:
+        if (lock.result == DataLock::Result::HeldByOther)
+            return u"\n保存できません。\nデータフォルダー「%1」は、%2使用中です。"_s.arg(
+                folder, holderPhrase(lock.holder));
+        return u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
+            lock.lockPath, lockReason(lock));
+    case SaveOutcome::Refusal::LockLost:
+        return u"\n保存できません。\nデータフォルダー「%"
+               u"1」のロックファイルが消されたか、置き換えられています。"
+               u"ほかのプログラムが同じフォルダーに書き込んでいるおそれがあります。\n"
+               u"変更はまだ保存されていません。ほかのプログラムを終了してから、このプログラムを起動し直してください。"_s
+                   .arg(folder);
+    case SaveOutcome::Refusal::ChangedOnDisk:
+        return u"\n保存できません。\n次のデータファイルは、このプログラムが読み込んだ後に変更された"
+               u"か、"
+               u"読み込んだときにはなかったものです: %1\n"
+               u"上書きすると、その内容が失われます。変更はまだ保存されていません。"
+               u"プログラムを起動し直してデータを読み込み直すか、設定ファイルで別のデータフォルダーを指定してください。"_s
+                   .arg(quotedList(outcome.changedFiles));
+    case SaveOutcome::Refusal::FolderRunOn:
+        return u"\n保存できません。\nデータフォルダーの名前「%1」に改行が含まれています。"
+               u"設定ファイルの1行目が CR LF ではなく LF "
+               u"だけで終わっているため、次の行までがフォルダー名になっています。\n"
+               u"設定ファイルを直してから、プログラムを起動し直してください。"_s.arg(folder);
+    }
+    return {};
 }
 
 QString reason(const FileFault &fault)

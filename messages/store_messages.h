@@ -23,8 +23,8 @@ QString takeOverQuestion(const QString &folder, const LockOutcome &lock);
 QString takeOverFailed(const QString &folder);
 // Why 上書き保存 is refused in a copy that opened read-only.
 QString readOnlyNotice(const QString &folder, const LockOutcome &lock);
-// A save refused before it began.
-QString saveRefused(const QString &folder, const LockOutcome &lock);
+// A save refused before it began (not for a read-only copy, which has its own notice).
+QString saveRefused(const QString &folder, const SaveOutcome &outcome);
 
 // Why a data file could not be read or written.
 QString reason(const FileFault &fault);

@@ -59,6 +59,16 @@ DataLock::Result DataLock::takeOver(const QString &user, const QDateTime &now)
     return finish(lock_->tryLock(0), user, now);
 }
 
+bool DataLock::stillOurs() const
+{
+    if (!held() || identityOf(systemFileSystem(), lockPath()) != lockFile_)
+        return false;
+    // The lock file's first line is its holder's process id.
+    const WholeFile content = readWholeFile(lockPath(), 4096);
+    return !content.fault.isFault()
+        && content.bytes.left(content.bytes.indexOf('\n')).toLongLong() == own_.pid;
+}
+
 void DataLock::release()
 {
     if (!held())
@@ -97,6 +107,7 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
         own_.host = localHost();
         own_.user = user;
         own_.since = now;
+        lockFile_ = identityOf(systemFileSystem(), lockPath());
         writeHolder();
         return Result::Acquired;
     }

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "store/file_system.h"
+
 class QLockFile;
 
 inline constexpr const char16_t *LockFileName = u"tegata.lock";
@@ -46,6 +48,9 @@ public:
     void release();
 
     bool held() const;
+    // Held, and the lock file is still the one this copy made: not removed, not replaced, and
+    // naming this process. A lock file deleted behind the holder's back lets another copy in.
+    bool stillOurs() const;
     const QString &directory() const { return directory_; }
     QString lockPath() const;
     // After HeldByOther.
@@ -70,5 +75,6 @@ private:
     std::unique_ptr<QLockFile> lock_;
     LockHolder holder_;
     LockHolder own_; // what this copy records while it holds the lock
+    FileIdentity lockFile_; // the lock file this copy made
     int error_ = 0;
 };

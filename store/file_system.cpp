@@ -250,6 +250,17 @@ int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error)
     return error;
 }
 
+FileIdentity identityOf(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    if (fs.stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    const auto ns = [](const timespec &t) {
+        return static_cast<qint64>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return { true, info.st_dev, info.st_ino, info.st_size, ns(info.st_mtim), ns(info.st_ctim) };
+}
+
 bool pathExists(FileSystem &fs, const QString &path)
 {
     struct stat info;

@@ -97,6 +97,21 @@ int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error);
 // possible a complete copy of it; 0, or the errno of the failure, leaving nothing at to.
 int linkOrCopy(FileSystem &fs, const QString &from, const QString &to);
 
+// What tells one file from another on disk: a file replaced by another has another inode, a file
+// written in place another size or change time (which no program can set back).
+struct FileIdentity
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+// The identity of the file path leads to (through a link); not existing when there is none.
+FileIdentity identityOf(FileSystem &fs, const QString &path);
+
 // True when something of this name exists, a dangling link too.
 bool pathExists(FileSystem &fs, const QString &path);
 

@@ -127,6 +127,7 @@ LoadReport Register::load(FileSystem &fs)
     const LoadReport report = LoadData(loaded, incomplete, directory_, fs,
         readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     incompleteFiles_ = incomplete;
+    knownFiles_ = filesOnDisk();
     // A journal that names other files is the user's to look at: nothing may be saved over it.
     if (report.recovery.outcome == SettledSave::Outcome::Unmatched)
         readOnly_ = true;
@@ -134,17 +135,34 @@ LoadReport Register::load(FileSystem &fs)
     return report;
 }
 
-SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem &fs)
+std::array<FileIdentity, DataFiles.size()> Register::filesOnDisk() const
+{
+    std::array<FileIdentity, DataFiles.size()> files;
+    for (std::size_t i = 0; i < DataFiles.size(); ++i)
+        files[i] = identityOf(systemFileSystem(), directory_ + DataFiles[i].fileName());
+    return files;
+}
+
+// What must hold before a save may replace anything.
+SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &now)
 {
     SaveOutcome outcome;
     if (readOnly_) {
         outcome.refusal = SaveOutcome::Refusal::ReadOnly;
         return outcome;
     }
+    if (directory_.contains(u'\n') || directory_.contains(u'\r')) {
+        outcome.refusal = SaveOutcome::Refusal::FolderRunOn;
+        return outcome;
+    }
     // A folder missing at start-up, or another folder than the one locked, is locked now; a
     // folder that is still missing fails on its own and names the file.
-    const bool locked = lock_ && lock_->held() && lock_->directory() == directory_;
-    if (!locked && QFileInfo(dataFolderOf(directory_)).isDir()) {
+    if (lock_ && lock_->directory() == directory_ && lock_->held()) {
+        if (!lock_->stillOurs()) {
+            outcome.refusal = SaveOutcome::Refusal::LockLost;
+            return outcome;
+        }
+    } else if (QFileInfo(dataFolderOf(directory_)).isDir()) {
         auto fresh = std::make_unique<DataLock>(directory_);
         outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
         if (outcome.lock.result != DataLock::Result::Acquired) {
@@ -153,7 +171,24 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
         }
         lock_ = std::move(fresh);
     }
+    const auto onDisk = filesOnDisk();
+    for (std::size_t i = 0; i < onDisk.size(); ++i) {
+        if (onDisk[i] != knownFiles_[i])
+            outcome.changedFiles << directory_ + DataFiles[i].fileName();
+    }
+    if (!outcome.changedFiles.isEmpty())
+        outcome.refusal = SaveOutcome::Refusal::ChangedOnDisk;
+    return outcome;
+}
+
+SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem &fs)
+{
+    SaveOutcome outcome = refusalBeforeSave(user, now);
+    if (outcome.refusal != SaveOutcome::Refusal::None)
+        return outcome;
     outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs);
+    // Whatever the save replaced before it stopped is what this register wrote.
+    knownFiles_ = filesOnDisk();
     if (outcome.report.ok())
         setModified(false);
     return outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -82,9 +83,17 @@ struct LockOutcome
 // What a save did, or why it was refused before it began.
 struct SaveOutcome
 {
-    enum class Refusal { None, ReadOnly, Locked };
+    enum class Refusal {
+        None,
+        ReadOnly,
+        Locked, // the lock of a folder that was missing at start-up is another copy's
+        LockLost, // this copy's lock file was removed or replaced: another copy may write too
+        ChangedOnDisk, // the files in changedFiles are not the ones loaded (or appeared since)
+        FolderRunOn, // the folder's name holds a line break: a settings line ended in LF alone
+    };
     Refusal refusal = Refusal::None;
-    LockOutcome lock; // after Locked: the lock of a folder that was missing at start-up
+    LockOutcome lock; // after Locked
+    QStringList changedFiles; // after ChangedOnDisk
     SaveReport report; // when not refused
     bool ok() const { return refusal == Refusal::None && report.ok(); }
 };
@@ -132,7 +141,9 @@ public:
     // run left unfinished; a read-only copy leaves it to the holder. Modified is cleared.
     LoadReport load(FileSystem &fs = systemFileSystem());
     // Writes the three tables as one journaled step, taking the lock first when the folder did
-    // not exist at start-up. Modified is cleared only when all is done.
+    // not exist at start-up. A register that was not loaded is never overwritten: the save is
+    // refused when the lock is no longer this copy's or a data file on disk is not the one loaded
+    // (replaced, written, or there when it was not). Modified is cleared only when all is done.
     SaveOutcome save(
         const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
 
@@ -179,6 +190,9 @@ private:
     void setModified(bool modified);
     LockOutcome lockOutcome(DataLock &lock, DataLock::Result result);
     LockOutcome takeLock(DataLock::Result result);
+    // The data files as they are on disk now, in file order.
+    std::array<FileIdentity, DataFiles.size()> filesOnDisk() const;
+    SaveOutcome refusalBeforeSave(const QString &user, const QDateTime &now);
 
     Tables tables_;
     QString directory_;
@@ -189,4 +203,6 @@ private:
     std::unique_ptr<DataLock> lock_;
     LockHolder lockHolder_;
     QString programUser_;
+    // The data files as this register last read or wrote them; none existing before a load.
+    std::array<FileIdentity, DataFiles.size()> knownFiles_ {};
 };

@@ -167,7 +167,7 @@ TEST(DataFiles, FailedSaveReplacesNothingAndKeepsModified)
     QDir(dir.path()).mkdir(u"KOLVAM.vmd"_s); // cannot be replaced
 
     Session changed(dir.path());
-    changed.data.setTables(sampleTables());
+    changed.data.load();
     ASSERT_EQ(changed.data.removeEntries(RegisterKind::PartnerRegister, 0, 0), ChangeOutcome::Done);
     ASSERT_EQ(changed.data.removeEntries(RegisterKind::BankRegister, 0, 0), ChangeOutcome::Done);
     const SaveOutcome outcome = changed.save();
@@ -281,6 +281,9 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
     QFile::remove(dir.file(u"BANK.vmd"_s));
     ASSERT_EQ(
         ::symlink("gone/banks.vmd", QFile::encodeName(dir.file(u"BANK.vmd"_s)).constData()), 0);
+    EXPECT_EQ(again.save().refusal, SaveOutcome::Refusal::ChangedOnDisk)
+        << "the bank file loaded is gone";
+    again.data.load();
     ASSERT_EQ(again.data.settleNote(0), ChangeOutcome::Done);
     const SaveOutcome dangling = again.save();
     EXPECT_FALSE(dangling.ok());

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 
+#include "store/data_files.h"
 #include "store/register.h"
 #include "tests/support/temp_dir.h"
 
@@ -176,4 +179,100 @@ TEST(Register, AReadOnlyCopyRefusesEveryChangeAndEverySave)
     EXPECT_EQ(copy.notes()[0].Settled, 0);
     EXPECT_EQ(copy.save(u"tanaka"_s, now).refusal, SaveOutcome::Refusal::ReadOnly);
     EXPECT_FALSE(dir.exists(u"KOLVAM.vmd"_s));
+}
+
+// A save never overwrites a register this copy did not load: files that appeared, were
+// replaced or were written since, a lock that is no longer this copy's, or a folder name run on
+// by a lone LF refuse it, and nothing on disk changes.
+TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto writeOther = [](const QString &folder) {
+        Tables other = small();
+        other.notes.resize(1000);
+        QSet<QString> incomplete;
+        ASSERT_TRUE(SaveData(other, incomplete, folder).ok());
+    };
+    const struct
+    {
+        const char *what;
+        // Opens the register on folder and then does what another program would; answers
+        // the folder the register saves to.
+        std::function<QString(Register &, const TestDir &)> meanwhile;
+        SaveOutcome::Refusal refusal;
+    } cases[] = {
+        { "a folder missing at start-up appears with a register",
+            [&](Register &r, const TestDir &dir) {
+                r.useDirectory(dir.file(u"later/"_s));
+                QDir(dir.path()).mkdir(u"later"_s);
+                writeOther(dir.file(u"later/"_s));
+                return dir.file(u"later/"_s);
+            },
+            SaveOutcome::Refusal::ChangedOnDisk },
+        { "the note file replaced by another program",
+            [&](Register &r, const TestDir &dir) {
+                writeOther(dir.path());
+                r.useDirectory(dir.path());
+                r.load();
+                writeOther(dir.path());
+                return dir.path();
+            },
+            SaveOutcome::Refusal::ChangedOnDisk },
+        { "the note file written in place",
+            [&](Register &r, const TestDir &dir) {
+                writeOther(dir.path());
+                r.useDirectory(dir.path());
+                r.load();
+                QFile notes(dir.file(u"KOLVAM.vmd"_s));
+                notes.open(QIODevice::Append);
+                notes.write(QByteArray(125, 'x'));
+                return dir.path();
+            },
+            SaveOutcome::Refusal::ChangedOnDisk },
+        { "the lock file deleted while held",
+            [&](Register &r, const TestDir &dir) {
+                r.useDirectory(dir.path());
+                r.lock(u"suzuki"_s, QDateTime::currentDateTime());
+                r.load();
+                QFile::remove(dir.file(QString::fromUtf16(LockFileName)));
+                return dir.path();
+            },
+            SaveOutcome::Refusal::LockLost },
+        { "a settings line ended by LF alone",
+            [&](Register &r, const TestDir &dir) {
+                r.useDirectory(dir.path() + u"\n"_s);
+                return dir.path();
+            },
+            SaveOutcome::Refusal::FolderRunOn },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir dir;
+        Register reg;
+        const QString folder = c.meanwhile(reg, dir);
+        const QByteArray notes = QFile::exists(folder + u"KOLVAM.vmd"_s)
+            ? dir.read(QDir(dir.path()).relativeFilePath(folder + u"KOLVAM.vmd"_s))
+            : QByteArray();
+        ASSERT_EQ(reg.appendNote(note("N9", Cheque)), ChangeOutcome::Done);
+        const SaveOutcome outcome = reg.save(u"tanaka"_s, now);
+        EXPECT_EQ(outcome.refusal, c.refusal);
+        if (c.refusal == SaveOutcome::Refusal::ChangedOnDisk) {
+            EXPECT_TRUE(outcome.changedFiles.contains(folder + u"KOLVAM.vmd"_s));
+        }
+        EXPECT_TRUE(reg.modified());
+        if (!notes.isEmpty()) {
+            EXPECT_EQ(dir.read(QDir(dir.path()).relativeFilePath(folder + u"KOLVAM.vmd"_s)), notes);
+        }
+    }
+
+    // What this copy saved itself is what it knows: it saves again without a word.
+    TestDir dir;
+    Register reg;
+    reg.useDirectory(dir.path());
+    reg.lock(u"suzuki"_s, now);
+    reg.load();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(reg.appendNote(note("N9", Cheque)), ChangeOutcome::Done);
+        EXPECT_TRUE(reg.save(u"suzuki"_s, now).ok());
+    }
 }
