@@ -52,6 +52,7 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     , screens_(screens)
     , userFile_(options.userFile)
 {
+    state_.UserFile = options.userFile;
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Velmoraの手形管理"_s);
     setFont(screenFont());

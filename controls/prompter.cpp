@@ -46,6 +46,8 @@ MessageAnswer WidgetPrompter::message(
     QWidget *parent, MessageKind kind, const QString &text, MessageButtons buttons)
 {
     QMessageBox box(iconOf(kind), titleOf(kind, plainTitle), text, QMessageBox::NoButton, parent);
+    // Messages carry names from files (a lock holder's, a folder's): never markup.
+    box.setTextFormat(Qt::PlainText);
     QPushButton *first = nullptr;
     QPushButton *second = nullptr;
     switch (buttons) {

@@ -154,10 +154,10 @@ QString settingsProblem(const DataLocation &where)
     case DataLocation::Problem::Unreadable:
         return u"\n設定ファイル「%1」を読み込めませんでした。\n理由: %2\n"
                u"データの場所が分からないため、データは読み込まず、保存もできません。"_s.arg(
-                   where.settingsPath, systemReason(where.error));
+                   where.settingsPath, reason(where.fault));
     case DataLocation::Problem::NotCreated:
         return u"\n設定ファイル「%1」を作成できませんでした。\n理由: %2\nデータは「%3」に置きます。"_s
-            .arg(where.settingsPath, systemReason(where.error), where.DataDirectory);
+            .arg(where.settingsPath, reason(where.fault), where.DataDirectory);
     }
     return {};
 }
@@ -291,6 +291,12 @@ QString backupsKept(const QStringList &backups)
         return {};
     return u"\n最後まで読み込めなかったデータファイルの元の内容を、次のファイルとして残しました。\n"_s
         + backups.join(u'\n');
+}
+
+QString exportRefused(const QString &path)
+{
+    return u"\n「%1」はこのプログラムが使うファイルのため、出力先にはできません。別の名前を指定してください。"_s
+        .arg(path);
 }
 
 QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead)

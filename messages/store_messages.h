@@ -47,6 +47,9 @@ QString saveFailed(const SaveReport &report);
 // The originals of incompletely loaded files kept before the save replaced them.
 QString backupsKept(const QStringList &backups);
 
+// An export may not take the place of one of the program's own files.
+QString exportRefused(const QString &path);
+
 // The user file could not be read; recordsRead whole records came before the fault.
 QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead);
 QString userFileNotSaved(const QString &path, int error);

@@ -14,6 +14,7 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "messages/store_messages.h"
 #include "output/bank_list_report.h"
 #include "output/note_list_csv.h"
 #include "output/partner_summary.h"
@@ -318,6 +319,10 @@ bool OutputSheet::produce(const OutputJob &job, QToolButton *sender)
         const QString path = SaveDialog1(this);
         if (path.isEmpty())
             return true;
+        if (state_.isProgramFile(path)) {
+            prompter_.warn(this, messages::exportRefused(path));
+            return false;
+        }
         QString error;
         if (job.csv(path, &error))
             return true;
@@ -326,7 +331,8 @@ bool OutputSheet::produce(const OutputJob &job, QToolButton *sender)
     }
     const std::unique_ptr<output::Report> report = job.report();
     if (sender == SB1) {
-        output::previewReport(*report, prompter_, this);
+        output::previewReport(*report, prompter_, this,
+            [this](const QString &path) { return state_.isProgramFile(path); });
         return true;
     }
     // Nothing printed (no printer, or it failed, as already said): the user may still preview or

@@ -18,6 +18,7 @@
 
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "messages/store_messages.h"
 #include "output/report_design.h"
 #include "output/report_layout.h"
 #include "output/report_output.h"
@@ -274,14 +275,20 @@ void ReportPreview::savePdfClick()
     const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return;
+    if (protectedFile_ && protectedFile_(path)) {
+        prompter_.warn(this, messages::exportRefused(path));
+        return;
+    }
     QString error;
     if (!writeReportPdf(report_, path, &error))
         prompter_.warn(this, error);
 }
 
-void previewReport(Report &report, Prompter &prompter, QWidget *parent)
+void previewReport(Report &report, Prompter &prompter, QWidget *parent,
+    const std::function<bool(const QString &)> &protectedFile)
 {
     ReportPreview preview(report, prompter, parent);
+    preview.protectFiles(protectedFile);
     prompter.exec(preview);
 }
 

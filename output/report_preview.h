@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 
 class Prompter;
@@ -20,6 +22,11 @@ class ReportPreview : public QDialog
     Q_OBJECT
 public:
     ReportPreview(Report &report, Prompter &prompter, QWidget *parent = nullptr);
+    // Files a PDF may not take the place of (the program's own).
+    void protectFiles(std::function<bool(const QString &)> protectedFile)
+    {
+        protectedFile_ = std::move(protectedFile);
+    }
 
     int currentPage() const { return page_; }
     int pageCount() const;
@@ -56,6 +63,7 @@ private:
     QPushButton *closeButton_;
     QScrollArea *scrollArea_;
     PageView *view_;
+    std::function<bool(const QString &)> protectedFile_;
 };
 
 } // namespace output

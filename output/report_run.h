@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,7 +25,9 @@ std::unique_ptr<Report> noteListReport(
 
 // Shows the pages in the preview window and returns when the user has closed it. The user can
 // page, zoom, print through the print dialog and save a PDF from there.
-void previewReport(Report &report, Prompter &prompter, QWidget *parent);
+// protectedFile says which files a PDF may not take the place of.
+void previewReport(Report &report, Prompter &prompter, QWidget *parent,
+    const std::function<bool(const QString &)> &protectedFile = {});
 
 // Prints every page once on the default printer, without a dialog. false, after saying why in
 // one Japanese message, when there is no printer or printing failed.

@@ -30,7 +30,7 @@ bool AtomicFile::fail(int err)
 bool AtomicFile::open()
 {
     int err = 0;
-    realTarget_ = writeTarget(target_, &err);
+    realTarget_ = followLinks_ ? writeTarget(target_, &err) : target_;
     if (realTarget_.isEmpty()) {
         realTarget_ = target_;
         return fail(err);

@@ -45,6 +45,9 @@ public:
     void discard();
     // Leaves the temporary file in place when this writer goes (a journal names it).
     void keepTemporary() { tempPath_.clear(); }
+    // For the program's own files (the lock holder's note): a link in the target's place is
+    // replaced, never written through, so no other file is ever reached by it. Before open().
+    void replaceLinkItself() { followLinks_ = false; }
 
     const QString &target() const { return target_; }
     // The file actually replaced: the target, or the file its link leads to.
@@ -69,6 +72,7 @@ private:
     QByteArray tempPath_;
     mode_t mode_;
     bool forceMode_;
+    bool followLinks_ = true;
     int fd_ = -1;
     int error_ = 0;
     bool finished_ = false;

@@ -1,13 +1,15 @@
 #include "store/data_lock.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QSysInfo>
+
+#include "store/atomic_file.h"
 
 DataLock::DataLock(const QString &dataDirectory)
     : directory_(dataDirectory)
@@ -47,6 +49,12 @@ DataLock::Result DataLock::acquire(const QString &user, const QDateTime &now)
 {
     if (held())
         return Result::Acquired;
+    // The lock file is read when another holds it: a FIFO in its place would never answer.
+    struct stat info;
+    if (::lstat(QFile::encodeName(lockPath()).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return Result::Failed;
+    }
     return finish(lock_->tryLock(0), user, now);
 }
 
@@ -82,13 +90,14 @@ void DataLock::release()
 // reader that knows only the first four still reads them.
 void DataLock::writeHolder()
 {
-    QSaveFile note(directory_ + QString::fromUtf16(HolderFileName));
-    if (!note.open(QIODevice::WriteOnly))
-        return;
-    note.write(QByteArray::number(own_.pid) + '\n' + own_.host.toUtf8() + '\n' + own_.user.toUtf8()
-        + '\n' + own_.since.toUTC().toString(Qt::ISODate).toUtf8() + '\n'
-        + own_.programUser.toUtf8() + '\n');
-    note.commit(); // only informative: a copy that cannot read it falls back to the lock
+    AtomicFile note(directory_ + QString::fromUtf16(HolderFileName), 0644);
+    note.replaceLinkItself();
+    // Only informative: a copy that cannot read it falls back to the lock.
+    note.open()
+        && note.write(QByteArray::number(own_.pid) + '\n' + own_.host.toUtf8() + '\n'
+            + own_.user.toUtf8() + '\n' + own_.since.toUTC().toString(Qt::ISODate).toUtf8() + '\n'
+            + own_.programUser.toUtf8() + '\n')
+        && note.finish() && note.commit();
 }
 
 void DataLock::recordProgramUser(const QString &name)
@@ -128,9 +137,10 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
 void DataLock::readHolder()
 {
     holder_.known = lock_->getLockInfo(&holder_.pid, &holder_.host, &holder_.application);
-    QFile note(directory_ + QString::fromUtf16(HolderFileName));
-    if (holder_.known && note.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = note.readAll().split('\n');
+    // Bounded and regular only: the note is anyone's to plant in a shared folder.
+    const WholeFile note = readWholeFile(directory_ + QString::fromUtf16(HolderFileName), 4096);
+    if (holder_.known && !note.missing && !note.fault.isFault()) {
+        const QList<QByteArray> lines = note.bytes.split('\n');
         if (lines.size() >= 4 && lines[0].toLongLong() == holder_.pid
             && QString::fromUtf8(lines[1]) == holder_.host) {
             holder_.user = QString::fromUtf8(lines[2]);

@@ -188,6 +188,9 @@ int writeAll(FileSystem &fs, int fd, const char *data, size_t size)
                 continue;
             return errno;
         }
+        // A write that takes nothing would be asked again for ever.
+        if (n == 0)
+            return EIO;
         data += n;
         size -= static_cast<size_t>(n);
     }
@@ -259,6 +262,13 @@ FileIdentity identityOf(FileSystem &fs, const QString &path)
         return static_cast<qint64>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
     };
     return { true, info.st_dev, info.st_ino, info.st_size, ns(info.st_mtim), ns(info.st_ctim) };
+}
+
+QString placeOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QString() : folder + u'/' + info.fileName();
 }
 
 bool pathExists(FileSystem &fs, const QString &path)

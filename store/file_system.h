@@ -112,6 +112,10 @@ struct FileIdentity
 // The identity of the file path leads to (through a link); not existing when there is none.
 FileIdentity identityOf(FileSystem &fs, const QString &path);
 
+// Where a path leads: its folder with every link resolved, and its own name. Two spellings of
+// one place give the same answer; empty when the folder is not there.
+QString placeOf(const QString &path);
+
 // True when something of this name exists, a dangling link too.
 bool pathExists(FileSystem &fs, const QString &path);
 

@@ -71,6 +71,18 @@ DataLocation Register::locate(const QString &programDirectory, const QString &fa
     return where;
 }
 
+QStringList Register::ownFiles() const
+{
+    QStringList files = dataFileNames();
+    files << QString::fromUtf16(SaveJournalName) << QString::fromUtf16(LockFileName)
+          << QString::fromUtf16(HolderFileName);
+    for (QString &file : files)
+        file.prepend(directory_);
+    if (!settingsPath_.isEmpty())
+        files << settingsPath_;
+    return files;
+}
+
 void Register::useDirectory(const QString &directory)
 {
     directory_ = directory;

@@ -120,6 +120,9 @@ public:
     // Data file names whose load stopped at a fault: their original is kept as a backup before
     // the first save replaces it with what was loaded.
     const QSet<QString> &incompleteFiles() const { return incompleteFiles_; }
+    // The files of the register's own that nothing else may replace: the data files, the save
+    // journal, the lock and its holder's note, and the settings file.
+    QStringList ownFiles() const;
     // Who holds the folder when this copy is read-only because of the lock.
     const LockHolder &lockHolder() const { return lockHolder_; }
 

@@ -39,15 +39,6 @@ QString journalPath(const QString &directory)
     return directory + QString::fromUtf16(SaveJournalName);
 }
 
-// Where a path leads: its folder with every link resolved, and its own name. Two spellings of
-// one place give the same answer; empty when the folder is not there.
-QString placeOf(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? QString() : folder + u'/' + info.fileName();
-}
-
 QByteArray encodeJournal(const QString &directory, const std::vector<JournalEntry> &entries)
 {
     const QDir folder(QFileInfo(dataFolderOf(directory)).canonicalFilePath());
@@ -178,11 +169,21 @@ struct CheckedEntry
     FileState state;
 };
 
+// Only a plain file of its own (not a link, not a second name of another file) is ever renamed
+// into a data file's place: anything else could lead the next save outside the folder.
+bool isPlainFile(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    return fs.lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)
+        && info.st_nlink == 1;
+}
+
 FileState stateOf(FileSystem &fs, const JournalEntry &e)
 {
     if (pathExists(fs, e.temporary))
-        return holds(fs, e.temporary, e.size, e.checksum) ? FileState::CompleteTemporary
-                                                          : FileState::Broken;
+        return isPlainFile(fs, e.temporary) && holds(fs, e.temporary, e.size, e.checksum)
+            ? FileState::CompleteTemporary
+            : FileState::Broken;
     return holds(fs, e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
 }
 

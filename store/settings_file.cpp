@@ -16,24 +16,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool readSettings(const QString &path, QString &line, int &error)
+// A settings file is one line; anything near this size is not one, and a FIFO or a device
+// is never waited on or read.
+constexpr qint64 LargestSettingsFile = 64 * 1024;
+
+bool readSettings(const QString &path, QString &line, FileFault &fault)
 {
-    if (QFileInfo(path).isDir()) {
-        error = EISDIR;
+    const WholeFile read = readWholeFile(path, LargestSettingsFile);
+    fault = read.missing ? FileFault::system(ENOENT) : read.fault;
+    if (fault.isFault())
         return false;
-    }
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = errno != 0 ? errno : EACCES;
-        return false;
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = EIO;
-        return false;
-    }
-    line = settingsFirstLine(content);
+    line = settingsFirstLine(read.bytes);
     return true;
 }
 
@@ -47,13 +40,11 @@ bool createSettings(const QString &path, const QString &dataDirectory, int &erro
 // folders, the program folder) would show an empty register as if it were the real one.
 bool readExisting(DataLocation &where)
 {
-    int error = 0;
-    if (readSettings(where.settingsPath, where.DataDirectory, error))
+    if (readSettings(where.settingsPath, where.DataDirectory, where.fault))
         return true;
     where.known = false;
     where.DataDirectory.clear();
     where.problem = DataLocation::Problem::Unreadable;
-    where.error = error;
     return false;
 }
 
@@ -158,7 +149,7 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
     where.DataDirectory = dataDir;
     if (!createSettings(where.settingsPath, dataDir, error)) {
         where.problem = DataLocation::Problem::NotCreated;
-        where.error = error;
+        where.fault = FileFault::system(error);
     }
     return where;
 }

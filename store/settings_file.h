@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "store/file_fault.h"
+
 inline constexpr const char16_t *SettingsFileName = u"VMKolvam.ini";
 
 struct DataLocation
@@ -14,7 +16,7 @@ struct DataLocation
     QString DataDirectory;
     QString settingsPath; // the settings file that was read or created
     Problem problem = Problem::None;
-    int error = 0; // the errno of the problem
+    FileFault fault; // why
     // False when the settings file exists but cannot be read: where the data lives is unknown,
     // so nothing may be loaded or saved.
     bool known = true;

@@ -44,7 +44,7 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
     runOn.settingsPath = u"/p/VMKolvam.ini"_s;
     DataLocation unreadable;
     unreadable.problem = DataLocation::Problem::Unreadable;
-    unreadable.error = EISDIR;
+    unreadable.fault = FileFault::system(EISDIR);
     unreadable.settingsPath = u"/p/VMKolvam.ini"_s;
     SettledSave finished { SettledSave::Outcome::Finished, u"/d/"_s, {}, 0, {} };
 

@@ -227,6 +227,31 @@ TEST_F(OutputSheetTest, AFailedExportSaysWhyAndKeepsTheSheetOpen)
         QStringList { u"taken"_s });
 }
 
+// An export never takes the place of the program's own files, whatever name the user picks:
+// the note file, through a link to it, the journal's place, the settings file or the user file.
+TEST_F(OutputSheetTest, AnExportNeverReplacesTheProgramsOwnFiles)
+{
+    state.Data.useDirectory(dir.path());
+    state.UserFile = dir.file(u"pass.dat"_s);
+    dir.write(u"KOLVAM.vmd"_s, "the notes");
+    dir.write(u"pass.dat"_s, "the users");
+    QFile::link(dir.file(u"KOLVAM.vmd"_s), dir.file(u"notes.csv"_s));
+    for (const QString &name : { u"KOLVAM.vmd"_s, u"notes.csv"_s, u"tegata-save.journal"_s,
+             u"tegata.holder"_s, u"pass.dat"_s }) {
+        SCOPED_TRACE(name.toStdString());
+        prompter.shown.clear();
+        chosenFile = dir.file(name);
+        sheet->SB4->click();
+        EXPECT_TRUE(sheet->isVisible());
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
+        EXPECT_TRUE(prompter.shown[0].text.contains(chosenFile));
+    }
+    EXPECT_EQ(dir.read(u"KOLVAM.vmd"_s), "the notes");
+    EXPECT_EQ(dir.read(u"pass.dat"_s), "the users");
+    EXPECT_FALSE(dir.exists(u"tegata-save.journal"_s));
+}
+
 TEST_F(OutputSheetTest, TheExitButtonClosesWithoutProducingAnything)
 {
     chosenFile = dir.file(u"never.csv"_s);

@@ -127,7 +127,7 @@ TEST(SettingsFile, AnUnreadableFileIsReportedNotReplaced)
     EXPECT_FALSE(where.known);
     EXPECT_TRUE(where.DataDirectory.isEmpty());
     EXPECT_EQ(where.problem, DataLocation::Problem::Unreadable);
-    EXPECT_EQ(where.error, EISDIR);
+    EXPECT_EQ(where.fault.error, EISDIR);
     EXPECT_EQ(where.settingsPath, program.file(u"VMKolvam.ini"_s));
     EXPECT_FALSE(fallback.exists(u"VMKolvam.ini"_s)) << "no silent switch to the user's folders";
     EXPECT_FALSE(fallback.exists(u"data"_s));
