@@ -1,6 +1,7 @@
 #include "output/bank_list_report.h"
 
 #include "output/csv_file.h"
+#include "output/csv_line.h"
 #include "store/app_state.h"
 #include "store/sjis.h"
 
@@ -106,6 +107,7 @@ bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem
         file.add(bankListCsvTitle());
         file.add(bankListCsvHeader());
         for (const BankRecord &bank : state.BankTable)
-            file.add({ sjis::decode(bank.Code.view()), sjis::decode(bank.Name.view()) });
+            file.add(
+                { sjis::decode(bank.Code.view()), csv::plainText(sjis::decode(bank.Name.view())) });
     });
 }

@@ -36,6 +36,13 @@ void LineWriter::putPast(std::string_view bytes)
         put(bytes);
 }
 
+QString plainText(const QString &text)
+{
+    const std::u16string_view units(reinterpret_cast<const char16_t *>(text.constData()),
+        static_cast<std::size_t>(text.size()));
+    return looksLikeFormula(units) ? u'\'' + text : text;
+}
+
 void LineWriter::text(const QString &value)
 {
     bool ascii = true;

@@ -35,6 +35,28 @@ template <typename Char> bool needsQuotes(std::basic_string_view<Char> text)
     return false;
 }
 
+// A text a spreadsheet would take for a formula: one that begins with = + - @, a tab or CR.
+template <typename Char> bool looksLikeFormula(std::basic_string_view<Char> text)
+{
+    if (text.empty())
+        return false;
+    const Char c = text.front();
+    return c == Char('=') || c == Char('+') || c == Char('-') || c == Char('@') || c == Char('\t')
+        || c == Char('\r');
+}
+
+// What goes before a text field: "'" for one that looks like a formula, as before every partner
+// code, so a name or a remark is never run when the file is opened. Figures never get one.
+template <typename Char> std::basic_string_view<Char> textPrefix(std::basic_string_view<Char> text)
+{
+    static constexpr Char apostrophe[] = { Char('\''), Char(0) };
+    return looksLikeFormula(text) ? std::basic_string_view<Char>(apostrophe, 1)
+                                  : std::basic_string_view<Char>();
+}
+
+// A text as a spreadsheet must show it: "'" in front of one that looks like a formula.
+QString plainText(const QString &text);
+
 // The parts of one field within quotes, each quote doubled.
 template <typename Char, typename Sink>
 void writeQuoted(Sink &sink, std::initializer_list<std::basic_string_view<Char>> parts)
@@ -107,6 +129,8 @@ public:
     {
         writeField(*this, bytes, prefix, suffix);
     }
+    // A stored name, number or remark as one field, never taken for a formula.
+    void textField(std::string_view bytes) { field(bytes, textPrefix(bytes)); }
     // A text as one field in code page 932; a character it has no form for (none can come from
     // the data files) is written as "?".
     void text(const QString &value);

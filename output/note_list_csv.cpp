@@ -22,13 +22,13 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
     csv::LineWriter line(out);
     line.field(note.PartnerCode.view(), "'");
     line.put(',');
-    line.field(partnerName);
+    line.textField(partnerName);
     line.put(',');
-    line.field(note.NoteNumber.view());
+    line.textField(note.NoteNumber.view());
     line.put(',');
     line.field(note.BankCode.view());
     line.put(',');
-    line.field(bankName);
+    line.textField(bankName);
     line.put(',');
     line.monthDay(note.IssueDate);
     line.put(',');
@@ -38,7 +38,7 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
     line.put(',');
     line.putEncoded(note.Settled != 0 ? settled : open);
     line.put(',');
-    line.field(note.Remarks.view());
+    line.textField(note.Remarks.view());
     line.endLine();
 }
 

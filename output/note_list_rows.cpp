@@ -1,5 +1,6 @@
 #include "output/note_list_rows.h"
 
+#include "output/csv_line.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 
@@ -43,6 +44,7 @@ QStringList noteListCsvFields(const NoteListTexts &t)
 {
     QString amount = t.amount;
     amount.remove(u',');
-    return { u"'"_s + t.code, t.partnerName, t.noteNumber, t.bankCode, t.bankName, t.issueDate,
-        t.dueDate, amount, t.confirmation, t.remarks };
+    return { u"'"_s + t.code, csv::plainText(t.partnerName), csv::plainText(t.noteNumber),
+        t.bankCode, csv::plainText(t.bankName), t.issueDate, t.dueDate, amount, t.confirmation,
+        csv::plainText(t.remarks) };
 }

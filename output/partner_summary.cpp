@@ -229,8 +229,9 @@ QList<QStringList> partnerSummaryCsvHead()
 
 QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &t, const PartnerStatistics &s)
 {
-    return { u"'"_s + t.code, t.name, t.payableCount, csvYen(s.PayableAmount), t.receivableCount,
-        csvYen(s.ReceivableAmount), t.shortest, t.longest, t.average, t.latestAverage, t.bankName };
+    return { u"'"_s + t.code, csv::plainText(t.name), t.payableCount, csvYen(s.PayableAmount),
+        t.receivableCount, csvYen(s.ReceivableAmount), t.shortest, t.longest, t.average,
+        t.latestAverage, csv::plainText(t.bankName) };
 }
 
 QStringList partnerTotalsCsvFields(const PartnerTotals &totals)
@@ -260,7 +261,7 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     };
     line.field(partner.Code.view(), "'");
     line.put(',');
-    line.field(partner.Name.view());
+    line.textField(partner.Name.view());
     line.put(',');
     count(s.PayableCount, ken);
     line.put(',');
@@ -278,7 +279,7 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     line.put(',');
     average(s.LatestAverage);
     line.put(',');
-    line.field(bankName);
+    line.textField(bankName);
     line.endLine();
 }
 

@@ -33,9 +33,9 @@ void appendScheduleCsvNoteLine(
     line.put(',');
     line.field(note.PartnerCode.view(), "'");
     line.put(',');
-    line.field(partnerName);
+    line.textField(partnerName);
     line.put(',');
-    line.field(note.NoteNumber.view());
+    line.textField(note.NoteNumber.view());
     line.put(',');
     line.amount(note.Amount);
     line.putEncoded(yen());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "output/csv_line.h"
 #include "output/sort_keys.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
@@ -127,8 +128,8 @@ QStringList csvHeaderFields()
 QStringList csvNoteFields(const NoteRecord &note, double day, std::string_view partnerName)
 {
     return { csvDate(day), u"'"_s + sjis::decode(note.PartnerCode.view()),
-        sjis::decode(partnerName), sjis::decode(note.NoteNumber.view()),
-        amountYen(note.Amount.textF()) };
+        csv::plainText(sjis::decode(partnerName)),
+        csv::plainText(sjis::decode(note.NoteNumber.view())), amountYen(note.Amount.textF()) };
 }
 
 QStringList csvSubtotalFields(const Line &subtotal)

@@ -33,12 +33,16 @@ public:
     QString textN() const;
     QString textF() const;
 
-    constexpr Money operator+(Money other) const { return fromStored(stored_ + other.stored_); }
-    constexpr Money &operator+=(Money other)
+    // Sums of a million notes of the largest amounts pass the 64-bit range: they stop at its
+    // ends instead of wrapping round to the other sign.
+    constexpr Money operator+(Money other) const
     {
-        stored_ += other.stored_;
-        return *this;
+        std::int64_t sum = 0;
+        if (__builtin_add_overflow(stored_, other.stored_, &sum))
+            sum = other.stored_ > 0 ? INT64_MAX : INT64_MIN;
+        return fromStored(sum);
     }
+    constexpr Money &operator+=(Money other) { return *this = *this + other; }
     constexpr bool operator==(const Money &) const = default;
     constexpr auto operator<=>(const Money &) const = default;
 

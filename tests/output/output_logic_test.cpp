@@ -236,6 +236,31 @@ TEST(NoteListCsvLines, MadeFromStoredBytesTheyEqualTheLinesOfTheTexts)
             << c.amount << "," << c.remarks;
 }
 
+// A name, number or remark a spreadsheet would run as a formula goes out with "'" before it, on
+// both ways a line is made; figures, negative amounts among them, are never touched.
+TEST(NoteListCsvLines, TextsThatLookLikeFormulasGoOutAsText)
+{
+    for (const QString &text :
+        { u"=1+1"_s, u"+81-3"_s, u"-5"_s, u"@SUM(A1)"_s, u"\tx"_s, u"\rx"_s, u"a=1"_s }) {
+        SCOPED_TRACE(text.toStdString());
+        const bool formula = !text.startsWith(u'a');
+        EXPECT_EQ(csv::plainText(text), formula ? u"'"_s + text : text);
+        NoteRecord n;
+        n.Amount = Money::fromStored(-1234567 * Money::Scale);
+        put(n.Remarks, text);
+        put(n.NoteNumber, text);
+        QByteArray fast;
+        appendNoteListCsvLine(fast, n, {}, {});
+        EXPECT_EQ(fast, noteListCsvLine(n, {}, {}));
+        const QString line = sjis::decode(fast);
+        const QString shown = formula ? u"'"_s + text : text;
+        const QString field = shown.contains(u'\r') ? u'"' + shown + u'"' : shown;
+        EXPECT_TRUE(line.startsWith(u"',,"_s + field + u","_s)) << line.toStdString();
+        EXPECT_TRUE(line.endsWith(u","_s + field + u"\r\n"_s)) << line.toStdString();
+        EXPECT_TRUE(line.contains(u",-1234567,"_s));
+    }
+}
+
 class NoteListCsv : public ::testing::Test
 {
 protected:

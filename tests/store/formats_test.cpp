@@ -129,3 +129,16 @@ TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)
     // A dangling lead byte or an unmapped byte decodes to a replacement, never a crash.
     EXPECT_EQ(sjis::decode(QByteArray("A\x8e")), u"A\uFFFD"_s);
 }
+
+// A sum past the 64-bit range stops at its end instead of wrapping round to the other sign.
+TEST(Money, SumsStopAtTheEndsOfTheRange)
+{
+    const Money most = Money::fromStored(INT64_MAX - 5);
+    const Money least = Money::fromStored(INT64_MIN + 5);
+    EXPECT_EQ((most + Money::fromStored(10)).stored(), INT64_MAX);
+    EXPECT_EQ((least + Money::fromStored(-10)).stored(), INT64_MIN);
+    Money total = most;
+    total += most;
+    EXPECT_EQ(total.stored(), INT64_MAX);
+    EXPECT_EQ((most + least).stored(), -1) << "sums within the range stay exact";
+}
