@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "access/user_table.h"
 #include "store/atomic_file.h"
 #include "store/file_system.h"
 
@@ -128,6 +129,11 @@ int writeUserFile(const QString &path, const std::vector<UserRecord> &users, Ran
     if (writeFileAtomically(path, content, 0600, true, &err))
         return 0;
     return err != 0 ? err : EIO;
+}
+
+bool isFirstAdminPassword(const QByteArray &name, const QByteArray &paddedPassword)
+{
+    return name == AdminUserName && paddedPassword == padPassword(FirstAdminPassword);
 }
 
 bool PassCheck::check(const QByteArray &name, const QByteArray &password)

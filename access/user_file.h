@@ -55,6 +55,11 @@ private:
 // Passwords are compared as exactly 10 bytes, a shorter one padded from a fixed key.
 QByteArray padPassword(const QByteArray &password);
 
+// The first user file's Admini password, which the README gives to everyone.
+inline constexpr char FirstAdminPassword[] = "velmora";
+// True for Admini logging in with that password: anyone who read the README can do the same.
+bool isFirstAdminPassword(const QByteArray &name, const QByteArray &paddedPassword);
+
 // One 32-byte record of the user file.
 QByteArray encodeUserRecord(const UserRecord &user, RandomSource &random);
 UserRecord decodeUserRecord(const char *record);

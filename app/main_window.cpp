@@ -15,6 +15,7 @@
 
 #include "access/login_dialog.h"
 #include "access/rights.h"
+#include "access/user_file.h"
 #include "app/screen_factory.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -248,6 +249,11 @@ void MainWindow::FormShow()
         state_.CurrentUser.Password = login.userPassword().left(10);
         state_.CurrentUser.Permissions = login.userRights();
         state_.Data.recordProgramUser(sjis::decode(state_.CurrentUser.Name));
+        if (isFirstAdminPassword(state_.CurrentUser.Name, state_.CurrentUser.Password))
+            prompter_.inform(this,
+                u"\nAdmini のパスワードが、最初のパスワードのままです。"
+                u"このパスワードはだれでも知ることができます。\n"
+                u"設定(B) → ユーザー設定 で変更してください。"_s);
     }
     applyRights(state_.CurrentUser.Permissions);
 }

@@ -106,6 +106,10 @@ QString saveRefused(const QString &folder, const SaveOutcome &outcome)
                u"上書きすると、その内容が失われます。変更はまだ保存されていません。"
                u"プログラムを起動し直してデータを読み込み直すか、設定ファイルで別のデータフォルダーを指定してください。"_s
                    .arg(quotedList(outcome.changedFiles));
+    case SaveOutcome::Refusal::NoFolder:
+        return u"\n保存できません。\n設定ファイルの1行目が空のため、データフォルダーが分かりません"
+               u"。"
+               u"1行目にデータフォルダーを書いてから、プログラムを起動し直してください。"_s;
     case SaveOutcome::Refusal::FolderRunOn:
         return u"\n保存できません。\nデータフォルダーの名前「%1」に改行が含まれています。"
                u"設定ファイルの1行目が CR LF ではなく LF "
@@ -173,6 +177,10 @@ QString folderCheck(const DataFolderCheck &check)
     case DataFolderCheck::Missing:
         break;
     }
+    if (check.lineEmpty)
+        return u"\n設定ファイル「%1」の1行目が空のため、データフォルダーが分かりません。"
+               u"1行目にデータフォルダーを書いてください（末尾は /）。\nデータは読み込まれていません。"_s
+                   .arg(check.settingsPath);
     QString text = check.folderFound
         ? u"\nデータフォルダー「%1」にデータファイルがありません。"_s.arg(check.dataDirectory)
         : u"\nデータフォルダー「%1」が見つかりません。"_s.arg(check.dataDirectory);

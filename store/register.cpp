@@ -163,6 +163,10 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
         outcome.refusal = SaveOutcome::Refusal::ReadOnly;
         return outcome;
     }
+    if (directory_.isEmpty()) {
+        outcome.refusal = SaveOutcome::Refusal::NoFolder;
+        return outcome;
+    }
     if (directory_.contains(u'\n') || directory_.contains(u'\r')) {
         outcome.refusal = SaveOutcome::Refusal::FolderRunOn;
         return outcome;

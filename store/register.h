@@ -90,6 +90,7 @@ struct SaveOutcome
         LockLost, // this copy's lock file was removed or replaced: another copy may write too
         ChangedOnDisk, // the files in changedFiles are not the ones loaded (or appeared since)
         FolderRunOn, // the folder's name holds a line break: a settings line ended in LF alone
+        NoFolder, // the settings line names no folder
     };
     Refusal refusal = Refusal::None;
     LockOutcome lock; // after Locked

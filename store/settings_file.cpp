@@ -107,7 +107,9 @@ DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &set
     check.settingsPath = settingsPath;
     // A lone LF does not end the line: the next line runs on into the folder's name.
     check.lineRunOn = dataDirectory.contains(u'\n');
-    check.folderFound = QFileInfo(dataFolderOf(dataDirectory)).isDir();
+    // An empty line would put the data beside whatever folder the program was started in.
+    check.lineEmpty = dataDirectory.isEmpty();
+    check.folderFound = !check.lineEmpty && QFileInfo(dataFolderOf(dataDirectory)).isDir();
     if (!check.folderFound) {
         check.state = DataFolderCheck::Missing;
         return check;

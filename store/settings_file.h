@@ -42,11 +42,12 @@ struct DataFolderCheck
 {
     enum State {
         Ready,
-        Missing, // the folder is not there, or (with a line run on by a lone LF) holds no data
+        Missing, // no folder named, not there, or (a line run on by a lone LF) holding no data
         NewRegister, // the folder holds no data files yet
     };
     State state = Ready;
     bool folderFound = false; // Missing: the folder is there but holds no data files
+    bool lineEmpty = false; // Missing: the settings line names no folder at all
     // The settings line ended with a lone LF, so the next line became part of the folder name.
     bool lineRunOn = false;
     QString dataDirectory;

@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
     }
     const std::vector<UserRecord> users = {
         { "Admini", SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings | AllRights,
-            "velmora" },
+            FirstAdminPassword },
         { "guest", SaveAndSearch, "guest" },
     };
     ClockRandom random;

@@ -107,7 +107,7 @@ protected:
     {
         ClockRandom random;
         ASSERT_EQ(writeUserFile(program.file(u"pass.dat"_s),
-                      { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random),
+                      { { "Admini", 15, "kanri8" }, { "guest", 1, "guest" } }, random),
             0);
         state.ProgramDirectory = program.path();
         state.clock = &clock;
@@ -169,7 +169,7 @@ protected:
 
 TEST_F(MainWindowTest, CaptionMenusAndShortcuts)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     EXPECT_EQ(window->windowTitle(), u"Velmoraの手形管理"_s);
     EXPECT_EQ(window->objectName(), u"Form1"_s);
     const QStringList menus = { u"File1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s,
@@ -189,7 +189,7 @@ TEST_F(MainWindowTest, CaptionMenusAndShortcuts)
 
 TEST_F(MainWindowTest, MenusOpenByEveryRightsValue)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     for (int p = 0; p < 16; ++p) {
         window->applyRights(static_cast<std::uint8_t>(p));
         const bool all = p & 8;
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, CancelledLoginLeavesOnlyHelpAndClosesWithoutAsking)
 TEST_F(MainWindowTest, StartUpLoadsTheDataAndCreatesTheSettingsFile)
 {
     ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, program.path()).ok());
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     EXPECT_EQ(state.DataDirectory, program.path());
     EXPECT_TRUE(program.exists(u"VMKolvam.ini"_s));
     EXPECT_EQ(state.NoteTable.size(), 2u);
@@ -249,7 +249,7 @@ TEST_F(MainWindowTest, StartUpLoadsTheDataAndCreatesTheSettingsFile)
 TEST_F(MainWindowTest, ALoadFaultIsReportedAndStartUpGoesOn)
 {
     program.write(u"KOLVAM.vmd"_s, QByteArray(130, 'x'));
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     ASSERT_FALSE(prompter.shown.empty());
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"KOLVAM.vmd"_s)));
@@ -263,7 +263,7 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
         // A run of its own: the folder's lock goes with it.
         AppState first;
         first.ProgramDirectory = program.path();
-        auto window = openWith(first, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+        auto window = openWith(first, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
         ASSERT_EQ(first.Data.appendNote(note(5)), ChangeOutcome::Done);
         prompter.answers = { MessageAnswer::No };
         EXPECT_TRUE(closeWindow(*window));
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
         EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));
     }
     prompter.shown.clear();
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes };
     EXPECT_TRUE(closeWindow(*window));
@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
 
 TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     state.Data.useDirectory(program.path() + u"gone/"_s);
     ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes };
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 
 TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     state.Data.setTables({ { note(0), note(1), note(2), note(3) }, {}, {} });
     std::vector<RegisterChange> changes;
     QObject::connect(&state.Data, &Register::changed,
@@ -358,7 +358,7 @@ TEST_F(MainWindowTest, DeleteNeedsOneNoteRowInTheFullView)
 
 TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     const double today = daydate::fromDate(clock.today());
     state.Data.setTables(
         { { note(0, today - 1), note(1, today), note(2, today - 30, 1), note(3, today - 400) }, {},
@@ -385,9 +385,22 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     EXPECT_EQ(screens.outputDataSheets.back(), &screens.data) << "the data sheet's rows reach it";
 }
 
+// Admini with the README's password is told once to change it; another password says nothing.
+TEST_F(MainWindowTest, TheFirstPasswordIsToBeChanged)
+{
+    ClockRandom random;
+    ASSERT_EQ(writeUserFile(
+                  program.file(u"pass.dat"_s), { { "Admini", 15, FirstAdminPassword } }, random),
+        0);
+    auto window = open("Admini", FirstAdminPassword);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(prompter.shown[0].text.contains(u"ユーザー設定"_s));
+}
+
 TEST_F(MainWindowTest, VersionNotice)
 {
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     window->N2Click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
@@ -431,7 +444,7 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     // The first copy's run, lock and all, ends before the third starts.
     auto firstState = std::make_unique<AppState>();
     firstState->ProgramDirectory = program.path();
-    auto first = openWith(*firstState, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+    auto first = openWith(*firstState, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
     EXPECT_FALSE(firstState->Data.readOnly());
     EXPECT_TRUE(prompter.shown.empty());
 
@@ -439,7 +452,7 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     state2.ProgramDirectory = program.path();
     ScriptedPrompter prompter2;
     FakeScreens screens2;
-    auto second = openWith(state2, prompter2, screens2, "Admini", "velmora", u"tanaka"_s);
+    auto second = openWith(state2, prompter2, screens2, "Admini", "kanri8", u"tanaka"_s);
     ASSERT_EQ(prompter2.shown.size(), 1u);
     const QString told = prompter2.shown[0].text;
     EXPECT_EQ(prompter2.shown[0].kind, MessageKind::Warning);
@@ -473,7 +486,7 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     state3.ProgramDirectory = program.path();
     ScriptedPrompter prompter3;
     FakeScreens screens3;
-    auto third = openWith(state3, prompter3, screens3, "Admini", "velmora", u"tanaka"_s);
+    auto third = openWith(state3, prompter3, screens3, "Admini", "kanri8", u"tanaka"_s);
     EXPECT_FALSE(state3.Data.readOnly());
     EXPECT_TRUE(prompter3.shown.empty());
 }
@@ -485,7 +498,7 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
     {
         AppState first;
         first.ProgramDirectory = program.path();
-        auto window = openWith(first, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+        auto window = openWith(first, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
         ASSERT_FALSE(prompter.shown.empty());
         EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
         EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
@@ -502,7 +515,7 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
 
     prompter.shown.clear();
     prompter.answers = { MessageAnswer::Ok };
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     EXPECT_FALSE(state.Data.readOnly());
     EXPECT_EQ(prompter.shown.size(), 1u);
     ASSERT_EQ(state.Data.appendNote(note(1)), ChangeOutcome::Done);
@@ -522,7 +535,7 @@ TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
         run = std::make_unique<AppState>();
         run->ProgramDirectory = program.path();
         prompter.shown.clear();
-        return openWith(*run, prompter, screens, "Admini", "velmora", u"suzuki"_s);
+        return openWith(*run, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
     };
 
     // A missing data folder, and a line ended by LF alone, are named.
@@ -567,7 +580,7 @@ TEST_F(MainWindowTest, AProgramFolderCodePage932CannotSpellFindsItsDataAgain)
     for (int run = 0; run < 2; ++run) { // the first creates the settings file, the second reads it
         SCOPED_TRACE(run);
         state.Data.setTables({});
-        auto window = open("Admini", "velmora");
+        auto window = open("Admini", "kanri8");
         EXPECT_EQ(state.DataDirectory, base.path() + u"josé〜/"_s);
         EXPECT_EQ(state.NoteTable.size(), 2u);
         EXPECT_TRUE(prompter.shown.empty());
@@ -577,7 +590,7 @@ TEST_F(MainWindowTest, AProgramFolderCodePage932CannotSpellFindsItsDataAgain)
 TEST_F(MainWindowTest, AnUnreadableSettingsFileIsNamedAndNothingIsSaved)
 {
     ASSERT_TRUE(QDir().mkpath(program.file(u"VMKolvam.ini"_s))); // cannot be read as a file
-    auto window = open("Admini", "velmora");
+    auto window = open("Admini", "kanri8");
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"VMKolvam.ini"_s)));

@@ -244,6 +244,12 @@ TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
                 return dir.path();
             },
             SaveOutcome::Refusal::FolderRunOn },
+        { "an empty settings line",
+            [&](Register &r, const TestDir &dir) {
+                r.useDirectory(QString());
+                return dir.path();
+            },
+            SaveOutcome::Refusal::NoFolder },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -163,6 +163,11 @@ TEST(SettingsFile, DataFolderCheck)
     EXPECT_TRUE(check.folderFound);
     EXPECT_TRUE(check.lineRunOn);
 
+    // An empty line names no folder: nothing is looked for beside the current one.
+    check = checkDataFolder(QString(), settings);
+    EXPECT_EQ(check.state, DataFolderCheck::Missing);
+    EXPECT_TRUE(check.lineEmpty);
+
     // Without its trailing separator the files are looked for beside the named folder.
     EXPECT_EQ(dataFolderOf(data.path().chopped(1)), QDir::cleanPath(data.path() + u".."_s));
 }
