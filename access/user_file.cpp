@@ -118,7 +118,8 @@ UserFileRead readUserFile(const QString &path)
     return result;
 }
 
-int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random)
+int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
+    bool *replaced, FileSystem &fs)
 {
     random.reseed();
     QByteArray content;
@@ -126,7 +127,7 @@ int writeUserFile(const QString &path, const std::vector<UserRecord> &users, Ran
     for (const UserRecord &user : users)
         content += encodeUserRecord(user, random);
     int err = 0;
-    if (writeFileAtomically(path, content, 0600, true, &err))
+    if (writeFileAtomically(path, content, 0600, true, &err, replaced, fs))
         return 0;
     return err != 0 ? err : EIO;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "store/file_fault.h"
+#include "store/file_system.h"
 
 inline constexpr const char16_t *UserFileName = u"pass.dat";
 inline constexpr int UserRecordSize = 32;
@@ -77,9 +78,11 @@ struct UserFileRead
 UserFileRead readUserFile(const QString &path);
 
 // Replaces the user file safely (temporary file, sync, rename) with mode 0600; 0, or the errno
-// of the failure, the old file then unchanged. A symbolic link is written through: the file it
-// leads to is replaced and the link stays.
-int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random);
+// of the failure, the old file then unchanged unless replaced says the new one is in place and
+// only the folder's sync failed. A symbolic link is written through: the file it leads to is
+// replaced and the link stays.
+int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
+    bool *replaced = nullptr, FileSystem &fs = systemFileSystem());
 
 // The login check against the user file: the first record whose name equals the entered name
 // decides.

@@ -168,6 +168,7 @@ void UserRegistration::showEvent(QShowEvent *event)
 void UserRegistration::FormShow()
 {
     applyColumnWidths(SG1, model_->columnWidths());
+    readFile_ = identityOf(systemFileSystem(), userFile_);
     UserFileRead read = readUserFile(userFile_);
     table_.replaceAll(std::move(read.users));
     readable_ = read.ok();
@@ -263,8 +264,23 @@ void UserRegistration::CloseClick()
         done(QDialog::Rejected);
         return;
     }
-    if (const int error = writeUserFile(userFile_, table_.users(), *random_); error != 0) {
-        prompter_.error(this, messages::userFileNotSaved(userFile_, error));
+    // Another copy may have changed the users since this screen read them: never write over that.
+    if (identityOf(systemFileSystem(), userFile_) != readFile_) {
+        prompter_.error(this,
+            u"\nユーザーファイル「%1」は、この画面を開いた後にほかのプログラムで変更されています。"
+            u"上書きするとその変更が失われるため、保存しません。\n"
+            u"この画面を開き直してから変更してください。"_s.arg(userFile_));
+        done(QDialog::Rejected);
+        return;
+    }
+    bool replaced = false;
+    if (const int error = writeUserFile(userFile_, table_.users(), *random_, &replaced, *fs_);
+        error != 0) {
+        prompter_.error(this, messages::userFileNotSaved(userFile_, error, replaced));
+        if (replaced) {
+            done(QDialog::Accepted);
+            return;
+        }
         // Closing is the only way out, so a file that cannot be written must not trap the user;
         // Cancel stays for another try.
         if (prompter_.message(this, MessageKind::Warning, u"\n変更を保存せずに閉じますか？"_s,

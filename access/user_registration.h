@@ -6,6 +6,7 @@
 
 #include "access/user_file.h"
 #include "access/user_table.h"
+#include "store/file_system.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +26,8 @@ public:
     // random: the user file's filler source; a clock-seeded one when none is given.
     UserRegistration(Prompter &prompter, QString userFile, QWidget *parent = nullptr,
         std::unique_ptr<RandomSource> random = nullptr);
+    // The file layer the user file is written through; tests fail its steps.
+    void useFileSystem(FileSystem &fs) { fs_ = &fs; }
     ~UserRegistration() override;
 
     void FormShow();
@@ -63,6 +66,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    FileIdentity readFile_; // the user file as this screen read it
+    FileSystem *fs_ = &systemFileSystem();
     void buildControls();
     UserEntry enteredEntry() const;
 

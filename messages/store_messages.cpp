@@ -319,8 +319,13 @@ QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetyp
     return u"\nユーザーファイル「%1」を読み込めませんでした。\n理由: %2"_s.arg(path, why);
 }
 
-QString userFileNotSaved(const QString &path, int error)
+QString userFileNotSaved(const QString &path, int error, bool replaced)
 {
+    if (replaced)
+        return u"\nユーザーファイル「%"
+               u"1」は書き換えましたが、フォルダーへの書き込みを確定できませんでした。\n"
+               u"理由: %2\n停電などがあると、書き換えが失われるおそれがあります。"_s.arg(
+                   path, systemReason(error));
     return u"\nユーザーファイル「%1」を保存できませんでした。\n理由: %2\n元のファイルはそのまま残っています。"_s
         .arg(path, systemReason(error));
 }

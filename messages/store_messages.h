@@ -52,6 +52,7 @@ QString exportRefused(const QString &path);
 
 // The user file could not be read; recordsRead whole records came before the fault.
 QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead);
-QString userFileNotSaved(const QString &path, int error);
+// replaced: the new file is in place, only the folder's sync failed.
+QString userFileNotSaved(const QString &path, int error, bool replaced = false);
 
 } // namespace messages

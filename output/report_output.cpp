@@ -135,7 +135,8 @@ bool writeReportPdf(Report &report, const QString &path, QString *error)
             return fail();
     }
     device.close();
-    if (file.error() != 0 || !file.finish() || !file.commit())
+    // Only the folder's sync failed once the file is in place: the PDF is there, whole.
+    if (file.error() != 0 || !file.finish() || (!file.commit() && !file.replaced()))
         return fail();
     return true;
 }

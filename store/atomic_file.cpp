@@ -117,12 +117,14 @@ bool syncDirectoryOf(const QString &path, FileSystem &fs)
     return fs.syncDirectory(QFile::encodeName(QFileInfo(path).absolutePath()).constData()) == 0;
 }
 
-bool writeFileAtomically(
-    const QString &path, const QByteArray &content, mode_t mode, bool forceMode, int *error)
+bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode,
+    bool forceMode, int *error, bool *replaced, FileSystem &fs)
 {
-    AtomicFile file(path, mode, forceMode);
+    AtomicFile file(path, mode, forceMode, fs);
     const bool ok = file.open() && file.write(content) && file.finish() && file.commit();
     if (error)
         *error = file.error();
+    if (replaced)
+        *replaced = file.replaced();
     return ok;
 }

@@ -86,6 +86,6 @@ private:
 bool syncDirectoryOf(const QString &path, FileSystem &fs = systemFileSystem());
 
 // One-shot replacement of a whole file; on failure error holds the errno and the old file is
-// unchanged.
-bool writeFileAtomically(
-    const QString &path, const QByteArray &content, mode_t mode, bool forceMode, int *error);
+// unchanged, unless replaced says the new file is in place and only the folder's sync failed.
+bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode,
+    bool forceMode, int *error, bool *replaced = nullptr, FileSystem &fs = systemFileSystem());

@@ -16,6 +16,7 @@
 #include "access/login_dialog.h"
 #include "access/user_registration.h"
 #include "controls/border_label.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -411,8 +412,9 @@ TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
     ClockRandom random;
     ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
     UserRegistration dialog(prompter, file);
+    FullDisk full(0);
+    dialog.useFileSystem(full);
     dialog.show();
-    ASSERT_TRUE(other.remove());
 
     prompter.answers = { MessageAnswer::Ok, MessageAnswer::Cancel };
     dialog.SpeedButton3->click();
@@ -425,4 +427,50 @@ TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
     dialog.SpeedButton3->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(readUserFile(file).users.size(), fourUsers.size()) << "the old file is whole";
+}
+
+// Another copy changed the users while this screen was open: closing never writes over that.
+TEST_F(UserRegistrationTest, AUserFileChangedMeanwhileIsNotWrittenOver)
+{
+    QTemporaryDir other;
+    const QString file = other.path() + u"/pass.dat"_s;
+    ClockRandom random;
+    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
+    UserRegistration dialog(prompter, file);
+    dialog.show();
+    ASSERT_EQ(writeUserFile(file, { fourUsers[0] }, random), 0);
+    dialog.SpeedButton3->click();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.shown[0].text.contains(file));
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(readUserFile(file).users.size(), 1u) << "the other copy's change stays";
+}
+
+// The new file is in place and only the folder's sync failed: the user is told it was written
+// but may not survive a power cut, never that the old file is untouched.
+TEST_F(UserRegistrationTest, AFileReplacedButNotMadeDurableIsToldAsSuch)
+{
+    class FolderSyncFails : public PosixFileSystem
+    {
+    public:
+        int syncDirectory(const char *) override
+        {
+            errno = EIO;
+            return -1;
+        }
+    } unsynced;
+    QTemporaryDir other;
+    const QString file = other.path() + u"/pass.dat"_s;
+    ClockRandom random;
+    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
+    UserRegistration dialog(prompter, file);
+    dialog.useFileSystem(unsynced);
+    dialog.show();
+    dialog.SpeedButton3->click();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains(u"書き換えましたが"_s));
+    EXPECT_FALSE(prompter.shown[0].text.contains(u"そのまま残っています"_s));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
