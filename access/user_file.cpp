@@ -127,7 +127,7 @@ int writeUserFile(const QString &path, const std::vector<UserRecord> &users, Ran
     for (const UserRecord &user : users)
         content += encodeUserRecord(user, random);
     int err = 0;
-    if (writeFileAtomically(path, content, 0600, true, &err, replaced, fs))
+    if (writeFileAtomically(path, content, 0600, false, &err, replaced, fs))
         return 0;
     return err != 0 ? err : EIO;
 }

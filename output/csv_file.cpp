@@ -54,7 +54,7 @@ QByteArray line(const QStringList &fields)
 }
 
 File::File(const QString &path, FileSystem &fs)
-    : file_(path, 0644, false, fs)
+    : file_(path, NewFileMode, false, fs)
 {
 }
 

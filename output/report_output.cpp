@@ -105,7 +105,7 @@ bool printReport(Report &report, Prompter &prompter, QWidget *parent)
 
 bool writeReportPdf(Report &report, const QString &path, QString *error)
 {
-    AtomicFile file(path, 0644);
+    AtomicFile file(path, NewFileMode);
     auto fail = [&]() {
         if (error)
             *error = pdfError(path, file.error());

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,10 +42,15 @@ bool AtomicFile::open()
         tempPath_.clear();
         return fail(errno);
     }
-    mode_t wanted = mode_;
+    // mkstemp makes the file 0600 whatever the umask; a new file gets what any program's would.
+    mode_t wanted = mode_ & ~currentUmask();
     struct stat old;
-    if (!forceMode_ && fs_.stat(QFile::encodeName(realTarget_).constData(), &old) == 0)
+    if (!forceMode_ && fs_.stat(QFile::encodeName(realTarget_).constData(), &old) == 0) {
         wanted = old.st_mode & 07777;
+        // A file shared by a group stays that group's; only its owner or root can keep it so.
+        if (old.st_gid != ::getegid() && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0)
+            wanted &= ~static_cast<mode_t>(S_ISGID);
+    }
     if (fs_.changeMode(fd_, wanted) != 0)
         return fail(errno);
     return true;

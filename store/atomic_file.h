@@ -22,8 +22,8 @@ inline constexpr QCryptographicHash::Algorithm ContentHash = QCryptographicHash:
 class AtomicFile
 {
 public:
-    // mode applies to a new target; an existing target keeps its own permission bits unless
-    // forceMode is set.
+    // mode, less the umask, applies to a new target; an existing target keeps its own permission
+    // bits and group unless forceMode is set.
     AtomicFile(const QString &target, mode_t mode, bool forceMode = false,
         FileSystem &fs = systemFileSystem());
     ~AtomicFile();

@@ -280,7 +280,7 @@ SaveReport SaveData(
     std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> writers;
     SaveFiles files;
     for (std::size_t i = 0; i < DataFiles.size(); ++i) {
-        writers[i] = std::make_unique<AtomicFile>(directory + names[i], 0644, false, fs);
+        writers[i] = std::make_unique<AtomicFile>(directory + names[i], NewFileMode, false, fs);
         writers[i]->keepChecksum();
         files[i] = writers[i].get();
     }

@@ -90,7 +90,7 @@ void DataLock::release()
 // reader that knows only the first four still reads them.
 void DataLock::writeHolder()
 {
-    AtomicFile note(directory_ + QString::fromUtf16(HolderFileName), 0644);
+    AtomicFile note(directory_ + QString::fromUtf16(HolderFileName), NewFileMode);
     note.replaceLinkItself();
     // Only informative: a copy that cannot read it falls back to the lock.
     note.open()

@@ -94,6 +94,14 @@ int PosixFileSystem::syncDirectory(const char *directory)
     return rc;
 }
 
+mode_t currentUmask()
+{
+    // Read by setting it: the files are written from one thread, and it is set back at once.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 FileSystem &systemFileSystem()
 {
     static PosixFileSystem real;
@@ -223,7 +231,8 @@ int linkOrCopy(FileSystem &fs, const QString &from, const QString &to)
     const Fd in(fs.open(source.constData(), O_RDONLY | O_NONBLOCK, 0), fs);
     if (in.get() < 0)
         return errno;
-    const int out = fs.open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    const int out =
+        fs.open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, NewFileMode);
     if (out < 0)
         return errno;
     std::unique_ptr<char[]> buffer(new char[ChunkBytes]);

@@ -35,6 +35,11 @@ public:
     virtual int syncDirectory(const char *directory) = 0;
 };
 
+// A new file's mode before the user's umask takes its part, as any program's new file.
+inline constexpr mode_t NewFileMode = 0666;
+// The process's umask.
+mode_t currentUmask();
+
 // The real calls; a test layer derives from it and fails only what it means to.
 class PosixFileSystem : public FileSystem
 {

@@ -127,7 +127,7 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 {
     const QByteArray name = QFile::encodeName(path);
     // Never over another journal: an earlier save's is settled before a save begins.
-    const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, NewFileMode);
     if (fd < 0)
         return errno;
     return finishNewFile(

@@ -33,7 +33,7 @@ bool readSettings(const QString &path, QString &line, FileFault &fault)
 bool createSettings(const QString &path, const QString &dataDirectory, int &error)
 {
     return writeFileAtomically(
-        path, settingsLineBytes(dataDirectory) + "\r\n", 0644, false, &error);
+        path, settingsLineBytes(dataDirectory) + "\r\n", NewFileMode, false, &error);
 }
 
 // An existing settings file that cannot be read names no folder; guessing one (the per-user

@@ -214,13 +214,15 @@ TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
     dir.write(u"etc/users.dat"_s, {});
     ASSERT_EQ(
         ::symlink("etc/users.dat", QFile::encodeName(dir.file(u"pass.dat"_s)).constData()), 0);
+    // A user file shared by a group: replaced, it stays readable to that group.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file(u"etc/users.dat"_s)).constData(), 0640), 0);
     ScriptedRandom random;
     ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random), 0);
     EXPECT_TRUE(QFileInfo(dir.file(u"pass.dat"_s)).isSymLink());
     EXPECT_EQ(dir.read(u"etc/users.dat"_s).size(), 3 * 32);
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"etc/users.dat"_s)).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "a replaced user file keeps its mode";
     EXPECT_TRUE(PassCheck(dir.file(u"pass.dat"_s)).check("guest", "guest"));
 
     // "Never overwrites" includes a link to a file that is not there.

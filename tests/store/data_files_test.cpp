@@ -318,3 +318,24 @@ TEST(DataFiles, AFullDiskAtAnyWriteOfASaveLosesNothing)
         EXPECT_FALSE(dir.exists(QString::fromUtf16(SaveJournalName)));
     }
 }
+
+// New files get what any program's new files get under the user's umask; a replaced file keeps
+// its mode.
+TEST(DataFiles, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode)
+{
+    TestDir dir;
+    const mode_t mask = ::umask(027);
+    QSet<QString> incomplete;
+    const bool saved = SaveData(sampleTables(), incomplete, dir.path()).ok();
+    ::umask(mask);
+    ASSERT_TRUE(saved);
+    const auto modeOf = [&](const QString &name) {
+        struct stat info;
+        ::stat(QFile::encodeName(dir.file(name)).constData(), &info);
+        return info.st_mode & 0777;
+    };
+    EXPECT_EQ(modeOf(u"KOLVAM.vmd"_s), 0640u) << "0666 less the umask 027";
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file(u"BANK.vmd"_s)).constData(), 0604), 0);
+    ASSERT_TRUE(saveTables(sampleTables(), dir.path()).ok());
+    EXPECT_EQ(modeOf(u"BANK.vmd"_s), 0604u);
+}
