@@ -31,7 +31,7 @@ bool AtomicFile::fail(int err)
 bool AtomicFile::open()
 {
     int err = 0;
-    realTarget_ = followLinks_ ? writeTarget(target_, &err) : target_;
+    realTarget_ = followLinks_ ? writeTarget(target_, &err, fs_) : target_;
     if (realTarget_.isEmpty()) {
         realTarget_ = target_;
         return fail(err);

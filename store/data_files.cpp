@@ -144,7 +144,7 @@ SaveFailure refuseIrregularTargets(const SaveFiles &files, FileSystem &fs)
 {
     for (const AtomicFile *f : files) {
         int err = 0;
-        const QString real = writeTarget(f->target(), &err);
+        const QString real = writeTarget(f->target(), &err, fs);
         struct stat info;
         if (!real.isEmpty() && fs.stat(QFile::encodeName(real).constData(), &info) == 0
             && !S_ISREG(info.st_mode))

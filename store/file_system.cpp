@@ -108,12 +108,17 @@ FileSystem &systemFileSystem()
     return real;
 }
 
-QString writeTarget(const QString &path, int *error)
+QString writeTarget(const QString &path, int *error, FileSystem &fs)
 {
     *error = 0;
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    struct stat link;
+    if (fs.lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode))
         return path;
+    if (link.st_uid != ::geteuid()) {
+        *error = EACCES;
+        return {};
+    }
+    const QFileInfo info(path);
     const QString existing = info.canonicalFilePath();
     if (!existing.isEmpty())
         return existing;

@@ -65,7 +65,9 @@ FileSystem &systemFileSystem();
 // The file a write to path should replace: path itself, or for a symbolic link the file it
 // leads to, so the link stays a link. A dangling link leads to the path it names (as opening it
 // for writing would), provided that folder exists; otherwise empty, with error set.
-QString writeTarget(const QString &path, int *error);
+// A link another user owns is never followed (EACCES): in a shared folder it could lead to that
+// user's files.
+QString writeTarget(const QString &path, int *error, FileSystem &fs = systemFileSystem());
 
 // How many bytes of input may be taken into memory at once: half the physical memory, so a
 // file that cannot be a real register (a sparse file of many gigabytes) is refused before it is

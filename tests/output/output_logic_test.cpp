@@ -1,5 +1,7 @@
 #include <cerrno>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -332,6 +334,35 @@ TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
         EXPECT_TRUE(error.contains(u"ディスクの空き容量が不足しています。"_s));
         EXPECT_TRUE(error.contains(u"元のファイルはそのまま残っています。"_s));
     }
+}
+
+// In a shared folder the chosen name may be another user's link: it is never followed, and the
+// file it leads to is left alone. The user's own link is written through.
+TEST_F(NoteListCsv, AnotherUsersLinkIsNeverFollowed)
+{
+    class LinksOfAnother : public PosixFileSystem
+    {
+    public:
+        int lstat(const char *path, struct stat *info) override
+        {
+            const int rc = PosixFileSystem::lstat(path, info);
+            if (rc == 0 && S_ISLNK(info->st_mode))
+                info->st_uid = ::geteuid() + 1;
+            return rc;
+        }
+    } shared;
+    TestDir theirs;
+    theirs.write(u"their.txt"_s, "theirs");
+    ASSERT_TRUE(QFile::link(theirs.file(u"their.txt"_s), path()));
+    std::vector<std::int32_t> rows { 0 };
+    EXPECT_FALSE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error, shared));
+    EXPECT_EQ(theirs.read(u"their.txt"_s), "theirs");
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+
+    EXPECT_TRUE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error));
+    EXPECT_TRUE(theirs.read(u"their.txt"_s).startsWith(sjis::encode(u"支払手形記入帳"_s)))
+        << "one's own link is written through";
 }
 
 TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
