@@ -47,6 +47,14 @@ QString readOnlyStatus(const Register &data)
 
 QString lockFailedAtStart(const QString &folder, const LockOutcome &lock)
 {
+    if (lock.result == DataLock::Result::HeldByOther && lock.holder.gone)
+        return u"\nデータフォルダー「%1」のロックファイル「%2」は、%"
+               u"3使っていたプログラムが残したものですが、"
+               u"そのプログラムはもう動いていません。別のアカウントのファイルのため、このプログラム"
+               u"からは消せません。\n"
+               u"そのユーザーか管理者にロックファイルを消してもらってから、起動し直してください。\n"
+               u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s.arg(
+                   folder, lock.lockPath, holderPhrase(lock.holder));
     if (lock.result == DataLock::Result::Failed)
         return u"\nデータフォルダー「%1」にロックファイルを作成できないため、"
                u"読み取り専用で開いています。保存はできません。\n理由: %2"_s.arg(

@@ -1,6 +1,7 @@
 #include "store/data_lock.h"
 
 #include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
 
 #include <QCoreApplication>
@@ -49,10 +50,12 @@ DataLock::Result DataLock::acquire(const QString &user, const QDateTime &now)
 {
     if (held())
         return Result::Acquired;
-    // The lock file is read when another holds it: a FIFO in its place would never answer.
+    // The lock file is read whole when another holds it: a FIFO in its place would never
+    // answer, and a huge one would fill the memory. A real one is a few lines.
     struct stat info;
-    if (::lstat(QFile::encodeName(lockPath()).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        error_ = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (::lstat(QFile::encodeName(lockPath()).constData(), &info) == 0
+        && (!S_ISREG(info.st_mode) || info.st_size > 4096)) {
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : S_ISREG(info.st_mode) ? EFBIG : EINVAL;
         return Result::Failed;
     }
     return finish(lock_->tryLock(0), user, now);
@@ -149,6 +152,8 @@ void DataLock::readHolder()
                 holder_.programUser = QString::fromUtf8(lines[4]);
         }
     }
+    holder_.gone = holder_.known && holder_.host == localHost() && holder_.pid > 0
+        && ::kill(static_cast<pid_t>(holder_.pid), 0) != 0 && errno == ESRCH;
     // A note from an earlier holder does not describe this one: the lock file still tells
     // whose it is and when it was made.
     const QFileInfo lockInfo(lockPath());

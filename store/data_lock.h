@@ -23,6 +23,9 @@ struct LockHolder
     QString programUser; // who logged in to the program; empty when unknown or not yet
     QDateTime since; // invalid when unknown
     bool known = false; // false when the lock file could not be read (left half-written)
+    // On this host, but no such process runs: a lock left by a copy that ended, which this
+    // account may not remove (another account's file in a shared folder).
+    bool gone = false;
 };
 
 // One program at a time writes a data folder: the one holding this lock. The lock lives as long

@@ -48,6 +48,12 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
     unreadable.settingsPath = u"/p/VMKolvam.ini"_s;
     SettledSave finished { SettledSave::Outcome::Finished, u"/d/"_s, {}, 0, {} };
 
+    LockOutcome leftBehind;
+    leftBehind.result = DataLock::Result::HeldByOther;
+    leftBehind.holder = holder;
+    leftBehind.holder.gone = true;
+    leftBehind.lockPath = u"/d/tegata.lock"_s;
+
     const struct
     {
         QString shown;
@@ -99,6 +105,14 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
             u"このフォルダーのデータファイルの記録として読めません。"
             u"記録と一時ファイルはそのまま残し、読み取り専用で開きます。\n"
             u"データフォルダーが移動されていないか、設定ファイルの1行目が正しいかを確かめてください。"_s },
+        { messages::lockFailedAtStart(u"/d/"_s, leftBehind),
+            u"\nデータフォルダー「/d/」のロックファイル「/d/tegata.lock」は、"
+            u"ユーザー「suzuki」がコンピューター「pc1」で 2024/06/01 09:30 "
+            u"から使っていたプログラムが残したものですが、"
+            u"そのプログラムはもう動いていません。別のアカウントのファイルのため、このプログラムか"
+            u"らは消せません。\n"
+            u"そのユーザーか管理者にロックファイルを消してもらってから、起動し直してください。\n"
+            u"読み取り専用で開きます。表示・検索・印刷はできますが、保存はできません。"_s },
         { messages::userFileUnreadable(u"/p/pass.dat"_s, FileFault::cutRecord(32, 8), 1),
             u"\nユーザーファイル「/p/pass.dat」を読み込めませんでした。\n"
             u"理由: ファイルの長さが 32 バイトの倍数ではありません"

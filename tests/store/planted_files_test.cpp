@@ -99,6 +99,16 @@ TEST(PlantedFiles, AFifoInTheProgramsPlacesIsNeverWaitedOn)
     ASSERT_TRUE(fifo(locked.file(QString::fromUtf16(LockFileName))));
     DataLock lock(locked.path());
     EXPECT_EQ(lock.acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Failed);
+
+    // Nor is a lock file of gigabytes read.
+    TestDir huge;
+    QFile big(huge.file(QString::fromUtf16(LockFileName)));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(5) << 30));
+    big.close();
+    DataLock hugeLock(huge.path());
+    EXPECT_EQ(
+        hugeLock.acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Failed);
+    EXPECT_EQ(hugeLock.error(), EFBIG);
 }
 
 TEST(PlantedFiles, AWriteThatTakesNothingFailsInsteadOfLoopingForEver)
