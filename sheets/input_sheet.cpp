@@ -368,7 +368,8 @@ NoteEntry InputSheet::entry() const
 
 bool InputSheet::DataCheck()
 {
-    const QStringList problems = entryProblems(entry(), state_.CurrentUser.Permissions);
+    const QStringList problems =
+        entryProblems(entry(), state_.CurrentUser.Permissions, Editing_ != 0 ? &loaded_ : nullptr);
     if (problems.isEmpty())
         return true;
     prompter_.warn(this, problemReport(problems));
@@ -382,17 +383,20 @@ void InputSheet::OkClick()
     if (Editing_ == 0) {
         // The registration of a new note refreshes the data sheet alone, through the register.
         const QScopedValueRollback<bool> own(appending_, true);
-        state_.Data.appendNote(makeNoteRecord(entry()));
+        if (const std::optional<NoteRecord> note = makeNoteRecord(entry()))
+            state_.Data.appendNote(*note);
         return;
     }
-    const NoteRecord edited = makeEditedRecord(entry(), loaded_);
+    const std::optional<NoteRecord> edited = makeEditedRecord(entry(), loaded_);
+    if (!edited)
+        return; // DataCheck has said why
     const int note = EditIndex_;
     leaveEditing();
     if (DataSheetPort *dataSheet = host_.dataSheetPort())
         dataSheet->setIndexAll();
     // A stored note that already holds the entry is not changed, but the sheets are refreshed
     // as after any registration.
-    if (state_.Data.replaceNote(note, edited) != ChangeOutcome::Done)
+    if (state_.Data.replaceNote(note, *edited) != ChangeOutcome::Done)
         host_.AllUpdate();
 }
 

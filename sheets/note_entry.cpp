@@ -21,7 +21,8 @@ template <std::size_t N> void assignBytes(ShortText<N> &field, const QByteArray 
 
 } // namespace
 
-QStringList entryProblems(const NoteEntry &entry, std::uint8_t permissions)
+QStringList entryProblems(
+    const NoteEntry &entry, std::uint8_t permissions, const LoadedNote *loaded)
 {
     QStringList problems;
     if (entry.amount == 0)
@@ -36,7 +37,30 @@ QStringList entryProblems(const NoteEntry &entry, std::uint8_t permissions)
         problems << u"手形番号が入力されていません"_s;
     if (permissions == 0)
         problems << u"入力権限がありません！"_s;
+    const struct
+    {
+        const QString &text;
+        const QString *shown; // as loaded for editing: kept as stored when left so
+        const char16_t *field;
+    } texts[] = {
+        { entry.noteNumber, loaded ? &loaded->noteNumber : nullptr, u"手形番号" },
+        { entry.remarks, loaded ? &loaded->remarks : nullptr, u"備考" },
+        { entry.enteredBy, loaded ? &loaded->enteredBy : nullptr, u"入力者名" },
+    };
+    for (const auto &t : texts) {
+        if (!(t.shown && *t.shown == t.text) && !sjis::canEncode(t.text))
+            problems << unencodableProblem(QString::fromUtf16(t.field));
+    }
+    if (!entry.issueDate.isValid())
+        problems << u"振出日が正しい日付ではありません。"_s;
+    if (!entry.dueDate.isValid())
+        problems << u"支払日が正しい日付ではありません。"_s;
     return problems;
+}
+
+QString unencodableProblem(const QString &field)
+{
+    return field + u"に、使えない文字があります。"_s;
 }
 
 QString problemReport(const QStringList &problems)
@@ -47,8 +71,11 @@ QString problemReport(const QStringList &problems)
     return text;
 }
 
-NoteRecord makeNoteRecord(const NoteEntry &entry)
+std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry)
 {
+    if (!entry.issueDate.isValid() || !entry.dueDate.isValid() || !sjis::canEncode(entry.noteNumber)
+        || !sjis::canEncode(entry.remarks) || !sjis::canEncode(entry.enteredBy))
+        return std::nullopt;
     NoteRecord n;
     n.IssueDate = daydate::wholeDay(daydate::fromDate(entry.issueDate));
     n.DueDate = daydate::wholeDay(daydate::fromDate(entry.dueDate));
@@ -109,9 +136,20 @@ NoteEntry followStoredNote(const NoteEntry &shown, const NoteEntry &loaded, cons
     return followed;
 }
 
-NoteRecord makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded)
+std::optional<NoteRecord> makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded)
 {
-    NoteRecord n = makeNoteRecord(entry);
+    // A text left as it was shown keeps its stored bytes, whatever they decode to.
+    NoteEntry checked = entry;
+    if (entry.noteNumber == loaded.noteNumber)
+        checked.noteNumber.clear();
+    if (entry.remarks == loaded.remarks)
+        checked.remarks.clear();
+    if (entry.enteredBy == loaded.enteredBy)
+        checked.enteredBy.clear();
+    std::optional<NoteRecord> made = makeNoteRecord(checked);
+    if (!made)
+        return std::nullopt;
+    NoteRecord n = *made;
     if (entry.noteNumber == loaded.noteNumber)
         n.NoteNumber = loaded.record.NoteNumber;
     if (entry.remarks == loaded.remarks)

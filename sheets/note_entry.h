@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include <QByteArray>
 #include <QDate>
@@ -24,14 +25,24 @@ struct NoteEntry
     QString enteredBy;
 };
 
-// Every problem of an entry, in the order they are reported.
-QStringList entryProblems(const NoteEntry &entry, std::uint8_t permissions);
+// Every problem of an entry, in the order they are reported. A text code page 932 cannot hold and
+// a date that does not exist (the entry fields refuse both; an import may bring them) are named
+// after the others.
+// For an edit, loaded is the note as it was loaded: a text left as shown is kept as stored.
+struct LoadedNote;
+QStringList entryProblems(
+    const NoteEntry &entry, std::uint8_t permissions, const LoadedNote *loaded = nullptr);
+
+// "<field>に、使えない文字があります。": a text that code page 932 cannot hold.
+QString unencodableProblem(const QString &field);
 // One warning text: each problem on its own line, each preceded by a line break.
 QString problemReport(const QStringList &problems);
 
 // The record of an entry: texts cut to their byte limits on character boundaries, dates as whole
 // days, the amount times 10,000 rounded half to even.
-NoteRecord makeNoteRecord(const NoteEntry &entry);
+// Nothing for an entry with a text code page 932 cannot hold or a date that does not exist: such
+// a field is never stored empty.
+std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry);
 
 // A stored note loaded for editing, with the texts its fields were shown with.
 struct LoadedNote
@@ -53,7 +64,7 @@ NoteEntry followStoredNote(
 
 // The record of an edited note. A text the user left as it was shown keeps its stored bytes
 // exactly: a stored text that does not decode would otherwise be written back empty.
-NoteRecord makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded);
+std::optional<NoteRecord> makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded);
 
 // The bank proposed for a partner: the first bank whose code equals the partner's bank code;
 // position 0 when there is none or no partner.

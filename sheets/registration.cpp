@@ -1,5 +1,6 @@
 #include "sheets/registration.h"
 
+#include "sheets/note_entry.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -41,9 +42,18 @@ QByteArray cutToBytes(const QString &text, int maxBytes)
     return sjis::cutBytes(sjis::encode(text), maxBytes);
 }
 
-RegisterEntry registerEntry(
-    RegisterKind kind, const QString &code, const QString &name, const QByteArray &bankCode)
+std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &code,
+    const QString &name, const QByteArray &bankCode, QString *problem)
 {
+    for (const auto &[text, field] : { std::pair { &code, u"コード"_s },
+             std::pair {
+                 &name, kind == RegisterKind::PartnerRegister ? u"取引先名"_s : u"銀行名"_s } }) {
+        if (!sjis::canEncode(*text)) {
+            if (problem)
+                *problem = unencodableProblem(field);
+            return std::nullopt;
+        }
+    }
     const RegisterLimits limits = registerLimits(kind);
     RegisterEntry entry;
     entry.code = cutToBytes(code, limits.code);

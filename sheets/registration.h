@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -21,9 +23,11 @@ RegisterLimits registerLimits(RegisterKind kind);
 // Text cut to maxBytes of code page 932 on a character boundary.
 QByteArray cutToBytes(const QString &text, int maxBytes);
 
-// The entry the controls show, cut to the limits of the register.
-RegisterEntry registerEntry(
-    RegisterKind kind, const QString &code, const QString &name, const QByteArray &bankCode);
+// The entry the controls show, cut to the limits of the register; nothing when the code or the
+// name holds a character code page 932 cannot (problem then names the field), which is never
+// stored empty.
+std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &code,
+    const QString &name, const QByteArray &bankCode, QString *problem = nullptr);
 
 // How many entries the register holds.
 int entryCount(const AppState &state, RegisterKind kind);

@@ -218,10 +218,10 @@ QByteArray RegistrationSheet::selectedBankCode() const
     return QByteArray(code.data(), static_cast<qsizetype>(code.size()));
 }
 
-RegisterEntry RegistrationSheet::enteredEntry() const
+std::optional<RegisterEntry> RegistrationSheet::enteredEntry(QString *problem) const
 {
     return registerEntry(
-        RegistrationMode, ComboBox1->currentText(), Edit2->text(), selectedBankCode());
+        RegistrationMode, ComboBox1->currentText(), Edit2->text(), selectedBankCode(), problem);
 }
 
 void RegistrationSheet::OkClick()
@@ -237,7 +237,13 @@ void RegistrationSheet::OkClick()
 
 bool RegistrationSheet::DataCheck()
 {
-    const RegisterEntry entry = enteredEntry();
+    QString problem;
+    const std::optional<RegisterEntry> checked = enteredEntry(&problem);
+    if (!checked) {
+        prompter_.warn(this, u'\n' + problem);
+        return false;
+    }
+    const RegisterEntry &entry = *checked;
     bool result = true;
     for (int position : positionsOf(state_, RegistrationMode, entry.code)) {
         result = false;
@@ -256,12 +262,12 @@ bool RegistrationSheet::DataCheck()
 
 void RegistrationSheet::AddBank()
 {
-    state_.Data.appendEntry(RegisterKind::BankRegister, enteredEntry());
+    state_.Data.appendEntry(RegisterKind::BankRegister, enteredEntry().value());
 }
 
 void RegistrationSheet::AddPartner()
 {
-    state_.Data.appendEntry(RegisterKind::PartnerRegister, enteredEntry());
+    state_.Data.appendEntry(RegisterKind::PartnerRegister, enteredEntry().value());
 }
 
 void RegistrationSheet::DelClick()

@@ -56,7 +56,7 @@ private:
     void buildControls();
     void applyColumns();
     // The entry the controls hold, cut to the register's limits.
-    RegisterEntry enteredEntry() const;
+    std::optional<RegisterEntry> enteredEntry(QString *problem = nullptr) const;
     QByteArray selectedBankCode() const;
 
     AppState &state_;

@@ -56,7 +56,7 @@ TEST(NoteEntryRecord, ValuesAreCutAndRounded)
     e.remarks = QString(41, u'x');
     e.noteNumber = u"手形番号１２３"_s; // 14 bytes: cut on a character boundary
     e.enteredBy = u"Admini"_s;
-    const NoteRecord n = makeNoteRecord(e);
+    const NoteRecord n = makeNoteRecord(e).value();
     EXPECT_EQ(n.Remarks.view(), std::string(40, 'x'));
     EXPECT_EQ(sjis::decode(n.NoteNumber.view()), u"手形番号１"_s);
     EXPECT_EQ(n.PartnerCode.view(), "001");
@@ -67,6 +67,43 @@ TEST(NoteEntryRecord, ValuesAreCutAndRounded)
     EXPECT_EQ(n.Kind, ReceivableNote);
     EXPECT_EQ(n.Settled, 0);
     EXPECT_EQ(n.EnteredBy.view(), "Admini");
+}
+
+// What an import could bring and the entry fields never let through: a text code page 932
+// cannot hold, a date that does not exist. Each is named and no record is made; an edit keeps a
+// stored text left as shown, whatever it decodes to.
+TEST(NoteEntryRecord, TextsAndDatesThatCannotBeStoredAreRefused)
+{
+    const struct
+    {
+        void (*spoil)(NoteEntry &);
+        QString problem;
+    } cases[] = {
+        { [](NoteEntry &e) { e.noteNumber = u"№é1"_s; },
+            u"手形番号に、使えない文字があります。"_s },
+        { [](NoteEntry &e) { e.remarks = u"Café"_s; }, u"備考に、使えない文字があります。"_s },
+        { [](NoteEntry &e) { e.enteredBy = u"José"_s; },
+            u"入力者名に、使えない文字があります。"_s },
+        { [](NoteEntry &e) { e.issueDate = QDate(2026, 2, 30); },
+            u"振出日が正しい日付ではありません。"_s },
+        { [](NoteEntry &e) { e.dueDate = QDate(); }, u"支払日が正しい日付ではありません。"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.problem.toStdString());
+        NoteEntry e = validEntry();
+        c.spoil(e);
+        EXPECT_TRUE(entryProblems(e, 1).contains(c.problem));
+        EXPECT_FALSE(makeNoteRecord(e));
+    }
+
+    NoteRecord stored = makeNoteRecord(validEntry()).value();
+    stored.Remarks.assign("\xff\xff"); // bytes that do not decode
+    const LoadedNote loaded = loadNote(stored);
+    const NoteEntry shown = entryOf(loaded);
+    EXPECT_TRUE(entryProblems(shown, 1, &loaded).isEmpty());
+    const std::optional<NoteRecord> edited = makeEditedRecord(shown, loaded);
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(edited->Remarks.view(), "\xff\xff");
 }
 
 TEST(NoteEntryProposals, BankAndDueDate)

@@ -28,16 +28,26 @@ TEST(Registration, ModesLimitsAndEnteredTexts)
 
     // A bank name keeps the 62 bytes its record holds; cuts never split a character.
     const RegisterEntry bank =
-        registerEntry(RegisterKind::BankRegister, u"B0123456789"_s, QString(40, u'銀'), "X");
+        registerEntry(RegisterKind::BankRegister, u"B0123456789"_s, QString(40, u'銀'), "X")
+            .value();
     EXPECT_EQ(bank.code, "B0123456");
     EXPECT_EQ(bank.name.size(), 62);
     EXPECT_EQ(sjis::decode(bank.name), QString(31, u'銀'));
     EXPECT_TRUE(bank.bankCode.isEmpty()) << "a bank has no bank of its own";
 
-    const RegisterEntry partner = registerEntry(
-        RegisterKind::PartnerRegister, u"取引先1"_s, u"株式会社ベルモラ商事"_s, "B01");
+    const RegisterEntry partner =
+        registerEntry(RegisterKind::PartnerRegister, u"取引先1"_s, u"株式会社ベルモラ商事"_s, "B01")
+            .value();
     EXPECT_EQ(sjis::decode(partner.code), u"取引"_s) << "5 bytes hold two characters";
     EXPECT_EQ(partner.bankCode, "B01");
+
+    // A character code page 932 cannot hold is refused, naming the field, never stored empty.
+    QString problem;
+    EXPECT_FALSE(
+        registerEntry(RegisterKind::PartnerRegister, u"001"_s, u"Café"_s, "B01", &problem));
+    EXPECT_EQ(problem, u"取引先名に、使えない文字があります。"_s);
+    EXPECT_FALSE(registerEntry(RegisterKind::BankRegister, u"é"_s, u"銀行"_s, {}, &problem));
+    EXPECT_EQ(problem, u"コードに、使えない文字があります。"_s);
 }
 
 TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
@@ -46,7 +56,8 @@ TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
     for (const char16_t *code : { u"001", u"002", u"003", u"004", u"005" })
         EXPECT_EQ(state.Data.appendEntry(RegisterKind::PartnerRegister,
                       registerEntry(RegisterKind::PartnerRegister, QString::fromUtf16(code),
-                          u"取引先"_s + QString::fromUtf16(code), "B01")),
+                          u"取引先"_s + QString::fromUtf16(code), "B01")
+                          .value()),
             ChangeOutcome::Done);
     EXPECT_TRUE(state.Data.modified());
     ASSERT_EQ(state.PartnerTable.size(), 5u);
@@ -56,8 +67,9 @@ TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
     EXPECT_EQ(positionsOf(state, RegisterKind::PartnerRegister, "003"), std::vector<int> { 2 });
     EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "03").empty());
     EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "003 ").empty());
-    EXPECT_EQ(state.Data.overwriteEntry(RegisterKind::PartnerRegister, 2,
-                  registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02")),
+    EXPECT_EQ(
+        state.Data.overwriteEntry(RegisterKind::PartnerRegister, 2,
+            registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02").value()),
         ChangeOutcome::Done);
     EXPECT_TRUE(state.Data.modified());
     EXPECT_EQ(state.PartnerTable[2].Code.view(), "003") << "an overwrite keeps the code";
