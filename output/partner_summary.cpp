@@ -7,6 +7,7 @@
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/sort_keys.h"
+#include "output/yen_unit.h"
 #include "store/formats.h"
 #include "store/lookups.h"
 #include "store/sjis.h"
@@ -30,12 +31,12 @@ QString counted(std::int64_t count, QStringView unit)
 // A balance as printed ("%10.0n円") and as the CSV file has it ("%10.0f円").
 QString printedYen(Money amount)
 {
-    return formats::amountN(amount) + u"円"_s;
+    return formats::amountN(amount) + yenUnit(amount);
 }
 
 QString csvYen(Money amount)
 {
-    return formats::amountF(amount) + u"円"_s;
+    return formats::amountF(amount) + yenUnit(amount);
 }
 
 // The totals line's four figures: payable count and balance, receivable count and balance.
@@ -244,7 +245,6 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     const PartnerStatistics &s, std::string_view bankName)
 {
     static const QByteArray ken = sjis::encode(u"件"_s);
-    static const QByteArray yen = sjis::encode(u"円"_s);
     static const QByteArray nichi = sjis::encode(u"日"_s);
     csv::LineWriter line(out);
     const auto count = [&line](std::int64_t n, const QByteArray &unit) {
@@ -253,7 +253,7 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     };
     const auto yenAmount = [&line](Money amount) {
         line.amount(amount);
-        line.putEncoded(yen);
+        line.putEncoded(yenUnitBytes(amount));
     };
     // "%3.1n日": may hold a thousands separator, and is then quoted.
     const auto average = [&line](double days) {

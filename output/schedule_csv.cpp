@@ -4,6 +4,7 @@
 
 #include "output/csv_file.h"
 #include "output/csv_line.h"
+#include "output/yen_unit.h"
 #include "store/app_state.h"
 #include "store/lookups.h"
 #include "store/sjis.h"
@@ -11,12 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QByteArray &yen()
-{
-    static const QByteArray bytes = sjis::encode(u"円"_s);
-    return bytes;
-}
 
 } // namespace
 
@@ -38,7 +33,7 @@ void appendScheduleCsvNoteLine(
     line.textField(note.NoteNumber.view());
     line.put(',');
     line.amount(note.Amount);
-    line.putEncoded(yen());
+    line.putEncoded(yenUnitBytes(note.Amount));
     line.endLine();
 }
 

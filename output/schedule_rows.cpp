@@ -5,6 +5,7 @@
 
 #include "output/csv_line.h"
 #include "output/sort_keys.h"
+#include "output/yen_unit.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 
@@ -22,9 +23,9 @@ namespace {
         return daydate::wholeDay(note.DueDate);
     }
 
-    QString amountYen(const QString &amount)
+    QString amountYen(const QString &figure, Money amount)
     {
-        return amount + u"円"_s;
+        return figure + yenUnit(amount);
     }
 
 } // namespace
@@ -102,12 +103,13 @@ QStringList printedNoteTexts(
     if (!partnerName)
         return { date, QString(), QString(), QString(), QString() };
     return { date, sjis::decode(note.PartnerCode.view()), sjis::decode(*partnerName),
-        sjis::decode(note.NoteNumber.view()), amountYen(note.Amount.textN()) };
+        sjis::decode(note.NoteNumber.view()), amountYen(note.Amount.textN(), note.Amount) };
 }
 
 QStringList printedSubtotalTexts(const Line &subtotal)
 {
-    return { QString::number(subtotal.count) + u"件"_s, amountYen(subtotal.amount.textN()) };
+    return { QString::number(subtotal.count) + u"件"_s,
+        amountYen(subtotal.amount.textN(), subtotal.amount) };
 }
 
 QString csvDate(double day)
@@ -129,13 +131,14 @@ QStringList csvNoteFields(const NoteRecord &note, double day, std::string_view p
 {
     return { csvDate(day), u"'"_s + sjis::decode(note.PartnerCode.view()),
         csv::plainText(sjis::decode(partnerName)),
-        csv::plainText(sjis::decode(note.NoteNumber.view())), amountYen(note.Amount.textF()) };
+        csv::plainText(sjis::decode(note.NoteNumber.view())),
+        amountYen(note.Amount.textF(), note.Amount) };
 }
 
 QStringList csvSubtotalFields(const Line &subtotal)
 {
     return { QString(), QString(), QString::number(subtotal.count) + u"件"_s,
-        amountYen(subtotal.amount.textF()) };
+        amountYen(subtotal.amount.textF(), subtotal.amount) };
 }
 
 } // namespace schedule

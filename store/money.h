@@ -34,15 +34,24 @@ public:
     QString textF() const;
 
     // Sums of a million notes of the largest amounts pass the 64-bit range: they stop at its
-    // ends instead of wrapping round to the other sign.
+    // ends instead of wrapping round to the other sign, and stay there, since what lies beyond
+    // is not known.
     constexpr Money operator+(Money other) const
     {
+        if (atLimit())
+            return *this;
+        if (other.atLimit())
+            return other;
         std::int64_t sum = 0;
         if (__builtin_add_overflow(stored_, other.stored_, &sum))
             sum = other.stored_ > 0 ? INT64_MAX : INT64_MIN;
         return fromStored(sum);
     }
     constexpr Money &operator+=(Money other) { return *this = *this + other; }
+    // At an end of the range: a sum that stopped there, or an entered value held within it.
+    constexpr bool atUpperLimit() const { return stored_ == INT64_MAX; }
+    constexpr bool atLowerLimit() const { return stored_ == INT64_MIN; }
+    constexpr bool atLimit() const { return atUpperLimit() || atLowerLimit(); }
     constexpr bool operator==(const Money &) const = default;
     constexpr auto operator<=>(const Money &) const = default;
 

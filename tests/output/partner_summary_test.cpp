@@ -356,6 +356,7 @@ TEST(PartnerSummary, TheCsvLineFromStoredBytesEqualsTheLineFromItsTexts)
     stats[2].PayableCount = 2'000'000'000;
     stats[3].Average = 0.05;
     stats[3].LatestAverage = 999.96;
+    stats[3].ReceivableAmount = Money::fromStored(INT64_MIN); // a sum that stopped at the end
     for (std::size_t i = 0; i < 4; ++i) {
         for (std::string_view bank : banks) {
             SCOPED_TRACE(i);
@@ -366,4 +367,26 @@ TEST(PartnerSummary, TheCsvLineFromStoredBytesEqualsTheLineFromItsTexts)
                     partnerSummaryTexts(partners[i], stats[i], bank), stats[i])));
         }
     }
+}
+
+// Balances past the 64-bit range stop at its end and say so: the figure is not the true one.
+TEST(PartnerSummary, ABalancePastTheRangeSaysItGoesFurther)
+{
+    const std::int64_t most = INT64_MAX / Money::Scale;
+    const Notes notes = { noteOf(u"001"_s, PayableNote, 0, 10, most),
+        noteOf(u"001"_s, PayableNote, 0, 10, most), noteOf(u"001"_s, ReceivableNote, 0, 10, -most),
+        noteOf(u"001"_s, ReceivableNote, 0, 10, -most),
+        noteOf(u"001"_s, ReceivableNote, 0, 10, 5) };
+    const PartnerStatistics s = of(notes);
+    EXPECT_TRUE(s.PayableAmount.atUpperLimit());
+    EXPECT_TRUE(s.ReceivableAmount.atLowerLimit()) << "never wrapped round by the 5 after it";
+    const PartnerSummaryTexts t = partnerSummaryTexts(partnerOf(u"001"_s, u"X"_s), s, {});
+    EXPECT_TRUE(t.payableBalance.endsWith(u"円以上"_s)) << t.payableBalance.toStdString();
+    EXPECT_TRUE(t.receivableBalance.endsWith(u"円以下"_s)) << t.receivableBalance.toStdString();
+    const QStringList csvFields = partnerSummaryCsvFields(t, s);
+    EXPECT_TRUE(csvFields[3].endsWith(u"円以上"_s));
+    EXPECT_TRUE(csvFields[5].endsWith(u"円以下"_s));
+    const PartnerStatistics plain = of({ noteOf(u"001"_s, PayableNote, 0, 10, 1000) });
+    EXPECT_TRUE(partnerSummaryTexts(partnerOf(u"001"_s, u"X"_s), plain, {})
+                    .payableBalance.endsWith(u"0円"_s));
 }

@@ -421,3 +421,24 @@ TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
     EXPECT_EQ(empty->layout().pageCount(), 1);
     EXPECT_TRUE(empty->layout().page(0).empty());
 }
+
+// A day's subtotal past the 64-bit range says it goes further, printed and in CSV alike.
+TEST(Schedule, ASubtotalPastTheRangeSaysItGoesFurther)
+{
+    const std::int64_t most = INT64_MAX / Money::Scale;
+    Notes notes(3);
+    for (NoteRecord &n : notes) {
+        n.Kind = PayableNote;
+        n.DueDate = 45000;
+        n.IssueDate = 44990;
+        n.Amount = Money::fromStored(most * Money::Scale);
+    }
+    const std::vector<schedule::Line> lines = schedule::lines(notes, 45000, 1, { 0, 1, 2 });
+    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_TRUE(lines[3].subtotal());
+    EXPECT_TRUE(schedule::printedSubtotalTexts(lines[3]).last().endsWith(u"円以上"_s));
+    EXPECT_TRUE(schedule::csvSubtotalFields(lines[3]).last().endsWith(u"円以上"_s));
+    const std::string_view name = "A";
+    const QString one = schedule::printedNoteTexts(notes[0], 45000, &name).last();
+    EXPECT_TRUE(one.endsWith(u"円"_s) && !one.endsWith(u"以上"_s)) << "each note is in range";
+}

@@ -130,7 +130,8 @@ TEST(ShiftJis, ConvertsCountsAndCutsOnCharacterBoundaries)
     EXPECT_EQ(sjis::decode(QByteArray("A\x8e")), u"A\uFFFD"_s);
 }
 
-// A sum past the 64-bit range stops at its end instead of wrapping round to the other sign.
+// A sum past the 64-bit range stops at its end instead of wrapping round to the other sign, and
+// stays there.
 TEST(Money, SumsStopAtTheEndsOfTheRange)
 {
     const Money most = Money::fromStored(INT64_MAX - 5);
@@ -141,4 +142,6 @@ TEST(Money, SumsStopAtTheEndsOfTheRange)
     total += most;
     EXPECT_EQ(total.stored(), INT64_MAX);
     EXPECT_EQ((most + least).stored(), -1) << "sums within the range stay exact";
+    EXPECT_EQ((total + Money::fromStored(-10)).stored(), INT64_MAX)
+        << "once past the end, what lies beyond is not known: the sum stays there";
 }
