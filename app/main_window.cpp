@@ -78,6 +78,7 @@ void MainWindow::openRegister(const MainWindowOptions &options)
 {
     lockUser_ = options.lockUser;
     now_ = options.now;
+    fileSystem_ = options.fileSystem;
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
@@ -97,14 +98,7 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     }
     // Loading finishes an interrupted save, which only the lock's holder may do.
     lockDataFolder();
-    const LoadReport report = reg.load();
-    if (reg.readOnly() && readOnlyNotice_.isEmpty())
-        readOnlyNotice_ = messages::recoveryNotice(report.recovery);
-    if (!report.ok())
-        prompter_.error(this, messages::loadProblems(report));
-    else if (const QString recovered = messages::recoveryNotice(report.recovery);
-             !recovered.isEmpty())
-        prompter_.inform(this, recovered);
+    load();
     if (!reg.readOnly() && folder.state == DataFolderCheck::NewRegister)
         prompter_.inform(this, messages::folderCheck(folder));
 }
@@ -322,15 +316,35 @@ void MainWindow::runChangingModal(std::unique_ptr<QDialog> dialog)
         AllUpdate();
 }
 
+void MainWindow::load()
+{
+    Register &reg = state_.Data;
+    const LoadReport report = reg.load();
+    if (reg.readOnly() && readOnlyNotice_.isEmpty())
+        readOnlyNotice_ = messages::recoveryNotice(report.recovery);
+    if (!report.ok())
+        prompter_.error(this, messages::loadProblems(report));
+    else if (const QString recovered = messages::recoveryNotice(report.recovery);
+             !recovered.isEmpty())
+        prompter_.inform(this, recovered);
+}
+
 bool MainWindow::save()
 {
-    const SaveOutcome outcome = state_.Data.save(lockUser_, now_());
+    const SaveOutcome outcome = state_.Data.save(lockUser_, now_(), *fileSystem_);
     if (outcome.refusal == SaveOutcome::Refusal::ReadOnly) {
         prompter_.warn(this, readOnlyNotice_);
         return false;
     }
     if (outcome.refusal != SaveOutcome::Refusal::None) {
         prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome));
+        // What is on disk is not what this copy loaded: it may read it again instead.
+        if (outcome.refusal == SaveOutcome::Refusal::ChangedOnDisk
+            && prompter_.message(this, MessageKind::Warning,
+                   u"\nデータを読み込み直しますか？\n読み込み直すと、まだ保存していない変更は失われます。"_s,
+                   MessageButtons::OkCancel)
+                == MessageAnswer::Ok)
+            load();
         return false;
     }
     if (!outcome.report.ok()) {

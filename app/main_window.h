@@ -8,6 +8,7 @@
 
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
+#include "store/file_system.h"
 
 class QAction;
 class QMdiArea;
@@ -24,6 +25,8 @@ struct MainWindowOptions
     // Recorded in the data folder's lock, for a second copy to say who holds it and since when.
     QString lockUser;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // The file layer saves go through; tests fail its steps.
+    FileSystem *fileSystem = &systemFileSystem();
 };
 
 // The frame of the application: loads the data, runs the login, opens the menus by the user's
@@ -79,6 +82,8 @@ private:
         const QKeySequence &shortcut, void (MainWindow::*command)());
     GridSelection dataSheetRows() const;
     bool save();
+    // Reads the register from its folder and says what start-up would say of it.
+    void load();
     void lockDataFolder();
     void openRegister(const MainWindowOptions &options);
     void applyReadOnly();
@@ -113,5 +118,6 @@ private:
     QString lockUser_;
     std::function<QDateTime()> now_;
     QString readOnlyNotice_; // why Save is refused
+    FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
 };

@@ -112,7 +112,7 @@ QString saveRefused(const QString &folder, const SaveOutcome &outcome)
                u"か、"
                u"読み込んだときにはなかったものです: %1\n"
                u"上書きすると、その内容が失われます。変更はまだ保存されていません。"
-               u"プログラムを起動し直してデータを読み込み直すか、設定ファイルで別のデータフォルダーを指定してください。"_s
+               u"データを読み込み直すか、設定ファイルで別のデータフォルダーを指定してください。"_s
                    .arg(quotedList(outcome.changedFiles));
     case SaveOutcome::Refusal::NoFolder:
         return u"\n保存できません。\n設定ファイルの1行目が空のため、データフォルダーが分かりません"

@@ -415,6 +415,9 @@ void InputSheet::registerChanged(const RegisterChange &change)
 {
     if (appending_)
         return;
+    // The register read again: the edit ends with the rest of what the screen showed.
+    if (change.kind == RegisterChange::Kind::Reset && Editing_ != 0)
+        leaveEditing();
     if (Editing_ != 0 && change.table == DataTable::NoteTable && !followEditedNote(change)) {
         // The note is gone, the fields keep what the user entered: 登録 now appends it.
         leaveEditing();

@@ -140,6 +140,7 @@ protected:
         options.fallbackDataDir = program.path() + u"data"_s;
         options.lockUser = lockUser;
         options.now = [] { return QDateTime(QDate(2024, 6, 1), QTime(9, 30)); };
+        options.fileSystem = &fullDisk;
         auto window = std::make_unique<MainWindow>(st, pr, sc, options);
         window->FormShow();
         window->createSheets();
@@ -158,6 +159,19 @@ protected:
         return window.action(name)->isEnabled();
     }
 
+    // A disk that fills up while failing is set.
+    struct SwitchedDisk : PosixFileSystem
+    {
+        bool failing = false;
+        ssize_t write(int fd, const char *data, size_t size) override
+        {
+            if (failing) {
+                errno = ENOSPC;
+                return -1;
+            }
+            return PosixFileSystem::write(fd, data, size);
+        }
+    } fullDisk;
     TestDir program;
     FixedClock clock { QDate(2024, 6, 1) };
     AppState state;
@@ -286,17 +300,17 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
 
 TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 {
+    fullDisk.failing = true;
     auto window = open("Admini", "kanri8");
-    state.Data.useDirectory(program.path() + u"gone/"_s);
     ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes };
     EXPECT_FALSE(closeWindow(*window));
     EXPECT_TRUE(state.Data.modified());
     ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_TRUE(prompter.shown[1].text.contains(program.path() + u"gone/TCODE.vmd"_s));
+    EXPECT_TRUE(prompter.shown[1].text.contains(program.file(u"KOLVAM.vmd"_s)));
 
     // Save on the menu reports the same way and asks nothing when it works.
-    state.Data.useDirectory(program.path());
+    fullDisk.failing = false;
     prompter.shown.clear();
     window->Save1Click();
     EXPECT_TRUE(prompter.shown.empty());
@@ -396,6 +410,27 @@ TEST_F(MainWindowTest, TheFirstPasswordIsToBeChanged)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Information);
     EXPECT_TRUE(prompter.shown[0].text.contains(u"ユーザー設定"_s));
+}
+
+// A save refused because another program wrote the register lets the user read it again.
+TEST_F(MainWindowTest, ARefusedSaveOffersToReadTheRegisterAgain)
+{
+    auto window = open("Admini", "kanri8");
+    ASSERT_EQ(state.Data.appendNote(note(1)), ChangeOutcome::Done);
+    ASSERT_TRUE(saveTables({ { note(7), note(8) }, {}, {} }, program.path()).ok())
+        << "another program's save";
+    prompter.shown.clear();
+    prompter.answers = { MessageAnswer::Ok, MessageAnswer::Ok };
+    window->Save1Click();
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"KOLVAM.vmd"_s)));
+    EXPECT_EQ(prompter.shown[1].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(state.NoteTable.size(), 2u) << "what the other program saved";
+    EXPECT_FALSE(state.Data.modified());
+    ASSERT_EQ(state.Data.appendNote(note(9)), ChangeOutcome::Done);
+    window->Save1Click();
+    EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 3 * 125) << "read again, it saves";
 }
 
 TEST_F(MainWindowTest, VersionNotice)
