@@ -32,7 +32,8 @@ bool UserTable::DataCheck(const UserEntry &entry, UserPrompts &prompts)
         prompts.refuse(u"\nパスワードが合っていません"_s);
         refused = true;
     }
-    if (entry.name.isEmpty()) {
+    // An empty password could never log in again (the login refuses one): Admini locked out.
+    if (entry.name.isEmpty() || entry.password.isEmpty()) {
         prompts.refuse(u"\n未入力の項目があります。"_s);
         refused = true;
     }

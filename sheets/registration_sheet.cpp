@@ -244,6 +244,11 @@ bool RegistrationSheet::DataCheck()
         return false;
     }
     const RegisterEntry &entry = *checked;
+    // Refused before anything else: entries stored with an empty code would be overwritten.
+    if (entry.code.isEmpty()) {
+        prompter_.warn(this, u"\n未入力の項目があります。"_s);
+        return false;
+    }
     bool result = true;
     for (int position : positionsOf(state_, RegistrationMode, entry.code)) {
         result = false;
@@ -252,10 +257,6 @@ bool RegistrationSheet::DataCheck()
             != MessageAnswer::Ok)
             return false;
         state_.Data.overwriteEntry(RegistrationMode, position, entry);
-    }
-    if (entry.code.isEmpty()) {
-        prompter_.warn(this, u"\n未入力の項目があります。"_s);
-        return false;
     }
     return result;
 }

@@ -67,6 +67,11 @@ TEST(UserTable, MismatchAndEmptyNameAreRefusedTogetherAndChangeNothing)
         QStringList(
             { u"refuse:\nパスワードが合っていません"_s, u"refuse:\n未入力の項目があります。"_s }));
 
+    // An empty password, confirmed as empty, could never log in again.
+    prompts.shown.clear();
+    EXPECT_FALSE(table.add({ "Admini", "", "", 15 }, prompts));
+    EXPECT_EQ(prompts.shown, QStringList { u"refuse:\n未入力の項目があります。"_s });
+
     // A mismatch on an existing name asks nothing about overwriting.
     prompts.shown.clear();
     EXPECT_FALSE(table.add({ "tanaka", "x", "", 1 }, prompts));

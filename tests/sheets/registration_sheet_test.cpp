@@ -137,12 +137,20 @@ TEST_F(RegistrationSheetTest, ARegisteredCodeIsOverwrittenOnlyAfterTheQuestion)
 
 TEST_F(RegistrationSheetTest, NewCodesAreAppendedAndAnEmptyCodeIsRefused)
 {
+    // A bank stored with an empty code (an old file may hold one) is not overwritten first.
+    fixtures::reload(state, [](Tables &t) {
+        BankRecord unnamed;
+        unnamed.Name.assign("old");
+        t.banks.push_back(unnamed);
+    });
     auto sheet = open(0);
     enter(*sheet, QString(), u"名無し銀行"_s);
     sheet->OkClick();
     EXPECT_EQ(prompter.texts(), QStringList { u"\n未入力の項目があります。"_s });
-    EXPECT_EQ(state.BankTable.size(), 2u);
+    EXPECT_EQ(state.BankTable.size(), 3u);
+    EXPECT_EQ(state.BankTable[2].Name.view(), "old");
     EXPECT_FALSE(state.Data.modified());
+    fixtures::reload(state, [](Tables &t) { t.banks.pop_back(); });
 
     enter(*sheet, u"B03"_s, QString(40, u'銀'));
     sheet->OkClick();
