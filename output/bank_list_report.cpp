@@ -106,8 +106,15 @@ bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add(bankListCsvTitle());
         file.add(bankListCsvHeader());
-        for (const BankRecord &bank : state.BankTable)
-            file.add(
-                { sjis::decode(bank.Code.view()), csv::plainText(sjis::decode(bank.Name.view())) });
+        // The stored bytes as they are: decoding and encoding again would change NEC and IBM
+        // characters of code page 932 and turn an undecodable byte into "?".
+        for (const BankRecord &bank : state.BankTable) {
+            csv::LineWriter line(file.buffer());
+            line.field(bank.Code.view());
+            line.put(',');
+            line.textField(bank.Name.view());
+            line.endLine();
+            file.lineAdded();
+        }
     });
 }

@@ -388,6 +388,17 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
     fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
     ASSERT_TRUE(CSV4(path(), state, &error));
     EXPECT_EQ(dir.read(u"schedule.csv"_s), sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"_s));
+
+    // Names go out as stored: an NEC character (87 90), an IBM one (ED 40) and a byte that
+    // decodes to nothing keep their bytes, as in the other three files.
+    fixtures::reload(state, [](Tables &t) {
+        BankRecord b;
+        b.Code.assign("B1");
+        b.Name.assign("\x87\x90\xed\x40\x80");
+        t.banks = { b };
+    });
+    ASSERT_TRUE(CSV4(path(), state, &error));
+    EXPECT_TRUE(dir.read(u"schedule.csv"_s).endsWith("B1,\x87\x90\xed\x40\x80\r\n"));
 }
 
 TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
