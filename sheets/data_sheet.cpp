@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "access/rights.h"
 #include "controls/grid_delegate.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -190,12 +191,13 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
     const PopupItems items = popupItems(currentSelection());
     Edit1->setEnabled(items.Edit1);
     Find1->setEnabled(items.Find1);
-    // A read-only copy offers nothing that would change the register.
+    // A read-only copy offers nothing that would change the register, and 削除 and 取立て確認
+    // need the rights their main menu items need.
     const bool writable = !state_.Data.readOnly();
-    Delete1->setEnabled(items.Delete1 && writable);
+    Delete1->setEnabled(items.Delete1 && writable && mayUse(MenuCommand::Delete1));
     WARIBIKI1->setEnabled(items.WARIBIKI1 && writable);
     URAGAKI1->setEnabled(items.URAGAKI1 && writable);
-    SHONIN1->setEnabled(items.SHONIN1 && writable);
+    SHONIN1->setEnabled(items.SHONIN1 && writable && mayUse(MenuCommand::N3));
     PopupMenu1->popup(SG1->viewport()->mapToGlobal(pos + QPoint(MenuOffset, 0)));
 }
 
@@ -223,9 +225,18 @@ void DataSheet::Edit1Click()
         host_.editNote(note);
 }
 
+// What the main menu's 編集(E) item of the same command needs, the context menu needs too.
+bool DataSheet::mayUse(MenuCommand command) const
+{
+    const std::uint8_t rights = state_.CurrentUser.Permissions;
+    return menuCommandOpen(MenuCommand::Edit1, rights) && menuCommandOpen(command, rights);
+}
+
 void DataSheet::Delete1Click()
 {
-    host_.Delete1Click();
+    // Its shortcut reaches here without the menu.
+    if (mayUse(MenuCommand::Delete1))
+        host_.Delete1Click();
 }
 
 void DataSheet::Find1Click()
@@ -262,6 +273,8 @@ void DataSheet::URAGAKI1Click()
 
 void DataSheet::SHONIN1Click()
 {
+    if (!mayUse(MenuCommand::N3))
+        return;
     changeSelectedNote(u"\n取立て済みに変更してもよろしいですか？"_s,
         [](Register &reg, int note) { return reg.settleNote(note); });
 }

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include "access/rights.h"
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
 #include "store/register.h"
@@ -76,6 +77,7 @@ private:
     void changeSelectedNote(
         const QString &question, const std::function<ChangeOutcome(Register &, int)> &change);
     void registerChanged(const RegisterChange &change);
+    bool mayUse(MenuCommand command) const;
 
     AppState &state_;
     SheetHost &host_;

@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "access/rights.h"
 #include "controls/grid_delegate.h"
 #include "sheets/data_sheet.h"
 #include "sheets/note_grid_model.h"
@@ -181,6 +182,29 @@ TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)
     sheet->DataUpdate();
     selectRows(1, 1);
     EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
+}
+
+// 削除 and 取立て確認 need the rights their main menu items need: with 保存・検索 only, 編集(E)
+// is locked, and so are they here, shortcut included.
+TEST_F(DataSheetTest, TheMenuFollowsTheRightsOfTheMainMenu)
+{
+    for (std::uint8_t rights : { 1, 2, 15 }) {
+        SCOPED_TRACE(int(rights));
+        state.CurrentUser.Permissions = rights;
+        selectRows(2, 2); // unsettled receivable: every item by the selection
+        const bool mayChange = menuCommandOpen(MenuCommand::Edit1, rights)
+            && menuCommandOpen(MenuCommand::Delete1, rights);
+        const QStringList open = openItems();
+        EXPECT_EQ(open.contains(u"Delete1"_s), mayChange);
+        EXPECT_EQ(open.contains(u"SHONIN1"_s), mayChange);
+        if (!mayChange) {
+            sheet->Delete1Click();
+            sheet->SHONIN1Click();
+            EXPECT_EQ(host.deletes, 0);
+            EXPECT_FALSE(state.Data.modified());
+        }
+    }
+    EXPECT_FALSE(menuCommandOpen(MenuCommand::Edit1, 1)) << "保存・検索 alone";
 }
 
 TEST_F(DataSheetTest, RightPressKeepsTheSelectionTheUserMade)
