@@ -489,6 +489,9 @@ void MainWindow::AllUpdate()
 
 void MainWindow::editNote(int noteIndex)
 {
-    if (inputSheet_)
-        inputSheet_->setEditIndex(noteIndex);
+    if (!inputSheet_)
+        return;
+    // The input sheet may lie behind a maximised data sheet: the note is shown where it is seen.
+    InputFormClick();
+    inputSheet_->setEditIndex(noteIndex);
 }

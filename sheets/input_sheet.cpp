@@ -1,11 +1,15 @@
 #include "sheets/input_sheet.h"
 
+#include <cstring>
+
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QStyleHints>
 #include <QToolButton>
 
 #include "controls/border_label.h"
@@ -324,6 +328,7 @@ void InputSheet::setEditIndex(int noteIndex)
     ComboBox6->setEnabled(true);
     loaded_ = loadNote(state_.NoteTable[static_cast<size_t>(noteIndex)]);
     showEntry(entryOf(loaded_));
+    ComboBox1->setFocus();
 }
 
 void InputSheet::showEntry(const NoteEntry &e)
@@ -381,10 +386,20 @@ void InputSheet::OkClick()
     if (!DataCheck())
         return;
     if (Editing_ == 0) {
+        const std::optional<NoteRecord> note = makeNoteRecord(entry());
+        if (!note)
+            return;
+        // The second click of a double-click on 登録, with nothing changed, is not a second note.
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        if (lastRegistered_ && lastRegistration_.isValid() && lastRegistration_.elapsed() < interval
+            && std::memcmp(&*lastRegistered_, &*note, sizeof(NoteRecord)) == 0)
+            return;
         // The registration of a new note refreshes the data sheet alone, through the register.
         const QScopedValueRollback<bool> own(appending_, true);
-        if (const std::optional<NoteRecord> note = makeNoteRecord(entry()))
-            state_.Data.appendNote(*note);
+        if (state_.Data.appendNote(*note) == ChangeOutcome::Done) {
+            lastRegistered_ = note;
+            lastRegistration_.start();
+        }
         return;
     }
     const std::optional<NoteRecord> edited = makeEditedRecord(entry(), loaded_);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "sheets/note_entry.h"
@@ -82,4 +85,7 @@ private:
     LoadedNote loaded_;
     bool shown_ = false;
     bool appending_ = false; // this sheet's own registration of a new note is under way
+    // The last note registered and when: a double-click on 登録 registers it once.
+    std::optional<NoteRecord> lastRegistered_;
+    QElapsedTimer lastRegistration_;
 };

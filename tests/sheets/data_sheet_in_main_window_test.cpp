@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTableView>
 
@@ -110,4 +112,23 @@ TEST_F(DataSheetInMainWindow, ChildWindowsComeAtTheirDesignedOuterSize)
     EXPECT_EQ(frameOf(input), QSize(391, 520));
     EXPECT_LT(input->width(), 391) << "the frame takes its share of the window";
     EXPECT_EQ(input->minimumSize(), input->maximumSize()) << "the input sheet keeps a fixed size";
+}
+
+// 編集 brings the input sheet to the front, even from behind a maximised data sheet.
+TEST_F(DataSheetInMainWindow, EditBringsTheInputSheetToTheFront)
+{
+    auto *input = dynamic_cast<InputSheet *>(window->inputSheet());
+    ASSERT_NE(input, nullptr);
+    auto *dataWindow = qobject_cast<QMdiSubWindow *>(sheet->parentWidget());
+    auto *inputWindow = qobject_cast<QMdiSubWindow *>(input->parentWidget());
+    ASSERT_TRUE(dataWindow && inputWindow);
+    window->show();
+    inputWindow->showMinimized();
+    dataWindow->showMaximized();
+    dataWindow->mdiArea()->setActiveSubWindow(dataWindow);
+    selectRow(2);
+    sheet->Edit1Click();
+    EXPECT_TRUE(input->Editing());
+    EXPECT_EQ(inputWindow->mdiArea()->activeSubWindow(), inputWindow);
+    EXPECT_FALSE(inputWindow->isMinimized());
 }

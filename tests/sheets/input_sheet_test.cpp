@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QStyleHints>
+
+#include <QGuiApplication>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QImage>
@@ -136,6 +140,20 @@ TEST_F(InputSheetTest, CodeAndNameListsFollowEachOther)
     EXPECT_EQ(sheet->ComboBox1->currentIndex(), 1);
 }
 
+// The second click of a double-click on 登録, with nothing changed, registers nothing; the same
+// note registered again after the interval is a second note, as the user meant.
+TEST_F(InputSheetTest, ADoubleClickOnRegistrationStoresTheNoteOnce)
+{
+    fillValidEntry();
+    const size_t before = state.NoteTable.size();
+    sheet->OkClick();
+    sheet->OkClick();
+    EXPECT_EQ(state.NoteTable.size(), before + 1);
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    sheet->OkClick();
+    EXPECT_EQ(state.NoteTable.size(), before + 2);
+}
+
 TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
 {
     fillValidEntry();
@@ -144,6 +162,7 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
     QObject::connect(&state.Data, &Register::changed,
         [&](const RegisterChange &change) { changes.push_back(change); });
     sheet->OkClick();
+    sheet->Edit2->setText(u"B-2"_s); // a second note, not the second click of a double-click
     sheet->OkClick();
     EXPECT_TRUE(prompter.shown.empty());
     ASSERT_EQ(state.NoteTable.size(), before + 2);
@@ -164,7 +183,7 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
         EXPECT_TRUE(changes[i].resizes());
     }
     EXPECT_TRUE(host.data.calls.isEmpty());
-    EXPECT_EQ(sheet->Edit2->text(), u"AB-77"_s) << "the fields keep their contents";
+    EXPECT_EQ(sheet->Edit2->text(), u"B-2"_s) << "the fields keep their contents";
 }
 
 TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
