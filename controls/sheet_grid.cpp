@@ -4,8 +4,16 @@
 
 #include <QHeaderView>
 #include <QTableView>
+#include <QVariantMap>
 
 #include "controls/grid_delegate.h"
+
+namespace {
+
+constexpr char ApplyingWidths[] = "tegataApplyingWidths";
+constexpr char UserWidths[] = "tegataUserWidths";
+
+} // namespace
 
 void setUpSheetGrid(QTableView *grid, int rowHeight)
 {
@@ -27,13 +35,27 @@ void setUpSheetGrid(QTableView *grid, int rowHeight)
     titles->setStretchLastSection(false);
     titles->setMinimumSectionSize(8);
     titles->setFixedHeight(rowHeight);
+    // Widths the user dragged, remembered apart from those a refresh sets.
+    QObject::connect(
+        titles, &QHeaderView::sectionResized, titles, [titles](int column, int, int width) {
+            if (titles->property(ApplyingWidths).toBool())
+                return;
+            QVariantMap dragged = titles->property(UserWidths).toMap();
+            dragged.insert(QString::number(column), width);
+            titles->setProperty(UserWidths, dragged);
+        });
 }
 
 void applyColumnWidths(QTableView *grid, const std::vector<int> &widths)
 {
     QHeaderView *titles = grid->horizontalHeader();
-    for (std::size_t c = 0; c < widths.size(); ++c)
-        titles->resizeSection(static_cast<int>(c), widths[c]);
+    const QVariantMap dragged = titles->property(UserWidths).toMap();
+    titles->setProperty(ApplyingWidths, true);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const QVariant byHand = dragged.value(QString::number(c));
+        titles->resizeSection(static_cast<int>(c), byHand.isValid() ? byHand.toInt() : widths[c]);
+    }
+    titles->setProperty(ApplyingWidths, false);
 }
 
 GridRowRange selectedRowRange(const QTableView *grid)

@@ -9,8 +9,8 @@ class QTableView;
 // resize, no row numbers, nothing editable in place.
 void setUpSheetGrid(QTableView *grid, int rowHeight = 20);
 
-// Puts the columns back to the given widths, left to right; a refresh undoes what the user
-// dragged.
+// Puts the columns to the given widths, left to right, at every refresh; a column the user has
+// widened or narrowed by hand keeps that width for the rest of the run.
 void applyColumnWidths(QTableView *grid, const std::vector<int> &widths);
 
 // The first and last selected rows of a grid (model rows); both -1 when nothing is selected.

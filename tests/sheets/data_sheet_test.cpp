@@ -113,13 +113,20 @@ TEST_F(DataSheetTest, WindowGridAndMenuAsCreated)
     EXPECT_EQ(sheet->Find1->shortcut(), QKeySequence(u"Ctrl+F"_s));
 }
 
-TEST_F(DataSheetTest, RefreshRestoresWidthsAndKeepsTheSelectedRows)
+// A refresh sets the designed widths, except where the user dragged a column: that width stays
+// for the rest of the run.
+TEST_F(DataSheetTest, RefreshKeepsWidthsDraggedByHandAndTheSelectedRows)
 {
     QHeaderView *titles = sheet->SG1->horizontalHeader();
-    const std::vector<int> widths = { 40, 128, 52, 128, 68, 64, 64, 64, 32, 54, 128, 64 };
+    std::vector<int> widths = { 40, 128, 52, 128, 68, 64, 64, 64, 32, 54, 128, 64 };
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(titles->sectionSize(c), widths[static_cast<std::size_t>(c)]) << c;
     titles->resizeSection(1, 300);
-    titles->resizeSection(8, 5);
+    titles->resizeSection(8, 20);
+    widths[1] = 300;
+    widths[8] = 20;
     selectRows(2, 3);
+    sheet->DataUpdate();
     sheet->DataUpdate();
     for (int c = 0; c < 12; ++c)
         EXPECT_EQ(titles->sectionSize(c), widths[static_cast<std::size_t>(c)]) << c;
