@@ -96,7 +96,7 @@ namespace {
 
 // The name reads from the left; the rights stand centred under their titles.
 constexpr std::array<GridColumn, 5> UserColumns { {
-    { u"ユーザー名", UserGridModel::ColumnWidth, Qt::AlignLeft },
+    { u"ユーザー名", UserGridModel::ColumnWidth, Qt::AlignLeft, true },
     { u"保存・検索", UserGridModel::ColumnWidth, Qt::AlignHCenter },
     { u"削除・承認", UserGridModel::ColumnWidth, Qt::AlignHCenter },
     { u"設定変更", UserGridModel::ColumnWidth, Qt::AlignHCenter },

@@ -24,6 +24,8 @@ QVariant SheetGridModel::data(const QModelIndex &index, int role) const
         const GridColumn &column = gridColumns()[static_cast<std::size_t>(index.column())];
         return static_cast<int>(column.alignment | Qt::AlignVCenter);
     }
+    case GridNameRole:
+        return gridColumns()[static_cast<std::size_t>(index.column())].name;
     default:
         return {};
     }

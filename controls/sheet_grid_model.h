@@ -12,7 +12,13 @@ struct GridColumn
     const char16_t *title;
     int width;
     Qt::Alignment alignment = Qt::AlignLeft;
+    // A name or a remark, which may end in "…" where the column is too narrow; any other text (a
+    // code, a number, a date, an amount, a mark) shrinks to fit instead, never shown cut.
+    bool name = false;
 };
+
+// The data role that says a cell holds a name (bool).
+inline constexpr int GridNameRole = Qt::UserRole + 1;
 
 // What every grid of the program shares (the sheets' and the user list's): the titles as the
 // horizontal header (centred), the cells aligned by column and centred vertically, nothing

@@ -29,17 +29,17 @@ enum NoteGridColumnIndex {
 // The twelve columns of the note grid: titles, the widths every refresh restores, alignment.
 inline constexpr std::array<GridColumn, 12> NoteGridColumns { {
     { u"コード", 40 },
-    { u"取引先名", 128 },
+    { u"取引先名", 128, Qt::AlignLeft, true },
     { u"コード", 52 },
-    { u"支払銀行名", 128 },
+    { u"支払銀行名", 128, Qt::AlignLeft, true },
     { u"手形番号", 68 },
     { u"振出日", 64 },
     { u"支払日", 64 },
     { u"金額", 64, Qt::AlignRight },
     { u"到来", 32 },
-    { u"種類", 54 },
-    { u"備考", 128 },
-    { u"入力者", 64 },
+    { u"種類", 54, Qt::AlignLeft, true },
+    { u"備考", 128, Qt::AlignLeft, true },
+    { u"入力者", 64, Qt::AlignLeft, true },
 } };
 inline constexpr int NoteGridColumnCount = static_cast<int>(NoteGridColumns.size());
 static_assert(NoteGridColumnCount == EnteredByColumn + 1);

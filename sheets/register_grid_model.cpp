@@ -13,9 +13,9 @@ RegisterGridModel::RegisterGridModel(const AppState &state, QObject *parent)
 
 namespace {
 
-constexpr GridColumn PartnerColumns[] = { { u"コード", 64 }, { u"取引先名", 270 },
-    { u"銀行コード", 64 } };
-constexpr GridColumn BankColumns[] = { { u"コード", 64 }, { u"銀行名", 333 } };
+constexpr GridColumn PartnerColumns[] = { { u"コード", 64 },
+    { u"取引先名", 270, Qt::AlignLeft, true }, { u"銀行コード", 64 } };
+constexpr GridColumn BankColumns[] = { { u"コード", 64 }, { u"銀行名", 333, Qt::AlignLeft, true } };
 
 } // namespace
 
