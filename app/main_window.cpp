@@ -127,19 +127,20 @@ void MainWindow::lockDataFolder()
     prompter_.warn(this, messages::lockFailedAtStart(folder, lock));
 }
 
-QMenu *MainWindow::addMenu(const char *name, const QString &caption)
+QMenu *MainWindow::addMenu(MenuCommand command, const QString &caption)
 {
+    const char *name = objectNameOf(command);
     QMenu *m = menuBar()->addMenu(caption);
     m->setObjectName(QLatin1String(name));
     m->menuAction()->setObjectName(QLatin1String(name));
     return m;
 }
 
-QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
+QAction *MainWindow::addItem(QMenu *m, MenuCommand item, const QString &caption,
     const QKeySequence &shortcut, void (MainWindow::*command)())
 {
     QAction *a = m->addAction(caption);
-    a->setObjectName(QLatin1String(name));
+    a->setObjectName(QLatin1String(objectNameOf(item)));
     a->setShortcut(shortcut);
     connect(a, &QAction::triggered, this, command);
     return a;
@@ -147,44 +148,39 @@ QAction *MainWindow::addItem(QMenu *m, const char *name, const QString &caption,
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = addMenu(objectNameOf(MenuCommand::File1), u"ファイル(&F)"_s);
-    Save1 = addItem(file, objectNameOf(MenuCommand::Save1), u"上書き保存"_s,
-        QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
-    Print1 = addItem(file, objectNameOf(MenuCommand::Print1), u"出力"_s, QKeySequence(u"Ctrl+P"_s),
-        &MainWindow::Preview);
-    Z1 = addItem(file, objectNameOf(MenuCommand::Z1), u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s),
-        &MainWindow::Z1Click);
+    QMenu *file = addMenu(MenuCommand::File1, u"ファイル(&F)"_s);
+    Save1 = addItem(file, MenuCommand::Save1, u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s),
+        &MainWindow::Save1Click);
+    Print1 = addItem(
+        file, MenuCommand::Print1, u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
+    Z1 = addItem(
+        file, MenuCommand::Z1, u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
 
-    QMenu *edit = addMenu(objectNameOf(MenuCommand::Edit1), u"編集(&E)"_s);
-    Delete1 = addItem(edit, objectNameOf(MenuCommand::Delete1), u"削除"_s,
-        QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
-    N3 = addItem(edit, objectNameOf(MenuCommand::N3), u"取立て確認"_s, QKeySequence(),
-        &MainWindow::ShoninClick);
+    QMenu *edit = addMenu(MenuCommand::Edit1, u"編集(&E)"_s);
+    Delete1 = addItem(edit, MenuCommand::Delete1, u"削除"_s, QKeySequence(u"Shift+Del"_s),
+        &MainWindow::Delete1Click);
+    N3 = addItem(edit, MenuCommand::N3, u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
 
-    QMenu *find = addMenu(objectNameOf(MenuCommand::Find1), u"検索(&S)"_s);
-    Find2 = addItem(find, objectNameOf(MenuCommand::Find2), u"検索"_s, QKeySequence(u"Ctrl+F"_s),
-        &MainWindow::Find1Click);
+    QMenu *find = addMenu(MenuCommand::Find1, u"検索(&S)"_s);
+    Find2 = addItem(
+        find, MenuCommand::Find2, u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
 
-    QMenu *show = addMenu(objectNameOf(MenuCommand::Show1), u"表示(&V)"_s);
-    InputForm = addItem(show, objectNameOf(MenuCommand::InputForm), u"インプットシート"_s,
-        QKeySequence(), &MainWindow::InputFormClick);
-    DataForm = addItem(show, objectNameOf(MenuCommand::DataForm), u"データシート"_s, QKeySequence(),
-        &MainWindow::DataFormClick);
+    QMenu *show = addMenu(MenuCommand::Show1, u"表示(&V)"_s);
+    InputForm = addItem(show, MenuCommand::InputForm, u"インプットシート"_s, QKeySequence(),
+        &MainWindow::InputFormClick);
+    DataForm = addItem(
+        show, MenuCommand::DataForm, u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
 
-    QMenu *set = addMenu(objectNameOf(MenuCommand::SET1), u"設定(&B)"_s);
-    SET2 = addItem(set, objectNameOf(MenuCommand::SET2), u"取引先登録"_s, QKeySequence(),
-        &MainWindow::SET2Click);
-    SET3 = addItem(set, objectNameOf(MenuCommand::SET3), u"銀行登録"_s, QKeySequence(),
-        &MainWindow::SET3Click);
-    User1 = addItem(set, objectNameOf(MenuCommand::User1), u"ユーザー設定"_s, QKeySequence(),
-        &MainWindow::User1Click);
+    QMenu *set = addMenu(MenuCommand::SET1, u"設定(&B)"_s);
+    SET2 = addItem(set, MenuCommand::SET2, u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
+    SET3 = addItem(set, MenuCommand::SET3, u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
+    User1 = addItem(
+        set, MenuCommand::User1, u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
 
-    QMenu *help = addMenu(objectNameOf(MenuCommand::Help1), u"ヘルプ(&H)"_s);
-    Help2 = addItem(help, objectNameOf(MenuCommand::Help2), u"ヘルプ"_s, QKeySequence(),
-        &MainWindow::Help2Click);
-    N2 = addItem(help, objectNameOf(MenuCommand::N2), u"バージョン情報"_s, QKeySequence(),
-        &MainWindow::N2Click);
+    QMenu *help = addMenu(MenuCommand::Help1, u"ヘルプ(&H)"_s);
+    Help2 = addItem(help, MenuCommand::Help2, u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
+    N2 = addItem(help, MenuCommand::N2, u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
 
     for (QAction *a : menuBar()->findChildren<QAction *>())
         a->setShortcutVisibleInContextMenu(true);

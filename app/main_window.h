@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 
+#include "access/rights.h"
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
 #include "store/file_system.h"
@@ -77,8 +78,8 @@ protected:
 private:
     void FormCreate(const MainWindowOptions &options);
     void buildMenus();
-    QMenu *addMenu(const char *name, const QString &caption);
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+    QMenu *addMenu(MenuCommand command, const QString &caption);
+    QAction *addItem(QMenu *menu, MenuCommand item, const QString &caption,
         const QKeySequence &shortcut, void (MainWindow::*command)());
     GridSelection dataSheetRows() const;
     bool save();

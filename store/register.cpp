@@ -86,6 +86,8 @@ QStringList Register::ownFiles() const
 void Register::useDirectory(const QString &directory)
 {
     directory_ = directory;
+    // Nothing of that folder is loaded yet: whatever it holds is not this register's to replace.
+    knownFiles_ = {};
 }
 
 LockOutcome Register::lockOutcome(DataLock &lock, DataLock::Result result)

@@ -407,14 +407,11 @@ TEST_F(UserRegistrationTest, AFileThatCouldNotBeReadIsNeverWritten)
 
 TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
 {
-    QTemporaryDir other;
-    const QString file = other.path() + u"/pass.dat"_s;
-    ClockRandom random;
-    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
-    UserRegistration dialog(prompter, file);
+    const QString file = path();
+    const auto opened = open();
+    UserRegistration &dialog = *opened;
     FullDisk full(0);
     dialog.useFileSystem(full);
-    dialog.show();
 
     prompter.answers = { MessageAnswer::Ok, MessageAnswer::Cancel };
     dialog.SpeedButton3->click();
@@ -433,13 +430,10 @@ TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
 // Another copy changed the users while this screen was open: closing never writes over that.
 TEST_F(UserRegistrationTest, AUserFileChangedMeanwhileIsNotWrittenOver)
 {
-    QTemporaryDir other;
-    const QString file = other.path() + u"/pass.dat"_s;
-    ClockRandom random;
-    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
-    UserRegistration dialog(prompter, file);
-    dialog.show();
-    ASSERT_EQ(writeUserFile(file, { fourUsers[0] }, random), 0);
+    const QString file = path();
+    const auto opened = open();
+    UserRegistration &dialog = *opened;
+    writeUsers({ fourUsers[0] });
     dialog.SpeedButton3->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
@@ -461,13 +455,9 @@ TEST_F(UserRegistrationTest, AFileReplacedButNotMadeDurableIsToldAsSuch)
             return -1;
         }
     } unsynced;
-    QTemporaryDir other;
-    const QString file = other.path() + u"/pass.dat"_s;
-    ClockRandom random;
-    ASSERT_EQ(writeUserFile(file, fourUsers, random), 0);
-    UserRegistration dialog(prompter, file);
+    const auto opened = open();
+    UserRegistration &dialog = *opened;
     dialog.useFileSystem(unsynced);
-    dialog.show();
     dialog.SpeedButton3->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].text.contains(u"書き換えましたが"_s));
