@@ -53,7 +53,6 @@ ReportDesign bankListDesign()
     title.pointSize = 11;
     title.bold = true;
     // Thirteen full-width characters in bold run a little past the box; the whole title shows.
-    title.wrap = false;
     title.sizedToText = true;
     title.from = TextFrom::Header;
     title.field = 0;
@@ -61,7 +60,6 @@ ReportDesign bankListDesign()
     Box asOf = box(154.5, 6.3, 34.1, 3.4, Align::Right);
     asOf.from = TextFrom::Header;
     asOf.field = 1;
-    asOf.wrap = false;
     asOf.sizedToText = true;
     h.boxes.push_back(asOf);
     h.boxes.push_back(fixedText(u"コード"_s, box(27.5, 12.7, 15.9, 4.5, Align::Centre)));
@@ -75,7 +73,7 @@ ReportDesign bankListDesign()
     Band &b = d.detail;
     b.height = BankRowHeight;
     b.boxes.push_back(textOf(TextFrom::Line, BankCodeText, box(27.5, 0.8, 15.9, 4.5)));
-    b.boxes.push_back(textOf(TextFrom::Line, BankNameText, box(48.7, 0.8, 105.8, 4.5)));
+    b.boxes.push_back(wrapped(textOf(TextFrom::Line, BankNameText, box(48.7, 0.8, 105.8, 4.5))));
     for (double x : { RuleLeft, 46.6, RuleRight })
         b.rules.push_back(vertical(x, 0, BankRowHeight));
     b.rules.push_back(horizontal(RuleLeft, RuleRight, 5.3));

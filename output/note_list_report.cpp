@@ -95,7 +95,6 @@ ReportDesign noteListDesign()
     h.boxes.push_back(title);
     Box period = textOf(TextFrom::Header, 1, box(210.6, 4.2, 0, 4.2));
     period.pointSize = 11;
-    period.wrap = false;
     period.sizedToText = true;
     h.boxes.push_back(period);
     h.boxes.push_back(head(0.0, 69.3, u"取引先"_s));
@@ -114,10 +113,10 @@ ReportDesign noteListDesign()
     Band &b = d.detail;
     b.height = NoteRowHeight;
     b.boxes.push_back(field(1.1, 8.5, Align::Left, CodeField));
-    b.boxes.push_back(field(10.6, 59.8, Align::Left, PartnerNameField));
+    b.boxes.push_back(wrapped(field(10.6, 59.8, Align::Left, PartnerNameField)));
     b.boxes.push_back(field(70.6, 20.1, Align::Left, NoteNumberField));
     b.boxes.push_back(field(92.1, 13.8, Align::Left, BankCodeField));
-    Box bankName = field(106.6, 58.5, Align::Left, BankNameField);
+    Box bankName = wrapped(field(106.6, 58.5, Align::Left, BankNameField));
     bankName.height = BankNameHeight;
     bankName.growSlot = 0;
     b.boxes.push_back(bankName);
@@ -125,7 +124,7 @@ ReportDesign noteListDesign()
     b.boxes.push_back(field(176.2, 10.6, Align::Centre, DueDateField));
     b.boxes.push_back(field(187.1, 18.5, Align::Right, AmountField));
     b.boxes.push_back(field(206.4, 10.6, Align::Centre, ConfirmationField));
-    b.boxes.push_back(field(217.2, 54.5, Align::Left, RemarksField));
+    b.boxes.push_back(wrapped(field(217.2, 54.5, Align::Left, RemarksField)));
     for (double x : { 0.0, 9.5, 70.1, 91.0, 106.1, 165.4, 176.2, 187.1, 206.4, 216.7, BandRight })
         b.rules.push_back({ x, 0, x, 0, false, true });
     b.rules.push_back({ 0, BottomRuleGap, BandRight, BottomRuleGap, true, true });

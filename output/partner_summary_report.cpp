@@ -107,7 +107,6 @@ ReportDesign partnerSummaryDesign()
     h.boxes.push_back(title);
     // Sized to its text, its right edge at 255.3 mm.
     Box asOf = box(200.0, 6.3, 55.3, 3.4, Align::Right);
-    asOf.wrap = false;
     asOf.sizedToText = true;
     asOf.from = TextFrom::Header;
     asOf.field = 0;
@@ -137,7 +136,7 @@ ReportDesign partnerSummaryDesign()
     Band &b = d.detail;
     b.height = PartnerRowHeight;
     b.boxes.push_back(field(0.0, 14.8, Align::Centre, PartnerCodeField));
-    Box name = field(15.1, 33.1, Align::Left, PartnerNameTextField);
+    Box name = wrapped(field(15.1, 33.1, Align::Left, PartnerNameTextField));
     name.growSlot = NameSlot;
     b.boxes.push_back(name);
     b.boxes.push_back(field(47.9, 10.6, Align::Right, PayableCountField));
@@ -148,7 +147,7 @@ ReportDesign partnerSummaryDesign()
     b.boxes.push_back(field(134.9, 13.2, Align::Right, LongestField));
     b.boxes.push_back(field(148.4, 13.2, Align::Right, AverageField));
     b.boxes.push_back(field(172.8, 13.0, Align::Right, LatestAverageField));
-    Box bank = field(190.5, 82.0, Align::Left, PartnerBankNameField);
+    Box bank = wrapped(field(190.5, 82.0, Align::Left, PartnerBankNameField));
     bank.growSlot = BankNameSlot;
     b.boxes.push_back(bank);
     for (double x : { 0.0, 47.9, 58.5, 84.4, 95.2, 121.2, 161.9, 188.4, BandRight })

@@ -35,8 +35,10 @@ struct Box
     Align align = Align::Left;
     double pointSize = 9;
     bool bold = false;
-    // Breaks the text into lines inside the width; what falls below the box is cut.
-    bool wrap = true;
+    // Names and remarks: the text breaks into lines inside the width, and the last line that fits
+    // the height ends in "…" when more would follow. Any other text (figures, codes, dates) stays
+    // on one line and shrinks to fit the width, down to half the point size, and is never cut.
+    bool wrap = false;
     // The box is as wide as its text, growing away from the side it is aligned to (a right
     // aligned box keeps left + width as its right edge).
     bool sizedToText = false;
@@ -77,6 +79,13 @@ inline Box textOf(TextFrom from, int which, Box b)
 {
     b.from = from;
     b.field = which;
+    return b;
+}
+
+// A box of names or remarks, wrapped rather than shrunk.
+inline Box wrapped(Box b)
+{
+    b.wrap = true;
     return b;
 }
 

@@ -19,6 +19,7 @@ namespace {
 
     // Printed rules: a thin line that still shows on a screen at small zoom.
     constexpr double RuleWidthMm = 0.2;
+    constexpr double ShrunkClearanceMm = 0.4;
 
     class PagePainter
     {
@@ -115,31 +116,54 @@ namespace {
                 p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
                 return;
             }
-            // Most texts fit on one line; only those that do not are wrapped and cut at the box.
-            if (metrics.horizontalAdvance(text) <= rect.width()) {
+            if (metrics.horizontalAdvance(text) <= rect.width())
                 p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
-                return;
+            else if (box.wrap)
+                drawWrapped(rect, box.align, text);
+            else
+                drawShrunk(box, rect, flags, text);
+        }
+
+        // A figure cut at its box reads as another figure, so one that does not fit is printed
+        // smaller, down to half its point size, on the same baseline. At half the size it is
+        // printed whole even if it runs past the box.
+        void drawShrunk(const Box &box, QRectF rect, int flags, const QString &text)
+        {
+            constexpr double StepPoints = 0.1;
+            // Boxes often start on a rule; a shrunk figure keeps clear of it.
+            const double room = rect.width() - px(ShrunkClearanceMm);
+            const QFont full = p_.font();
+            const double fullAscent = QFontMetricsF(full, p_.device()).ascent();
+            const double fullAdvance = QFontMetricsF(full, p_.device()).horizontalAdvance(text);
+            const double least = box.pointSize / 2;
+            double size = std::max(
+                least, std::floor(box.pointSize * room / fullAdvance / StepPoints) * StepPoints);
+            QFont font = full;
+            while (true) {
+                font.setPointSizeF(size * pointFactor_);
+                if (size <= least
+                    || QFontMetricsF(font, p_.device()).horizontalAdvance(text) <= room)
+                    break;
+                size = std::max(least, size - StepPoints);
             }
-            if (!box.wrap) {
-                p_.save();
-                p_.setClipRect(rect, Qt::IntersectClip);
-                p_.drawText(rect, flags | Qt::TextSingleLine, text);
-                p_.restore();
-                return;
-            }
-            drawWrapped(rect, box.align, text);
+            rect.translate(0, fullAscent - QFontMetricsF(font, p_.device()).ascent());
+            p_.setFont(font);
+            p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
+            p_.setFont(full);
         }
 
         // Breaks the text into lines of the box's width and draws those that fit in its height
         // whole, at least the first: a line cut in half would show as stray marks below the box.
+        // When more would follow, the last line drawn ends in "…", never in a cut character.
         void drawWrapped(const QRectF &rect, Align align, const QString &text)
         {
             QTextLayout layout(text, p_.font(), p_.device());
             QTextOption option;
             option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            option.setAlignment(align == Align::Left ? Qt::AlignLeft
-                    : align == Align::Right          ? Qt::AlignRight
-                                                     : Qt::AlignHCenter);
+            const Qt::Alignment alignment = align == Align::Left ? Qt::AlignLeft
+                : align == Align::Right                          ? Qt::AlignRight
+                                                                 : Qt::AlignHCenter;
+            option.setAlignment(alignment);
             layout.setTextOption(option);
             layout.beginLayout();
             double y = 0;
@@ -155,8 +179,18 @@ namespace {
                     ++shown;
             }
             layout.endLayout();
-            for (int i = 0; i < shown; ++i)
+            const bool cut = shown < layout.lineCount();
+            const int whole = cut ? shown - 1 : shown;
+            for (int i = 0; i < whole; ++i)
                 layout.lineAt(i).draw(&p_, rect.topLeft());
+            if (!cut)
+                return;
+            const QTextLine last = layout.lineAt(whole);
+            const QString rest = QFontMetricsF(p_.font(), p_.device())
+                                     .elidedText(text.mid(last.textStart()), Qt::ElideRight,
+                                         rect.width(), Qt::TextSingleLine);
+            p_.drawText(QRectF(rect.left(), rect.top() + last.y(), rect.width(), last.height()),
+                int(alignment | Qt::AlignTop) | Qt::TextDontClip | Qt::TextSingleLine, rest);
         }
 
         QPainter &p_;

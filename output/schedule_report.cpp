@@ -77,7 +77,6 @@ ReportDesign scheduleDesign()
     Box title = textOf(TextFrom::Header, 0, box(76.2, 4.2, 36.2, 5.3));
     title.pointSize = 12;
     // Nine full-width characters at 12 points run a little past the box; the whole title shows.
-    title.wrap = false;
     title.sizedToText = true;
     h.boxes.push_back(title);
     h.boxes.push_back(textOf(TextFrom::Header, 1, box(131.2, 6.3, 57.4, 5.3, Align::Right)));
@@ -93,7 +92,7 @@ ReportDesign scheduleDesign()
     b.height = ScheduleRowHeight;
     b.boxes.push_back(field(0.0, 23.8, 4.5, DateField));
     b.boxes.push_back(field(24.1, 13.2, 3.4, ScheduleCodeField));
-    Box name = field(37.6, 73.8, 4.5, ScheduleNameField);
+    Box name = wrapped(field(37.6, 73.8, 4.5, ScheduleNameField));
     name.align = Align::Left;
     b.boxes.push_back(name);
     b.boxes.push_back(field(111.7, 25.1, 4.5, NumberField));
