@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "controls/border_label.h"
+#include "controls/date_picker.h"
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -56,7 +57,7 @@ constexpr std::array<RadioPlace, outputchoice::Count> RadioPlaces { {
 
 QDateEdit *datePicker(QWidget *parent, const char *name, int top)
 {
-    auto *picker = new QDateEdit(parent);
+    auto *picker = new DatePicker(parent);
     picker->setObjectName(QLatin1String(name));
     picker->setGeometry(400, top, 89, 20);
     picker->setCalendarPopup(true);

@@ -15,6 +15,7 @@
 #include "controls/border_label.h"
 #include "controls/byte_limit.h"
 #include "controls/combo_list.h"
+#include "controls/date_picker.h"
 #include "controls/nval_edit.h"
 #include "controls/picture_button.h"
 #include "controls/prompter.h"
@@ -53,7 +54,7 @@ QLineEdit *textField(QWidget *parent, const char *name, int left, int top, int w
 
 QDateEdit *datePicker(QWidget *parent, const char *name, int left, int top, int width)
 {
-    auto *picker = new QDateEdit(parent);
+    auto *picker = new DatePicker(parent);
     picker->setObjectName(QLatin1String(name));
     picker->setGeometry(left, top, width, FieldHeight);
     picker->setCalendarPopup(true);

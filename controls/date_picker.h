@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDateEdit>
+
+// A date field with a calendar drop-down that takes a typed date as typed: the whole text is
+// read when the user presses Enter or leaves the field (see daydate::parseTyped). A text that is
+// no date, or a date that does not exist, is refused with a beep and the field shows its old
+// date again; the date is never moved to a nearby day. The arrow keys still step the part of the
+// date the cursor is in.
+class DatePicker : public QDateEdit
+{
+    Q_OBJECT
+
+public:
+    explicit DatePicker(QWidget *parent = nullptr);
+
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+
+signals:
+    // A typed text was refused.
+    void refused();
+
+protected:
+    QDateTime dateTimeFromText(const QString &text) const override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    // Takes a typed text as the date, or refuses it and shows the old date again.
+    void commitTyped();
+    bool typing() const;
+    void stepFromCursor();
+};
