@@ -151,3 +151,10 @@ void DatePicker::wheelEvent(QWheelEvent *event)
     stepFromCursor();
     QDateEdit::wheelEvent(event);
 }
+
+bool DatePicker::focusNextPrevChild(bool next)
+{
+    // The date edit would walk through the year, month and day first; a typed date is whole.
+    commitTyped();
+    return QAbstractSpinBox::focusNextPrevChild(next);
+}

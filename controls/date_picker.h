@@ -6,7 +6,7 @@
 // read when the user presses Enter or leaves the field (see daydate::parseTyped). A text that is
 // no date, or a date that does not exist, is refused with a beep and the field shows its old
 // date again; the date is never moved to a nearby day. The arrow keys still step the part of the
-// date the cursor is in.
+// date the cursor is in, and Tab leaves the field as it does every other field.
 class DatePicker : public QDateEdit
 {
     Q_OBJECT
@@ -27,6 +27,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Takes a typed text as the date, or refuses it and shows the old date again.
