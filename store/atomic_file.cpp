@@ -61,7 +61,7 @@ bool AtomicFile::write(const char *data, size_t size)
     if (fd_ < 0)
         return fail(EBADF);
     if (hashing_)
-        hash_.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
+        hash_.add(QByteArrayView(data, static_cast<qsizetype>(size)));
     size_ += static_cast<qint64>(size);
     if (const int err = writeAll(fs_, fd_, data, size); err != 0)
         return fail(err);

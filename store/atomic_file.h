@@ -3,14 +3,11 @@
 #include <sys/types.h>
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 
+#include "store/content_checksum.h"
 #include "store/file_system.h"
-
-// The checksum of a replaced file's content, as kept in a save journal.
-inline constexpr QCryptographicHash::Algorithm ContentHash = QCryptographicHash::Blake2b_256;
 
 // Replaces a file without ever leaving it half-written: the content goes to a temporary file
 // beside the target, is flushed and synced, and only commit() renames it over the target (and
@@ -79,7 +76,7 @@ private:
     bool replaced_ = false;
     qint64 size_ = 0;
     bool hashing_ = false;
-    QCryptographicHash hash_ { ContentHash };
+    ContentChecksum hash_;
 };
 
 // Syncs the directory holding path, so a rename inside it survives a power cut.

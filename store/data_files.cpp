@@ -190,7 +190,7 @@ std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFil
 {
     std::vector<JournalEntry> entries;
     for (std::size_t i = 0; i < files.size(); ++i)
-        entries.push_back({ names[i], files[i]->size(), files[i]->checksum(),
+        entries.push_back({ names[i], files[i]->size(), files[i]->checksum(), ChecksumKind::Xxh3,
             files[i]->temporaryPath(), files[i]->realTarget() });
     return entries;
 }

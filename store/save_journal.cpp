@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,7 +30,9 @@ namespace {
 // "//"); the last line carries the checksum of everything before it, so a journal torn by a
 // crash while it was written is recognised as such.
 
-constexpr char JournalHeader[] = "tegata-save-journal 1";
+constexpr char JournalHeader[] = "tegata-save-journal 2";
+// Journals of earlier versions checksum with Blake2b-256 and are still settled.
+constexpr char Blake2bJournalHeader[] = "tegata-save-journal 1";
 constexpr qint64 LargestJournal = 64 * 1024;
 
 QString journalPath(const QString &directory)
@@ -49,7 +50,7 @@ QByteArray encodeJournal(const QString &directory, const std::vector<JournalEntr
     for (const JournalEntry &e : entries)
         text += e.name.toUtf8() + ' ' + QByteArray::number(e.size) + ' ' + e.checksum.toHex() + ' '
             + relative(e.temporary) + ' ' + relative(e.target) + '\n';
-    return text + "end " + QCryptographicHash::hash(text, ContentHash).toHex() + '\n';
+    return text + "end " + ContentChecksum::of(text).toHex() + '\n';
 }
 
 // A temporary file of ours: the target's name, ".tmp-" and the six characters of mkstemp.
@@ -84,14 +85,18 @@ DecodedJournal decodeJournal(const QByteArray &text, const QString &directory)
         return decoded;
     const qsizetype endLine = text.lastIndexOf('\n', text.size() - 2) + 1;
     const QByteArray body = text.left(endLine);
+    const ChecksumKind kind = body.startsWith(QByteArray(Blake2bJournalHeader) + '\n')
+        ? ChecksumKind::Blake2b256
+        : ChecksumKind::Xxh3;
     if (endLine == 0
-        || text.mid(endLine) != "end " + QCryptographicHash::hash(body, ContentHash).toHex() + '\n')
+        || text.mid(endLine) != "end " + ContentChecksum::of(body, kind).toHex() + '\n')
         return decoded;
     decoded.state = DecodedJournal::State::Unmatched;
     QList<QByteArray> lines = body.split('\n');
     lines.removeLast();
     const QStringList names = dataFileNames();
-    if (lines.size() != names.size() + 1 || lines[0] != JournalHeader)
+    if (lines.size() != names.size() + 1
+        || (lines[0] != JournalHeader && lines[0] != Blake2bJournalHeader))
         return decoded;
     const QDir folder(dataFolderOf(directory));
     const auto path = [&](const QByteArray &field) {
@@ -107,6 +112,7 @@ DecodedJournal decodeJournal(const QByteArray &text, const QString &directory)
         e.name = QString::fromUtf8(fields[0]);
         e.size = fields[1].toLongLong(&sized);
         e.checksum = QByteArray::fromHex(fields[2]);
+        e.checksumKind = kind;
         e.temporary = path(fields[3]);
         e.target = path(fields[4]);
         int err = 0;
@@ -137,20 +143,21 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 // ---- Settling a save an earlier run did not finish ----
 
 // True when path is a regular file of exactly this size and checksum.
-bool holds(FileSystem &fs, const QString &path, qint64 size, const QByteArray &checksum)
+bool holds(
+    FileSystem &fs, const QString &path, qint64 size, const QByteArray &checksum, ChecksumKind kind)
 {
     Fd fd(fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK, 0), fs);
     struct stat info;
     if (fd.get() < 0 || fs.fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
         || info.st_size != size)
         return false;
-    QCryptographicHash hash(ContentHash);
+    ContentChecksum hash(kind);
     std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
     for (;;) {
         const ssize_t got = readFully(fs, fd.get(), buffer.get(), ChunkBytes);
         if (got < 0)
             return false;
-        hash.addData(QByteArrayView(buffer.get(), got));
+        hash.add(QByteArrayView(buffer.get(), got));
         if (static_cast<size_t>(got) < ChunkBytes)
             break;
     }
@@ -181,10 +188,12 @@ bool isPlainFile(FileSystem &fs, const QString &path)
 FileState stateOf(FileSystem &fs, const JournalEntry &e)
 {
     if (pathExists(fs, e.temporary))
-        return isPlainFile(fs, e.temporary) && holds(fs, e.temporary, e.size, e.checksum)
+        return isPlainFile(fs, e.temporary)
+                && holds(fs, e.temporary, e.size, e.checksum, e.checksumKind)
             ? FileState::CompleteTemporary
             : FileState::Broken;
-    return holds(fs, e.target, e.size, e.checksum) ? FileState::AlreadyReplaced : FileState::Broken;
+    return holds(fs, e.target, e.size, e.checksum, e.checksumKind) ? FileState::AlreadyReplaced
+                                                                   : FileState::Broken;
 }
 
 // The files the journal names, each with the state it is found in.

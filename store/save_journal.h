@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "store/content_checksum.h"
 #include "store/file_fault.h"
 #include "store/file_system.h"
 
@@ -20,6 +21,7 @@ struct JournalEntry
     QString name;
     qint64 size = 0;
     QByteArray checksum;
+    ChecksumKind checksumKind = ChecksumKind::Xxh3;
     QString temporary;
     QString target;
 };

@@ -333,6 +333,34 @@ TEST(SaveJournal, RecoveryDoesNotDependOnHowTheFolderIsSpelt)
     }
 }
 
+// A journal of the earlier version, whose checksums are Blake2b-256, is still settled: a save
+// cut off before an update is finished by the program that replaced it.
+TEST(SaveJournal, AJournalOfTheEarlierVersionIsStillFinished)
+{
+    TestDir dir;
+    stopAtRename(dir, 1);
+    const QList<QByteArray> lines = dir.read(journal).split('\n');
+    QByteArray body = "tegata-save-journal 1\n";
+    for (qsizetype i = 1; i + 2 < lines.size(); ++i) {
+        QList<QByteArray> fields = lines[i].split(' ');
+        ASSERT_EQ(fields.size(), 5);
+        // The new content: in the temporary file, or already renamed into place.
+        const QString temporary = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[3]));
+        const QString target = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[4]));
+        const QByteArray content = dir.exists(temporary) ? dir.read(temporary) : dir.read(target);
+        fields[2] = ContentChecksum::of(content, ChecksumKind::Blake2b256).toHex();
+        body += fields.join(' ') + '\n';
+    }
+    dir.write(journal,
+        body + "end " + ContentChecksum::of(body, ChecksumKind::Blake2b256).toHex() + '\n');
+
+    const Loaded loaded(dir.path());
+    EXPECT_TRUE(loaded.report.ok());
+    EXPECT_EQ(loaded.report.recovery.outcome, SettledSave::Outcome::Finished);
+    EXPECT_EQ(generations::of(loaded.tables), 1);
+    EXPECT_FALSE(dir.exists(journal));
+}
+
 // A whole journal that names other files than the folder's is never discarded, and no
 // temporary file is swept: the register opens read-only and says why.
 TEST(SaveJournal, AJournalThatCannotBeMatchedIsKeptWithItsTemporaries)
@@ -345,7 +373,7 @@ TEST(SaveJournal, AJournalThatCannotBeMatchedIsKeptWithItsTemporaries)
     body.replace("TCODE.vmd ", "TCODE.vmd ")
         .replace(" TCODE.vmd\n", " ..%2Felsewhere%2FTCODE.vmd\n");
     ASSERT_NE(body, written.left(body.size()));
-    dir.write(journal, body + "end " + QCryptographicHash::hash(body, ContentHash).toHex() + '\n');
+    dir.write(journal, body + "end " + ContentChecksum::of(body).toHex() + '\n');
     const QStringList temporaries = QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files);
     ASSERT_EQ(temporaries.size(), 3);
 
