@@ -1,5 +1,7 @@
 #include "bench/bench_data.h"
 
+#include <chrono>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -74,6 +76,16 @@ std::vector<int> everyIndex(std::size_t count)
     std::vector<int> all(count);
     std::iota(all.begin(), all.end(), 0);
     return all;
+}
+
+double plainPassOverNoteNumbers(const Notes &notes)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t bytes = 0;
+    for (const NoteRecord &n : notes)
+        bytes += n.NoteNumber.view().size() + static_cast<unsigned char>(n.NoteNumber.view()[0]);
+    benchmark::DoNotOptimize(bytes);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void registerPlainWrites(QString (*written)(), const char *writer)

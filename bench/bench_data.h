@@ -23,6 +23,10 @@ const AppState &registerOfAMillion();
 // 0, 1, … count - 1: every row of a table, as a selection to sort or list.
 std::vector<int> everyIndex(std::size_t count);
 
+// Seconds spent in one plain pass that reads every note's number, the least a list of note
+// numbers can cost; value lists report their time as a ratio to it.
+double plainPassOverNoteNumbers(const Notes &notes);
+
 // A file of that name in a folder of the run's own, removed when the run ends.
 QString benchFile(const QString &name);
 

@@ -277,45 +277,6 @@ namespace {
             {} };
     }
 
-    // Adds texts in order, each once, letter case ignored, keyed by the case-folded text. Most
-    // values are plain ASCII (numbers, codes), folded byte by byte without decoding; the rest
-    // are decoded once per distinct spelling.
-    class DistinctTexts
-    {
-    public:
-        explicit DistinctTexts(std::size_t expected)
-        {
-            seenFolded_.reserve(expected);
-            list_.reserve(static_cast<qsizetype>(expected));
-        }
-
-        void add(std::string_view bytes)
-        {
-            const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-            if (ascii) {
-                std::string key(bytes);
-                for (char &c : key)
-                    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-                if (seenFolded_.insert(std::move(key)).second)
-                    list_ << QString::fromLatin1(
-                        bytes.data(), static_cast<qsizetype>(bytes.size()));
-                return;
-            }
-            if (!seenBytes_.insert(bytes).second)
-                return;
-            const QString text = sjis::decode(bytes);
-            if (seenFolded_.insert(text.toCaseFolded().toStdString()).second)
-                list_ << text;
-        }
-        QStringList take() { return std::move(list_); }
-
-    private:
-        std::unordered_set<std::string_view> seenBytes_;
-        std::unordered_set<std::string> seenFolded_;
-        QStringList list_;
-    };
-
 } // namespace
 
 QStringList fieldCaptions()
@@ -382,47 +343,6 @@ QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
             result.indices.push_back(static_cast<int>(i));
     }
     return result;
-}
-
-QStringList valueList(int field, const Notes &notes, const Partners &partners, const Banks &banks)
-{
-    if (!isField(field))
-        return {};
-    if (field == SettledField)
-        return { u"未"_s, u"済"_s };
-    if (field == KindField)
-        return noteKindNames();
-    if (field == IssueDateField || field == DueDateField) {
-        // Dates have no letter case: distinct day numbers are distinct texts.
-        std::unordered_set<double> seen;
-        QStringList list;
-        for (const NoteRecord &n : notes) {
-            const double day = field == IssueDateField ? n.IssueDate : n.DueDate;
-            if (seen.insert(std::floor(day)).second)
-                list << daydate::formatShort(day);
-        }
-        return list;
-    }
-    if (field == AmountField) {
-        std::unordered_set<std::int64_t> seen;
-        QStringList list;
-        for (const NoteRecord &n : notes) {
-            if (seen.insert(n.Amount.stored()).second)
-                list << formats::general(n.Amount);
-        }
-        return list;
-    }
-    const CodeIndex<PartnerRecord> partnerNames(partners);
-    const CodeIndex<BankRecord> bankNames(banks);
-    const NoteTexts texts { partnerNames, bankNames };
-    DistinctTexts distinct(notes.size());
-    for (const NoteRecord &n : notes) {
-        bool known = true;
-        const std::string_view text = texts.text(n, field, known);
-        if (known)
-            distinct.add(text);
-    }
-    return distinct.take();
 }
 
 } // namespace search

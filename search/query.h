@@ -68,9 +68,4 @@ struct QueryResult
 QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
     const Partners &partners, const Banks &banks);
 
-// The value box's list for a field: the values found in the notes in table order, each listed
-// once at its first occurrence (letter case ignored); fixed lists for 承認 and 手形種; nothing
-// for -1.
-QStringList valueList(int field, const Notes &notes, const Partners &partners, const Banks &banks);
-
 } // namespace search

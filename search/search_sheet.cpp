@@ -80,6 +80,8 @@ void SearchSheet::buildRows()
         QComboBox *field = conditionBox(this, u"CB"_s + number, 24, top, 145);
         QComboBox *op = conditionBox(this, u"CBJ"_s + number, 192, top, 145);
         QComboBox *value = conditionBox(this, u"CBV"_s + number, 360, top, 193);
+        // A value list of a million notes is handed over as indices, its texts made when shown.
+        value->setModel(new search::ValueListModel(value));
         field->setAccessibleName(place + u"のフィールド"_s);
         op->setAccessibleName(place + u"の比較"_s);
         value->setAccessibleName(place + u"の値"_s);
@@ -166,33 +168,29 @@ int SearchSheet::fieldOf(int row) const
 void SearchSheet::CBChange(int row)
 {
     const int field = fieldOf(row);
-    refillRow(row, field,
-        field < 0
-            ? QStringList()
-            : search::valueList(field, state_.NoteTable, state_.PartnerTable, state_.BankTable));
+    refillRow(row, field, valuesOf(field));
 }
 
 void SearchSheet::refillAllRows()
 {
     // The tables cannot change while the rows are refilled, so one list serves every row naming
     // the same field.
-    std::map<int, QStringList> lists;
+    std::map<int, search::ValueList> lists;
     for (int r = 0; r < search::ConditionCount; ++r) {
         const int field = fieldOf(r);
         auto found = lists.find(field);
-        if (found == lists.end()) {
-            found = lists
-                        .emplace(field,
-                            field < 0 ? QStringList()
-                                      : search::valueList(field, state_.NoteTable,
-                                          state_.PartnerTable, state_.BankTable))
-                        .first;
-        }
+        if (found == lists.end())
+            found = lists.emplace(field, valuesOf(field)).first;
         refillRow(r, field, found->second);
     }
 }
 
-void SearchSheet::refillRow(int row, int field, const QStringList &values)
+search::ValueList SearchSheet::valuesOf(int field) const
+{
+    return search::ValueList(field, state_.NoteTable, state_.PartnerTable, state_.BankTable);
+}
+
+void SearchSheet::refillRow(int row, int field, const search::ValueList &values)
 {
     const auto r = static_cast<std::size_t>(row);
     QComboBox *op = CBJ[r];
@@ -204,7 +202,7 @@ void SearchSheet::refillRow(int row, int field, const QStringList &values)
     QComboBox *value = CBV[r];
     const QSignalBlocker quiet(value);
     const QString shown = value->currentText();
-    setItems(value, values);
+    static_cast<search::ValueListModel *>(value->model())->setList(values);
     value->setCurrentIndex(-1);
     value->setEditText(shown);
 }
@@ -251,7 +249,7 @@ void SearchSheet::ClearClick()
         CBJ[r]->setCurrentIndex(0);
         CBJ[r]->setEditText(CBJ[r]->itemText(0));
         CBV[r]->setEditText(QString());
-        setItems(CBV[r], {});
+        static_cast<search::ValueListModel *>(CBV[r]->model())->setList({});
     }
     refillAllRows();
 }

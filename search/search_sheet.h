@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "search/query.h"
+#include "search/value_list.h"
 
 class QComboBox;
 class QLabel;
@@ -63,7 +64,8 @@ private:
     int fieldOf(int row) const;
     // Refills every row; the rows naming one field share its value list, built once.
     void refillAllRows();
-    void refillRow(int row, int field, const QStringList &values);
+    search::ValueList valuesOf(int field) const;
+    void refillRow(int row, int field, const search::ValueList &values);
 
     AppState &state_;
     SheetHost &host_;

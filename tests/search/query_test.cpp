@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include "search/query.h"
+#include "search/value_list.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 #include "tests/support/qt_printers.h"
@@ -187,6 +188,26 @@ TEST(ValueLists, FirstOccurrenceOnceLetterCaseIgnored)
     r.notes[1].Amount = Money::fromStored(30000000000000);
     EXPECT_EQ(valueList(AmountField, r.notes, r.partners, r.banks),
         (QStringList { u"-1.2345"_s, u"3000000000"_s, u"0"_s, u"12"_s }));
+}
+
+// Enough numbers that the list's hash probes past occupied places and wraps around its end: each
+// number once, at its first occurrence, whatever its letter case later.
+TEST(ValueLists, ThousandsOfNumbersEachOnceInTableOrder)
+{
+    Notes notes;
+    QStringList expected;
+    for (const char *form : { "N%1", "n%1", "N%1" })
+        for (int i = 0; i < 5000; ++i) {
+            const QString number = QString::fromLatin1(form).arg(i * 7 % 5000);
+            NoteRecord n;
+            n.NoteNumber.assign(number.toStdString());
+            notes.push_back(n);
+            if (expected.size() < 5000)
+                expected << number;
+        }
+    const ValueList list(NoteNumberField, notes, {}, {});
+    EXPECT_EQ(list.size(), 5000);
+    EXPECT_EQ(list.texts(), expected);
 }
 
 TEST(QueryTables, FieldsAndTheirOperators)
