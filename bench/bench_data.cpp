@@ -30,6 +30,31 @@ std::string code(const char *prefix, std::size_t n, int width)
     return buffer;
 }
 
+// Writes bytes over path in one piece, with a data sync when asked; the seconds it took.
+double writeWhole(const QByteArray &path, const QByteArray &bytes, bool synced)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const char *at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+        if (n <= 0)
+            break;
+        at += n;
+        left -= n;
+    }
+    if (synced)
+        ::fdatasync(fd);
+    ::close(fd);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+QByteArray plainPathBeside(const QString &written)
+{
+    return QFile::encodeName(QFileInfo(written).dir().filePath(QStringLiteral("plain.csv")));
+}
+
 void plainWrite(
     benchmark::State &st, const QString &written, const std::string &writer, bool synced)
 {
@@ -39,23 +64,9 @@ void plainWrite(
         return;
     }
     const QByteArray bytes = file.readAll();
-    const QByteArray path =
-        QFile::encodeName(QFileInfo(written).dir().filePath(QStringLiteral("plain.csv")));
-    for (auto _ : st) {
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const char *at = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
-            if (n <= 0)
-                break;
-            at += n;
-            left -= n;
-        }
-        if (synced)
-            ::fdatasync(fd);
-        ::close(fd);
-    }
+    const QByteArray path = plainPathBeside(written);
+    for (auto _ : st)
+        writeWhole(path, bytes, synced);
     st.counters["bytes"] = static_cast<double>(bytes.size());
 }
 
@@ -86,6 +97,33 @@ double plainPassOverNoteNumbers(const Notes &notes)
         bytes += n.NoteNumber.view().size() + static_cast<unsigned char>(n.NoteNumber.view()[0]);
     benchmark::DoNotOptimize(bytes);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void timeAgainstPlainWrite(
+    benchmark::State &st, const QString &written, const std::function<bool()> &write)
+{
+    double writing = 0;
+    double plain = 0;
+    QByteArray bytes;
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!write()) {
+            st.SkipWithError("the writer failed");
+            return;
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        st.SetIterationTime(seconds);
+        writing += seconds;
+        if (bytes.isEmpty()) {
+            QFile file(written);
+            if (file.open(QIODevice::ReadOnly))
+                bytes = file.readAll();
+        }
+        plain += writeWhole(plainPathBeside(written), bytes, true);
+    }
+    st.counters["bytes"] = static_cast<double>(bytes.size());
+    st.counters["vs_plain_write"] = writing / plain;
 }
 
 void registerPlainWrites(QString (*written)(), const char *writer)

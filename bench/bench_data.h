@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <benchmark/benchmark.h>
+
 #include "store/app_state.h"
 
 // A register of the size the program must stay fast with: notes referring to partners and banks
@@ -26,6 +28,12 @@ std::vector<int> everyIndex(std::size_t count);
 // Seconds spent in one plain pass that reads every note's number, the least a list of note
 // numbers can cost; value lists report their time as a ratio to it.
 double plainPassOverNoteNumbers(const Notes &notes);
+
+// Runs write, which writes the file written, as the timed part of each round (the benchmark
+// uses manual time), then writes the same bytes plainly beside it with one data sync, and
+// reports vs_plain_write: the writer's time over the plain write's in the same run.
+void timeAgainstPlainWrite(
+    benchmark::State &st, const QString &written, const std::function<bool()> &write);
 
 // A file of that name in a folder of the run's own, removed when the run ends.
 QString benchFile(const QString &name);

@@ -1,5 +1,7 @@
 #include "output/csv_file.h"
 
+#include <system_error>
+
 #include <QFileInfo>
 
 #include "messages/io_error.h"
@@ -62,6 +64,7 @@ bool File::open()
 {
     targetExisted_ = QFileInfo(file_.target()).isFile();
     buffer_.reserve(WriteChunk + 4096);
+    writing_.reserve(WriteChunk + 4096);
     failed_ = !file_.open();
     return !failed_;
 }
@@ -72,7 +75,7 @@ void File::add(const QStringList &fields)
         return;
     appendLine(buffer_, fields);
     if (buffer_.size() >= WriteChunk)
-        flush();
+        handOn();
 }
 
 void File::lineAdded()
@@ -80,20 +83,39 @@ void File::lineAdded()
     if (failed_)
         buffer_.resize(0);
     else if (buffer_.size() >= WriteChunk)
-        flush();
+        handOn();
 }
 
-bool File::flush()
+bool File::awaitWriter()
 {
-    if (!failed_ && !buffer_.isEmpty())
-        failed_ = !file_.write(buffer_);
-    buffer_.resize(0); // keeps its room for the next chunk
+    if (writer_.valid() && !writer_.get())
+        failed_ = true;
     return !failed_;
+}
+
+void File::handOn()
+{
+    if (awaitWriter() && !buffer_.isEmpty()) {
+        std::swap(buffer_, writing_);
+        try {
+            writer_ = std::async(std::launch::async, [this] {
+                if (!file_.write(writing_))
+                    return false;
+                file_.startWriteback();
+                return true;
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: this piece is written here and now.
+            failed_ = !file_.write(writing_);
+        }
+    }
+    buffer_.resize(0); // keeps its room for the next piece
 }
 
 bool File::commit()
 {
-    if (!flush() || !file_.finish() || !file_.commit()) {
+    handOn();
+    if (!awaitWriter() || !file_.finish() || !file_.commit()) {
         // Only the folder's sync failed: the whole file is already in place.
         if (file_.replaced())
             return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <future>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,8 @@ QByteArray line(const QStringList &fields);
 // A CSV file that replaces its target only when it has been written whole: lines are gathered
 // and written to a temporary file beside the target, which commit() syncs and renames over it.
 // Until then, and after any failure, the old file stays as it was and nothing else is left.
+// Each gathered piece is written by a thread of its own while the next is being made, so a long
+// file costs about the longer of the two, not their sum.
 class File
 {
 public:
@@ -35,12 +39,18 @@ public:
     QString errorMessage() const;
 
 private:
-    bool flush();
+    // Hands the gathered piece to the writing thread, once it has written the one before.
+    void handOn();
+    // Waits for the writing thread; false when its piece failed.
+    bool awaitWriter();
 
     AtomicFile file_;
     QByteArray buffer_;
+    QByteArray writing_; // the piece the thread writes; only it touches the file meanwhile
     bool targetExisted_ = false;
     bool failed_ = false;
+    // Last, so that a file going away waits for its thread before anything else goes.
+    std::future<bool> writer_;
 };
 
 // Writes path through a File that fill(File &) gives its lines: true once the whole file is in

@@ -74,12 +74,17 @@ void LineWriter::count(std::int64_t n)
 
 void LineWriter::amount(Money value, Padding padding)
 {
-    // The grouped text sets the width; its separators are then left out.
-    const formats::CharBuffer digits = formats::wholeUnits(value, padding == Padding::Grouped);
-    put(blanksBefore(digits.size(), AmountWidth));
-    std::array<char, formats::CharBuffer::Capacity> bare;
-    const auto end = std::remove_copy(digits.view().begin(), digits.view().end(), bare.data(), ',');
-    put(std::string_view(bare.data(), static_cast<std::size_t>(end - bare.data())));
+    const formats::WholeUnits units = formats::roundedUnits(value);
+    std::array<char, 24> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), units.size).ptr;
+    const auto count = static_cast<std::size_t>(end - digits.data());
+    // The grouped text, whose width sets the blanks, would have a "," every three digits.
+    const std::size_t width =
+        count + (units.negative ? 1 : 0) + (padding == Padding::Grouped ? (count - 1) / 3 : 0);
+    put(blanksBefore(width, AmountWidth));
+    if (units.negative)
+        put('-');
+    put(std::string_view(digits.data(), count));
 }
 
 void LineWriter::figure(std::string_view digits, std::size_t width, std::string_view unit)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,22 @@ template <typename Char> bool needsQuotes(std::basic_string_view<Char> text)
 {
     for (Char c : text)
         if (needsQuotes(c))
+            return true;
+    return false;
+}
+
+// Stored bytes, through a table: every field of every line of a file of a million notes is
+// searched, and a table lookup is one test a byte where the four comparisons are four.
+template <> inline bool needsQuotes(std::string_view text)
+{
+    static constexpr auto quoted = [] {
+        std::array<bool, 256> table {};
+        for (unsigned char c : { ',', '"', '\r', '\n' })
+            table[c] = true;
+        return table;
+    }();
+    for (char c : text)
+        if (quoted[static_cast<unsigned char>(c)])
             return true;
     return false;
 }

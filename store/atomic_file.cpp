@@ -1,6 +1,7 @@
 #include "store/atomic_file.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,12 @@ bool AtomicFile::write(const char *data, size_t size)
     if (const int err = writeAll(fs_, fd_, data, size); err != 0)
         return fail(err);
     return true;
+}
+
+void AtomicFile::startWriteback()
+{
+    if (fd_ >= 0)
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 bool AtomicFile::finish()

@@ -93,14 +93,20 @@ QString number(long double value, int decimals, bool grouped, int width)
 
 // Whole units of a stored amount, rounded half away from zero in integers: a double cannot hold
 // every 64-bit amount.
-CharBuffer wholeUnits(Money amount, bool grouped)
+WholeUnits roundedUnits(Money amount)
 {
     const auto [negative, magnitude] = signAndSize(amount);
     const std::uint64_t units =
         magnitude / StoredScale + (magnitude % StoredScale >= StoredScale / 2 ? 1 : 0);
+    return { negative && units != 0, units };
+}
+
+CharBuffer wholeUnits(Money amount, bool grouped)
+{
+    const WholeUnits units = roundedUnits(amount);
     std::array<char, 24> digits {};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), units);
-    return layOut(negative && units != 0,
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), units.size);
+    return layOut(units.negative,
         { digits.data(), static_cast<std::size_t>(written.ptr - digits.data()) }, 0, grouped);
 }
 

@@ -55,6 +55,13 @@ QString number(long double value, int decimals, bool grouped, int width = 0);
 // Whole units of a stored amount, rounded half away from zero in integers (a double cannot hold
 // every 64-bit amount), "-" for negatives, "," every three digits when grouped; not padded.
 CharBuffer wholeUnits(Money amount, bool grouped);
+// The same as a number: whether the rounded amount is below zero, and its size in whole units.
+struct WholeUnits
+{
+    bool negative = false;
+    std::uint64_t size = 0;
+};
+WholeUnits roundedUnits(Money amount);
 
 // General number format, as a value list shows an amount: whole units without separators, then
 // the ten-thousandths only when some are not zero; "-" for negatives.
