@@ -20,6 +20,7 @@ enum class MenuCommand {
     Show1,
     InputForm,
     DataForm,
+    DueForm,
     SET1,
     SET2,
     SET3,
@@ -36,7 +37,7 @@ struct MenuCommandName
 };
 
 // Every command, in the order of the menu bar.
-inline constexpr std::array<MenuCommandName, 19> MenuCommands { {
+inline constexpr std::array<MenuCommandName, 20> MenuCommands { {
     { MenuCommand::File1, "File1" },
     { MenuCommand::Save1, "Save1" },
     { MenuCommand::Print1, "Print1" },
@@ -49,6 +50,7 @@ inline constexpr std::array<MenuCommandName, 19> MenuCommands { {
     { MenuCommand::Show1, "Show1" },
     { MenuCommand::InputForm, "InputForm" },
     { MenuCommand::DataForm, "DataForm" },
+    { MenuCommand::DueForm, "DueForm" },
     { MenuCommand::SET1, "SET1" },
     { MenuCommand::SET2, "SET2" },
     { MenuCommand::SET3, "SET3" },

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -19,6 +20,8 @@
 #include "app/screen_factory.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "due/due_status.h"
+#include "due/due_window.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
 #include "store/note_rules.h"
@@ -63,6 +66,9 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     setCentralWidget(mdi_);
     buildMenus();
     connect(&state_.Data, &Register::changed, this, [this] { ++changesAnnounced_; });
+    dueStatus_ = new due::DueStatus(state_, statusBar());
+    statusBar()->addWidget(dueStatus_, 1);
+    connect(dueStatus_, &due::DueStatus::openRequested, this, &MainWindow::DueFormClick);
     FormCreate(options);
 }
 
@@ -71,6 +77,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     openRegister(options);
+    options_ = ProgramOptions(programOptionsPath(state_.Data.settingsPath()));
     showReadOnly();
 }
 
@@ -171,6 +178,8 @@ void MainWindow::buildMenus()
         &MainWindow::InputFormClick);
     DataForm = addItem(
         show, MenuCommand::DataForm, u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
+    DueForm = addItem(
+        show, MenuCommand::DueForm, u"期日案内"_s, QKeySequence(), &MainWindow::DueFormClick);
 
     QMenu *set = addMenu(MenuCommand::SET1, u"設定(&B)"_s);
     SET2 = addItem(set, MenuCommand::SET2, u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
@@ -246,6 +255,8 @@ void MainWindow::FormShow()
                 u"設定(B) → ユーザー設定 で変更してください。"_s);
     }
     applyRights(state_.CurrentUser.Permissions);
+    if (loggedIn)
+        dueStatus_->start(due::dueDaysOf(options_, sjis::decode(state_.CurrentUser.Name)));
 }
 
 // A read-only copy never offers a change it could not keep; viewing, search and output stay.
@@ -347,6 +358,7 @@ bool MainWindow::save()
         prompter_.error(this, messages::saveFailed(outcome.report));
         return false;
     }
+    dueStatus_->saved(now_().time());
     if (!outcome.report.backups.isEmpty())
         prompter_.inform(this, messages::backupsKept(outcome.report.backups));
     return true;
@@ -446,6 +458,26 @@ void MainWindow::InputFormClick()
 void MainWindow::DataFormClick()
 {
     showChild(dataSheet_ ? dataSheet_->widget() : nullptr);
+}
+
+void MainWindow::DueFormClick()
+{
+    if (!dueWindow_) {
+        auto *window = new due::DueWindow(state_, prompter_, options_);
+        window->showNote = [this](int note) {
+            if (!dataSheet_)
+                return;
+            dataSheet_->setIndex({ note }, u"データシート（期日案内)"_s);
+            dataSheet_->DataUpdate();
+            showChild(dataSheet_->widget());
+        };
+        connect(window, &due::DueWindow::daysChanged, dueStatus_, &due::DueStatus::setDays);
+        dueWindow_ = window;
+        // At the right of the frame, whole, over what is there.
+        QWidget *sub = addChild(window);
+        sub->move(std::max(0, mdi_->width() - sub->width()), 0);
+    }
+    showChild(dueWindow_);
 }
 
 void MainWindow::SET2Click()

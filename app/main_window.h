@@ -10,12 +10,16 @@
 #include "sheets/note_grid.h"
 #include "sheets/sheet_ports.h"
 #include "store/file_system.h"
+#include "store/program_options.h"
 
 class QAction;
 class QMdiArea;
 class QMenu;
 class Prompter;
 class ScreenFactory;
+namespace due {
+class DueStatus;
+}
 struct AppState;
 
 struct MainWindowOptions
@@ -57,6 +61,7 @@ public:
     void Find1Click() override;
     void InputFormClick();
     void DataFormClick();
+    void DueFormClick();
     void SET2Click();
     void SET3Click();
     void User1Click();
@@ -102,6 +107,7 @@ private:
     QAction *Find2 = nullptr;
     QAction *InputForm = nullptr;
     QAction *DataForm = nullptr;
+    QAction *DueForm = nullptr;
     QAction *SET2 = nullptr;
     QAction *SET3 = nullptr;
     QAction *User1 = nullptr;
@@ -121,4 +127,7 @@ private:
     QString readOnlyNotice_; // why Save is refused
     FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
+    ProgramOptions options_;
+    due::DueStatus *dueStatus_ = nullptr;
+    QWidget *dueWindow_ = nullptr;
 };

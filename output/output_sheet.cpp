@@ -3,7 +3,6 @@
 #include <numeric>
 
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
@@ -15,8 +14,8 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
-#include "messages/store_messages.h"
 #include "output/bank_list_report.h"
+#include "output/csv_export.h"
 #include "output/note_list_csv.h"
 #include "output/partner_summary.h"
 #include "output/partner_summary_report.h"
@@ -79,19 +78,6 @@ QLabel *pickerLabel(QWidget *parent, const char *name, int top)
     return label;
 }
 
-QString chooseCsvFile(QWidget *parent, Prompter &prompter)
-{
-    QFileDialog dialog(parent);
-    dialog.setObjectName(u"SaveDialog1"_s);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(u"CSVファイル (*.csv)"_s);
-    dialog.setDefaultSuffix(u"csv"_s);
-    if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace
 
 OutputSheet::OutputSheet(
@@ -108,7 +94,7 @@ OutputSheet::OutputSheet(
     font.setPointSize(9); // this sheet and the reports use 9 points
     setFont(font);
     setFixedSize(519, 293);
-    SaveDialog1 = [this](QWidget *owner) { return chooseCsvFile(owner, prompter_); };
+    SaveDialog1 = [this](QWidget *owner) { return output::chooseCsvFile(owner, prompter_); };
     buildControls();
 }
 
@@ -316,20 +302,8 @@ void OutputSheet::PrintClick(QToolButton *sender)
 
 bool OutputSheet::produce(const OutputJob &job, QToolButton *sender)
 {
-    if (sender == SB4) {
-        const QString path = SaveDialog1(this);
-        if (path.isEmpty())
-            return true;
-        if (state_.isProgramFile(path)) {
-            prompter_.warn(this, messages::exportRefused(path));
-            return false;
-        }
-        QString error;
-        if (job.csv(path, &error))
-            return true;
-        prompter_.error(this, error);
-        return false;
-    }
+    if (sender == SB4)
+        return output::exportCsv(this, prompter_, state_, SaveDialog1, job.csv);
     const std::unique_ptr<output::Report> report = job.report();
     if (sender == SB1) {
         output::previewReport(*report, prompter_, this,

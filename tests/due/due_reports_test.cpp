@@ -1,0 +1,189 @@
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "due/due_reports.h"
+#include "due/due_texts.h"
+#include "output/csv_file.h"
+#include "output/report_layout.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+using output::BandKind;
+
+namespace {
+
+const QDate Today(2026, 12, 7);
+
+std::string bytes(const QString &text)
+{
+    return sjis::encode(text).toStdString();
+}
+
+NoteRecord noteOf(const fixtures::NoteFields &f, QDate issued, QDate due)
+{
+    NoteRecord n = fixtures::note(f);
+    n.IssueDate = daydate::fromDate(issued);
+    n.DueDate = daydate::fromDate(due);
+    return n;
+}
+
+// A payable note on a long term that also falls due after paper clearing ends, and a receivable
+// note in the same way. Code 001 is registered twice and its partner's own bank differs from the
+// note's, so a report that takes the last record or the partner's bank prints another name.
+class DueReports : public ::testing::Test
+{
+protected:
+    DueReports()
+    {
+        Tables t;
+        PartnerRecord first = fixtures::partner(u"001"_s, u"=丸和商事"_s);
+        fixtures::put(first.BankCode, u"B02"_s);
+        t.partners = { first, fixtures::partner(u"002"_s, u"山田工業"_s),
+            fixtures::partner(u"001"_s, u"丸和物産"_s) };
+        t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行"_s),
+            fixtures::bank(u"B02"_s, u"三井住友銀行"_s),
+            fixtures::bank(u"B01"_s, u"りそな銀行"_s) };
+        t.notes = {
+            noteOf({ u"001"_s, u"B01"_s, PayableNote, 0, 12'000'000'000, u"+100"_s },
+                QDate(2026, 11, 1), QDate(2027, 4, 5)),
+            noteOf({ u"002"_s, u"B02"_s, ReceivableNote, 0, 5'000'000'000, u"-12"_s },
+                QDate(2026, 12, 1), QDate(2027, 5, 10)),
+        };
+        state.Data.setTables(std::move(t));
+        o = due::overview(state.NoteTable, Today, 14);
+    }
+
+    const NoteRecord &payable() const { return state.NoteTable[0]; }
+    const NoteRecord &receivable() const { return state.NoteTable[1]; }
+
+    AppState state;
+    due::Overview o;
+    const QString asOf = due::asOfText(Today);
+};
+
+TEST_F(DueReports, EachReportPrintsTheCellsOfItsListAndItsTotals)
+{
+    ASSERT_EQ(o.longTerms.rows.size(), 1u);
+    ASSERT_EQ(o.afterClearing.rows.size(), 2u);
+    EXPECT_EQ(asOf, u"2026年12月07日現在"_s);
+    const due::DueNote &longTerm = o.longTerms.rows[0];
+    const due::DueNote &clearing = o.afterClearing.rows[1];
+    const struct
+    {
+        const char *name;
+        std::function<std::unique_ptr<output::Report>()> make;
+        bool landscape;
+        QString title;
+        int line;
+        QStringList cells;
+        QStringList totals;
+    } cases[] = {
+        // April 2027 is the fifth month from December; the one month with a payment in it.
+        { "cash plan", [&] { return due::cashPlanReport(o, asOf); }, false, u"資金繰り予定"_s, 4,
+            due::planCells(o.months[4]), due::planTotalCells(o.total) },
+        { "long terms", [&] { return due::longTermReport(state, o, asOf); }, true,
+            u"支払サイト点検"_s, 0, due::longTermCells(longTerm, payable(), bytes(u"=丸和商事"_s)),
+            { due::longTermCountLine(o.longTerms), due::longTermExplanation() } },
+        { "after clearing", [&] { return due::clearingReport(state, o, asOf); }, true,
+            u"2027年4月以降に期日の手形"_s, 1,
+            due::clearingCells(
+                clearing, receivable(), bytes(u"山田工業"_s), bytes(u"三井住友銀行"_s)),
+            { due::clearingCountLine(o), due::clearingExplanation() } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::unique_ptr<output::Report> report = c.make();
+        EXPECT_GE(report->layout().pageCount(), 1);
+        EXPECT_EQ(report->design().page.landscape(), c.landscape);
+        EXPECT_EQ(report->headerTexts(), (QStringList { c.title, asOf }));
+        EXPECT_EQ(report->lines().texts(BandKind::Detail, c.line), c.cells);
+        EXPECT_EQ(report->lines().texts(BandKind::Totals, report->lines().count()), c.totals);
+    }
+    // The first payable note's own bank, not its partner's and not a later record of its code.
+    EXPECT_EQ(due::clearingReport(state, o, asOf)->lines().texts(BandKind::Detail, 0).last(),
+        u"みずほ銀行"_s);
+}
+
+TEST_F(DueReports, EachCsvFileHoldsTheTitleTheHeadsTheRowsAndTheTotals)
+{
+    TestDir dir;
+    // Cells as the file holds them; a text from the register that looks like a formula gets
+    // an apostrophe, a negative figure does not.
+    const auto line = [](const QStringList &cells) {
+        QStringList fields;
+        for (const QString &cell : cells)
+            fields << csv::field(cell);
+        return fields.join(u',');
+    };
+    const auto apostrophe = [](QStringList cells, std::initializer_list<int> at) {
+        for (int i : at)
+            cells[i].prepend(u'\'');
+        return cells;
+    };
+    QStringList plan { line({ u"資金繰り予定"_s, asOf }), line(due::planColumns()) };
+    for (const due::MonthPlan &m : o.months)
+        plan << line(due::planCells(m));
+    plan << line(due::planTotalCells(o.total));
+    EXPECT_EQ(plan[6], u"2027年04月,\"1,200,000\",0,\"-1,200,000\""_s);
+
+    const QStringList longTerm { line({ u"支払サイト点検"_s, asOf }), line(due::longTermColumns()),
+        line(apostrophe(
+            due::longTermCells(o.longTerms.rows[0], payable(), bytes(u"=丸和商事"_s)), { 0, 1 })),
+        line({ due::longTermCountLine(o.longTerms) }), line({ due::longTermExplanation() }) };
+    const QStringList clearing { line({ u"2027年4月以降に期日の手形"_s, asOf }),
+        line(due::clearingColumns()),
+        line(apostrophe(due::clearingCells(o.afterClearing.rows[0], payable(),
+                            bytes(u"=丸和商事"_s), bytes(u"みずほ銀行"_s)),
+            { 1, 2 })),
+        line(apostrophe(due::clearingCells(o.afterClearing.rows[1], receivable(),
+                            bytes(u"山田工業"_s), bytes(u"三井住友銀行"_s)),
+            { 2 })),
+        line({ due::clearingCountLine(o) }), line({ due::clearingExplanation() }) };
+
+    const struct
+    {
+        const char *file;
+        std::function<bool(const QString &, QString *)> write;
+        QStringList lines;
+    } cases[] = {
+        { "plan.csv", [&](const QString &p, QString *e) { return due::cashPlanCsv(p, o, asOf, e); },
+            plan },
+        { "long.csv",
+            [&](const QString &p, QString *e) { return due::longTermCsv(p, state, o, asOf, e); },
+            longTerm },
+        { "clearing.csv",
+            [&](const QString &p, QString *e) { return due::clearingCsv(p, state, o, asOf, e); },
+            clearing },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        QString error;
+        ASSERT_TRUE(c.write(dir.file(QString::fromLatin1(c.file)), &error)) << error.toStdString();
+        const QString text = sjis::decode(dir.read(QString::fromLatin1(c.file)));
+        EXPECT_EQ(text, c.lines.join(u"\r\n"_s) + u"\r\n"_s);
+    }
+}
+
+TEST(DueReportsOfNothing, AnEmptyListStillPrintsItsCountAndExplanation)
+{
+    const AppState state;
+    const due::Overview o = due::overview(state.NoteTable, Today, 14);
+    const QString asOf = due::asOfText(Today);
+    using Make = std::unique_ptr<output::Report> (*)(
+        const AppState &, const due::Overview &, const QString &);
+    for (Make make : { &due::longTermReport, &due::clearingReport }) {
+        const std::unique_ptr<output::Report> report = make(state, o, asOf);
+        const std::span<const output::Placement> page = report->layout().page(0);
+        ASSERT_FALSE(page.empty());
+        EXPECT_EQ(page.back().band, BandKind::Totals);
+        EXPECT_EQ(report->lines().texts(BandKind::Detail, 0), QStringList());
+    }
+}
+
+} // namespace
