@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "due/due_status.h"
 #include "due/due_window.h"
 #include "store/day_date.h"
+#include "store/program_options.h"
+#include "store/sjis.h"
 #include "tests/support/main_window_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -45,6 +48,9 @@ TEST_F(DueDates, TheStatusLineCountsAgainAfterAChangeAndSaysItIsNotSaved)
     EXPECT_EQ(status->saveText(), u"未保存の変更があります"_s);
     status->setDays(1);
     EXPECT_TRUE(status->countsText().contains(u"1日以内の支払 0件"_s));
+    window->Save1Click();
+    EXPECT_TRUE(status->saveText().startsWith(u"保存しました "_s))
+        << status->saveText().toStdString();
 }
 
 TEST_F(DueDates, TheMenuOpensTheWindowAndARowShowsItsNoteInTheDataSheet)
@@ -64,4 +70,10 @@ TEST_F(DueDates, TheMenuOpensTheWindowAndARowShowsItsNoteInTheDataSheet)
     ASSERT_EQ(overdue->model()->rowCount(), 1);
     emit overdue->doubleClicked(overdue->model()->index(0, 0));
     EXPECT_EQ(dataSheet->viewIndex(), std::vector<int> { 1 });
+
+    // The days are the user's own, kept beside the settings file for the next time.
+    due->daysBox()->setValue(30);
+    ProgramOptions kept(programOptionsPath(state.Data.settingsPath()));
+    EXPECT_FALSE(kept.path().isEmpty());
+    EXPECT_EQ(due::dueDaysOf(kept, sjis::decode(state.CurrentUser.Name)), 30);
 }
