@@ -92,16 +92,6 @@ namespace {
         {
             known = true;
             switch (field) {
-            case NoteNumberField:
-                return note.NoteNumber.view();
-            case PartnerCodeField:
-                return note.PartnerCode.view();
-            case BankCodeField:
-                return note.BankCode.view();
-            case RemarksField:
-                return note.Remarks.view();
-            case EnteredByField:
-                return note.EnteredBy.view();
             case PartnerNameField: {
                 const std::int32_t at = partners.first(note.PartnerCode.view());
                 known = at >= 0;
@@ -113,7 +103,7 @@ namespace {
                 return banks.nameAt(at);
             }
             default:
-                return {};
+                return heldText(note, field);
             }
         }
     };
@@ -278,6 +268,24 @@ namespace {
     }
 
 } // namespace
+
+std::string_view heldText(const NoteRecord &note, int field)
+{
+    switch (field) {
+    case NoteNumberField:
+        return note.NoteNumber.view();
+    case PartnerCodeField:
+        return note.PartnerCode.view();
+    case BankCodeField:
+        return note.BankCode.view();
+    case RemarksField:
+        return note.Remarks.view();
+    case EnteredByField:
+        return note.EnteredBy.view();
+    default:
+        return {};
+    }
+}
 
 QStringList fieldCaptions()
 {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include <QString>
@@ -31,6 +32,10 @@ enum Field : int {
 inline constexpr int FieldCount = 12;
 
 enum class ValueKind { Date, Text, Amount, SettledFlag, NoteKind };
+
+// The stored bytes of a text the note holds itself (number, codes, remarks, entered by); empty
+// for the other fields.
+std::string_view heldText(const NoteRecord &note, int field);
 
 // What a condition compares with. Every kind of value offers the first few, in this order: text
 // all five, dates and amounts the first four, the settled flag and the kind of note two.

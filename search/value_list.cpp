@@ -97,25 +97,6 @@ namespace {
         std::size_t mask_ = 0;
     };
 
-    // Texts the notes hold, as stored bytes; empty for the other fields.
-    std::string_view heldText(const NoteRecord &note, int field)
-    {
-        switch (field) {
-        case NoteNumberField:
-            return note.NoteNumber.view();
-        case PartnerCodeField:
-            return note.PartnerCode.view();
-        case BankCodeField:
-            return note.BankCode.view();
-        case RemarksField:
-            return note.Remarks.view();
-        case EnteredByField:
-            return note.EnteredBy.view();
-        default:
-            return {};
-        }
-    }
-
     // Adds texts in order, each once, letter case ignored; for the short lists of names.
     class DistinctTexts
     {
