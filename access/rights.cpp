@@ -11,10 +11,12 @@ struct Grant
 };
 
 // The commands the rights govern. Output and the user settings need all rights.
-constexpr std::array<Grant, 10> Grants { {
+constexpr std::array<Grant, 11> Grants { {
     { MenuCommand::File1, SaveAndSearch },
     { MenuCommand::Save1, SaveAndSearch },
     { MenuCommand::Print1, 0 },
+    // Taking in notes needs what entering one on the input sheet needs: any right.
+    { MenuCommand::Import1, SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings },
     { MenuCommand::Edit1, DeleteAndApprove },
     { MenuCommand::Find1, SaveAndSearch },
     { MenuCommand::Show1, SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings },

@@ -11,6 +11,7 @@ enum class MenuCommand {
     File1,
     Save1,
     Print1,
+    Import1,
     Z1,
     Edit1,
     Delete1,
@@ -37,10 +38,11 @@ struct MenuCommandName
 };
 
 // Every command, in the order of the menu bar.
-inline constexpr std::array<MenuCommandName, 20> MenuCommands { {
+inline constexpr std::array<MenuCommandName, 21> MenuCommands { {
     { MenuCommand::File1, "File1" },
     { MenuCommand::Save1, "Save1" },
     { MenuCommand::Print1, "Print1" },
+    { MenuCommand::Import1, "Import1" },
     { MenuCommand::Z1, "Z1" },
     { MenuCommand::Edit1, "Edit1" },
     { MenuCommand::Delete1, "Delete1" },

@@ -22,6 +22,7 @@
 #include "controls/screen_font.h"
 #include "due/due_status.h"
 #include "due/due_window.h"
+#include "exchange/import_dialog.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
 #include "store/note_rules.h"
@@ -160,6 +161,8 @@ void MainWindow::buildMenus()
         &MainWindow::Save1Click);
     Print1 = addItem(
         file, MenuCommand::Print1, u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
+    Import1 = addItem(
+        file, MenuCommand::Import1, u"取り込み"_s, QKeySequence(), &MainWindow::Import1Click);
     Z1 = addItem(
         file, MenuCommand::Z1, u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
 
@@ -375,6 +378,13 @@ void MainWindow::Preview()
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<int>(i);
     runModal(screens_.createOutputSheet(state_, prompter_, all, dataSheet_, this));
+}
+
+void MainWindow::Import1Click()
+{
+    const bool mayImport = state_.CurrentUser.Permissions != 0;
+    runChangingModal(
+        std::make_unique<exchange::ImportDialog>(state_, prompter_, dataSheet_, mayImport, this));
 }
 
 void MainWindow::Z1Click()

@@ -54,6 +54,7 @@ public:
 
     void Save1Click();
     void Preview();
+    void Import1Click();
     void Z1Click();
     void Edit1Click();
     void Delete1Click() override;
@@ -101,6 +102,7 @@ private:
 
     QAction *Save1 = nullptr;
     QAction *Print1 = nullptr;
+    QAction *Import1 = nullptr;
     QAction *Z1 = nullptr;
     QAction *Delete1 = nullptr;
     QAction *N3 = nullptr;

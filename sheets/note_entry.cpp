@@ -27,7 +27,7 @@ QStringList entryProblems(
     QStringList problems;
     if (entry.amount == 0)
         problems << u"金額が入力されていません。"_s;
-    if (entry.dueDate < entry.issueDate)
+    if (entry.issueDate.isValid() && entry.dueDate.isValid() && entry.dueDate < entry.issueDate)
         problems << u"振出日が支払日以降に設定されています。"_s;
     if (entry.partnerCode.isEmpty())
         problems << u"取引先が未登録です。"_s;

@@ -1,5 +1,7 @@
 #include "store/register.h"
 
+#include <QHash>
+
 #include <cerrno>
 #include <cstring>
 
@@ -287,6 +289,20 @@ ChangeOutcome Register::appendNote(const NoteRecord &note)
     return appendRow(tables_.notes, DataTable::NoteTable, note);
 }
 
+ChangeOutcome Register::appendNotes(const std::vector<NoteRecord> &notes)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (notes.empty())
+        return ChangeOutcome::Unchanged;
+    const auto first = static_cast<int>(tables_.notes.size());
+    tables_.notes.insert(tables_.notes.end(), notes.begin(), notes.end());
+    setModified(true);
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Appended, first,
+        static_cast<int>(notes.size()), {} });
+    return ChangeOutcome::Done;
+}
+
 ChangeOutcome Register::replaceNote(int index, const NoteRecord &note)
 {
     return editRow(tables_.notes, DataTable::NoteTable, index, RegisterChange::Kind::Replaced,
@@ -349,6 +365,45 @@ ChangeOutcome Register::overwriteEntry(RegisterKind kind, int position, const Re
             RegisterChange::Kind::Replaced, edit);
     return editRow(
         tables_.banks, DataTable::BankTable, position, RegisterChange::Kind::Replaced, edit);
+}
+
+template <typename Record>
+ChangeOutcome Register::importInto(
+    std::vector<Record> &table, DataTable which, const std::vector<RegisterEntry> &entries)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    std::vector<Record> changed = table;
+    // Codes to the positions bearing them, kept up to date as entries are appended.
+    QHash<QByteArray, std::vector<std::size_t>> positions;
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        positions[QByteArray(changed[i].Code.view().data(),
+                      static_cast<qsizetype>(changed[i].Code.view().size()))]
+            .push_back(i);
+    for (const RegisterEntry &entry : entries) {
+        std::vector<std::size_t> &bearing = positions[entry.code];
+        if (bearing.empty()) {
+            bearing.push_back(changed.size());
+            changed.push_back(newEntry<Record>(entry));
+            continue;
+        }
+        for (std::size_t at : bearing)
+            fill(changed[at], entry);
+    }
+    if (changed.size() == table.size()
+        && std::equal(changed.begin(), changed.end(), table.begin(), sameBytes<Record>))
+        return ChangeOutcome::Unchanged;
+    table = std::move(changed);
+    setModified(true);
+    announce({ which, RegisterChange::Kind::Replaced, 0, static_cast<int>(table.size()), {} });
+    return ChangeOutcome::Done;
+}
+
+ChangeOutcome Register::importEntries(RegisterKind kind, const std::vector<RegisterEntry> &entries)
+{
+    if (kind == RegisterKind::PartnerRegister)
+        return importInto(tables_.partners, DataTable::PartnerTable, entries);
+    return importInto(tables_.banks, DataTable::BankTable, entries);
 }
 
 ChangeOutcome Register::removeEntries(RegisterKind kind, int first, int last)

@@ -157,6 +157,8 @@ public:
     // ---- Changes to notes; a note is named by its index in the note table ----
 
     ChangeOutcome appendNote(const NoteRecord &note);
+    // Notes read from a file, appended in their order as one change.
+    ChangeOutcome appendNotes(const std::vector<NoteRecord> &notes);
     ChangeOutcome replaceNote(int index, const NoteRecord &note);
     // Later notes move up one place, keeping their order.
     ChangeOutcome removeNote(int index);
@@ -176,6 +178,10 @@ public:
     // Entries first to last, inclusive; later entries move up in order. Notes that use a
     // removed code keep it.
     ChangeOutcome removeEntries(RegisterKind kind, int first, int last);
+    // Entries read from a file, in their order, as one change of the whole table: an entry whose
+    // code is registered overwrites every entry bearing it, as the registration sheet does; the
+    // others are appended.
+    ChangeOutcome importEntries(RegisterKind kind, const std::vector<RegisterEntry> &entries);
 
 signals:
     void changed(const RegisterChange &change);
@@ -185,6 +191,9 @@ private:
     template <typename Table, typename Edit>
     ChangeOutcome editRow(
         Table &table, DataTable which, int index, RegisterChange::Kind kind, Edit edit);
+    template <typename Record>
+    ChangeOutcome importInto(
+        std::vector<Record> &table, DataTable which, const std::vector<RegisterEntry> &entries);
     template <typename Table>
     ChangeOutcome removeRows(Table &table, DataTable which, int first, int last);
     template <typename Table>

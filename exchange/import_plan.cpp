@@ -1,0 +1,429 @@
+#include "exchange/import_plan.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+#include "exchange/csv_reader.h"
+#include "exchange/field_parsers.h"
+#include "output/csv_file.h"
+#include "output/csv_line.h"
+#include "sheets/note_entry.h"
+#include "sheets/registration.h"
+#include "store/day_date.h"
+#include "store/formats.h"
+#include "store/kinds.h"
+#include "store/sjis.h"
+
+using namespace Qt::StringLiterals;
+
+namespace exchange {
+
+namespace {
+
+    enum NoteColumn {
+        KindColumn,
+        PartnerColumn,
+        NumberColumn,
+        BankColumn,
+        IssueColumn,
+        DueColumn,
+        AmountColumn,
+        ApprovalColumn,
+        RemarksColumn,
+        EnteredByColumn,
+    };
+    enum EntryColumn { CodeColumn, NameColumn, EntryBankColumn };
+
+    // Columns a file may leave out: their cells count as empty.
+    bool optionalColumn(TableKind kind, int column)
+    {
+        switch (kind) {
+        case TableKind::Notes:
+            return column == ApprovalColumn || column == RemarksColumn || column == EnteredByColumn;
+        case TableKind::Partners:
+            return column == EntryBankColumn;
+        case TableKind::Banks:
+            return false;
+        }
+        return false;
+    }
+
+    std::string_view view(const QByteArray &bytes)
+    {
+        return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
+    }
+
+    // An export puts "'" before a text a spreadsheet would take for a formula; it is not part of
+    // the text.
+    QString withoutFormulaGuard(const QString &cell)
+    {
+        if (cell.size() < 2 || cell.front() != u'\'')
+            return cell;
+        const QString rest = cell.mid(1);
+        return csv::plainText(rest) == cell ? rest : cell;
+    }
+
+    // A text's code page 932 bytes within a limit; a problem named after the field otherwise.
+    QByteArray fieldBytes(const QString &text, const QString &field, int limit, QStringList &errors)
+    {
+        bool ok = true;
+        const QByteArray bytes = sjis::encode(text, &ok);
+        if (!ok)
+            errors << unencodableProblem(field);
+        else if (bytes.size() > limit)
+            errors << u"%1は%2バイトまでです。"_s.arg(field).arg(limit);
+        return bytes;
+    }
+
+    QString quoted(const QByteArray &code)
+    {
+        return u"「"_s + sjis::decode(code) + u"」"_s;
+    }
+
+    // The codes of a table, for the warnings about codes not registered or registered already.
+    template <typename Record>
+    std::unordered_set<std::string> codesOf(const std::vector<Record> &table)
+    {
+        std::unordered_set<std::string> codes;
+        for (const Record &r : table)
+            codes.emplace(r.Code.view());
+        return codes;
+    }
+
+    class Checker
+    {
+    public:
+        Checker(ImportPlan &plan, const AppState &state)
+            : plan_(plan)
+            , state_(state)
+            , partners_(codesOf(state.PartnerTable))
+            , banks_(codesOf(state.BankTable))
+        {
+            if (plan.kind == TableKind::Notes)
+                for (const NoteRecord &n : state.NoteTable)
+                    numbers_.insert(noteKey(n.PartnerCode.view(), n.NoteNumber.view()));
+        }
+
+        void check(const QStringList &cells)
+        {
+            RowCheck row;
+            QStringList warnings;
+            switch (plan_.kind) {
+            case TableKind::Notes:
+                checkNote(cells, row.problems, warnings);
+                break;
+            case TableKind::Partners:
+            case TableKind::Banks:
+                checkEntry(cells, row.problems, warnings);
+                break;
+            }
+            if (!row.problems.isEmpty()) {
+                row.level = RowCheck::Level::Error;
+                ++plan_.errors;
+            } else if (!warnings.isEmpty()) {
+                row.level = RowCheck::Level::Warning;
+                row.problems = warnings;
+                ++plan_.warnings;
+            }
+            plan_.checks.push_back(std::move(row));
+        }
+
+    private:
+        static std::string noteKey(std::string_view partner, std::string_view number)
+        {
+            std::string key(partner);
+            key += '\0';
+            key += number;
+            return key;
+        }
+
+        void checkNote(const QStringList &cells, QStringList &errors, QStringList &warnings)
+        {
+            NoteEntry entry;
+            const QString kindCell = cells[KindColumn].trimmed();
+            const std::optional<int> kind = parseKind(kindCell);
+            if (!kind)
+                errors << (kindCell.isEmpty() ? u"種類が入力されていません。"_s
+                                              : u"種類「%1」が読めません。"_s.arg(kindCell));
+            entry.kind = kind.value_or(PayableNote);
+            entry.partnerCode = fieldBytes(cells[PartnerColumn], u"取引先コード"_s, 5, errors);
+            entry.bankCode = fieldBytes(cells[BankColumn], u"振出銀行コード"_s, 8, errors);
+            entry.noteNumber = cells[NumberColumn];
+            fieldBytes(entry.noteNumber, u"手形番号"_s, 10, errors);
+            entry.issueDate = parseDate(cells[IssueColumn]).value_or(QDate());
+            entry.dueDate = parseDate(cells[DueColumn]).value_or(QDate());
+            const std::optional<Money> amount = parseAmount(cells[AmountColumn]);
+            if (!amount && !cells[AmountColumn].trimmed().isEmpty())
+                errors << u"金額「%1」が読めません。"_s.arg(cells[AmountColumn]);
+            entry.amount = amount ? amount->value() : 0;
+            const std::optional<bool> approved = parseApproval(cells[ApprovalColumn]);
+            if (!approved)
+                errors << u"承認「%1」が読めません。"_s.arg(cells[ApprovalColumn]);
+            entry.settled = approved.value_or(false);
+            entry.remarks = cells[RemarksColumn];
+            fieldBytes(entry.remarks, u"備考"_s, 40, errors);
+            entry.enteredBy = cells[EnteredByColumn].isEmpty()
+                ? sjis::decode(state_.CurrentUser.Name)
+                : cells[EnteredByColumn];
+            fieldBytes(entry.enteredBy, u"入力者名"_s, 40, errors);
+            // The input sheet's own checks; codes are chosen there, so theirs are the ones above.
+            for (const QString &p : entryProblems(entry, state_.CurrentUser.Permissions))
+                if (!errors.contains(p))
+                    errors << p;
+            if (!errors.isEmpty())
+                return;
+            std::optional<NoteRecord> record = makeNoteRecord(entry);
+            if (!record) {
+                errors << u"この行は記録できません。"_s;
+                return;
+            }
+            record->Amount = amount.value_or(Money());
+            if (!partners_.contains(std::string(view(entry.partnerCode))))
+                warnings << u"取引先コード%1は登録されていません。"_s.arg(
+                    quoted(entry.partnerCode));
+            if (!banks_.contains(std::string(view(entry.bankCode))))
+                warnings << u"振出銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
+            if (!numbers_.insert(noteKey(record->PartnerCode.view(), record->NoteNumber.view()))
+                     .second)
+                warnings << u"取引先%1の手形番号「%2」は、すでにあります。"_s.arg(
+                    quoted(entry.partnerCode), entry.noteNumber);
+            plan_.notes.push_back(*record);
+        }
+
+        void checkEntry(const QStringList &cells, QStringList &errors, QStringList &warnings)
+        {
+            const bool partner = plan_.kind == TableKind::Partners;
+            const RegisterLimits limits = registerLimits(
+                partner ? RegisterKind::PartnerRegister : RegisterKind::BankRegister);
+            const QString codeField = partner ? u"取引先コード"_s : u"銀行コード"_s;
+            const QString nameField = partner ? u"取引先名"_s : u"銀行名"_s;
+            RegisterEntry entry;
+            entry.code = fieldBytes(cells[CodeColumn], codeField, limits.code, errors);
+            entry.name = fieldBytes(cells[NameColumn], nameField, limits.name, errors);
+            if (partner)
+                entry.bankCode = fieldBytes(cells[EntryBankColumn], u"銀行コード"_s, 8, errors);
+            if (cells[CodeColumn].isEmpty())
+                errors << codeField + u"が入力されていません。"_s;
+            if (cells[NameColumn].isEmpty())
+                errors << nameField + u"が入力されていません。"_s;
+            if (!errors.isEmpty())
+                return;
+            std::unordered_set<std::string> &codes = partner ? partners_ : banks_;
+            if (!codes.insert(std::string(view(entry.code))).second)
+                warnings << u"%1%2はすでに登録されています。上書きします。"_s.arg(
+                    codeField, quoted(entry.code));
+            if (partner && !entry.bankCode.isEmpty()
+                && !banks_.contains(std::string(view(entry.bankCode))))
+                warnings << u"銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
+            plan_.entries.push_back(entry);
+        }
+
+        ImportPlan &plan_;
+        const AppState &state_;
+        std::unordered_set<std::string> partners_;
+        std::unordered_set<std::string> banks_;
+        std::unordered_set<std::string> numbers_;
+    };
+
+    // The file column of each layout column, -1 for one the file leaves out; the first missing
+    // column that must be there names the problem.
+    std::vector<int> mapColumns(TableKind kind, const QStringList &header, QString *missing)
+    {
+        const QStringList columns = columnsOf(kind);
+        std::vector<int> at(static_cast<std::size_t>(columns.size()), -1);
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            for (qsizetype h = 0; h < header.size(); ++h)
+                if (header[h].trimmed() == columns[c]) {
+                    at[static_cast<std::size_t>(c)] = static_cast<int>(h);
+                    break;
+                }
+            if (at[static_cast<std::size_t>(c)] < 0 && !optionalColumn(kind, static_cast<int>(c))
+                && missing->isEmpty())
+                *missing = columns[c];
+        }
+        return at;
+    }
+
+    QByteArray encoded(const QString &text)
+    {
+        return sjis::encode(text);
+    }
+
+} // namespace
+
+QStringList columnsOf(TableKind kind)
+{
+    switch (kind) {
+    case TableKind::Notes:
+        return { u"種類"_s, u"取引先コード"_s, u"手形番号"_s, u"振出銀行コード"_s, u"振出日"_s,
+            u"支払日"_s, u"金額"_s, u"承認"_s, u"備考"_s, u"入力者名"_s };
+    case TableKind::Partners:
+        return { u"取引先コード"_s, u"取引先名"_s, u"銀行コード"_s };
+    case TableKind::Banks:
+        return { u"銀行コード"_s, u"銀行名"_s };
+    }
+    return {};
+}
+
+QString RowCheck::statusText() const
+{
+    switch (level) {
+    case Level::Fine:
+        return u"取り込み可"_s;
+    case Level::Warning:
+        return u"警告: "_s + problems.join(u' ');
+    case Level::Error:
+        return u"エラー: "_s + problems.join(u' ');
+    }
+    return {};
+}
+
+QString ImportPlan::summary() const
+{
+    return u"%1件中 エラー %2件 警告 %3件"_s.arg(rows()).arg(errors).arg(warnings);
+}
+
+QStringList ImportPlan::warningLines() const
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < checks.size(); ++i)
+        if (checks[i].level == RowCheck::Level::Warning)
+            for (const QString &p : checks[i].problems)
+                lines << u"%1件目: %2"_s.arg(i + 1).arg(p);
+    return lines;
+}
+
+ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state)
+{
+    ImportPlan plan;
+    plan.kind = kind;
+    CsvRecords read = parseCsv(decodeFile(file).text);
+    if (!read.error.isEmpty()) {
+        plan.fileError = read.error;
+        return plan;
+    }
+    if (read.records.empty()) {
+        plan.fileError = u"ファイルに見出しの行がありません。"_s;
+        return plan;
+    }
+    QString missing;
+    const std::vector<int> at = mapColumns(kind, read.records.front(), &missing);
+    if (!missing.isEmpty()) {
+        plan.fileError = u"見出しの行に「%1」がありません。"_s.arg(missing);
+        return plan;
+    }
+    Checker checker(plan, state);
+    plan.cells.reserve(read.records.size() - 1);
+    for (std::size_t r = 1; r < read.records.size(); ++r) {
+        const QStringList &record = read.records[r];
+        // A spreadsheet leaves empty rows between and after the records.
+        if (std::all_of(record.begin(), record.end(), [](const QString &c) { return c.isEmpty(); }))
+            continue;
+        QStringList cells;
+        cells.reserve(static_cast<qsizetype>(at.size()));
+        for (int column : at)
+            cells << withoutFormulaGuard(column >= 0 ? record.value(column) : QString());
+        checker.check(cells);
+        plan.cells.push_back(std::move(cells));
+    }
+    return plan;
+}
+
+ChangeOutcome applyImport(const ImportPlan &plan, Register &data)
+{
+    if (!plan.importable())
+        return ChangeOutcome::Unchanged;
+    switch (plan.kind) {
+    case TableKind::Notes:
+        return data.appendNotes(plan.notes);
+    case TableKind::Partners:
+        return data.importEntries(RegisterKind::PartnerRegister, plan.entries);
+    case TableKind::Banks:
+        return data.importEntries(RegisterKind::BankRegister, plan.entries);
+    }
+    return ChangeOutcome::Unchanged;
+}
+
+namespace {
+
+    void writeHeader(csv::File &file, TableKind kind)
+    {
+        file.add(columnsOf(kind));
+    }
+
+    void writeNotes(csv::File &file, const Notes &notes)
+    {
+        static const QByteArray settled = encoded(u"〇"_s);
+        static const QByteArray open = encoded(u"×"_s);
+        QList<QByteArray> kinds;
+        for (const QString &name : noteKindNames())
+            kinds << encoded(name);
+        for (const NoteRecord &n : notes) {
+            csv::LineWriter line(file.buffer());
+            line.putEncoded(n.Kind < kinds.size() ? kinds[n.Kind] : QByteArray::number(n.Kind));
+            for (std::string_view text :
+                { n.PartnerCode.view(), n.NoteNumber.view(), n.BankCode.view() }) {
+                line.put(',');
+                line.textField(text);
+            }
+            for (double day : { n.IssueDate, n.DueDate }) {
+                line.put(',');
+                line.putEncoded(daydate::formatShort(day).toLatin1());
+            }
+            line.put(',');
+            line.putEncoded(formats::general(n.Amount).toLatin1());
+            line.put(',');
+            line.putEncoded(n.Settled != 0 ? settled : open);
+            for (std::string_view text : { n.Remarks.view(), n.EnteredBy.view() }) {
+                line.put(',');
+                line.textField(text);
+            }
+            line.endLine();
+            file.lineAdded();
+        }
+    }
+
+    template <typename Record> void writeEntries(csv::File &file, const std::vector<Record> &table)
+    {
+        for (const Record &r : table) {
+            csv::LineWriter line(file.buffer());
+            line.textField(r.Code.view());
+            line.put(',');
+            line.textField(r.Name.view());
+            if constexpr (requires { r.BankCode; }) {
+                line.put(',');
+                line.textField(r.BankCode.view());
+            }
+            line.endLine();
+            file.lineAdded();
+        }
+    }
+
+} // namespace
+
+bool exportTable(
+    TableKind kind, const QString &path, const AppState &state, QString *error, FileSystem &fs)
+{
+    return csv::write(path, error, fs, [&](csv::File &file) {
+        writeHeader(file, kind);
+        switch (kind) {
+        case TableKind::Notes:
+            writeNotes(file, state.NoteTable);
+            break;
+        case TableKind::Partners:
+            writeEntries(file, state.PartnerTable);
+            break;
+        case TableKind::Banks:
+            writeEntries(file, state.BankTable);
+            break;
+        }
+    });
+}
+
+bool exportTemplate(TableKind kind, const QString &path, QString *error, FileSystem &fs)
+{
+    return csv::write(path, error, fs, [&](csv::File &file) { writeHeader(file, kind); });
+}
+
+} // namespace exchange

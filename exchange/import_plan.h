@@ -1,0 +1,65 @@
+#pragma once
+
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "store/app_state.h"
+
+// Notes, partners and banks from and to a spreadsheet, in one documented CSV layout: a header row
+// names the columns (found by their text, in any order; others are ignored), then one record a
+// row. An import is checked whole before anything changes, and goes in as one change.
+namespace exchange {
+
+enum class TableKind { Notes, Partners, Banks };
+
+// The columns of a table in the order an export writes them.
+QStringList columnsOf(TableKind kind);
+
+struct RowCheck
+{
+    enum class Level { Fine, Warning, Error };
+    Level level = Level::Fine;
+    QStringList problems;
+    // "取り込み可", "警告: …" or "エラー: …".
+    QString statusText() const;
+};
+
+struct ImportPlan
+{
+    TableKind kind = TableKind::Notes;
+    QString fileError; // the file as a whole cannot be taken; nothing else is set then
+    std::vector<QStringList> cells; // each record's cells in columnsOf(kind) order
+    std::vector<RowCheck> checks;
+    std::vector<NoteRecord> notes; // the records to add, once every row is free of errors
+    std::vector<RegisterEntry> entries;
+    int errors = 0;
+    int warnings = 0;
+
+    int rows() const { return static_cast<int>(cells.size()); }
+    bool importable() const { return fileError.isEmpty() && errors == 0 && !cells.empty(); }
+    // "N件中 エラー N件 警告 N件"
+    QString summary() const;
+    // Every warning, for the one question asked before the import.
+    QStringList warningLines() const;
+};
+
+// Reads and checks a whole file against the register as it is now, with the rules of entering a
+// record by hand. An empty 入力者名 takes the logged-in user's name.
+ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state);
+
+// Adds or overwrites what the plan holds, as one change of the register.
+ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
+
+// Writes every record of a table in the layout: code page 932, CR LF, dates yyyy/MM/dd, amounts
+// as plain digits with the decimals they need, 承認 〇/×, 種類 by name; texts as stored. false
+// with the Japanese reason in error; the old file then stays.
+bool exportTable(TableKind kind, const QString &path, const AppState &state, QString *error,
+    FileSystem &fs = systemFileSystem());
+// The header row alone, a template to fill in.
+bool exportTemplate(
+    TableKind kind, const QString &path, QString *error, FileSystem &fs = systemFileSystem());
+
+} // namespace exchange

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QFile>
+
+#include "exchange/import_plan.h"
+#include "store/day_date.h"
+#include "store/sjis.h"
+#include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/temp_dir.h"
+
+using namespace Qt::StringLiterals;
+using namespace exchange;
+
+namespace {
+
+template <typename Record>
+bool sameBytes(const std::vector<Record> &a, const std::vector<Record> &b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0;
+}
+
+// Every kind, negative and fractional amounts, remarks a CSV file must quote or guard, and NEC
+// and IBM extension characters in names and remarks.
+Tables everything()
+{
+    Tables t;
+    t.partners = { fixtures::partner(u"001"_s, u"㈱ベルモラ商事"_s),
+        fixtures::partner(u"-02"_s, u"髙橋工業①"_s) };
+    fixtures::put(t.partners[0].BankCode, u"B01"_s);
+    t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行　本店"_s),
+        fixtures::bank(u"0042"_s, u"=信用金庫\"本店\""_s) };
+    const QString remarks[] = { u"売掛金, 第1回"_s, u"引用符\"あり\""_s, u"1行目\r\n2行目"_s,
+        u"=SUM(A1)"_s, u"№①㈱髙"_s };
+    const std::int64_t amounts[] = { 12'345'678'900'000, -5'000, 1, 99'999, -123'456'789 };
+    for (int kind = 0; kind < NoteKindCount; ++kind) {
+        NoteRecord n = fixtures::note(
+            { kind % 2 ? u"001"_s : u"-02"_s, u"B01"_s, static_cast<std::uint8_t>(kind),
+                static_cast<std::uint8_t>(kind % 2), amounts[kind], u"No.%1"_s.arg(kind) });
+        n.Remarks = {}; // no bytes of the fixture's remark left past the new one
+        fixtures::put(n.Remarks, remarks[kind]);
+        n.IssueDate = daydate::fromDate(QDate(2024, 2, 29).addDays(kind));
+        n.DueDate = n.IssueDate + 30;
+        t.notes.push_back(n);
+    }
+    return t;
+}
+
+QByteArray exported(TableKind kind, const AppState &state)
+{
+    TestDir dir;
+    QString error;
+    EXPECT_TRUE(exportTable(kind, dir.file(u"out.csv"_s), state, &error)) << error.toStdString();
+    return dir.read(u"out.csv"_s);
+}
+
+QByteArray cp932(const QString &text)
+{
+    return sjis::encode(text);
+}
+
+ImportPlan planned(TableKind kind, const QString &file, const AppState &state)
+{
+    return planImport(kind, cp932(file), state);
+}
+
+} // namespace
+
+// A file written out and taken into an empty register gives the same records, byte for byte.
+TEST(Exchange, EveryTableComesBackByteForByte)
+{
+    AppState source;
+    source.Data.setTables(everything());
+    source.CurrentUser.Permissions = 15;
+    AppState empty;
+    empty.CurrentUser.Permissions = 15;
+    for (TableKind kind : { TableKind::Banks, TableKind::Partners, TableKind::Notes }) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const ImportPlan plan = planImport(kind, exported(kind, source), empty);
+        ASSERT_TRUE(plan.fileError.isEmpty()) << plan.fileError.toStdString();
+        EXPECT_EQ(plan.errors, 0) << plan.checks.front().statusText().toStdString();
+        ASSERT_EQ(applyImport(plan, empty.Data), ChangeOutcome::Done);
+    }
+    EXPECT_TRUE(sameBytes(empty.NoteTable, source.NoteTable));
+    EXPECT_TRUE(sameBytes(empty.PartnerTable, source.PartnerTable));
+    EXPECT_TRUE(sameBytes(empty.BankTable, source.BankTable));
+    EXPECT_TRUE(empty.Data.modified());
+    // Written again, the file is the same.
+    EXPECT_EQ(exported(TableKind::Notes, empty), exported(TableKind::Notes, source));
+}
+
+TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
+{
+    AppState state;
+    state.Data.setTables(fixtures::smallRegister());
+    state.CurrentUser.Permissions = 15;
+    state.CurrentUser.Name = "tanaka";
+    const QString head =
+        u"支払日,種類,取引先コード,手形番号,振出銀行コード,振出日,金額,余分な列\r\n"_s;
+    const struct
+    {
+        const char *what;
+        QString row;
+        QString status;
+    } rows[] = {
+        { "fine, any column order, an unknown column",
+            u"2024/5/1,受取手形,001,X-1,B01,2024/4/1,\"1,000円\",x"_s, u"取り込み可"_s },
+        { "typed forms", u"R6.5.1,1,002,X-2,B02,45383,△2.5,"_s, u"取り込み可"_s },
+        { "due before issue", u"2024/3/1,0,001,X-3,B01,2024/4/1,5,"_s,
+            u"エラー: 振出日が支払日以降に設定されています。"_s },
+        { "no such date", u"2023/2/29,0,001,X-4,B01,2023/1/1,5,"_s,
+            u"エラー: 支払日が正しい日付ではありません。"_s },
+        { "too long", u"2024/5/1,0,001,X-55555555555,B01,2024/4/1,5,"_s,
+            u"エラー: 手形番号は10バイトまでです。"_s },
+        { "empty and unreadable", u"2024/5/1,手形,001,X-6,B01,2024/4/1,,"_s,
+            u"エラー: 種類「手形」が読めません。 金額が入力されていません。"_s },
+        { "not registered", u"2024/5/1,0,009,X-7,B77,2024/4/1,5,"_s,
+            u"警告: 取引先コード「009」は登録されていません。 振出銀行コード「B77」は登録されていません。"_s },
+        { "same number again", u"2024/5/1,0,001,X-1,B01,2024/4/1,5,"_s,
+            u"警告: 取引先「001」の手形番号「X-1」は、すでにあります。"_s },
+    };
+    QString file = head;
+    for (const auto &r : rows)
+        file += r.row + u"\r\n"_s;
+    const ImportPlan plan = planned(TableKind::Notes, file, state);
+    ASSERT_EQ(plan.rows(), static_cast<int>(std::size(rows)));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(plan.checks[i].statusText(), rows[i].status) << rows[i].what;
+    EXPECT_EQ(plan.summary(), u"8件中 エラー 4件 警告 2件"_s);
+    EXPECT_EQ(plan.notes.size(), 4u);
+    EXPECT_EQ(QString::fromLatin1(plan.notes[0].EnteredBy.view()), u"tanaka"_s)
+        << "an empty 入力者名 is the logged-in user";
+    EXPECT_EQ(plan.notes[1].Amount, Money::fromStored(-25'000));
+
+    // One bad row and nothing changes.
+    const auto before = state.NoteTable;
+    EXPECT_FALSE(plan.importable());
+    EXPECT_EQ(applyImport(plan, state.Data), ChangeOutcome::Unchanged);
+    EXPECT_TRUE(sameBytes(state.NoteTable, before));
+    EXPECT_FALSE(state.Data.modified());
+
+    // A missing column, an overwritten partner, and a user without rights.
+    EXPECT_EQ(planned(TableKind::Banks, u"銀行コード\r\nB01\r\n"_s, state).fileError,
+        u"見出しの行に「銀行名」がありません。"_s);
+    const ImportPlan partners =
+        planned(TableKind::Partners, u"取引先コード,取引先名\r\n002,新しい名前\r\n"_s, state);
+    EXPECT_EQ(partners.checks.at(0).statusText(),
+        u"警告: 取引先コード「002」はすでに登録されています。上書きします。"_s);
+    ASSERT_EQ(applyImport(partners, state.Data), ChangeOutcome::Done);
+    EXPECT_EQ(sjis::decode(state.PartnerTable[1].Name.view()), u"新しい名前"_s);
+    state.CurrentUser.Permissions = 0;
+    EXPECT_TRUE(planned(TableKind::Notes, head + rows[0].row, state)
+                    .checks.at(0)
+                    .statusText()
+                    .contains(u"入力権限がありません！"_s));
+}
