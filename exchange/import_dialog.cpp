@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -153,7 +154,11 @@ ImportDialog::ImportDialog(
     notes_ = radio(u"手形"_s);
     partners_ = radio(u"取引先"_s);
     banks_ = radio(u"銀行"_s);
-    notes_->setChecked(true);
+    {
+        // Before there is a table to show anything in.
+        const QSignalBlocker quiet(notes_);
+        notes_->setChecked(true);
+    }
     QPushButton *choose = button(u"ファイルを選択"_s);
     QPushButton *templ = button(u"ひな形を保存"_s);
     QPushButton *exportAll = button(u"全件書き出し"_s);

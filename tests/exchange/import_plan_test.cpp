@@ -155,3 +155,29 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
                     .statusText()
                     .contains(u"入力権限がありません！"_s));
 }
+
+// The sample files of the manual read without an error; their codes are not registered in an
+// empty register, which only warns.
+TEST(Exchange, TheManualsSampleFilesRead)
+{
+    AppState empty;
+    empty.CurrentUser.Permissions = 15;
+    const struct
+    {
+        const char16_t *file;
+        TableKind kind;
+        int rows;
+    } samples[] = {
+        { u"sample-notes.csv", TableKind::Notes, 3 },
+        { u"sample-partners.csv", TableKind::Partners, 2 },
+        { u"sample-banks.csv", TableKind::Banks, 2 },
+    };
+    for (const auto &sample : samples) {
+        QFile file(
+            QStringLiteral(QT_TESTCASE_SOURCEDIR "/../Help/") + QString::fromUtf16(sample.file));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        const ImportPlan plan = planImport(sample.kind, file.readAll(), empty);
+        EXPECT_EQ(plan.rows(), sample.rows) << file.fileName().toStdString();
+        EXPECT_EQ(plan.errors, 0) << file.fileName().toStdString();
+    }
+}
