@@ -31,7 +31,7 @@ Tables everything()
     fixtures::put(t.partners[0].BankCode, u"B01"_s);
     t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行　本店"_s),
         fixtures::bank(u"0042"_s, u"=信用金庫\"本店\""_s) };
-    const QString remarks[] = { u"売掛金, 第1回"_s, u"引用符\"あり\""_s, u"1行目\r\n2行目"_s,
+    const QString remarks[] = { u"売掛金, 第1回"_s, u"引用符\"あり\""_s, u"1行目\n2行目"_s,
         u"=SUM(A1)"_s, u"№①㈱髙"_s };
     const std::int64_t amounts[] = { 12'345'678'900'000, -5'000, 1, 99'999, -123'456'789 };
     for (int kind = 0; kind < NoteKindCount; ++kind) {
