@@ -70,7 +70,8 @@ namespace {
     {
         sortBy(list, [&](const DueNote &row) {
             const NoteRecord &n = notes[static_cast<std::size_t>(row.note)];
-            return std::tuple(row.due.toJulianDay(), codeKey(n.PartnerCode.view()), n.IssueDate);
+            const double issued = n.IssueDate; // a copy: the packed record's field is unaligned
+            return std::tuple(row.due.toJulianDay(), codeKey(n.PartnerCode.view()), issued);
         });
     }
 
@@ -79,7 +80,8 @@ namespace {
     {
         sortBy(list, [&](const DueNote &row) {
             const NoteRecord &n = notes[static_cast<std::size_t>(row.note)];
-            return std::tuple(codeKey(n.PartnerCode.view()), n.IssueDate, row.due.toJulianDay());
+            const double issued = n.IssueDate; // a copy: the packed record's field is unaligned
+            return std::tuple(codeKey(n.PartnerCode.view()), issued, row.due.toJulianDay());
         });
     }
 

@@ -186,6 +186,14 @@ SaveFailure keepBackups(const QSet<QString> &incomplete, const QStringList &name
     return {};
 }
 
+QStringList realTargets(const SaveFiles &files)
+{
+    QStringList targets;
+    for (const AtomicFile *f : files)
+        targets << f->realTarget();
+    return targets;
+}
+
 std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFiles &files)
 {
     std::vector<JournalEntry> entries;
@@ -262,8 +270,18 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
     return report;
 }
 
-SaveReport SaveData(
-    const Tables &tables, QSet<QString> &incomplete, const QString &directory, FileSystem &fs)
+bool LoadGeneration(const Generation &generation, Tables &tables, FileSystem &fs)
+{
+    if (!generation.plainFolder)
+        return false;
+    QSet<QString> incomplete;
+    const LoadReport report = LoadData(tables, incomplete, generation.path, fs,
+        InterruptedSave::LeaveToLockHolder, std::chrono::milliseconds(0));
+    return report.ok() && incomplete.isEmpty();
+}
+
+SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs, const GenerationPolicy &generations)
 {
     SaveReport report;
     // A save left by an earlier run is finished or undone first: its journal is never written
@@ -284,11 +302,18 @@ SaveReport SaveData(
         writers[i]->keepChecksum();
         files[i] = writers[i].get();
     }
+    PendingGeneration generation;
     const auto steps = {
         std::function<SaveFailure()>([&] { return refuseIrregularTargets(files, fs); }),
         std::function<SaveFailure()>([&] { return writeTables(tables, files); }),
         std::function<SaveFailure()>(
             [&] { return keepBackups(incomplete, names, files, report.backups, fs); }),
+        std::function<SaveFailure()>([&] {
+            // Never a reason to stop the save: it goes on without a generation and says so.
+            if (generations.kept > 0)
+                generation.prepare(directory, realTargets(files), names, generations.at, fs);
+            return SaveFailure {};
+        }),
         std::function<SaveFailure()>(
             [&] { return writeSaveJournal(directory, journalEntries(names, files), fs); }),
         std::function<SaveFailure()>([&] { return replaceDataFiles(incomplete, names, files); }),
@@ -296,11 +321,21 @@ SaveReport SaveData(
     };
     for (const auto &step : steps) {
         report.failure = step();
-        if (report.failure.failed())
-            return report;
+        if (!report.failure.failed())
+            continue;
+        // Once the journal is written, the next start finishes or undoes the save, and its
+        // generation with it.
+        if (!saveJournalLeft(fs, directory))
+            generation.discard(fs);
+        report.generationFault = generation.fault();
+        return report;
     }
+    if (generation.prepared() && generation.finish(fs))
+        report.generation = generation.path();
+    report.generationFault = generation.fault();
     // The save is complete. A journal that cannot be removed names files already in place and is
     // cleared at the next start.
     removeSaveJournal(directory, fs);
+    pruneGenerations(directory, generations.kept, fs);
     return report;
 }

@@ -5,10 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDateTime>
 #include <QSet>
 
 #include "store/data_file_names.h"
 #include "store/file_system.h"
+#include "store/generations.h"
 #include "store/save_journal.h"
 #include "store/tables.h"
 // Beside the data files while a save replaces them; names the three temporary files.
@@ -35,7 +37,22 @@ struct SaveReport
     SaveFailure failure; // where the save stopped, naming the file and the reason
     SettledSave earlierSave; // a save an earlier run left, settled before this one began
     QStringList backups; // originals of incompletely loaded files kept before replacing them
+    QString generation; // the folder keeping the files this save replaced; empty when none
+    GenerationFault generationFault; // why no generation was kept, though one was asked for
     bool ok() const { return !failure.failed(); }
+};
+
+// Reads a generation (generations.h) into empty tables with every check of a load. false when it
+// is not a folder of its own or a file of it does not load whole: such a generation is never
+// brought back.
+bool LoadGeneration(
+    const Generation &generation, Tables &tables, FileSystem &fs = systemFileSystem());
+
+// The generations a save keeps (generations.h): how many, and the time that names the new one.
+struct GenerationPolicy
+{
+    int kept = 0;
+    QDateTime at;
 };
 
 // Appends the records of the three data files in directory (plain concatenation, so the
@@ -59,6 +76,7 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
 // renames and a sync of the folder; then the journal is removed. A failure before the renames
 // replaces nothing. A failure during them leaves the journal, so the next LoadData finishes the
 // save; the message says which files are already new. The original of each file named in
-// incomplete is kept as a backup first; a file once replaced leaves incomplete.
+// incomplete is kept as a backup first; a file once replaced leaves incomplete. With generations
+// kept, the files replaced go into a new generation, and the oldest beyond the number go.
 SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs = systemFileSystem());
+    FileSystem &fs = systemFileSystem(), const GenerationPolicy &generations = {});

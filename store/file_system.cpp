@@ -81,6 +81,16 @@ int PosixFileSystem::unlink(const char *path)
     return ::unlink(path);
 }
 
+int PosixFileSystem::makeDirectory(const char *path, mode_t mode)
+{
+    return ::mkdir(path, mode);
+}
+
+int PosixFileSystem::removeDirectory(const char *path)
+{
+    return ::rmdir(path);
+}
+
 int PosixFileSystem::syncDirectory(const char *directory)
 {
     const int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -33,6 +33,9 @@ public:
     virtual int unlink(const char *path) = 0;
     // Makes the entries of a directory (new names, renames, removals) durable.
     virtual int syncDirectory(const char *directory) = 0;
+    virtual int makeDirectory(const char *path, mode_t mode) = 0;
+    // An empty directory.
+    virtual int removeDirectory(const char *path) = 0;
 };
 
 // A new file's mode before the user's umask takes its part, as any program's new file.
@@ -58,6 +61,8 @@ public:
     int rename(const char *from, const char *to) override;
     int unlink(const char *path) override;
     int syncDirectory(const char *directory) override;
+    int makeDirectory(const char *path, mode_t mode) override;
+    int removeDirectory(const char *path) override;
 };
 
 FileSystem &systemFileSystem();

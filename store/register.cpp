@@ -206,7 +206,7 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
     SaveOutcome outcome = refusalBeforeSave(user, now);
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
-    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs);
+    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs, { generationsKept_, now });
     // Whatever the save replaced before it stopped is what this register wrote.
     knownFiles_ = filesOnDisk();
     if (outcome.report.ok())
@@ -281,6 +281,17 @@ ChangeOutcome Register::appendRow(
     table.push_back(record);
     setModified(true);
     announce({ which, RegisterChange::Kind::Appended, static_cast<int>(table.size()) - 1, 1, {} });
+    return ChangeOutcome::Done;
+}
+
+ChangeOutcome Register::restore(Tables tables)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    tables_ = std::move(tables);
+    setModified(true);
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Reset, 0,
+        static_cast<int>(tables_.notes.size()), {} });
     return ChangeOutcome::Done;
 }
 

@@ -153,6 +153,10 @@ public:
 
     // Installs whole tables as they were read (a run's data, or a test's), unchanged and saved.
     void setTables(Tables tables);
+    // Puts whole tables in place as a change not yet saved: a generation brought back.
+    ChangeOutcome restore(Tables tables);
+    // How many generations each save keeps (generations.h); 0 keeps none.
+    void keepGenerations(int count) { generationsKept_ = count; }
 
     // ---- Changes to notes; a note is named by its index in the note table ----
 
@@ -210,6 +214,7 @@ private:
     Tables tables_;
     QString directory_;
     QString settingsPath_;
+    int generationsKept_ = 0;
     QSet<QString> incompleteFiles_;
     bool modified_ = false;
     bool readOnly_ = false;

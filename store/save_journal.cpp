@@ -18,6 +18,7 @@
 #include "store/data_file_names.h"
 #include "store/data_files.h"
 #include "store/file_read.h"
+#include "store/generations.h"
 #include "store/settings_file.h"
 
 using namespace Qt::StringLiterals;
@@ -381,5 +382,8 @@ SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
         }
     }
     removeStrayTemporaries(directory, keep, fs);
+    // A generation is left unfinished only by a save cut off; it goes the way that save went.
+    if (!settled.failed())
+        settlePendingGenerations(directory, settled.outcome == SettledSave::Outcome::Finished, fs);
     return settled;
 }

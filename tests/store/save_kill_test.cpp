@@ -72,6 +72,16 @@ TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
         for (const QString &name : dataFiles)
             left.removeOne(name);
         ASSERT_TRUE(left.isEmpty()) << "kill " << kill << " left " << left.join(u' ').toStdString();
+        // No half-made generation, and every generation kept is one whole register.
+        const QStringList kept =
+            QDir(dir.file(u"backup"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        for (const QString &name : kept) {
+            ASSERT_FALSE(name.endsWith(u".part"_s))
+                << "kill " << kill << " left " << name.toStdString();
+            const Loaded keptFiles(dir.file(u"backup/"_s) + name + u'/');
+            ASSERT_GE(generations::of(keptFiles.tables), 0)
+                << "kill " << kill << " " << name.toStdString();
+        }
     }
     // Without kills inside the journaled step the loop above proves nothing about recovery.
     EXPECT_GT(finished, 0) << "no kill landed between the journal and its removal";

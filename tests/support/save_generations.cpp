@@ -1,5 +1,6 @@
-// Saves two generations of a register into the folder given, one after the other, until it is
-// killed. Says "saving" on stdout once it has begun, so the killer knows it is under way.
+// Saves two generations of a register into the folder given, one after the other, keeping the
+// last three saves' files as generations, until it is killed. Says "saving" on stdout once it has
+// begun, so the killer knows it is under way.
 #include <cstdio>
 
 #include <QString>
@@ -16,7 +17,9 @@ int main(int argc, char *argv[])
     std::puts("saving");
     std::fflush(stdout);
     for (unsigned long i = 0;; ++i) {
-        if (!saveTables(tables[i % 2], folder).ok())
+        if (!saveTables(
+                tables[i % 2], folder, systemFileSystem(), { 3, QDateTime::currentDateTime() })
+                 .ok())
             return 1;
     }
 }

@@ -20,9 +20,9 @@ struct Loaded
     LoadReport report;
 };
 
-inline SaveReport saveTables(
-    const Tables &tables, const QString &directory, FileSystem &fs = systemFileSystem())
+inline SaveReport saveTables(const Tables &tables, const QString &directory,
+    FileSystem &fs = systemFileSystem(), const GenerationPolicy &generations = {})
 {
     QSet<QString> incomplete;
-    return SaveData(tables, incomplete, directory, fs);
+    return SaveData(tables, incomplete, directory, fs, generations);
 }
