@@ -11,7 +11,7 @@ struct Grant
 };
 
 // The commands the rights govern. Output and the user settings need all rights.
-constexpr std::array<Grant, 11> Grants { {
+constexpr std::array<Grant, 12> Grants { {
     { MenuCommand::File1, SaveAndSearch },
     { MenuCommand::Save1, SaveAndSearch },
     { MenuCommand::Print1, 0 },
@@ -24,6 +24,8 @@ constexpr std::array<Grant, 11> Grants { {
     { MenuCommand::SET2, PartnerAndBankSettings },
     { MenuCommand::SET3, PartnerAndBankSettings },
     { MenuCommand::User1, 0 },
+    // A restore is only kept by a save: it needs the right to save.
+    { MenuCommand::Restore1, SaveAndSearch },
 } };
 
 } // namespace

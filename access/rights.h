@@ -26,6 +26,7 @@ enum class MenuCommand {
     SET2,
     SET3,
     User1,
+    Restore1,
     Help1,
     Help2,
     N2,
@@ -38,7 +39,7 @@ struct MenuCommandName
 };
 
 // Every command, in the order of the menu bar.
-inline constexpr std::array<MenuCommandName, 21> MenuCommands { {
+inline constexpr std::array<MenuCommandName, 22> MenuCommands { {
     { MenuCommand::File1, "File1" },
     { MenuCommand::Save1, "Save1" },
     { MenuCommand::Print1, "Print1" },
@@ -57,6 +58,7 @@ inline constexpr std::array<MenuCommandName, 21> MenuCommands { {
     { MenuCommand::SET2, "SET2" },
     { MenuCommand::SET3, "SET3" },
     { MenuCommand::User1, "User1" },
+    { MenuCommand::Restore1, "Restore1" },
     { MenuCommand::Help1, "Help1" },
     { MenuCommand::Help2, "Help2" },
     { MenuCommand::N2, "N2" },

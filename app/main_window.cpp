@@ -23,8 +23,10 @@
 #include "due/due_status.h"
 #include "due/due_window.h"
 #include "exchange/import_dialog.h"
+#include "generations/restore_dialog.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
+#include "store/generations.h"
 #include "store/note_rules.h"
 #include "store/settings_file.h"
 #include "store/sjis.h"
@@ -79,6 +81,7 @@ void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     openRegister(options);
     options_ = ProgramOptions(programOptionsPath(state_.Data.settingsPath()));
+    state_.Data.keepGenerations(options_.number(u"generations"_s, DefaultGenerationsKept));
     showReadOnly();
 }
 
@@ -189,6 +192,8 @@ void MainWindow::buildMenus()
     SET3 = addItem(set, MenuCommand::SET3, u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
     User1 = addItem(
         set, MenuCommand::User1, u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
+    Restore1 = addItem(set, MenuCommand::Restore1, u"バックアップから復元"_s, QKeySequence(),
+        &MainWindow::Restore1Click);
 
     QMenu *help = addMenu(MenuCommand::Help1, u"ヘルプ(&H)"_s);
     Help2 = addItem(help, MenuCommand::Help2, u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
@@ -267,7 +272,7 @@ void MainWindow::applyReadOnly()
 {
     if (!state_.Data.readOnly())
         return;
-    for (QAction *a : { Save1, Delete1, N3 })
+    for (QAction *a : { Save1, Delete1, N3, Restore1 })
         a->setEnabled(false);
 }
 
@@ -362,6 +367,8 @@ bool MainWindow::save()
         return false;
     }
     dueStatus_->saved(now_().time());
+    if (outcome.report.generationFault.failed())
+        prompter_.warn(this, messages::generationNotKept(outcome.report.generationFault));
     if (!outcome.report.backups.isEmpty())
         prompter_.inform(this, messages::backupsKept(outcome.report.backups));
     return true;
@@ -488,6 +495,11 @@ void MainWindow::DueFormClick()
         sub->move(std::max(0, mdi_->width() - sub->width()), 0);
     }
     showChild(dueWindow_);
+}
+
+void MainWindow::Restore1Click()
+{
+    runChangingModal(std::make_unique<generations::RestoreDialog>(state_, prompter_, this));
 }
 
 void MainWindow::SET2Click()

@@ -66,6 +66,7 @@ public:
     void SET2Click();
     void SET3Click();
     void User1Click();
+    void Restore1Click();
     void Help2Click();
     void N2Click();
     void AllUpdate() override;
@@ -113,6 +114,7 @@ private:
     QAction *SET2 = nullptr;
     QAction *SET3 = nullptr;
     QAction *User1 = nullptr;
+    QAction *Restore1 = nullptr;
     QAction *Help2 = nullptr;
     QAction *N2 = nullptr;
 

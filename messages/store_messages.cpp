@@ -338,4 +338,10 @@ QString userFileNotSaved(const QString &path, int error, bool replaced)
         .arg(path, systemReason(error));
 }
 
+QString generationNotKept(const GenerationFault &fault)
+{
+    return u"\n保存しましたが、保存前のデータをバックアップ（世代）として残せませんでした。\n場所: %1\n理由: %2"_s
+        .arg(fault.path, reason(fault.fault));
+}
+
 } // namespace messages

@@ -46,6 +46,8 @@ QString saveFailed(const SaveFailure &failure);
 QString saveFailed(const SaveReport &report);
 // The originals of incompletely loaded files kept before the save replaced them.
 QString backupsKept(const QStringList &backups);
+// A save that went through without keeping a generation of what it replaced.
+QString generationNotKept(const GenerationFault &fault);
 
 // An export may not take the place of one of the program's own files.
 QString exportRefused(const QString &path);

@@ -21,14 +21,19 @@ ProgramOptions::ProgramOptions(QString path)
 {
 }
 
-int ProgramOptions::userNumber(const QString &name, const QString &user, int fallback) const
+int ProgramOptions::number(const QString &name, int fallback) const
 {
     if (path_.isEmpty())
         return fallback;
     const QSettings settings(path_, QSettings::IniFormat);
     bool ok = false;
-    const int value = settings.value(userKey(name, user)).toInt(&ok);
+    const int value = settings.value(name).toInt(&ok);
     return ok ? value : fallback;
+}
+
+int ProgramOptions::userNumber(const QString &name, const QString &user, int fallback) const
+{
+    return number(userKey(name, user), fallback);
 }
 
 void ProgramOptions::setUserNumber(const QString &name, const QString &user, int value)

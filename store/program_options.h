@@ -11,6 +11,9 @@ public:
     ProgramOptions() = default;
     explicit ProgramOptions(QString path);
 
+    // A whole number kept for the whole program under name; fallback when none is kept.
+    int number(const QString &name, int fallback) const;
+
     // A whole number kept for one user under name; fallback when none is kept or it is no number.
     int userNumber(const QString &name, const QString &user, int fallback) const;
     void setUserNumber(const QString &name, const QString &user, int value);

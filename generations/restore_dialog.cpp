@@ -1,0 +1,176 @@
+#include "generations/restore_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "controls/prompter.h"
+#include "controls/sheet_grid.h"
+#include "controls/sheet_grid_model.h"
+#include "output/yen_unit.h"
+#include "store/app_state.h"
+#include "store/data_files.h"
+#include "store/formats.h"
+
+using namespace Qt::StringLiterals;
+
+namespace generations {
+
+namespace {
+
+    constexpr GridColumn Columns[] = {
+        { u"保存日時", 150, Qt::AlignHCenter },
+        { u"手形", 80, Qt::AlignRight },
+        { u"取引先", 70, Qt::AlignRight },
+        { u"銀行", 60, Qt::AlignRight },
+        { u"金額合計", 170, Qt::AlignRight },
+    };
+
+    GenerationSummary summaryOf(const Generation &generation)
+    {
+        GenerationSummary s;
+        s.generation = generation;
+        Tables tables;
+        s.readable = LoadGeneration(generation, tables);
+        if (!s.readable)
+            return s;
+        s.notes = static_cast<qsizetype>(tables.notes.size());
+        s.partners = static_cast<qsizetype>(tables.partners.size());
+        s.banks = static_cast<qsizetype>(tables.banks.size());
+        for (const NoteRecord &n : tables.notes)
+            s.sum += n.Amount;
+        return s;
+    }
+
+    QString savedText(const Generation &g)
+    {
+        return g.savedAt.toString(u"yyyy/MM/dd HH:mm:ss"_s);
+    }
+
+} // namespace
+
+class GenerationsModel : public SheetGridModel
+{
+public:
+    explicit GenerationsModel(const std::vector<GenerationSummary> &rows)
+        : rows_(rows)
+    {
+    }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    QString cellText(int row, int column) const override
+    {
+        if (row < 0 || row >= rowCount())
+            return {};
+        const GenerationSummary &s = rows_[static_cast<std::size_t>(row)];
+        if (column == 0)
+            return savedText(s.generation);
+        if (!s.readable)
+            return u"エラー"_s;
+        switch (column) {
+        case 1:
+            return QString::number(s.notes);
+        case 2:
+            return QString::number(s.partners);
+        case 3:
+            return QString::number(s.banks);
+        default:
+            return formats::wholeUnits(s.sum, true).toString() + yenUnit(s.sum);
+        }
+    }
+
+protected:
+    std::span<const GridColumn> gridColumns() const override { return Columns; }
+
+private:
+    const std::vector<GenerationSummary> &rows_;
+};
+
+RestoreDialog::RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent)
+    : QDialog(parent)
+    , state_(state)
+    , prompter_(prompter)
+{
+    setObjectName(u"RestoreDialog"_s);
+    setWindowTitle(u"バックアップから復元"_s);
+    {
+        // Each generation is read whole, which takes a moment at a million notes.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (const Generation &g : listGenerations(state_.DataDirectory, systemFileSystem()))
+            summaries_.push_back(summaryOf(g));
+        QApplication::restoreOverrideCursor();
+    }
+    model_ = std::make_unique<GenerationsModel>(summaries_);
+    table_ = new QTableView(this);
+    table_->setObjectName(u"Generations"_s);
+    table_->setAccessibleName(u"バックアップ"_s);
+    table_->setModel(model_.get());
+    setUpSheetGrid(table_);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    applyColumnWidths(table_, model_->columnWidths());
+    restore_ = new QPushButton(u"復元"_s, this);
+    restore_->setObjectName(u"復元"_s);
+    auto *close = new QPushButton(u"閉じる"_s, this);
+    close->setObjectName(u"閉じる"_s);
+    connect(restore_, &QPushButton::clicked, this, &RestoreDialog::restoreClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &RestoreDialog::selectionChanged);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(restore_);
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+    resize(600, 360);
+    if (!summaries_.empty())
+        table_->selectRow(0);
+    selectionChanged();
+}
+
+RestoreDialog::~RestoreDialog() = default;
+
+int RestoreDialog::chosenRow() const
+{
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void RestoreDialog::selectionChanged()
+{
+    const int row = chosenRow();
+    restore_->setEnabled(
+        !state_.Data.readOnly() && row >= 0 && summaries_[static_cast<std::size_t>(row)].readable);
+}
+
+void RestoreDialog::restoreClick()
+{
+    const int row = chosenRow();
+    if (!restore_->isEnabled() || row < 0)
+        return;
+    const Generation &g = summaries_[static_cast<std::size_t>(row)].generation;
+    const QString question = u"\n%1 "
+                             u"の保存の前のデータに戻します。\n今のデータは上書き保存すると新しいバ"
+                             u"ックアップとして残るので、"
+                             u"あとで元に戻すこともできます。\n戻しますか？"_s.arg(savedText(g));
+    if (prompter_.message(this, MessageKind::Warning, question, MessageButtons::OkCancel)
+        != MessageAnswer::Ok)
+        return;
+    Tables tables;
+    // Read again: the folder may have changed since the list was made.
+    if (!LoadGeneration(g, tables)) {
+        prompter_.error(this, u"\nバックアップ「%1」を読み込めませんでした。"_s.arg(g.path));
+        return;
+    }
+    if (state_.Data.restore(std::move(tables)) == ChangeOutcome::Done)
+        accept();
+}
+
+} // namespace generations

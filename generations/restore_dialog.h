@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QDialog>
+
+#include "store/generations.h"
+#include "store/money.h"
+
+class Prompter;
+class QPushButton;
+class QTableView;
+struct AppState;
+
+namespace generations {
+
+class GenerationsModel;
+
+// What a generation holds, read with every check of a load.
+struct GenerationSummary
+{
+    Generation generation;
+    bool readable = false;
+    qsizetype notes = 0;
+    qsizetype partners = 0;
+    qsizetype banks = 0;
+    Money sum;
+};
+
+// The dialog "バックアップから復元": the generations the saves kept, newest first, with what each
+// holds; 復元 puts the chosen one in place as a change not yet saved, after asking. The save that
+// follows keeps the register it replaces as a generation in turn, so a restore can be undone.
+class RestoreDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent = nullptr);
+    ~RestoreDialog() override;
+
+    const std::vector<GenerationSummary> &summaries() const { return summaries_; }
+    QTableView *table() const { return table_; }
+    QPushButton *restoreButton() const { return restore_; }
+    void restoreClick();
+
+private:
+    void selectionChanged();
+    int chosenRow() const;
+
+    AppState &state_;
+    Prompter &prompter_;
+    std::vector<GenerationSummary> summaries_;
+    std::unique_ptr<GenerationsModel> model_;
+    QTableView *table_ = nullptr;
+    QPushButton *restore_ = nullptr;
+};
+
+} // namespace generations
