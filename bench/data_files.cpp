@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -124,6 +125,38 @@ void BM_SaveData(benchmark::State &st)
         / std::chrono::duration<double>(writing).count();
 }
 BENCHMARK(BM_SaveData)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The same save keeping the ten generations it may (hard links here), each round beside a save
+// that keeps none: vs_without_generations is what keeping them adds.
+void BM_SaveDataKeepingGenerations(benchmark::State &st)
+{
+    Tables tables;
+    QSet<QString> incomplete;
+    LoadData(tables, incomplete, fixture().path());
+    const QString plain = fixture().path() + u"save-plain/"_s;
+    const QString kept = fixture().path() + u"save-kept/"_s;
+    QDir().mkpath(plain);
+    QDir().mkpath(kept);
+    SaveData(tables, incomplete, plain);
+    SaveData(tables, incomplete, kept);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration with {}, without {};
+    QDateTime at = QDateTime::currentDateTime();
+    for (auto _ : st) {
+        const auto start = Clock::now();
+        SaveData(tables, incomplete, plain);
+        const auto between = Clock::now();
+        at = at.addSecs(1);
+        SaveData(tables, incomplete, kept, systemFileSystem(), { DefaultGenerationsKept, at });
+        const auto end = Clock::now();
+        without += between - start;
+        with += end - between;
+        st.SetIterationTime(std::chrono::duration<double>(end - between).count());
+    }
+    st.counters["vs_without_generations"] = std::chrono::duration<double>(with).count()
+        / std::chrono::duration<double>(without).count();
+}
+BENCHMARK(BM_SaveDataKeepingGenerations)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 std::size_t residentBytes()
 {
