@@ -1,4 +1,13 @@
 #include "access/user_file.h"
+#include "messages/store_messages.h"
+
+#include <QFileInfo>
+
+#include <QDir>
+
+#include <unistd.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -172,4 +181,48 @@ bool PassCheck::check(const QByteArray &name, const QByteArray &password)
         return padded == pass_;
     }
     return false;
+}
+
+std::vector<UserRecord> firstUsers()
+{
+    return {
+        { "Admini", SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings | AllRights,
+            FirstAdminPassword },
+        { "guest", SaveAndSearch, "guest" },
+    };
+}
+
+UserFilePlace locateUserFile(
+    const QString &currentFolder, const QString &programFolder, const QString &configFolder)
+{
+    const QString name = QString::fromUtf16(UserFileName);
+    for (const QString &folder : { currentFolder, programFolder, configFolder }) {
+        const QString path = QDir(folder).filePath(name);
+        // lstat: a link to a missing file is there too, and never replaced.
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+            return { path, false };
+    }
+    const bool programWritable = QFileInfo(programFolder).isDir()
+        && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0;
+    return { QDir(programWritable ? programFolder : configFolder).filePath(name), true };
+}
+
+PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &programFolder,
+    const QString &configFolder, RandomSource &random)
+{
+    const UserFilePlace place = locateUserFile(currentFolder, programFolder, configFolder);
+    PreparedUserFile prepared { place.path, {}, {} };
+    if (!place.missing)
+        return prepared;
+    QDir().mkpath(QFileInfo(place.path).absolutePath());
+    if (const int error = writeUserFile(place.path, firstUsers(), random); error != 0) {
+        prepared.problem = messages::userFileNotSaved(place.path, error);
+        return prepared;
+    }
+    prepared.notice = QStringLiteral("\n最初のユーザーファイルを作りました。\n場所: %1\n"
+                                     "ユーザー名「Admini」、パスワード「%2」でログインし、設定(B) "
+                                     "→ ユーザー設定 でパスワードを変更してください。")
+                          .arg(place.path, QString::fromLatin1(FirstAdminPassword));
+    return prepared;
 }

@@ -84,6 +84,33 @@ UserFileRead readUserFile(const QString &path);
 int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
     bool *replaced = nullptr, FileSystem &fs = systemFileSystem());
 
+// The first users of an installation: "Admini" with every right and the first password, and
+// "guest" with 保存・検索 only.
+std::vector<UserRecord> firstUsers();
+
+// Where the login reads the user file: pass.dat in the current folder wins, as the design reads
+// it; then the program folder's; then the one in the user's settings folder. When there is none,
+// the first is made in the program folder when it can be written, else in the settings folder.
+struct UserFilePlace
+{
+    QString path;
+    bool missing = false; // to be made before the login
+};
+UserFilePlace locateUserFile(
+    const QString &currentFolder, const QString &programFolder, const QString &configFolder);
+
+// The user file the login reads, made with the first users when there is none. notice tells
+// the user once where it is and what the first password is; problem says why it could not be
+// made. A file that is there but cannot be read is never replaced.
+struct PreparedUserFile
+{
+    QString path;
+    QString notice;
+    QString problem;
+};
+PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &programFolder,
+    const QString &configFolder, RandomSource &random);
+
 // The login check against the user file: the first record whose name equals the entered name
 // decides.
 class PassCheck

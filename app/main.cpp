@@ -1,9 +1,14 @@
+#include <cstdio>
+
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include "access/user_file.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/program_screens.h"
 #include "controls/prompter.h"
@@ -15,6 +20,25 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    // Read before any window, so that --version and --help need no display.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = readCommandLine(args);
+    switch (line.action) {
+    case CommandLine::Action::ShowVersion:
+        std::printf("%s\n", versionText().toUtf8().constData());
+        return 0;
+    case CommandLine::Action::ShowHelp:
+        std::printf("%s", helpText().toUtf8().constData());
+        return 0;
+    case CommandLine::Action::Refuse:
+        std::fprintf(stderr, "%s\n", line.refusal.toUtf8().constData());
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"tegata"_s);
     QApplication::setOrganizationName(u"Velmora"_s);
@@ -38,7 +62,13 @@ int main(int argc, char *argv[])
     prompter.plainTitle = u"Velmoraの手形管理"_s;
     ProgramScreens screens;
     MainWindowOptions options;
-    options.userFile = u"pass.dat"_s;
+    // The first start makes the user file the README's first login needs.
+    ClockRandom random;
+    const PreparedUserFile users = prepareUserFile(
+        QDir::currentPath(), QApplication::applicationDirPath(), userConfigDirectory(), random);
+    options.userFile = users.path;
+    options.startNotice = users.problem.isEmpty() ? users.notice : users.problem;
+    options.dataFolder = line.dataFolder;
     options.fallbackConfigDir = userConfigDirectory();
     options.fallbackDataDir = userDataDirectory();
     options.lockUser = qEnvironmentVariable("USER");

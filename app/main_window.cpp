@@ -5,18 +5,19 @@
 #include <memory>
 
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QUrl>
 
 #include "access/login_dialog.h"
 #include "access/rights.h"
 #include "access/user_file.h"
+#include "app/command_line.h"
+#include "app/help_window.h"
 #include "app/screen_factory.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
@@ -58,6 +59,7 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     , prompter_(prompter)
     , screens_(screens)
     , userFile_(options.userFile)
+    , startNotice_(options.startNotice)
 {
     state_.UserFile = options.userFile;
     setObjectName(u"Form1"_s);
@@ -93,6 +95,8 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
+    if (where.known && !options.dataFolder.isEmpty())
+        reg.useDirectory(QDir(options.dataFolder).absolutePath() + u'/');
     const QString problem = messages::settingsProblem(where);
     if (!where.known) {
         prompter_.error(this, problem);
@@ -248,6 +252,8 @@ void MainWindow::FormShow()
     if (shown_)
         return;
     shown_ = true;
+    if (!startNotice_.isEmpty())
+        prompter_.inform(this, startNotice_);
     LoginDialog login(prompter_, this, userFile_);
     const bool loggedIn = prompter_.exec(login) == QDialog::Accepted;
     applyRights(0);
@@ -521,12 +527,22 @@ void MainWindow::User1Click()
 
 void MainWindow::Help2Click()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(state_.ProgramDirectory + u"Help/Help.html"_s));
+    if (!helpWindow_) {
+        const QString file = findHelpFile(state_.ProgramDirectory);
+        if (file.isEmpty()) {
+            prompter_.warn(this, u"\nヘルプのファイル（Help/Help.html）が見つかりません。"_s);
+            return;
+        }
+        helpWindow_ = new HelpWindow(file, this);
+    }
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void MainWindow::N2Click()
 {
-    prompter_.inform(this, u"Ver.1.00\n最新のバージョンは作者のＨＰにあります"_s);
+    prompter_.inform(this, versionCaption() + u"\n最新のバージョンは作者のＨＰにあります"_s);
 }
 
 void MainWindow::AllUpdate()

@@ -30,6 +30,10 @@ struct MainWindowOptions
     // Recorded in the data folder's lock, for a second copy to say who holds it and since when.
     QString lockUser;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // This run's data folder instead of the settings file's (--data-folder).
+    QString dataFolder;
+    // Said once before the login: where the first user file was made.
+    QString startNotice;
     // The file layer saves go through; tests fail its steps.
     FileSystem *fileSystem = &systemFileSystem();
 };
@@ -122,6 +126,7 @@ private:
     Prompter &prompter_;
     ScreenFactory &screens_;
     QString userFile_;
+    QString startNotice_;
     QMdiArea *mdi_ = nullptr;
     DataSheetPort *dataSheet_ = nullptr;
     InputSheetPort *inputSheet_ = nullptr;
@@ -134,4 +139,5 @@ private:
     ProgramOptions options_;
     due::DueStatus *dueStatus_ = nullptr;
     QWidget *dueWindow_ = nullptr;
+    QWidget *helpWindow_ = nullptr;
 };

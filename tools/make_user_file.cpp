@@ -29,11 +29,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s already exists; left as it is.\n", qPrintable(path));
         return 0;
     }
-    const std::vector<UserRecord> users = {
-        { "Admini", SaveAndSearch | DeleteAndApprove | PartnerAndBankSettings | AllRights,
-            FirstAdminPassword },
-        { "guest", SaveAndSearch, "guest" },
-    };
+    const std::vector<UserRecord> users = firstUsers();
     ClockRandom random;
     if (const int error = writeUserFile(path, users, random); error != 0) {
         std::fprintf(stderr, "%s\n", qPrintable(messages::userFileNotSaved(path, error).trimmed()));

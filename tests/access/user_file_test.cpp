@@ -241,3 +241,35 @@ TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
     EXPECT_EQ(maker.exitCode(), 0);
     EXPECT_TRUE(PassCheck(dir.file(u"new.dat"_s)).check("guest", "guest"));
 }
+
+// The login's user file: the current folder's wins, then the program folder's, then the settings
+// folder's; the first start makes one with the first users, and one that is there but cannot be
+// read is never replaced.
+TEST(UserFile, TheFirstStartMakesTheFileTheLoginFinds)
+{
+    TestDir dir;
+    QDir(dir.path()).mkpath(u"here"_s);
+    QDir(dir.path()).mkpath(u"program"_s);
+    const QString here = dir.file(u"here"_s);
+    const QString program = dir.file(u"program"_s);
+    const QString config = dir.file(u"config/Velmora/tegata"_s);
+    ClockRandom random;
+
+    const PreparedUserFile made = prepareUserFile(here, program, config, random);
+    EXPECT_EQ(made.path, program + u"/pass.dat"_s) << "the program folder can be written";
+    EXPECT_TRUE(made.notice.contains(made.path));
+    EXPECT_TRUE(made.problem.isEmpty());
+    EXPECT_TRUE(PassCheck(made.path).check("Admini", "velmora"));
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(made.path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    const PreparedUserFile again = prepareUserFile(here, program, config, random);
+    EXPECT_EQ(again.path, made.path);
+    EXPECT_TRUE(again.notice.isEmpty()) << "said once";
+
+    dir.write(u"here/pass.dat"_s, "not a user file");
+    const PreparedUserFile unreadable = prepareUserFile(here, program, config, random);
+    EXPECT_EQ(unreadable.path, here + u"/pass.dat"_s) << "the current folder's wins";
+    EXPECT_EQ(dir.read(u"here/pass.dat"_s), QByteArray("not a user file"));
+}
