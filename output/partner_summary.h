@@ -60,7 +60,7 @@ private:
     std::array<Latest, 5> latest_ {};
 };
 
-// A receivable note's term: the whole days from issue to due, cut toward zero.
+// A note's term: the whole days from issue to due, cut toward zero.
 std::int32_t termDays(const NoteRecord &note);
 
 // One partner's statistics by the definition: every note whose PartnerCode equals code exactly.
