@@ -1,5 +1,7 @@
 #include "exchange/csv_reader.h"
 
+#include <algorithm>
+
 #include <cstddef>
 #include <string_view>
 
@@ -79,6 +81,15 @@ DecodedText decodeFile(const QByteArray &bytes)
     return { sjis::decode(all), Encoding::Cp932 };
 }
 
+namespace {
+
+    // A register's tables, with room to spare; a file far beyond them is no table of records, and
+    // reading it whole would only exhaust the memory.
+    constexpr std::size_t MostRecords = 5'000'000;
+    constexpr qsizetype MostFields = 1000;
+
+} // namespace
+
 CsvRecords parseCsv(const QString &text)
 {
     CsvRecords out;
@@ -87,8 +98,8 @@ CsvRecords parseCsv(const QString &text)
     // A close upper bound on the records, so that the vectors of a large file are not moved
     // again and again as they grow.
     const auto breaks = static_cast<std::size_t>(text.count(u'\n')) + 1;
-    out.records.reserve(breaks);
-    out.lines.reserve(breaks);
+    out.records.reserve(std::min(breaks, MostRecords + 1));
+    out.lines.reserve(std::min(breaks, MostRecords + 1));
 
     // CR LF or LF ends a record; a CR that ends the text is taken for a cut-off CR LF.
     const auto atRecordEnd = [&](const QChar *c) {
@@ -139,6 +150,11 @@ CsvRecords parseCsv(const QString &text)
             }
             if (p < end && isSeparator(p)) {
                 ++p;
+                if (fields.size() >= MostFields) {
+                    out.error = u"%1行目の項目が多すぎます（%2項目まで）。"_s.arg(recordLine)
+                                    .arg(MostFields);
+                    return out;
+                }
                 continue;
             }
             if (p < end) {
@@ -151,6 +167,10 @@ CsvRecords parseCsv(const QString &text)
             break;
         }
         fieldCount = fields.size();
+        if (out.records.size() >= MostRecords) {
+            out.error = u"ファイルの行が多すぎます（%1行まで）。"_s.arg(MostRecords);
+            return out;
+        }
         out.records.push_back(std::move(fields));
         out.lines.push_back(recordLine);
     }

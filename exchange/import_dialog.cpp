@@ -85,7 +85,7 @@ namespace {
     }
 
     // Larger files are not what a spreadsheet of notes holds; reading one whole would only stall.
-    constexpr qint64 LargestFile = 512LL * 1024 * 1024;
+    constexpr qint64 LargestFile = 256LL * 1024 * 1024;
 
 } // namespace
 

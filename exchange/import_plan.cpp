@@ -54,14 +54,23 @@ namespace {
         return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
     }
 
-    // An export puts "'" before a text a spreadsheet would take for a formula; it is not part of
-    // the text.
+    // Whether an export puts "'" before a text: one a spreadsheet would take for a formula, and
+    // one that already begins with "'" before such a text, so that the import takes off exactly
+    // the one it added.
+    template <typename Text> bool guarded(Text text)
+    {
+        while (!text.empty() && text.front() == '\'')
+            text.remove_prefix(1);
+        return csv::looksLikeFormula(text);
+    }
+
     QString withoutFormulaGuard(const QString &cell)
     {
         if (cell.size() < 2 || cell.front() != u'\'')
             return cell;
-        const QString rest = cell.mid(1);
-        return csv::plainText(rest) == cell ? rest : cell;
+        const std::u16string_view rest(reinterpret_cast<const char16_t *>(cell.constData()) + 1,
+            static_cast<std::size_t>(cell.size() - 1));
+        return guarded(rest) ? cell.mid(1) : cell;
     }
 
     // A text's code page 932 bytes within a limit; a problem named after the field otherwise.
@@ -166,7 +175,7 @@ namespace {
             entry.enteredBy = cells[EnteredByColumn].isEmpty()
                 ? sjis::decode(state_.CurrentUser.Name)
                 : cells[EnteredByColumn];
-            fieldBytes(entry.enteredBy, u"入力者名"_s, 40, errors);
+            fieldBytes(entry.enteredBy, u"入力者名"_s, static_cast<int>(EnteredByDiskText), errors);
             // The input sheet's own checks; codes are chosen there, so theirs are the ones above.
             for (const QString &p : entryProblems(entry, state_.CurrentUser.Permissions))
                 if (!errors.contains(p))
@@ -347,6 +356,11 @@ ChangeOutcome applyImport(const ImportPlan &plan, Register &data)
 
 namespace {
 
+    void guardedField(csv::LineWriter &line, std::string_view stored)
+    {
+        line.field(stored, guarded(stored) ? std::string_view("'") : std::string_view());
+    }
+
     void writeHeader(csv::File &file, TableKind kind)
     {
         file.add(columnsOf(kind));
@@ -377,7 +391,7 @@ namespace {
             line.putEncoded(n.Settled != 0 ? settled : open);
             for (std::string_view text : { n.Remarks.view(), n.EnteredBy.view() }) {
                 line.put(',');
-                line.textField(text);
+                guardedField(line, text);
             }
             line.endLine();
             file.lineAdded();
@@ -388,12 +402,12 @@ namespace {
     {
         for (const Record &r : table) {
             csv::LineWriter line(file.buffer());
-            line.textField(r.Code.view());
+            guardedField(line, r.Code.view());
             line.put(',');
-            line.textField(r.Name.view());
+            guardedField(line, r.Name.view());
             if constexpr (requires { r.BankCode; }) {
                 line.put(',');
-                line.textField(r.BankCode.view());
+                guardedField(line, r.BankCode.view());
             }
             line.endLine();
             file.lineAdded();

@@ -336,6 +336,6 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
     // The save is complete. A journal that cannot be removed names files already in place and is
     // cleared at the next start.
     removeSaveJournal(directory, fs);
-    pruneGenerations(directory, generations.kept, fs);
+    pruneGenerations(directory, generations.kept, fs, report.generation);
     return report;
 }

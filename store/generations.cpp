@@ -36,23 +36,45 @@ bool isFinishedName(const QString &name)
     return pattern.match(name).hasMatch();
 }
 
+// By the date in the name, and a later save of the same second by its number ("-2" and on).
+bool olderName(const QString &a, const QString &b)
+{
+    const auto numberOf = [](const QString &name) {
+        return name.size() > 15 ? name.mid(16).toInt() : 1;
+    };
+    if (a.left(15) != b.left(15))
+        return a.left(15) < b.left(15);
+    return numberOf(a) < numberOf(b);
+}
+
 bool exists(FileSystem &fs, const QString &path)
 {
     struct stat info;
     return fs.lstat(encoded(path).constData(), &info) == 0;
 }
 
+bool isPlainFolder(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    return fs.lstat(encoded(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Removes a generation folder of ours: its data files, then the folder. Anything else in it
-// keeps the folder.
+// keeps the folder; a link in its place is never followed, since it could lead to the register.
 void removeGeneration(const QString &path, FileSystem &fs)
 {
+    if (!isPlainFolder(fs, path))
+        return;
     for (const QString &name : dataFileNames())
         fs.unlink(encoded(path + u'/' + name).constData());
     fs.removeDirectory(encoded(path).constData());
 }
 
+// The entries of the generations folder; none when it is not a folder of its own.
 QStringList entriesOf(const QString &folder)
 {
+    if (!isPlainFolder(systemFileSystem(), folder))
+        return {};
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
@@ -125,19 +147,22 @@ void PendingGeneration::discard(FileSystem &fs)
 void settlePendingGenerations(const QString &dataDirectory, bool saveFinished, FileSystem &fs)
 {
     const QString folder = generationsFolder(dataDirectory);
+    QStringList parts;
     for (const QString &entry : entriesOf(folder)) {
-        if (entry.endsWith(GoingSuffix) && isFinishedName(entry.chopped(GoingSuffix.size()))) {
+        if (entry.endsWith(GoingSuffix) && isFinishedName(entry.chopped(GoingSuffix.size())))
             removeGeneration(folder + u'/' + entry, fs);
-            continue;
-        }
-        if (!entry.endsWith(PartSuffix) || !isFinishedName(entry.chopped(PartSuffix.size())))
-            continue;
-        const QString part = folder + u'/' + entry;
-        struct stat info;
-        if (fs.lstat(encoded(part).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-            continue;
+        else if (entry.endsWith(PartSuffix) && isFinishedName(entry.chopped(PartSuffix.size())))
+            parts << entry;
+    }
+    // The save being settled made the newest; an older one is a leftover, never finished.
+    std::sort(parts.begin(), parts.end(), [](const QString &a, const QString &b) {
+        return olderName(a.chopped(PartSuffix.size()), b.chopped(PartSuffix.size()));
+    });
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString part = folder + u'/' + parts[i];
         const QString finished = part.chopped(PartSuffix.size());
-        if (saveFinished && !exists(fs, finished)
+        if (saveFinished && i + 1 == parts.size() && isPlainFolder(fs, part)
+            && !exists(fs, finished)
             && fs.rename(encoded(part).constData(), encoded(finished).constData()) == 0)
             continue;
         removeGeneration(part, fs);
@@ -174,15 +199,18 @@ std::vector<Generation> listGenerations(const QString &dataDirectory, FileSystem
     return generations;
 }
 
-void pruneGenerations(const QString &dataDirectory, int keep, FileSystem &fs)
+void pruneGenerations(const QString &dataDirectory, int keep, FileSystem &fs, const QString &spare)
 {
     if (keep <= 0)
         return;
-    const std::vector<Generation> generations = listGenerations(dataDirectory, fs);
+    std::vector<Generation> generations = listGenerations(dataDirectory, fs);
+    // Only folders of our own count; the one a save has just made always stays, whatever its
+    // date says after a clock was put back.
+    std::erase_if(generations, [](const Generation &g) { return !g.plainFolder; });
     for (std::size_t i = static_cast<std::size_t>(keep); i < generations.size(); ++i) {
-        if (!generations[i].plainFolder)
-            continue;
         const QString path = generations[i].path.chopped(1);
+        if (path == spare)
+            continue;
         if (fs.rename(encoded(path).constData(), encoded(path + GoingSuffix).constData()) == 0)
             removeGeneration(path + GoingSuffix, fs);
     }

@@ -60,8 +60,9 @@ private:
 // removed otherwise.
 void settlePendingGenerations(const QString &dataDirectory, bool saveFinished, FileSystem &fs);
 
-// Removes the oldest generations beyond keep (keep 0 removes none).
-void pruneGenerations(const QString &dataDirectory, int keep, FileSystem &fs);
+// Removes the oldest generations beyond keep (keep 0 removes none), never spare.
+void pruneGenerations(
+    const QString &dataDirectory, int keep, FileSystem &fs, const QString &spare = {});
 
 struct Generation
 {

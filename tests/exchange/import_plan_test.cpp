@@ -27,7 +27,7 @@ Tables everything()
 {
     Tables t;
     t.partners = { fixtures::partner(u"001"_s, u"㈱ベルモラ商事"_s),
-        fixtures::partner(u"-02"_s, u"髙橋工業①"_s) };
+        fixtures::partner(u"-02"_s, u"'+髙橋工業①"_s) };
     fixtures::put(t.partners[0].BankCode, u"B01"_s);
     t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行　本店"_s),
         fixtures::bank(u"0042"_s, u"=信用金庫\"本店\""_s) };
@@ -140,7 +140,16 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
     EXPECT_TRUE(sameBytes(state.NoteTable, before));
     EXPECT_FALSE(state.Data.modified());
 
-    // A missing column, an overwritten partner, and a user without rights.
+    // A name longer than the data file keeps, a file too wide to be a table, a missing column,
+    // an overwritten partner, and a user without rights.
+    const QString enteredBy =
+        u"種類,取引先コード,手形番号,振出銀行コード,振出日,支払日,金額,入力者名\r\n"
+        u"0,001,Z-1,B01,2024/4/1,2024/5/1,5,"_s
+        + QString(32, u'x');
+    EXPECT_EQ(planned(TableKind::Notes, enteredBy, state).checks.at(0).statusText(),
+        u"エラー: 入力者名は31バイトまでです。"_s);
+    EXPECT_TRUE(planned(TableKind::Banks, QString(1500, u','), state)
+                    .fileError.contains(u"項目が多すぎます"_s));
     EXPECT_EQ(planned(TableKind::Banks, u"銀行コード\r\nB01\r\n"_s, state).fileError,
         u"見出しの行に「銀行名」がありません。"_s);
     const ImportPlan partners =

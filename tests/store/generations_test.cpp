@@ -88,6 +88,12 @@ TEST(Generations, EachSaveKeepsWhatItReplacedAndTheOldestGo)
     const std::vector<Generation> now = listGenerations(dir.path(), systemFileSystem());
     EXPECT_EQ(now.at(0).name, u"20261207-104210-2"_s);
     EXPECT_EQ(now.at(1).name, u"20261207-104210"_s);
+
+    // A link in the place of a generation being removed is never followed into the register.
+    ASSERT_TRUE(QFile::link(dir.path(), dir.file(u"backup/20200101-000000.old"_s)));
+    const Loaded loaded(dir.path());
+    EXPECT_EQ(generations::of(loaded.tables), 0);
+    EXPECT_TRUE(QFile::exists(dir.file(u"KOLVAM.vmd"_s)));
 }
 
 TEST(Generations, AGenerationThatCannotBeMadeNeverStopsTheSave)
