@@ -310,24 +310,34 @@ std::unique_ptr<output::Report> cashPlanReport(const Overview &o, const QString 
         std::move(d), QStringList { cashPlanTitle(), asOf }, std::make_unique<PlanLines>(o));
 }
 
+namespace {
+
+    // A landscape list of notes whose totals band is a count line and an explanation.
+    template <typename Layout, typename Row>
+    std::unique_ptr<output::Report> checkedNotesReport(const AppState &state, const Layout &layout,
+        const QStringList &columns, const QString &title, const QString &asOf,
+        const std::vector<DueNote> &rows, Row row, const QStringList &totals)
+    {
+        ReportDesign d = listDesign(landscape(), layout, columns);
+        d.totals = countBand(rightOf(layout));
+        return std::make_unique<output::Report>(std::move(d), QStringList { title, asOf },
+            std::make_unique<NoteLines>(state, rows, row, totals));
+    }
+
+} // namespace
+
 std::unique_ptr<output::Report> longTermReport(
     const AppState &state, const Overview &o, const QString &asOf)
 {
-    ReportDesign d = listDesign(landscape(), LongTermLayout, longTermColumns());
-    d.totals = countBand(rightOf(LongTermLayout));
-    return std::make_unique<output::Report>(std::move(d), QStringList { longTermTitle(), asOf },
-        std::make_unique<NoteLines>(state, o.longTerms.rows, longTermRow,
-            QStringList { longTermCountLine(o.longTerms), longTermExplanation() }));
+    return checkedNotesReport(state, LongTermLayout, longTermColumns(), longTermTitle(), asOf,
+        o.longTerms.rows, longTermRow, { longTermCountLine(o.longTerms), longTermExplanation() });
 }
 
 std::unique_ptr<output::Report> clearingReport(
     const AppState &state, const Overview &o, const QString &asOf)
 {
-    ReportDesign d = listDesign(landscape(), ClearingLayout, clearingColumns());
-    d.totals = countBand(rightOf(ClearingLayout));
-    return std::make_unique<output::Report>(std::move(d), QStringList { clearingTitle(), asOf },
-        std::make_unique<NoteLines>(state, o.afterClearing.rows, clearingRow,
-            QStringList { clearingCountLine(o), clearingExplanation() }));
+    return checkedNotesReport(state, ClearingLayout, clearingColumns(), clearingTitle(), asOf,
+        o.afterClearing.rows, clearingRow, { clearingCountLine(o), clearingExplanation() });
 }
 
 bool cashPlanCsv(

@@ -222,14 +222,20 @@ QWidget *DueWindow::planTab()
     addList(layout, u"資金繰り予定"_s, plan_.get(), false);
     addLabel(layout,
         u"支払手形・受取手形のうち未決済のものを、決済日（支払日が銀行の休業日のときは翌営業日）の月ごとに合計しています。"_s);
+    addReportButtons(layout, PlanTab);
+    return tab;
+}
+
+// プレビュー and CSV under a tab that prints as a report.
+void DueWindow::addReportButtons(QVBoxLayout *layout, int tab)
+{
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     connect(addButton(buttons, u"プレビュー"_s), &QPushButton::clicked, this,
-        [this] { preview(PlanTab); });
+        [this, tab] { preview(tab); });
     connect(
-        addButton(buttons, u"CSV"_s), &QPushButton::clicked, this, [this] { exportCsv(PlanTab); });
+        addButton(buttons, u"CSV"_s), &QPushButton::clicked, this, [this, tab] { exportCsv(tab); });
     layout->addLayout(buttons);
-    return tab;
 }
 
 QWidget *DueWindow::longTermTab()
@@ -239,13 +245,7 @@ QWidget *DueWindow::longTermTab()
     longTermCount_ = addLabel(layout, {}, u"LongTermCount"_s);
     addLabel(layout, longTermExplanation());
     addList(layout, u"支払サイト点検"_s, longTerms_.get(), false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    connect(addButton(buttons, u"プレビュー"_s), &QPushButton::clicked, this,
-        [this] { preview(LongTermTab); });
-    connect(addButton(buttons, u"CSV"_s), &QPushButton::clicked, this,
-        [this] { exportCsv(LongTermTab); });
-    layout->addLayout(buttons);
+    addReportButtons(layout, LongTermTab);
     return tab;
 }
 
@@ -256,13 +256,7 @@ QWidget *DueWindow::clearingTab()
     addList(layout, u"2027年4月以降に期日の手形"_s, clearing_.get());
     clearingCount_ = addLabel(layout, {}, u"ClearingCount"_s);
     addLabel(layout, clearingExplanation());
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    connect(addButton(buttons, u"プレビュー"_s), &QPushButton::clicked, this,
-        [this] { preview(ClearingTab); });
-    connect(addButton(buttons, u"CSV"_s), &QPushButton::clicked, this,
-        [this] { exportCsv(ClearingTab); });
-    layout->addLayout(buttons);
+    addReportButtons(layout, ClearingTab);
     return tab;
 }
 

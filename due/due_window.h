@@ -58,6 +58,7 @@ private:
     QWidget *clearingTab();
     QTableView *addList(
         QVBoxLayout *layout, const QString &caption, RowsModel *model, bool captionShown = true);
+    void addReportButtons(QVBoxLayout *layout, int tab);
     void preview(int tab);
     void exportCsv(int tab);
     void daysEdited(int days);

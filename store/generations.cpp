@@ -71,9 +71,9 @@ void removeGeneration(const QString &path, FileSystem &fs)
 }
 
 // The entries of the generations folder; none when it is not a folder of its own.
-QStringList entriesOf(const QString &folder)
+QStringList entriesOf(FileSystem &fs, const QString &folder)
 {
-    if (!isPlainFolder(systemFileSystem(), folder))
+    if (!isPlainFolder(fs, folder))
         return {};
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
@@ -148,7 +148,7 @@ void settlePendingGenerations(const QString &dataDirectory, bool saveFinished, F
 {
     const QString folder = generationsFolder(dataDirectory);
     QStringList parts;
-    for (const QString &entry : entriesOf(folder)) {
+    for (const QString &entry : entriesOf(fs, folder)) {
         if (entry.endsWith(GoingSuffix) && isFinishedName(entry.chopped(GoingSuffix.size())))
             removeGeneration(folder + u'/' + entry, fs);
         else if (entry.endsWith(PartSuffix) && isFinishedName(entry.chopped(PartSuffix.size())))
@@ -174,7 +174,7 @@ std::vector<Generation> listGenerations(const QString &dataDirectory, FileSystem
 {
     const QString folder = generationsFolder(dataDirectory);
     std::vector<Generation> generations;
-    for (const QString &entry : entriesOf(folder)) {
+    for (const QString &entry : entriesOf(fs, folder)) {
         if (!isFinishedName(entry))
             continue;
         Generation g;
