@@ -16,6 +16,7 @@
 #include "access/user_table.h"
 #include "store/atomic_file.h"
 #include "store/file_system.h"
+#include "store/settings_file.h"
 
 using namespace Qt::StringLiterals;
 
@@ -196,14 +197,17 @@ UserFilePlace locateUserFile(
     const QString &currentFolder, const QString &programFolder, const QString &configFolder)
 {
     const QString name = QString::fromUtf16(UserFileName);
+    const bool shared = installedForAllUsers(programFolder);
     for (const QString &folder : { currentFolder, programFolder, configFolder }) {
+        if (shared && folder == programFolder)
+            continue;
         const QString path = QDir(folder).filePath(name);
         // lstat: a link to a missing file is there too, and never replaced.
         struct stat info;
         if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
             return { path, false };
     }
-    const bool programWritable = QFileInfo(programFolder).isDir()
+    const bool programWritable = !shared && QFileInfo(programFolder).isDir()
         && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0;
     return { QDir(programWritable ? programFolder : configFolder).filePath(name), true };
 }

@@ -91,6 +91,7 @@ std::vector<UserRecord> firstUsers();
 // Where the login reads the user file: pass.dat in the current folder wins, as the design reads
 // it; then the program folder's; then the one in the user's settings folder. When there is none,
 // the first is made in the program folder when it can be written, else in the settings folder.
+// A program installed for all users neither reads nor makes one in its folder.
 struct UserFilePlace
 {
     QString path;

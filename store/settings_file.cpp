@@ -122,23 +122,31 @@ DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &set
     return check;
 }
 
+bool installedForAllUsers(const QString &programDirectory)
+{
+    const QDir program(programDirectory);
+    return program.dirName() == u"bin"_s
+        && QFileInfo(program.filePath(u"../share/tegata"_s)).isDir();
+}
+
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
     const QString &fallbackDataDir)
 {
     DataLocation where;
-    where.settingsPath = programDirectory + QString::fromUtf16(SettingsFileName);
-    if (QFileInfo::exists(where.settingsPath)) {
-        readExisting(where);
-        return where;
-    }
-
     int error = 0;
-    if (createSettings(where.settingsPath, programDirectory, error)) {
-        where.DataDirectory = programDirectory;
-        return where;
+    if (!installedForAllUsers(programDirectory)) {
+        where.settingsPath = programDirectory + QString::fromUtf16(SettingsFileName);
+        if (QFileInfo::exists(where.settingsPath)) {
+            readExisting(where);
+            return where;
+        }
+        if (createSettings(where.settingsPath, programDirectory, error)) {
+            where.DataDirectory = programDirectory;
+            return where;
+        }
     }
 
-    // The program folder cannot be written: keep settings and data in the user's folders.
+    // The program folder is not the user's: keep settings and data in the user's folders.
     const QString configDir = withSeparator(fallbackConfigDir);
     const QString dataDir = withSeparator(fallbackDataDir);
     where.settingsPath = configDir + QString::fromUtf16(SettingsFileName);

@@ -55,9 +55,15 @@ struct DataFolderCheck
 };
 DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath);
 
+// A program installed in the system's folders (bin/ with share/tegata/ beside it, as the Debian
+// package puts it) is shared by every user: nothing of a user's is kept in its folder, even
+// when the one running it could write there.
+bool installedForAllUsers(const QString &programDirectory);
+
 // Reads ProgramDirectory + "VMKolvam.ini", or creates it holding ProgramDirectory. When the
-// program folder cannot be written (installed read-only) the settings file lives in
-// fallbackConfigDir and the data in fallbackDataDir; both are created as needed.
+// program folder cannot be written (installed read-only) or is installed for all users, the
+// settings file lives in fallbackConfigDir and the data in fallbackDataDir; both are created as
+// needed.
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
     const QString &fallbackDataDir);
 

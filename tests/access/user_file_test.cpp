@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include "access/user_file.h"
+#include "store/settings_file.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -272,4 +273,32 @@ TEST(UserFile, TheFirstStartMakesTheFileTheLoginFinds)
     const PreparedUserFile unreadable = prepareUserFile(here, program, config, random);
     EXPECT_EQ(unreadable.path, here + u"/pass.dat"_s) << "the current folder's wins";
     EXPECT_EQ(dir.read(u"here/pass.dat"_s), QByteArray("not a user file"));
+}
+
+// Installed as the package puts it (bin/ beside share/tegata/), the program folder is shared by
+// every user: even when it can be written, as it can by root, the user file, the settings and the
+// data go to the user's folders. A folder merely named bin stays a portable one.
+TEST(UserFile, AProgramInstalledForAllUsersKeepsNothingInItsFolder)
+{
+    for (const bool installed : { true, false }) {
+        SCOPED_TRACE(installed ? "installed" : "portable");
+        TestDir dir;
+        QDir(dir.path()).mkpath(u"here"_s);
+        QDir(dir.path()).mkpath(u"usr/bin"_s);
+        if (installed)
+            QDir(dir.path()).mkpath(u"usr/share/tegata/Help"_s);
+        const QString program = dir.file(u"usr/bin"_s);
+        const QString config = dir.file(u"home/.config/Velmora/tegata"_s);
+        const QString data = dir.file(u"home/.local/share/Velmora/tegata"_s);
+        const QString own = installed ? config : program;
+        ClockRandom random;
+
+        EXPECT_EQ(prepareUserFile(dir.file(u"here"_s), program, config, random).path,
+            own + u"/pass.dat"_s);
+        const DataLocation where = locateDataDirectory(program + u'/', config, data);
+        EXPECT_EQ(where.settingsPath, own + u"/VMKolvam.ini"_s);
+        EXPECT_EQ(where.DataDirectory, (installed ? data : program) + u'/');
+        EXPECT_TRUE(QFileInfo(where.DataDirectory).isDir());
+        EXPECT_EQ(installedForAllUsers(program + u'/'), installed);
+    }
 }
