@@ -43,7 +43,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"tegata"_s);
     QApplication::setOrganizationName(u"Velmora"_s);
     Q_INIT_RESOURCE(access);
-    QApplication::setWindowIcon(QIcon(u":/access/login.png"_s));
+    // The menu entry's icon; the desktop finds the entry by this name too.
+    QApplication::setDesktopFileName(u"jp.velmora.tegata"_s);
+    QIcon icon;
+    for (const int size : { 16, 32, 48, 64, 128, 256 })
+        icon.addFile(u":/app/tegata-%1.png"_s.arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     // Qt's own dialogs (file, print, colour) speak Japanese whatever the session's locale.
     QTranslator qtTexts;

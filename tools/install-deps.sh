@@ -12,6 +12,7 @@ if [ ${#packages[@]} -eq 0 ]; then
     libgtest-dev googletest libbenchmark-dev
     fonts-ipafont-gothic
     xvfb xauth imagemagick poppler-utils xdg-utils
+    dpkg-dev desktop-file-utils appstream lintian
   )
 fi
 
