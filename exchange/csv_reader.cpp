@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
+
+#include <QStringDecoder>
 
 #include "store/sjis.h"
 
@@ -12,54 +15,6 @@ using namespace Qt::StringLiterals;
 namespace exchange {
 
 namespace {
-
-    // Whether the bytes are well-formed UTF-8 with at least one character beyond ASCII.
-    // Overlong forms, surrogates and code points past U+10FFFF are refused, so that code page
-    // 932 text, whose double-byte characters rarely form such sequences, is not taken for it.
-    bool isNonAsciiUtf8(std::string_view bytes)
-    {
-        bool nonAscii = false;
-        const std::size_t n = bytes.size();
-        std::size_t i = 0;
-        while (i < n) {
-            const auto lead = static_cast<unsigned char>(bytes[i]);
-            if (lead < 0x80) {
-                ++i;
-                continue;
-            }
-            nonAscii = true;
-            std::size_t length = 0;
-            unsigned char low = 0x80;
-            unsigned char high = 0xBF;
-            if (lead >= 0xC2 && lead <= 0xDF) {
-                length = 2;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                length = 3;
-                if (lead == 0xE0)
-                    low = 0xA0;
-                else if (lead == 0xED)
-                    high = 0x9F;
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                length = 4;
-                if (lead == 0xF0)
-                    low = 0x90;
-                else if (lead == 0xF4)
-                    high = 0x8F;
-            } else {
-                return false;
-            }
-            if (n - i < length)
-                return false;
-            const auto second = static_cast<unsigned char>(bytes[i + 1]);
-            if (second < low || second > high)
-                return false;
-            for (std::size_t k = 2; k < length; ++k)
-                if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-                    return false;
-            i += length;
-        }
-        return nonAscii;
-    }
 
     bool isSeparator(const QChar *p)
     {
@@ -76,8 +31,17 @@ DecodedText decodeFile(const QByteArray &bytes)
         return { QString::fromUtf8(rest.data(), static_cast<qsizetype>(rest.size())),
             Encoding::Utf8 };
     }
-    if (isNonAsciiUtf8(all))
-        return { QString::fromUtf8(bytes), Encoding::Utf8 };
+    // Without a BOM, UTF-8 is taken only when it is well-formed and not plain ASCII: Qt's decoder
+    // refuses overlong forms, surrogates and code points past U+10FFFF, which code page 932's
+    // double-byte characters would otherwise often pass for.
+    const bool nonAscii = std::any_of(
+        all.begin(), all.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (nonAscii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return { std::move(text), Encoding::Utf8 };
+    }
     return { sjis::decode(all), Encoding::Cp932 };
 }
 
