@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "store/formats.h"
+#include "store/half_width.h"
 
 namespace {
 
@@ -69,22 +70,6 @@ std::optional<long double> readNumber(std::string_view text)
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-// Full-width forms to their half-width ones, so that １２，３４５ reads as 12,345.
-char16_t halfWidth(char16_t c)
-{
-    if (c >= 0xFF01 && c <= 0xFF5E)
-        return static_cast<char16_t>(c - 0xFEE0);
-    switch (c) {
-    case 0x3000: // ideographic space
-        return u' ';
-    case 0xFFE5: // full-width yen, the backslash of code page 932
-        return u'\\';
-    case 0x2212: // minus sign, as some input methods give the full-width minus
-        return u'-';
-    }
-    return c;
 }
 
 bool isNumberChar(char c)

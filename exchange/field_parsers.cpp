@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "store/day_date.h"
+#include "store/half_width.h"
 #include "store/kinds.h"
 
 using namespace Qt::StringLiterals;
@@ -12,14 +13,6 @@ using namespace Qt::StringLiterals;
 namespace exchange {
 
 namespace {
-
-    // Full-width ASCII forms (digits, "－", "，", "．") as their half-width characters, so
-    // that one comparison takes both.
-    char16_t halfWidth(QChar c)
-    {
-        const char16_t u = c.unicode();
-        return u >= 0xFF01 && u <= 0xFF5E ? static_cast<char16_t>(u - 0xFF01 + 0x21) : u;
-    }
 
     bool isDigit(char16_t c)
     {
@@ -50,7 +43,7 @@ std::optional<QDate> parseDate(const QString &cell)
 
     int serial = 0;
     for (QChar c : text) {
-        const char16_t d = halfWidth(c);
+        const char16_t d = halfWidth(c.unicode());
         if (!isDigit(d) || serial > LastSerial)
             return std::nullopt;
         serial = serial * 10 + (d - u'0');
@@ -70,7 +63,8 @@ std::optional<Money> parseAmount(const QString &cell)
             ++i;
     };
 
-    // A sign and a currency mark, in either order: "-￥1,000" and "￥-1,000" both occur.
+    // A sign and a currency mark, in either order: "-￥1,000" and "￥-1,000" both occur. The
+    // minus sign and the full-width yen arrive here as "-" and "\\".
     bool negative = false;
     bool signSeen = false;
     bool currencySeen = false;
@@ -78,12 +72,12 @@ std::optional<Money> parseAmount(const QString &cell)
         skipSpaces();
         if (i == n)
             return std::nullopt;
-        const char16_t c = halfWidth(text.at(i));
-        if (c == u'-' || c == u'−' || c == u'△' || c == u'▲') {
+        const char16_t c = halfWidth(text.at(i).unicode());
+        if (c == u'-' || c == u'△' || c == u'▲') {
             if (signSeen)
                 return std::nullopt;
             signSeen = negative = true;
-        } else if (c == u'¥' || c == u'￥' || c == u'\\') {
+        } else if (c == u'¥' || c == u'\\') {
             if (currencySeen)
                 return std::nullopt;
             currencySeen = true;
@@ -100,7 +94,7 @@ std::optional<Money> parseAmount(const QString &cell)
     bool inFraction = false;
     int decimals = 0;
     for (; i < n; ++i) {
-        const char16_t c = halfWidth(text.at(i));
+        const char16_t c = halfWidth(text.at(i).unicode());
         if (isDigit(c)) {
             digitSeen = true;
             const unsigned digit = c - u'0';
@@ -151,7 +145,7 @@ std::optional<int> parseKind(const QString &cell)
 {
     const QString text = trimmedCell(cell);
     if (text.size() == 1) {
-        const char16_t c = halfWidth(text.at(0));
+        const char16_t c = halfWidth(text.at(0).unicode());
         if (c >= u'0' && c <= u'4')
             return c - u'0';
     }
@@ -166,7 +160,7 @@ std::optional<bool> parseApproval(const QString &cell)
         return false;
     if (text.size() != 1)
         return std::nullopt;
-    switch (halfWidth(text.at(0))) {
+    switch (halfWidth(text.at(0).unicode())) {
     case u'〇':
     case u'○':
     case u'済':
