@@ -12,3 +12,11 @@ inline const QColor ScreenBackground(254, 254, 254);
 // a dialog is announced by it), the screens' font and a filled background with black text.
 void styleScreen(QWidget *screen, const QString &objectName, const QString &caption,
     const QColor &background = ScreenBackground);
+
+// A control named after its caption, both as object (tests find it so) and for screen readers.
+template <typename Control> Control *namedAfterCaption(Control *control, const QString &caption)
+{
+    control->setObjectName(caption);
+    control->setAccessibleName(caption);
+    return control;
+}

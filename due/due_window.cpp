@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "controls/prompter.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
 #include "due/due_reports.h"
@@ -75,9 +76,7 @@ namespace {
 
     QPushButton *addButton(QHBoxLayout *layout, const QString &caption)
     {
-        auto *button = new QPushButton(caption);
-        button->setObjectName(caption);
-        button->setAccessibleName(caption);
+        auto *button = namedAfterCaption(new QPushButton(caption), caption);
         layout->addWidget(button);
         return button;
     }
@@ -163,9 +162,7 @@ QTableView *DueWindow::addList(
 {
     if (captionShown)
         addLabel(layout, caption);
-    auto *grid = new QTableView;
-    grid->setObjectName(caption);
-    grid->setAccessibleName(caption);
+    auto *grid = namedAfterCaption(new QTableView, caption);
     grid->setModel(model);
     setUpSheetGrid(grid);
     applyColumnWidths(grid, model->columnWidths());

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "controls/prompter.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
 #include "messages/io_error.h"
@@ -136,15 +137,10 @@ ImportDialog::ImportDialog(
     chooseFileToRead = [this](QWidget *owner) { return chooseCsvToRead(owner, prompter_); };
     chooseFileToWrite = [this](QWidget *owner) { return output::chooseCsvFile(owner, prompter_); };
     const auto button = [this](const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(caption);
-        b->setAccessibleName(caption);
-        return b;
+        return namedAfterCaption(new QPushButton(caption, this), caption);
     };
     const auto radio = [this](const QString &caption) {
-        auto *r = new QRadioButton(caption, this);
-        r->setObjectName(caption);
-        r->setAccessibleName(caption);
+        auto *r = namedAfterCaption(new QRadioButton(caption, this), caption);
         connect(r, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
                 kindChanged();

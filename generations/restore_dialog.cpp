@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controls/prompter.h"
+#include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
 #include "output/yen_unit.h"
@@ -114,10 +115,8 @@ RestoreDialog::RestoreDialog(AppState &state, Prompter &prompter, QWidget *paren
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     applyColumnWidths(table_, model_->columnWidths());
-    restore_ = new QPushButton(u"復元"_s, this);
-    restore_->setObjectName(u"復元"_s);
-    auto *close = new QPushButton(u"閉じる"_s, this);
-    close->setObjectName(u"閉じる"_s);
+    restore_ = namedAfterCaption(new QPushButton(u"復元"_s, this), u"復元"_s);
+    auto *close = namedAfterCaption(new QPushButton(u"閉じる"_s, this), u"閉じる"_s);
     connect(restore_, &QPushButton::clicked, this, &RestoreDialog::restoreClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
