@@ -41,7 +41,8 @@ CommandLine readCommandLine(const QStringList &args)
 
 QString versionText()
 {
-    return u"Velmoraの手形管理 (tegata) "_s + QStringLiteral(TEGATA_VERSION);
+    return u"Velmoraの手形管理 (tegata) "_s + QStringLiteral(TEGATA_VERSION) + u" ("_s
+        + QStringLiteral(TEGATA_RELEASE_DATE) + u')';
 }
 
 QString helpText()
@@ -51,8 +52,8 @@ QString helpText()
            u"  --data-folder フォルダー  "
            u"この実行だけ、設定ファイルとは別のデータフォルダーを使います。\n"
            u"                            Use another data folder for this run only.\n"
-           u"  --version                 名前とバージョンを表示します。\n"
-           u"                            Print the name and version.\n"
+           u"  --version                 名前とバージョン、公開日を表示します。\n"
+           u"                            Print the name, version and release date.\n"
            u"  --help                    このオプションの一覧を表示します。\n"
            u"                            Print these options.\n"_s;
 }

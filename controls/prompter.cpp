@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -40,12 +42,40 @@ QMessageBox::Icon iconOf(MessageKind kind)
     return QMessageBox::NoIcon;
 }
 
+// A はい/いいえ question has no harmless answer (at exit いいえ drops the unsaved work), so Esc and
+// the window's close button leave it standing until one of the two is pressed.
+class AnswerRequiredBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+    bool answerRequired = false;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (answerRequired && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (answerRequired && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
 } // namespace
 
 MessageAnswer WidgetPrompter::message(
     QWidget *parent, MessageKind kind, const QString &text, MessageButtons buttons)
 {
-    QMessageBox box(iconOf(kind), titleOf(kind, plainTitle), text, QMessageBox::NoButton, parent);
+    AnswerRequiredBox box(
+        iconOf(kind), titleOf(kind, plainTitle), text, QMessageBox::NoButton, parent);
     // Messages carry names from files (a lock holder's, a folder's): never markup.
     box.setTextFormat(Qt::PlainText);
     QPushButton *first = nullptr;
@@ -64,10 +94,9 @@ MessageAnswer WidgetPrompter::message(
         break;
     }
     box.setDefaultButton(first);
-    if (second)
-        box.setEscapeButton(second);
-    else
-        box.setEscapeButton(first);
+    box.answerRequired = buttons == MessageButtons::YesNo;
+    if (!box.answerRequired)
+        box.setEscapeButton(second ? second : first);
     box.exec();
     const bool firstChosen = box.clickedButton() == first;
     if (buttons == MessageButtons::YesNo)

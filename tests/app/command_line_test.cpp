@@ -29,6 +29,8 @@ TEST(CommandLineTest, OptionsAndRefusals)
         EXPECT_EQ(line.refusal.isEmpty(), c.action != Action::Refuse);
     }
     EXPECT_TRUE(readCommandLine({ u"--verbose"_s }).refusal.contains(u"--verbose"_s));
-    EXPECT_TRUE(versionText().endsWith(QStringLiteral(TEGATA_VERSION)));
+    EXPECT_EQ(versionText(),
+        u"Velmoraの手形管理 (tegata) "_s + QStringLiteral(TEGATA_VERSION) + u" ("_s
+            + QStringLiteral(TEGATA_RELEASE_DATE) + u')');
     EXPECT_EQ(versionCaption(), u"Ver.1.00"_s) << "as バージョン情報 has always shown it";
 }
