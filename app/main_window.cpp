@@ -487,12 +487,13 @@ void MainWindow::DueFormClick()
 {
     if (!dueWindow_) {
         auto *window = new due::DueWindow(state_, prompter_, options_);
+        // The full view, where 編集 and 取立て確認 can act on the note; shown first, so the
+        // grid scrolls within the size it is seen at.
         window->showNote = [this](int note) {
             if (!dataSheet_)
                 return;
-            dataSheet_->setIndex({ note }, u"データシート（期日案内)"_s);
-            dataSheet_->DataUpdate();
             showChild(dataSheet_->widget());
+            dataSheet_->showNote(note);
         };
         connect(window, &due::DueWindow::daysChanged, dueStatus_, &due::DueStatus::setDays);
         dueWindow_ = window;

@@ -169,8 +169,12 @@ Overview overview(const Notes &notes, QDate today, int days)
         }
         if (!payable && !receivable)
             continue;
-        if (receivable && *due < w.today)
+        if (receivable && *due < w.today) {
+            // Still expected, but on no day the plan can name: it stands apart, before the months.
             add(o.overdue, index, *due, n.Amount);
+            o.total.receivable += n.Amount;
+            continue;
+        }
         if (*due >= w.today && *due <= w.lastComing)
             add(payable ? o.payable : o.receivable, index, *due, n.Amount);
         if (*due >= w.planFirst - LongestClosure && *due < w.planEnd) {
@@ -182,6 +186,7 @@ Overview overview(const Notes &notes, QDate today, int days)
             (payable ? o.total.payable : o.total.receivable) += n.Amount;
         }
     }
+    o.pastDue.receivable = o.overdue.sum;
     for (NoteList *list : { &o.overdue, &o.payable, &o.receivable, &o.afterClearing })
         sortByDueDate(*list, notes);
     sortByPartner(o.longTerms, notes);

@@ -59,6 +59,9 @@ struct Overview
     NoteList overdue; // receivable, unsettled, due before today
     NoteList payable; // payable, unsettled, due from today to today + days
     NoteList receivable; // receivable, unsettled, due in the same days
+    // The cash plan: first the overdue receivables (no month of their own, their sum that of
+    // overdue), then by the month of settlement the notes due from today on; the total is all.
+    MonthPlan pastDue;
     std::array<MonthPlan, PlanMonths> months {};
     MonthPlan total;
     NoteList longTerms; // payable notes issued in the last 12 months on terms over 60 days

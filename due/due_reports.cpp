@@ -147,11 +147,13 @@ namespace {
     {
     public:
         explicit PlanLines(const Overview &o)
-            : months_(o.months)
+            : pastDue_(o.pastDue)
+            , months_(o.months)
             , total_(o.total)
         {
         }
-        int count() const override { return PlanMonths; }
+        // The overdue row, then the months.
+        int count() const override { return 1 + PlanMonths; }
         LineShape shape(int) const override { return {}; }
         QStringList texts(BandKind band, int line) const override
         {
@@ -159,10 +161,12 @@ namespace {
                 return planTotalCells(total_);
             if (band != BandKind::Detail || line < 0 || line >= count())
                 return {};
-            return planCells(months_[static_cast<std::size_t>(line)]);
+            return line == 0 ? planPastDueCells(pastDue_)
+                             : planCells(months_[static_cast<std::size_t>(line - 1)]);
         }
 
     private:
+        MonthPlan pastDue_;
         std::array<MonthPlan, PlanMonths> months_;
         MonthPlan total_;
     };
@@ -346,6 +350,7 @@ bool cashPlanCsv(
     return csv::write(path, error, fs, [&](csv::File &file) {
         file.add({ cashPlanTitle(), asOf });
         file.add(planColumns());
+        file.add(planPastDueCells(o.pastDue));
         for (const MonthPlan &month : o.months)
             file.add(planCells(month));
         file.add(planTotalCells(o.total));

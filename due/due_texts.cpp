@@ -65,6 +65,13 @@ QStringList planCells(const MonthPlan &month)
         amountText(month.difference()) };
 }
 
+QStringList planPastDueCells(const MonthPlan &pastDue)
+{
+    QStringList cells = planCells(pastDue);
+    cells[0] = u"期日経過"_s;
+    return cells;
+}
+
 QStringList planTotalCells(const MonthPlan &total)
 {
     QStringList cells = planCells(total);

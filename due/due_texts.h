@@ -24,8 +24,9 @@ QStringList dueColumns(); // 支払日, 決済日, 取引先名, 手形番号, �
 QStringList dueCells(const DueNote &row, const NoteRecord &note, std::string_view partnerName,
     std::string_view bankName);
 
-// The cash plan's columns and the cells of a month and of the total row.
+// The cash plan's columns and the cells of the overdue row, of a month and of the total row.
 QStringList planColumns(); // 年月, 支払手形, 受取手形, 差引
+QStringList planPastDueCells(const MonthPlan &pastDue); // 期日経過, …
 QStringList planCells(const MonthPlan &month);
 QStringList planTotalCells(const MonthPlan &total);
 

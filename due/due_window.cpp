@@ -218,7 +218,9 @@ QWidget *DueWindow::planTab()
     auto *layout = new QVBoxLayout(tab);
     addList(layout, u"資金繰り予定"_s, plan_.get(), false);
     addLabel(layout,
-        u"支払手形・受取手形のうち未決済のものを、決済日（支払日が銀行の休業日のときは翌営業日）の月ごとに合計しています。"_s);
+        u"支払手形・受取手形のうち未決済のものを、決済日（支払日が銀行の休業日のときは翌営業日）の"
+        u"月ごとに合計しています。"
+        u"支払日を過ぎてもまだ取り立てていない受取手形は、最初の行「期日経過」にまとめています。"_s);
     addReportButtons(layout, PlanTab);
     return tab;
 }
@@ -284,9 +286,12 @@ void DueWindow::refresh()
     fillDue(*overdue_, overview_.overdue, overdueTotal_);
     fillDue(*payable_, overview_.payable, payableTotal_);
     fillDue(*receivable_, overview_.receivable, receivableTotal_);
-    plan_->setRows(PlanMonths + 1, [this](int r) {
-        return r < PlanMonths ? planCells(overview_.months[static_cast<std::size_t>(r)])
-                              : planTotalCells(overview_.total);
+    // The overdue row, the months, the total.
+    plan_->setRows(1 + PlanMonths + 1, [this](int r) {
+        if (r == 0)
+            return planPastDueCells(overview_.pastDue);
+        return r <= PlanMonths ? planCells(overview_.months[static_cast<std::size_t>(r - 1)])
+                               : planTotalCells(overview_.total);
     });
     longTerms_->setRows(
         static_cast<int>(overview_.longTerms.rows.size()), [this, noteOf, partners](int r) {

@@ -172,6 +172,17 @@ void DataSheet::setIndex(const std::vector<std::int32_t> &indices, const QString
     ViewFiltered = 1;
 }
 
+void DataSheet::showNote(int noteIndex)
+{
+    if (noteIndex < 0 || static_cast<std::size_t>(noteIndex) >= state_.NoteTable.size())
+        return;
+    setIndexAll();
+    DataUpdate();
+    // In the full view a note's grid row is its index.
+    selectRows(noteIndex, noteIndex);
+    SG1->scrollTo(model_->index(noteIndex, 0));
+}
+
 GridSelection DataSheet::currentSelection() const
 {
     GridSelection s;

@@ -38,6 +38,9 @@ public:
     virtual void setIndex(const std::vector<int> &indices, const QString &caption) = 0;
     virtual void setIndexAll() = 0;
     virtual void DataUpdate() = 0;
+    // The full view, refreshed, with this note's row selected and in sight, so that every
+    // command on one note can act on it.
+    virtual void showNote(int noteIndex) = 0;
 };
 
 // What the main window needs of the input sheet.

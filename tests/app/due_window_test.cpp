@@ -1,12 +1,19 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "due/due_status.h"
+#include "due/due_texts.h"
 #include "due/due_window.h"
+#include "sheets/data_sheet.h"
+#include "sheets/note_grid_model.h"
 #include "store/day_date.h"
 #include "store/program_options.h"
 #include "store/sjis.h"
@@ -68,12 +75,67 @@ TEST_F(DueDates, TheMenuOpensTheWindowAndARowShowsItsNoteInTheDataSheet)
     auto *overdue = due->findChild<QTableView *>(u"期日経過の受取手形"_s);
     ASSERT_NE(overdue, nullptr);
     ASSERT_EQ(overdue->model()->rowCount(), 1);
-    emit overdue->doubleClicked(overdue->model()->index(0, 0));
-    EXPECT_EQ(dataSheet->viewIndex(), std::vector<int> { 1 });
+
+    // The cash plan begins with the overdue receivable, which the months then leave out.
+    auto *plan = due->findChild<QTableView *>(u"資金繰り予定"_s);
+    ASSERT_NE(plan, nullptr);
+    ASSERT_EQ(plan->model()->rowCount(), 1 + due::PlanMonths + 1);
+    EXPECT_EQ(plan->model()->index(0, 0).data().toString(), u"期日経過"_s);
+    EXPECT_EQ(
+        plan->model()->index(0, 2).data().toString(), due::amountText(due->overview().overdue.sum));
 
     // The days are the user's own, kept beside the settings file for the next time.
     due->daysBox()->setValue(30);
     ProgramOptions kept(programOptionsPath(state.Data.settingsPath()));
     EXPECT_FALSE(kept.path().isEmpty());
     EXPECT_EQ(due::dueDaysOf(kept, sjis::decode(state.CurrentUser.Name)), 30);
+}
+
+// Far down a long register, behind a search left on: the note is shown in the full view, in
+// sight and selected, so 取立て確認 acts on it at once.
+TEST_F(DueDates, ARowShowsItsNoteSelectedInTheFullViewReadyForCollection)
+{
+    fixtures::reload(state, [](Tables &t) {
+        for (int i = 0; i < 80; ++i) {
+            NoteRecord later = fixtures::note({ u"001"_s, u"B01"_s, PayableNote, 0, 10'000 });
+            later.DueDate = daydate::fromDate(QDate(2024, 6, 1));
+            t.notes.push_back(later);
+        }
+        NoteRecord late =
+            fixtures::note({ u"001"_s, u"B01"_s, ReceivableNote, 0, 10'000, u"LATE"_s });
+        late.DueDate = daydate::fromDate(QDate(2024, 5, 1));
+        t.notes.push_back(late);
+    });
+    const int late = static_cast<int>(state.NoteTable.size()) - 1;
+    dataSheet->setIndex({ 0 }, u"検索結果"_s);
+    dataSheet->DataUpdate();
+
+    window->action(u"DueForm"_s)->trigger();
+    auto *due = window->findChild<due::DueWindow *>();
+    ASSERT_NE(due, nullptr);
+    auto *overdue = due->findChild<QTableView *>(u"期日経過の受取手形"_s);
+    ASSERT_NE(overdue, nullptr);
+    const std::vector<due::DueNote> &rows = due->overview().overdue.rows;
+    const auto row = std::find_if(
+        rows.begin(), rows.end(), [&](const due::DueNote &r) { return r.note == late; });
+    ASSERT_NE(row, rows.end());
+    emit overdue->doubleClicked(overdue->model()->index(static_cast<int>(row - rows.begin()), 0));
+
+    EXPECT_FALSE(dataSheet->viewFiltered());
+    EXPECT_EQ(dataSheet->viewIndex().size(), state.NoteTable.size());
+    EXPECT_EQ(dataSheet->windowTitle(), u"データシート(全件表示)"_s);
+    EXPECT_EQ(dataSheet->selectionTop(), late + 1);
+    EXPECT_EQ(dataSheet->selectionBottom(), late + 1);
+    QTableView *grid = dataSheet->SG1;
+    EXPECT_TRUE(
+        grid->viewport()->rect().contains(grid->visualRect(dataSheet->model()->index(late, 0))))
+        << "scrolled to the note";
+    auto *mdi = window->findChild<QMdiArea *>();
+    ASSERT_NE(mdi, nullptr);
+    ASSERT_NE(mdi->activeSubWindow(), nullptr);
+    EXPECT_EQ(mdi->activeSubWindow()->widget(), dataSheet);
+
+    prompter.answers = { MessageAnswer::Ok };
+    dataSheet->SHONIN1Click();
+    EXPECT_EQ(state.NoteTable[static_cast<std::size_t>(late)].Settled, 1);
 }

@@ -95,7 +95,8 @@ TEST(DueLists, CashPlanSumsByTheMonthOfTheSettlementDay)
     const auto yen = [](std::int64_t n) { return Money::fromStored(n * 10'000); };
     // December: the payments of the 7th and the 19th; the year-end payment settles in January.
     EXPECT_EQ(o.months[0].payable, yen(300 + 400));
-    EXPECT_EQ(o.months[0].receivable, yen(100 + 500 + 600)) << "past due but unpaid counts too";
+    EXPECT_EQ(o.months[0].receivable, yen(500 + 600)) << "the past-due note stands apart";
+    EXPECT_EQ(o.pastDue.receivable, yen(100));
     EXPECT_EQ(o.months[1].payable, yen(700));
     EXPECT_EQ(o.months[1].receivable, yen(800));
     // 31 January 2027 is a Sunday: it settles on 1 February.
@@ -104,7 +105,55 @@ TEST(DueLists, CashPlanSumsByTheMonthOfTheSettlementDay)
     EXPECT_EQ(o.total.receivable, yen(2900));
     EXPECT_EQ(o.total.difference(), yen(1500));
     EXPECT_EQ(
-        planCells(o.months[0]), (QStringList { u"2026年12月"_s, u"700"_s, u"1,200"_s, u"500"_s }));
+        planCells(o.months[0]), (QStringList { u"2026年12月"_s, u"700"_s, u"1,100"_s, u"400"_s }));
+}
+
+// Where each note lands in the cash plan: row 0 is 期日経過, row m + 1 the m-th month, -1 none.
+TEST(DueLists, CashPlanPutsOverdueReceivablesFirstAndTheTotalAddsUp)
+{
+    const struct
+    {
+        const char *what;
+        Entry note;
+        int row;
+    } cases[] = {
+        { "an unpaid receivable from last month",
+            { u"R-nov", ReceivableNote, false, Issued, QDate(2026, 11, 20), 1 }, 0 },
+        { "an unpaid receivable from earlier this month",
+            { u"R-dec", ReceivableNote, false, Issued, QDate(2026, 12, 4), 2 }, 0 },
+        { "a collected receivable",
+            { u"R-paid", ReceivableNote, true, Issued, QDate(2026, 11, 30), 8 }, -1 },
+        { "a receivable due today", { u"R-today", ReceivableNote, false, Issued, Today, 16 }, 1 },
+        { "an unpaid payable note past due",
+            { u"P-nov", PayableNote, false, Issued, QDate(2026, 11, 20), 32 }, -1 },
+    };
+    const auto yen = [](std::int64_t n) { return Money::fromStored(n * 10'000); };
+    const auto rowOf = [](const Overview &o, int row) {
+        return row == 0 ? o.pastDue : o.months[static_cast<std::size_t>(row - 1)];
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Overview o = overview(notesOf({ c.note }), Today, 14);
+        for (int row = 0; row <= PlanMonths; ++row) {
+            const MonthPlan plan = rowOf(o, row);
+            EXPECT_EQ(plan.receivable + plan.payable, row == c.row ? yen(c.note.yen) : yen(0))
+                << "row " << row;
+        }
+    }
+
+    Notes all;
+    for (const auto &c : cases)
+        all.push_back(notesOf({ c.note }).front());
+    const Overview o = overview(all, Today, 14);
+    EXPECT_EQ(planPastDueCells(o.pastDue), (QStringList { u"期日経過"_s, u"0"_s, u"3"_s, u"3"_s }));
+    Money payable, receivable;
+    for (int row = 0; row <= PlanMonths; ++row) {
+        payable += rowOf(o, row).payable;
+        receivable += rowOf(o, row).receivable;
+    }
+    EXPECT_EQ(o.total.payable, payable);
+    EXPECT_EQ(o.total.receivable, receivable);
+    EXPECT_EQ(o.total.receivable, yen(1 + 2 + 16));
 }
 
 // The boundaries of the two checks: a term of 60 days is accepted, 61 is not; a note due the day

@@ -33,9 +33,10 @@ NoteRecord noteOf(const fixtures::NoteFields &f, QDate issued, QDate due)
     return n;
 }
 
-// A payable note on a long term that also falls due after paper clearing ends, and a receivable
-// note in the same way. Code 001 is registered twice and its partner's own bank differs from the
-// note's, so a report that takes the last record or the partner's bank prints another name.
+// A payable note on a long term that also falls due after paper clearing ends, a receivable
+// note in the same way, and a receivable note past due that the cash plan shows first. Code 001 is
+// registered twice and its partner's own bank differs from the note's, so a report that takes the
+// last record or the partner's bank prints another name.
 class DueReports : public ::testing::Test
 {
 protected:
@@ -54,6 +55,8 @@ protected:
                 QDate(2026, 11, 1), QDate(2027, 4, 5)),
             noteOf({ u"002"_s, u"B02"_s, ReceivableNote, 0, 5'000'000'000, u"-12"_s },
                 QDate(2026, 12, 1), QDate(2027, 5, 10)),
+            noteOf({ u"002"_s, u"B02"_s, ReceivableNote, 0, 3'000'000, u"-13"_s },
+                QDate(2026, 10, 1), QDate(2026, 11, 30)),
         };
         state.Data.setTables(std::move(t));
         o = due::overview(state.NoteTable, Today, 14);
@@ -84,9 +87,13 @@ TEST_F(DueReports, EachReportPrintsTheCellsOfItsListAndItsTotals)
         QStringList cells;
         QStringList totals;
     } cases[] = {
-        // April 2027 is the fifth month from December; the one month with a payment in it.
-        { "cash plan", [&] { return due::cashPlanReport(o, asOf); }, false, u"資金繰り予定"_s, 4,
+        // April 2027 is the fifth month from December, after the overdue row; the one month
+        // with a payment in it.
+        { "cash plan", [&] { return due::cashPlanReport(o, asOf); }, false, u"資金繰り予定"_s, 5,
             due::planCells(o.months[4]), due::planTotalCells(o.total) },
+        { "cash plan's overdue row", [&] { return due::cashPlanReport(o, asOf); }, false,
+            u"資金繰り予定"_s, 0, { u"期日経過"_s, u"0"_s, u"300"_s, u"300"_s },
+            due::planTotalCells(o.total) },
         { "long terms", [&] { return due::longTermReport(state, o, asOf); }, true,
             u"支払サイト点検"_s, 0, due::longTermCells(longTerm, payable(), bytes(u"=丸和商事"_s)),
             { due::longTermCountLine(o.longTerms), due::longTermExplanation() } },
@@ -126,11 +133,13 @@ TEST_F(DueReports, EachCsvFileHoldsTheTitleTheHeadsTheRowsAndTheTotals)
             cells[i].prepend(u'\'');
         return cells;
     };
-    QStringList plan { line({ u"資金繰り予定"_s, asOf }), line(due::planColumns()) };
+    QStringList plan { line({ u"資金繰り予定"_s, asOf }), line(due::planColumns()),
+        u"期日経過,0,300,300"_s };
     for (const due::MonthPlan &m : o.months)
         plan << line(due::planCells(m));
     plan << line(due::planTotalCells(o.total));
-    EXPECT_EQ(plan[6], u"2027年04月,\"1,200,000\",0,\"-1,200,000\""_s);
+    EXPECT_EQ(plan[7], u"2027年04月,\"1,200,000\",0,\"-1,200,000\""_s);
+    EXPECT_EQ(plan.last(), u"合計,\"1,200,000\",\"500,300\",\"-699,700\""_s);
 
     const QStringList longTerm { line({ u"支払サイト点検"_s, asOf }), line(due::longTermColumns()),
         line(apostrophe(

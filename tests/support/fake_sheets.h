@@ -30,6 +30,12 @@ public:
         calls << QStringLiteral("setIndexAll");
     }
     void DataUpdate() override { calls << QStringLiteral("DataUpdate"); }
+    void showNote(int noteIndex) override
+    {
+        filtered = false;
+        top = bottom = noteIndex + 1;
+        calls << QStringLiteral("showNote");
+    }
     qsizetype callsOf(const QString &name) const { return calls.count(name); }
 
     QWidget *page = nullptr; // owned by whoever shows it
