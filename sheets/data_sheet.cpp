@@ -75,7 +75,7 @@ void DataSheet::buildGrid()
     SG1->setFocusPolicy(Qt::ClickFocus);
     SG1->setTabKeyNavigation(false);
 
-    // The right button opens the menu without moving the selection the user made.
+    // The right button selects the row under it and opens the menu beside the pointer.
     SG1->setContextMenuPolicy(Qt::PreventContextMenu);
     SG1->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     SG1->viewport()->installEventFilter(this);
@@ -188,6 +188,7 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
 {
     if (button != Qt::RightButton)
         return;
+    selectRowAt(pos);
     const PopupItems items = popupItems(currentSelection());
     Edit1->setEnabled(items.Edit1);
     Find1->setEnabled(items.Find1);
@@ -199,6 +200,19 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
     URAGAKI1->setEnabled(items.URAGAKI1 && writable);
     SHONIN1->setEnabled(items.SHONIN1 && writable && mayUse(MenuCommand::N3));
     PopupMenu1->popup(SG1->viewport()->mapToGlobal(pos + QPoint(MenuOffset, 0)));
+}
+
+// As any grid on the desktop: a press on a row outside the selection selects that row alone, one
+// inside it keeps the rows for the main window's 削除, and one below the rows selects nothing.
+void DataSheet::selectRowAt(const QPoint &pos)
+{
+    const QModelIndex at = SG1->indexAt(pos);
+    if (!at.isValid()) {
+        SG1->clearSelection();
+        return;
+    }
+    if (!SG1->selectionModel()->isRowSelected(at.row(), QModelIndex()))
+        selectRows(at.row(), at.row());
 }
 
 bool DataSheet::eventFilter(QObject *watched, QEvent *event)
