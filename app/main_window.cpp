@@ -553,6 +553,18 @@ void MainWindow::AllUpdate()
         inputSheet_->DataUpDate();
 }
 
+// It stays until a sheet says something else, and never hides the due counts or the unsaved
+// changes, as a passing status bar message would.
+void MainWindow::showStatus(const QString &text)
+{
+    if (!sheetStatus_) {
+        sheetStatus_ = new QLabel(statusBar());
+        sheetStatus_->setObjectName(u"SheetStatus"_s);
+        statusBar()->addWidget(sheetStatus_);
+    }
+    sheetStatus_->setText(text);
+}
+
 void MainWindow::editNote(int noteIndex)
 {
     if (!inputSheet_)

@@ -146,6 +146,17 @@ void DataSheet::selectRows(int top, int bottom)
     SG1->selectionModel()->setCurrentIndex(model_->index(top, 0), QItemSelectionModel::NoUpdate);
 }
 
+void DataSheet::showNote(int noteIndex)
+{
+    const auto listed = std::find(ViewIndex.begin(), ViewIndex.end(), noteIndex);
+    if (listed == ViewIndex.end())
+        return;
+    const int row = static_cast<int>(listed - ViewIndex.begin());
+    selectRows(row, row);
+    // Down to the row, leaving the columns scrolled as they are.
+    SG1->scrollTo(model_->index(row, std::max(SG1->columnAt(0), 0)));
+}
+
 int DataSheet::selectionTop() const
 {
     const int top = selectedRowRange(SG1).top;

@@ -35,6 +35,7 @@ public:
     bool viewFiltered() const override { return ViewFiltered != 0; }
     void setIndexAll() override;
     void DataUpdate() override;
+    void showNote(int noteIndex) override;
 
     // A search result: these notes in this order, under this caption. The caller refreshes.
     void setIndex(const std::vector<std::int32_t> &indices, const QString &caption) override;

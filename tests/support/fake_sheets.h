@@ -30,6 +30,11 @@ public:
         calls << QStringLiteral("setIndexAll");
     }
     void DataUpdate() override { calls << QStringLiteral("DataUpdate"); }
+    void showNote(int noteIndex) override
+    {
+        shown.push_back(noteIndex);
+        calls << QStringLiteral("showNote");
+    }
     qsizetype callsOf(const QString &name) const { return calls.count(name); }
 
     QWidget *page = nullptr; // owned by whoever shows it
@@ -38,5 +43,6 @@ public:
     bool filtered = false;
     std::vector<int> index; // the last list setIndex received, and what viewIndex gives
     QString caption;
+    std::vector<int> shown; // the notes showNote was given, in order
     QStringList calls;
 };
