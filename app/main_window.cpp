@@ -560,6 +560,7 @@ void MainWindow::showStatus(const QString &text)
     if (!sheetStatus_) {
         sheetStatus_ = new QLabel(statusBar());
         sheetStatus_->setObjectName(u"SheetStatus"_s);
+        sheetStatus_->setIndent(16); // apart from the unsaved-changes note before it
         statusBar()->addWidget(sheetStatus_);
     }
     sheetStatus_->setText(text);
