@@ -238,7 +238,6 @@ TEST_F(DataSheetTest, RightPressSelectsTheRowUnderThePointer)
         { "another row", 1, 1, 2, 2, 2, AllItems },
         { "nothing selected", 0, 0, 3, 3, 3,
             { u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s } },
-        { "the selected row", 2, 2, 2, 2, 2, AllItems },
         { "inside several rows", 1, 3, 2, 1, 3, search },
         { "the empty row", 2, 2, 7, 7, 7, search },
         { "below the rows", 2, 2, 0, -1, -1, search },
