@@ -493,6 +493,8 @@ void MainWindow::DueFormClick()
             if (!dataSheet_)
                 return;
             showChild(dataSheet_->widget());
+            dataSheet_->setIndexAll();
+            dataSheet_->DataUpdate();
             dataSheet_->showNote(note);
         };
         connect(window, &due::DueWindow::daysChanged, dueStatus_, &due::DueStatus::setDays);
@@ -552,6 +554,19 @@ void MainWindow::AllUpdate()
         dataSheet_->DataUpdate();
     if (inputSheet_)
         inputSheet_->DataUpDate();
+}
+
+// It stays until a sheet says something else, and never hides the due counts or the unsaved
+// changes, as a passing status bar message would.
+void MainWindow::showStatus(const QString &text)
+{
+    if (!sheetStatus_) {
+        sheetStatus_ = new QLabel(statusBar());
+        sheetStatus_->setObjectName(u"SheetStatus"_s);
+        sheetStatus_->setIndent(16); // apart from the unsaved-changes note before it
+        statusBar()->addWidget(sheetStatus_);
+    }
+    sheetStatus_->setText(text);
 }
 
 void MainWindow::editNote(int noteIndex)

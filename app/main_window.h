@@ -13,6 +13,7 @@
 #include "store/program_options.h"
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMenu;
 class Prompter;
@@ -75,6 +76,7 @@ public:
     void N2Click();
     void AllUpdate() override;
     void editNote(int noteIndex) override;
+    void showStatus(const QString &text) override;
 
     // Menu items by their names, for tests and tools.
     QAction *action(const QString &objectName) const;
@@ -140,4 +142,5 @@ private:
     due::DueStatus *dueStatus_ = nullptr;
     QWidget *dueWindow_ = nullptr;
     QWidget *helpWindow_ = nullptr;
+    QLabel *sheetStatus_ = nullptr; // what a sheet has just done, beside the due counts
 };

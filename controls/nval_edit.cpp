@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -43,6 +44,37 @@ std::optional<NValKey> virtualKeyOf(int key)
 }
 
 } // namespace
+
+QString refusalText(NValRefusal why, const NValModel &model)
+{
+    switch (why) {
+    case NValRefusal::None:
+        break;
+    case NValRefusal::NotANumber: {
+        QString signs;
+        if (model.PrmtNegative())
+            signs += u"「-」"_s;
+        if (model.FixDecimal() != 0)
+            signs += u"「.」"_s;
+        return signs.isEmpty() ? u"入力できるのは数字だけです。"_s
+                               : u"入力できるのは数字と%1だけです。"_s.arg(signs);
+    }
+    case NValRefusal::TooManyDigits:
+        return u"これ以上の桁は入力できません（%1桁まで）。"_s.arg(model.MaxDigits());
+    case NValRefusal::TooManyWholeDigits:
+        return u"整数部はこれ以上入力できません（%1桁まで）。"_s.arg(
+            model.MaxDigits() - model.FixDecimal());
+    case NValRefusal::TooManyDecimals:
+        return u"小数部はこれ以上入力できません（%1桁まで）。"_s.arg(model.FixDecimal());
+    case NValRefusal::SecondPoint:
+        return u"小数点はすでに入力されています。"_s;
+    case NValRefusal::NoDecimals:
+        return u"小数は入力できません。"_s;
+    case NValRefusal::NoNegative:
+        return u"マイナスの数は入力できません。"_s;
+    }
+    return {};
+}
 
 TNValEdit::TNValEdit(QWidget *parent)
     : QLineEdit(parent)
@@ -181,9 +213,22 @@ void TNValEdit::keyPressEvent(QKeyEvent *event)
         event->ignore(); // function keys and shortcuts belong to the form
         return;
     }
-    for (QChar ch : typed)
+    NValRefusal refused = NValRefusal::None;
+    for (QChar ch : typed) {
         model_.keyPress(ch);
+        if (model_.LastRefusal() != NValRefusal::None)
+            refused = model_.LastRefusal();
+    }
     present();
+    if (refused != NValRefusal::None)
+        showRefusal(refused);
+}
+
+// A beep alone is easily missed: the reason stands just below the field until the next key or
+// a few seconds have passed.
+void TNValEdit::showRefusal(NValRefusal why)
+{
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), refusalText(why, model_), this);
 }
 
 bool TNValEdit::handleClipboardKey(QKeyEvent *event)

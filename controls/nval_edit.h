@@ -7,6 +7,9 @@
 
 class QMenu;
 
+// What the field says beside itself when it refuses a character: why, in the field's own limits.
+QString refusalText(NValRefusal why, const NValModel &model);
+
 // The amount field: a right-aligned edit that holds a number and is typed like a pocket
 // calculator. All the rules live in NValModel; this widget forwards keys, focus, mouse and
 // clipboard events to it and shows the text, selection and colour it returns. The text is the
@@ -79,6 +82,7 @@ private:
     void syncToModel();
     // Shows what the model returns: text, selection, colour and any beeps.
     void present();
+    void showRefusal(NValRefusal why);
     QColor resolve(NValColor color) const;
     void switchTextColor(const QColor &color);
 

@@ -300,6 +300,7 @@ long double NValModel::TextToValue(const QString &text) const
 
 void NValModel::keyPress(QChar ch)
 {
+    refusal_ = NValRefusal::None;
     if (readOnly_)
         return;
     const char16_t c = ch.unicode();
@@ -309,7 +310,8 @@ void NValModel::keyPress(QChar ch)
         pointKey();
     else if (c >= u'0' && c <= u'9')
         digitKey(c - u'0');
-    // Anything else cannot belong to a number and is swallowed without a beep.
+    else if (ch.isPrint())
+        refusal_ = NValRefusal::NotANumber; // swallowed without a beep, but said
 }
 
 NValKeyResult NValModel::keyDown(NValKey key)
@@ -443,7 +445,7 @@ void NValModel::updateFontColor(long double x)
 void NValModel::minusKey()
 {
     if (!prmtNegative_) {
-        beep();
+        refuse(NValRefusal::NoNegative);
         return;
     }
     if (hasSelection())
@@ -460,19 +462,19 @@ void NValModel::pointKey()
     if (fixDecimal_ == 0) {
         pointEntered_ = false;
         decimalCount_ = 0;
-        beep();
+        refuse(NValRefusal::NoDecimals);
         return;
     }
     if (hasSelection())
         resetEntry(true); // a typed minus survives: "-" then "." over a selection gives "-0."
     if (digitCount_ >= maxDigits_) {
-        beep();
+        refuse(NValRefusal::TooManyDigits);
         return;
     }
     if (digitCount_ == 0)
         digitCount_ = 1; // the zero before the point
     if (pointEntered_)
-        beep();
+        refuse(NValRefusal::SecondPoint);
     else
         pointEntered_ = true;
     ShowValue(value_);
@@ -508,20 +510,20 @@ void NValModel::digitKey(int digit)
         digitCount_ = maxDigits_;
         if (pointEntered_)
             decimalCount_ = oldDecimalCount;
-        beep();
+        refuse(NValRefusal::TooManyDigits);
         return;
     }
     if (!pointEntered_) {
         // Whole digits may not take the places kept for the fixed decimals.
         if (fixDecimal_ >= 0 && digitCount_ > maxDigits_ - fixDecimal_) {
             digitCount_ = maxDigits_ - fixDecimal_;
-            beep();
+            refuse(NValRefusal::TooManyWholeDigits);
             return;
         }
     } else if (fixDecimal_ >= 0 && decimalCount_ > fixDecimal_) {
         decimalCount_ = fixDecimal_;
         digitCount_ = oldDigitCount;
-        beep();
+        refuse(NValRefusal::TooManyDecimals);
         return;
     }
     // Through the text, so that 0.1 + 0.02 is exactly the 0.12 a later Backspace writes back.

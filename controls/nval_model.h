@@ -35,6 +35,18 @@ private:
 // Keys the edit handles by key-down rather than as characters.
 enum class NValKey { Backspace, Enter, Escape, Home, Left, Up, Down, Delete };
 
+// Why a typed character changed nothing; the widget says it beside the field.
+enum class NValRefusal {
+    None,
+    NotANumber, // a character that cannot belong to a number
+    TooManyDigits, // past MaxDigits, whole and decimal digits together
+    TooManyWholeDigits, // into the places kept for the fixed decimals
+    TooManyDecimals, // past FixDecimal
+    SecondPoint,
+    NoDecimals, // the point, with whole numbers only
+    NoNegative // the minus sign, with negatives not permitted
+};
+
 // What the widget does with a key-down after the model has seen it.
 enum class NValKeyResult {
     Handled, // the key goes no further
@@ -93,6 +105,8 @@ public:
     NValColor FontColor() const { return fontColor_; }
     NValColor PositiveColor() const { return positiveColor_; }
     int BeepCount() const { return beeps_; }
+    // Why the last character typed was refused; None when it was taken.
+    NValRefusal LastRefusal() const { return refusal_; }
 
     // Entry state, visible for the widget's tests and the curious.
     int DigitCount() const { return digitCount_; }
@@ -133,6 +147,11 @@ private:
     void selectAll();
     void caretToEnd();
     void beep() { ++beeps_; }
+    void refuse(NValRefusal why)
+    {
+        refusal_ = why;
+        beep();
+    }
     void updateFontColor(long double x);
 
     void minusKey();
@@ -172,4 +191,5 @@ private:
     int selStart_ = 0;
     int selLength_ = 0;
     int beeps_ = 0;
+    NValRefusal refusal_ = NValRefusal::None;
 };

@@ -75,7 +75,7 @@ void DataSheet::buildGrid()
     SG1->setFocusPolicy(Qt::ClickFocus);
     SG1->setTabKeyNavigation(false);
 
-    // The right button opens the menu without moving the selection the user made.
+    // The right button selects the row under it and opens the menu beside the pointer.
     SG1->setContextMenuPolicy(Qt::PreventContextMenu);
     SG1->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     SG1->viewport()->installEventFilter(this);
@@ -146,6 +146,17 @@ void DataSheet::selectRows(int top, int bottom)
     SG1->selectionModel()->setCurrentIndex(model_->index(top, 0), QItemSelectionModel::NoUpdate);
 }
 
+void DataSheet::showNote(int noteIndex)
+{
+    const auto listed = std::find(ViewIndex.begin(), ViewIndex.end(), noteIndex);
+    if (listed == ViewIndex.end())
+        return;
+    const int row = static_cast<int>(listed - ViewIndex.begin());
+    selectRows(row, row);
+    // Down to the row, leaving the columns scrolled as they are.
+    SG1->scrollTo(model_->index(row, std::max(SG1->columnAt(0), 0)));
+}
+
 int DataSheet::selectionTop() const
 {
     const int top = selectedRowRange(SG1).top;
@@ -172,17 +183,6 @@ void DataSheet::setIndex(const std::vector<std::int32_t> &indices, const QString
     ViewFiltered = 1;
 }
 
-void DataSheet::showNote(int noteIndex)
-{
-    if (noteIndex < 0 || static_cast<std::size_t>(noteIndex) >= state_.NoteTable.size())
-        return;
-    setIndexAll();
-    DataUpdate();
-    // In the full view a note's grid row is its index.
-    selectRows(noteIndex, noteIndex);
-    SG1->scrollTo(model_->index(noteIndex, 0));
-}
-
 GridSelection DataSheet::currentSelection() const
 {
     GridSelection s;
@@ -199,6 +199,7 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
 {
     if (button != Qt::RightButton)
         return;
+    selectRowAt(pos);
     const PopupItems items = popupItems(currentSelection());
     Edit1->setEnabled(items.Edit1);
     Find1->setEnabled(items.Find1);
@@ -210,6 +211,19 @@ void DataSheet::SG1MouseDown(Qt::MouseButton button, const QPoint &pos)
     URAGAKI1->setEnabled(items.URAGAKI1 && writable);
     SHONIN1->setEnabled(items.SHONIN1 && writable && mayUse(MenuCommand::N3));
     PopupMenu1->popup(SG1->viewport()->mapToGlobal(pos + QPoint(MenuOffset, 0)));
+}
+
+// As any grid on the desktop: a press on a row outside the selection selects that row alone, one
+// inside it keeps the rows for the main window's 削除, and one below the rows selects nothing.
+void DataSheet::selectRowAt(const QPoint &pos)
+{
+    const QModelIndex at = SG1->indexAt(pos);
+    if (!at.isValid()) {
+        SG1->clearSelection();
+        return;
+    }
+    if (!SG1->selectionModel()->isRowSelected(at.row(), QModelIndex()))
+        selectRows(at.row(), at.row());
 }
 
 bool DataSheet::eventFilter(QObject *watched, QEvent *event)

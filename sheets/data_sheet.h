@@ -42,7 +42,8 @@ public:
     const std::vector<std::int32_t> &viewIndex() const override { return ViewIndex; }
     NoteGridModel *model() const { return model_; }
 
-    // A press on the grid at pos (viewport coordinates); only the right button opens the menu.
+    // A press on the grid at pos (viewport coordinates); only the right button does anything: it
+    // selects the row under the pointer and opens the menu.
     void SG1MouseDown(Qt::MouseButton button, const QPoint &pos);
     void Edit1Click();
     void Delete1Click();
@@ -72,6 +73,7 @@ private:
     QAction *addMenuItem(const char *name, const QString &caption, void (DataSheet::*handler)());
     void applyColumns();
     void selectRows(int top, int bottom);
+    void selectRowAt(const QPoint &pos);
     GridSelection currentSelection() const;
     // The note of the single selected row in the full view; -1 when there is none.
     int selectedNote() const;

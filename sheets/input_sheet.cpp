@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QStyleHints>
 #include <QToolButton>
 
@@ -117,6 +119,7 @@ InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWi
     buildControls();
     buildCaptions();
     setTabOrder();
+    reachRegistration();
     // A read-only copy shows notes but cannot register one.
     SpeedButton1->setEnabled(!state_.Data.readOnly());
     connect(&state_.Data, &Register::changed, this, &InputSheet::registerChanged);
@@ -210,10 +213,45 @@ void InputSheet::buildCaptions()
 
 void InputSheet::setTabOrder()
 {
-    QWidget *order[] = { ComboBox1, ComboBox2, Edit2, ComboBox3, ComboBox4, DP1, DP2, NValEdit1,
-        Edit7, ComboBox5, ComboBox6 };
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
+    QList<QWidget *> order = { ComboBox1, ComboBox2, Edit2, ComboBox3, ComboBox4, DP1, DP2,
+        NValEdit1, Edit7, ComboBox5, ComboBox6 };
+    // What an addition puts on the sheet comes after the designed fields, and 登録 after all.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child != SpeedButton1 && (child->focusPolicy() & Qt::TabFocus) != 0
+            && !order.contains(child))
+            order << child;
+    }
+    order << SpeedButton1;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+// 登録 is the last tab stop, pressed there by Enter or Space, and by Ctrl+Enter from anywhere on
+// the sheet, so a note is entered without the mouse.
+void InputSheet::reachRegistration()
+{
+    SpeedButton1->setFocusPolicy(Qt::TabFocus);
+    SpeedButton1->setToolTip(u"登録 (Ctrl+Enter)"_s);
+    SpeedButton1->installEventFilter(this);
+    for (const QKeyCombination key : { Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter }) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        // A disabled 登録 (a read-only copy) ignores its click.
+        connect(shortcut, &QShortcut::activated, SpeedButton1, &QToolButton::click);
+    }
+}
+
+bool InputSheet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == SpeedButton1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            SpeedButton1->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void InputSheet::showEvent(QShowEvent *event)
@@ -386,34 +424,60 @@ void InputSheet::OkClick()
 {
     if (!DataCheck())
         return;
-    if (Editing_ == 0) {
-        const std::optional<NoteRecord> note = makeNoteRecord(entry());
-        if (!note)
-            return;
+    const bool editing = Editing_ != 0;
+    const std::optional<NoteRecord> note =
+        editing ? makeEditedRecord(entry(), loaded_) : makeNoteRecord(entry());
+    if (!note)
+        return; // DataCheck has said why
+    if (!editing) {
         // The second click of a double-click on 登録, with nothing changed, is not a second note.
         const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
         if (lastRegistered_ && lastRegistration_.isValid() && lastRegistration_.elapsed() < interval
             && std::memcmp(&*lastRegistered_, &*note, sizeof(NoteRecord)) == 0)
             return;
-        // The registration of a new note refreshes the data sheet alone, through the register.
-        const QScopedValueRollback<bool> own(appending_, true);
-        if (state_.Data.appendNote(*note) == ChangeOutcome::Done) {
-            lastRegistered_ = note;
-            lastRegistration_.start();
-        }
-        return;
     }
-    const std::optional<NoteRecord> edited = makeEditedRecord(entry(), loaded_);
-    if (!edited)
-        return; // DataCheck has said why
-    const int note = EditIndex_;
+    // A note entered twice is counted twice: another note of the same partner and number is
+    // stored only when the user says so.
+    const QString number = Edit2->text();
+    if (holdsSameNote(state_.NoteTable, *note, editing ? EditIndex_ : -1)
+        && prompter_.message(this, MessageKind::Warning, sameNoteQuestion(*note, number),
+               MessageButtons::OkCancel)
+            != MessageAnswer::Ok)
+        return;
+    const std::optional<int> stored = editing ? storeEdited(*note) : storeNew(*note);
+    if (!stored)
+        return;
+    // The note is shown where it went, and the main window says what was stored.
+    if (DataSheetPort *dataSheet = host_.dataSheetPort())
+        dataSheet->showNote(*stored);
+    host_.showStatus(registeredStatus(*note, number));
+}
+
+std::optional<int> InputSheet::storeNew(const NoteRecord &note)
+{
+    // The registration of a new note refreshes the data sheet alone, through the register.
+    const QScopedValueRollback<bool> own(appending_, true);
+    if (state_.Data.appendNote(note) != ChangeOutcome::Done)
+        return std::nullopt;
+    lastRegistered_ = note;
+    lastRegistration_.start();
+    return static_cast<int>(state_.NoteTable.size()) - 1;
+}
+
+std::optional<int> InputSheet::storeEdited(const NoteRecord &note)
+{
+    const int index = EditIndex_;
     leaveEditing();
     if (DataSheetPort *dataSheet = host_.dataSheetPort())
         dataSheet->setIndexAll();
     // A stored note that already holds the entry is not changed, but the sheets are refreshed
     // as after any registration.
-    if (state_.Data.replaceNote(note, *edited) != ChangeOutcome::Done)
+    const ChangeOutcome outcome = state_.Data.replaceNote(index, note);
+    if (outcome != ChangeOutcome::Done)
         host_.AllUpdate();
+    if (outcome != ChangeOutcome::Done && outcome != ChangeOutcome::Unchanged)
+        return std::nullopt;
+    return index;
 }
 
 void InputSheet::leaveEditing()

@@ -60,6 +60,7 @@ public:
     QLabel *Image2;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -67,6 +68,10 @@ private:
     void buildControls();
     void buildCaptions();
     void setTabOrder();
+    void reachRegistration();
+    // Each stores the note and gives its index, or nothing when the register refused it.
+    std::optional<int> storeNew(const NoteRecord &note);
+    std::optional<int> storeEdited(const NoteRecord &note);
     void fillLists();
     void leaveEditing();
     void showEntry(const NoteEntry &entry);

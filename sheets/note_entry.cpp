@@ -1,6 +1,7 @@
 #include "sheets/note_entry.h"
 
 #include "store/day_date.h"
+#include "store/formats.h"
 #include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
@@ -157,6 +158,30 @@ std::optional<NoteRecord> makeEditedRecord(const NoteEntry &entry, const LoadedN
     if (entry.enteredBy == loaded.enteredBy)
         n.EnteredBy = loaded.record.EnteredBy;
     return n;
+}
+
+bool holdsSameNote(const Notes &notes, const NoteRecord &note, int editedIndex)
+{
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (static_cast<int>(i) != editedIndex
+            && notes[i].PartnerCode.view() == note.PartnerCode.view()
+            && notes[i].NoteNumber.view() == note.NoteNumber.view())
+            return true;
+    }
+    return false;
+}
+
+QString sameNoteQuestion(const NoteRecord &note, const QString &noteNumber)
+{
+    // Worded as the import's warning of the same case.
+    return u"\n取引先「%1」の手形番号「%2」は、すでにあります。登録しますか？"_s.arg(
+        sjis::decode(note.PartnerCode.view()), noteNumber);
+}
+
+QString registeredStatus(const NoteRecord &note, const QString &noteNumber)
+{
+    const formats::CharBuffer amount = formats::wholeUnits(note.Amount, true);
+    return u"登録しました: 手形番号 %1 %2円"_s.arg(noteNumber, amount.toString());
 }
 
 int proposedBankPosition(const Partners &partners, const Banks &banks, int partnerPosition)

@@ -66,6 +66,14 @@ NoteEntry followStoredNote(
 // exactly: a stored text that does not decode would otherwise be written back empty.
 std::optional<NoteRecord> makeEditedRecord(const NoteEntry &entry, const LoadedNote &loaded);
 
+// Whether notes holds another note with this note's partner code and note number, compared as
+// stored; the note being edited (editedIndex, -1 for a new note) does not count.
+bool holdsSameNote(const Notes &notes, const NoteRecord &note, int editedIndex = -1);
+// The question asked before such a note is stored, with the partner code and the number typed.
+QString sameNoteQuestion(const NoteRecord &note, const QString &noteNumber);
+// The status line after a registration: the note number as typed and the amount in whole yen.
+QString registeredStatus(const NoteRecord &note, const QString &noteNumber);
+
 // The bank proposed for a partner: the first bank whose code equals the partner's bank code;
 // position 0 when there is none or no partner.
 int proposedBankPosition(const Partners &partners, const Banks &banks, int partnerPosition);

@@ -20,6 +20,8 @@ public:
     virtual void editNote(int noteIndex) = 0;
     // The data sheet, for the input sheet's return to the full view after a registration.
     virtual DataSheetPort *dataSheetPort() const { return nullptr; }
+    // A line in the main window's status bar: what a sheet has just done.
+    virtual void showStatus(const QString &) { }
 };
 
 // What the main window needs of the data sheet.
@@ -38,8 +40,7 @@ public:
     virtual void setIndex(const std::vector<int> &indices, const QString &caption) = 0;
     virtual void setIndexAll() = 0;
     virtual void DataUpdate() = 0;
-    // The full view, refreshed, with this note's row selected and in sight, so that every
-    // command on one note can act on it.
+    // Selects the row that lists this note and scrolls it into view; nothing when none does.
     virtual void showNote(int noteIndex) = 0;
 };
 

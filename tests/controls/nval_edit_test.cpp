@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -242,4 +243,29 @@ TEST(TNValEdit, ShiftDeleteFollowsTheDeleteKeyAndLeavesTheMenuItsShortcut)
     QTest::keyClick(form.edit, Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(triggered.count(), 1);
     EXPECT_EQ(form.edit->Value(), 55);
+}
+
+// A refused keystroke is said beside the field, as the amount field of the input sheet is set up.
+TEST(TNValEdit, ARefusedKeySaysWhyBesideTheField)
+{
+    struct Case
+    {
+        QString typed;
+        QString shown;
+        QString reason;
+    };
+    const Case cases[] = {
+        { u"12a"_s, u"12"_s, u"入力できるのは数字と「-」「.」だけです。"_s },
+        { u"123456789012"_s, u"1,234,567,890"_s, u"これ以上の桁は入力できません（10桁まで）。"_s },
+    };
+    for (const Case &c : cases) {
+        Form form;
+        form.edit->setMaxDigits(10);
+        form.edit->setFocus();
+        QTest::keyClicks(form.edit, c.typed);
+        EXPECT_EQ(form.edit->text(), c.shown);
+        EXPECT_TRUE(QToolTip::isVisible()) << c.typed.toStdString();
+        EXPECT_EQ(QToolTip::text(), c.reason);
+        QToolTip::hideText();
+    }
 }

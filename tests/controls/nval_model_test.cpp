@@ -189,16 +189,21 @@ TEST(NValModel, KeysThatBreakALimitBeepAndChangeNothing)
         QString typed;
         QChar refused;
         QString afterBackspace;
+        NValRefusal reason;
     };
     const Case cases[] = {
-        { "tenth digit", 9, -1, true, u"123456789"_s, u'0', u"12,345,678"_s },
-        { "eighth whole digit with two decimals", 9, 2, true, u"1234567"_s, u'8', u"123,456"_s },
-        { "third decimal", 9, 2, true, u"1.23"_s, u'4', u"1.2"_s },
-        { "decimal beyond MaxDigits", 3, -1, true, u"1.23"_s, u'4', u"1.2"_s },
-        { "second point", 9, -1, true, u"1.2"_s, u'.', u"1."_s },
-        { "point at MaxDigits", 3, -1, true, u"123"_s, u'.', u"12"_s },
-        { "point with whole numbers only", 9, 0, true, u"12"_s, u'.', u"1"_s },
-        { "minus not permitted", 9, -1, false, u"12"_s, u'-', u"1"_s },
+        { "tenth digit", 9, -1, true, u"123456789"_s, u'0', u"12,345,678"_s,
+            NValRefusal::TooManyDigits },
+        { "eighth whole digit with two decimals", 9, 2, true, u"1234567"_s, u'8', u"123,456"_s,
+            NValRefusal::TooManyWholeDigits },
+        { "third decimal", 9, 2, true, u"1.23"_s, u'4', u"1.2"_s, NValRefusal::TooManyDecimals },
+        { "decimal beyond MaxDigits", 3, -1, true, u"1.23"_s, u'4', u"1.2"_s,
+            NValRefusal::TooManyDigits },
+        { "second point", 9, -1, true, u"1.2"_s, u'.', u"1."_s, NValRefusal::SecondPoint },
+        { "point at MaxDigits", 3, -1, true, u"123"_s, u'.', u"12"_s, NValRefusal::TooManyDigits },
+        { "point with whole numbers only", 9, 0, true, u"12"_s, u'.', u"1"_s,
+            NValRefusal::NoDecimals },
+        { "minus not permitted", 9, -1, false, u"12"_s, u'-', u"1"_s, NValRefusal::NoNegative },
     };
     for (const Case &c : cases) {
         NValModel model;
@@ -211,12 +216,20 @@ TEST(NValModel, KeysThatBreakALimitBeepAndChangeNothing)
         const long double value = model.Value();
         model.keyPress(c.refused);
         EXPECT_EQ(model.BeepCount(), 1) << c.why;
+        EXPECT_EQ(model.LastRefusal(), c.reason) << c.why;
         EXPECT_EQ(model.Text(), before) << c.why;
         EXPECT_EQ(model.Value(), value) << c.why;
         // The refusal leaves the entry usable: taking back a digit still works.
         model.keyDown(NValKey::Backspace);
         EXPECT_EQ(model.Text(), c.afterBackspace) << c.why;
     }
+    // A letter is refused without a beep, but with its reason; the next digit is taken.
+    NValModel model;
+    model.keyPress(u'a');
+    EXPECT_EQ(model.LastRefusal(), NValRefusal::NotANumber);
+    EXPECT_EQ(model.BeepCount(), 0);
+    model.keyPress(u'1');
+    EXPECT_EQ(model.LastRefusal(), NValRefusal::None);
 }
 
 TEST(NValModel, BackspaceTakesBackTheLastDigit)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -8,6 +10,7 @@
 
 #include "app/main_window.h"
 #include "app/program_screens.h"
+#include "controls/nval_edit.h"
 #include "sheets/data_sheet.h"
 #include "sheets/input_sheet.h"
 #include "sheets/note_grid_model.h"
@@ -131,4 +134,51 @@ TEST_F(DataSheetInMainWindow, EditBringsTheInputSheetToTheFront)
     EXPECT_TRUE(input->Editing());
     EXPECT_EQ(inputWindow->mdiArea()->activeSubWindow(), inputWindow);
     EXPECT_FALSE(inputWindow->isMinimized());
+}
+
+// After 登録 the status bar says what was stored, and the data sheet, back in its full view,
+// shows the note's row selected, scrolled to from the top of a long list.
+TEST_F(DataSheetInMainWindow, RegistrationSaysWhatWasStoredAndShowsItsRow)
+{
+    fixtures::reload(state, [](Tables &t) {
+        for (int i = 0; i < 60; ++i)
+            t.notes.push_back(t.notes[0]);
+    });
+    auto *input = dynamic_cast<InputSheet *>(window->inputSheet());
+    ASSERT_NE(input, nullptr);
+    struct Case
+    {
+        const char *why;
+        int edited; // -1: a new note
+        QString number;
+        int amount;
+        QString status;
+    };
+    const Case cases[] = {
+        { "a new note", -1, u"A0008"_s, 100000, u"登録しました: 手形番号 A0008 100,000円"_s },
+        { "an edited note", 40, u"E-40"_s, 2500000, u"登録しました: 手形番号 E-40 2,500,000円"_s },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        sheet->setIndex({ 0, 1 }, u"抽出"_s);
+        sheet->DataUpdate();
+        selectRow(1);
+        if (c.edited >= 0)
+            input->setEditIndex(c.edited);
+        input->Edit2->setText(c.number);
+        input->NValEdit1->setValue(c.amount);
+        input->OkClick();
+        EXPECT_TRUE(prompter.shown.empty());
+        const auto *status = window->findChild<QLabel *>(u"SheetStatus"_s);
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->text(), c.status);
+        EXPECT_TRUE(status->isVisible());
+
+        const int note = c.edited >= 0 ? c.edited : int(state.NoteTable.size()) - 1;
+        EXPECT_FALSE(sheet->viewFiltered());
+        EXPECT_EQ(sheet->selectionTop(), note + 1);
+        EXPECT_EQ(sheet->selectionBottom(), note + 1);
+        const QRect row = sheet->SG1->visualRect(sheet->model()->index(note, 0));
+        EXPECT_TRUE(sheet->SG1->viewport()->rect().contains(row));
+    }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QAction>
 #include <QHeaderView>
@@ -59,10 +61,16 @@ protected:
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
-    // The menu's open items after a right-button press, in menu order.
+    // Where a press lands on a grid row (row 1 is the first note), in viewport coordinates.
+    QPoint onRow(int gridRow) const
+    {
+        return sheet->SG1->visualRect(sheet->SG1->model()->index(gridRow - 1, 1)).center();
+    }
+
+    // The menu's open items after a right-button press on a row of the selection, in menu order.
     QStringList openItems()
     {
-        sheet->SG1MouseDown(Qt::RightButton, QPoint(20, 30));
+        sheet->SG1MouseDown(Qt::RightButton, onRow(std::max(sheet->selectionTop(), 1)));
         QStringList open;
         for (QAction *a : sheet->PopupMenu1->actions()) {
             if (a->isEnabled())
@@ -165,11 +173,12 @@ TEST_F(DataSheetTest, ViewIndexCaptionsAndFilteredState)
 TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)
 {
     selectRows(2, 2); // unsettled receivable
-    sheet->SG1MouseDown(Qt::RightButton, QPoint(20, 30));
+    const QPoint pos = onRow(2);
+    sheet->SG1MouseDown(Qt::RightButton, pos);
     EXPECT_TRUE(sheet->PopupMenu1->isVisible());
-    EXPECT_EQ(sheet->PopupMenu1->pos(), sheet->SG1->viewport()->mapToGlobal(QPoint(30, 30)));
+    EXPECT_EQ(sheet->PopupMenu1->pos(), sheet->SG1->viewport()->mapToGlobal(pos + QPoint(10, 0)));
     sheet->PopupMenu1->hide();
-    sheet->SG1MouseDown(Qt::LeftButton, QPoint(20, 30));
+    sheet->SG1MouseDown(Qt::LeftButton, pos);
     EXPECT_FALSE(sheet->PopupMenu1->isVisible());
 
     EXPECT_EQ(openItems(), AllItems);
@@ -181,8 +190,6 @@ TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)
     selectRows(1, 2);
     EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
     selectRows(7, 7); // the empty row after the last note
-    EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
-    sheet->SG1->clearSelection();
     EXPECT_EQ(openItems(), QStringList({ u"Find1"_s }));
 
     sheet->setIndex({ 1 }, u"抽出"_s);
@@ -214,21 +221,49 @@ TEST_F(DataSheetTest, TheMenuFollowsTheRightsOfTheMainMenu)
     EXPECT_FALSE(menuCommandOpen(MenuCommand::Edit1, 1)) << "保存・検索 alone";
 }
 
-TEST_F(DataSheetTest, RightPressKeepsTheSelectionTheUserMade)
+// The right button first selects the row under the pointer, so the menu offers what that row
+// allows; a press inside a selection of several rows keeps them, one below the rows clears it.
+TEST_F(DataSheetTest, RightPressSelectsTheRowUnderThePointer)
 {
+    struct Case
+    {
+        const char *why;
+        int selectedTop, selectedBottom; // grid rows; 0: nothing selected
+        int pressedRow; // 0: below the last row
+        int top, bottom;
+        QStringList open;
+    };
+    const QStringList search = { u"Find1"_s };
+    const Case cases[] = {
+        { "another row", 1, 1, 2, 2, 2, AllItems },
+        { "nothing selected", 0, 0, 3, 3, 3,
+            { u"Edit1"_s, u"Delete1"_s, u"Find1"_s, u"WARIBIKI1"_s, u"URAGAKI1"_s } },
+        { "inside several rows", 1, 3, 2, 1, 3, search },
+        { "the empty row", 2, 2, 7, 7, 7, search },
+        { "below the rows", 2, 2, 0, -1, -1, search },
+    };
     sheet->show();
     QWidget *viewport = sheet->SG1->viewport();
-    const QPoint row4 = sheet->SG1->visualRect(sheet->SG1->model()->index(3, 1)).center();
-    selectRows(2, 2);
-    QTest::mousePress(viewport, Qt::RightButton, {}, row4);
-    EXPECT_TRUE(sheet->PopupMenu1->isVisible());
-    EXPECT_EQ(sheet->selectionTop(), 2);
-    EXPECT_TRUE(sheet->URAGAKI1->isEnabled());
-    sheet->PopupMenu1->hide();
-
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, row4);
-    EXPECT_EQ(sheet->selectionTop(), 4);
-    EXPECT_EQ(sheet->selectionBottom(), 4);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.selectedTop > 0)
+            selectRows(c.selectedTop, c.selectedBottom);
+        else
+            sheet->SG1->clearSelection();
+        const QPoint at =
+            c.pressedRow > 0 ? onRow(c.pressedRow) : QPoint(20, viewport->height() - 5);
+        QTest::mousePress(viewport, Qt::RightButton, {}, at);
+        EXPECT_TRUE(sheet->PopupMenu1->isVisible());
+        EXPECT_EQ(sheet->selectionTop(), c.top);
+        EXPECT_EQ(sheet->selectionBottom(), c.bottom);
+        QStringList open;
+        for (QAction *a : sheet->PopupMenu1->actions()) {
+            if (a->isEnabled())
+                open << a->objectName();
+        }
+        EXPECT_EQ(open, c.open);
+        sheet->PopupMenu1->hide();
+    }
 }
 
 TEST_F(DataSheetTest, WithoutRightsOnlyTheEmptyRowAndSearch)

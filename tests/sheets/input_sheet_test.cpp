@@ -2,6 +2,7 @@
 
 #include <QStyleHints>
 
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <QComboBox>
@@ -36,7 +37,9 @@ public:
     }
     void editNote(int) override { }
     DataSheetPort *dataSheetPort() const override { return const_cast<FakeDataSheet *>(&data); }
+    void showStatus(const QString &text) override { statuses << text; }
     FakeDataSheet data;
+    QStringList statuses;
     InputSheet *input = nullptr;
 };
 
@@ -182,8 +185,108 @@ TEST_F(InputSheetTest, RegisteringAppendsUnsettledNotesAndShowsTheFullView)
         EXPECT_EQ(changes[i].first, static_cast<int>(before + i));
         EXPECT_TRUE(changes[i].resizes());
     }
-    EXPECT_TRUE(host.data.calls.isEmpty());
+    // Each new note is shown where it went, and the main window says what was stored.
+    EXPECT_EQ(host.data.calls, QStringList({ u"showNote"_s, u"showNote"_s }));
+    EXPECT_EQ(host.data.shown, std::vector<int>({ int(before), int(before) + 1 }));
+    EXPECT_EQ(host.statuses.back(), u"登録しました: 手形番号 B-2 1,235円"_s) << "1,234.5 as shown";
     EXPECT_EQ(sheet->Edit2->text(), u"B-2"_s) << "the fields keep their contents";
+}
+
+// Another note of the same partner and number is stored only on OK; the note being edited is
+// not another note, but an edit that makes it one is asked about too.
+TEST_F(InputSheetTest, TheSameNoteAgainIsStoredOnlyWhenTheUserSaysSo)
+{
+    struct Case
+    {
+        const char *why;
+        int edited; // -1: a new note
+        int partner; // position in the partner list
+        MessageAnswer answer;
+        QString asked; // empty: no question
+    };
+    const QString of001 = u"\n取引先「001」の手形番号「A-1」は、すでにあります。登録しますか？"_s;
+    const QString of002 = u"\n取引先「002」の手形番号「A-1」は、すでにあります。登録しますか？"_s;
+    const Case cases[] = {
+        { "a new note, OK", -1, 0, MessageAnswer::Ok, of001 },
+        { "a new note, キャンセル", -1, 0, MessageAnswer::Cancel, of001 },
+        { "the edited note itself", 0, 0, MessageAnswer::Cancel, {} },
+        { "an edit onto other notes, キャンセル", 0, 1, MessageAnswer::Cancel, of002 },
+        { "an edit onto other notes, OK", 0, 1, MessageAnswer::Ok, of002 },
+    };
+    long double amount = 100;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        fixtures::reload(state, [](Tables &t) { t.notes = fixtures::smallRegister().notes; });
+        prompter.shown.clear();
+        prompter.answers = { c.answer };
+        if (c.edited >= 0)
+            sheet->setEditIndex(c.edited);
+        sheet->ComboBox1->setCurrentIndex(c.partner);
+        sheet->TorihikiChange(sheet->ComboBox1);
+        sheet->Edit2->setText(u"A-1"_s);
+        sheet->NValEdit1->setValue(++amount); // never the second click of a double-click
+        sheet->OkClick();
+        if (c.asked.isEmpty()) {
+            EXPECT_TRUE(prompter.shown.empty());
+        } else {
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].text, c.asked);
+            EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
+            EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
+        }
+        const bool stored = c.asked.isEmpty() || c.answer == MessageAnswer::Ok;
+        EXPECT_EQ(state.Data.modified(), stored);
+        EXPECT_EQ(state.NoteTable.size(), c.edited < 0 && stored ? 7u : 6u);
+        EXPECT_EQ(sheet->Editing(), c.edited >= 0 && !stored) << "キャンセル keeps the edit";
+    }
+}
+
+// 登録 is the last tab stop; Enter and Space press it there, Ctrl+Enter anywhere on the sheet.
+TEST_F(InputSheetTest, TheKeyboardReachesRegistration)
+{
+    sheet->show();
+    QApplication::setActiveWindow(sheet.get());
+    EXPECT_EQ(sheet->SpeedButton1->toolTip(), u"登録 (Ctrl+Enter)"_s);
+    const auto tabFrom = [this](QWidget *from) {
+        from->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(from, Qt::Key_Tab);
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(tabFrom(sheet->ComboBox5), sheet->SpeedButton1) << "期日到来 is disabled";
+    sheet->setEditIndex(0);
+    EXPECT_EQ(tabFrom(sheet->ComboBox5), sheet->ComboBox6);
+    EXPECT_EQ(tabFrom(sheet->ComboBox6), sheet->SpeedButton1);
+    fixtures::reload(state); // ends the edit
+
+    struct Case
+    {
+        const char *why;
+        QWidget *focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool registers;
+    };
+    const Case cases[] = {
+        { "Enter on 登録", sheet->SpeedButton1, Qt::Key_Return, {}, true },
+        { "keypad Enter on 登録", sheet->SpeedButton1, Qt::Key_Enter, Qt::KeypadModifier, true },
+        { "Space on 登録", sheet->SpeedButton1, Qt::Key_Space, {}, true },
+        { "Ctrl+Enter in 備考", sheet->Edit7, Qt::Key_Return, Qt::ControlModifier, true },
+        { "Ctrl+keypad Enter in 金額", sheet->NValEdit1, Qt::Key_Enter,
+            Qt::ControlModifier | Qt::KeypadModifier, true },
+        { "Enter in 備考", sheet->Edit7, Qt::Key_Return, {}, false },
+    };
+    int number = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        fillValidEntry();
+        sheet->Edit2->setText(u"K-%1"_s.arg(++number));
+        const size_t before = state.NoteTable.size();
+        c.focus->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), c.focus);
+        QTest::keyClick(c.focus, c.key, c.modifiers);
+        EXPECT_EQ(state.NoteTable.size(), before + (c.registers ? 1 : 0));
+    }
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
@@ -221,8 +324,10 @@ TEST_F(InputSheetTest, EditingWritesBackInPlaceKeepingTheEnteredBy)
     EXPECT_TRUE(sheet->BL11->isHidden());
     EXPECT_FALSE(sheet->ComboBox6->isEnabled());
     EXPECT_EQ(sheet->ComboBox6->currentText(), u"×"_s);
-    // The change itself refreshes the sheets through the register.
-    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s }));
+    // The change itself refreshes the sheets through the register; the note is shown again.
+    EXPECT_EQ(host.data.calls, (QStringList { u"setIndexAll"_s, u"showNote"_s }));
+    EXPECT_EQ(host.data.shown, std::vector<int>({ 2 }));
+    EXPECT_EQ(host.statuses, QStringList({ u"登録しました: 手形番号 A-1 10円"_s }));
     EXPECT_FALSE(host.data.filtered);
     EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s) << "the refresh resets the entry defaults";
 }

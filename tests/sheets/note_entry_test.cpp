@@ -129,3 +129,31 @@ TEST(NoteEntryProposals, AnEditFollowsItsNoteThroughDeletions)
     EXPECT_EQ(edit, 4);
     EXPECT_EQ(followRemoval(edit, 4), EditFollow::Lost);
 }
+
+// The same note is the same partner code and note number, byte for byte; the note being edited
+// is not another note.
+TEST(NoteEntryRepeat, AnotherNoteOfTheSamePartnerAndNumber)
+{
+    using fixtures::note;
+    const Notes notes = { note({ u"001"_s, u"B01"_s, PayableNote, 0, 10'000, u"A0008"_s }),
+        note({ u"002"_s, u"B01"_s, PayableNote, 0, 10'000, u"A0008"_s }) };
+    struct Case
+    {
+        const char *why;
+        QString partner;
+        QString number;
+        int edited;
+        bool same;
+    };
+    const Case cases[] = {
+        { "same partner and number", u"001"_s, u"A0008"_s, -1, true },
+        { "another partner", u"003"_s, u"A0008"_s, -1, false },
+        { "a code with a trailing blank", u"001 "_s, u"A0008"_s, -1, false },
+        { "the edited note itself", u"001"_s, u"A0008"_s, 0, false },
+        { "another note while editing", u"002"_s, u"A0008"_s, 0, true },
+    };
+    for (const Case &c : cases) {
+        const NoteRecord entered = note({ c.partner, u"B02"_s, ReceivableNote, 1, 5, c.number });
+        EXPECT_EQ(holdsSameNote(notes, entered, c.edited), c.same) << c.why;
+    }
+}

@@ -32,7 +32,7 @@ public:
     void DataUpdate() override { calls << QStringLiteral("DataUpdate"); }
     void showNote(int noteIndex) override
     {
-        filtered = false;
+        shown.push_back(noteIndex);
         top = bottom = noteIndex + 1;
         calls << QStringLiteral("showNote");
     }
@@ -44,5 +44,6 @@ public:
     bool filtered = false;
     std::vector<int> index; // the last list setIndex received, and what viewIndex gives
     QString caption;
+    std::vector<int> shown; // the notes showNote was given, in order
     QStringList calls;
 };
