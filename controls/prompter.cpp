@@ -85,6 +85,7 @@ MessageAnswer WidgetPrompter::message(
         first = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
         break;
     case MessageButtons::OkCancel:
+    case MessageButtons::OkCancelSafe:
         first = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
         second = box.addButton(u"キャンセル"_s, QMessageBox::RejectRole);
         break;
@@ -93,7 +94,7 @@ MessageAnswer WidgetPrompter::message(
         second = box.addButton(u"いいえ(&N)"_s, QMessageBox::NoRole);
         break;
     }
-    box.setDefaultButton(first);
+    box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? second : first);
     box.answerRequired = buttons == MessageButtons::YesNo;
     if (!box.answerRequired)
         box.setEscapeButton(second ? second : first);

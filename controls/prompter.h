@@ -6,7 +6,9 @@ class QDialog;
 class QWidget;
 
 enum class MessageKind { Warning, Information, Plain, Error };
-enum class MessageButtons { Ok, OkCancel, YesNo };
+// OkCancelSafe: OK and キャンセル with キャンセル under Enter, for a question that a key pressed by
+// habit must not answer with OK.
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // Every message box and every modal screen opened by a command goes through this seam, so tests

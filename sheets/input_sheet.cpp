@@ -441,7 +441,7 @@ void InputSheet::OkClick()
     const QString number = Edit2->text();
     if (holdsSameNote(state_.NoteTable, *note, editing ? EditIndex_ : -1)
         && prompter_.message(this, MessageKind::Warning, sameNoteQuestion(*note, number),
-               MessageButtons::OkCancel)
+               MessageButtons::OkCancelSafe)
             != MessageAnswer::Ok)
         return;
     const std::optional<int> stored = editing ? storeEdited(*note) : storeNew(*note);

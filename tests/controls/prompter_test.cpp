@@ -39,11 +39,13 @@ MessageAnswer answerAfter(MessageButtons buttons, const std::function<void(QMess
 } // namespace
 
 // At exit いいえ throws away the unsaved notes: neither Esc nor the close button may answer it. A
-// question with キャンセル keeps Esc as its harmless answer.
+// question with キャンセル keeps Esc as its harmless answer, and the one asked before storing a
+// note again keeps Enter on キャンセル too.
 TEST(WidgetPrompter, EscAndCloseNeverTakeTheDestructiveAnswer)
 {
     const auto escape = [](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); };
     const auto closeBox = [](QMessageBox &box) { box.close(); };
+    const auto enter = [](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Return); };
     struct Case
     {
         MessageButtons buttons;
@@ -55,6 +57,7 @@ TEST(WidgetPrompter, EscAndCloseNeverTakeTheDestructiveAnswer)
         { MessageButtons::YesNo, escape, true, MessageAnswer::Yes },
         { MessageButtons::YesNo, closeBox, true, MessageAnswer::Yes },
         { MessageButtons::OkCancel, escape, false, MessageAnswer::Cancel },
+        { MessageButtons::OkCancelSafe, enter, false, MessageAnswer::Cancel },
     };
     for (const Case &c : cases) {
         bool stillOpen = false;

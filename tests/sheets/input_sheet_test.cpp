@@ -232,7 +232,7 @@ TEST_F(InputSheetTest, TheSameNoteAgainIsStoredOnlyWhenTheUserSaysSo)
             ASSERT_EQ(prompter.shown.size(), 1u);
             EXPECT_EQ(prompter.shown[0].text, c.asked);
             EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
-            EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
+            EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancelSafe);
         }
         const bool stored = c.asked.isEmpty() || c.answer == MessageAnswer::Ok;
         EXPECT_EQ(state.Data.modified(), stored);
