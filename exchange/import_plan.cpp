@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "exchange/csv_reader.h"
@@ -100,6 +101,52 @@ namespace {
         return codes;
     }
 
+    // Registered codes by what is left of them without their leading zeros, to find the code a
+    // spreadsheet took for a number and stripped of its zeros (0009 read as 9).
+    class PaddedCodes
+    {
+    public:
+        template <typename Record> explicit PaddedCodes(const std::vector<Record> &table)
+        {
+            for (const Record &r : table) {
+                const std::string code(r.Code.view());
+                std::vector<std::string> &same = byValue_[stripped(code)];
+                if (std::find(same.begin(), same.end(), code) == same.end())
+                    same.push_back(code);
+            }
+        }
+
+        // The one registered code that code, not registered itself, equals once padded with
+        // leading zeros to that code's width; empty when none or several do.
+        QByteArray resolve(const QByteArray &code) const
+        {
+            const std::string text(view(code));
+            const auto found = byValue_.find(stripped(text));
+            if (text.empty() || found == byValue_.end())
+                return {};
+            QByteArray match;
+            for (const std::string &registered : found->second) {
+                if (registered == text)
+                    return {};
+                if (registered.size() <= text.size())
+                    continue;
+                if (!match.isEmpty())
+                    return {};
+                match = QByteArray::fromStdString(registered);
+            }
+            return match;
+        }
+
+    private:
+        static std::string stripped(std::string_view code)
+        {
+            const std::size_t first = code.find_first_not_of('0');
+            return std::string(first == std::string_view::npos ? "" : code.substr(first));
+        }
+
+        std::unordered_map<std::string, std::vector<std::string>> byValue_;
+    };
+
     class Checker
     {
     public:
@@ -108,6 +155,8 @@ namespace {
             , state_(state)
             , partners_(codesOf(state.PartnerTable))
             , banks_(codesOf(state.BankTable))
+            , paddedPartners_(state.PartnerTable)
+            , paddedBanks_(state.BankTable)
         {
             if (plan.kind == TableKind::Notes)
                 for (const NoteRecord &n : state.NoteTable)
@@ -139,6 +188,19 @@ namespace {
         }
 
     private:
+        // A code not registered is read as the one registered code it equals padded with
+        // leading zeros, and the row says so; otherwise it stays as it is.
+        static void padIfStripped(QByteArray &code, const PaddedCodes &registered,
+            const QString &field, QStringList &warnings)
+        {
+            const QByteArray padded = registered.resolve(code);
+            if (padded.isEmpty())
+                return;
+            warnings << u"%1%2は登録されていません。%3として取り込みます。"_s.arg(
+                field, quoted(code), quoted(padded));
+            code = padded;
+        }
+
         static std::string noteKey(std::string_view partner, std::string_view number)
         {
             std::string key(partner);
@@ -182,6 +244,8 @@ namespace {
                     errors << p;
             if (!errors.isEmpty())
                 return;
+            padIfStripped(entry.partnerCode, paddedPartners_, u"取引先コード"_s, warnings);
+            padIfStripped(entry.bankCode, paddedBanks_, u"振出銀行コード"_s, warnings);
             std::optional<NoteRecord> record = makeNoteRecord(entry);
             if (!record) {
                 errors << u"この行は記録できません。"_s;
@@ -218,6 +282,8 @@ namespace {
                 errors << nameField + u"が入力されていません。"_s;
             if (!errors.isEmpty())
                 return;
+            if (partner)
+                padIfStripped(entry.bankCode, paddedBanks_, u"銀行コード"_s, warnings);
             std::unordered_set<std::string> &codes = partner ? partners_ : banks_;
             if (!codes.insert(std::string(view(entry.code))).second)
                 warnings << u"%1%2はすでに登録されています。上書きします。"_s.arg(
@@ -233,6 +299,8 @@ namespace {
         std::unordered_set<std::string> partners_;
         std::unordered_set<std::string> banks_;
         std::unordered_set<std::string> numbers_;
+        PaddedCodes paddedPartners_;
+        PaddedCodes paddedBanks_;
     };
 
     // The file column of each layout column, -1 for one the file leaves out; the first missing

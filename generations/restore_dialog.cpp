@@ -28,6 +28,7 @@ namespace {
         { u"取引先", 70, Qt::AlignRight },
         { u"銀行", 60, Qt::AlignRight },
         { u"金額合計", 170, Qt::AlignRight },
+        { u"承認済み", 70, Qt::AlignRight },
     };
 
     GenerationSummary summaryOf(const Generation &generation)
@@ -41,14 +42,20 @@ namespace {
         s.notes = static_cast<qsizetype>(tables.notes.size());
         s.partners = static_cast<qsizetype>(tables.partners.size());
         s.banks = static_cast<qsizetype>(tables.banks.size());
-        for (const NoteRecord &n : tables.notes)
+        for (const NoteRecord &n : tables.notes) {
             s.sum += n.Amount;
+            if (n.Settled != 0)
+                ++s.settled;
+        }
         return s;
     }
 
+    // When what the generation holds was saved; one made before that was recorded is known only
+    // by the save that replaced it.
     QString savedText(const Generation &g)
     {
-        return g.savedAt.toString(u"yyyy/MM/dd HH:mm:ss"_s);
+        const QDateTime &at = g.contentSavedAt.isValid() ? g.contentSavedAt : g.savedAt;
+        return at.toString(u"yyyy/MM/dd HH:mm:ss"_s);
     }
 
 } // namespace
@@ -80,8 +87,10 @@ public:
             return QString::number(s.partners);
         case 3:
             return QString::number(s.banks);
-        default:
+        case 4:
             return formats::wholeUnits(s.sum, true).toString() + yenUnit(s.sum);
+        default:
+            return QString::number(s.settled);
         }
     }
 
@@ -128,7 +137,7 @@ RestoreDialog::RestoreDialog(AppState &state, Prompter &prompter, QWidget *paren
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    resize(600, 360);
+    resize(680, 360);
     if (!summaries_.empty())
         table_->selectRow(0);
     selectionChanged();
@@ -155,10 +164,11 @@ void RestoreDialog::restoreClick()
     if (!restore_->isEnabled() || row < 0)
         return;
     const Generation &g = summaries_[static_cast<std::size_t>(row)].generation;
-    const QString question = u"\n%1 "
-                             u"の保存の前のデータに戻します。\n今のデータは上書き保存すると新しいバ"
-                             u"ックアップとして残るので、"
-                             u"あとで元に戻すこともできます。\n戻しますか？"_s.arg(savedText(g));
+    const QString which = g.contentSavedAt.isValid() ? u"\n%1 に保存したデータに戻します。"_s
+                                                     : u"\n%1 の保存の前のデータに戻します。"_s;
+    const QString question = which.arg(savedText(g))
+        + u"\n今のデータは上書き保存すると新しいバックアップとして残るので、"
+          u"あとで元に戻すこともできます。\n戻しますか？"_s;
     if (prompter_.message(this, MessageKind::Warning, question, MessageButtons::OkCancel)
         != MessageAnswer::Ok)
         return;

@@ -26,11 +26,13 @@ struct GenerationSummary
     qsizetype partners = 0;
     qsizetype banks = 0;
     Money sum;
+    qsizetype settled = 0; // notes whose collection is confirmed
 };
 
-// The dialog "バックアップから復元": the generations the saves kept, newest first, with what each
-// holds; 復元 puts the chosen one in place as a change not yet saved, after asking. The save that
-// follows keeps the register it replaces as a generation in turn, so a restore can be undone.
+// The dialog "バックアップから復元": the generations the saves kept, newest first, with when what
+// each holds was saved and what it holds; 復元 puts the chosen one in place as a change not yet
+// saved, after asking. The save that follows keeps the register it replaces as a generation in
+// turn, so a restore can be undone.
 class RestoreDialog : public QDialog
 {
     Q_OBJECT

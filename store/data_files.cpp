@@ -311,7 +311,8 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
         std::function<SaveFailure()>([&] {
             // Never a reason to stop the save: it goes on without a generation and says so.
             if (generations.kept > 0)
-                generation.prepare(directory, realTargets(files), names, generations.at, fs);
+                generation.prepare(directory, realTargets(files), names, generations.at,
+                    generations.contentSavedAt, fs);
             return SaveFailure {};
         }),
         std::function<SaveFailure()>(

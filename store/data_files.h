@@ -48,11 +48,13 @@ struct SaveReport
 bool LoadGeneration(
     const Generation &generation, Tables &tables, FileSystem &fs = systemFileSystem());
 
-// The generations a save keeps (generations.h): how many, and the time that names the new one.
+// The generations a save keeps (generations.h): how many, the time that names the new one, and
+// when the files it replaces were saved, recorded in it.
 struct GenerationPolicy
 {
     int kept = 0;
     QDateTime at;
+    QDateTime contentSavedAt {};
 };
 
 // Appends the records of the three data files in directory (plain concatenation, so the

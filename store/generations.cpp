@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -28,6 +29,35 @@ QByteArray encoded(const QString &path)
 QString generationsFolder(const QString &dataDirectory)
 {
     return dataDirectory + QString::fromUtf16(GenerationsFolderName);
+}
+
+QString savedAtFile(const QString &generation)
+{
+    return generation + u'/' + QString::fromUtf16(GenerationSavedAtName);
+}
+
+// 0, or the errno of the failure, leaving no file behind.
+int writeSavedAt(FileSystem &fs, const QString &generation, const QDateTime &savedAt)
+{
+    const QByteArray path = encoded(savedAtFile(generation));
+    const int fd = fs.open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
+    if (fd < 0)
+        return errno;
+    const QByteArray text = savedAt.toUTC().toString(Qt::ISODate).toLatin1() + '\n';
+    return finishNewFile(
+        fs, fd, path, writeAll(fs, fd, text.constData(), static_cast<size_t>(text.size())));
+}
+
+// Not valid when the generation has no such record (one made by an earlier version) or it
+// cannot be read.
+QDateTime savedAtOf(FileSystem &fs, const QString &generation)
+{
+    const WholeFile file = readWholeFile(savedAtFile(generation), 64, fs);
+    if (file.missing || file.fault.isFault())
+        return {};
+    const QDateTime at =
+        QDateTime::fromString(QString::fromLatin1(file.bytes.trimmed()), Qt::ISODate);
+    return at.isValid() ? at.toLocalTime() : QDateTime();
 }
 
 bool isFinishedName(const QString &name)
@@ -67,6 +97,7 @@ void removeGeneration(const QString &path, FileSystem &fs)
         return;
     for (const QString &name : dataFileNames())
         fs.unlink(encoded(path + u'/' + name).constData());
+    fs.unlink(encoded(savedAtFile(path)).constData());
     fs.removeDirectory(encoded(path).constData());
 }
 
@@ -89,7 +120,7 @@ bool PendingGeneration::fail(const QString &path, int error, FileSystem &fs)
 }
 
 bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList &files,
-    const QStringList &names, const QDateTime &at, FileSystem &fs)
+    const QStringList &names, const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs)
 {
     // The first save of a folder replaces nothing: there is no generation to keep.
     if (std::none_of(files.begin(), files.end(), [&](const QString &f) { return exists(fs, f); }))
@@ -117,6 +148,10 @@ bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList 
         const QString copy = part + u'/' + names[i];
         if (const int err = linkOrCopy(fs, files[i], copy); err != 0)
             return fail(copy, err, fs);
+    }
+    if (contentSavedAt.isValid()) {
+        if (const int err = writeSavedAt(fs, part, contentSavedAt); err != 0)
+            return fail(savedAtFile(part), err, fs);
     }
     if (fs.syncDirectory(encoded(part).constData()) != 0)
         return fail(part, errno, fs);
@@ -184,6 +219,8 @@ std::vector<Generation> listGenerations(const QString &dataDirectory, FileSystem
         struct stat info;
         g.plainFolder = fs.lstat(encoded(folder + u'/' + entry).constData(), &info) == 0
             && S_ISDIR(info.st_mode);
+        if (g.plainFolder)
+            g.contentSavedAt = savedAtOf(fs, folder + u'/' + entry);
         generations.push_back(g);
     }
     // By date, and a later save of the same second by its number ("-2" and on).

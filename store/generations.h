@@ -18,6 +18,9 @@
 // stops or changes the save.
 
 inline constexpr const char16_t *GenerationsFolderName = u"backup";
+// Inside each generation: when the register it keeps was saved (UTC, ISO 8601). The folder's name
+// is the time of the save that replaced it, and file times do not survive a copy.
+inline constexpr const char16_t *GenerationSavedAtName = u"saved-at.txt";
 // How many generations a save keeps unless the program's settings say otherwise; 0 keeps none.
 inline constexpr int DefaultGenerationsKept = 10;
 
@@ -34,10 +37,11 @@ class PendingGeneration
 {
 public:
     // Links or copies each of files (the data files as they are now, named after names) into a
-    // new unfinished generation of the data folder, dated at. false, with the fault kept and
+    // new unfinished generation of the data folder, dated at, with the time they were saved
+    // (contentSavedAt; none recorded when it is not valid). false, with the fault kept and
     // nothing left behind, when it cannot be made; files that do not exist are passed over.
     bool prepare(const QString &dataDirectory, const QStringList &files, const QStringList &names,
-        const QDateTime &at, FileSystem &fs);
+        const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs);
     // Gives the finished generation its name, once the save's files are in place.
     bool finish(FileSystem &fs);
     // Removes an unfinished generation, the save having failed.
@@ -68,7 +72,9 @@ struct Generation
 {
     QString name; // "20261207-104233", "-2" and on for a second save in the same second
     QString path; // with a trailing separator, as LoadData takes a folder
-    QDateTime savedAt;
+    QDateTime savedAt; // of the save that replaced it, from the name
+    // When what it holds was saved; not valid for a generation made before this was recorded.
+    QDateTime contentSavedAt;
     // A folder of its own; a symbolic link or anything else in its place is never read.
     bool plainFolder = false;
 };

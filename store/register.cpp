@@ -44,6 +44,29 @@ template <typename Record> Record newEntry(const RegisterEntry &entry)
     return record;
 }
 
+// When the newest of these files was written: every save writes all three.
+QDateTime lastWritten(const std::array<FileIdentity, DataFiles.size()> &files)
+{
+    QDateTime newest;
+    for (const FileIdentity &f : files) {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(f.modifiedNs / 1'000'000);
+        if (f.exists && (!newest.isValid() || at > newest))
+            newest = at;
+    }
+    return newest;
+}
+
+// A file renamed into place is another file; one merely linked into a generation is not.
+bool anyReplaced(const std::array<FileIdentity, DataFiles.size()> &before,
+    const std::array<FileIdentity, DataFiles.size()> &after)
+{
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (before[i].exists != after[i].exists || before[i].device != after[i].device
+            || before[i].inode != after[i].inode)
+            return true;
+    return false;
+}
+
 DataTable tableOf(RegisterKind kind)
 {
     return kind == RegisterKind::PartnerRegister ? DataTable::PartnerTable : DataTable::BankTable;
@@ -144,6 +167,7 @@ LoadReport Register::load(FileSystem &fs)
         readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     incompleteFiles_ = incomplete;
     knownFiles_ = filesOnDisk();
+    contentSavedAt_ = lastWritten(knownFiles_);
     // A journal that names other files is the user's to look at: nothing may be saved over it.
     if (report.recovery.outcome == SettledSave::Outcome::Unmatched)
         readOnly_ = true;
@@ -206,9 +230,13 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
     SaveOutcome outcome = refusalBeforeSave(user, now);
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
-    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs, { generationsKept_, now });
+    const auto before = knownFiles_;
+    outcome.report = SaveData(
+        tables_, incompleteFiles_, directory_, fs, { generationsKept_, now, contentSavedAt_ });
     // Whatever the save replaced before it stopped is what this register wrote.
     knownFiles_ = filesOnDisk();
+    if (anyReplaced(before, knownFiles_))
+        contentSavedAt_ = now;
     if (outcome.report.ok())
         setModified(false);
     return outcome;

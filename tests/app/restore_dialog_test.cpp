@@ -1,3 +1,5 @@
+#include <numeric>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,6 +8,7 @@
 #include <QTableView>
 
 #include "generations/restore_dialog.h"
+#include "store/data_file_names.h"
 #include "store/generations.h"
 #include "tests/support/main_window_fixture.h"
 
@@ -54,4 +57,56 @@ TEST_F(RestoreDialogTest, BringsBackAGenerationAsAChangeAndRefusesOneThatIsNotAF
     Tables newest;
     ASSERT_TRUE(LoadGeneration(kept.at(0), newest));
     EXPECT_EQ(newest.notes.size(), saved);
+}
+
+// Each row says when what it holds was saved and how many of its notes are approved, so a
+// 全て承認 is undone by picking the row before it; a generation of an earlier version is known
+// only by the save that replaced it, and the question says which it means.
+TEST_F(RestoreDialogTest, EachRowSaysWhenItsDataWasSavedAndHowManyNotesAreApproved)
+{
+    state.Data.keepGenerations(10);
+    const QDateTime evening(QDate(2026, 12, 6), QTime(17, 5, 0));
+    const QDateTime morning(QDate(2026, 12, 7), QTime(9, 0, 0));
+    ASSERT_EQ(state.Data.appendNote(state.NoteTable.front()), ChangeOutcome::Done);
+    ASSERT_TRUE(state.Data.save(u"suzuki"_s, evening).ok());
+    std::vector<int> all(state.NoteTable.size());
+    std::iota(all.begin(), all.end(), 0);
+    ASSERT_EQ(state.Data.applyApprovals(all, std::vector<std::uint8_t>(all.size(), 1)), 5);
+    ASSERT_TRUE(state.Data.save(u"suzuki"_s, morning).ok());
+    ASSERT_EQ(state.Data.appendNote(state.NoteTable.front()), ChangeOutcome::Done);
+    ASSERT_TRUE(state.Data.save(u"suzuki"_s, morning.addSecs(3600)).ok());
+    const QString earlier = listGenerations(state.DataDirectory, systemFileSystem()).at(1).path;
+    const QString old = state.DataDirectory + u"backup/20261201-080000/"_s;
+    ASSERT_TRUE(QDir().mkpath(old));
+    for (const QString &name : dataFileNames())
+        ASSERT_TRUE(QFile::copy(earlier + name, old + name));
+
+    generations::RestoreDialog dialog(state, prompter);
+    const QAbstractItemModel *rows = dialog.table()->model();
+    EXPECT_EQ(rows->headerData(5, Qt::Horizontal).toString(), u"承認済み"_s);
+    const struct
+    {
+        QString saved;
+        QString approved;
+        QString question;
+    } expected[] = {
+        { u"2026/12/07 09:00:00"_s, u"7"_s, u"2026/12/07 09:00:00 に保存したデータに戻します。"_s },
+        { u"2026/12/06 17:05:00"_s, u"2"_s, u"2026/12/06 17:05:00 に保存したデータに戻します。"_s },
+        { u"2026/12/01 08:00:00"_s, u"2"_s,
+            u"2026/12/01 08:00:00 の保存の前のデータに戻します。"_s },
+    };
+    ASSERT_EQ(rows->rowCount(), static_cast<int>(std::size(expected)));
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        SCOPED_TRACE(row);
+        const auto &e = expected[row];
+        EXPECT_EQ(rows->index(row, 0).data().toString(), e.saved);
+        EXPECT_EQ(rows->index(row, 5).data().toString(), e.approved);
+        dialog.table()->selectRow(row);
+        prompter.answers = { MessageAnswer::Cancel };
+        dialog.restoreClick();
+        ASSERT_FALSE(prompter.shown.empty());
+        EXPECT_TRUE(prompter.shown.back().text.contains(e.question))
+            << prompter.shown.back().text.toStdString();
+    }
+    EXPECT_FALSE(state.Data.modified());
 }

@@ -165,6 +165,58 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
                     .contains(u"入力権限がありません！"_s));
 }
 
+// A spreadsheet reads 0009 as the number 9: a code not registered is taken as the one registered
+// code it equals padded with leading zeros, and the row says so; with two such codes, or when the
+// code is registered as it is, it stays as written.
+TEST(Exchange, ACodeAStrippedOfItsZerosIsReadAsTheRegisteredOne)
+{
+    AppState state;
+    Tables t;
+    t.partners = { fixtures::partner(u"00009"_s, u"山田工業"_s),
+        fixtures::partner(u"001"_s, u"ベルモラ商事"_s) };
+    for (const QString &code : { u"0009"_s, u"07"_s, u"007"_s, u"42"_s, u"0042"_s })
+        t.banks.push_back(fixtures::bank(code, u"銀行"_s));
+    state.Data.setTables(t);
+    state.CurrentUser.Permissions = 15;
+    const QString notes = u"種類,取引先コード,手形番号,振出銀行コード,振出日,支払日,金額\r\n"_s;
+    const QString partners = u"取引先コード,取引先名,銀行コード\r\n"_s;
+    const struct
+    {
+        TableKind kind;
+        QString file;
+        QString status;
+        QString partner; // as stored; for a partner file, its code
+        QString bank;
+    } cases[] = {
+        { TableKind::Notes, notes + u"0,9,N-1,9,2024/4/1,2024/5/1,5"_s,
+            u"警告: 取引先コード「9」は登録されていません。「00009」として取り込みます。 "
+            u"振出銀行コード「9」は登録されていません。「0009」として取り込みます。"_s,
+            u"00009"_s, u"0009"_s },
+        { TableKind::Notes, notes + u"0,001,N-2,7,2024/4/1,2024/5/1,5"_s,
+            u"警告: 振出銀行コード「7」は登録されていません。"_s, u"001"_s, u"7"_s },
+        { TableKind::Notes, notes + u"0,001,N-3,42,2024/4/1,2024/5/1,5"_s, u"取り込み可"_s,
+            u"001"_s, u"42"_s },
+        { TableKind::Partners, partners + u"9,新規,9"_s,
+            u"警告: 銀行コード「9」は登録されていません。「0009」として取り込みます。"_s, u"9"_s,
+            u"0009"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const ImportPlan plan = planned(c.kind, c.file, state);
+        ASSERT_EQ(plan.rows(), 1);
+        EXPECT_EQ(plan.checks[0].statusText(), c.status);
+        if (c.kind == TableKind::Notes) {
+            ASSERT_EQ(plan.notes.size(), 1u);
+            EXPECT_EQ(QString::fromLatin1(plan.notes[0].PartnerCode.view()), c.partner);
+            EXPECT_EQ(QString::fromLatin1(plan.notes[0].BankCode.view()), c.bank);
+        } else {
+            ASSERT_EQ(plan.entries.size(), 1u);
+            EXPECT_EQ(QString::fromLatin1(plan.entries[0].code), c.partner);
+            EXPECT_EQ(QString::fromLatin1(plan.entries[0].bankCode), c.bank);
+        }
+    }
+}
+
 // The sample files of the manual read without an error; their codes are not registered in an
 // empty register, which only warns.
 TEST(Exchange, TheManualsSampleFilesRead)

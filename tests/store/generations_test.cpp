@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,45 @@ TEST(Generations, AGenerationThatCannotBeMadeNeverStopsTheSave)
     EXPECT_EQ(report.generationFault.fault.error, ENOSPC);
     EXPECT_TRUE(backupEntries(dir).isEmpty()) << backupEntries(dir).join(u' ').toStdString();
     EXPECT_EQ(generations::of(Loaded(dir.path()).tables), 1);
+}
+
+// A generation says when what it keeps was saved, not when the save that replaced it ran: by an
+// earlier run, as the files' times said when they were loaded, or by this run.
+TEST(Generations, EachKeepsWhenWhatItHoldsWasSaved)
+{
+    TestDir dir;
+    const QDateTime yesterday(QDate(2026, 12, 6), QTime(17, 5, 12));
+    ASSERT_TRUE(saveTables(generations::make(0), dir.path()).ok());
+    for (const QString &name : DataFileNames) {
+        const timespec times[2] = { { yesterday.toSecsSinceEpoch(), 0 },
+            { yesterday.toSecsSinceEpoch(), 0 } };
+        ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(dir.file(name)).constData(), times, 0), 0);
+    }
+    Register reg;
+    reg.useDirectory(dir.path());
+    ASSERT_EQ(reg.lock(u"suzuki"_s, At).result, DataLock::Result::Acquired);
+    reg.load();
+    reg.keepGenerations(1);
+    const struct
+    {
+        QDateTime at;
+        QDateTime contentSaved;
+        const char *what;
+    } saves[] = {
+        { At, yesterday, "loaded from the earlier run" },
+        { At.addSecs(60), At, "saved by this run" },
+        { At.addSecs(120), At.addSecs(60), "saved by this run again" },
+    };
+    for (std::size_t i = 0; i < std::size(saves); ++i) {
+        SCOPED_TRACE(saves[i].what);
+        ASSERT_EQ(reg.restore(generations::make(static_cast<int>(i + 1) % 2)), ChangeOutcome::Done);
+        ASSERT_TRUE(reg.save(u"suzuki"_s, saves[i].at).ok());
+        const std::vector<Generation> kept = listGenerations(dir.path(), systemFileSystem());
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(kept[0].savedAt, saves[i].at);
+        EXPECT_EQ(kept[0].contentSavedAt, saves[i].contentSaved);
+        EXPECT_EQ(backupEntries(dir), QStringList { kept[0].name }) << "pruned whole";
+    }
 }
 
 // 復元 puts a generation in place as a change; the save that follows writes exactly its files
