@@ -14,8 +14,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Acts on the box once it is up, then answers it with the button of the given text if it is still
-// there, so a box that ignored the act never blocks the test.
+// Acts on the box once it is up, then, if it is still there, says so and answers it with the
+// button of the given text, so a box that ignored the act never blocks the test.
 MessageAnswer answerAfter(MessageButtons buttons, const std::function<void(QMessageBox &)> &act,
     const QString &fallback, bool *stillOpen)
 {
@@ -23,10 +23,10 @@ MessageAnswer answerAfter(MessageButtons buttons, const std::function<void(QMess
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         act(*box);
-        QTimer::singleShot(0, [&, box] {
+        // Enter presses its button with an animated click, which ends a moment later. The box as
+        // the timer's context: a box already answered and gone stops it.
+        QTimer::singleShot(300, box, [box, fallback, stillOpen] {
             *stillOpen = box->isVisible();
-            if (!*stillOpen)
-                return;
             for (QAbstractButton *button : box->buttons())
                 if (button->text() == fallback)
                     button->click();
