@@ -19,8 +19,8 @@ constexpr qint64 UpdateEveryMs = 100;
 ProgressDialog::ProgressDialog(QWidget *parent, const QString &what, const QString &unit)
     : what_(what)
     , unit_(unit)
-    , dialog_(std::make_unique<QProgressDialog>(
-          text(what, 0, 0, unit), u"キャンセル"_s, 0, 0, parent))
+    , dialog_(
+          std::make_unique<QProgressDialog>(text(what, 0, 0, unit), u"キャンセル"_s, 0, 0, parent))
 {
     dialog_->setObjectName(u"ProgressDialog"_s);
     if (parent)

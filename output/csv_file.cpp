@@ -162,13 +162,26 @@ void File::handOn()
     buffer_.resize(0); // keeps its room for the next piece
 }
 
+bool File::finish()
+{
+    if (finished_)
+        return !failed_;
+    finished_ = true;
+    handOn();
+    if (!awaitWriter() || !file_.finish()) {
+        failed_ = true;
+        file_.discard();
+        return false;
+    }
+    return true;
+}
+
 bool File::commit()
 {
-    handOn();
-    if (!awaitWriter() || !file_.finish() || !file_.commit()) {
-        // Only the folder's sync failed: the whole file is already in place.
-        if (file_.replaced())
-            return true;
+    if (!finish())
+        return false;
+    // Only the folder's sync failed: the whole file is already in place.
+    if (!file_.commit() && !file_.replaced()) {
         failed_ = true;
         file_.discard();
         return false;

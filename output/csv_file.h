@@ -64,6 +64,11 @@ public:
     // For lines made as bytes: write one to buffer() through a LineWriter, then call lineAdded().
     QByteArray &buffer() { return buffer_; }
     void lineAdded();
+    // Writes out the rest and syncs the temporary file, leaving the target as it is: files that
+    // go together are all finished before any of them replaces its own. false, and nothing
+    // kept, after a failure or a cancel.
+    bool finish();
+    // finish(), when it has not been done, then the rename over the target.
     bool commit();
 
     // Names the file and says why in Japanese; empty when nothing failed or the user cancelled.
@@ -84,6 +89,7 @@ private:
     bool targetExisted_ = false;
     bool failed_ = false;
     bool cancelled_ = false;
+    bool finished_ = false;
     ProgressScope *scope_;
     // Last, so that a file going away waits for its thread before anything else goes.
     std::future<bool> writer_;

@@ -14,8 +14,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QPrintEngine>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
 
@@ -95,9 +95,8 @@ namespace {
             paintPage(painter, report, n, scale);
         }
         stepOn(progress, count, count);
-        return painter.end() && printer.printerState() != QPrinter::Error
-            ? PrintOutcome::Printed
-            : PrintOutcome::Failed;
+        return painter.end() && printer.printerState() != QPrinter::Error ? PrintOutcome::Printed
+                                                                          : PrintOutcome::Failed;
     }
 
     // The key Qt's CUPS engine keeps the print dialog's job options under.
@@ -120,7 +119,8 @@ namespace {
             options.emplace_back("sides", "one-sided");
             break;
         case QPrinter::DuplexAuto:
-            options.emplace_back("sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
+            options.emplace_back(
+                "sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
             break;
         case QPrinter::DuplexLongSide:
             options.emplace_back("sides", "two-sided-long-edge");
