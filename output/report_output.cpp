@@ -84,17 +84,19 @@ namespace {
             return PrintOutcome::Failed;
         const double scale = unitsPerMm(printer);
         const int count = last - first + 1;
-        for (int n = first; n <= last; ++n) {
+        // The last step too may hear of a cancel, until the job is handed over.
+        for (int n = first; n <= last + 1; ++n) {
             if (!stepOn(progress, n - first, count)) {
                 printer.abort();
                 painter.end();
                 return PrintOutcome::Cancelled;
             }
+            if (n > last)
+                break;
             if (n > first && !printer.newPage())
                 return PrintOutcome::Failed;
             paintPage(painter, report, n, scale);
         }
-        stepOn(progress, count, count);
         return painter.end() && printer.printerState() != QPrinter::Error ? PrintOutcome::Printed
                                                                           : PrintOutcome::Failed;
     }
@@ -232,17 +234,17 @@ bool writeReportPdf(Report &report, const QString &path, QString *error, Progres
             return fail();
         const double scale = unitsPerMm(writer);
         const int pages = report.layout().pageCount();
-        for (int n = 0; n < pages; ++n) {
+        for (int n = 0; n <= pages; ++n) {
             if (!stepOn(progress, n, pages)) {
                 cancelled = true;
                 break;
             }
+            if (n == pages)
+                break;
             if (n > 0 && !writer.newPage())
                 return fail();
             paintPage(painter, report, n, scale);
         }
-        if (!cancelled)
-            stepOn(progress, pages, pages);
         if (!painter.end() && !cancelled)
             return fail();
     }
