@@ -75,7 +75,8 @@ ProgressScope::~ProgressScope()
 
 bool ProgressScope::report()
 {
-    if (!cancelled_ && !progress_.step(done_, std::max(total_, done_)))
+    // A file that did not say how many lines it holds is counted without a total.
+    if (!cancelled_ && !progress_.step(done_, total_ > 0 ? std::max(total_, done_) : 0))
         cancelled_ = true;
     return !cancelled_;
 }
