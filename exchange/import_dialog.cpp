@@ -2,7 +2,9 @@
 
 #include <cerrno>
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,13 +13,16 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
+#include "exchange/register_export.h"
 #include "messages/io_error.h"
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
+#include "output/csv_file.h"
 #include "sheets/sheet_ports.h"
 #include "store/app_state.h"
 #include "store/file_system.h"
@@ -73,6 +78,18 @@ namespace {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilters({ u"CSVファイル (*.csv)"_s, u"すべてのファイル (*)"_s });
+        if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
+    }
+
+    QString chooseFolder(QWidget *parent, Prompter &prompter)
+    {
+        QFileDialog dialog(parent, u"書き出し先のフォルダー"_s);
+        dialog.setObjectName(u"FolderDialog"_s);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
         if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         return dialog.selectedFiles().constFirst();
@@ -136,6 +153,7 @@ ImportDialog::ImportDialog(
     setWindowTitle(u"取り込み"_s);
     chooseFileToRead = [this](QWidget *owner) { return chooseCsvToRead(owner, prompter_); };
     chooseFileToWrite = [this](QWidget *owner) { return output::chooseCsvFile(owner, prompter_); };
+    chooseFolderToWrite = [this](QWidget *owner) { return chooseFolder(owner, prompter_); };
     const auto button = [this](const QString &caption) {
         return namedAfterCaption(new QPushButton(caption, this), caption);
     };
@@ -213,10 +231,20 @@ TableKind ImportDialog::chosenKind() const
 void ImportDialog::kindChanged()
 {
     if (!file_.isNull())
-        plan_ = planImport(chosenKind(), file_, state_);
+        planFile();
     else
         plan_ = emptyPlan(chosenKind());
     showPlan();
+}
+
+void ImportDialog::planFile()
+{
+    ProgressDialog progress(this, u"ファイルを確かめています…"_s, u"行"_s);
+    plan_ = planImport(chosenKind(), file_, state_, &progress);
+    if (progress.cancelled()) {
+        file_ = QByteArray();
+        plan_ = emptyPlan(chosenKind());
+    }
 }
 
 void ImportDialog::readFile(const QString &path)
@@ -229,9 +257,9 @@ void ImportDialog::readFile(const QString &path)
         return;
     }
     file_ = read.bytes.isNull() ? QByteArray("") : read.bytes;
-    plan_ = planImport(chosenKind(), file_, state_);
+    planFile();
     showPlan();
-    if (!plan_.fileError.isEmpty())
+    if (!file_.isNull() && !plan_.fileError.isEmpty())
         prompter_.warn(
             this, u"\nファイル「%1」は取り込めません。\n%2"_s.arg(path, plan_.fileError));
 }
@@ -285,10 +313,48 @@ void ImportDialog::saveTemplateClick()
 
 void ImportDialog::exportClick()
 {
-    output::exportCsv(
-        this, prompter_, state_, chooseFileToWrite, [this](const QString &path, QString *error) {
-            return exportTable(chosenKind(), path, state_, error);
-        });
+    const QString folder = chooseFolderToWrite(this);
+    if (folder.isEmpty())
+        return;
+    const ExportFiles files = exportFiles(state_, state_.clock->today());
+    QStringList lines;
+    bool replacing = false;
+    for (const ExportFile &f : files) {
+        const QString path = QDir(folder).filePath(f.name);
+        if (state_.isProgramFile(path)) {
+            prompter_.warn(this, messages::exportRefused(path));
+            return;
+        }
+        lines << u"%1（%2件）"_s.arg(f.name).arg(f.records);
+        if (QFileInfo::exists(path)) {
+            lines.back() += u" 同じ名前のファイルを置き換えます"_s;
+            replacing = true;
+        }
+    }
+    const QString where = QDir::toNativeSeparators(folder);
+    if (prompter_.message(this, replacing ? MessageKind::Warning : MessageKind::Information,
+            u"\n「%1」に次の3つのファイルを書き出します。\n\n%2\n\nよろしいですか？"_s.arg(
+                where, lines.join(u'\n')),
+            MessageButtons::OkCancel)
+        != MessageAnswer::Ok)
+        return;
+    QString error;
+    bool written = false;
+    {
+        ProgressDialog progress(this, u"CSVファイルを書き出しています…"_s, u"行"_s);
+        const csv::ProgressScope shown(progress);
+        written = exportRegister(folder, files, state_, &error);
+    }
+    if (written) {
+        QStringList names;
+        for (const ExportFile &f : files)
+            names << f.name;
+        prompter_.inform(this,
+            u"\n「%1」に次の3つのファイルを書き出しました。\n\n%2"_s.arg(where, names.join(u'\n')));
+    } else if (!error.isEmpty()) {
+        // A cancel leaves none of the three and needs no word.
+        prompter_.error(this, error);
+    }
 }
 
 } // namespace exchange

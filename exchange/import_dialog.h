@@ -21,8 +21,8 @@ class PlanModel;
 
 // The dialog "取り込み": choose a table, read a CSV file of it, see every row checked, and take
 // them in as one change when no row has an error. It also saves the header row as a template and
-// writes the whole table out in the same layout. Taking in needs the right to enter notes and a
-// register that can be changed; writing out is always allowed.
+// writes all three tables out in the same layout, into a folder the user picks. Taking in needs
+// the right to enter notes and a register that can be changed; writing out is always allowed.
 class ImportDialog : public QDialog
 {
     Q_OBJECT
@@ -34,6 +34,7 @@ public:
     // The file dialogs; tests answer them.
     std::function<QString(QWidget *parent)> chooseFileToRead;
     std::function<QString(QWidget *parent)> chooseFileToWrite;
+    std::function<QString(QWidget *parent)> chooseFolderToWrite;
 
     // Reads and checks a file of the chosen table.
     void readFile(const QString &path);
@@ -47,6 +48,8 @@ public:
 
 private:
     void kindChanged();
+    // Checks the file read for the chosen table, showing the progress; a cancel drops the file.
+    void planFile();
     void showPlan();
 
     AppState &state_;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "controls/progress.h"
 #include "exchange/csv_reader.h"
 #include "exchange/field_parsers.h"
 #include "output/csv_file.h"
@@ -371,7 +372,8 @@ QStringList ImportPlan::warningLines() const
     return lines;
 }
 
-ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state)
+ImportPlan planImport(
+    TableKind kind, const QByteArray &file, const AppState &state, Progress *progress)
 {
     ImportPlan plan;
     plan.kind = kind;
@@ -392,7 +394,12 @@ ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &st
     }
     Checker checker(plan, state);
     plan.cells.reserve(read.records.size() - 1);
+    const auto rows = static_cast<qint64>(read.records.size() - 1);
     for (std::size_t r = 1; r < read.records.size(); ++r) {
+        if (r % 1024 == 1 && !stepOn(progress, static_cast<qint64>(r - 1), rows)) {
+            plan.fileError = u"取り込みを取りやめました。"_s;
+            return plan;
+        }
         const QStringList &record = read.records[r];
         // A spreadsheet leaves empty rows between and after the records.
         if (std::all_of(record.begin(), record.end(), [](const QString &c) { return c.isEmpty(); }))
@@ -484,22 +491,41 @@ namespace {
 
 } // namespace
 
+qint64 recordCount(TableKind kind, const AppState &state)
+{
+    switch (kind) {
+    case TableKind::Notes:
+        return static_cast<qint64>(state.NoteTable.size());
+    case TableKind::Partners:
+        return static_cast<qint64>(state.PartnerTable.size());
+    case TableKind::Banks:
+        return static_cast<qint64>(state.BankTable.size());
+    }
+    return 0;
+}
+
+void writeTable(TableKind kind, csv::File &file, const AppState &state)
+{
+    writeHeader(file, kind);
+    switch (kind) {
+    case TableKind::Notes:
+        writeNotes(file, state.NoteTable);
+        break;
+    case TableKind::Partners:
+        writeEntries(file, state.PartnerTable);
+        break;
+    case TableKind::Banks:
+        writeEntries(file, state.BankTable);
+        break;
+    }
+}
+
 bool exportTable(
     TableKind kind, const QString &path, const AppState &state, QString *error, FileSystem &fs)
 {
     return csv::write(path, error, fs, [&](csv::File &file) {
-        writeHeader(file, kind);
-        switch (kind) {
-        case TableKind::Notes:
-            writeNotes(file, state.NoteTable);
-            break;
-        case TableKind::Partners:
-            writeEntries(file, state.PartnerTable);
-            break;
-        case TableKind::Banks:
-            writeEntries(file, state.BankTable);
-            break;
-        }
+        file.expect(recordCount(kind, state) + 1);
+        writeTable(kind, file, state);
     });
 }
 

@@ -8,6 +8,11 @@
 
 #include "store/app_state.h"
 
+class Progress;
+namespace csv {
+class File;
+}
+
 // Notes, partners and banks from and to a spreadsheet, in one documented CSV layout: a header row
 // names the columns (found by their text, in any order; others are ignored), then one record a
 // row. An import is checked whole before anything changes, and goes in as one change.
@@ -47,8 +52,10 @@ struct ImportPlan
 };
 
 // Reads and checks a whole file against the register as it is now, with the rules of entering a
-// record by hand. An empty 入力者名 takes the logged-in user's name.
-ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state);
+// record by hand. An empty 入力者名 takes the logged-in user's name. progress hears of the rows
+// checked; when it says the user cancelled, the plan stops there and cannot be taken in.
+ImportPlan planImport(
+    TableKind kind, const QByteArray &file, const AppState &state, Progress *progress = nullptr);
 
 // Adds or overwrites what the plan holds, as one change of the register.
 ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
@@ -58,6 +65,10 @@ ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
 // with the Japanese reason in error; the old file then stays.
 bool exportTable(TableKind kind, const QString &path, const AppState &state, QString *error,
     FileSystem &fs = systemFileSystem());
+// The number of records a table holds now.
+qint64 recordCount(TableKind kind, const AppState &state);
+// The header row and every record of a table, into a file already open.
+void writeTable(TableKind kind, csv::File &file, const AppState &state);
 // The header row alone, a template to fill in.
 bool exportTemplate(
     TableKind kind, const QString &path, QString *error, FileSystem &fs = systemFileSystem());

@@ -102,6 +102,7 @@ QStringList bankListCsvHeader()
 bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem &fs)
 {
     return csv::write(path, error, fs, [&](csv::File &file) {
+        file.expect(static_cast<qint64>(state.BankTable.size()) + 2);
         file.add(bankListCsvTitle());
         file.add(bankListCsvHeader());
         // The stored bytes as they are: decoding and encoding again would change NEC and IBM

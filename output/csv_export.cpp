@@ -2,8 +2,10 @@
 
 #include <QFileDialog>
 
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "messages/store_messages.h"
+#include "output/csv_file.h"
 #include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
@@ -35,9 +37,15 @@ bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
         return false;
     }
     QString error;
-    if (write(path, &error))
-        return true;
-    prompter.error(parent, error);
+    {
+        ProgressDialog progress(parent, u"CSVファイルを書き出しています…"_s, u"行"_s);
+        const csv::ProgressScope shown(progress);
+        if (write(path, &error))
+            return true;
+    }
+    // A cancel leaves the old file as it was and needs no word.
+    if (!error.isEmpty())
+        prompter.error(parent, error);
     return false;
 }
 

@@ -1,9 +1,11 @@
 #include "output/csv_file.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include <QFileInfo>
 
+#include "controls/progress.h"
 #include "messages/io_error.h"
 #include "output/csv_line.h"
 
@@ -13,6 +15,10 @@ namespace {
 
 // Lines are handed to the file in pieces of this size, not one system call per line.
 constexpr qsizetype WriteChunk = 1 << 20;
+// Progress hears of every so many lines.
+constexpr qint64 StepLines = 1024;
+
+thread_local csv::ProgressScope *currentScope = nullptr;
 
 } // namespace
 
@@ -55,13 +61,38 @@ QByteArray line(const QStringList &fields)
     return out;
 }
 
+ProgressScope::ProgressScope(Progress &progress)
+    : progress_(progress)
+    , outer_(currentScope)
+{
+    currentScope = this;
+}
+
+ProgressScope::~ProgressScope()
+{
+    currentScope = outer_;
+}
+
+bool ProgressScope::report()
+{
+    // A file that did not say how many lines it holds is counted without a total.
+    if (!cancelled_ && !progress_.step(done_, total_ > 0 ? std::max(total_, done_) : 0))
+        cancelled_ = true;
+    return !cancelled_;
+}
+
 File::File(const QString &path, FileSystem &fs)
     : file_(path, NewFileMode, false, fs)
+    , scope_(currentScope)
 {
 }
 
 bool File::open()
 {
+    if (scope_ && scope_->cancelled()) {
+        cancelled_ = failed_ = true;
+        return false;
+    }
     targetExisted_ = QFileInfo(file_.target()).isFile();
     buffer_.reserve(WriteChunk + 4096);
     writing_.reserve(WriteChunk + 4096);
@@ -69,17 +100,37 @@ bool File::open()
     return !failed_;
 }
 
+void File::expect(qint64 lines)
+{
+    if (scope_) {
+        scope_->total_ += lines;
+        if (!scope_->report())
+            cancelled_ = failed_ = true;
+    }
+}
+
+void File::counted()
+{
+    if (scope_ && ++scope_->done_ % StepLines == 0 && !scope_->report())
+        cancelled_ = failed_ = true;
+}
+
 void File::add(const QStringList &fields)
 {
     if (failed_)
         return;
     appendLine(buffer_, fields);
-    if (buffer_.size() >= WriteChunk)
+    counted();
+    if (failed_)
+        buffer_.resize(0);
+    else if (buffer_.size() >= WriteChunk)
         handOn();
 }
 
 void File::lineAdded()
 {
+    if (!failed_)
+        counted();
     if (failed_)
         buffer_.resize(0);
     else if (buffer_.size() >= WriteChunk)
@@ -112,13 +163,26 @@ void File::handOn()
     buffer_.resize(0); // keeps its room for the next piece
 }
 
+bool File::finish()
+{
+    if (finished_)
+        return !failed_;
+    finished_ = true;
+    handOn();
+    if (!awaitWriter() || !file_.finish()) {
+        failed_ = true;
+        file_.discard();
+        return false;
+    }
+    return true;
+}
+
 bool File::commit()
 {
-    handOn();
-    if (!awaitWriter() || !file_.finish() || !file_.commit()) {
-        // Only the folder's sync failed: the whole file is already in place.
-        if (file_.replaced())
-            return true;
+    if (!finish())
+        return false;
+    // Only the folder's sync failed: the whole file is already in place.
+    if (!file_.commit() && !file_.replaced()) {
         failed_ = true;
         file_.discard();
         return false;
@@ -128,7 +192,7 @@ bool File::commit()
 
 QString File::errorMessage() const
 {
-    if (!failed_)
+    if (!failed_ || cancelled_)
         return {};
     QString text = u"\nCSVファイル「%1」を書き込めませんでした。\n理由: %2"_s.arg(
         file_.target(), systemReason(file_.error()));

@@ -46,6 +46,7 @@ bool CSV1(const QString &path, const AppState &state, const std::vector<std::int
     const QString &title, QString *error, FileSystem &fs)
 {
     return csv::write(path, error, fs, [&](csv::File &file) {
+        file.expect(static_cast<qint64>(rows.size()) + 2);
         file.add({ title });
         file.add(noteListCsvHeader().split(u','));
         const CodeIndex<PartnerRecord> partners(state.PartnerTable);

@@ -287,8 +287,10 @@ bool CSV2(const QString &path, const AppState &state, const std::vector<std::int
     QString *error, FileSystem &fs)
 {
     return csv::write(path, error, fs, [&](csv::File &file) {
-        for (const QStringList &head : partnerSummaryCsvHead())
-            file.add(head);
+        const QList<QStringList> head = partnerSummaryCsvHead();
+        file.expect(head.size() + static_cast<qint64>(rows.size()) + 1);
+        for (const QStringList &line : head)
+            file.add(line);
         const std::vector<PartnerStatistics> stats =
             partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows);
         const CodeIndex<BankRecord> banks(state.BankTable);

@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
+#include <vector>
 
+#include <cups/cups.h>
+
+#include <QDir>
+#include <QFile>
 #include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "messages/io_error.h"
 #include "output/report_design.h"
@@ -64,22 +73,115 @@ void setUpPages(QPagedPaintDevice &device, const Report &report)
         QPageLayout::Millimeter));
 }
 
-bool printPages(QPrinter &printer, Report &report, int first, int last)
+namespace {
+
+    // Paints the pages into the printer as it is set up now.
+    PrintOutcome paintPages(
+        QPrinter &printer, Report &report, int first, int last, Progress *progress)
+    {
+        QPainter painter;
+        if (!painter.begin(&printer))
+            return PrintOutcome::Failed;
+        const double scale = unitsPerMm(printer);
+        const int count = last - first + 1;
+        // The last step too may hear of a cancel, until the job is handed over.
+        for (int n = first; n <= last + 1; ++n) {
+            if (!stepOn(progress, n - first, count)) {
+                printer.abort();
+                painter.end();
+                return PrintOutcome::Cancelled;
+            }
+            if (n > last)
+                break;
+            if (n > first && !printer.newPage())
+                return PrintOutcome::Failed;
+            paintPage(painter, report, n, scale);
+        }
+        return painter.end() && printer.printerState() != QPrinter::Error ? PrintOutcome::Printed
+                                                                          : PrintOutcome::Failed;
+    }
+
+    // The key Qt's CUPS engine keeps the print dialog's job options under.
+    constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+    // Hands a whole spooled job to CUPS with the options Qt's own CUPS engine would give it.
+    bool sendToPrinter(QPrinter &printer, const QString &spool)
+    {
+        std::vector<std::pair<QByteArray, QByteArray>> options;
+        const QPageLayout layout = printer.pageLayout();
+        const bool landscape = layout.orientation() == QPageLayout::Landscape;
+        options.emplace_back("media", layout.pageSize().key().toLocal8Bit());
+        if (printer.copyCount() > 1) {
+            options.emplace_back("copies", QByteArray::number(printer.copyCount()));
+            if (printer.collateCopies())
+                options.emplace_back("Collate", "True");
+        }
+        switch (printer.duplex()) {
+        case QPrinter::DuplexNone:
+            options.emplace_back("sides", "one-sided");
+            break;
+        case QPrinter::DuplexAuto:
+            options.emplace_back(
+                "sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
+            break;
+        case QPrinter::DuplexLongSide:
+            options.emplace_back("sides", "two-sided-long-edge");
+            break;
+        case QPrinter::DuplexShortSide:
+            options.emplace_back("sides", "two-sided-short-edge");
+            break;
+        }
+        if (landscape)
+            options.emplace_back("landscape", "");
+        const QStringList chosen = printer.printEngine()->property(CupsOptionsKey).toStringList();
+        for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+            options.emplace_back(chosen[i].toLocal8Bit(), chosen[i + 1].toLocal8Bit());
+
+        std::vector<cups_option_t> cupsOptions;
+        cupsOptions.reserve(options.size());
+        for (auto &[name, value] : options)
+            cupsOptions.push_back({ name.data(), value.data() });
+        // An instance ("printer/instance") only chose the settings; CUPS takes the printer.
+        const QByteArray destination = printer.printerName().section(u'/', 0, 0).toLocal8Bit();
+        return cupsPrintFile(destination.constData(), QFile::encodeName(spool).constData(),
+                   printer.docName().toLocal8Bit().constData(),
+                   static_cast<int>(cupsOptions.size()), cupsOptions.data())
+            > 0;
+    }
+
+} // namespace
+
+PrintOutcome printPages(QPrinter &printer, Report &report, int first, int last, Progress *progress)
 {
     const int pages = report.layout().pageCount();
     first = std::clamp(first, 0, pages - 1);
     last = last < 0 ? pages - 1 : std::clamp(last, first, pages - 1);
     printer.setFullPage(true);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const double scale = unitsPerMm(printer);
-    for (int n = first; n <= last; ++n) {
-        if (n > first && !printer.newPage())
-            return false;
-        paintPage(painter, report, n, scale);
+
+    // Qt's engines cannot take back what they were given, and hand the job over when painting
+    // ends, cancelled or not: the pages go somewhere of ours first.
+    const QString target = printer.outputFileName();
+    if (!target.isEmpty()) {
+        AtomicFile file(target, NewFileMode);
+        if (!file.open())
+            return PrintOutcome::Failed;
+        printer.setOutputFileName(file.temporaryPath());
+        PrintOutcome outcome = paintPages(printer, report, first, last, progress);
+        printer.setOutputFileName(target);
+        if (outcome == PrintOutcome::Printed
+            && (!file.finish() || (!file.commit() && !file.replaced())))
+            outcome = PrintOutcome::Failed;
+        return outcome;
     }
-    return painter.end() && printer.printerState() != QPrinter::Error;
+    QTemporaryFile spool(QDir::tempPath() + u"/tegata-print-XXXXXX"_s);
+    if (!spool.open())
+        return PrintOutcome::Failed;
+    printer.setOutputFileName(spool.fileName());
+    PrintOutcome outcome = paintPages(printer, report, first, last, progress);
+    if (outcome == PrintOutcome::Printed && !sendToPrinter(printer, spool.fileName()))
+        outcome = PrintOutcome::Failed;
+    printer.setOutputFileName(QString());
+    return outcome;
 }
 
 bool printReport(Report &report, Prompter &prompter, QWidget *parent)
@@ -95,15 +197,20 @@ bool printReport(Report &report, Prompter &prompter, QWidget *parent)
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
     printer.setDocName(report.headerTexts().value(0));
-    if (!printPages(printer, report)) {
-        prompter.warn(
-            parent, u"\nプリンター「%1」に印刷できませんでした。"_s.arg(info.printerName()));
+    ProgressDialog progress(parent, u"印刷しています…"_s, u"ページ"_s);
+    switch (printPages(printer, report, 0, -1, &progress)) {
+    case PrintOutcome::Printed:
+        return true;
+    case PrintOutcome::Cancelled:
         return false;
+    case PrintOutcome::Failed:
+        break;
     }
-    return true;
+    prompter.warn(parent, u"\nプリンター「%1」に印刷できませんでした。"_s.arg(info.printerName()));
+    return false;
 }
 
-bool writeReportPdf(Report &report, const QString &path, QString *error)
+bool writeReportPdf(Report &report, const QString &path, QString *error, Progress *progress)
 {
     AtomicFile file(path, NewFileMode);
     auto fail = [&]() {
@@ -116,6 +223,7 @@ bool writeReportPdf(Report &report, const QString &path, QString *error)
         return fail();
     AtomicFileDevice device(file);
     device.open(QIODevice::WriteOnly);
+    bool cancelled = false;
     {
         QPdfWriter writer(&device);
         writer.setCreator(u"tegata"_s);
@@ -126,15 +234,27 @@ bool writeReportPdf(Report &report, const QString &path, QString *error)
             return fail();
         const double scale = unitsPerMm(writer);
         const int pages = report.layout().pageCount();
-        for (int n = 0; n < pages; ++n) {
+        for (int n = 0; n <= pages; ++n) {
+            if (!stepOn(progress, n, pages)) {
+                cancelled = true;
+                break;
+            }
+            if (n == pages)
+                break;
             if (n > 0 && !writer.newPage())
                 return fail();
             paintPage(painter, report, n, scale);
         }
-        if (!painter.end())
+        if (!painter.end() && !cancelled)
             return fail();
     }
     device.close();
+    if (cancelled) {
+        file.discard();
+        if (error)
+            error->clear();
+        return false;
+    }
     // Only the folder's sync failed once the file is in place: the PDF is there, whole.
     if (file.error() != 0 || !file.finish() || (!file.commit() && !file.replaced()))
         return fail();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Progress;
 class QPagedPaintDevice;
 class QPrinter;
 
@@ -13,8 +14,13 @@ class Report;
 // its own: the design places everything from the paper's corner.
 void setUpPages(QPagedPaintDevice &device, const Report &report);
 
-// Paints pages first..last (0-based, -1: to the end) on a printer already set up; false when the
-// printer refused or failed.
-bool printPages(QPrinter &printer, Report &report, int first = 0, int last = -1);
+enum class PrintOutcome { Printed, Failed, Cancelled };
+
+// Paints pages first..last (0-based, -1: to the end) on a printer already set up, telling
+// progress of each page. A printer's job is made whole in a spool file before it is handed to
+// CUPS, and a file the printer writes (the print dialog's "print to file") replaces its target
+// only when whole: a cancelled print sends nothing and leaves nothing behind.
+PrintOutcome printPages(
+    QPrinter &printer, Report &report, int first = 0, int last = -1, Progress *progress = nullptr);
 
 } // namespace output

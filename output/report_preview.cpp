@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "messages/store_messages.h"
@@ -252,7 +253,8 @@ void ReportPreview::printClick()
     default:
         break;
     }
-    if (!printPages(printer, report_, first, last)) {
+    ProgressDialog progress(this, u"印刷しています…"_s, u"ページ"_s);
+    if (printPages(printer, report_, first, last, &progress) == PrintOutcome::Failed) {
         const QString name =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         prompter_.warn(this, u"\n「%1」に印刷できませんでした。"_s.arg(name));
@@ -280,7 +282,9 @@ void ReportPreview::savePdfClick()
         return;
     }
     QString error;
-    if (!writeReportPdf(report_, path, &error))
+    ProgressDialog progress(this, u"PDFを作成しています…"_s, u"ページ"_s);
+    // Cancelled, it says nothing: the old file is as it was.
+    if (!writeReportPdf(report_, path, &error, &progress) && !error.isEmpty())
         prompter_.warn(this, error);
 }
 

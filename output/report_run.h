@@ -8,6 +8,7 @@
 
 #include "output/report_design.h"
 
+class Progress;
 class Prompter;
 class QWidget;
 struct AppState;
@@ -29,11 +30,15 @@ std::unique_ptr<Report> noteListReport(
 void previewReport(Report &report, Prompter &prompter, QWidget *parent,
     const std::function<bool(const QString &)> &protectedFile = {});
 
-// Prints every page once on the default printer, without a dialog. false, after saying why in
-// one Japanese message, when there is no printer or printing failed.
+// Prints every page once on the default printer, without a dialog, showing its progress. false,
+// after saying why in one Japanese message, when there is no printer or printing failed; false
+// without a word when the user cancelled (nothing is sent then).
 bool printReport(Report &report, Prompter &prompter, QWidget *parent);
 
-// Writes the pages as a PDF file; false with a Japanese reason naming the file.
-bool writeReportPdf(Report &report, const QString &path, QString *error);
+// Writes the pages as a PDF file, telling progress of each page; false with a Japanese reason
+// naming the file, or with none when progress said the user cancelled. Either way the old file
+// stays as it was and nothing else is left.
+bool writeReportPdf(
+    Report &report, const QString &path, QString *error, Progress *progress = nullptr);
 
 } // namespace output

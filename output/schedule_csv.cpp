@@ -41,6 +41,7 @@ bool CSV3(const QString &path, const AppState &state, const std::vector<schedule
     const QString &title, const QString &period, QString *error, FileSystem &fs)
 {
     return csv::write(path, error, fs, [&](csv::File &file) {
+        file.expect(static_cast<qint64>(lines.size()) + 2);
         file.add(schedule::csvTitleFields(title, period));
         file.add(schedule::csvHeaderFields());
         const CodeIndex<PartnerRecord> partners(state.PartnerTable);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QPushButton>
 
 #include "exchange/import_dialog.h"
@@ -52,6 +53,55 @@ TEST_F(ImportDialogTest, TakesInOnlyAWholeFileAfterOneQuestion)
     EXPECT_TRUE(prompter.shown[said + 1].text.contains(u"2件を取り込みました"_s));
     EXPECT_FALSE(dataSheet->viewFiltered());
     EXPECT_FALSE(dialog.importButton()->isEnabled()) << "the same file is not taken in twice";
+}
+
+// 全件書き出し asks for a folder, names it and the three files before writing anything, and after
+// writing says where they went; キャンセル writes nothing.
+TEST_F(ImportDialogTest, ExportAllAsksTheFolderAndNamesTheFilesItWrote)
+{
+    const FixedClock clock(QDate(2026, 6, 7));
+    state.clock = &clock;
+    const QStringList names { u"手形_20260607.csv"_s, u"取引先_20260607.csv"_s,
+        u"銀行_20260607.csv"_s };
+    for (const MessageAnswer answer : { MessageAnswer::Cancel, MessageAnswer::Ok }) {
+        TestDir out;
+        exchange::ImportDialog dialog(state, prompter, dataSheet, true);
+        int asked = 0;
+        dialog.chooseFolderToWrite = [&](QWidget *) {
+            ++asked;
+            return out.path();
+        };
+        prompter.shown.clear();
+        prompter.answers = { answer };
+        dialog.exportClick();
+        EXPECT_EQ(asked, 1);
+        ASSERT_FALSE(prompter.shown.empty());
+        const QString question = prompter.shown[0].text;
+        EXPECT_TRUE(question.contains(QDir::toNativeSeparators(out.path())));
+        EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::OkCancel);
+        for (const QString &name : names)
+            EXPECT_TRUE(question.contains(name)) << name.toStdString();
+        EXPECT_TRUE(question.contains(u"手形_20260607.csv（%1件）"_s.arg(state.NoteTable.size())));
+        if (answer == MessageAnswer::Cancel) {
+            EXPECT_EQ(prompter.shown.size(), 1U);
+            EXPECT_TRUE(QDir(out.path()).isEmpty());
+            continue;
+        }
+        ASSERT_EQ(prompter.shown.size(), 2U);
+        EXPECT_EQ(prompter.shown[1].kind, MessageKind::Information);
+        const QString told = prompter.shown[1].text;
+        EXPECT_TRUE(told.contains(QDir::toNativeSeparators(out.path())));
+        QStringList written = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+        QStringList expected = names;
+        written.sort();
+        expected.sort();
+        EXPECT_EQ(written, expected);
+        for (const QString &name : names)
+            EXPECT_TRUE(told.contains(name)) << name.toStdString();
+        EXPECT_EQ(
+            exchange::planImport(exchange::TableKind::Notes, out.read(names[0]), state).rows(),
+            static_cast<int>(state.NoteTable.size()));
+    }
 }
 
 TEST_F(ImportDialogTest, TheMenuItemFollowsTheRightToEnterNotes)

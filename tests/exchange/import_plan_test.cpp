@@ -2,12 +2,16 @@
 
 #include <cstring>
 
+#include <QDir>
 #include <QFile>
 
 #include "exchange/import_plan.h"
+#include "exchange/register_export.h"
+#include "output/csv_file.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/support/scripted_progress.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -88,6 +92,45 @@ TEST(Exchange, EveryTableComesBackByteForByte)
     EXPECT_TRUE(empty.Data.modified());
     // Written again, the file is the same.
     EXPECT_EQ(exported(TableKind::Notes, empty), exported(TableKind::Notes, source));
+}
+
+// 全件書き出し writes each table as it would be written alone; cancelled at any step, even once
+// the notes are whole, it leaves none of the three and an old file as it was.
+TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
+{
+    AppState state;
+    Tables t = everything();
+    // Enough lines that a cancel can fall after the notes are written.
+    t.notes.resize(3000, t.notes.front());
+    t.partners.resize(100, t.partners.front());
+    state.Data.setTables(std::move(t));
+    const ExportFiles files = exportFiles(state, QDate(2026, 6, 7));
+    EXPECT_EQ(files[0].name, u"手形_20260607.csv"_s);
+    QString error;
+    ScriptedProgress watching;
+    TestDir dir;
+    {
+        const csv::ProgressScope scope(watching);
+        ASSERT_TRUE(exportRegister(dir.path(), files, state, &error)) << error.toStdString();
+    }
+    for (const ExportFile &f : files)
+        EXPECT_EQ(dir.read(f.name), exported(f.kind, state)) << f.name.toStdString();
+    ASSERT_EQ(watching.steps.size(), 6U);
+    EXPECT_EQ(watching.steps.back(), std::make_pair(qint64(3072), qint64(3001 + 101 + 3)));
+
+    for (int cancelAt = 1; cancelAt <= 6; ++cancelAt) {
+        SCOPED_TRACE(cancelAt);
+        TestDir again;
+        again.write(files[1].name, "old partners");
+        ScriptedProgress progress(cancelAt);
+        const csv::ProgressScope scope(progress);
+        EXPECT_FALSE(exportRegister(again.path(), files, state, &error));
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        EXPECT_EQ(
+            QDir(again.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { files[1].name });
+        EXPECT_EQ(again.read(files[1].name), "old partners");
+    }
 }
 
 TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)

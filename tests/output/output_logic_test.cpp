@@ -14,6 +14,7 @@
 #include "output/output_choices.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/scripted_progress.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -334,6 +335,38 @@ TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
         EXPECT_TRUE(error.contains(u"ディスクの空き容量が不足しています。"_s));
         EXPECT_TRUE(error.contains(u"元のファイルはそのまま残っています。"_s));
     }
+}
+
+// A long file counts its lines out of all it will hold, and one cancelled at any step leaves the
+// old file as it was (or none) and nothing else, without an error to show.
+TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
+{
+    const std::vector<std::int32_t> many(40000, 0);
+    for (const bool old : { false, true }) {
+        for (const int cancelAt : { 1, 2, 30 }) {
+            SCOPED_TRACE(testing::Message() << "old file " << old << ", cancel at " << cancelAt);
+            if (old)
+                dir.write(u"list.csv"_s, "old content\r\n");
+            ScriptedProgress progress(cancelAt);
+            const csv::ProgressScope scope(progress);
+            EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error));
+            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+            ASSERT_EQ(progress.steps.size(), static_cast<std::size_t>(cancelAt));
+            EXPECT_EQ(progress.steps.back().second, 40002);
+            EXPECT_EQ(entries(dir.path()), old ? QStringList { u"list.csv"_s } : QStringList {});
+            if (old) {
+                EXPECT_EQ(dir.read(u"list.csv"_s), "old content\r\n");
+            }
+        }
+    }
+    ScriptedProgress watching;
+    {
+        const csv::ProgressScope scope(watching);
+        ASSERT_TRUE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error));
+    }
+    ASSERT_FALSE(watching.steps.empty());
+    EXPECT_EQ(watching.steps.front(), std::make_pair(qint64(0), qint64(40002)));
+    EXPECT_EQ(watching.steps.back(), std::make_pair(qint64(39936), qint64(40002)));
 }
 
 // In a shared folder the chosen name may be another user's link: it is never followed, and the

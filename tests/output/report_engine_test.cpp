@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -20,11 +22,13 @@
 
 #include "output/report_design.h"
 #include "output/report_layout.h"
+#include "output/report_output.h"
 #include "output/report_painter.h"
 #include "output/report_preview.h"
 #include "output/report_run.h"
 #include "tests/output/report_fixtures.h"
 #include "tests/support/pdf_reading.h"
+#include "tests/support/scripted_progress.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -174,6 +178,51 @@ TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
     EXPECT_TRUE(QFileInfo(dir.file(u"taken.pdf"_s)).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { u"taken.pdf"_s });
+}
+
+// Pages are counted out of all there are; a PDF or a print to a file cancelled at any page leaves
+// the old file as it was, or none, and nothing else.
+TEST(ReportPdf, ACancelAtAnyPageLeavesTheOldFileAndNothingElse)
+{
+    AppState s;
+    s.Data.setTables(reportfixtures::noteRegister(70));
+    auto report = threePages(s);
+    const auto printToFile = [&](const QString &path, QString *, Progress *progress) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(path);
+        setUpPages(printer, *report);
+        return printPages(printer, *report, 0, -1, progress) == PrintOutcome::Printed;
+    };
+    const auto pdf = [&](const QString &path, QString *error, Progress *progress) {
+        return writeReportPdf(*report, path, error, progress);
+    };
+    for (const auto &write : { std::function(pdf), std::function(printToFile) }) {
+        for (const bool old : { false, true }) {
+            for (const int cancelAt : { 1, 3, 4 }) {
+                SCOPED_TRACE(testing::Message() << "old " << old << ", cancel at " << cancelAt);
+                TestDir dir;
+                if (old)
+                    dir.write(u"list.pdf"_s, "an older file");
+                ScriptedProgress progress(cancelAt);
+                QString error;
+                EXPECT_FALSE(write(dir.file(u"list.pdf"_s), &error, &progress));
+                EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+                EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                    old ? QStringList { u"list.pdf"_s } : QStringList {});
+                if (old) {
+                    EXPECT_EQ(dir.read(u"list.pdf"_s), "an older file");
+                }
+            }
+        }
+        TestDir dir;
+        ScriptedProgress watching;
+        QString error;
+        ASSERT_TRUE(write(dir.file(u"list.pdf"_s), &error, &watching));
+        const std::vector<std::pair<qint64, qint64>> pages { { 0, 3 }, { 1, 3 }, { 2, 3 },
+            { 3, 3 } };
+        EXPECT_EQ(watching.steps, pages);
+        EXPECT_EQ(pdfreading::pages(dir.file(u"list.pdf"_s)), 3);
+    }
 }
 
 TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)

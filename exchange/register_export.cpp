@@ -1,0 +1,52 @@
+#include "exchange/register_export.h"
+
+#include <memory>
+#include <vector>
+
+#include <QDir>
+
+#include "output/csv_file.h"
+
+using namespace Qt::StringLiterals;
+
+namespace exchange {
+
+ExportFiles exportFiles(const AppState &state, const QDate &day)
+{
+    ExportFiles files;
+    const TableKind kinds[] = { TableKind::Notes, TableKind::Partners, TableKind::Banks };
+    const QString stems[] = { u"手形"_s, u"取引先"_s, u"銀行"_s };
+    const QString date = day.toString(u"yyyyMMdd"_s);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        files[i] = { kinds[i], u"%1_%2.csv"_s.arg(stems[i], date), recordCount(kinds[i], state) };
+    return files;
+}
+
+bool exportRegister(const QString &folder, const ExportFiles &files, const AppState &state,
+    QString *error, FileSystem &fs)
+{
+    std::vector<std::unique_ptr<csv::File>> written;
+    const auto fail = [&](const csv::File &file) {
+        if (error)
+            *error = file.errorMessage();
+        return false; // the files going away take their temporary files with them
+    };
+    for (const ExportFile &f : files) {
+        written.push_back(std::make_unique<csv::File>(QDir(folder).filePath(f.name), fs));
+        if (!written.back()->open())
+            return fail(*written.back());
+        written.back()->expect(f.records + 1);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        writeTable(files[i].kind, *written[i], state);
+        if (!written[i]->finish())
+            return fail(*written[i]);
+    }
+    // Only a rename is left for each, which fails only where the folder itself refuses it.
+    for (const auto &file : written)
+        if (!file->commit())
+            return fail(*file);
+    return true;
+}
+
+} // namespace exchange
