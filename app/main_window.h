@@ -17,6 +17,7 @@ class QMdiArea;
 class QMenu;
 class Prompter;
 class ScreenFactory;
+struct SaveReport;
 namespace due {
 class DueStatus;
 }
@@ -94,6 +95,11 @@ private:
         const QKeySequence &shortcut, void (MainWindow::*command)());
     GridSelection dataSheetRows() const;
     bool save();
+    // After a refused save: the clerk may keep the work in another folder. True when saved.
+    bool offerAnotherFolder();
+    QString chooseFolder(const QString &from);
+    // What a save that went through has to say.
+    void saved(const SaveReport &report);
     // Reads the register from its folder and says what start-up would say of it.
     void load();
     void lockDataFolder();
