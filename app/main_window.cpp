@@ -96,8 +96,10 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
-    if (where.known && !options.dataFolder.isEmpty())
+    if (where.known && !options.dataFolder.isEmpty()) {
         reg.useDirectory(QDir(options.dataFolder).absolutePath() + u'/');
+        folderFromCommandLine_ = true;
+    }
     const QString problem = messages::settingsProblem(where);
     if (!where.known) {
         prompter_.error(this, problem);
@@ -412,7 +414,8 @@ bool MainWindow::offerAnotherFolder()
             return false;
         }
         prompter_.inform(this,
-            messages::savedElsewhere(state_.Data.directory(), from, state_.Data.settingsPath()));
+            messages::savedElsewhere(
+                state_.Data.directory(), from, state_.Data.settingsPath(), folderFromCommandLine_));
         saved(outcome.report);
         return true;
     }

@@ -140,6 +140,7 @@ private:
     QString lockUser_;
     std::function<QDateTime()> now_;
     QString readOnlyNotice_; // why Save is refused
+    bool folderFromCommandLine_ = false; // --data-folder, not the settings line
     FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
     ProgramOptions options_;

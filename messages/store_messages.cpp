@@ -167,7 +167,7 @@ QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome)
     case SaveOutcome::Refusal::None:
         return saveFailed(outcome.report);
     case SaveOutcome::Refusal::TargetIsCurrent:
-        return u"\n「%1」は、このプログラムが読み込んだデータフォルダーです。"
+        return u"\n「%1」は、このプログラムが開いたデータフォルダーそのものです。"
                u"別のフォルダーを選んでください。"_s.arg(folder);
     case SaveOutcome::Refusal::TargetUnusable:
         return u"\nフォルダー「%1」には保存できません。\n理由: %2\n別のフォルダーを選んでください。"_s
@@ -188,19 +188,23 @@ QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome)
     }
 }
 
-QString savedElsewhere(const QString &folder, const QString &from, const QString &settingsPath)
+QString savedElsewhere(
+    const QString &folder, const QString &from, const QString &settingsPath, bool fromCommandLine)
 {
     QString text =
         u"\n別のフォルダー「%1」に保存しました。終了するまで、保存はこのフォルダーに行います。"_s
             .arg(folder);
-    if (!settingsPath.isEmpty())
-        text +=
-            u"\n設定ファイル「%1」の1行目は、元のデータフォルダー「%2」のままです。"
-            u"次の起動からもこのフォルダーを使うには、1行目を「%3」に書き換えてください。"_s.arg(
-                settingsPath, from, folder);
-    else
-        text += u"\n次の起動では、元のデータフォルダー「%1」を開きます。"_s.arg(from);
-    return text;
+    if (fromCommandLine)
+        return text
+            + u"\n元のデータフォルダー「%1」は --data-folder で指定したものです。"
+              u"次の起動からもこのフォルダーを使うには、--data-folder に「%2」を指定してください。"_s
+                  .arg(from, folder);
+    if (settingsPath.isEmpty())
+        return text + u"\n次の起動では、元のデータフォルダー「%1」を開きます。"_s.arg(from);
+    return text
+        + u"\n設定ファイル「%1」の1行目は、元のデータフォルダー「%2」のままです。"
+          u"次の起動からもこのフォルダーを使うには、1行目を「%3」に書き換えてください。"_s.arg(
+              settingsPath, from, folder);
 }
 
 QString reason(const FileFault &fault)

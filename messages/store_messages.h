@@ -29,8 +29,10 @@ QString saveRefused(const QString &folder, const SaveOutcome &outcome);
 QString saveElsewhereQuestion();
 // Saving into the chosen folder was refused or failed.
 QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome);
-// The register now lives in folder; the settings file still names the one it came from.
-QString savedElsewhere(const QString &folder, const QString &from, const QString &settingsPath);
+// The register now lives in folder; the settings file still names the one it came from, or the
+// command line named that one for this run only.
+QString savedElsewhere(const QString &folder, const QString &from, const QString &settingsPath,
+    bool fromCommandLine = false);
 
 // Why a data file could not be read or written.
 QString reason(const FileFault &fault);
