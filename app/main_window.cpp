@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -95,8 +96,10 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
-    if (where.known && !options.dataFolder.isEmpty())
+    if (where.known && !options.dataFolder.isEmpty()) {
         reg.useDirectory(QDir(options.dataFolder).absolutePath() + u'/');
+        folderFromCommandLine_ = true;
+    }
     const QString problem = messages::settingsProblem(where);
     if (!where.known) {
         prompter_.error(this, problem);
@@ -359,6 +362,8 @@ bool MainWindow::save()
     }
     if (outcome.refusal != SaveOutcome::Refusal::None) {
         prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome));
+        if (offerAnotherFolder())
+            return true;
         // What is on disk is not what this copy loaded: it may read it again instead.
         if (outcome.refusal == SaveOutcome::Refusal::ChangedOnDisk
             && prompter_.message(this, MessageKind::Warning,
@@ -372,12 +377,64 @@ bool MainWindow::save()
         prompter_.error(this, messages::saveFailed(outcome.report));
         return false;
     }
-    dueStatus_->saved(now_().time());
-    if (outcome.report.generationFault.failed())
-        prompter_.warn(this, messages::generationNotKept(outcome.report.generationFault));
-    if (!outcome.report.backups.isEmpty())
-        prompter_.inform(this, messages::backupsKept(outcome.report.backups));
+    saved(outcome.report);
     return true;
+}
+
+void MainWindow::saved(const SaveReport &report)
+{
+    dueStatus_->saved(now_().time());
+    if (report.generationFault.failed())
+        prompter_.warn(this, messages::generationNotKept(report.generationFault));
+    if (!report.backups.isEmpty())
+        prompter_.inform(this, messages::backupsKept(report.backups));
+}
+
+bool MainWindow::offerAnotherFolder()
+{
+    // Cancel, Esc and the close button keep things as they are: nothing is lost by them.
+    if (prompter_.message(
+            this, MessageKind::Warning, messages::saveElsewhereQuestion(), MessageButtons::OkCancel)
+        != MessageAnswer::Ok)
+        return false;
+    const QString from = state_.Data.directory();
+    // Until a folder takes the work or the clerk gives up choosing.
+    for (;;) {
+        const QString folder = chooseFolder(from);
+        if (folder.isEmpty())
+            return false;
+        const SaveOutcome outcome =
+            state_.Data.saveElsewhere(folder, lockUser_, now_(), *fileSystem_);
+        if (outcome.refusal != SaveOutcome::Refusal::None) {
+            prompter_.error(this, messages::saveElsewhereRefused(folder, outcome));
+            continue;
+        }
+        if (!outcome.report.ok()) {
+            prompter_.error(this, messages::saveFailed(outcome.report));
+            return false;
+        }
+        prompter_.inform(this,
+            messages::savedElsewhere(
+                state_.Data.directory(), from, state_.Data.settingsPath(), folderFromCommandLine_));
+        saved(outcome.report);
+        return true;
+    }
+}
+
+QString MainWindow::chooseFolder(const QString &from)
+{
+    QFileDialog dialog(this, u"別のフォルダーに保存"_s);
+    dialog.setObjectName(u"SaveFolderDialog"_s);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Beside the data folder, where a copy of it is most likely wanted; a folder that is gone
+    // leaves its parent, or the home folder.
+    const QString parent = QFileInfo(dataFolderOf(from)).absolutePath();
+    dialog.setDirectory(QFileInfo(parent).isDir() ? parent : QDir::homePath());
+    if (prompter_.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void MainWindow::Save1Click()

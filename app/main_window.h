@@ -18,6 +18,7 @@ class QMdiArea;
 class QMenu;
 class Prompter;
 class ScreenFactory;
+struct SaveReport;
 namespace due {
 class DueStatus;
 }
@@ -96,6 +97,11 @@ private:
         const QKeySequence &shortcut, void (MainWindow::*command)());
     GridSelection dataSheetRows() const;
     bool save();
+    // After a refused save: the clerk may keep the work in another folder. True when saved.
+    bool offerAnotherFolder();
+    QString chooseFolder(const QString &from);
+    // What a save that went through has to say.
+    void saved(const SaveReport &report);
     // Reads the register from its folder and says what start-up would say of it.
     void load();
     void lockDataFolder();
@@ -136,6 +142,7 @@ private:
     QString lockUser_;
     std::function<QDateTime()> now_;
     QString readOnlyNotice_; // why Save is refused
+    bool folderFromCommandLine_ = false; // --data-folder, not the settings line
     FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
     ProgramOptions options_;

@@ -90,41 +90,121 @@ QString readOnlyNotice(const QString &folder, const LockOutcome &lock)
 
 QString saveRefused(const QString &folder, const SaveOutcome &outcome)
 {
+    // Restarting or reading the register again would lose the work: the way to keep it comes
+    // with every refusal.
+    const QString keepWork =
+        u"\n変更はまだ保存されていません。変更を残すには、別のフォルダーに保存してください"
+        u"（取り込み画面の「全件書き出し」でも書き出せます）。"_s;
     const LockOutcome &lock = outcome.lock;
     switch (outcome.refusal) {
     case SaveOutcome::Refusal::None:
     case SaveOutcome::Refusal::ReadOnly:
+    case SaveOutcome::Refusal::TargetIsCurrent:
+    case SaveOutcome::Refusal::TargetUnusable:
+    case SaveOutcome::Refusal::TargetHoldsData:
         return {};
     case SaveOutcome::Refusal::Locked:
         if (lock.result == DataLock::Result::HeldByOther)
             return u"\n保存できません。\nデータフォルダー「%1」は、%2使用中です。"_s.arg(
-                folder, holderPhrase(lock.holder));
+                       folder, holderPhrase(lock.holder))
+                + keepWork;
         return u"\n保存できません。\nロックファイル「%1」を作成できませんでした。\n理由: %2"_s.arg(
-            lock.lockPath, lockReason(lock));
+                   lock.lockPath, lockReason(lock))
+            + keepWork;
     case SaveOutcome::Refusal::LockLost:
         return u"\n保存できません。\nデータフォルダー「%"
                u"1」のロックファイルが消されたか、置き換えられています。"
-               u"ほかのプログラムが同じフォルダーに書き込んでいるおそれがあります。\n"
-               u"変更はまだ保存されていません。ほかのプログラムを終了してから、このプログラムを起動し直してください。"_s
-                   .arg(folder);
+               u"ほかのプログラムが同じフォルダーに書き込んでいるおそれがあります。"_s.arg(folder)
+            + keepWork
+            + u"\nこのフォルダーを使い続けるには、その後で、ほかのプログラムを終了してから、"
+              u"このプログラムを起動し直してください。"_s;
+    case SaveOutcome::Refusal::FolderGone:
+        return u"\n保存できません。\nデータフォルダー「%1」が見つかりません。"
+               u"このプログラムが開いた後に、フォルダーの名前が変えられたか、"
+               u"移動または削除されたようです。"_s.arg(folder)
+            + keepWork;
+    case SaveOutcome::Refusal::FolderReplaced:
+        return u"\n保存できません。\nデータフォルダー「%"
+               u"1」は、このプログラムが開いたフォルダーではなくなっています。"
+               u"開いた後に、フォルダーの名前が変えられたか移動され、"
+               u"同じ名前で別のものが置かれたようです。"_s.arg(folder)
+            + keepWork;
+    case SaveOutcome::Refusal::FolderUnreachable:
+        return u"\n保存できません。\nデータフォルダー「%1」にアクセスできません"
+               u"（ネットワークの切断やアクセス権の変更など）。\n理由: %2"_s.arg(
+                   folder, systemReason(outcome.error))
+            + keepWork;
     case SaveOutcome::Refusal::ChangedOnDisk:
         return u"\n保存できません。\n次のデータファイルは、このプログラムが読み込んだ後に変更された"
                u"か、"
                u"読み込んだときにはなかったものです: %1\n"
-               u"上書きすると、その内容が失われます。変更はまだ保存されていません。"
-               u"データを読み込み直すか、設定ファイルで別のデータフォルダーを指定してください。"_s
-                   .arg(quotedList(outcome.changedFiles));
+               u"上書きすると、その内容が失われます。"_s.arg(quotedList(outcome.changedFiles))
+            + keepWork;
     case SaveOutcome::Refusal::NoFolder:
         return u"\n保存できません。\n設定ファイルの1行目が空のため、データフォルダーが分かりません"
-               u"。"
-               u"1行目にデータフォルダーを書いてから、プログラムを起動し直してください。"_s;
+               u"。"_s
+            + keepWork
+            + u"\nその後で、1行目にデータフォルダーを書いてから、プログラムを起動し直してください。"_s;
     case SaveOutcome::Refusal::FolderRunOn:
         return u"\n保存できません。\nデータフォルダーの名前「%1」に改行が含まれています。"
                u"設定ファイルの1行目が CR LF ではなく LF "
-               u"だけで終わっているため、次の行までがフォルダー名になっています。\n"
-               u"設定ファイルを直してから、プログラムを起動し直してください。"_s.arg(folder);
+               u"だけで終わっているため、次の行までがフォルダー名になっています。"_s.arg(folder)
+            + keepWork
+            + u"\nその後で、設定ファイルを直してから、プログラムを起動し直してください。"_s;
     }
     return {};
+}
+
+QString saveElsewhereQuestion()
+{
+    return u"\n別のフォルダーに保存しますか？\n"
+           u"データファイルのないフォルダーを選ぶと、そこに保存し、終了するまでそのフォルダーを使います。"_s;
+}
+
+QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome)
+{
+    switch (outcome.refusal) {
+    case SaveOutcome::Refusal::None:
+        return saveFailed(outcome.report);
+    case SaveOutcome::Refusal::TargetIsCurrent:
+        return u"\n「%1」は、このプログラムが開いたデータフォルダーそのものです。"
+               u"別のフォルダーを選んでください。"_s.arg(folder);
+    case SaveOutcome::Refusal::TargetUnusable:
+        return u"\nフォルダー「%1」には保存できません。\n理由: %2\n別のフォルダーを選んでください。"_s
+            .arg(folder, systemReason(outcome.error));
+    case SaveOutcome::Refusal::TargetHoldsData:
+        return u"\nフォルダー「%1」には、すでに台帳のデータがあります: %2\n"
+               u"別の台帳と混ざるため、このフォルダーには保存できません。"
+               u"データファイルのないフォルダーを選んでください。"_s.arg(
+                   folder, quotedList(outcome.foundFiles));
+    case SaveOutcome::Refusal::Locked:
+        if (outcome.lock.result == DataLock::Result::HeldByOther)
+            return u"\nフォルダー「%1」は、%2使用中です。別のフォルダーを選んでください。"_s.arg(
+                folder, holderPhrase(outcome.lock.holder));
+        return u"\nフォルダー「%1」にロックファイルを作成できません。\n理由: %2\n"
+               u"別のフォルダーを選んでください。"_s.arg(folder, lockReason(outcome.lock));
+    default:
+        return {};
+    }
+}
+
+QString savedElsewhere(
+    const QString &folder, const QString &from, const QString &settingsPath, bool fromCommandLine)
+{
+    QString text =
+        u"\n別のフォルダー「%1」に保存しました。終了するまで、保存はこのフォルダーに行います。"_s
+            .arg(folder);
+    if (fromCommandLine)
+        return text
+            + u"\n元のデータフォルダー「%1」は --data-folder で指定したものです。"
+              u"次の起動からもこのフォルダーを使うには、--data-folder に「%2」を指定してください。"_s
+                  .arg(from, folder);
+    if (settingsPath.isEmpty())
+        return text + u"\n次の起動では、元のデータフォルダー「%1」を開きます。"_s.arg(from);
+    return text
+        + u"\n設定ファイル「%1」の1行目は、元のデータフォルダー「%2」のままです。"
+          u"次の起動からもこのフォルダーを使うには、1行目を「%3」に書き換えてください。"_s.arg(
+              settingsPath, from, folder);
 }
 
 QString reason(const FileFault &fault)

@@ -25,6 +25,14 @@ QString takeOverFailed(const QString &folder);
 QString readOnlyNotice(const QString &folder, const LockOutcome &lock);
 // A save refused before it began (not for a read-only copy, which has its own notice).
 QString saveRefused(const QString &folder, const SaveOutcome &outcome);
+// After a refused save: the question whether to save into another folder instead.
+QString saveElsewhereQuestion();
+// Saving into the chosen folder was refused or failed.
+QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome);
+// The register now lives in folder; the settings file still names the one it came from, or the
+// command line named that one for this run only.
+QString savedElsewhere(const QString &folder, const QString &from, const QString &settingsPath,
+    bool fromCommandLine = false);
 
 // Why a data file could not be read or written.
 QString reason(const FileFault &fault);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/stat.h>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -84,9 +85,23 @@ void DataLock::release()
 {
     if (!held())
         return;
+    if (!stillOurs()) {
+        abandon();
+        return;
+    }
     // The holder note goes first, so a copy that takes the lock next never loses its own note.
     QFile::remove(directory_ + QString::fromUtf16(HolderFileName));
     lock_->unlock();
+}
+
+// Unlocking a QLockFile, as its destructor does, removes whatever file bears its name now. A lock
+// this copy no longer owns is kept, never unlocked, until the program ends.
+void DataLock::abandon()
+{
+    static auto *lost = new std::vector<std::unique_ptr<QLockFile>>;
+    lost->push_back(std::move(lock_));
+    lock_ = std::make_unique<QLockFile>(lockPath());
+    lock_->setStaleLockTime(0);
 }
 
 // Lines: process id, host, system login, since (UTC), and the program's user once known. A

@@ -48,6 +48,8 @@ public:
     // Removes the holder's lock, then acquires. Only for a holder the user has chosen to
     // override; a live holder on this host keeps its lock whatever is asked.
     Result takeOver(const QString &user, const QDateTime &now);
+    // Removes the lock, but only one still this copy's: a lock file taken over since, or found
+    // at that name after the folder was moved, is another's and is left alone.
     void release();
 
     bool held() const;
@@ -71,6 +73,7 @@ public:
 
 private:
     Result finish(bool locked, const QString &user, const QDateTime &now);
+    void abandon();
     void readHolder();
     void writeHolder();
 

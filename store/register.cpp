@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -149,7 +152,16 @@ LockOutcome Register::takeLock(DataLock::Result result)
     const LockOutcome outcome = lockOutcome(*lock_, result);
     readOnly_ = result != DataLock::Result::Acquired;
     lockHolder_ = outcome.holder;
+    if (result == DataLock::Result::Acquired)
+        lockedFolder_ = identityOf(systemFileSystem(), dataFolderOf(lock_->directory()));
     return outcome;
+}
+
+void Register::holdLock(std::unique_ptr<DataLock> lock)
+{
+    // The lock given up is released only while it is still this copy's (DataLock::release).
+    lock_ = std::move(lock);
+    lockedFolder_ = identityOf(systemFileSystem(), dataFolderOf(lock_->directory()));
 }
 
 void Register::recordProgramUser(const QString &name)
@@ -183,8 +195,23 @@ std::array<FileIdentity, DataFiles.size()> Register::filesOnDisk() const
     return files;
 }
 
+SaveOutcome::Refusal Register::folderLost(FileSystem &fs, int *error) const
+{
+    struct stat info;
+    if (fs.stat(QFile::encodeName(dataFolderOf(directory_)).constData(), &info) != 0) {
+        *error = errno;
+        return *error == ENOENT || *error == ENOTDIR ? SaveOutcome::Refusal::FolderGone
+                                                     : SaveOutcome::Refusal::FolderUnreachable;
+    }
+    if (!S_ISDIR(info.st_mode)
+        || (lockedFolder_.exists
+            && (info.st_dev != lockedFolder_.device || info.st_ino != lockedFolder_.inode)))
+        return SaveOutcome::Refusal::FolderReplaced;
+    return SaveOutcome::Refusal::None;
+}
+
 // What must hold before a save may replace anything.
-SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &now)
+SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &now, FileSystem &fs)
 {
     SaveOutcome outcome;
     if (readOnly_) {
@@ -202,6 +229,11 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
     // A folder missing at start-up, or another folder than the one locked, is locked now; a
     // folder that is still missing fails on its own and names the file.
     if (lock_ && lock_->directory() == directory_ && lock_->held()) {
+        // A folder renamed or moved away takes its lock file with it: that is said as it is, not
+        // as a lock another copy took.
+        outcome.refusal = folderLost(fs, &outcome.error);
+        if (outcome.refusal != SaveOutcome::Refusal::None)
+            return outcome;
         if (!lock_->stillOurs()) {
             outcome.refusal = SaveOutcome::Refusal::LockLost;
             return outcome;
@@ -213,7 +245,7 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
             outcome.refusal = SaveOutcome::Refusal::Locked;
             return outcome;
         }
-        lock_ = std::move(fresh);
+        holdLock(std::move(fresh));
     }
     const auto onDisk = filesOnDisk();
     for (std::size_t i = 0; i < onDisk.size(); ++i) {
@@ -227,7 +259,7 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
 
 SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem &fs)
 {
-    SaveOutcome outcome = refusalBeforeSave(user, now);
+    SaveOutcome outcome = refusalBeforeSave(user, now, fs);
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
     const auto before = knownFiles_;
@@ -237,6 +269,69 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
     knownFiles_ = filesOnDisk();
     if (anyReplaced(before, knownFiles_))
         contentSavedAt_ = now;
+    if (outcome.report.ok())
+        setModified(false);
+    return outcome;
+}
+
+SaveOutcome Register::saveElsewhere(
+    const QString &folder, const QString &user, const QDateTime &now, FileSystem &fs)
+{
+    SaveOutcome outcome;
+    if (readOnly_) {
+        outcome.refusal = SaveOutcome::Refusal::ReadOnly;
+        return outcome;
+    }
+    const QString place = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString target = place.endsWith(u'/') ? place : place + u'/';
+    struct stat info;
+    if (fs.stat(QFile::encodeName(place).constData(), &info) != 0)
+        outcome.error = errno;
+    else if (!S_ISDIR(info.st_mode))
+        outcome.error = ENOTDIR;
+    if (outcome.error != 0) {
+        outcome.refusal = SaveOutcome::Refusal::TargetUnusable;
+        return outcome;
+    }
+    // Its own lock is already this copy's: the folder would be locked twice.
+    if (lock_ && lock_->held() && lockedFolder_.exists && info.st_dev == lockedFolder_.device
+        && info.st_ino == lockedFolder_.inode) {
+        outcome.refusal = SaveOutcome::Refusal::TargetIsCurrent;
+        return outcome;
+    }
+    // Locked before it is looked at, so no other copy starts a register there meanwhile.
+    auto fresh = std::make_unique<DataLock>(target);
+    outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
+    if (outcome.lock.result != DataLock::Result::Acquired) {
+        outcome.refusal = SaveOutcome::Refusal::Locked;
+        return outcome;
+    }
+    QStringList own = dataFileNames();
+    own << QString::fromUtf16(SaveJournalName);
+    for (const QString &name : own) {
+        if (pathExists(fs, target + name))
+            outcome.foundFiles << target + name;
+    }
+    if (!listGenerations(target, fs).empty())
+        outcome.foundFiles << target + QString::fromUtf16(GenerationsFolderName);
+    if (!outcome.foundFiles.isEmpty()) {
+        outcome.refusal = SaveOutcome::Refusal::TargetHoldsData;
+        return outcome;
+    }
+    // Nothing is replaced there, so there is nothing to keep as a generation or a backup.
+    QSet<QString> nothingIncomplete;
+    outcome.report = SaveData(tables_, nothingIncomplete, target, fs, { 0, now });
+    const SaveFailure::Phase phase = outcome.report.failure.phase;
+    // Once the renames have begun the new folder holds this register, and its journal lets the
+    // next save there finish the job.
+    if (!outcome.report.ok() && phase != SaveFailure::Phase::Replace
+        && phase != SaveFailure::Phase::FolderSync)
+        return outcome;
+    holdLock(std::move(fresh));
+    directory_ = target;
+    // The originals of incompletely loaded files stay untouched in the old folder.
+    incompleteFiles_.clear();
+    knownFiles_ = filesOnDisk();
     if (outcome.report.ok())
         setModified(false);
     return outcome;

@@ -91,10 +91,20 @@ struct SaveOutcome
         ChangedOnDisk, // the files in changedFiles are not the ones loaded (or appeared since)
         FolderRunOn, // the folder's name holds a line break: a settings line ended in LF alone
         NoFolder, // the settings line names no folder
+        // The folder this copy opened and locked, while it runs:
+        FolderGone, // nothing at its path any more: renamed, moved or removed
+        FolderReplaced, // another folder (or a file) at its path: the one opened was moved away
+        FolderUnreachable, // its path cannot be looked at (error): a network drive lost, rights
+        // Saving into another folder:
+        TargetIsCurrent, // the chosen folder is the data folder itself
+        TargetUnusable, // the chosen folder is not a folder that can be reached (error)
+        TargetHoldsData, // the chosen folder holds a register of its own (foundFiles)
     };
     Refusal refusal = Refusal::None;
     LockOutcome lock; // after Locked
     QStringList changedFiles; // after ChangedOnDisk
+    int error = 0; // after FolderUnreachable and TargetUnusable: the errno
+    QStringList foundFiles; // after TargetHoldsData: what of a register is there already
     SaveReport report; // when not refused
     bool ok() const { return refusal == Refusal::None && report.ok(); }
 };
@@ -150,6 +160,13 @@ public:
     // (replaced, written, or there when it was not). Modified is cleared only when all is done.
     SaveOutcome save(
         const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
+    // Writes the three tables into another folder with the same journaled save, and uses that
+    // folder for the rest of the run: its lock is taken first, the old folder's let go when it is
+    // still this copy's. The settings file is left as it is. A folder that holds a register of its
+    // own (a data file, a save journal, generations) is refused with nothing written, so two
+    // registers are never mixed. Modified is cleared only when all is done.
+    SaveOutcome saveElsewhere(const QString &folder, const QString &user, const QDateTime &now,
+        FileSystem &fs = systemFileSystem());
 
     // Installs whole tables as they were read (a run's data, or a test's), unchanged and saved.
     void setTables(Tables tables);
@@ -209,7 +226,11 @@ private:
     LockOutcome takeLock(DataLock::Result result);
     // The data files as they are on disk now, in file order.
     std::array<FileIdentity, DataFiles.size()> filesOnDisk() const;
-    SaveOutcome refusalBeforeSave(const QString &user, const QDateTime &now);
+    SaveOutcome refusalBeforeSave(const QString &user, const QDateTime &now, FileSystem &fs);
+    // Holds lock as the lock of the data folder, which is the folder it now stands for.
+    void holdLock(std::unique_ptr<DataLock> lock);
+    // Why the folder opened and locked can no longer take a save; None when it still can.
+    SaveOutcome::Refusal folderLost(FileSystem &fs, int *error) const;
 
     Tables tables_;
     QString directory_;
@@ -219,6 +240,9 @@ private:
     bool modified_ = false;
     bool readOnly_ = false;
     std::unique_ptr<DataLock> lock_;
+    // The folder the lock was taken in (device and inode): a folder renamed away while the
+    // program runs takes its lock file with it, and another may take its name.
+    FileIdentity lockedFolder_;
     LockHolder lockHolder_;
     QString programUser_;
     // The data files as this register last read or wrote them; none existing before a load.

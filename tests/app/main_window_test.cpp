@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -6,6 +8,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -420,17 +423,88 @@ TEST_F(MainWindowTest, ARefusedSaveOffersToReadTheRegisterAgain)
     ASSERT_TRUE(saveTables({ { note(7), note(8) }, {}, {} }, program.path()).ok())
         << "another program's save";
     prompter.shown.clear();
-    prompter.answers = { MessageAnswer::Ok, MessageAnswer::Ok };
+    // Not into another folder, but read again.
+    prompter.answers = { MessageAnswer::Ok, MessageAnswer::Cancel, MessageAnswer::Ok };
     window->Save1Click();
-    ASSERT_EQ(prompter.shown.size(), 2u);
+    ASSERT_EQ(prompter.shown.size(), 3u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"KOLVAM.vmd"_s)));
-    EXPECT_EQ(prompter.shown[1].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(prompter.shown[2].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(state.NoteTable.size(), 2u) << "what the other program saved";
     EXPECT_FALSE(state.Data.modified());
     ASSERT_EQ(state.Data.appendNote(note(9)), ChangeOutcome::Done);
     window->Save1Click();
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 3 * 125) << "read again, it saves";
+}
+
+// A save refused because the data folder went away or another program wrote it keeps the work:
+// it goes into another folder, which the run goes on using, and the message says that the
+// settings file still names the old one.
+TEST_F(MainWindowTest, ARefusedSaveOffersToSaveIntoAnotherFolder)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(const TestDir &)> meanwhile;
+        QString says;
+        bool atExit; // the save of the quit question
+    } cases[] = {
+        { "the data folder renamed",
+            [](const TestDir &base) { QDir(base.path()).rename(u"data"_s, u"renamed"_s); },
+            u"が見つかりません"_s, false },
+        { "the register changed on disk",
+            [](const TestDir &base) {
+                ASSERT_TRUE(
+                    saveTables({ { note(7), note(8) }, {}, {} }, base.file(u"data/"_s)).ok());
+            },
+            u"変更された"_s, true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir base;
+        const QString data = base.file(u"data/"_s);
+        ASSERT_TRUE(QDir().mkpath(data));
+        ASSERT_TRUE(saveTables({ { note(1) }, {}, {} }, data).ok());
+        const QByteArray settingsLine = data.toUtf8() + "\r\n";
+        program.write(u"VMKolvam.ini"_s, settingsLine);
+        AppState run;
+        run.ProgramDirectory = program.path();
+        ScriptedPrompter pr;
+        FakeScreens sc;
+        auto window = openWith(run, pr, sc, "Admini", "kanri8", u"suzuki"_s);
+        ASSERT_EQ(run.Data.appendNote(note(5)), ChangeOutcome::Done);
+        c.meanwhile(base);
+
+        const QString chosen = base.file(u"elsewhere"_s);
+        ASSERT_TRUE(QDir().mkpath(chosen));
+        pr.onDialog = [&](QDialog &dialog) {
+            static_cast<QFileDialog &>(dialog).selectFile(chosen);
+            return int(QDialog::Accepted);
+        };
+        pr.shown.clear();
+        pr.dialogs.clear();
+        if (c.atExit) {
+            pr.answers = { MessageAnswer::Yes };
+            EXPECT_TRUE(closeWindow(*window)) << "the work is kept: the program may end";
+            pr.shown.erase(pr.shown.begin());
+        } else {
+            window->Save1Click();
+        }
+        ASSERT_EQ(pr.shown.size(), 3u);
+        EXPECT_EQ(pr.shown[0].kind, MessageKind::Error);
+        EXPECT_TRUE(pr.shown[0].text.contains(c.says));
+        EXPECT_TRUE(pr.shown[0].text.contains(u"別のフォルダーに保存"_s));
+        EXPECT_EQ(pr.shown[1].kind, MessageKind::Warning);
+        EXPECT_EQ(pr.shown[1].buttons, MessageButtons::OkCancel);
+        EXPECT_TRUE(pr.shown[1].text.contains(u"別のフォルダーに保存しますか？"_s));
+        EXPECT_EQ(pr.dialogs, QStringList { u"SaveFolderDialog"_s });
+        for (const QString &named : { chosen + u'/', data, program.file(u"VMKolvam.ini"_s) })
+            EXPECT_TRUE(pr.shown[2].text.contains(named)) << named.toStdString();
+        EXPECT_FALSE(run.Data.modified());
+        EXPECT_EQ(run.DataDirectory, chosen + u'/');
+        EXPECT_EQ(base.read(u"elsewhere/KOLVAM.vmd"_s).size(), 2 * 125);
+        EXPECT_EQ(program.read(u"VMKolvam.ini"_s), settingsLine) << "never rewritten";
+    }
 }
 
 TEST_F(MainWindowTest, VersionNotice)

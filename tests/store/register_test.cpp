@@ -1,10 +1,13 @@
+#include <cerrno>
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "store/data_files.h"
 #include "store/register.h"
@@ -280,5 +283,207 @@ TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(reg.appendNote(note("N9", Cheque)), ChangeOutcome::Done);
         EXPECT_TRUE(reg.save(u"suzuki"_s, now).ok());
+    }
+}
+
+namespace {
+
+// A register saved, locked and loaded in dir/data/, with one change not yet saved.
+struct RunningRegister
+{
+    explicit RunningRegister(const TestDir &dir)
+        : folder(dir.file(u"data/"_s))
+    {
+        QDir(dir.path()).mkdir(u"data"_s);
+        QSet<QString> incomplete;
+        Tables saved = small();
+        EXPECT_TRUE(SaveData(saved, incomplete, folder).ok());
+        reg.useDirectory(folder);
+        EXPECT_EQ(
+            reg.lock(u"suzuki"_s, QDateTime::currentDateTime()).result, DataLock::Result::Acquired);
+        reg.load();
+        EXPECT_EQ(reg.appendNote(note("N9", Cheque)), ChangeOutcome::Done);
+    }
+    QString folder;
+    Register reg;
+};
+
+// Fails every look at one path, as a network drive that went away does; records, in order, each
+// file a save puts in place or removes.
+struct WatchedDisk : PosixFileSystem
+{
+    int stat(const char *path, struct stat *info) override
+    {
+        if (!unreachable.isEmpty() && QFile::decodeName(path) == unreachable) {
+            errno = EIO;
+            return -1;
+        }
+        return PosixFileSystem::stat(path, info);
+    }
+    int rename(const char *from, const char *to) override
+    {
+        touched << QFile::decodeName(to);
+        return PosixFileSystem::rename(from, to);
+    }
+    int unlink(const char *path) override
+    {
+        touched << QFile::decodeName(path);
+        return PosixFileSystem::unlink(path);
+    }
+    QString unreachable;
+    QStringList touched;
+};
+
+} // namespace
+
+// A data folder renamed, moved or out of reach while the program runs is said as such, not as a
+// lock another copy took, and nothing is written at its old name.
+TEST(Register, AFolderMovedAwayIsNamedAsSuchAndNothingIsWritten)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(const TestDir &, WatchedDisk &)> meanwhile;
+        SaveOutcome::Refusal refusal;
+        int error;
+    } cases[] = {
+        { "renamed",
+            [](const TestDir &dir, WatchedDisk &) {
+                QDir(dir.path()).rename(u"data"_s, u"renamed"_s);
+            },
+            SaveOutcome::Refusal::FolderGone, ENOENT },
+        { "renamed and another made under its name",
+            [](const TestDir &dir, WatchedDisk &) {
+                QDir(dir.path()).rename(u"data"_s, u"renamed"_s);
+                QDir(dir.path()).mkdir(u"data"_s);
+            },
+            SaveOutcome::Refusal::FolderReplaced, 0 },
+        { "out of reach",
+            [](const TestDir &dir, WatchedDisk &disk) { disk.unreachable = dir.file(u"data"_s); },
+            SaveOutcome::Refusal::FolderUnreachable, EIO },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir dir;
+        RunningRegister running(dir);
+        WatchedDisk disk;
+        c.meanwhile(dir, disk);
+        const SaveOutcome outcome = running.reg.save(u"suzuki"_s, QDateTime(), disk);
+        EXPECT_EQ(outcome.refusal, c.refusal);
+        if (c.error != 0) {
+            EXPECT_EQ(outcome.error, c.error);
+        }
+        EXPECT_TRUE(disk.touched.isEmpty()) << disk.touched.join(u' ').toStdString();
+        EXPECT_TRUE(running.reg.modified());
+        if (c.refusal != SaveOutcome::Refusal::FolderUnreachable) {
+            EXPECT_TRUE(QDir(dir.file(u"data"_s)).isEmpty());
+        }
+    }
+}
+
+// Saving into another folder writes the register there with the journaled save, under that
+// folder's lock, and later saves go there; the old folder's lock is let go only when it is still
+// this copy's.
+TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
+{
+    const QString lockName = QString::fromUtf16(LockFileName);
+    const struct
+    {
+        const char *what;
+        std::function<void(const TestDir &, std::unique_ptr<DataLock> &)> meanwhile;
+        QString oldLock; // where the old folder's lock file is looked for
+        bool oldLockStays; // another copy's, or one that went with the folder
+    } cases[] = {
+        { "the folder renamed",
+            [](const TestDir &dir, std::unique_ptr<DataLock> &) {
+                QDir(dir.path()).rename(u"data"_s, u"renamed"_s);
+            },
+            u"renamed/"_s + lockName, true },
+        { "a data file written by another program",
+            [](const TestDir &dir, std::unique_ptr<DataLock> &) {
+                QFile notes(dir.file(u"data/KOLVAM.vmd"_s));
+                notes.open(QIODevice::Append);
+                notes.write(QByteArray(125, 'x'));
+            },
+            u"data/"_s + lockName, false },
+        { "the lock taken by another copy",
+            [&](const TestDir &dir, std::unique_ptr<DataLock> &other) {
+                QFile::remove(dir.file(u"data/"_s + lockName));
+                other = std::make_unique<DataLock>(dir.file(u"data/"_s));
+                ASSERT_EQ(other->acquire(u"tanaka"_s, QDateTime()), DataLock::Result::Acquired);
+            },
+            u"data/"_s + lockName, true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir dir;
+        std::unique_ptr<DataLock> other;
+        RunningRegister running(dir);
+        Register &reg = running.reg;
+        c.meanwhile(dir, other);
+        ASSERT_NE(reg.save(u"suzuki"_s, QDateTime()).refusal, SaveOutcome::Refusal::None);
+
+        QDir(dir.path()).mkdir(u"elsewhere"_s);
+        WatchedDisk disk;
+        const SaveOutcome outcome =
+            reg.saveElsewhere(dir.file(u"elsewhere"_s), u"suzuki"_s, QDateTime(), disk);
+        ASSERT_TRUE(outcome.ok());
+        EXPECT_FALSE(reg.modified());
+        EXPECT_EQ(reg.directory(), dir.file(u"elsewhere/"_s));
+        // The journal is removed only once the three are in place.
+        const qsizetype journal =
+            disk.touched.indexOf(dir.file(u"elsewhere/tegata-save.journal"_s));
+        for (const QString &name : dataFileNames()) {
+            const qsizetype renamed = disk.touched.indexOf(dir.file(u"elsewhere/"_s + name));
+            EXPECT_TRUE(renamed >= 0 && renamed < journal) << name.toStdString();
+        }
+        EXPECT_EQ(dir.read(u"elsewhere/KOLVAM.vmd"_s).size(), 4 * 125);
+        Register second;
+        second.useDirectory(dir.file(u"elsewhere/"_s));
+        EXPECT_EQ(second.lock(u"tanaka"_s, QDateTime()).result, DataLock::Result::HeldByOther);
+        EXPECT_EQ(dir.exists(c.oldLock), c.oldLockStays);
+
+        ASSERT_EQ(reg.appendNote(note("N10", Cheque)), ChangeOutcome::Done);
+        EXPECT_TRUE(reg.save(u"suzuki"_s, QDateTime()).ok());
+        EXPECT_EQ(dir.read(u"elsewhere/KOLVAM.vmd"_s).size(), 5 * 125);
+    }
+}
+
+// A folder that holds a register of its own, the data folder itself or what is not a folder is
+// refused, and nothing is written there: two registers are never mixed.
+TEST(Register, SavingElsewhereNeverMixesTwoRegisters)
+{
+    const struct
+    {
+        const char *what;
+        QString target; // inside the test folder
+        QString planted; // a file put there first; empty for none
+        SaveOutcome::Refusal refusal;
+    } cases[] = {
+        { "a bank file", u"other"_s, u"other/BANK.vmd"_s, SaveOutcome::Refusal::TargetHoldsData },
+        { "a generation", u"other"_s, u"other/backup/20240601-093000/KOLVAM.vmd"_s,
+            SaveOutcome::Refusal::TargetHoldsData },
+        { "the data folder itself", u"data"_s, QString(), SaveOutcome::Refusal::TargetIsCurrent },
+        { "a file", u"file"_s, u"file"_s, SaveOutcome::Refusal::TargetUnusable },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir dir;
+        RunningRegister running(dir);
+        if (!c.planted.isEmpty()) {
+            QDir(dir.path()).mkpath(QFileInfo(c.planted).path());
+            dir.write(c.planted, "planted");
+        }
+        const QStringList before =
+            QDir(dir.file(c.target)).entryList(QDir::AllEntries | QDir::Hidden);
+        const SaveOutcome outcome =
+            running.reg.saveElsewhere(dir.file(c.target), u"suzuki"_s, QDateTime());
+        EXPECT_EQ(outcome.refusal, c.refusal);
+        if (c.refusal == SaveOutcome::Refusal::TargetHoldsData) {
+            EXPECT_EQ(outcome.foundFiles.size(), 1);
+        }
+        EXPECT_EQ(QDir(dir.file(c.target)).entryList(QDir::AllEntries | QDir::Hidden), before);
+        EXPECT_EQ(running.reg.directory(), running.folder);
+        EXPECT_TRUE(running.reg.modified());
     }
 }
