@@ -1,12 +1,12 @@
 #include "generations/restore_dialog.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
@@ -101,7 +101,8 @@ private:
     const std::vector<GenerationSummary> &rows_;
 };
 
-RestoreDialog::RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent)
+RestoreDialog::RestoreDialog(
+    AppState &state, Prompter &prompter, QWidget *parent, Progress *progress)
     : QDialog(parent)
     , state_(state)
     , prompter_(prompter)
@@ -109,11 +110,17 @@ RestoreDialog::RestoreDialog(AppState &state, Prompter &prompter, QWidget *paren
     setObjectName(u"RestoreDialog"_s);
     setWindowTitle(u"バックアップから復元"_s);
     {
-        // Each generation is read whole, which takes a moment at a million notes.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        for (const Generation &g : listGenerations(state_.DataDirectory, systemFileSystem()))
+        // Shown over the window that asked, as this dialog is not up yet.
+        ProgressDialog shown(parent, u"バックアップを読み込んでいます…"_s, u"世代"_s);
+        Progress *watcher = progress ? progress : &shown;
+        const std::vector<Generation> kept =
+            listGenerations(state_.DataDirectory, systemFileSystem());
+        const auto total = static_cast<qint64>(kept.size());
+        for (const Generation &g : kept) {
+            if (!watcher->step(static_cast<qint64>(summaries_.size()), total))
+                break;
             summaries_.push_back(summaryOf(g));
-        QApplication::restoreOverrideCursor();
+        }
     }
     model_ = std::make_unique<GenerationsModel>(summaries_);
     table_ = new QTableView(this);

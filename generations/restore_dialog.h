@@ -8,6 +8,7 @@
 #include "store/generations.h"
 #include "store/money.h"
 
+class Progress;
 class Prompter;
 class QPushButton;
 class QTableView;
@@ -37,7 +38,11 @@ class RestoreDialog : public QDialog
 {
     Q_OBJECT
 public:
-    RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent = nullptr);
+    // Reading every generation takes a moment each at a million notes: the reading shows its
+    // progress (a dialog of its own unless progress is given), and a cancel lists only the
+    // generations read so far, newest first.
+    RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent = nullptr,
+        Progress *progress = nullptr);
     ~RestoreDialog() override;
 
     const std::vector<GenerationSummary> &summaries() const { return summaries_; }

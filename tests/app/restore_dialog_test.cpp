@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "controls/progress.h"
 #include "generations/restore_dialog.h"
 #include "store/data_file_names.h"
 #include "store/generations.h"
@@ -109,4 +110,37 @@ TEST_F(RestoreDialogTest, EachRowSaysWhenItsDataWasSavedAndHowManyNotesAreApprov
             << prompter.shown.back().text.toStdString();
     }
     EXPECT_FALSE(state.Data.modified());
+}
+
+// Reading the generations says how far it has got; a cancel lists the newest ones read so far,
+// each still restorable, and never reads the rest.
+TEST_F(RestoreDialogTest, ReadingTheGenerationsShowsProgressAndStopsOnCancel)
+{
+    struct CancelAfter : Progress
+    {
+        qint64 allowed = 0;
+        std::vector<std::pair<qint64, qint64>> steps;
+        bool step(qint64 done, qint64 total) override
+        {
+            steps.emplace_back(done, total);
+            return done < allowed;
+        }
+    };
+    state.Data.keepGenerations(10);
+    for (int i = 0; i < 4; ++i)
+        saveWithOneMoreNote(); // the first replaces nothing: three generations
+    for (const qint64 allowed : { 3, 1, 0 }) {
+        SCOPED_TRACE(allowed);
+        CancelAfter progress;
+        progress.allowed = allowed;
+        generations::RestoreDialog dialog(state, prompter, nullptr, &progress);
+        ASSERT_EQ(dialog.summaries().size(), static_cast<std::size_t>(allowed));
+        for (std::size_t i = 0; i < progress.steps.size(); ++i)
+            EXPECT_EQ(progress.steps[i], std::make_pair(static_cast<qint64>(i), qint64 { 3 }));
+        if (allowed > 0) {
+            EXPECT_EQ(dialog.table()->model()->index(0, 1).data().toString(), u"9"_s);
+            dialog.table()->selectRow(0);
+            EXPECT_TRUE(dialog.restoreButton()->isEnabled());
+        }
+    }
 }
