@@ -9,6 +9,7 @@
 
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
+#include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "output/report_layout.h"
 #include "output/report_preview.h"
@@ -80,6 +81,7 @@ void BM_PreviewOpenToFirstPage(benchmark::State &s)
 }
 BENCHMARK(BM_PreviewOpenToFirstPage)->Unit(benchmark::kMillisecond);
 
+// Arg 1: with the progress dialog the program shows, which lets the events through at its steps.
 void BM_PdfPages(benchmark::State &s)
 {
     auto r = report(std::vector<int>(rows.begin(), rows.begin() + 20'000));
@@ -87,7 +89,11 @@ void BM_PdfPages(benchmark::State &s)
     const QString path = QDir::tempPath() + QStringLiteral("/bench_report_engine.pdf");
     for (auto _ : s) {
         QString error;
-        if (!output::writeReportPdf(*r, path, &error))
+        std::unique_ptr<ProgressDialog> shown;
+        if (s.range(0) == 1)
+            shown = std::make_unique<ProgressDialog>(
+                nullptr, QStringLiteral("PDF"), QStringLiteral("pages"));
+        if (!output::writeReportPdf(*r, path, &error, shown.get()))
             s.SkipWithError("the PDF could not be written");
     }
     QFile::remove(path);
@@ -95,7 +101,12 @@ void BM_PdfPages(benchmark::State &s)
         benchmark::Counter(double(pages) * double(s.iterations()), benchmark::Counter::kIsRate);
     s.counters["pages"] = pages;
 }
-BENCHMARK(BM_PdfPages)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_PdfPages)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("progress")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 } // namespace
 
