@@ -375,7 +375,8 @@ bool MainWindow::save()
     }
     if (!outcome.report.ok()) {
         prompter_.error(this, messages::saveFailed(outcome.report));
-        return false;
+        // A full or failing disk leaves the work only in memory: it may go to another disk.
+        return offerAnotherFolder();
     }
     saved(outcome.report);
     return true;

@@ -8,7 +8,7 @@ if [ ${#packages[@]} -eq 0 ]; then
   packages=(
     build-essential cmake ninja-build pkg-config clang-format git
     qt6-base-dev qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
-    libxxhash-dev
+    libxxhash-dev libcups2-dev
     libgtest-dev googletest libbenchmark-dev
     fonts-ipafont-gothic
     xvfb xauth imagemagick poppler-utils xdg-utils

@@ -301,23 +301,46 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
     EXPECT_FALSE(state.Data.modified());
 }
 
+// A failed save keeps the window open and offers another folder, as a refused one does: the work
+// on a full disk can still go to another.
 TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 {
     fullDisk.failing = true;
     auto window = open("Admini", "kanri8");
     ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
-    prompter.answers = { MessageAnswer::Yes };
+    prompter.answers = { MessageAnswer::Yes, MessageAnswer::Cancel };
     EXPECT_FALSE(closeWindow(*window));
     EXPECT_TRUE(state.Data.modified());
-    ASSERT_EQ(prompter.shown.size(), 2u);
+    ASSERT_EQ(prompter.shown.size(), 3u);
     EXPECT_TRUE(prompter.shown[1].text.contains(program.file(u"KOLVAM.vmd"_s)));
+    EXPECT_TRUE(prompter.shown[2].text.contains(u"別のフォルダーに保存しますか？"_s));
 
-    // Save on the menu reports the same way and asks nothing when it works.
-    fullDisk.failing = false;
+    TestDir other;
+    ASSERT_TRUE(QDir(other.path()).mkpath(u"elsewhere"_s));
+    int chosen = 0;
+    prompter.onDialog = [&](QDialog &dialog) {
+        fullDisk.failing = false; // the other disk has room
+        // A folder refused asks again: the second time, give up.
+        if (chosen++ > 0)
+            return int(QDialog::Rejected);
+        static_cast<QFileDialog &>(dialog).selectFile(other.file(u"elsewhere"_s));
+        return int(QDialog::Accepted);
+    };
+    fullDisk.failing = true;
+    prompter.shown.clear();
+    prompter.answers = { MessageAnswer::Ok };
+    window->Save1Click();
+    EXPECT_FALSE(state.Data.modified());
+    EXPECT_EQ(other.read(u"elsewhere/KOLVAM.vmd"_s).size(), 125);
+    EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));
+    ASSERT_EQ(state.Data.appendNote(note(6)), ChangeOutcome::Done);
+
+    // The next save goes to that folder and asks nothing when it works.
     prompter.shown.clear();
     window->Save1Click();
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_FALSE(state.Data.modified());
+    EXPECT_EQ(other.read(u"elsewhere/KOLVAM.vmd"_s).size(), 2 * 125);
     EXPECT_TRUE(closeWindow(*window));
 }
 
