@@ -72,20 +72,21 @@ bool DatePicker::typing() const
     return lineEdit()->text() != textFromDateTime(dateTime());
 }
 
-void DatePicker::commitTyped()
+bool DatePicker::commitTyped()
 {
     if (!typing())
-        return;
+        return true;
     const QDate typed = daydate::parseTyped(lineEdit()->text());
     if (typed.isValid() && typed >= minimumDate() && typed <= maximumDate()) {
         setDate(typed);
         if (typing()) // the same date as before, typed another way
             setDate(date());
-        return;
+        return true;
     }
     QApplication::beep();
     setDate(date());
     emit refused();
+    return false;
 }
 
 void DatePicker::stepFromCursor()

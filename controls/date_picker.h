@@ -14,6 +14,11 @@ class DatePicker : public QDateEdit
 public:
     explicit DatePicker(QWidget *parent = nullptr);
 
+    // Takes a typed text as the date, or refuses it (false) and shows the old date again. A
+    // command that reads the date calls it first: a key shortcut or a click on a button that
+    // takes no focus reads the field while the typed text is still in it.
+    bool commitTyped();
+
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
 
@@ -30,8 +35,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // Takes a typed text as the date, or refuses it and shows the old date again.
-    void commitTyped();
     bool typing() const;
     void stepFromCursor();
 };

@@ -54,7 +54,7 @@ QLineEdit *textField(QWidget *parent, const char *name, int left, int top, int w
     return edit;
 }
 
-QDateEdit *datePicker(QWidget *parent, const char *name, int left, int top, int width)
+DatePicker *datePicker(QWidget *parent, const char *name, int left, int top, int width)
 {
     auto *picker = new DatePicker(parent);
     picker->setObjectName(QLatin1String(name));
@@ -422,6 +422,11 @@ bool InputSheet::DataCheck()
 
 void InputSheet::OkClick()
 {
+    // Ctrl+Enter, or 登録 clicked, while a typed date is still in its field: the typed date is
+    // the one meant, and a refused one stops the registration where the beep was.
+    const bool typedDatesTaken = DP1->commitTyped();
+    if (!DP2->commitTyped() || !typedDatesTaken)
+        return;
     if (!DataCheck())
         return;
     const bool editing = Editing_ != 0;

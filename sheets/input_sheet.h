@@ -10,7 +10,7 @@
 #include "store/register.h"
 
 class QComboBox;
-class QDateEdit;
+class DatePicker;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -47,8 +47,8 @@ public:
     QLineEdit *Edit2;
     QComboBox *ComboBox3;
     QComboBox *ComboBox4;
-    QDateEdit *DP1;
-    QDateEdit *DP2;
+    DatePicker *DP1;
+    DatePicker *DP2;
     TNValEdit *NValEdit1;
     QLineEdit *Edit7;
     QComboBox *ComboBox5;

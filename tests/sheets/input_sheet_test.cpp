@@ -13,8 +13,10 @@
 #include <QToolButton>
 
 #include "controls/border_label.h"
+#include "controls/date_picker.h"
 #include "controls/nval_edit.h"
 #include "sheets/input_sheet.h"
+#include "store/day_date.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
@@ -287,6 +289,25 @@ TEST_F(InputSheetTest, TheKeyboardReachesRegistration)
         EXPECT_EQ(state.NoteTable.size(), before + (c.registers ? 1 : 0));
     }
     EXPECT_TRUE(prompter.shown.empty());
+
+    // Ctrl+Enter straight after typing a date stores the date typed, and a date that does not
+    // exist stores nothing.
+    for (const auto &[typed, stored] : { std::pair { u"2027/3/30"_s, QDate(2027, 3, 30) },
+             std::pair { u"2027/2/30"_s, QDate() } }) {
+        SCOPED_TRACE(typed.toStdString());
+        fillValidEntry();
+        sheet->Edit2->setText(u"K-%1"_s.arg(++number));
+        const size_t before = state.NoteTable.size();
+        sheet->DP2->setFocus(Qt::TabFocusReason);
+        auto *field = sheet->DP2->findChild<QLineEdit *>();
+        field->selectAll();
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(sheet->DP2, Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_EQ(state.NoteTable.size(), before + (stored.isValid() ? 1 : 0));
+        if (stored.isValid()) {
+            EXPECT_EQ(daydate::toDate(state.NoteTable.back().DueDate), stored);
+        }
+    }
 }
 
 TEST_F(InputSheetTest, AnInvalidEntryWarnsAndWritesNothing)
