@@ -100,6 +100,7 @@ void MainWindow::openRegister(const MainWindowOptions &options)
         reg.useDirectory(QDir(options.dataFolder).absolutePath() + u'/');
         folderFromCommandLine_ = true;
     }
+    namedFolder_ = reg.directory();
     const QString problem = messages::settingsProblem(where);
     if (!where.known) {
         prompter_.error(this, problem);
@@ -361,11 +362,14 @@ bool MainWindow::save()
         return false;
     }
     if (outcome.refusal != SaveOutcome::Refusal::None) {
-        prompter_.error(this, messages::saveRefused(state_.Data.directory(), outcome));
+        const QString folder = state_.Data.directory();
+        prompter_.error(this, messages::saveRefused(folder, outcome));
         if (offerAnotherFolder())
             return true;
-        // What is on disk is not what this copy loaded: it may read it again instead.
+        // What is on disk is not what this copy loaded: it may read it again instead, unless
+        // the run has moved to another folder meanwhile.
         if (outcome.refusal == SaveOutcome::Refusal::ChangedOnDisk
+            && state_.Data.directory() == folder
             && prompter_.message(this, MessageKind::Warning,
                    u"\nデータを読み込み直しますか？\n読み込み直すと、まだ保存していない変更は失われます。"_s,
                    MessageButtons::OkCancel)
@@ -412,11 +416,17 @@ bool MainWindow::offerAnotherFolder()
         }
         if (!outcome.report.ok()) {
             prompter_.error(this, messages::saveFailed(outcome.report));
+            // Cut off once its files were being put in place, the save still moved the run
+            // there: its journal finishes the job at the next save in that folder.
+            if (state_.Data.directory() != from)
+                prompter_.warn(this, messages::movedUnsaved(state_.Data.directory()));
             return false;
         }
+        // The settings line (or --data-folder) still names the folder the run began with, even
+        // after a second move.
         prompter_.inform(this,
-            messages::savedElsewhere(
-                state_.Data.directory(), from, state_.Data.settingsPath(), folderFromCommandLine_));
+            messages::savedElsewhere(state_.Data.directory(), namedFolder_,
+                state_.Data.settingsPath(), folderFromCommandLine_));
         saved(outcome.report);
         return true;
     }

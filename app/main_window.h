@@ -143,6 +143,7 @@ private:
     std::function<QDateTime()> now_;
     QString readOnlyNotice_; // why Save is refused
     bool folderFromCommandLine_ = false; // --data-folder, not the settings line
+    QString namedFolder_; // the data folder the settings line or --data-folder names
     FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
     ProgramOptions options_;

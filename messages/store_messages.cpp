@@ -188,6 +188,13 @@ QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome)
     }
 }
 
+QString movedUnsaved(const QString &folder)
+{
+    return u"\n保存は途中で止まりましたが、このフォルダー「%1」に移りました。"
+           u"終了するまで、保存はこのフォルダーに行います。"
+           u"変更はまだ保存されていません。もう一度「上書き保存」してください。"_s.arg(folder);
+}
+
 QString savedElsewhere(
     const QString &folder, const QString &from, const QString &settingsPath, bool fromCommandLine)
 {

@@ -29,6 +29,9 @@ QString saveRefused(const QString &folder, const SaveOutcome &outcome);
 QString saveElsewhereQuestion();
 // Saving into the chosen folder was refused or failed.
 QString saveElsewhereRefused(const QString &folder, const SaveOutcome &outcome);
+// A save into another folder cut off once its files were being put in place: the run uses that
+// folder now, and the work is not saved yet.
+QString movedUnsaved(const QString &folder);
 // The register now lives in folder; the settings file still names the one it came from, or the
 // command line named that one for this run only.
 QString savedElsewhere(const QString &folder, const QString &from, const QString &settingsPath,

@@ -329,6 +329,8 @@ SaveOutcome Register::saveElsewhere(
         return outcome;
     holdLock(std::move(fresh));
     directory_ = target;
+    // What the new folder holds was written now, whatever the old folder's files say.
+    contentSavedAt_ = now;
     // The originals of incompletely loaded files stay untouched in the old folder.
     incompleteFiles_.clear();
     knownFiles_ = filesOnDisk();

@@ -315,32 +315,42 @@ TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
     EXPECT_TRUE(prompter.shown[1].text.contains(program.file(u"KOLVAM.vmd"_s)));
     EXPECT_TRUE(prompter.shown[2].text.contains(u"別のフォルダーに保存しますか？"_s));
 
+    // Twice onto a full disk, each time into another folder; each message names the folder the
+    // settings line still names, and a folder refused asks again until the clerk gives up.
     TestDir other;
-    ASSERT_TRUE(QDir(other.path()).mkpath(u"elsewhere"_s));
-    int chosen = 0;
-    prompter.onDialog = [&](QDialog &dialog) {
-        fullDisk.failing = false; // the other disk has room
-        // A folder refused asks again: the second time, give up.
-        if (chosen++ > 0)
-            return int(QDialog::Rejected);
-        static_cast<QFileDialog &>(dialog).selectFile(other.file(u"elsewhere"_s));
-        return int(QDialog::Accepted);
-    };
-    fullDisk.failing = true;
-    prompter.shown.clear();
-    prompter.answers = { MessageAnswer::Ok };
-    window->Save1Click();
-    EXPECT_FALSE(state.Data.modified());
-    EXPECT_EQ(other.read(u"elsewhere/KOLVAM.vmd"_s).size(), 125);
+    const QString folders[] = { other.file(u"first"_s), other.file(u"second"_s) };
+    for (const QString &folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        ASSERT_TRUE(QDir().mkpath(folder));
+        int chosen = 0;
+        prompter.onDialog = [&](QDialog &dialog) {
+            fullDisk.failing = false; // the other disk has room
+            if (chosen++ > 0)
+                return int(QDialog::Rejected);
+            static_cast<QFileDialog &>(dialog).selectFile(folder);
+            return int(QDialog::Accepted);
+        };
+        ASSERT_EQ(state.Data.appendNote(note(6)), ChangeOutcome::Done);
+        fullDisk.failing = true;
+        prompter.shown.clear();
+        prompter.answers = { MessageAnswer::Ok };
+        window->Save1Click();
+        EXPECT_FALSE(state.Data.modified());
+        EXPECT_TRUE(QFileInfo(folder + u"/KOLVAM.vmd"_s).isFile());
+        ASSERT_FALSE(prompter.shown.empty());
+        EXPECT_TRUE(prompter.shown.back().text.contains(
+            u"元のデータフォルダー「"_s + QDir::cleanPath(program.path()) + u"/」"_s))
+            << prompter.shown.back().text.toStdString();
+    }
     EXPECT_FALSE(program.exists(u"KOLVAM.vmd"_s));
-    ASSERT_EQ(state.Data.appendNote(note(6)), ChangeOutcome::Done);
 
-    // The next save goes to that folder and asks nothing when it works.
+    // The next save goes to the last folder and asks nothing when it works.
+    ASSERT_EQ(state.Data.appendNote(note(7)), ChangeOutcome::Done);
     prompter.shown.clear();
     window->Save1Click();
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_FALSE(state.Data.modified());
-    EXPECT_EQ(other.read(u"elsewhere/KOLVAM.vmd"_s).size(), 2 * 125);
+    EXPECT_EQ(other.read(u"second/KOLVAM.vmd"_s).size(), 4 * 125);
     EXPECT_TRUE(closeWindow(*window));
 }
 

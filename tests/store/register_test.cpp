@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include "store/data_files.h"
+#include "store/generations.h"
 #include "store/register.h"
 #include "tests/support/temp_dir.h"
 
@@ -425,8 +426,9 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
 
         QDir(dir.path()).mkdir(u"elsewhere"_s);
         WatchedDisk disk;
+        const QDateTime moved(QDate(2026, 12, 7), QTime(10, 0));
         const SaveOutcome outcome =
-            reg.saveElsewhere(dir.file(u"elsewhere"_s), u"suzuki"_s, QDateTime(), disk);
+            reg.saveElsewhere(dir.file(u"elsewhere"_s), u"suzuki"_s, moved, disk);
         ASSERT_TRUE(outcome.ok());
         EXPECT_FALSE(reg.modified());
         EXPECT_EQ(reg.directory(), dir.file(u"elsewhere/"_s));
@@ -443,9 +445,15 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
         EXPECT_EQ(second.lock(u"tanaka"_s, QDateTime()).result, DataLock::Result::HeldByOther);
         EXPECT_EQ(dir.exists(c.oldLock), c.oldLockStays);
 
+        // The next save keeps what the move wrote, known by the time of the move.
+        reg.keepGenerations(5);
         ASSERT_EQ(reg.appendNote(note("N10", Cheque)), ChangeOutcome::Done);
-        EXPECT_TRUE(reg.save(u"suzuki"_s, QDateTime()).ok());
+        EXPECT_TRUE(reg.save(u"suzuki"_s, moved.addSecs(60)).ok());
         EXPECT_EQ(dir.read(u"elsewhere/KOLVAM.vmd"_s).size(), 5 * 125);
+        const std::vector<Generation> kept =
+            listGenerations(dir.file(u"elsewhere/"_s), systemFileSystem());
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(kept[0].contentSavedAt, moved);
     }
 }
 
