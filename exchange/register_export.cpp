@@ -43,9 +43,17 @@ bool exportRegister(const QString &folder, const ExportFiles &files, const AppSt
             return fail(*written[i]);
     }
     // Only a rename is left for each, which fails only where the folder itself refuses it.
-    for (const auto &file : written)
-        if (!file->commit())
-            return fail(*file);
+    QStringList inPlace;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!written[i]->commit()) {
+            fail(*written[i]);
+            if (error && !inPlace.isEmpty())
+                *error +=
+                    u"\n%1 は、すでに新しい内容で書き出しています。"_s.arg(inPlace.join(u"、"_s));
+            return false;
+        }
+        inPlace << u"「%1」"_s.arg(files[i].name);
+    }
     return true;
 }
 

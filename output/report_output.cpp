@@ -197,8 +197,13 @@ bool printReport(Report &report, Prompter &prompter, QWidget *parent)
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
     printer.setDocName(report.headerTexts().value(0));
-    ProgressDialog progress(parent, u"印刷しています…"_s, u"ページ"_s);
-    switch (printPages(printer, report, 0, -1, &progress)) {
+    PrintOutcome outcome;
+    {
+        // Gone before any message, which would otherwise stand behind it.
+        ProgressDialog progress(parent, u"印刷しています…"_s, u"ページ"_s);
+        outcome = printPages(printer, report, 0, -1, &progress);
+    }
+    switch (outcome) {
     case PrintOutcome::Printed:
         return true;
     case PrintOutcome::Cancelled:

@@ -253,8 +253,13 @@ void ReportPreview::printClick()
     default:
         break;
     }
-    ProgressDialog progress(this, u"印刷しています…"_s, u"ページ"_s);
-    if (printPages(printer, report_, first, last, &progress) == PrintOutcome::Failed) {
+    PrintOutcome outcome;
+    {
+        // Gone before any message, which would otherwise stand behind it.
+        ProgressDialog progress(this, u"印刷しています…"_s, u"ページ"_s);
+        outcome = printPages(printer, report_, first, last, &progress);
+    }
+    if (outcome == PrintOutcome::Failed) {
         const QString name =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         prompter_.warn(this, u"\n「%1」に印刷できませんでした。"_s.arg(name));
@@ -282,9 +287,13 @@ void ReportPreview::savePdfClick()
         return;
     }
     QString error;
-    ProgressDialog progress(this, u"PDFを作成しています…"_s, u"ページ"_s);
+    bool written;
+    {
+        ProgressDialog progress(this, u"PDFを作成しています…"_s, u"ページ"_s);
+        written = writeReportPdf(report_, path, &error, &progress);
+    }
     // Cancelled, it says nothing: the old file is as it was.
-    if (!writeReportPdf(report_, path, &error, &progress) && !error.isEmpty())
+    if (!written && !error.isEmpty())
         prompter_.warn(this, error);
 }
 

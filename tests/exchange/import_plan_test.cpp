@@ -131,6 +131,24 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
             QStringList { files[1].name });
         EXPECT_EQ(again.read(files[1].name), "old partners");
     }
+
+    // A folder that refuses the second rename: the reason says the first file is already new.
+    struct RefusesSecondRename : PosixFileSystem
+    {
+        int renames = 0;
+        int rename(const char *from, const char *to) override
+        {
+            if (++renames == 2) {
+                errno = EACCES;
+                return -1;
+            }
+            return PosixFileSystem::rename(from, to);
+        }
+    } refusing;
+    TestDir third;
+    EXPECT_FALSE(exportRegister(third.path(), files, state, &error, refusing));
+    EXPECT_TRUE(error.contains(u"「手形_20260607.csv」 は、すでに新しい内容で書き出しています"_s))
+        << error.toStdString();
 }
 
 TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
