@@ -6,7 +6,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -434,18 +433,11 @@ bool MainWindow::offerAnotherFolder()
 
 QString MainWindow::chooseFolder(const QString &from)
 {
-    QFileDialog dialog(this, u"別のフォルダーに保存"_s);
-    dialog.setObjectName(u"SaveFolderDialog"_s);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
     // Beside the data folder, where a copy of it is most likely wanted; a folder that is gone
     // leaves its parent, or the home folder.
     const QString parent = QFileInfo(dataFolderOf(from)).absolutePath();
-    dialog.setDirectory(QFileInfo(parent).isDir() ? parent : QDir::homePath());
-    if (prompter_.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return ::chooseFolder(prompter_, this, u"別のフォルダーに保存"_s, u"SaveFolderDialog"_s,
+        QFileInfo(parent).isDir() ? parent : QDir::homePath());
 }
 
 void MainWindow::Save1Click()

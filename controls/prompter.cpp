@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -108,4 +110,19 @@ MessageAnswer WidgetPrompter::message(
 int WidgetPrompter::exec(QDialog &dialog)
 {
     return dialog.exec();
+}
+
+QString chooseFolder(Prompter &prompter, QWidget *parent, const QString &title,
+    const QString &objectName, const QString &startIn)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setObjectName(objectName);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!startIn.isEmpty() && QFileInfo(startIn).isDir())
+        dialog.setDirectory(startIn);
+    if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

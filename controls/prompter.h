@@ -47,3 +47,8 @@ public:
     // Title of the plain notices: the application's caption.
     QString plainTitle;
 };
+
+// A folder picked in a folder dialog shown through the prompter (titled title, named objectName for
+// tests), opening in startIn when that is a folder; empty when none was picked.
+QString chooseFolder(Prompter &prompter, QWidget *parent, const QString &title,
+    const QString &objectName, const QString &startIn = {});

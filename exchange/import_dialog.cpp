@@ -83,18 +83,6 @@ namespace {
         return dialog.selectedFiles().constFirst();
     }
 
-    QString chooseFolder(QWidget *parent, Prompter &prompter)
-    {
-        QFileDialog dialog(parent, u"書き出し先のフォルダー"_s);
-        dialog.setObjectName(u"FolderDialog"_s);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
-        if (prompter.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().constFirst();
-    }
-
     ImportPlan emptyPlan(TableKind kind)
     {
         ImportPlan plan;
@@ -153,7 +141,9 @@ ImportDialog::ImportDialog(
     setWindowTitle(u"取り込み"_s);
     chooseFileToRead = [this](QWidget *owner) { return chooseCsvToRead(owner, prompter_); };
     chooseFileToWrite = [this](QWidget *owner) { return output::chooseCsvFile(owner, prompter_); };
-    chooseFolderToWrite = [this](QWidget *owner) { return chooseFolder(owner, prompter_); };
+    chooseFolderToWrite = [this](QWidget *owner) {
+        return chooseFolder(prompter_, owner, u"書き出し先のフォルダー"_s, u"FolderDialog"_s);
+    };
     const auto button = [this](const QString &caption) {
         return namedAfterCaption(new QPushButton(caption, this), caption);
     };
