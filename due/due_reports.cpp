@@ -344,10 +344,10 @@ std::unique_ptr<output::Report> clearingReport(
         o.afterClearing.rows, clearingRow, { clearingCountLine(o), clearingExplanation() });
 }
 
-bool cashPlanCsv(
-    const QString &path, const Overview &o, const QString &asOf, QString *error, FileSystem &fs)
+bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
+    Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.add({ cashPlanTitle(), asOf });
         file.add(planColumns());
         file.add(planPastDueCells(o.pastDue));
@@ -358,9 +358,9 @@ bool cashPlanCsv(
 }
 
 bool longTermCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
-    QString *error, FileSystem &fs)
+    QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.add({ longTermTitle(), asOf });
         file.add(longTermColumns());
         addNoteRows(file, state, o.longTerms, longTermRow, LongTermTextCells);
@@ -370,9 +370,9 @@ bool longTermCsv(const QString &path, const AppState &state, const Overview &o, 
 }
 
 bool clearingCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
-    QString *error, FileSystem &fs)
+    QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.add({ clearingTitle(), asOf });
         file.add(clearingColumns());
         addNoteRows(file, state, o.afterClearing, clearingRow, ClearingTextCells);

@@ -10,6 +10,7 @@
 #include "store/file_system.h"
 
 struct AppState;
+class Progress;
 
 // The printed reports of what falls due and their CSV files, made of the same cell texts as the
 // window's lists. A report copies the rows it needs, so the overview may go once it is made; the
@@ -37,10 +38,10 @@ std::unique_ptr<output::Report> clearingReport(
 // then the totals. false with the message (file and reason, in Japanese) in error when the file
 // could not be written whole; the old file then stays.
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
-    FileSystem &fs = systemFileSystem());
+    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 bool longTermCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
-    QString *error, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 bool clearingCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
-    QString *error, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace due

@@ -332,12 +332,12 @@ void DueWindow::exportCsv(int tab)
 {
     const QString asOf = asOfText(overview_.today);
     output::exportCsv(this, prompter_, state_, chooseCsvFile,
-        [this, tab, asOf](const QString &path, QString *error) {
+        [this, tab, asOf](const QString &path, QString *error, Progress *progress) {
             if (tab == PlanTab)
-                return cashPlanCsv(path, overview_, asOf, error);
+                return cashPlanCsv(path, overview_, asOf, error, progress);
             if (tab == LongTermTab)
-                return longTermCsv(path, state_, overview_, asOf, error);
-            return clearingCsv(path, state_, overview_, asOf, error);
+                return longTermCsv(path, state_, overview_, asOf, error, progress);
+            return clearingCsv(path, state_, overview_, asOf, error, progress);
         });
 }
 

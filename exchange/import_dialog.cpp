@@ -22,7 +22,6 @@
 #include "messages/io_error.h"
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
-#include "output/csv_file.h"
 #include "sheets/sheet_ports.h"
 #include "store/app_state.h"
 #include "store/file_system.h"
@@ -295,9 +294,9 @@ void ImportDialog::importClick()
 
 void ImportDialog::saveTemplateClick()
 {
-    output::exportCsv(
-        this, prompter_, state_, chooseFileToWrite, [this](const QString &path, QString *error) {
-            return exportTemplate(chosenKind(), path, error);
+    output::exportCsv(this, prompter_, state_, chooseFileToWrite,
+        [this](const QString &path, QString *error, Progress *progress) {
+            return exportTemplate(chosenKind(), path, error, progress);
         });
 }
 
@@ -332,8 +331,7 @@ void ImportDialog::exportClick()
     bool written = false;
     {
         ProgressDialog progress(this, u"CSVファイルを書き出しています…"_s, u"行"_s);
-        const csv::ProgressScope shown(progress);
-        written = exportRegister(folder, files, state_, &error);
+        written = exportRegister(folder, files, state_, &error, &progress);
     }
     if (written) {
         QStringList names;

@@ -520,18 +520,19 @@ void writeTable(TableKind kind, csv::File &file, const AppState &state)
     }
 }
 
-bool exportTable(
-    TableKind kind, const QString &path, const AppState &state, QString *error, FileSystem &fs)
+bool exportTable(TableKind kind, const QString &path, const AppState &state, QString *error,
+    Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(recordCount(kind, state) + 1);
         writeTable(kind, file, state);
     });
 }
 
-bool exportTemplate(TableKind kind, const QString &path, QString *error, FileSystem &fs)
+bool exportTemplate(
+    TableKind kind, const QString &path, QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) { writeHeader(file, kind); });
+    return csv::write(path, error, progress, fs, [&](csv::File &file) { writeHeader(file, kind); });
 }
 
 } // namespace exchange

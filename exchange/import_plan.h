@@ -64,13 +64,13 @@ ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
 // as plain digits with the decimals they need, 承認 〇/×, 種類 by name; texts as stored. false
 // with the Japanese reason in error; the old file then stays.
 bool exportTable(TableKind kind, const QString &path, const AppState &state, QString *error,
-    FileSystem &fs = systemFileSystem());
+    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 // The number of records a table holds now.
 qint64 recordCount(TableKind kind, const AppState &state);
 // The header row and every record of a table, into a file already open.
 void writeTable(TableKind kind, csv::File &file, const AppState &state);
 // The header row alone, a template to fill in.
-bool exportTemplate(
-    TableKind kind, const QString &path, QString *error, FileSystem &fs = systemFileSystem());
+bool exportTemplate(TableKind kind, const QString &path, QString *error,
+    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace exchange

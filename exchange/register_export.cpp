@@ -1,6 +1,7 @@
 #include "exchange/register_export.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QDir>
@@ -23,8 +24,11 @@ ExportFiles exportFiles(const AppState &state, const QDate &day)
 }
 
 bool exportRegister(const QString &folder, const ExportFiles &files, const AppState &state,
-    QString *error, FileSystem &fs)
+    QString *error, Progress *progress, FileSystem &fs)
 {
+    std::optional<csv::ProgressCounter> counter;
+    if (progress)
+        counter.emplace(*progress);
     std::vector<std::unique_ptr<csv::File>> written;
     const auto fail = [&](const csv::File &file) {
         if (error)
@@ -32,7 +36,8 @@ bool exportRegister(const QString &folder, const ExportFiles &files, const AppSt
         return false; // the files going away take their temporary files with them
     };
     for (const ExportFile &f : files) {
-        written.push_back(std::make_unique<csv::File>(QDir(folder).filePath(f.name), fs));
+        written.push_back(std::make_unique<csv::File>(
+            QDir(folder).filePath(f.name), counter ? &*counter : nullptr, fs));
         if (!written.back()->open())
             return fail(*written.back());
         written.back()->expect(f.records + 1);

@@ -22,12 +22,12 @@ using ExportFiles = std::array<ExportFile, 3>;
 // number of records it will hold.
 ExportFiles exportFiles(const AppState &state, const QDate &day);
 
-// Writes the files into folder. None replaces its target before all three are written whole, so a
-// cancel (a csv::ProgressScope's) or a failure while writing leaves none of them and the old files
-// as they were. Only the three renames that follow can fail part way (the folder refusing one);
-// the reason then names the files already in place. false with the Japanese reason in error,
-// empty when the user cancelled.
+// Writes the files into folder, their lines counted to progress as one. None replaces its target
+// before all three are written whole, so a cancel or a failure while writing leaves none of them
+// and the old files as they were. Only the three renames that follow can fail part way (the folder
+// refusing one); the reason then names the files already in place. false with the Japanese reason
+// in error, empty when the user cancelled.
 bool exportRegister(const QString &folder, const ExportFiles &files, const AppState &state,
-    QString *error, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace exchange

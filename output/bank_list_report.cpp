@@ -99,9 +99,10 @@ QStringList bankListCsvHeader()
     return { u"コード"_s, u"登録銀行名"_s };
 }
 
-bool CSV4(const QString &path, const AppState &state, QString *error, FileSystem &fs)
+bool CSV4(
+    const QString &path, const AppState &state, QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(state.BankTable.size()) + 2);
         file.add(bankListCsvTitle());
         file.add(bankListCsvHeader());

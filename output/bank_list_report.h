@@ -9,6 +9,7 @@
 #include "store/file_system.h"
 
 struct AppState;
+class Progress;
 
 namespace output {
 
@@ -35,5 +36,5 @@ QStringList bankListCsvHeader();
 // Writes the bank list's CSV file to path, every bank in table order. false with the message
 // (file and reason, in Japanese) in error when it could not be written whole; the old file then
 // stays.
-bool CSV4(const QString &path, const AppState &state, QString *error,
+bool CSV4(const QString &path, const AppState &state, QString *error, Progress *progress = nullptr,
     FileSystem &fs = systemFileSystem());

@@ -5,7 +5,6 @@
 #include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "messages/store_messages.h"
-#include "output/csv_file.h"
 #include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
@@ -27,7 +26,7 @@ QString chooseCsvFile(QWidget *parent, Prompter &prompter)
 
 bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
     const std::function<QString(QWidget *)> &choose,
-    const std::function<bool(const QString &path, QString *error)> &write)
+    const std::function<bool(const QString &path, QString *error, Progress *progress)> &write)
 {
     const QString path = choose(parent);
     if (path.isEmpty())
@@ -39,8 +38,7 @@ bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
     QString error;
     {
         ProgressDialog progress(parent, u"CSVファイルを書き出しています…"_s, u"行"_s);
-        const csv::ProgressScope shown(progress);
-        if (write(path, &error))
+        if (write(path, &error, &progress))
             return true;
     }
     // A cancel leaves the old file as it was and needs no word.

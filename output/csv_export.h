@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class Progress;
 class Prompter;
 class QWidget;
 struct AppState;
@@ -15,10 +16,11 @@ namespace output {
 QString chooseCsvFile(QWidget *parent, Prompter &prompter);
 
 // Asks for a file through choose, refuses the program's own files, and writes it through write,
-// saying what failed; a long file shows its progress and can be cancelled. false when the export
+// saying what failed; write counts the file's lines to the progress it is given, so a long file
+// shows how far it has got and can be cancelled. false when the export
 // was refused, failed or cancelled while writing; a cancelled file dialog is no failure.
 bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
     const std::function<QString(QWidget *)> &choose,
-    const std::function<bool(const QString &path, QString *error)> &write);
+    const std::function<bool(const QString &path, QString *error, Progress *progress)> &write);
 
 } // namespace output

@@ -18,8 +18,6 @@ constexpr qsizetype WriteChunk = 1 << 20;
 // Progress hears of every so many lines.
 constexpr qint64 StepLines = 1024;
 
-thread_local csv::ProgressScope *currentScope = nullptr;
-
 } // namespace
 
 namespace csv {
@@ -61,19 +59,7 @@ QByteArray line(const QStringList &fields)
     return out;
 }
 
-ProgressScope::ProgressScope(Progress &progress)
-    : progress_(progress)
-    , outer_(currentScope)
-{
-    currentScope = this;
-}
-
-ProgressScope::~ProgressScope()
-{
-    currentScope = outer_;
-}
-
-bool ProgressScope::report()
+bool ProgressCounter::report()
 {
     // A file that did not say how many lines it holds is counted without a total.
     if (!cancelled_ && !progress_.step(done_, total_ > 0 ? std::max(total_, done_) : 0))
@@ -81,15 +67,15 @@ bool ProgressScope::report()
     return !cancelled_;
 }
 
-File::File(const QString &path, FileSystem &fs)
+File::File(const QString &path, ProgressCounter *counter, FileSystem &fs)
     : file_(path, NewFileMode, false, fs)
-    , scope_(currentScope)
+    , counter_(counter)
 {
 }
 
 bool File::open()
 {
-    if (scope_ && scope_->cancelled()) {
+    if (counter_ && counter_->cancelled()) {
         cancelled_ = failed_ = true;
         return false;
     }
@@ -102,16 +88,16 @@ bool File::open()
 
 void File::expect(qint64 lines)
 {
-    if (scope_) {
-        scope_->total_ += lines;
-        if (!scope_->report())
+    if (counter_) {
+        counter_->total_ += lines;
+        if (!counter_->report())
             cancelled_ = failed_ = true;
     }
 }
 
 void File::counted()
 {
-    if (scope_ && ++scope_->done_ % StepLines == 0 && !scope_->report())
+    if (counter_ && ++counter_->done_ % StepLines == 0 && !counter_->report())
         cancelled_ = failed_ = true;
 }
 

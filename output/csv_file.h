@@ -1,6 +1,7 @@
 #pragma once
 
 #include <future>
+#include <optional>
 
 #include <QByteArray>
 #include <QString>
@@ -19,16 +20,18 @@ QString field(const QString &text);
 void appendLine(QByteArray &out, const QStringList &fields);
 QByteArray line(const QStringList &fields);
 
-// While one lives, the Files of this thread count their lines to progress, and stop when it says
-// the user has cancelled. Every CSV file of the program is written inside the one export that
-// asks for it, so the export sets this up once and no writer passes progress on.
-class ProgressScope
+// Adds up the lines of the files that go to one progress: each says how many it will hold
+// (File::expect), and every line written counts to done of that growing total, so files written
+// together show as one. Once progress says the user has cancelled, every file counting here stops.
+class ProgressCounter
 {
 public:
-    explicit ProgressScope(Progress &progress);
-    ~ProgressScope();
-    ProgressScope(const ProgressScope &) = delete;
-    ProgressScope &operator=(const ProgressScope &) = delete;
+    explicit ProgressCounter(Progress &progress)
+        : progress_(progress)
+    {
+    }
+    ProgressCounter(const ProgressCounter &) = delete;
+    ProgressCounter &operator=(const ProgressCounter &) = delete;
 
     bool cancelled() const { return cancelled_; }
 
@@ -38,7 +41,6 @@ private:
     bool report();
 
     Progress &progress_;
-    ProgressScope *outer_;
     qint64 done_ = 0;
     qint64 total_ = 0;
     bool cancelled_ = false;
@@ -53,11 +55,13 @@ private:
 class File
 {
 public:
-    explicit File(const QString &path, FileSystem &fs = systemFileSystem());
+    // counter adds this file's lines to a progress; nullptr when nobody is watching.
+    explicit File(const QString &path, ProgressCounter *counter = nullptr,
+        FileSystem &fs = systemFileSystem());
 
     bool open();
     // The number of lines this file will hold, for the progress shown; the lines of every file
-    // of one ProgressScope add up.
+    // of one ProgressCounter add up.
     void expect(qint64 lines);
     // After a failure further lines are dropped; commit() then reports it.
     void add(const QStringList &fields);
@@ -90,17 +94,21 @@ private:
     bool failed_ = false;
     bool cancelled_ = false;
     bool finished_ = false;
-    ProgressScope *scope_;
+    ProgressCounter *counter_;
     // Last, so that a file going away waits for its thread before anything else goes.
     std::future<bool> writer_;
 };
 
-// Writes path through a File that fill(File &) gives its lines: true once the whole file is in
-// place; otherwise false, the old file kept and the reason (errorMessage) in error, empty when
-// the user cancelled.
-template <typename Fill> bool write(const QString &path, QString *error, FileSystem &fs, Fill fill)
+// Writes path through a File that fill(File &) gives its lines, counted to progress when there is
+// one: true once the whole file is in place; otherwise false, the old file kept and the reason
+// (errorMessage) in error, empty when the user cancelled.
+template <typename Fill>
+bool write(const QString &path, QString *error, Progress *progress, FileSystem &fs, Fill fill)
 {
-    File file(path, fs);
+    std::optional<ProgressCounter> counter;
+    if (progress)
+        counter.emplace(*progress);
+    File file(path, counter ? &*counter : nullptr, fs);
     if (file.open()) {
         fill(file);
         if (file.commit())

@@ -43,9 +43,9 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
 }
 
 bool CSV1(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
-    const QString &title, QString *error, FileSystem &fs)
+    const QString &title, QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(rows.size()) + 2);
         file.add({ title });
         file.add(noteListCsvHeader().split(u','));

@@ -250,8 +250,8 @@ OutputSheet::OutputJob OutputSheet::scheduleJob(int chosen)
     return { [this, lines, title, period] {
                 return output::scheduleReport(state_, *lines, title, period);
             },
-        [this, lines, title, period](const QString &path, QString *error) {
-            return CSV3(path, state_, *lines, title, period, error);
+        [this, lines, title, period](const QString &path, QString *error, Progress *progress) {
+            return CSV3(path, state_, *lines, title, period, error, progress);
         } };
 }
 
@@ -263,7 +263,9 @@ OutputSheet::OutputJob OutputSheet::bankListJob()
     for (std::size_t i = 0; i < report_.ReportRows.size(); ++i)
         report_.ReportRows[i] = static_cast<std::int32_t>(i);
     return { [this, asOf] { return output::bankListReport(state_, asOf); },
-        [this](const QString &path, QString *error) { return CSV4(path, state_, error); } };
+        [this](const QString &path, QString *error, Progress *progress) {
+            return CSV4(path, state_, error, progress);
+        } };
 }
 
 OutputSheet::OutputJob OutputSheet::partnerSummaryJob()
@@ -277,8 +279,8 @@ OutputSheet::OutputJob OutputSheet::partnerSummaryJob()
     return { [this, asOf] {
                 return output::partnerSummaryReport(state_, report_.ReportRows, asOf);
             },
-        [this](const QString &path, QString *error) {
-            return CSV2(path, state_, report_.ReportRows, error);
+        [this](const QString &path, QString *error, Progress *progress) {
+            return CSV2(path, state_, report_.ReportRows, error, progress);
         } };
 }
 
@@ -289,8 +291,8 @@ OutputSheet::OutputJob OutputSheet::noteListJob()
                 return output::noteListReport(
                     state_, rows, report_.JournalTitle, report_.PeriodCaption);
             },
-        [this](const QString &path, QString *error) {
-            return CSV1(path, state_, report_.ReportRows, report_.JournalTitle, error);
+        [this](const QString &path, QString *error, Progress *progress) {
+            return CSV1(path, state_, report_.ReportRows, report_.JournalTitle, error, progress);
         } };
 }
 

@@ -67,7 +67,7 @@ private:
     struct OutputJob
     {
         std::function<std::unique_ptr<output::Report>()> report;
-        std::function<bool(const QString &path, QString *error)> csv;
+        std::function<bool(const QString &path, QString *error, Progress *progress)> csv;
     };
     // Fills ReportRows and the header texts for the chosen output.
     OutputJob prepare(int chosen);

@@ -284,9 +284,9 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
 }
 
 bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
-    QString *error, FileSystem &fs)
+    QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         const QList<QStringList> head = partnerSummaryCsvHead();
         file.expect(head.size() + static_cast<qint64>(rows.size()) + 1);
         for (const QStringList &line : head)

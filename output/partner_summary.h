@@ -12,6 +12,8 @@
 #include "store/app_state.h"
 #include "store/file_system.h"
 
+class Progress;
+
 // The partner summary: every partner in code order with the counts and balances of its payable
 // and receivable notes and four statistics of the receivable notes' terms, then a totals line.
 // Shared by the printed report and its CSV file.
@@ -125,4 +127,4 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
 // indices) in their order, the totals line. false with the message (file and reason, in
 // Japanese) in error when it could not be written whole; the old file then stays.
 bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
-    QString *error, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());

@@ -38,9 +38,9 @@ void appendScheduleCsvNoteLine(
 }
 
 bool CSV3(const QString &path, const AppState &state, const std::vector<schedule::Line> &lines,
-    const QString &title, const QString &period, QString *error, FileSystem &fs)
+    const QString &title, const QString &period, QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, fs, [&](csv::File &file) {
+    return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(lines.size()) + 2);
         file.add(schedule::csvTitleFields(title, period));
         file.add(schedule::csvHeaderFields());

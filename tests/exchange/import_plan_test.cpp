@@ -7,7 +7,6 @@
 
 #include "exchange/import_plan.h"
 #include "exchange/register_export.h"
-#include "output/csv_file.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
 #include "tests/sheets/sheet_fixtures.h"
@@ -109,10 +108,7 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
     QString error;
     ScriptedProgress watching;
     TestDir dir;
-    {
-        const csv::ProgressScope scope(watching);
-        ASSERT_TRUE(exportRegister(dir.path(), files, state, &error)) << error.toStdString();
-    }
+    ASSERT_TRUE(exportRegister(dir.path(), files, state, &error, &watching)) << error.toStdString();
     for (const ExportFile &f : files)
         EXPECT_EQ(dir.read(f.name), exported(f.kind, state)) << f.name.toStdString();
     ASSERT_EQ(watching.steps.size(), 6U);
@@ -123,8 +119,7 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
         TestDir again;
         again.write(files[1].name, "old partners");
         ScriptedProgress progress(cancelAt);
-        const csv::ProgressScope scope(progress);
-        EXPECT_FALSE(exportRegister(again.path(), files, state, &error));
+        EXPECT_FALSE(exportRegister(again.path(), files, state, &error, &progress));
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         EXPECT_EQ(
             QDir(again.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -146,7 +141,7 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
         }
     } refusing;
     TestDir third;
-    EXPECT_FALSE(exportRegister(third.path(), files, state, &error, refusing));
+    EXPECT_FALSE(exportRegister(third.path(), files, state, &error, nullptr, refusing));
     EXPECT_TRUE(error.contains(u"「手形_20260607.csv」 は、すでに新しい内容で書き出しています"_s))
         << error.toStdString();
 }

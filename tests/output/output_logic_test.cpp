@@ -327,7 +327,7 @@ TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
     for (int failing : { 0, 1 }) {
         FullDisk disk(failing);
         error.clear();
-        EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, disk));
+        EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, nullptr, disk));
         EXPECT_EQ(disk.writes(), failing + 1);
         EXPECT_EQ(dir.read(u"list.csv"_s), old);
         EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
@@ -348,8 +348,7 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
             if (old)
                 dir.write(u"list.csv"_s, "old content\r\n");
             ScriptedProgress progress(cancelAt);
-            const csv::ProgressScope scope(progress);
-            EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error));
+            EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, &progress));
             EXPECT_TRUE(error.isEmpty()) << error.toStdString();
             ASSERT_EQ(progress.steps.size(), static_cast<std::size_t>(cancelAt));
             EXPECT_EQ(progress.steps.back().second, 40002);
@@ -360,10 +359,7 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
         }
     }
     ScriptedProgress watching;
-    {
-        const csv::ProgressScope scope(watching);
-        ASSERT_TRUE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error));
-    }
+    ASSERT_TRUE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, &watching));
     ASSERT_FALSE(watching.steps.empty());
     EXPECT_EQ(watching.steps.front(), std::make_pair(qint64(0), qint64(40002)));
     EXPECT_EQ(watching.steps.back(), std::make_pair(qint64(39936), qint64(40002)));
@@ -388,7 +384,7 @@ TEST_F(NoteListCsv, AnotherUsersLinkIsNeverFollowed)
     theirs.write(u"their.txt"_s, "theirs");
     ASSERT_TRUE(QFile::link(theirs.file(u"their.txt"_s), path()));
     std::vector<std::int32_t> rows { 0 };
-    EXPECT_FALSE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error, shared));
+    EXPECT_FALSE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error, nullptr, shared));
     EXPECT_EQ(theirs.read(u"their.txt"_s), "theirs");
     EXPECT_TRUE(QFileInfo(path()).isSymLink());
     EXPECT_TRUE(error.contains(path())) << error.toStdString();
