@@ -106,11 +106,7 @@ void File::add(const QStringList &fields)
     if (failed_)
         return;
     appendLine(buffer_, fields);
-    counted();
-    if (failed_)
-        buffer_.resize(0);
-    else if (buffer_.size() >= WriteChunk)
-        handOn();
+    lineAdded();
 }
 
 void File::lineAdded()

@@ -75,6 +75,26 @@ void setUpPages(QPagedPaintDevice &device, const Report &report)
 
 namespace {
 
+    enum class Painted { All, Failed, Cancelled };
+
+    // Paints pages first..last one after another on the device the painter is open on, telling
+    // progress before each page and once more at the end, where a cancel still stops the work.
+    Painted paintRange(QPainter &painter, QPagedPaintDevice &device, Report &report, int first,
+        int last, Progress *progress)
+    {
+        const double scale = unitsPerMm(device);
+        const int count = last - first + 1;
+        for (int n = first;; ++n) {
+            if (!stepOn(progress, n - first, count))
+                return Painted::Cancelled;
+            if (n > last)
+                return Painted::All;
+            if (n > first && !device.newPage())
+                return Painted::Failed;
+            paintPage(painter, report, n, scale);
+        }
+    }
+
     // Paints the pages into the printer as it is set up now.
     PrintOutcome paintPages(
         QPrinter &printer, Report &report, int first, int last, Progress *progress)
@@ -82,20 +102,15 @@ namespace {
         QPainter painter;
         if (!painter.begin(&printer))
             return PrintOutcome::Failed;
-        const double scale = unitsPerMm(printer);
-        const int count = last - first + 1;
-        // The last step too may hear of a cancel, until the job is handed over.
-        for (int n = first; n <= last + 1; ++n) {
-            if (!stepOn(progress, n - first, count)) {
-                printer.abort();
-                painter.end();
-                return PrintOutcome::Cancelled;
-            }
-            if (n > last)
-                break;
-            if (n > first && !printer.newPage())
-                return PrintOutcome::Failed;
-            paintPage(painter, report, n, scale);
+        switch (paintRange(painter, printer, report, first, last, progress)) {
+        case Painted::Cancelled:
+            printer.abort();
+            painter.end();
+            return PrintOutcome::Cancelled;
+        case Painted::Failed:
+            return PrintOutcome::Failed;
+        case Painted::All:
+            break;
         }
         return painter.end() && printer.printerState() != QPrinter::Error ? PrintOutcome::Printed
                                                                           : PrintOutcome::Failed;
@@ -237,19 +252,11 @@ bool writeReportPdf(Report &report, const QString &path, QString *error, Progres
         QPainter painter;
         if (!painter.begin(&writer))
             return fail();
-        const double scale = unitsPerMm(writer);
-        const int pages = report.layout().pageCount();
-        for (int n = 0; n <= pages; ++n) {
-            if (!stepOn(progress, n, pages)) {
-                cancelled = true;
-                break;
-            }
-            if (n == pages)
-                break;
-            if (n > 0 && !writer.newPage())
-                return fail();
-            paintPage(painter, report, n, scale);
-        }
+        const Painted painted =
+            paintRange(painter, writer, report, 0, report.layout().pageCount() - 1, progress);
+        if (painted == Painted::Failed)
+            return fail();
+        cancelled = painted == Painted::Cancelled;
         if (!painter.end() && !cancelled)
             return fail();
     }

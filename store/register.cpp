@@ -203,11 +203,15 @@ SaveOutcome::Refusal Register::folderLost(FileSystem &fs, int *error) const
         return *error == ENOENT || *error == ENOTDIR ? SaveOutcome::Refusal::FolderGone
                                                      : SaveOutcome::Refusal::FolderUnreachable;
     }
-    if (!S_ISDIR(info.st_mode)
-        || (lockedFolder_.exists
-            && (info.st_dev != lockedFolder_.device || info.st_ino != lockedFolder_.inode)))
+    if (!S_ISDIR(info.st_mode) || (lockedFolder_.exists && !isLockedFolder(info)))
         return SaveOutcome::Refusal::FolderReplaced;
     return SaveOutcome::Refusal::None;
+}
+
+bool Register::isLockedFolder(const struct stat &info) const
+{
+    return lockedFolder_.exists && info.st_dev == lockedFolder_.device
+        && info.st_ino == lockedFolder_.inode;
 }
 
 // What must hold before a save may replace anything.
@@ -294,8 +298,7 @@ SaveOutcome Register::saveElsewhere(
         return outcome;
     }
     // Its own lock is already this copy's: the folder would be locked twice.
-    if (lock_ && lock_->held() && lockedFolder_.exists && info.st_dev == lockedFolder_.device
-        && info.st_ino == lockedFolder_.inode) {
+    if (lock_ && lock_->held() && isLockedFolder(info)) {
         outcome.refusal = SaveOutcome::Refusal::TargetIsCurrent;
         return outcome;
     }
