@@ -46,10 +46,11 @@ HelpWindow::HelpWindow(const QString &helpFile, QWidget *parent)
     split->setSizes({ 240, 660 });
     setCentralWidget(split);
     fillContents();
-    connect(contents_, &QTreeWidget::itemActivated, this,
-        [this](QTreeWidgetItem *item) { showHeading(item->data(0, HeadingPosition).toInt()); });
-    connect(contents_, &QTreeWidget::itemClicked, this,
-        [this](QTreeWidgetItem *item) { showHeading(item->data(0, HeadingPosition).toInt()); });
+    const auto show = [this](QTreeWidgetItem *item) {
+        showHeading(item->data(0, HeadingPosition).toInt());
+    };
+    connect(contents_, &QTreeWidget::itemActivated, this, show);
+    connect(contents_, &QTreeWidget::itemClicked, this, show);
     for (const QKeySequence &keys : { QKeySequence(Qt::Key_Escape), QKeySequence(u"Ctrl+W"_s) })
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
     resize(900, 700);
