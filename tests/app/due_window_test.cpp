@@ -123,7 +123,6 @@ TEST_F(DueDates, ARowShowsItsNoteSelectedInTheFullViewReadyForCollection)
 
     EXPECT_FALSE(dataSheet->viewFiltered());
     EXPECT_EQ(dataSheet->viewIndex().size(), state.NoteTable.size());
-    EXPECT_EQ(dataSheet->windowTitle(), u"データシート(全件表示)"_s);
     EXPECT_EQ(dataSheet->selectionTop(), late + 1);
     EXPECT_EQ(dataSheet->selectionBottom(), late + 1);
     QTableView *grid = dataSheet->SG1;
