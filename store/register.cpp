@@ -208,6 +208,39 @@ SaveOutcome::Refusal Register::folderLost(FileSystem &fs, int *error) const
     return SaveOutcome::Refusal::None;
 }
 
+// A folder that cannot be reached, is not a folder, or is this copy's own folder already.
+SaveOutcome::Refusal Register::targetRefusal(const QString &place, FileSystem &fs, int *error) const
+{
+    struct stat info;
+    if (fs.stat(QFile::encodeName(place).constData(), &info) != 0) {
+        *error = errno;
+        return SaveOutcome::Refusal::TargetUnusable;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        *error = ENOTDIR;
+        return SaveOutcome::Refusal::TargetUnusable;
+    }
+    // Its own lock is already this copy's: the folder would be locked twice.
+    if (lock_ && lock_->held() && isLockedFolder(info))
+        return SaveOutcome::Refusal::TargetIsCurrent;
+    return SaveOutcome::Refusal::None;
+}
+
+// What in folder belongs to a register: its data files, a save journal, generations.
+QStringList Register::registerFilesIn(const QString &folder, FileSystem &fs)
+{
+    QStringList own = dataFileNames();
+    own << QString::fromUtf16(SaveJournalName);
+    QStringList found;
+    for (const QString &name : own) {
+        if (pathExists(fs, folder + name))
+            found << folder + name;
+    }
+    if (!listGenerations(folder, fs).empty())
+        found << folder + QString::fromUtf16(GenerationsFolderName);
+    return found;
+}
+
 bool Register::isLockedFolder(const struct stat &info) const
 {
     return lockedFolder_.exists && info.st_dev == lockedFolder_.device
@@ -288,20 +321,9 @@ SaveOutcome Register::saveElsewhere(
     }
     const QString place = QDir::cleanPath(QDir(folder).absolutePath());
     const QString target = place.endsWith(u'/') ? place : place + u'/';
-    struct stat info;
-    if (fs.stat(QFile::encodeName(place).constData(), &info) != 0)
-        outcome.error = errno;
-    else if (!S_ISDIR(info.st_mode))
-        outcome.error = ENOTDIR;
-    if (outcome.error != 0) {
-        outcome.refusal = SaveOutcome::Refusal::TargetUnusable;
+    outcome.refusal = targetRefusal(place, fs, &outcome.error);
+    if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
-    }
-    // Its own lock is already this copy's: the folder would be locked twice.
-    if (lock_ && lock_->held() && isLockedFolder(info)) {
-        outcome.refusal = SaveOutcome::Refusal::TargetIsCurrent;
-        return outcome;
-    }
     // Locked before it is looked at, so no other copy starts a register there meanwhile.
     auto fresh = std::make_unique<DataLock>(target);
     outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
@@ -309,14 +331,7 @@ SaveOutcome Register::saveElsewhere(
         outcome.refusal = SaveOutcome::Refusal::Locked;
         return outcome;
     }
-    QStringList own = dataFileNames();
-    own << QString::fromUtf16(SaveJournalName);
-    for (const QString &name : own) {
-        if (pathExists(fs, target + name))
-            outcome.foundFiles << target + name;
-    }
-    if (!listGenerations(target, fs).empty())
-        outcome.foundFiles << target + QString::fromUtf16(GenerationsFolderName);
+    outcome.foundFiles = registerFilesIn(target, fs);
     if (!outcome.foundFiles.isEmpty()) {
         outcome.refusal = SaveOutcome::Refusal::TargetHoldsData;
         return outcome;

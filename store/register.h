@@ -230,6 +230,8 @@ private:
     // Holds lock as the lock of the data folder, which is the folder it now stands for.
     void holdLock(std::unique_ptr<DataLock> lock);
     // Why the folder opened and locked can no longer take a save; None when it still can.
+    SaveOutcome::Refusal targetRefusal(const QString &place, FileSystem &fs, int *error) const;
+    static QStringList registerFilesIn(const QString &folder, FileSystem &fs);
     // The folder stat described is the one this copy locked, however it is reached now.
     bool isLockedFolder(const struct stat &info) const;
     SaveOutcome::Refusal folderLost(FileSystem &fs, int *error) const;
