@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -89,6 +90,63 @@ int PosixFileSystem::makeDirectory(const char *path, mode_t mode)
 int PosixFileSystem::removeDirectory(const char *path)
 {
     return ::rmdir(path);
+}
+
+int PosixFileSystem::openAt(int directoryFd, const char *name, int flags, mode_t mode)
+{
+    return ::openat(directoryFd, name, flags | O_CLOEXEC, mode);
+}
+
+int PosixFileSystem::lstatAt(int directoryFd, const char *name, struct stat *info)
+{
+    return ::fstatat(directoryFd, name, info, AT_SYMLINK_NOFOLLOW);
+}
+
+int PosixFileSystem::unlinkAt(int directoryFd, const char *name, int flags)
+{
+    return ::unlinkat(directoryFd, name, flags);
+}
+
+int PosixFileSystem::renameAt(int directoryFd, const char *from, const char *to)
+{
+    return ::renameat(directoryFd, from, directoryFd, to);
+}
+
+int PosixFileSystem::makeDirectoryAt(int directoryFd, const char *name, mode_t mode)
+{
+    return ::mkdirat(directoryFd, name, mode);
+}
+
+int PosixFileSystem::listDirectory(int directoryFd, std::vector<QByteArray> &names)
+{
+    // fdopendir takes the descriptor it is given: list through a copy, so the caller's stays.
+    const int copy = ::fcntl(directoryFd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return -1;
+    DIR *dir = ::fdopendir(copy);
+    if (dir == nullptr) {
+        const int saved = errno;
+        ::close(copy);
+        errno = saved;
+        return -1;
+    }
+    ::rewinddir(dir);
+    int rc = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (entry == nullptr) {
+            rc = errno == 0 ? 0 : -1;
+            break;
+        }
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    const int saved = errno;
+    ::closedir(dir);
+    errno = saved;
+    return rc;
 }
 
 int PosixFileSystem::syncDirectory(const char *directory)
@@ -295,10 +353,38 @@ QString placeOf(const QString &path)
     return folder.isEmpty() ? QString() : folder + u'/' + info.fileName();
 }
 
-bool pathExists(FileSystem &fs, const QString &path)
+Presence presenceOf(FileSystem &fs, const QString &path, int *error)
 {
     struct stat info;
-    return fs.lstat(QFile::encodeName(path).constData(), &info) == 0;
+    if (fs.lstat(QFile::encodeName(path).constData(), &info) == 0)
+        return Presence::Present;
+    const int err = errno;
+    if (error != nullptr)
+        *error = err;
+    return err == ENOENT || err == ENOTDIR ? Presence::Absent : Presence::Unknown;
+}
+
+bool pathExists(FileSystem &fs, const QString &path)
+{
+    return presenceOf(fs, path) != Presence::Absent;
+}
+
+int openDirectory(FileSystem &fs, const QString &path)
+{
+    return fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
+}
+
+bool listFolder(FileSystem &fs, const QString &path, QStringList &names, int *error)
+{
+    const Fd fd(fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY, 0), fs);
+    std::vector<QByteArray> entries;
+    if (fd.get() < 0 || fs.listDirectory(fd.get(), entries) != 0) {
+        *error = errno;
+        return false;
+    }
+    for (const QByteArray &entry : entries)
+        names << QFile::decodeName(entry);
+    return true;
 }
 
 WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs)

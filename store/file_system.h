@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <vector>
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "store/file_fault.h"
 
@@ -36,6 +39,18 @@ public:
     virtual int makeDirectory(const char *path, mode_t mode) = 0;
     // An empty directory.
     virtual int removeDirectory(const char *path) = 0;
+
+    // The same calls relative to an open directory (openat, fstatat, unlinkat, renameat, mkdirat),
+    // so that a folder swapped for a link between a look and an act is never followed.
+    virtual int openAt(int directoryFd, const char *name, int flags, mode_t mode) = 0;
+    // Does not follow a symbolic link.
+    virtual int lstatAt(int directoryFd, const char *name, struct stat *info) = 0;
+    // flags: 0 for a file, AT_REMOVEDIR for an empty directory.
+    virtual int unlinkAt(int directoryFd, const char *name, int flags) = 0;
+    virtual int renameAt(int directoryFd, const char *from, const char *to) = 0;
+    virtual int makeDirectoryAt(int directoryFd, const char *name, mode_t mode) = 0;
+    // The names in the open directory, without "." and ".."; the descriptor stays open.
+    virtual int listDirectory(int directoryFd, std::vector<QByteArray> &names) = 0;
 };
 
 // A new file's mode before the user's umask takes its part, as any program's new file.
@@ -63,6 +78,12 @@ public:
     int syncDirectory(const char *directory) override;
     int makeDirectory(const char *path, mode_t mode) override;
     int removeDirectory(const char *path) override;
+    int openAt(int directoryFd, const char *name, int flags, mode_t mode) override;
+    int lstatAt(int directoryFd, const char *name, struct stat *info) override;
+    int unlinkAt(int directoryFd, const char *name, int flags) override;
+    int renameAt(int directoryFd, const char *from, const char *to) override;
+    int makeDirectoryAt(int directoryFd, const char *name, mode_t mode) override;
+    int listDirectory(int directoryFd, std::vector<QByteArray> &names) override;
 };
 
 FileSystem &systemFileSystem();
@@ -128,8 +149,19 @@ FileIdentity identityOf(FileSystem &fs, const QString &path);
 // one place give the same answer; empty when the folder is not there.
 QString placeOf(const QString &path);
 
-// True when something of this name exists, a dangling link too.
+// Whether something of this name exists, a dangling link too. Unknown when it cannot be looked
+// at (error then holds the errno): recovery must never take that for "absent".
+enum class Presence { Absent, Present, Unknown };
+Presence presenceOf(FileSystem &fs, const QString &path, int *error = nullptr);
+
+// True when something of this name exists, or may exist: it cannot be looked at.
 bool pathExists(FileSystem &fs, const QString &path);
+
+// Opens a directory for the *At calls; a symbolic link in its place is refused (ELOOP/ENOTDIR).
+int openDirectory(FileSystem &fs, const QString &path);
+
+// The names in the folder at path (through a link); false with error set when it cannot be read.
+bool listFolder(FileSystem &fs, const QString &path, QStringList &names, int *error);
 
 // Writes all of data, going on after an interrupted call; 0, or the errno of the failure.
 int writeAll(FileSystem &fs, int fd, const char *data, size_t size);
