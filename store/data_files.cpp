@@ -117,12 +117,19 @@ bool writeTable(const std::vector<Record> &table, size_t diskSize, AtomicFile &o
 // a link to it: a link to a link would follow the replacement.
 bool keepBackup(const QString &path, QString &backupPath, int &error, FileSystem &fs)
 {
-    if (!pathExists(fs, path))
-        return true;
+    const Presence original = presenceOf(fs, path, &error);
+    if (original != Presence::Present)
+        return original == Presence::Absent;
     const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
     backupPath = path + u'.' + stamp + u".bak"_s;
-    for (int n = 2; pathExists(fs, backupPath); ++n)
+    for (int n = 2;; ++n) {
+        const Presence taken = presenceOf(fs, backupPath, &error);
+        if (taken == Presence::Unknown)
+            return false;
+        if (taken == Presence::Absent)
+            break;
         backupPath = path + u'.' + stamp + u'-' + QString::number(n) + u".bak"_s;
+    }
     error = linkOrCopy(fs, path, backupPath);
     return error == 0;
 }
