@@ -314,6 +314,14 @@ QString recoveryNotice(const SettledSave &settled)
                u"1」に保存している途中で、待っても終わりませんでした。"
                u"表示している内容は、保存の前と後の混ざったものかもしれません。"
                u"しばらくしてからプログラムを起動し直してください。"_s.arg(settled.directory);
+    case SettledSave::Outcome::Unchecked:
+        return u"\nデータフォルダーに前回の保存が途中で残っていないかを確かめようとしましたが、ファ"
+               u"イル「%"
+               u"1」を確かめられませんでした。\n理由: %2\n"
+               u"どのファイルも変えずにそのまま残し、読み取り専用で開きます。"
+               u"表示している内容は、保存の前と後の混ざったものかもしれません。"
+               u"原因を取り除いてから、プログラムを起動し直してください。"_s.arg(
+                   settled.file, systemReason(settled.error));
     case SettledSave::Outcome::PartlyNew:
         return u"\n前回中断された保存を完了できませんでした。一時ファイルが壊れているか、見つかりません。\n次のファイルだけが新しい内容です: %1"_s
             .arg(quotedList(settled.alreadyNew));

@@ -251,21 +251,16 @@ SaveFailure syncReplacedFiles(const SaveFiles &files, FileSystem &fs)
     return failure;
 }
 
-} // namespace
-
-LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs, InterruptedSave interrupted, std::chrono::milliseconds holderWait)
+// Files of two saves may be mixed: every original is kept before the next save replaces it.
+void distrustAll(QSet<QString> &incomplete)
 {
-    LoadReport report;
-    const SettledSave settled = interrupted == InterruptedSave::Settle
-        ? settleInterruptedSave(directory, fs)
-        : awaitHoldersSave(directory, fs, holderWait);
-    report.recovery = settled;
-    if (settled.failed()) {
-        // Files of two saves may be mixed: keep every original before the next save replaces it.
-        for (const QString &name : dataFileNames())
-            incomplete.insert(name);
-    }
+    for (const QString &name : dataFileNames())
+        incomplete.insert(name);
+}
+
+void readDataFiles(Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    LoadReport &report, FileSystem &fs)
+{
     for (const DataFile &file : DataFiles) {
         const QString name = file.fileName();
         const bool whole = withTable(tables, file.table, [&](auto &table) {
@@ -274,6 +269,66 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
         if (!whole)
             incomplete.insert(name);
     }
+}
+
+std::array<FileIdentity, DataFiles.size()> identitiesIn(const QString &directory, FileSystem &fs)
+{
+    std::array<FileIdentity, DataFiles.size()> found;
+    for (std::size_t i = 0; i < DataFiles.size(); ++i)
+        found[i] = identityOf(fs, directory + DataFiles[i].fileName());
+    return found;
+}
+
+// How often a copy without the lock reads the files again when the holder saved meanwhile.
+constexpr int ReadsBesideHolder = 3;
+
+// A copy without the lock reads while the holder may save. A save that falls between its reads
+// of two files would show a register that never existed, so the files must be the same ones
+// after the reads as before, with no save under way; otherwise they are read again.
+LoadReport readBesideHolder(Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs, std::chrono::milliseconds holderWait)
+{
+    std::array<std::size_t, DataFiles.size()> start;
+    for (std::size_t i = 0; i < DataFiles.size(); ++i)
+        start[i] = withTable(tables, DataFiles[i].table, [](auto &t) { return t.size(); });
+    LoadReport report;
+    for (int attempt = 0; attempt < ReadsBesideHolder; ++attempt) {
+        for (std::size_t i = 0; i < DataFiles.size(); ++i)
+            withTable(tables, DataFiles[i].table, [&](auto &t) { t.resize(start[i]); });
+        report = {};
+        report.recovery = awaitHoldersSave(directory, fs, holderWait);
+        QSet<QString> read;
+        const auto before = identitiesIn(directory, fs);
+        readDataFiles(tables, read, directory, report, fs);
+        const bool settled = report.recovery.outcome == SettledSave::Outcome::NoJournal;
+        if (!settled
+            || (identitiesIn(directory, fs) == before
+                && saveJournalLeft(fs, directory) == Presence::Absent)) {
+            incomplete += read;
+            if (report.recovery.failed())
+                distrustAll(incomplete);
+            return report;
+        }
+        if (attempt + 1 == ReadsBesideHolder) {
+            incomplete += read;
+            report.recovery = { SettledSave::Outcome::HolderSaving, directory, {}, 0, {} };
+        }
+    }
+    return report;
+}
+
+} // namespace
+
+LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
+    FileSystem &fs, InterruptedSave interrupted, std::chrono::milliseconds holderWait)
+{
+    if (interrupted == InterruptedSave::LeaveToLockHolder)
+        return readBesideHolder(tables, incomplete, directory, fs, holderWait);
+    LoadReport report;
+    report.recovery = settleInterruptedSave(directory, fs);
+    if (report.recovery.failed())
+        distrustAll(incomplete);
+    readDataFiles(tables, incomplete, directory, report, fs);
     return report;
 }
 
@@ -293,7 +348,7 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
     SaveReport report;
     // A save left by an earlier run is finished or undone first: its journal is never written
     // over, and a save on top of one that cannot be settled could mix three saves.
-    if (saveJournalLeft(fs, directory)) {
+    if (saveJournalLeft(fs, directory) != Presence::Absent) {
         report.earlierSave = settleInterruptedSave(directory, fs);
         if (report.earlierSave.failed()) {
             report.failure.phase = SaveFailure::Phase::Unsettled;
@@ -333,7 +388,7 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
             continue;
         // Once the journal is written, the next start finishes or undoes the save, and its
         // generation with it.
-        if (!saveJournalLeft(fs, directory))
+        if (saveJournalLeft(fs, directory) == Presence::Absent)
             generation.discard(fs);
         report.generationFault = generation.fault();
         return report;

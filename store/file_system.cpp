@@ -180,7 +180,14 @@ QString writeTarget(const QString &path, int *error, FileSystem &fs)
 {
     *error = 0;
     struct stat link;
-    if (fs.lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+    if (fs.lstat(QFile::encodeName(path).constData(), &link) != 0) {
+        // A name that cannot be looked at may be a link: never guess that it is not.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return path;
+        *error = errno;
+        return {};
+    }
+    if (!S_ISLNK(link.st_mode))
         return path;
     if (link.st_uid != ::geteuid()) {
         *error = EACCES;

@@ -93,6 +93,7 @@ FileSystem &systemFileSystem();
 // for writing would), provided that folder exists; otherwise empty, with error set.
 // A link another user owns is never followed (EACCES): in a shared folder it could lead to that
 // user's files.
+// A name that cannot be looked at gives empty, with error set.
 QString writeTarget(const QString &path, int *error, FileSystem &fs = systemFileSystem());
 
 // How many bytes of input may be taken into memory at once: half the physical memory, so a

@@ -180,8 +180,10 @@ LoadReport Register::load(FileSystem &fs)
     incompleteFiles_ = incomplete;
     knownFiles_ = filesOnDisk();
     contentSavedAt_ = lastWritten(knownFiles_);
-    // A journal that names other files is the user's to look at: nothing may be saved over it.
-    if (report.recovery.outcome == SettledSave::Outcome::Unmatched)
+    // A journal that names other files is the user's to look at, and one that could not be
+    // checked is left for a later start: nothing may be saved over either.
+    if (report.recovery.outcome == SettledSave::Outcome::Unmatched
+        || report.recovery.outcome == SettledSave::Outcome::Unchecked)
         readOnly_ = true;
     setTables(std::move(loaded));
     return report;

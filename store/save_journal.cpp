@@ -64,6 +64,14 @@ bool isTemporaryOf(const QString &temporary, const QString &target)
         [](QChar c) { return c.isDigit() || (c.unicode() < 128 && c.isLetter()); });
 }
 
+// No call failed; otherwise the file it was about and the errno.
+struct CheckFault
+{
+    QString file;
+    int error = 0;
+    bool failed() const { return error != 0; }
+};
+
 // What a journal left in the folder says.
 struct DecodedJournal
 {
@@ -79,7 +87,8 @@ struct DecodedJournal
 // The entries of a whole journal written by SaveData, their paths resolved against the folder
 // as it is reached now. A journal of an earlier version names absolute paths; they are taken
 // as they stand.
-DecodedJournal decodeJournal(const QByteArray &text, const QString &directory)
+DecodedJournal decodeJournal(
+    const QByteArray &text, const QString &directory, FileSystem &fs, CheckFault &fault)
 {
     DecodedJournal decoded;
     if (!text.endsWith('\n'))
@@ -117,10 +126,15 @@ DecodedJournal decodeJournal(const QByteArray &text, const QString &directory)
         e.temporary = path(fields[3]);
         e.target = path(fields[4]);
         int err = 0;
+        const QString real = writeTarget(directory + e.name, &err, fs);
+        // A link of another user's or one leading nowhere is an answer; a failed look is not.
+        if (real.isEmpty() && err != EACCES && err != ELOOP && err != ENOENT) {
+            fault = { directory + e.name, err };
+            return decoded;
+        }
         // Only ever touch the three data files of this folder and temporary files beside them.
         const QString place = placeOf(e.target);
-        if (e.name != names[i] || !sized || e.size < 0 || place.isEmpty()
-            || place != placeOf(writeTarget(directory + e.name, &err))
+        if (e.name != names[i] || !sized || e.size < 0 || place.isEmpty() || place != placeOf(real)
             || !isTemporaryOf(e.temporary, e.target))
             return decoded;
         decoded.entries.push_back(e);
@@ -143,67 +157,100 @@ int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 
 // ---- Settling a save an earlier run did not finish ----
 
-// True when path is a regular file of exactly this size and checksum.
-bool holds(
-    FileSystem &fs, const QString &path, qint64 size, const QByteArray &checksum, ChecksumKind kind)
+// What a check found; Unknown when a file call failed, so nothing can be said either way.
+enum class Answer { Yes, No, Unknown };
+
+bool isAbsence(int error)
 {
+    return error == ENOENT || error == ENOTDIR;
+}
+
+// Whether path is a regular file of exactly this size and checksum.
+Answer holds(FileSystem &fs, const QString &path, const JournalEntry &e, CheckFault &fault)
+{
+    const auto unknown = [&](int error) {
+        fault = { path, error };
+        return Answer::Unknown;
+    };
     Fd fd(fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK, 0), fs);
+    if (fd.get() < 0)
+        return isAbsence(errno) ? Answer::No : unknown(errno);
     struct stat info;
-    if (fd.get() < 0 || fs.fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
-        || info.st_size != size)
-        return false;
-    ContentChecksum hash(kind);
+    if (fs.fstat(fd.get(), &info) != 0)
+        return unknown(errno);
+    if (!S_ISREG(info.st_mode) || info.st_size != e.size)
+        return Answer::No;
+    ContentChecksum hash(e.checksumKind);
     std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
     for (;;) {
         const ssize_t got = readFully(fs, fd.get(), buffer.get(), ChunkBytes);
         if (got < 0)
-            return false;
+            return unknown(errno);
         hash.add(QByteArrayView(buffer.get(), got));
         if (static_cast<size_t>(got) < ChunkBytes)
             break;
     }
-    return hash.result() == checksum;
+    return hash.result() == e.checksum ? Answer::Yes : Answer::No;
 }
 
 enum class FileState {
     CompleteTemporary, // the temporary file is whole; the rename is still to come
     AlreadyReplaced, // the target already holds the new content
     Broken, // neither: the save cannot be finished
+    Unknown, // a look failed: neither finished nor undone (see fault)
 };
 
 struct CheckedEntry
 {
     JournalEntry entry;
     FileState state;
+    CheckFault fault;
 };
+
+CheckedEntry checked(const JournalEntry &e, Answer answer, FileState yes, const CheckFault &fault)
+{
+    switch (answer) {
+    case Answer::Yes:
+        return { e, yes, {} };
+    case Answer::No:
+        return { e, FileState::Broken, {} };
+    case Answer::Unknown:
+        break;
+    }
+    return { e, FileState::Unknown, fault };
+}
 
 // Only a plain file of its own (not a link, not a second name of another file) is ever renamed
 // into a data file's place: anything else could lead the next save outside the folder.
-bool isPlainFile(FileSystem &fs, const QString &path)
+CheckedEntry check(FileSystem &fs, const JournalEntry &e)
 {
+    CheckFault fault;
     struct stat info;
-    return fs.lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)
-        && info.st_nlink == 1;
-}
-
-FileState stateOf(FileSystem &fs, const JournalEntry &e)
-{
-    if (pathExists(fs, e.temporary))
-        return isPlainFile(fs, e.temporary)
-                && holds(fs, e.temporary, e.size, e.checksum, e.checksumKind)
-            ? FileState::CompleteTemporary
-            : FileState::Broken;
-    return holds(fs, e.target, e.size, e.checksum, e.checksumKind) ? FileState::AlreadyReplaced
-                                                                   : FileState::Broken;
+    if (fs.lstat(QFile::encodeName(e.temporary).constData(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) || info.st_nlink != 1)
+            return { e, FileState::Broken, {} };
+        return checked(e, holds(fs, e.temporary, e, fault), FileState::CompleteTemporary, fault);
+    }
+    if (!isAbsence(errno))
+        return { e, FileState::Unknown, { e.temporary, errno } };
+    return checked(e, holds(fs, e.target, e, fault), FileState::AlreadyReplaced, fault);
 }
 
 // The files the journal names, each with the state it is found in.
 std::vector<CheckedEntry> checkEntries(FileSystem &fs, const std::vector<JournalEntry> &entries)
 {
-    std::vector<CheckedEntry> checked;
+    std::vector<CheckedEntry> found;
     for (const JournalEntry &e : entries)
-        checked.push_back({ e, stateOf(fs, e) });
-    return checked;
+        found.push_back(check(fs, e));
+    return found;
+}
+
+// The first check that could not be made, if any.
+const CheckedEntry *firstUnknown(const std::vector<CheckedEntry> &checked)
+{
+    const auto unknown = std::find_if(checked.begin(), checked.end(),
+        [](const CheckedEntry &c) { return c.state == FileState::Unknown; });
+    return unknown == checked.end() ? nullptr : &*unknown;
 }
 
 bool canRollForward(const std::vector<CheckedEntry> &checked)
@@ -212,13 +259,17 @@ bool canRollForward(const std::vector<CheckedEntry> &checked)
         [](const CheckedEntry &c) { return c.state == FileState::Broken; });
 }
 
-// A journal that cannot be read whole is never taken for a torn one: it may name files.
-DecodedJournal readJournal(FileSystem &fs, const QString &directory)
+// A journal that cannot be read whole is never taken for a torn one: it may name files. One
+// that is not a small regular file is not ours (Unmatched); a read that failed is a check not
+// made (fault set).
+DecodedJournal readJournal(FileSystem &fs, const QString &directory, CheckFault &fault)
 {
     const WholeFile read = readWholeFile(journalPath(directory), LargestJournal, fs);
+    if (read.fault.kind == FileFault::Kind::System)
+        fault = { journalPath(directory), read.fault.error };
     if (read.fault.isFault())
         return { DecodedJournal::State::Unmatched, {} };
-    return decodeJournal(read.bytes, directory);
+    return decodeJournal(read.bytes, directory, fs, fault);
 }
 
 // Renames each complete temporary file over its target and makes the renames durable; only
@@ -268,26 +319,33 @@ SettledSave discard(
 }
 
 // Removes temporary files of the data files that no journal names any more: left by a save
-// that was cut off before its journal was complete.
+// that was cut off before its journal was complete. A folder that cannot be listed keeps them.
 void removeStrayTemporaries(const QString &directory, const QStringList &keep, FileSystem &fs)
 {
     for (const QString &name : dataFileNames()) {
         int err = 0;
         QStringList targets { QFileInfo(directory + name).absoluteFilePath() };
-        const QString real = writeTarget(directory + name, &err);
+        const QString real = writeTarget(directory + name, &err, fs);
         if (!real.isEmpty())
-            targets << real;
+            targets << QFileInfo(real).absoluteFilePath();
+        targets.removeDuplicates();
         for (const QString &target : targets) {
-            const QFileInfo info(target);
-            const QDir folder = info.absoluteDir();
-            for (const QString &entry :
-                folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-                const QString path = folder.filePath(entry);
-                if (isTemporaryOf(path, info.absoluteFilePath()) && !keep.contains(placeOf(path)))
+            const QString folder = QFileInfo(target).absolutePath();
+            QStringList entries;
+            if (!listFolder(fs, folder, entries, &err))
+                continue;
+            for (const QString &entry : entries) {
+                const QString path = folder + u'/' + entry;
+                if (isTemporaryOf(path, target) && !keep.contains(placeOf(path)))
                     fs.unlink(QFile::encodeName(path).constData());
             }
         }
     }
+}
+
+SettledSave unchecked(const QString &directory, const CheckFault &fault)
+{
+    return { SettledSave::Outcome::Unchecked, directory, fault.file, fault.error, {} };
 }
 
 } // namespace
@@ -341,9 +399,9 @@ bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, in
     return true;
 }
 
-bool saveJournalLeft(FileSystem &fs, const QString &directory)
+Presence saveJournalLeft(FileSystem &fs, const QString &directory, int *error)
 {
-    return pathExists(fs, journalPath(directory));
+    return presenceOf(fs, journalPath(directory), error);
 }
 
 SettledSave awaitHoldersSave(
@@ -351,20 +409,33 @@ SettledSave awaitHoldersSave(
 {
     QElapsedTimer waited;
     waited.start();
-    while (saveJournalLeft(fs, directory)) {
+    for (;;) {
+        int err = 0;
+        const Presence journal = saveJournalLeft(fs, directory, &err);
+        if (journal == Presence::Absent)
+            return {};
+        if (journal == Presence::Unknown)
+            return unchecked(directory, { journalPath(directory), err });
         if (waited.elapsed() >= wait.count())
             return { SettledSave::Outcome::HolderSaving, directory, {}, 0, {} };
         QThread::msleep(20);
     }
-    return {};
 }
 
 SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
 {
     SettledSave settled;
     QStringList keep;
-    if (saveJournalLeft(fs, directory)) {
-        const DecodedJournal journal = readJournal(fs, directory);
+    int err = 0;
+    const Presence left = saveJournalLeft(fs, directory, &err);
+    // Nothing is removed on a guess: a journal that may be there keeps every temporary file.
+    if (left == Presence::Unknown)
+        return unchecked(directory, { journalPath(directory), err });
+    if (left == Presence::Present) {
+        CheckFault fault;
+        const DecodedJournal journal = readJournal(fs, directory, fault);
+        if (fault.failed())
+            return unchecked(directory, fault);
         switch (journal.state) {
         case DecodedJournal::State::Unmatched:
             // Not a journal of these files as far as can be told: neither it nor any temporary
@@ -374,9 +445,11 @@ SettledSave settleInterruptedSave(const QString &directory, FileSystem &fs)
             settled = discard({}, directory, fs);
             break;
         case DecodedJournal::State::Matched: {
-            const std::vector<CheckedEntry> checked = checkEntries(fs, journal.entries);
-            settled = canRollForward(checked) ? rollForward(checked, directory, fs, keep)
-                                              : discard(checked, directory, fs);
+            const std::vector<CheckedEntry> found = checkEntries(fs, journal.entries);
+            if (const CheckedEntry *unknown = firstUnknown(found))
+                return unchecked(directory, unknown->fault);
+            settled = canRollForward(found) ? rollForward(found, directory, fs, keep)
+                                            : discard(found, directory, fs);
             break;
         }
         }

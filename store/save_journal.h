@@ -73,6 +73,9 @@ struct SettledSave
         PartlyNew, // undone, but the files in alreadyNew were already new
         Unmatched, // a whole journal (file) that names other files than this folder's: kept
         HolderSaving, // another copy's save was still under way when this copy read the files
+        // A look at file (the journal, a temporary, a data file) failed with error: nothing was
+        // touched, and the register opens read-only until a later start can check.
+        Unchecked,
     };
     Outcome outcome = Outcome::NoJournal;
     QString directory;
@@ -83,7 +86,8 @@ struct SettledSave
     bool failed() const
     {
         return outcome == Outcome::RenameFailed || outcome == Outcome::FolderNotSynced
-            || outcome == Outcome::PartlyNew || outcome == Outcome::Unmatched;
+            || outcome == Outcome::PartlyNew || outcome == Outcome::Unmatched
+            || outcome == Outcome::Unchecked;
     }
 };
 
@@ -101,4 +105,5 @@ inline constexpr std::chrono::milliseconds HolderSaveWait { 10000 };
 SettledSave awaitHoldersSave(
     const QString &directory, FileSystem &fs, std::chrono::milliseconds wait);
 
-bool saveJournalLeft(FileSystem &fs, const QString &directory);
+// Whether a journal is left in directory; Unknown (error set) when that cannot be looked at.
+Presence saveJournalLeft(FileSystem &fs, const QString &directory, int *error = nullptr);

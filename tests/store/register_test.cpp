@@ -495,3 +495,33 @@ TEST(Register, SavingElsewhereNeverMixesTwoRegisters)
         EXPECT_TRUE(running.reg.modified());
     }
 }
+
+// A save journal that cannot be looked at is left for a later start: the register opens
+// read-only and nothing of the folder is touched.
+TEST(Register, ARecoveryThatCouldNotCheckOpensReadOnly)
+{
+    TestDir dir;
+    dir.write(QString::fromUtf16(SaveJournalName), "a journal");
+    dir.write(u"KOLVAM.vmd.tmp-Ab12Cd"_s, "a temporary");
+    class JournalUnreadable : public PosixFileSystem
+    {
+    public:
+        int lstat(const char *path, struct stat *info) override
+        {
+            if (QByteArray(path).endsWith(".journal")) {
+                errno = EIO;
+                return -1;
+            }
+            return PosixFileSystem::lstat(path, info);
+        }
+    } faulty;
+    const QDateTime now = QDateTime::currentDateTime();
+    Register reg;
+    reg.useDirectory(dir.path());
+    ASSERT_EQ(reg.lock(u"suzuki"_s, now).result, DataLock::Result::Acquired);
+    EXPECT_EQ(reg.load(faulty).recovery.outcome, SettledSave::Outcome::Unchecked);
+    EXPECT_TRUE(reg.readOnly());
+    EXPECT_EQ(reg.save(u"suzuki"_s, now).refusal, SaveOutcome::Refusal::ReadOnly);
+    EXPECT_TRUE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));
+    EXPECT_TRUE(dir.exists(QString::fromUtf16(SaveJournalName)));
+}

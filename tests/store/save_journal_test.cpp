@@ -13,6 +13,7 @@
 #include "store/atomic_file.h"
 #include "store/data_files.h"
 #include "store/register.h"
+#include "tests/support/call_faults.h"
 #include "tests/support/generations.h"
 #include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
@@ -433,4 +434,120 @@ TEST(SaveJournal, ACopyWithoutTheLockWaitsForTheHoldersSave)
     holder.join();
     EXPECT_TRUE(reader.report.ok());
     EXPECT_EQ(generations::of(reader.tables), 1);
+}
+
+// Each file call of a recovery fails in turn. A check that fails is never taken for an answer:
+// the files stay as they were, the notice says the save could not be checked, and a later start
+// settles it the way a clean one would. No run ends with a mix, no notice says what did not
+// happen.
+TEST(SaveJournal, RecoveryNeverGuessesWhenAFileCallFails)
+{
+    struct Case
+    {
+        const char *name;
+        int stopAt; // the rename the crashed save stopped at
+        bool breakTemporary; // its KOLVAM temporary is cut short: the save must be undone
+        int settled; // the generation a clean recovery ends at
+    };
+    const Case cases[] = {
+        { "before the first rename", 0, false, 1 },
+        { "after the first rename", 1, false, 1 },
+        { "a temporary cut short", 0, true, 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto crashed = [&](const TestDir &dir) {
+            stopAtRename(dir, c.stopAt);
+            if (c.breakTemporary) {
+                const QString temp =
+                    QDir(dir.path()).entryList({ u"KOLVAM.vmd.tmp-*"_s }, QDir::Files).value(0);
+                dir.write(temp, dir.read(temp).chopped(1));
+            }
+        };
+        CallFaultFileSystem counter;
+        {
+            TestDir dir;
+            crashed(dir);
+            ASSERT_EQ(generations::of(Loaded(dir.path(), counter).tables), c.settled);
+        }
+        ASSERT_GT(counter.calls(), 20);
+        for (int at = 0; at < counter.calls(); ++at) {
+            SCOPED_TRACE(testing::Message() << "call " << at);
+            TestDir dir;
+            crashed(dir);
+            CallFaultFileSystem faulty(at);
+            const Loaded first(dir.path(), faulty);
+            const SettledSave &told = first.report.recovery;
+            switch (told.outcome) {
+            case SettledSave::Outcome::Finished:
+            case SettledSave::Outcome::Undone:
+                EXPECT_EQ(int(told.outcome == SettledSave::Outcome::Finished), c.settled)
+                    << faulty.failedCall();
+                break;
+            case SettledSave::Outcome::Unchecked:
+                EXPECT_TRUE(dir.exists(journal)) << "nothing is removed";
+                break;
+            case SettledSave::Outcome::RenameFailed:
+            case SettledSave::Outcome::FolderNotSynced:
+                EXPECT_EQ(c.settled, 1);
+                break;
+            default:
+                ADD_FAILURE() << "told " << int(told.outcome);
+            }
+            const Loaded later(dir.path());
+            EXPECT_TRUE(later.report.ok());
+            EXPECT_EQ(generations::of(later.tables), c.settled)
+                << "told " << int(told.outcome) << " after " << faulty.failedCall();
+            EXPECT_TRUE(others(dir).isEmpty()) << others(dir).join(u' ').toStdString();
+        }
+    }
+}
+
+namespace {
+
+// The holder saves the other register while the reader opens KOLVAM.vmd, as often as asked:
+// between the reader's reads of TCODE.vmd and of the rest.
+class SaveWhileRead : public PosixFileSystem
+{
+public:
+    SaveWhileRead(const QString &directory, int saves)
+        : directory_(directory)
+        , saves_(saves)
+    {
+    }
+    int open(const char *path, int flags, mode_t mode) override
+    {
+        if (saves_ > 0 && QByteArray(path).endsWith("KOLVAM.vmd")) {
+            --saves_;
+            saveTables(generations::make(++generation_ % 2), directory_);
+        }
+        return PosixFileSystem::open(path, flags, mode);
+    }
+    int generation() const { return generation_ % 2; }
+
+private:
+    QString directory_;
+    int saves_;
+    int generation_ = 0;
+};
+
+} // namespace
+
+// A copy without the lock never shows a register that never existed: when the holder saved
+// between its reads, it reads again; when the holder keeps saving, it says so.
+TEST(SaveJournal, ACopyWithoutTheLockReadsAgainWhenTheHolderSavedMeanwhile)
+{
+    for (int saves : { 1, 2, 10 }) {
+        SCOPED_TRACE(saves);
+        TestDir dir;
+        ASSERT_TRUE(saveTables(generations::make(0), dir.path()).ok());
+        SaveWhileRead holder(dir.path(), saves);
+        const Loaded reader(dir.path(), holder, InterruptedSave::LeaveToLockHolder);
+        if (saves < 3) {
+            EXPECT_EQ(reader.report.recovery.outcome, SettledSave::Outcome::NoJournal);
+            EXPECT_EQ(generations::of(reader.tables), holder.generation());
+        } else {
+            EXPECT_EQ(reader.report.recovery.outcome, SettledSave::Outcome::HolderSaving);
+        }
+    }
 }

@@ -16,106 +16,108 @@ public:
     }
     int calls() const { return calls_; }
     bool failed() const { return at_ >= 0 && calls_ > at_; }
+    // The name of the call that failed, for a test's message.
+    const char *failedCall() const { return failedCall_; }
 
     int stat(const char *p, struct stat *i) override
     {
-        return fails() ? -1 : PosixFileSystem::stat(p, i);
+        return fails("stat") ? -1 : PosixFileSystem::stat(p, i);
     }
     int lstat(const char *p, struct stat *i) override
     {
-        return fails() ? -1 : PosixFileSystem::lstat(p, i);
+        return fails("lstat") ? -1 : PosixFileSystem::lstat(p, i);
     }
     int fstat(int fd, struct stat *i) override
     {
-        return fails() ? -1 : PosixFileSystem::fstat(fd, i);
+        return fails("fstat") ? -1 : PosixFileSystem::fstat(fd, i);
     }
     ssize_t read(int fd, char *b, size_t n) override
     {
-        return fails() ? -1 : PosixFileSystem::read(fd, b, n);
+        return fails("read") ? -1 : PosixFileSystem::read(fd, b, n);
     }
     int link(const char *f, const char *t) override
     {
-        return fails() ? -1 : PosixFileSystem::link(f, t);
+        return fails("link") ? -1 : PosixFileSystem::link(f, t);
     }
     int createTemporary(QByteArray &t) override
     {
-        return fails() ? -1 : PosixFileSystem::createTemporary(t);
+        return fails("createTemporary") ? -1 : PosixFileSystem::createTemporary(t);
     }
     int open(const char *p, int f, mode_t m) override
     {
-        return fails() ? -1 : PosixFileSystem::open(p, f, m);
+        return fails("open") ? -1 : PosixFileSystem::open(p, f, m);
     }
     int changeMode(int fd, mode_t m) override
     {
-        return fails() ? -1 : PosixFileSystem::changeMode(fd, m);
+        return fails("changeMode") ? -1 : PosixFileSystem::changeMode(fd, m);
     }
     ssize_t write(int fd, const char *d, size_t n) override
     {
-        return fails() ? -1 : PosixFileSystem::write(fd, d, n);
+        return fails("write") ? -1 : PosixFileSystem::write(fd, d, n);
     }
-    int sync(int fd) override { return fails() ? -1 : PosixFileSystem::sync(fd); }
+    int sync(int fd) override { return fails("sync") ? -1 : PosixFileSystem::sync(fd); }
     // A failed close still releases the descriptor, as the system's does.
     int close(int fd) override
     {
-        const bool fail = fails();
+        const bool fail = fails("close");
         const int rc = PosixFileSystem::close(fd);
-        errno = fail ? error_ : errno;
+        if (fail)
+            errno = error_;
         return fail ? -1 : rc;
     }
     int rename(const char *f, const char *t) override
     {
-        return fails() ? -1 : PosixFileSystem::rename(f, t);
+        return fails("rename") ? -1 : PosixFileSystem::rename(f, t);
     }
-    int unlink(const char *p) override { return fails() ? -1 : PosixFileSystem::unlink(p); }
+    int unlink(const char *p) override { return fails("unlink") ? -1 : PosixFileSystem::unlink(p); }
     int syncDirectory(const char *d) override
     {
-        return fails() ? -1 : PosixFileSystem::syncDirectory(d);
+        return fails("syncDirectory") ? -1 : PosixFileSystem::syncDirectory(d);
     }
     int makeDirectory(const char *p, mode_t m) override
     {
-        return fails() ? -1 : PosixFileSystem::makeDirectory(p, m);
+        return fails("makeDirectory") ? -1 : PosixFileSystem::makeDirectory(p, m);
     }
     int removeDirectory(const char *p) override
     {
-        return fails() ? -1 : PosixFileSystem::removeDirectory(p);
+        return fails("removeDirectory") ? -1 : PosixFileSystem::removeDirectory(p);
     }
     int openAt(int d, const char *n, int f, mode_t m) override
     {
-        return fails() ? -1 : PosixFileSystem::openAt(d, n, f, m);
+        return fails("openAt") ? -1 : PosixFileSystem::openAt(d, n, f, m);
     }
     int lstatAt(int d, const char *n, struct stat *i) override
     {
-        return fails() ? -1 : PosixFileSystem::lstatAt(d, n, i);
+        return fails("lstatAt") ? -1 : PosixFileSystem::lstatAt(d, n, i);
     }
     int unlinkAt(int d, const char *n, int f) override
     {
-        return fails() ? -1 : PosixFileSystem::unlinkAt(d, n, f);
+        return fails("unlinkAt") ? -1 : PosixFileSystem::unlinkAt(d, n, f);
     }
     int renameAt(int d, const char *f, const char *t) override
     {
-        return fails() ? -1 : PosixFileSystem::renameAt(d, f, t);
+        return fails("renameAt") ? -1 : PosixFileSystem::renameAt(d, f, t);
     }
     int makeDirectoryAt(int d, const char *n, mode_t m) override
     {
-        return fails() ? -1 : PosixFileSystem::makeDirectoryAt(d, n, m);
+        return fails("makeDirectoryAt") ? -1 : PosixFileSystem::makeDirectoryAt(d, n, m);
     }
     int listDirectory(int d, std::vector<QByteArray> &n) override
     {
-        return fails() ? -1 : PosixFileSystem::listDirectory(d, n);
+        return fails("listDirectory") ? -1 : PosixFileSystem::listDirectory(d, n);
     }
 
 private:
-    bool fails() { return calls_++ == at_; }
-    template <typename R, typename... P, typename... A>
-    R call(R (PosixFileSystem::*f)(P...), A &&...a)
+    bool fails(const char *call)
     {
-        if (fails()) {
-            errno = error_;
-            return -1;
-        }
-        return (this->*f)(std::forward<A>(a)...);
+        if (calls_++ != at_)
+            return false;
+        failedCall_ = call;
+        errno = error_;
+        return true;
     }
     int at_;
     int error_;
     int calls_ = 0;
+    const char *failedCall_ = "none";
 };
