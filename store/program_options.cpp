@@ -1,5 +1,8 @@
 #include "store/program_options.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QDir>
 #include <QFileInfo>
 
