@@ -82,8 +82,13 @@ MainWindow::~MainWindow() = default;
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     openRegister(options);
-    options_ = ProgramOptions(programOptionsPath(state_.Data.settingsPath()));
-    state_.Data.keepGenerations(options_.number(u"generations"_s, DefaultGenerationsKept));
+    options_ = ProgramOptions(programOptionsPath(state_.Data.settingsPath()), *fileSystem_);
+    OptionProblem generations;
+    state_.Data.keepGenerations(generationsKept(options_, &generations));
+    if (options_.readFault().isFault())
+        optionsNotice_ << messages::programOptionsUnreadable(options_.path(), options_.readFault());
+    if (generations.isProblem())
+        optionsNotice_ << messages::optionRejected(options_.path(), generations);
     showReadOnly();
 }
 
@@ -272,8 +277,15 @@ void MainWindow::FormShow()
                 u"設定(B) → ユーザー設定 で変更してください。"_s);
     }
     applyRights(state_.CurrentUser.Permissions);
-    if (loggedIn)
-        dueStatus_->start(due::dueDaysOf(options_, sjis::decode(state_.CurrentUser.Name)));
+    if (loggedIn) {
+        OptionProblem days;
+        dueStatus_->start(due::dueDaysOf(options_, sjis::decode(state_.CurrentUser.Name), &days));
+        if (days.isProblem())
+            optionsNotice_ << messages::optionRejected(options_.path(), days);
+    }
+    // The program's own settings are told once, the user's own among them.
+    if (!optionsNotice_.isEmpty())
+        prompter_.warn(this, optionsNotice_.join(u'\n'));
 }
 
 // A read-only copy never offers a change it could not keep; viewing, search and output stay.

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QStringList>
 
 #include "access/rights.h"
 #include "sheets/note_grid.h"
@@ -147,6 +148,7 @@ private:
     FileSystem *fileSystem_ = &systemFileSystem();
     int changesAnnounced_ = 0;
     ProgramOptions options_;
+    QStringList optionsNotice_; // what start-up tells of the program's own settings
     due::DueStatus *dueStatus_ = nullptr;
     QWidget *dueWindow_ = nullptr;
     QWidget *helpWindow_ = nullptr;

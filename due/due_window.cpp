@@ -15,6 +15,7 @@
 #include "controls/sheet_grid_model.h"
 #include "due/due_reports.h"
 #include "due/due_texts.h"
+#include "messages/store_messages.h"
 #include "output/csv_export.h"
 #include "output/report_run.h"
 #include "store/app_state.h"
@@ -118,10 +119,10 @@ private:
     std::function<QStringList(int)> cells_;
 };
 
-int dueDaysOf(const ProgramOptions &options, const QString &user)
+int dueDaysOf(const ProgramOptions &options, const QString &user, OptionProblem *problem)
 {
-    return std::clamp(options.userNumber(QString::fromUtf16(DueDaysSetting), user, DefaultDays),
-        FewestDays, MostDays);
+    return options.userNumber(
+        QString::fromUtf16(DueDaysSetting), user, FewestDays, MostDays, DefaultDays, problem);
 }
 
 DueWindow::DueWindow(AppState &state, Prompter &prompter, ProgramOptions &options, QWidget *parent)
@@ -312,8 +313,13 @@ void DueWindow::refresh()
 
 void DueWindow::daysEdited(int days)
 {
-    options_.setUserNumber(
-        QString::fromUtf16(DueDaysSetting), sjis::decode(state_.CurrentUser.Name), days);
+    FileFault fault;
+    const bool kept = options_.setUserNumber(
+        QString::fromUtf16(DueDaysSetting), sjis::decode(state_.CurrentUser.Name), days, &fault);
+    // Each step of the box is a change: a file that stays unwritable is told once, not per step.
+    if (!kept && !daysNotKept_)
+        prompter_.warn(this, messages::programOptionsNotSaved(options_.path(), fault));
+    daysNotKept_ = !kept;
     refresh();
     emit daysChanged(days);
 }

@@ -9,6 +9,7 @@
 
 class Prompter;
 class ProgramOptions;
+struct OptionProblem;
 class QLabel;
 class QSpinBox;
 class QTableView;
@@ -69,6 +70,7 @@ private:
     Overview overview_;
     QTabWidget *tabs_ = nullptr;
     QSpinBox *days_ = nullptr;
+    bool daysNotKept_ = false; // the last change of days could not be kept
     std::unique_ptr<RowsModel> overdue_, payable_, receivable_, plan_, longTerms_, clearing_;
     QLabel *overdueTotal_ = nullptr;
     QLabel *payableTotal_ = nullptr;
@@ -79,6 +81,8 @@ private:
 
 // The key under which each user's number of coming days is kept.
 inline constexpr const char16_t *DueDaysSetting = u"due_days";
-int dueDaysOf(const ProgramOptions &options, const QString &user);
+// The user's number of coming days; a kept one out of range reads as the default, and problem
+// says so.
+int dueDaysOf(const ProgramOptions &options, const QString &user, OptionProblem *problem = nullptr);
 
 } // namespace due

@@ -439,4 +439,31 @@ QString generationNotKept(const GenerationFault &fault)
         .arg(fault.path, reason(fault.fault));
 }
 
+QString programOptionsUnreadable(const QString &path, const FileFault &fault)
+{
+    return u"\n設定ファイル「%1」を読み込めませんでした。\n理由: %2\n"
+           u"期日案内の日数と残す世代の数は、最初の値を使います。"_s.arg(path, reason(fault));
+}
+
+QString optionRejected(const QString &path, const OptionProblem &problem)
+{
+    // A value as long as a line of the file is not worth showing whole.
+    constexpr qsizetype Shown = 30;
+    const QString value =
+        problem.value.size() > Shown ? problem.value.left(Shown) + u'…' : problem.value;
+    const QString key = problem.user.isEmpty()
+        ? u"%1 の値"_s.arg(problem.name)
+        : u"%1（ユーザー「%2」）の値"_s.arg(problem.name, problem.user);
+    return u"\n設定ファイル「%1」の %2「%3」は使えません。"
+           u"%4 から %5 までの整数にしてください。\n代わりに %6 を使います。"_s.arg(path, key,
+               value, QString::number(problem.least), QString::number(problem.most),
+               QString::number(problem.fallback));
+}
+
+QString programOptionsNotSaved(const QString &path, const FileFault &fault)
+{
+    return u"\n設定ファイル「%1」に保存できませんでした。\n理由: %2\nファイルはそのまま残っています。"_s
+        .arg(path, reason(fault));
+}
+
 } // namespace messages

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "store/program_options.h"
 #include "store/register.h"
 
 // The Japanese texts of what the store reports. The store answers with typed outcomes; the
@@ -67,5 +68,12 @@ QString exportRefused(const QString &path);
 QString userFileUnreadable(const QString &path, const FileFault &fault, qsizetype recordsRead);
 // replaced: the new file is in place, only the folder's sync failed.
 QString userFileNotSaved(const QString &path, int error, bool replaced = false);
+
+// Start-up: the program's own settings file could not be read; every setting is its default.
+QString programOptionsUnreadable(const QString &path, const FileFault &fault);
+// Start-up: a kept value that is not used, and the one used instead.
+QString optionRejected(const QString &path, const OptionProblem &problem);
+// A changed setting could not be kept; the file is as it was.
+QString programOptionsNotSaved(const QString &path, const FileFault &fault);
 
 } // namespace messages

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSpinBox>
@@ -89,6 +90,23 @@ TEST_F(DueDates, TheMenuOpensTheWindowAndARowShowsItsNoteInTheDataSheet)
     ProgramOptions kept(programOptionsPath(state.Data.settingsPath()));
     EXPECT_FALSE(kept.path().isEmpty());
     EXPECT_EQ(due::dueDaysOf(kept, sjis::decode(state.CurrentUser.Name)), 30);
+}
+
+// Days that cannot be kept are told once, with the file and the reason, however many steps the
+// box takes.
+TEST_F(DueDates, DaysThatCannotBeKeptAreToldOnce)
+{
+    const QString kept = programOptionsPath(state.Data.settingsPath());
+    ASSERT_TRUE(QDir().mkpath(kept));
+    window->action(u"DueForm"_s)->trigger();
+    auto *due = window->findChild<due::DueWindow *>();
+    ASSERT_NE(due, nullptr);
+    const std::size_t before = prompter.shown.size();
+    due->daysBox()->setValue(30);
+    due->daysBox()->setValue(31);
+    ASSERT_EQ(prompter.shown.size(), before + 1);
+    const QString &text = prompter.shown.back().text;
+    EXPECT_TRUE(text.contains(kept) && text.contains(u"フォルダーです"_s)) << text.toStdString();
 }
 
 // Far down a long register, behind a search left on: the note is shown in the full view, in

@@ -17,6 +17,7 @@
 #include "access/user_registration.h"
 #include "app/main_window.h"
 #include "app/screen_factory.h"
+#include "due/due_status.h"
 #include "store/data_files.h"
 #include "store/data_lock.h"
 #include "tests/support/fake_sheets.h"
@@ -272,6 +273,23 @@ TEST_F(MainWindowTest, ALoadFaultIsReportedAndStartUpGoesOn)
     EXPECT_TRUE(prompter.shown[0].text.contains(program.file(u"KOLVAM.vmd"_s)));
     EXPECT_EQ(state.NoteTable.size(), 1u);
     EXPECT_EQ(state.CurrentUser.Permissions, 15) << "the login still runs";
+}
+
+// Values of the program's own settings that cannot be used are told once, after the login: the
+// file, each value, its range and what is used instead.
+TEST_F(MainWindowTest, TheProgramsOwnSettingsThatCannotBeUsedAreToldAtStart)
+{
+    program.write(u"tegata.ini"_s, "generations=2147483648\n[due_days]\nAdmini=0\n");
+    auto window = open("Admini", "kanri8");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    const QString &text = prompter.shown[0].text;
+    for (const QString &part : { u"「"_s + program.file(u"tegata.ini"_s) + u"」"_s,
+             u"generations の値「2147483648」は使えません。0 から 1000 までの整数"_s,
+             u"代わりに 10 を使います。"_s,
+             u"due_days（ユーザー「Admini」）の値「0」は使えません。1 から 365 までの整数"_s,
+             u"代わりに 14 を使います。"_s })
+        EXPECT_TRUE(text.contains(part)) << text.toStdString();
+    EXPECT_TRUE(window->findChild<due::DueStatus *>()->countsText().contains(u"14日以内"_s));
 }
 
 TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
