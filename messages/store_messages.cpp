@@ -341,8 +341,14 @@ QString loadProblems(const LoadReport &report)
                         .arg(f.recordsRead)
                         .arg(reason(f.fault));
     }
-    text +=
-        u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
+    // A register left read-only is never saved this run: no backup is promised.
+    const bool readOnly = report.recovery.outcome == SettledSave::Outcome::Unmatched
+        || report.recovery.outcome == SettledSave::Outcome::Unchecked;
+    if (!readOnly)
+        text +=
+            u"\n\n読み込めたデータで作業を続けます。最初の保存の前に、元のファイルを同じフォルダーにバックアップとして残します。"_s;
+    else if (!report.faults.empty())
+        text += u"\n\n読み込めたデータを表示します。"_s;
     return text;
 }
 

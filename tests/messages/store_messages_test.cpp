@@ -121,5 +121,9 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
     for (const auto &c : cases)
         EXPECT_EQ(c.shown, c.expected);
     EXPECT_TRUE(messages::recoveryNotice({}).isEmpty()) << "no journal, nothing to say";
+    // A register opened read-only is not saved this run: no backup before a save is promised.
+    LoadReport readOnly;
+    readOnly.recovery = { SettledSave::Outcome::Unchecked, u"/d/"_s, u"/d/j"_s, EIO, {} };
+    EXPECT_FALSE(messages::loadProblems(readOnly).contains(u"バックアップ"_s));
     EXPECT_TRUE(messages::saveFailed(SaveFailure {}).isEmpty());
 }
