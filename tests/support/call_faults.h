@@ -105,7 +105,13 @@ public:
     }
 
 private:
-    bool fails() { return calls_++ == at_; }
+    bool fails()
+    {
+        if (calls_++ != at_)
+            return false;
+        errno = error_;
+        return true;
+    }
     template <typename R, typename... P, typename... A>
     R call(R (PosixFileSystem::*f)(P...), A &&...a)
     {
