@@ -309,10 +309,12 @@ public:
                 return fail(errno);
             fd_ = fs_.openAt(dataFd_, name.constData(), flags, 0);
         }
-        struct stat own;
         // A link in its place is not a folder of its own.
+        if (fd_ < 0 && (errno == ELOOP || errno == ENOTDIR))
+            return refuse(GenerationFault::Kind::NotAFolder);
+        struct stat own;
         if (fd_ < 0 || fs_.fstat(fd_, &own) != 0)
-            return fail(errno == ELOOP ? ENOTDIR : errno);
+            return fail(errno);
         const mode_t othersMayWrite =
             S_IWOTH | (own.st_gid != data.st_gid ? static_cast<mode_t>(S_IWGRP) : 0);
         // One this program just made is given the modes it would accept.
@@ -619,10 +621,12 @@ GenerationFault checkGenerationFiles(const Generation &generation, FileSystem &f
     *listed = false;
     const QString folder = generation.path.chopped(1);
     if (!generation.plainFolder)
-        return { folder, FileFault::system(ENOTDIR), Kind::File };
+        return { folder, {}, Kind::NotAFolder };
     const Fd fd(openDirectory(fs, folder), fs);
+    if (fd.get() < 0 && (errno == ELOOP || errno == ENOTDIR))
+        return { folder, {}, Kind::NotAFolder };
     if (fd.get() < 0)
-        return { folder, FileFault::system(errno == ELOOP ? ENOTDIR : errno), Kind::File };
+        return { folder, FileFault::system(errno), Kind::File };
     Contents contents;
     const QString contentsName = QString::fromUtf16(GenerationContentsName);
     {

@@ -44,6 +44,7 @@ struct GenerationFault
         OtherOwner, // backup/ belongs to another user than this one or the data folder's owner
         OpenToOthers, // users outside the data folder's group can write in backup/
         DroppedForRoom, // made, then removed: the save needed its room (fault: the full disk)
+        NotAFolder, // a link or anything else in the place of a folder: never followed
         Missing, // a file the generation keeps is not there
         SizeDiffers, // not the size it had when it was kept (expected, actual bytes)
         ChecksumDiffers, // the size it had, other bytes
