@@ -294,6 +294,9 @@ public:
         path_ = generationsFolder(dataDirectory);
         // The data folder may be reached through a link; backup/ in it never is.
         dataFd_ = fs_.open(encoded(dataDirectory).constData(), O_RDONLY | O_DIRECTORY, 0);
+        // A data folder that is not there has no generations.
+        if (dataFd_ < 0 && errno == ENOENT && !create)
+            return false;
         struct stat data;
         if (dataFd_ < 0 || fs_.fstat(dataFd_, &data) != 0)
             return fail(errno);

@@ -94,22 +94,13 @@ public:
     {
         return seen(PosixFileSystem::lstat(path, info), QFile::decodeName(path), info);
     }
-    int lstatAt(int fd, const char *name, struct stat *info) override
-    {
-        return seen(PosixFileSystem::lstatAt(fd, name, info),
-            pathOfFd(fd) + u'/' + QFile::decodeName(name), info);
-    }
 
 private:
-    int seen(int rc, QString path, struct stat *info) const
+    int seen(int rc, const QString &path, struct stat *info) const
     {
-        while (path.endsWith(u'/'))
-            path.chop(1);
-        if (rc == 0 && path.endsWith(u"/backup"_s)) {
-            if (otherOwner_)
-                info->st_uid = ::geteuid() + 1;
-            if (otherGroup_)
-                info->st_gid = ::getegid() + 1;
+        if (rc == 0 && (path.endsWith(u"/backup"_s) || path.endsWith(u"/backup/"_s))) {
+            info->st_uid += otherOwner_ ? 1 : 0;
+            info->st_gid += otherGroup_ ? 1 : 0;
         }
         return rc;
     }

@@ -37,10 +37,10 @@ private:
     int writes_ = 0;
 };
 
-// A disk with room for so many bytes and so many files under root: what is there is counted at
-// each call (a file once however many links it has, its size in whole blocks, a folder a block),
-// and a call that would need more fails with ENOSPC, as on a full disk; what is removed frees its
-// room. peak() is the most a run has needed, so a test can give a disk just that much.
+// A disk with room for so many bytes and files under root: what is there is counted at each call
+// (a file once however many links it has, in whole blocks; a folder a block), and a call that
+// would need more fails with ENOSPC; what is removed frees its room. peak() is the most a run
+// needed, so a test can give a disk just that much.
 class SmallDisk : public PosixFileSystem
 {
 public:
@@ -54,7 +54,6 @@ public:
         , room_(room)
     {
     }
-    // Room without end: only the peak is recorded.
     explicit SmallDisk(QString root)
         : SmallDisk(std::move(root), Room {})
     {
@@ -65,65 +64,50 @@ public:
     {
         return fits(static_cast<qint64>(size), 0) ? PosixFileSystem::write(fd, data, size) : -1;
     }
-    int createTemporary(QByteArray &pathTemplate) override
+    int createTemporary(QByteArray &t) override
     {
-        return fits(0, 1) ? PosixFileSystem::createTemporary(pathTemplate) : -1;
+        return fits(0, 1) ? PosixFileSystem::createTemporary(t) : -1;
     }
     int open(const char *path, int flags, mode_t mode) override
     {
-        struct stat info;
-        if ((flags & O_CREAT) && ::lstat(path, &info) != 0 && !fits(0, 1))
-            return -1;
-        return PosixFileSystem::open(path, flags, mode);
+        return fits(0, flags & O_CREAT ? 1 : 0) ? PosixFileSystem::open(path, flags, mode) : -1;
     }
-    int openAt(int directoryFd, const char *name, int flags, mode_t mode) override
+    int openAt(int d, const char *name, int flags, mode_t mode) override
     {
-        struct stat info;
-        if ((flags & O_CREAT) && ::fstatat(directoryFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0
-            && !fits(0, 1))
-            return -1;
-        return PosixFileSystem::openAt(directoryFd, name, flags, mode);
+        return fits(0, flags & O_CREAT ? 1 : 0) ? PosixFileSystem::openAt(d, name, flags, mode)
+                                                : -1;
     }
     int makeDirectory(const char *path, mode_t mode) override
     {
         return fits(Block, 1) ? PosixFileSystem::makeDirectory(path, mode) : -1;
     }
-    int makeDirectoryAt(int directoryFd, const char *name, mode_t mode) override
+    int makeDirectoryAt(int d, const char *name, mode_t mode) override
     {
-        return fits(Block, 1) ? PosixFileSystem::makeDirectoryAt(directoryFd, name, mode) : -1;
+        return fits(Block, 1) ? PosixFileSystem::makeDirectoryAt(d, name, mode) : -1;
     }
 
 private:
     static constexpr qint64 Block = 4096;
 
-    Room used() const
+    bool fits(qint64 bytes, qint64 files)
     {
-        Room use { 0, 0 };
         std::set<std::pair<dev_t, ino_t>> seen;
         QDirIterator it(root_,
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
             QDirIterator::Subdirectories);
         while (it.hasNext()) {
             struct stat info;
-            if (::lstat(QFile::encodeName(it.next()).constData(), &info) != 0
-                || !seen.insert({ info.st_dev, info.st_ino }).second)
-                continue;
-            use.files += 1;
-            use.bytes += S_ISDIR(info.st_mode) ? Block : (info.st_size + Block - 1) / Block * Block;
+            if (::lstat(QFile::encodeName(it.next()).constData(), &info) == 0
+                && seen.insert({ info.st_dev, info.st_ino }).second) {
+                files += 1;
+                bytes += S_ISDIR(info.st_mode) ? Block : (info.st_size + Block - 1) / Block * Block;
+            }
         }
-        return use;
-    }
-    bool fits(qint64 bytes, qint64 files)
-    {
-        Room need = used();
-        need.bytes += bytes;
-        need.files += files;
-        if (need.bytes > room_.bytes || need.files > room_.files) {
+        if (bytes > room_.bytes || files > room_.files) {
             errno = ENOSPC;
             return false;
         }
-        peak_.bytes = std::max(peak_.bytes, need.bytes);
-        peak_.files = std::max(peak_.files, need.files);
+        peak_ = { std::max(peak_.bytes, bytes), std::max(peak_.files, files) };
         return true;
     }
 
