@@ -400,6 +400,8 @@ bool MainWindow::save()
 void MainWindow::saved(const SaveReport &report)
 {
     dueStatus_->saved(now_().time());
+    if (!report.generationsDropped.isEmpty())
+        prompter_.warn(this, messages::generationsDropped(report.generationsDropped));
     if (report.generationFault.failed())
         prompter_.warn(this, messages::generationNotKept(report.generationFault));
     if (!report.backups.isEmpty())

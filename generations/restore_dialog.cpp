@@ -11,6 +11,7 @@
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
+#include "messages/store_messages.h"
 #include "output/yen_unit.h"
 #include "store/app_state.h"
 #include "store/data_files.h"
@@ -31,12 +32,15 @@ namespace {
         { u"承認済み", 70, Qt::AlignRight },
     };
 
+    // Where a generation that cannot be brought back says so.
+    constexpr int ErrorColumn = 1;
+
     GenerationSummary summaryOf(const Generation &generation)
     {
         GenerationSummary s;
         s.generation = generation;
         Tables tables;
-        s.readable = LoadGeneration(generation, tables);
+        s.readable = LoadGeneration(generation, tables, systemFileSystem(), &s.fault);
         if (!s.readable)
             return s;
         s.notes = static_cast<qsizetype>(tables.notes.size());
@@ -79,7 +83,7 @@ public:
         if (column == 0)
             return savedText(s.generation);
         if (!s.readable)
-            return u"エラー"_s;
+            return column == ErrorColumn ? messages::generationError(s.fault) : QString();
         switch (column) {
         case 1:
             return QString::number(s.notes);
@@ -92,6 +96,21 @@ public:
         default:
             return QString::number(s.settled);
         }
+    }
+
+    // The error and its reason run across the columns of what the generation holds, left to
+    // right, ending in "…" where they are too long; the whole of it shows on hovering.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override
+    {
+        const bool error = index.isValid() && index.column() == ErrorColumn
+            && index.row() < rowCount() && !rows_[static_cast<std::size_t>(index.row())].readable;
+        if (error && role == GridNameRole)
+            return true;
+        if (error && role == Qt::TextAlignmentRole)
+            return static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter);
+        if (error && role == Qt::ToolTipRole)
+            return cellText(index.row(), index.column());
+        return SheetGridModel::data(index, role);
     }
 
 protected:
@@ -113,8 +132,11 @@ RestoreDialog::RestoreDialog(
         // Shown over the window that asked, as this dialog is not up yet.
         ProgressDialog shown(parent, u"バックアップを読み込んでいます…"_s, u"世代"_s);
         Progress *watcher = progress ? progress : &shown;
+        GenerationFault unavailable;
         const std::vector<Generation> kept =
-            listGenerations(state_.DataDirectory, systemFileSystem());
+            listGenerations(state_.DataDirectory, systemFileSystem(), &unavailable);
+        if (unavailable.failed())
+            prompter_.warn(parent, messages::generationsUnavailable(unavailable));
         const auto total = static_cast<qint64>(kept.size());
         for (const Generation &g : kept) {
             if (!watcher->step(static_cast<qint64>(summaries_.size()), total))
@@ -131,6 +153,11 @@ RestoreDialog::RestoreDialog(
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     applyColumnWidths(table_, model_->columnWidths());
+    for (std::size_t row = 0; row < summaries_.size(); ++row) {
+        if (!summaries_[row].readable)
+            table_->setSpan(
+                static_cast<int>(row), ErrorColumn, 1, model_->columnCount() - ErrorColumn);
+    }
     restore_ = namedAfterCaption(new QPushButton(u"復元"_s, this), u"復元"_s);
     auto *close = namedAfterCaption(new QPushButton(u"閉じる"_s, this), u"閉じる"_s);
     connect(restore_, &QPushButton::clicked, this, &RestoreDialog::restoreClick);
@@ -181,8 +208,9 @@ void RestoreDialog::restoreClick()
         return;
     Tables tables;
     // Read again: the folder may have changed since the list was made.
-    if (!LoadGeneration(g, tables)) {
-        prompter_.error(this, u"\nバックアップ「%1」を読み込めませんでした。"_s.arg(g.path));
+    GenerationFault why;
+    if (!LoadGeneration(g, tables, systemFileSystem(), &why)) {
+        prompter_.error(this, messages::generationNotRestored(g.path, why));
         return;
     }
     if (state_.Data.restore(std::move(tables)) == ChangeOutcome::Done)

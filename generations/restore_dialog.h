@@ -18,11 +18,13 @@ namespace generations {
 
 class GenerationsModel;
 
-// What a generation holds, read with every check of a load.
+// What a generation holds, read with every check of a load and checked against what it was when
+// it was kept.
 struct GenerationSummary
 {
     Generation generation;
     bool readable = false;
+    GenerationFault fault; // why it cannot be brought back
     qsizetype notes = 0;
     qsizetype partners = 0;
     qsizetype banks = 0;
@@ -31,8 +33,9 @@ struct GenerationSummary
 };
 
 // The dialog "バックアップから復元": the generations the saves kept, newest first, with when what
-// each holds was saved and what it holds; 復元 puts the chosen one in place as a change not yet
-// saved, after asking. The save that follows keeps the register it replaces as a generation in
+// each holds was saved and what it holds, or "エラー" and why it cannot be brought back across the
+// columns of what it holds; 復元 puts the chosen one in place as a change not yet saved, after
+// asking. The save that follows keeps the register it replaces as a generation in
 // turn, so a restore can be undone.
 class RestoreDialog : public QDialog
 {

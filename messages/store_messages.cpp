@@ -1,5 +1,7 @@
 #include "messages/store_messages.h"
 
+#include <QFileInfo>
+
 #include "messages/io_error.h"
 
 using namespace Qt::StringLiterals;
@@ -441,8 +443,71 @@ QString userFileNotSaved(const QString &path, int error, bool replaced)
 
 QString generationNotKept(const GenerationFault &fault)
 {
+    if (fault.kind == GenerationFault::Kind::DroppedForRoom)
+        return u"\nディスクの空き容量が足りなかったため、保存を優先し、"
+               u"保存前のデータのバックアップ（世代）は残しませんでした。\n場所: %1"_s.arg(
+                   fault.path);
     return u"\n保存しましたが、保存前のデータをバックアップ（世代）として残せませんでした。\n場所: %1\n理由: %2"_s
-        .arg(fault.path, reason(fault.fault));
+        .arg(fault.path, generationReason(fault));
+}
+
+QString generationsDropped(const QStringList &names)
+{
+    if (names.isEmpty())
+        return {};
+    return u"\nディスクの空き容量が足りなかったため、古いバックアップ（世代）を削除してから保存しま"
+           u"した。\n"
+           u"削除した世代: %1"_s.arg(quotedList(names));
+}
+
+QString generationReason(const GenerationFault &fault)
+{
+    using Kind = GenerationFault::Kind;
+    switch (fault.kind) {
+    case Kind::None:
+        return {};
+    case Kind::File:
+        return reason(fault.fault);
+    case Kind::OtherOwner:
+        return u"フォルダーの持ち主が、このユーザーでもデータフォルダーの持ち主でもありません。"
+               u"ほかのユーザーが中身を変えられるため、使いません。"_s;
+    case Kind::OpenToOthers:
+        return u"データフォルダーのグループ以外のユーザーも書き込めるフォルダーです。"
+               u"中身を変えられるおそれがあるため、使いません。"_s;
+    case Kind::DroppedForRoom:
+        return reason(fault.fault);
+    case Kind::NotAFolder:
+        return u"フォルダーではありません（シンボリックリンクなど）。読み込みません。"_s;
+    case Kind::Missing:
+        return u"ファイルがありません。"_s;
+    case Kind::SizeDiffers:
+        return u"残したときと大きさが違います（%1 → %2 バイト）。"_s.arg(fault.expected)
+            .arg(fault.actual);
+    case Kind::ChecksumDiffers:
+        return u"残したときと中身が違います。"_s;
+    case Kind::BadRecord:
+        return u"%1 件目のレコードが正しくありません。"_s.arg(fault.record);
+    case Kind::BadContents:
+        return u"世代の中身の記録が読めません。"_s;
+    }
+    return {};
+}
+
+QString generationError(const GenerationFault &fault)
+{
+    return u"エラー: %1 %2"_s.arg(QFileInfo(fault.path).fileName(), generationReason(fault));
+}
+
+QString generationNotRestored(const QString &path, const GenerationFault &fault)
+{
+    return u"\nバックアップ「%1」を読み込めませんでした。\nファイル: %2\n理由: %3"_s.arg(
+        path, fault.path, generationReason(fault));
+}
+
+QString generationsUnavailable(const GenerationFault &fault)
+{
+    return u"\nバックアップのフォルダー「%1」を使えないため、世代を一覧できません。\n理由: %2"_s
+        .arg(fault.path, generationReason(fault));
 }
 
 QString programOptionsUnreadable(const QString &path, const FileFault &fault)

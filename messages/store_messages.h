@@ -60,6 +60,16 @@ QString saveFailed(const SaveReport &report);
 QString backupsKept(const QStringList &backups);
 // A save that went through without keeping a generation of what it replaced.
 QString generationNotKept(const GenerationFault &fault);
+// A save that needed the room of older generations (their names) on a full disk.
+QString generationsDropped(const QStringList &names);
+// Why a generation cannot be used, as one line.
+QString generationReason(const GenerationFault &fault);
+// The restore list's row of a generation that cannot be brought back: "エラー" and why.
+QString generationError(const GenerationFault &fault);
+// 復元 found the chosen generation unreadable.
+QString generationNotRestored(const QString &path, const GenerationFault &fault);
+// The restore list lists nothing: backup/ cannot be used or read.
+QString generationsUnavailable(const GenerationFault &fault);
 
 // An export may not take the place of one of the program's own files.
 QString exportRefused(const QString &path);

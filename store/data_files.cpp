@@ -201,6 +201,17 @@ QStringList realTargets(const SaveFiles &files)
     return targets;
 }
 
+// New writers for the same files, the old ones' temporary files removed.
+void renewWriters(std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> &writers,
+    SaveFiles &files, FileSystem &fs)
+{
+    for (std::size_t i = 0; i < writers.size(); ++i) {
+        writers[i] = std::make_unique<AtomicFile>(writers[i]->target(), NewFileMode, false, fs);
+        writers[i]->keepChecksum();
+        files[i] = writers[i].get();
+    }
+}
+
 std::vector<JournalEntry> journalEntries(const QStringList &names, const SaveFiles &files)
 {
     std::vector<JournalEntry> entries;
@@ -332,14 +343,28 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
     return report;
 }
 
-bool LoadGeneration(const Generation &generation, Tables &tables, FileSystem &fs)
+bool LoadGeneration(
+    const Generation &generation, Tables &tables, FileSystem &fs, GenerationFault *why)
 {
-    if (!generation.plainFolder)
-        return false;
-    QSet<QString> incomplete;
-    const LoadReport report = LoadData(tables, incomplete, generation.path, fs,
-        InterruptedSave::LeaveToLockHolder, std::chrono::milliseconds(0));
-    return report.ok() && incomplete.isEmpty();
+    bool listed = false;
+    GenerationFault fault = checkGenerationFiles(generation, fs, &listed);
+    if (!fault.failed()) {
+        QSet<QString> incomplete;
+        const LoadReport report = LoadData(tables, incomplete, generation.path, fs,
+            InterruptedSave::LeaveToLockHolder, std::chrono::milliseconds(0));
+        if (!report.faults.empty())
+            fault = { report.faults.front().path, report.faults.front().fault,
+                GenerationFault::Kind::File };
+        else if (report.recovery.failed())
+            fault = { generation.path + QString::fromUtf16(SaveJournalName),
+                FileFault::system(EBUSY), GenerationFault::Kind::File };
+        // Without the list of what it keeps, its records are all there is to go by.
+        else if (!listed)
+            fault = unlikelyRecord(tables, generation.path);
+    }
+    if (why != nullptr)
+        *why = fault;
+    return !fault.failed();
 }
 
 SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QString &directory,
@@ -365,25 +390,73 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
         files[i] = writers[i].get();
     }
     PendingGeneration generation;
+    // Near a full disk the generations give way to the save: this save's first, then the oldest,
+    // and the step that found no room is tried again. Only before the journal: after it, the
+    // renames need no room.
+    bool journalWritten = false;
+    const auto makeRoom = [&](const SaveFailure &failure) {
+        if (journalWritten || !noRoom(failure.fault))
+            return false;
+        if (generation.prepared()) {
+            generation.dropForRoom(fs, failure.fault);
+            return true;
+        }
+        QString dropped;
+        if (!dropOldestGeneration(directory, fs, &dropped))
+            return false;
+        if (!dropped.isEmpty())
+            report.generationsDropped << dropped;
+        return true;
+    };
+    int writes = 0;
+    QSet<QString> backedUp;
     const auto steps = {
         std::function<SaveFailure()>([&] { return refuseIrregularTargets(files, fs); }),
-        std::function<SaveFailure()>([&] { return writeTables(tables, files); }),
-        std::function<SaveFailure()>(
-            [&] { return keepBackups(incomplete, names, files, report.backups, fs); }),
         std::function<SaveFailure()>([&] {
-            // Never a reason to stop the save: it goes on without a generation and says so.
-            if (generations.kept > 0)
-                generation.prepare(directory, realTargets(files), names, generations.at,
-                    generations.contentSavedAt, fs);
+            // A try after room was made starts each file afresh.
+            if (writes++ > 0)
+                renewWriters(writers, files, fs);
+            return writeTables(tables, files);
+        }),
+        std::function<SaveFailure()>([&] {
+            // A file at a time, so that a try after room was made keeps no original twice.
+            for (const QString &name : names) {
+                if (!incomplete.contains(name) || backedUp.contains(name))
+                    continue;
+                const SaveFailure failure = keepBackups({ name }, names, files, report.backups, fs);
+                if (failure.failed())
+                    return failure;
+                backedUp << name;
+            }
             return SaveFailure {};
         }),
-        std::function<SaveFailure()>(
-            [&] { return writeSaveJournal(directory, journalEntries(names, files), fs); }),
+        std::function<SaveFailure()>([&] {
+            // Never a reason to stop the save: it goes on without a generation and says so. On a
+            // full disk the oldest generations give way to this one.
+            if (generations.kept <= 0)
+                return SaveFailure {};
+            QString dropped;
+            while (!generation.prepare(directory, realTargets(files), names, generations.at,
+                       generations.contentSavedAt, fs)
+                && noRoom(generation.fault().fault)
+                && dropOldestGeneration(directory, fs, &dropped)) {
+                if (!dropped.isEmpty())
+                    report.generationsDropped << dropped;
+            }
+            return SaveFailure {};
+        }),
+        std::function<SaveFailure()>([&] {
+            SaveFailure failure = writeSaveJournal(directory, journalEntries(names, files), fs);
+            journalWritten = !failure.failed();
+            return failure;
+        }),
         std::function<SaveFailure()>([&] { return replaceDataFiles(incomplete, names, files); }),
         std::function<SaveFailure()>([&] { return syncReplacedFiles(files, fs); }),
     };
     for (const auto &step : steps) {
         report.failure = step();
+        while (report.failure.failed() && makeRoom(report.failure))
+            report.failure = step();
         if (!report.failure.failed())
             continue;
         // Once the journal is written, the next start finishes or undoes the save, and its

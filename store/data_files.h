@@ -39,14 +39,17 @@ struct SaveReport
     QStringList backups; // originals of incompletely loaded files kept before replacing them
     QString generation; // the folder keeping the files this save replaced; empty when none
     GenerationFault generationFault; // why no generation was kept, though one was asked for
+    // Older generations removed, oldest first, because the disk had no room left for this save.
+    QStringList generationsDropped;
     bool ok() const { return !failure.failed(); }
 };
 
 // Reads a generation (generations.h) into empty tables with every check of a load. false when it
 // is not a folder of its own or a file of it does not load whole: such a generation is never
 // brought back.
-bool LoadGeneration(
-    const Generation &generation, Tables &tables, FileSystem &fs = systemFileSystem());
+// why, when given, says what is wrong with it.
+bool LoadGeneration(const Generation &generation, Tables &tables,
+    FileSystem &fs = systemFileSystem(), GenerationFault *why = nullptr);
 
 // The generations a save keeps (generations.h): how many, the time that names the new one, and
 // when the files it replaces were saved, recorded in it.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTableView>
 
@@ -43,7 +44,7 @@ TEST_F(RestoreDialogTest, BringsBackAGenerationAsAChangeAndRefusesOneThatIsNotAF
     ASSERT_EQ(dialog.summaries().size(), 2u);
     const QAbstractItemModel *rows = dialog.table()->model();
     EXPECT_EQ(rows->index(0, 1).data().toString(), u"7"_s);
-    EXPECT_EQ(rows->index(1, 1).data().toString(), u"エラー"_s);
+    EXPECT_TRUE(rows->index(1, 1).data().toString().startsWith(u"エラー"_s));
     dialog.table()->selectRow(1);
     EXPECT_FALSE(dialog.restoreButton()->isEnabled());
     dialog.table()->selectRow(0);
@@ -58,6 +59,37 @@ TEST_F(RestoreDialogTest, BringsBackAGenerationAsAChangeAndRefusesOneThatIsNotAF
     Tables newest;
     ASSERT_TRUE(LoadGeneration(kept.at(0), newest));
     EXPECT_EQ(newest.notes.size(), saved);
+}
+
+// A generation changed since it was kept says so, and why, across the columns of what it holds,
+// and cannot be chosen; a backup/ folder others can write lists nothing, and the user is told.
+TEST_F(RestoreDialogTest, ADamagedGenerationSaysWhyAndAFolderOthersCanWriteListsNothing)
+{
+    state.Data.keepGenerations(10);
+    for (int i = 0; i < 3; ++i)
+        saveWithOneMoreNote(); // the first replaces nothing: two generations
+    const QString damaged =
+        listGenerations(state.DataDirectory, systemFileSystem()).at(1).path + u"KOLVAM.vmd"_s;
+    const qint64 size = QFileInfo(damaged).size();
+    ASSERT_TRUE(QFile::resize(damaged, size - 125));
+
+    generations::RestoreDialog dialog(state, prompter);
+    const QAbstractItemModel *rows = dialog.table()->model();
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_EQ(rows->index(1, 1).data().toString(),
+        u"エラー: KOLVAM.vmd 残したときと大きさが違います（%1 → %2 バイト）。"_s.arg(size).arg(
+            size - 125));
+    EXPECT_EQ(dialog.table()->columnSpan(1, 1), rows->columnCount() - 1);
+    dialog.table()->selectRow(1);
+    EXPECT_FALSE(dialog.restoreButton()->isEnabled());
+
+    const QString backup = state.DataDirectory + u"backup"_s;
+    ASSERT_TRUE(QFile::setPermissions(backup, QFile::permissions(backup) | QFile::WriteOther));
+    prompter.shown.clear();
+    generations::RestoreDialog refused(state, prompter);
+    EXPECT_TRUE(refused.summaries().empty());
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains(backup)) << prompter.shown[0].text.toStdString();
 }
 
 // Each row says when what it holds was saved and how many of its notes are approved, so a

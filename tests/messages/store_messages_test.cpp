@@ -117,6 +117,15 @@ TEST(StoreMessages, EachOutcomeReadsAsTheUserIsTold)
             u"\nユーザーファイル「/p/pass.dat」を読み込めませんでした。\n"
             u"理由: ファイルの長さが 32 バイトの倍数ではありません"
             u"（2 件目のユーザーが途中で切れています）。"_s },
+        { messages::generationNotKept({ u"/d/backup"_s, {}, GenerationFault::Kind::OtherOwner }),
+            u"\n保存しましたが、保存前のデータをバックアップ（世代）として残せませんでした。\n"
+            u"場所: /d/backup\n"
+            u"理由: フォルダーの持ち主が、このユーザーでもデータフォルダーの持ち主でもありません。"
+            u"ほかのユーザーが中身を変えられるため、使いません。"_s },
+        { messages::generationsDropped({ u"20261207-104201"_s, u"20261207-104202"_s }),
+            u"\nディスクの空き容量が足りなかったため、"
+            u"古いバックアップ（世代）を削除してから保存しました。\n"
+            u"削除した世代: 「20261207-104201」「20261207-104202」"_s },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.shown, c.expected);

@@ -46,6 +46,7 @@ TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
     bool saved = false;
     int finished = 0;
     int undone = 0;
+    int generationsSeen = 0;
     for (int kill = 0; kill < 200; ++kill) {
         QProcess child;
         child.start(QString::fromLocal8Bit(SAVE_GENERATIONS_PATH), { dir.path() });
@@ -72,19 +73,25 @@ TEST(SaveKill, EveryKillLeavesOneWholeGeneration)
         for (const QString &name : dataFiles)
             left.removeOne(name);
         ASSERT_TRUE(left.isEmpty()) << "kill " << kill << " left " << left.join(u' ').toStdString();
-        // No half-made generation, and every generation kept is one whole register.
-        const QStringList kept =
+        // No half-made generation, and every generation kept loads whole, as 復元 would, and is
+        // one register.
+        const QStringList entries =
             QDir(dir.file(u"backup"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        for (const QString &name : kept) {
-            ASSERT_FALSE(name.endsWith(u".part"_s))
-                << "kill " << kill << " left " << name.toStdString();
-            const Loaded keptFiles(dir.file(u"backup/"_s) + name + u'/');
-            ASSERT_GE(generations::of(keptFiles.tables), 0)
-                << "kill " << kill << " " << name.toStdString();
+        const std::vector<Generation> kept = listGenerations(dir.path(), systemFileSystem());
+        ASSERT_EQ(static_cast<std::size_t>(entries.size()), kept.size())
+            << "kill " << kill << " left " << entries.join(u' ').toStdString();
+        for (const Generation &g : kept) {
+            Tables tables;
+            GenerationFault why;
+            ASSERT_TRUE(LoadGeneration(g, tables, systemFileSystem(), &why))
+                << "kill " << kill << " " << g.name.toStdString() << " " << int(why.kind);
+            ASSERT_GE(generations::of(tables), 0) << "kill " << kill << " " << g.name.toStdString();
         }
+        generationsSeen += static_cast<int>(kept.size());
     }
     // Without kills inside the journaled step the loop above proves nothing about recovery.
     EXPECT_GT(finished, 0) << "no kill landed between the journal and its removal";
+    EXPECT_GT(generationsSeen, 0) << "the saves kept no generation to check";
     RecordProperty("finished", finished);
     RecordProperty("undone", undone);
     std::printf("interrupted saves finished: %d, undone: %d\n", finished, undone);
