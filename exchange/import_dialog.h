@@ -48,6 +48,7 @@ public:
 
 private:
     void kindChanged();
+    void dropPlan();
     // Checks the file read for the chosen table, showing the progress; a cancel drops the file.
     void planFile();
     void showPlan();
