@@ -64,8 +64,8 @@ using ColumnChoice = std::function<std::vector<int>(const QStringList &header, Q
 // Fields are separated by ","; a quoted field may hold commas, doubled quotes and line breaks.
 // A record ends with CR LF or LF; a lone CR is kept as text. The text after the last line break,
 // when empty, is no record; a record whose fields are all empty is no row (a spreadsheet leaves
-// them between and after the rows). A kept field may hold no control character but the tab and the
-// line breaks. Whatever passes a limit stops the reading there, with the error set.
+// them between and after the rows). A kept field of a row may hold no control character but the
+// tab and the line breaks. Whatever passes a limit stops the reading there, with the error set.
 CsvTable readCsv(const QByteArray &bytes, const ColumnChoice &choose, const CsvLimits &limits = {});
 
 } // namespace exchange

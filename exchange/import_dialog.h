@@ -36,7 +36,7 @@ public:
     std::function<QString(QWidget *parent)> chooseFileToWrite;
     std::function<QString(QWidget *parent)> chooseFolderToWrite;
 
-    // Reads and checks a file of the chosen table.
+    // Reads and checks a file of the chosen table, letting go of the one shown before.
     void readFile(const QString &path);
     void importClick();
     void saveTemplateClick();
