@@ -89,9 +89,6 @@ namespace {
         return plan;
     }
 
-    // Larger files are not what a spreadsheet of notes holds; reading one whole would only stall.
-    constexpr qint64 LargestFile = 256LL * 1024 * 1024;
-
 } // namespace
 
 // The rows of a plan: each record's cells and its state, made when they are shown.
@@ -112,9 +109,9 @@ public:
     {
         if (!plan_ || row < 0 || row >= plan_->rows())
             return {};
-        const QStringList &cells = plan_->cells[static_cast<std::size_t>(row)];
-        return column < cells.size() ? cells[column]
-                                     : plan_->checks[static_cast<std::size_t>(row)].statusText();
+        return column < plan_->table.columns()
+            ? plan_->cell(row, column)
+            : plan_->checks[static_cast<std::size_t>(row)].statusText();
     }
 
 protected:
@@ -226,8 +223,16 @@ void ImportDialog::kindChanged()
     showPlan();
 }
 
+void ImportDialog::dropPlan()
+{
+    // The table shows nothing until the next plan, so that two plans are never held at once.
+    model_->setPlan(nullptr);
+    plan_ = emptyPlan(chosenKind());
+}
+
 void ImportDialog::planFile()
 {
+    dropPlan();
     ProgressDialog progress(this, u"ファイルを確かめています…"_s, u"行"_s);
     plan_ = planImport(chosenKind(), file_, state_, &progress);
     if (progress.cancelled()) {
@@ -238,9 +243,13 @@ void ImportDialog::planFile()
 
 void ImportDialog::readFile(const QString &path)
 {
-    const WholeFile read = readWholeFile(path, LargestFile);
+    // Another file replaces the one shown, which is let go first: never two at once.
+    file_ = QByteArray();
+    dropPlan();
+    const WholeFile read = readWholeFile(path, LargestImportFile);
     if (read.missing || read.fault.isFault()) {
         const QString why = read.missing ? systemReason(ENOENT) : messages::reason(read.fault);
+        showPlan();
         prompter_.error(
             this, u"\nファイル「%1」を読み込めませんでした。\n理由: %2"_s.arg(path, why));
         return;

@@ -36,7 +36,7 @@ public:
     std::function<QString(QWidget *parent)> chooseFileToWrite;
     std::function<QString(QWidget *parent)> chooseFolderToWrite;
 
-    // Reads and checks a file of the chosen table.
+    // Reads and checks a file of the chosen table, letting go of the one shown before.
     void readFile(const QString &path);
     void importClick();
     void saveTemplateClick();
@@ -48,6 +48,7 @@ public:
 
 private:
     void kindChanged();
+    void dropPlan();
     // Checks the file read for the chosen table, showing the progress; a cancel drops the file.
     void planFile();
     void showPlan();

@@ -4,10 +4,14 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+
+#include <QSet>
 
 #include "controls/progress.h"
 #include "exchange/csv_reader.h"
 #include "exchange/field_parsers.h"
+#include "messages/import_messages.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "sheets/note_entry.h"
@@ -164,7 +168,8 @@ namespace {
                     numbers_.insert(noteKey(n.PartnerCode.view(), n.NoteNumber.view()));
         }
 
-        void check(const QStringList &cells)
+        // Checks a row; the bytes its check and its record hold, counted as the reader counts.
+        qint64 check(const QStringList &cells)
         {
             RowCheck row;
             QStringList warnings;
@@ -185,10 +190,41 @@ namespace {
                 row.problems = warnings;
                 ++plan_.warnings;
             }
+            held_ += sizeof(RowCheck) + shareTexts(row.problems);
+            if (!row.problems.isEmpty())
+                held_ += 32 + 24 * row.problems.capacity();
             plan_.checks.push_back(std::move(row));
+            return std::exchange(held_, 0);
         }
 
     private:
+        // One copy of each problem's text, however many rows have it: a large file tends to have
+        // the same few. The bytes of the texts new to the plan.
+        qint64 shareTexts(QStringList &problems)
+        {
+            qint64 added = 0;
+            for (QString &p : problems) {
+                const auto known = texts_.constFind(p);
+                if (known != texts_.cend()) {
+                    p = *known;
+                    continue;
+                }
+                texts_.insert(p);
+                added += 64 + 2 * p.size(); // the string's block and its place in the set
+            }
+            return added;
+        }
+
+        // Whether key is new to keys, counting what it holds then.
+        bool remember(std::unordered_set<std::string> &keys, std::string key)
+        {
+            const std::size_t heap = key.size() > 15 ? 32 + key.size() : 0;
+            if (!keys.insert(std::move(key)).second)
+                return false;
+            held_ += 72 + static_cast<qint64>(heap); // the node, its bucket, and a long key's block
+            return true;
+        }
+
         // A code not registered is read as the one registered code it equals padded with
         // leading zeros, and the row says so; otherwise it stays as it is.
         static void padIfStripped(QByteArray &code, const PaddedCodes &registered,
@@ -258,11 +294,11 @@ namespace {
                     quoted(entry.partnerCode));
             if (!banks_.contains(std::string(view(entry.bankCode))))
                 warnings << u"振出銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
-            if (!numbers_.insert(noteKey(record->PartnerCode.view(), record->NoteNumber.view()))
-                     .second)
+            if (!remember(numbers_, noteKey(record->PartnerCode.view(), record->NoteNumber.view())))
                 warnings << u"取引先%1の手形番号「%2」は、すでにあります。"_s.arg(
                     quoted(entry.partnerCode), entry.noteNumber);
             plan_.notes.push_back(*record);
+            held_ += sizeof(NoteRecord);
         }
 
         void checkEntry(const QStringList &cells, QStringList &errors, QStringList &warnings)
@@ -286,13 +322,15 @@ namespace {
             if (partner)
                 padIfStripped(entry.bankCode, paddedBanks_, u"銀行コード"_s, warnings);
             std::unordered_set<std::string> &codes = partner ? partners_ : banks_;
-            if (!codes.insert(std::string(view(entry.code))).second)
+            if (!remember(codes, std::string(view(entry.code))))
                 warnings << u"%1%2はすでに登録されています。上書きします。"_s.arg(
                     codeField, quoted(entry.code));
             if (partner && !entry.bankCode.isEmpty()
                 && !banks_.contains(std::string(view(entry.bankCode))))
                 warnings << u"銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
             plan_.entries.push_back(entry);
+            held_ += sizeof(RegisterEntry) + 96 + entry.code.size() + entry.name.size()
+                + entry.bankCode.size();
         }
 
         ImportPlan &plan_;
@@ -302,23 +340,31 @@ namespace {
         std::unordered_set<std::string> numbers_;
         PaddedCodes paddedPartners_;
         PaddedCodes paddedBanks_;
+        QSet<QString> texts_;
+        qint64 held_ = 0; // by the row being checked
     };
 
-    // The file column of each layout column, -1 for one the file leaves out; the first missing
-    // column that must be there names the problem.
-    std::vector<int> mapColumns(TableKind kind, const QStringList &header, QString *missing)
+    // The file column of each layout column, -1 for one the file leaves out. A column that must
+    // be there and is not, or one named twice, refuses the file: the first in the layout's order.
+    std::vector<int> mapColumns(TableKind kind, const QStringList &header, QString *error)
     {
         const QStringList columns = columnsOf(kind);
         std::vector<int> at(static_cast<std::size_t>(columns.size()), -1);
         for (qsizetype c = 0; c < columns.size(); ++c) {
-            for (qsizetype h = 0; h < header.size(); ++h)
-                if (header[h].trimmed() == columns[c]) {
-                    at[static_cast<std::size_t>(c)] = static_cast<int>(h);
-                    break;
+            int &found = at[static_cast<std::size_t>(c)];
+            for (qsizetype h = 0; h < header.size(); ++h) {
+                if (header[h].trimmed() != columns[c])
+                    continue;
+                if (found >= 0) {
+                    *error = messages::importRepeatedColumn(columns[c]);
+                    return {};
                 }
-            if (at[static_cast<std::size_t>(c)] < 0 && !optionalColumn(kind, static_cast<int>(c))
-                && missing->isEmpty())
-                *missing = columns[c];
+                found = static_cast<int>(h);
+            }
+            if (found < 0 && !optionalColumn(kind, static_cast<int>(c))) {
+                *error = messages::importMissingColumn(columns[c]);
+                return {};
+            }
         }
         return at;
     }
@@ -372,44 +418,51 @@ QStringList ImportPlan::warningLines() const
     return lines;
 }
 
-ImportPlan planImport(
-    TableKind kind, const QByteArray &file, const AppState &state, Progress *progress)
+QString ImportPlan::cell(int row, int column) const
+{
+    return withoutFormulaGuard(table.cell(static_cast<std::size_t>(row), column).toString());
+}
+
+ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state,
+    Progress *progress, const CsvLimits &limits)
 {
     ImportPlan plan;
     plan.kind = kind;
-    CsvRecords read = parseCsv(decodeFile(file).text);
-    if (!read.error.isEmpty()) {
-        plan.fileError = read.error;
+    const auto columns = [kind](const QStringList &header, QString *error) {
+        return mapColumns(kind, header, error);
+    };
+    plan.table = readCsv(file, columns, limits);
+    if (!plan.table.error.isEmpty() || plan.table.header.isEmpty()) {
+        plan.fileError = plan.table.error.isEmpty() ? messages::importNoHeader() : plan.table.error;
+        plan.table = {};
         return plan;
     }
-    if (read.records.empty()) {
-        plan.fileError = u"ファイルに見出しの行がありません。"_s;
-        return plan;
-    }
-    QString missing;
-    const std::vector<int> at = mapColumns(kind, read.records.front(), &missing);
-    if (!missing.isEmpty()) {
-        plan.fileError = u"見出しの行に「%1」がありません。"_s.arg(missing);
-        return plan;
-    }
+    // The checks and the records count toward what the reader may hold: the file and all that is
+    // made of it stay within a bound, however many problems its rows have.
+    qint64 held = plan.table.heldBytes();
     Checker checker(plan, state);
-    plan.cells.reserve(read.records.size() - 1);
-    const auto rows = static_cast<qint64>(read.records.size() - 1);
-    for (std::size_t r = 1; r < read.records.size(); ++r) {
-        if (r % 1024 == 1 && !stepOn(progress, static_cast<qint64>(r - 1), rows)) {
+    const std::size_t rows = plan.table.rows();
+    plan.checks.reserve(rows);
+    if (kind == TableKind::Notes)
+        plan.notes.reserve(rows);
+    else
+        plan.entries.reserve(rows);
+    QStringList cells(plan.table.columns());
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (r % 1024 == 0 && !stepOn(progress, static_cast<qint64>(r), static_cast<qint64>(rows))) {
             plan.fileError = u"取り込みを取りやめました。"_s;
             return plan;
         }
-        const QStringList &record = read.records[r];
-        // A spreadsheet leaves empty rows between and after the records.
-        if (std::all_of(record.begin(), record.end(), [](const QString &c) { return c.isEmpty(); }))
-            continue;
-        QStringList cells;
-        cells.reserve(static_cast<qsizetype>(at.size()));
-        for (int column : at)
-            cells << withoutFormulaGuard(column >= 0 ? record.value(column) : QString());
-        checker.check(cells);
-        plan.cells.push_back(std::move(cells));
+        for (qsizetype c = 0; c < cells.size(); ++c)
+            cells[c] = plan.cell(static_cast<int>(r), static_cast<int>(c));
+        held += checker.check(cells);
+        if (held > limits.keptBytes) {
+            const QString error = messages::csvTooMuchKept(plan.table.lines[r], limits.keptBytes);
+            plan = {};
+            plan.kind = kind;
+            plan.fileError = error;
+            return plan;
+        }
     }
     return plan;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "exchange/csv_reader.h"
 #include "store/app_state.h"
 
 class Progress;
@@ -19,6 +20,10 @@ class File;
 namespace exchange {
 
 enum class TableKind { Notes, Partners, Banks };
+
+// The largest file the import reads: a million notes take some 90 MB. The file and all that is
+// made of it (CsvLimits::keptBytes) stay well within 1 GiB.
+constexpr qint64 LargestImportFile = 128LL * 1024 * 1024;
 
 // The columns of a table in the order an export writes them.
 QStringList columnsOf(TableKind kind);
@@ -36,15 +41,17 @@ struct ImportPlan
 {
     TableKind kind = TableKind::Notes;
     QString fileError; // the file as a whole cannot be taken; nothing else is set then
-    std::vector<QStringList> cells; // each record's cells in columnsOf(kind) order
-    std::vector<RowCheck> checks;
+    CsvTable table; // each record's cells in columnsOf(kind) order, as the file has them
+    std::vector<RowCheck> checks; // one a row checked
     std::vector<NoteRecord> notes; // the records to add, once every row is free of errors
     std::vector<RegisterEntry> entries;
     int errors = 0;
     int warnings = 0;
 
-    int rows() const { return static_cast<int>(cells.size()); }
-    bool importable() const { return fileError.isEmpty() && errors == 0 && !cells.empty(); }
+    int rows() const { return static_cast<int>(checks.size()); }
+    // A row's cell as it is taken in: without the "'" an export put before a formula.
+    QString cell(int row, int column) const;
+    bool importable() const { return fileError.isEmpty() && errors == 0 && !checks.empty(); }
     // "N件中 エラー N件 警告 N件"
     QString summary() const;
     // Every warning, for the one question asked before the import.
@@ -53,9 +60,10 @@ struct ImportPlan
 
 // Reads and checks a whole file against the register as it is now, with the rules of entering a
 // record by hand. An empty 入力者名 takes the logged-in user's name. progress hears of the rows
-// checked; when it says the user cancelled, the plan stops there and cannot be taken in.
-ImportPlan planImport(
-    TableKind kind, const QByteArray &file, const AppState &state, Progress *progress = nullptr);
+// checked; when it says the user cancelled, the plan stops there and cannot be taken in. What the
+// rows' checks hold counts toward limits.keptBytes with what the reader holds.
+ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state,
+    Progress *progress = nullptr, const CsvLimits &limits = {});
 
 // Adds or overwrites what the plan holds, as one change of the register.
 ChangeOutcome applyImport(const ImportPlan &plan, Register &data);

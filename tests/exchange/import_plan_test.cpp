@@ -24,7 +24,8 @@ bool sameBytes(const std::vector<Record> &a, const std::vector<Record> &b)
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0;
 }
 
-// Every kind, negative and fractional amounts, remarks a CSV file must quote or guard, and NEC
+// Every kind, negative and fractional amounts, remarks a CSV file must quote or guard (with line
+// breaks and a tab, which the import keeps though it refuses other control characters), and NEC
 // and IBM extension characters in names and remarks.
 Tables everything()
 {
@@ -34,7 +35,7 @@ Tables everything()
     fixtures::put(t.partners[0].BankCode, u"B01"_s);
     t.banks = { fixtures::bank(u"B01"_s, u"みずほ銀行　本店"_s),
         fixtures::bank(u"0042"_s, u"=信用金庫\"本店\""_s) };
-    const QString remarks[] = { u"売掛金, 第1回"_s, u"引用符\"あり\""_s, u"1行目\n2行目"_s,
+    const QString remarks[] = { u"売掛金, 第1回"_s, u"引用符\"あり\""_s, u"1行目\r\n2行目\tタブ"_s,
         u"=SUM(A1)"_s, u"№①㈱髙"_s };
     const std::int64_t amounts[] = { 12'345'678'900'000, -5'000, 1, 99'999, -123'456'789 };
     for (int kind = 0; kind < NoteKindCount; ++kind) {
@@ -197,7 +198,8 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
     EXPECT_FALSE(state.Data.modified());
 
     // A name longer than the data file keeps, a file too wide to be a table, a missing column,
-    // an overwritten partner, and a user without rights.
+    // one named twice, a name of NUL bytes, a name too long to be any, an overwritten partner, and
+    // a user without rights.
     const QString enteredBy =
         u"種類,取引先コード,手形番号,振出銀行コード,振出日,支払日,金額,入力者名\r\n"
         u"0,001,Z-1,B01,2024/4/1,2024/5/1,5,"_s
@@ -208,6 +210,16 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
                     .fileError.contains(u"項目が多すぎます"_s));
     EXPECT_EQ(planned(TableKind::Banks, u"銀行コード\r\nB01\r\n"_s, state).fileError,
         u"見出しの行に「銀行名」がありません。"_s);
+    EXPECT_EQ(
+        planned(TableKind::Banks, u"銀行コード,銀行名, 銀行名 \r\nB01,a,b\r\n"_s, state).fileError,
+        u"見出しの行に「銀行名」が2つ以上あります。どの列を取り込むか決められません。"_s);
+    EXPECT_EQ(planImport(TableKind::Banks,
+                  cp932(u"銀行コード,銀行名\r\nB09,"_s) + QByteArray(3, '\0'), state)
+                  .fileError,
+        u"2行目の「銀行名」に、使えない制御文字（U+0000）があります。"_s);
+    EXPECT_EQ(planned(TableKind::Banks, u"銀行コード,銀行名\r\nB09,"_s + QString(1001, u'x'), state)
+                  .fileError,
+        u"2行目の「銀行名」が長すぎます。1つの項目は1,000バイトまでです。"_s);
     const ImportPlan partners =
         planned(TableKind::Partners, u"取引先コード,取引先名\r\n002,新しい名前\r\n"_s, state);
     EXPECT_EQ(partners.checks.at(0).statusText(),
@@ -219,6 +231,26 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
                     .checks.at(0)
                     .statusText()
                     .contains(u"入力権限がありません！"_s));
+}
+
+// The rows' checks count with what the reader holds: past the bound the file is refused and
+// nothing of it is kept.
+TEST(Exchange, ChecksCountTowardTheBoundOfWhatIsHeld)
+{
+    AppState state;
+    state.CurrentUser.Permissions = 15;
+    QString file = u"銀行コード,銀行名\r\n"_s;
+    for (int i = 0; i < 100; ++i)
+        file += u"B%1,\r\n"_s.arg(i); // each an error: no name
+    const QByteArray bytes = cp932(file);
+    EXPECT_EQ(planImport(TableKind::Banks, bytes, state).rows(), 100);
+    // The reader's part, some 2,200 bytes, fits; with every row's check it does not.
+    const ImportPlan refused =
+        planImport(TableKind::Banks, bytes, state, nullptr, { .keptBytes = 8000 });
+    EXPECT_TRUE(refused.fileError.startsWith(u"ファイルの中身が多すぎます。"_s))
+        << refused.fileError.toStdString();
+    EXPECT_EQ(refused.rows(), 0);
+    EXPECT_EQ(refused.table.rows(), 0u);
 }
 
 // A spreadsheet reads 0009 as the number 9: a code not registered is taken as the one registered
