@@ -13,6 +13,7 @@
 #include <QFile>
 
 #include "store/atomic_file.h"
+#include "store/content_checksum.h"
 #include "store/data_file_names.h"
 #include "store/file_read.h"
 #include "store/save_journal.h"
@@ -51,9 +52,10 @@ void fitToDisk(BankRecord &bank)
     holdToDisk(bank.Name, BankNameDiskText);
 }
 
+// content is what a whole file held, for the generation a later save makes of it.
 template <typename Record>
 bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path, LoadReport &report,
-    FileSystem &fs)
+    FileSystem &fs, FileContent &content)
 {
     const size_t start = table.size();
     auto fault = [&](const FileFault &why) {
@@ -72,10 +74,12 @@ bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path,
     const size_t perChunk = std::max<size_t>(1, ChunkBytes / diskSize);
     std::unique_ptr<char[]> buffer(new char[perChunk * diskSize]);
     qint64 total = 0;
+    ContentChecksum checksum;
     for (;;) {
         const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * diskSize);
         if (got < 0)
             return fault(FileFault::system(errno));
+        checksum.add(QByteArrayView(buffer.get(), got));
         // A file that grows while it is read is still stopped at the limit.
         total += got;
         if (total > limit)
@@ -90,8 +94,10 @@ bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path,
         if (static_cast<size_t>(got) % diskSize != 0)
             return fault(FileFault::cutRecord(static_cast<qint64>(diskSize),
                 static_cast<qint64>(static_cast<size_t>(got) % diskSize)));
-        if (static_cast<size_t>(got) < perChunk * diskSize)
+        if (static_cast<size_t>(got) < perChunk * diskSize) {
+            content = { total, checksum.result() };
             return true;
+        }
     }
 }
 
@@ -275,7 +281,8 @@ void readDataFiles(Tables &tables, QSet<QString> &incomplete, const QString &dir
     for (const DataFile &file : DataFiles) {
         const QString name = file.fileName();
         const bool whole = withTable(tables, file.table, [&](auto &table) {
-            return loadTable(table, file.diskSize, directory + name, report, fs);
+            return loadTable(table, file.diskSize, directory + name, report, fs,
+                report.contents[static_cast<std::size_t>(&file - DataFiles.data())]);
         });
         if (!whole)
             incomplete.insert(name);
@@ -436,8 +443,10 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
             if (generations.kept <= 0)
                 return SaveFailure {};
             QString dropped;
+            const std::vector<FileContent> known(
+                generations.replacing.begin(), generations.replacing.end());
             while (!generation.prepare(directory, realTargets(files), names, generations.at,
-                       generations.contentSavedAt, fs)
+                       generations.contentSavedAt, fs, known)
                 && noRoom(generation.fault().fault)
                 && dropOldestGeneration(directory, fs, &dropped)) {
                 if (!dropped.isEmpty())
@@ -473,5 +482,7 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
     // cleared at the next start.
     removeSaveJournal(directory, fs);
     pruneGenerations(directory, generations.kept, fs, report.generation);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        report.written[i] = { files[i]->size(), files[i]->checksum() };
     return report;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include <QString>
@@ -29,6 +30,8 @@ struct LoadReport
     std::vector<LoadFault> faults;
     // What was done about a save an earlier run did not finish.
     SettledSave recovery;
+    // What each data file held, in the order of DataFiles; unknown for one not read whole.
+    std::array<FileContent, DataFiles.size()> contents;
     bool ok() const { return faults.empty() && !recovery.failed(); }
 };
 
@@ -41,6 +44,8 @@ struct SaveReport
     GenerationFault generationFault; // why no generation was kept, though one was asked for
     // Older generations removed, oldest first, because the disk had no room left for this save.
     QStringList generationsDropped;
+    // What each data file holds once the save is complete, in the order of DataFiles.
+    std::array<FileContent, DataFiles.size()> written;
     bool ok() const { return !failure.failed(); }
 };
 
@@ -58,6 +63,8 @@ struct GenerationPolicy
     int kept = 0;
     QDateTime at;
     QDateTime contentSavedAt {};
+    // What the files it replaces hold, where known, so they are not read again.
+    std::array<FileContent, DataFiles.size()> replacing {};
 };
 
 // Appends the records of the three data files in directory (plain concatenation, so the

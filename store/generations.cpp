@@ -417,7 +417,8 @@ bool PendingGeneration::fail(const QString &path, int error, FileSystem &fs)
 }
 
 bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList &files,
-    const QStringList &names, const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs)
+    const QStringList &names, const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs,
+    const std::vector<FileContent> &known)
 {
     fault_ = {};
     // A file that cannot be looked at is never taken for one that is not there: the generation
@@ -445,7 +446,7 @@ bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList 
     if (fs.makeDirectoryAt(folder_->fd(), encoded(part).constData(), FolderMode) != 0)
         return fail(folder_->pathOf(part), errno, fs);
     partName_ = part;
-    if (!fill(files, names, present, contentSavedAt, fs))
+    if (!fill(files, names, present, contentSavedAt, fs, known))
         return false;
     if (const int error = syncFolder(fs, folder_->fd()); error != 0)
         return fail(folder_->path(), error, fs);
@@ -454,7 +455,8 @@ bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList 
 
 // The files into the unfinished generation, then when they were saved and what it keeps.
 bool PendingGeneration::fill(const QStringList &files, const QStringList &names,
-    const std::vector<bool> &present, const QDateTime &contentSavedAt, FileSystem &fs)
+    const std::vector<bool> &present, const QDateTime &contentSavedAt, FileSystem &fs,
+    const std::vector<FileContent> &known)
 {
     const QString part = folder_->pathOf(partName_);
     const Fd partFd(fs.openAt(folder_->fd(), encoded(partName_).constData(),
@@ -470,8 +472,11 @@ bool PendingGeneration::fill(const QStringList &files, const QStringList &names,
         const QString copy = part + u'/' + names[i];
         if (const int error = linkOrCopy(fs, files[i], copy); error != 0)
             return fail(copy, error, fs);
-        // What it keeps, as it lies in the generation.
-        const KeptFile kept = measure(fs, partFd.get(), names[i]);
+        // What it keeps: as the register last read or wrote it, or else as it lies here.
+        const auto at = static_cast<std::size_t>(i);
+        const KeptFile kept = at < known.size() && known[at].known()
+            ? KeptFile { known[at].size, known[at].checksum, {} }
+            : measure(fs, partFd.get(), names[i]);
         if (kept.fault.isFault())
             return fail({ copy, kept.fault, GenerationFault::Kind::File }, fs);
         entry = { true, kept.size, kept.checksum };

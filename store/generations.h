@@ -69,6 +69,15 @@ inline bool noRoom(const FileFault &fault)
 
 class GenerationsFolder;
 
+// A data file's size and checksum (XXH3) as a load read it or a save wrote it; unknown (size
+// -1) otherwise. A generation lists these for what it keeps without reading the files again.
+struct FileContent
+{
+    qint64 size = -1;
+    QByteArray checksum;
+    bool known() const { return size >= 0 && !checksum.isEmpty(); }
+};
+
 // The generation one save is making.
 class PendingGeneration
 {
@@ -83,8 +92,10 @@ public:
     // (contentSavedAt; none recorded when it is not valid) and the size and checksum of each.
     // false, with the fault kept and nothing left behind, when it cannot be made; files that do
     // not exist are passed over, but one that cannot be looked at is a fault.
+    // known, where given, is what each of files holds: those are not read again.
     bool prepare(const QString &dataDirectory, const QStringList &files, const QStringList &names,
-        const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs);
+        const QDateTime &at, const QDateTime &contentSavedAt, FileSystem &fs,
+        const std::vector<FileContent> &known = {});
     // Gives the finished generation its name, once the save's files are in place.
     bool finish(FileSystem &fs);
     // Removes an unfinished generation, the save having failed, and backup/ when that leaves it
@@ -101,7 +112,7 @@ private:
     bool fail(const GenerationFault &fault, FileSystem &fs);
     bool fail(const QString &path, int error, FileSystem &fs);
     bool fill(const QStringList &files, const QStringList &names, const std::vector<bool> &present,
-        const QDateTime &contentSavedAt, FileSystem &fs);
+        const QDateTime &contentSavedAt, FileSystem &fs, const std::vector<FileContent> &known);
 
     std::unique_ptr<GenerationsFolder> folder_;
     QString partName_;

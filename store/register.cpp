@@ -116,6 +116,7 @@ void Register::useDirectory(const QString &directory)
     directory_ = directory;
     // Nothing of that folder is loaded yet: whatever it holds is not this register's to replace.
     knownFiles_ = {};
+    knownContents_ = {};
 }
 
 LockOutcome Register::lockOutcome(DataLock &lock, DataLock::Result result)
@@ -179,6 +180,7 @@ LoadReport Register::load(FileSystem &fs)
         readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     incompleteFiles_ = incomplete;
     knownFiles_ = filesOnDisk();
+    knownContents_ = report.contents;
     contentSavedAt_ = lastWritten(knownFiles_);
     // A journal that names other files is the user's to look at, and one that could not be
     // checked is left for a later start: nothing may be saved over either.
@@ -302,10 +304,11 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
     const auto before = knownFiles_;
-    outcome.report = SaveData(
-        tables_, incompleteFiles_, directory_, fs, { generationsKept_, now, contentSavedAt_ });
+    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs,
+        { generationsKept_, now, contentSavedAt_, knownContents_ });
     // Whatever the save replaced before it stopped is what this register wrote.
     knownFiles_ = filesOnDisk();
+    knownContents_ = outcome.report.written;
     if (anyReplaced(before, knownFiles_))
         contentSavedAt_ = now;
     if (outcome.report.ok())
@@ -354,6 +357,7 @@ SaveOutcome Register::saveElsewhere(
     // The originals of incompletely loaded files stay untouched in the old folder.
     incompleteFiles_.clear();
     knownFiles_ = filesOnDisk();
+    knownContents_ = outcome.report.written;
     if (outcome.report.ok())
         setModified(false);
     return outcome;

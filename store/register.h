@@ -251,6 +251,9 @@ private:
     QString programUser_;
     // The data files as this register last read or wrote them; none existing before a load.
     std::array<FileIdentity, DataFiles.size()> knownFiles_ {};
+    // What those files held as this register read or wrote them: a generation lists it without
+    // reading them again. Unknown after a save that did not complete.
+    std::array<FileContent, DataFiles.size()> knownContents_ {};
     // When the data files on disk were saved: by this run, or as their times said when loaded.
     // The next save's generation keeps it, since that generation's name is the later save's time.
     QDateTime contentSavedAt_;
