@@ -23,8 +23,6 @@
 #include "controls/screen_font.h"
 #include "due/due_status.h"
 #include "due/due_window.h"
-#include "exchange/import_dialog.h"
-#include "generations/restore_dialog.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
 #include "store/generations.h"
@@ -455,8 +453,7 @@ void MainWindow::Preview()
 void MainWindow::Import1Click()
 {
     const bool mayImport = state_.CurrentUser.Permissions != 0;
-    runChangingModal(
-        std::make_unique<exchange::ImportDialog>(state_, prompter_, dataSheet_, mayImport, this));
+    runChangingModal(screens_.createImportDialog(state_, prompter_, dataSheet_, mayImport, this));
 }
 
 void MainWindow::Z1Click()
@@ -546,7 +543,9 @@ void MainWindow::DataFormClick()
 void MainWindow::DueFormClick()
 {
     if (!dueWindow_) {
-        auto *window = new due::DueWindow(state_, prompter_, options_);
+        due::DueWindow *window = screens_.createDueWindow(state_, prompter_, options_, nullptr);
+        if (!window)
+            return;
         // The full view, where 編集 and 取立て確認 can act on the note; shown first, so the
         // grid scrolls within the size it is seen at.
         window->showNote = [this](int note) {
@@ -568,7 +567,7 @@ void MainWindow::DueFormClick()
 
 void MainWindow::Restore1Click()
 {
-    runChangingModal(std::make_unique<generations::RestoreDialog>(state_, prompter_, this));
+    runChangingModal(screens_.createRestoreDialog(state_, prompter_, this));
 }
 
 void MainWindow::SET2Click()
@@ -596,7 +595,9 @@ void MainWindow::Help2Click()
             prompter_.warn(this, u"\nヘルプのファイル（Help/Help.html）が見つかりません。"_s);
             return;
         }
-        helpWindow_ = new HelpWindow(file, this);
+        helpWindow_ = screens_.createHelpWindow(file, this);
+        if (!helpWindow_)
+            return;
     }
     helpWindow_->show();
     helpWindow_->raise();

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,6 +87,28 @@ public:
         userFiles << userFile;
         return std::make_unique<UserRegistration>(prompter, userFile, parent);
     }
+    std::unique_ptr<QDialog> createImportDialog(
+        AppState &, Prompter &, DataSheetPort *dataSheet, bool mayImport, QWidget *) override
+    {
+        built << (mayImport ? u"ImportDialog"_s : u"ImportDialog refusing"_s);
+        importDataSheets.push_back(dataSheet);
+        return nullptr;
+    }
+    std::unique_ptr<QDialog> createRestoreDialog(AppState &, Prompter &, QWidget *) override
+    {
+        built << u"RestoreDialog"_s;
+        return nullptr;
+    }
+    due::DueWindow *createDueWindow(AppState &, Prompter &, ProgramOptions &, QWidget *) override
+    {
+        built << u"DueWindow"_s;
+        return nullptr;
+    }
+    QWidget *createHelpWindow(const QString &file, QWidget *) override
+    {
+        built << u"HelpWindow "_s + QFileInfo(file).fileName();
+        return nullptr;
+    }
 
     // Released by the main window's sub-windows; kept alive here for the fakes' lifetime.
     FakeDataSheet data;
@@ -94,6 +117,8 @@ public:
     std::vector<std::vector<int>> outputLists;
     QStringList userFiles;
     std::vector<DataSheetPort *> outputDataSheets;
+    QStringList built; // the screens asked for that the main window does not create itself
+    std::vector<DataSheetPort *> importDataSheets;
 };
 
 NoteRecord note(std::int64_t amount, double due = 45000, std::uint8_t settled = 0)
@@ -506,6 +531,23 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     window->Preview();
     EXPECT_EQ(screens.outputLists.back(), (std::vector<int> { 0, 1, 2 }));
     EXPECT_EQ(screens.outputDataSheets.back(), &screens.data) << "the data sheet's rows reach it";
+}
+
+// 取り込み, バックアップから復元, 期日案内 and ヘルプ come from the screen factory, which may
+// answer nothing: the command then does nothing.
+TEST_F(MainWindowTest, ImportRestoreDueAndHelpComeFromTheFactory)
+{
+    auto window = open("guest", "guest");
+    QDir(program.path()).mkpath(u"Help"_s);
+    program.write(u"Help/Help.html"_s, "<html></html>");
+    window->Import1Click();
+    window->Restore1Click();
+    window->DueFormClick();
+    window->Help2Click();
+    EXPECT_EQ(screens.built,
+        QStringList(
+            { u"ImportDialog"_s, u"RestoreDialog"_s, u"DueWindow"_s, u"HelpWindow Help.html"_s }));
+    EXPECT_EQ(screens.importDataSheets, std::vector<DataSheetPort *> { &screens.data });
 }
 
 // Admini with the README's password is told once to change it; another password says nothing.
