@@ -68,7 +68,6 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     mdi_->setBackground(QColor(254, 254, 254));
     setCentralWidget(mdi_);
     buildMenus();
-    connect(&state_.Data, &Register::changed, this, [this] { ++changesAnnounced_; });
     dueStatus_ = new due::DueStatus(state_, statusBar());
     statusBar()->addWidget(dueStatus_, 1);
     connect(dueStatus_, &due::DueStatus::openRequested, this, &MainWindow::DueFormClick);
@@ -327,14 +326,12 @@ void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
         prompter_.exec(*dialog);
 }
 
-// A screen that changes the register refreshes both sheets through the register's announcements;
-// one closed without a change still ends with the refresh it has always ended with.
+// A screen that may change the register ends with the refresh of both sheets it has always ended
+// with; the sheets have already shown each change it made as the register announced it.
 void MainWindow::runChangingModal(std::unique_ptr<QDialog> dialog)
 {
-    const int before = changesAnnounced_;
     runModal(std::move(dialog));
-    if (changesAnnounced_ == before)
-        AllUpdate();
+    AllUpdate();
 }
 
 void MainWindow::load()

@@ -140,7 +140,6 @@ private:
     bool folderFromCommandLine_ = false; // --data-folder, not the settings line
     QString namedFolder_; // the data folder the settings line or --data-folder names
     FileSystem *fileSystem_ = &systemFileSystem();
-    int changesAnnounced_ = 0;
     ProgramOptions options_;
     QStringList optionsNotice_; // what start-up tells of the program's own settings
     due::DueStatus *dueStatus_ = nullptr;
