@@ -23,8 +23,6 @@
 #include "controls/screen_font.h"
 #include "due/due_status.h"
 #include "due/due_window.h"
-#include "exchange/import_dialog.h"
-#include "generations/restore_dialog.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
 #include "store/generations.h"
@@ -70,7 +68,6 @@ MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &scree
     mdi_->setBackground(QColor(254, 254, 254));
     setCentralWidget(mdi_);
     buildMenus();
-    connect(&state_.Data, &Register::changed, this, [this] { ++changesAnnounced_; });
     dueStatus_ = new due::DueStatus(state_, statusBar());
     statusBar()->addWidget(dueStatus_, 1);
     connect(dueStatus_, &due::DueStatus::openRequested, this, &MainWindow::DueFormClick);
@@ -150,100 +147,86 @@ void MainWindow::lockDataFolder()
     prompter_.warn(this, messages::lockFailedAtStart(folder, lock));
 }
 
-QMenu *MainWindow::addMenu(MenuCommand command, const QString &caption)
+void MainWindow::addMenu(MenuCommand command, const QString &caption)
 {
-    const char *name = objectNameOf(command);
+    const QString name = QLatin1String(objectNameOf(command));
     QMenu *m = menuBar()->addMenu(caption);
-    m->setObjectName(QLatin1String(name));
-    m->menuAction()->setObjectName(QLatin1String(name));
-    return m;
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    commands_[command] = { m->menuAction(), std::nullopt };
 }
 
-QAction *MainWindow::addItem(QMenu *m, MenuCommand item, const QString &caption,
-    const QKeySequence &shortcut, void (MainWindow::*command)())
+void MainWindow::addItem(MenuCommand menu, MenuCommand item, const QString &caption,
+    const QKeySequence &shortcut, void (MainWindow::*handler)())
 {
-    QAction *a = m->addAction(caption);
+    QAction *a = command(menu)->menu()->addAction(caption);
     a->setObjectName(QLatin1String(objectNameOf(item)));
     a->setShortcut(shortcut);
-    connect(a, &QAction::triggered, this, command);
-    return a;
+    a->setShortcutVisibleInContextMenu(true);
+    connect(a, &QAction::triggered, this, handler);
+    commands_[item] = { a, menu };
+}
+
+QAction *MainWindow::command(MenuCommand command) const
+{
+    const auto entry = commands_.find(command);
+    return entry == commands_.end() ? nullptr : entry->second.action;
 }
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = addMenu(MenuCommand::File1, u"ファイル(&F)"_s);
-    Save1 = addItem(file, MenuCommand::Save1, u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s),
-        &MainWindow::Save1Click);
-    Print1 = addItem(
-        file, MenuCommand::Print1, u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
-    Import1 = addItem(
-        file, MenuCommand::Import1, u"取り込み"_s, QKeySequence(), &MainWindow::Import1Click);
-    Z1 = addItem(
-        file, MenuCommand::Z1, u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
+    using enum MenuCommand;
+    addMenu(File1, u"ファイル(&F)"_s);
+    addItem(File1, Save1, u"上書き保存"_s, QKeySequence(u"Ctrl+S"_s), &MainWindow::Save1Click);
+    addItem(File1, Print1, u"出力"_s, QKeySequence(u"Ctrl+P"_s), &MainWindow::Preview);
+    addItem(File1, Import1, u"取り込み"_s, QKeySequence(), &MainWindow::Import1Click);
+    addItem(File1, Z1, u"終了(&X)"_s, QKeySequence(u"Ctrl+X"_s), &MainWindow::Z1Click);
 
-    QMenu *edit = addMenu(MenuCommand::Edit1, u"編集(&E)"_s);
-    Delete1 = addItem(edit, MenuCommand::Delete1, u"削除"_s, QKeySequence(u"Shift+Del"_s),
-        &MainWindow::Delete1Click);
-    N3 = addItem(edit, MenuCommand::N3, u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
-    connect(edit, &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
+    addMenu(Edit1, u"編集(&E)"_s);
+    addItem(Edit1, Delete1, u"削除"_s, QKeySequence(u"Shift+Del"_s), &MainWindow::Delete1Click);
+    addItem(Edit1, N3, u"取立て確認"_s, QKeySequence(), &MainWindow::ShoninClick);
+    connect(command(Edit1)->menu(), &QMenu::aboutToShow, this, &MainWindow::Edit1Click);
 
-    QMenu *find = addMenu(MenuCommand::Find1, u"検索(&S)"_s);
-    Find2 = addItem(
-        find, MenuCommand::Find2, u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
+    addMenu(Find1, u"検索(&S)"_s);
+    addItem(Find1, Find2, u"検索"_s, QKeySequence(u"Ctrl+F"_s), &MainWindow::Find1Click);
 
-    QMenu *show = addMenu(MenuCommand::Show1, u"表示(&V)"_s);
-    InputForm = addItem(show, MenuCommand::InputForm, u"インプットシート"_s, QKeySequence(),
-        &MainWindow::InputFormClick);
-    DataForm = addItem(
-        show, MenuCommand::DataForm, u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
-    DueForm = addItem(
-        show, MenuCommand::DueForm, u"期日案内"_s, QKeySequence(), &MainWindow::DueFormClick);
+    addMenu(Show1, u"表示(&V)"_s);
+    addItem(Show1, InputForm, u"インプットシート"_s, QKeySequence(), &MainWindow::InputFormClick);
+    addItem(Show1, DataForm, u"データシート"_s, QKeySequence(), &MainWindow::DataFormClick);
+    addItem(Show1, DueForm, u"期日案内"_s, QKeySequence(), &MainWindow::DueFormClick);
 
-    QMenu *set = addMenu(MenuCommand::SET1, u"設定(&B)"_s);
-    SET2 = addItem(set, MenuCommand::SET2, u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
-    SET3 = addItem(set, MenuCommand::SET3, u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
-    User1 = addItem(
-        set, MenuCommand::User1, u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
-    Restore1 = addItem(set, MenuCommand::Restore1, u"バックアップから復元"_s, QKeySequence(),
-        &MainWindow::Restore1Click);
+    addMenu(SET1, u"設定(&B)"_s);
+    addItem(SET1, SET2, u"取引先登録"_s, QKeySequence(), &MainWindow::SET2Click);
+    addItem(SET1, SET3, u"銀行登録"_s, QKeySequence(), &MainWindow::SET3Click);
+    addItem(SET1, User1, u"ユーザー設定"_s, QKeySequence(), &MainWindow::User1Click);
+    addItem(SET1, Restore1, u"バックアップから復元"_s, QKeySequence(), &MainWindow::Restore1Click);
 
-    QMenu *help = addMenu(MenuCommand::Help1, u"ヘルプ(&H)"_s);
-    Help2 = addItem(help, MenuCommand::Help2, u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
-    N2 = addItem(help, MenuCommand::N2, u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
+    addMenu(Help1, u"ヘルプ(&H)"_s);
+    addItem(Help1, Help2, u"ヘルプ"_s, QKeySequence(), &MainWindow::Help2Click);
+    addItem(Help1, N2, u"バージョン情報"_s, QKeySequence(), &MainWindow::N2Click);
 
-    for (QAction *a : menuBar()->findChildren<QAction *>())
-        a->setShortcutVisibleInContextMenu(true);
     applyRights(0);
 }
 
 QAction *MainWindow::action(const QString &objectName) const
 {
-    // Only the menu bar's own items: the sheets' context menus reuse some of the names.
-    for (QAction *a : menuBar()->findChildren<QAction *>()) {
-        if (a->objectName() == objectName)
-            return a;
-    }
-    return nullptr;
+    const std::optional<MenuCommand> named = menuCommandNamed(objectName);
+    return named ? command(*named) : nullptr;
 }
 
 QMenu *MainWindow::menu(const QString &objectName) const
 {
-    return menuBar()->findChild<QMenu *>(objectName);
+    const QAction *a = action(objectName);
+    return a ? a->menu() : nullptr;
 }
 
 // A disabled menu makes all of its items unreachable, shortcuts included, so each item is
-// enabled only when both it and its menu are. An item no command names follows its menu alone.
+// enabled only when both it and its menu are.
 void MainWindow::applyRights(std::uint8_t permissions)
 {
-    const auto allowed = [permissions](const QObject *item) {
-        const std::optional<MenuCommand> command = menuCommandNamed(item->objectName());
-        return !command || menuCommandOpen(*command, permissions);
-    };
-    for (QMenu *m : menuBar()->findChildren<QMenu *>()) {
-        const bool menuOpen = allowed(m);
-        m->menuAction()->setEnabled(menuOpen);
-        for (QAction *a : m->actions())
-            a->setEnabled(menuOpen && allowed(a));
+    for (const auto &[command, entry] : commands_) {
+        const bool menuOpen = !entry.menu || menuCommandOpen(*entry.menu, permissions);
+        entry.action->setEnabled(menuOpen && menuCommandOpen(command, permissions));
     }
     applyReadOnly();
 }
@@ -293,8 +276,9 @@ void MainWindow::applyReadOnly()
 {
     if (!state_.Data.readOnly())
         return;
-    for (QAction *a : { Save1, Delete1, N3, Restore1 })
-        a->setEnabled(false);
+    for (MenuCommand change :
+        { MenuCommand::Save1, MenuCommand::Delete1, MenuCommand::N3, MenuCommand::Restore1 })
+        command(change)->setEnabled(false);
 }
 
 // The status line says why nothing can be changed, and who holds the folder.
@@ -342,14 +326,12 @@ void MainWindow::runModal(std::unique_ptr<QDialog> dialog)
         prompter_.exec(*dialog);
 }
 
-// A screen that changes the register refreshes both sheets through the register's announcements;
-// one closed without a change still ends with the refresh it has always ended with.
+// A screen that may change the register ends with the refresh of both sheets it has always ended
+// with; the sheets have already shown each change it made as the register announced it.
 void MainWindow::runChangingModal(std::unique_ptr<QDialog> dialog)
 {
-    const int before = changesAnnounced_;
     runModal(std::move(dialog));
-    if (changesAnnounced_ == before)
-        AllUpdate();
+    AllUpdate();
 }
 
 void MainWindow::load()
@@ -470,8 +452,7 @@ void MainWindow::Preview()
 void MainWindow::Import1Click()
 {
     const bool mayImport = state_.CurrentUser.Permissions != 0;
-    runChangingModal(
-        std::make_unique<exchange::ImportDialog>(state_, prompter_, dataSheet_, mayImport, this));
+    runChangingModal(screens_.createImportDialog(state_, prompter_, dataSheet_, mayImport, this));
 }
 
 void MainWindow::Z1Click()
@@ -507,8 +488,9 @@ GridSelection MainWindow::dataSheetRows() const
 
 void MainWindow::Edit1Click()
 {
-    Delete1->setEnabled(
-        dataSheet_ && !state_.Data.readOnly() && dataSheetRows().singleRowOfFullView());
+    command(MenuCommand::Delete1)
+        ->setEnabled(
+            dataSheet_ && !state_.Data.readOnly() && dataSheetRows().singleRowOfFullView());
 }
 
 void MainWindow::Delete1Click()
@@ -560,7 +542,9 @@ void MainWindow::DataFormClick()
 void MainWindow::DueFormClick()
 {
     if (!dueWindow_) {
-        auto *window = new due::DueWindow(state_, prompter_, options_);
+        due::DueWindow *window = screens_.createDueWindow(state_, prompter_, options_, nullptr);
+        if (!window)
+            return;
         // The full view, where 編集 and 取立て確認 can act on the note; shown first, so the
         // grid scrolls within the size it is seen at.
         window->showNote = [this](int note) {
@@ -582,7 +566,7 @@ void MainWindow::DueFormClick()
 
 void MainWindow::Restore1Click()
 {
-    runChangingModal(std::make_unique<generations::RestoreDialog>(state_, prompter_, this));
+    runChangingModal(screens_.createRestoreDialog(state_, prompter_, this));
 }
 
 void MainWindow::SET2Click()
@@ -610,7 +594,9 @@ void MainWindow::Help2Click()
             prompter_.warn(this, u"\nヘルプのファイル（Help/Help.html）が見つかりません。"_s);
             return;
         }
-        helpWindow_ = new HelpWindow(file, this);
+        helpWindow_ = screens_.createHelpWindow(file, this);
+        if (!helpWindow_)
+            return;
     }
     helpWindow_->show();
     helpWindow_->raise();

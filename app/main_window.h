@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -93,9 +95,11 @@ protected:
 private:
     void FormCreate(const MainWindowOptions &options);
     void buildMenus();
-    QMenu *addMenu(MenuCommand command, const QString &caption);
-    QAction *addItem(QMenu *menu, MenuCommand item, const QString &caption,
-        const QKeySequence &shortcut, void (MainWindow::*command)());
+    void addMenu(MenuCommand command, const QString &caption);
+    void addItem(MenuCommand menu, MenuCommand item, const QString &caption,
+        const QKeySequence &shortcut, void (MainWindow::*handler)());
+    // The menu bar's entry of a command: a menu's own action, or an item.
+    QAction *command(MenuCommand command) const;
     GridSelection dataSheetRows() const;
     bool save();
     // After a refused save: the clerk may keep the work in another folder. True when saved.
@@ -114,22 +118,12 @@ private:
     void showChild(QWidget *sheet);
     QWidget *addChild(QWidget *sheet);
 
-    QAction *Save1 = nullptr;
-    QAction *Print1 = nullptr;
-    QAction *Import1 = nullptr;
-    QAction *Z1 = nullptr;
-    QAction *Delete1 = nullptr;
-    QAction *N3 = nullptr;
-    QAction *Find2 = nullptr;
-    QAction *InputForm = nullptr;
-    QAction *DataForm = nullptr;
-    QAction *DueForm = nullptr;
-    QAction *SET2 = nullptr;
-    QAction *SET3 = nullptr;
-    QAction *User1 = nullptr;
-    QAction *Restore1 = nullptr;
-    QAction *Help2 = nullptr;
-    QAction *N2 = nullptr;
+    struct MenuEntry
+    {
+        QAction *action = nullptr;
+        std::optional<MenuCommand> menu; // the menu an item stands in; none for a menu
+    };
+    std::map<MenuCommand, MenuEntry> commands_;
 
     AppState &state_;
     Prompter &prompter_;
@@ -146,7 +140,6 @@ private:
     bool folderFromCommandLine_ = false; // --data-folder, not the settings line
     QString namedFolder_; // the data folder the settings line or --data-folder names
     FileSystem *fileSystem_ = &systemFileSystem();
-    int changesAnnounced_ = 0;
     ProgramOptions options_;
     QStringList optionsNotice_; // what start-up tells of the program's own settings
     due::DueStatus *dueStatus_ = nullptr;

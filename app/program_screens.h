@@ -1,7 +1,11 @@
 #pragma once
 
 #include "access/user_registration.h"
+#include "app/help_window.h"
 #include "app/screen_factory.h"
+#include "due/due_window.h"
+#include "exchange/import_dialog.h"
+#include "generations/restore_dialog.h"
 #include "output/output_sheet.h"
 #include "search/search_sheet.h"
 #include "sheets/approval_list.h"
@@ -53,5 +57,25 @@ public:
         AppState &, Prompter &prompter, const QString &userFile, QWidget *parent) override
     {
         return std::make_unique<UserRegistration>(prompter, userFile, parent);
+    }
+    std::unique_ptr<QDialog> createImportDialog(AppState &state, Prompter &prompter,
+        DataSheetPort *dataSheet, bool mayImport, QWidget *parent) override
+    {
+        return std::make_unique<exchange::ImportDialog>(
+            state, prompter, dataSheet, mayImport, parent);
+    }
+    std::unique_ptr<QDialog> createRestoreDialog(
+        AppState &state, Prompter &prompter, QWidget *parent) override
+    {
+        return std::make_unique<generations::RestoreDialog>(state, prompter, parent);
+    }
+    due::DueWindow *createDueWindow(
+        AppState &state, Prompter &prompter, ProgramOptions &options, QWidget *parent) override
+    {
+        return new due::DueWindow(state, prompter, options, parent);
+    }
+    QWidget *createHelpWindow(const QString &helpFile, QWidget *parent) override
+    {
+        return new HelpWindow(helpFile, parent);
     }
 };

@@ -9,7 +9,11 @@
 #include "sheets/sheet_ports.h"
 
 struct AppState;
+class ProgramOptions;
 class Prompter;
+namespace due {
+class DueWindow;
+}
 
 // Builds the child sheets and the modal screens the menu commands open. Every screen is built by
 // the program's own factory; a factory in a test may answer nullptr, and the command then does
@@ -35,4 +39,16 @@ public:
     // userFile: the user file the login checks, which the registration reads and rewrites.
     virtual std::unique_ptr<QDialog> createUserRegistration(
         AppState &, Prompter &, const QString & /*userFile*/, QWidget *) = 0;
+    // 取り込み; mayImport: the user has a right to enter notes. The data sheet may be null.
+    virtual std::unique_ptr<QDialog> createImportDialog(
+        AppState &, Prompter &, DataSheetPort *, bool /*mayImport*/, QWidget *) = 0;
+    // バックアップから復元.
+    virtual std::unique_ptr<QDialog> createRestoreDialog(AppState &, Prompter &, QWidget *) = 0;
+
+    // Windows living for the rest of the run once opened; owned by their widget parents.
+    // 期日案内, which keeps its days in the program's own settings.
+    virtual due::DueWindow *createDueWindow(
+        AppState &, Prompter &, ProgramOptions &, QWidget *) = 0;
+    // The manual's window over this file.
+    virtual QWidget *createHelpWindow(const QString & /*helpFile*/, QWidget *) = 0;
 };

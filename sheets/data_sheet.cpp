@@ -1,6 +1,7 @@
 #include "sheets/data_sheet.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include <QAction>
 #include <QMenu>
@@ -43,13 +44,24 @@ DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidg
     connect(&state_.Data, &Register::changed, this, &DataSheet::registerChanged);
 }
 
-// Every change to the register shows at once; one in the number of notes lists all notes again,
-// since the listed indices no longer name the same notes.
+// Every change to the register shows at once, in the rows it touched; one in the number of notes
+// lists all notes again, since the listed indices no longer name the same notes. The rows stay
+// selected as after a refresh.
 void DataSheet::registerChanged(const RegisterChange &change)
 {
     if (change.table == DataTable::NoteTable && change.resizes())
         setIndexAll();
-    DataUpdate();
+    // Rows follow a change only where they list the notes the view lists: notes listed anew, or
+    // rights that came, since the last refresh show all rows anew.
+    if (viewMoved_ || model_->showsNotes() != showsNotes()) {
+        DataUpdate();
+        return;
+    }
+    const int top = selectionTop();
+    const int bottom = selectionBottom();
+    model_->follow(change, ViewFiltered == 0);
+    applyColumns();
+    keepSelection(top, bottom);
 }
 
 DataSheet::~DataSheet() = default;
@@ -122,13 +134,29 @@ void DataSheet::applyColumns()
     applyColumnWidths(SG1, model_->columnWidths());
 }
 
+bool DataSheet::showsNotes() const
+{
+    return state_.CurrentUser.Permissions != 0;
+}
+
 void DataSheet::DataUpdate()
 {
-    // Grid rows stay selected across a refresh, as the rows themselves stay.
     const int top = selectionTop();
     const int bottom = selectionBottom();
-    model_->refresh(state_.CurrentUser.Permissions != 0);
+    model_->refresh(showsNotes());
+    viewMoved_ = false;
     applyColumns();
+    keepSelection(top, bottom);
+}
+
+// Grid rows stay selected across a refresh, as the rows themselves stay; with none selected there
+// is no current row either.
+void DataSheet::keepSelection(int top, int bottom)
+{
+    if (top < 1) {
+        SG1->selectionModel()->clearCurrentIndex();
+        return;
+    }
     selectRows(top - 1, bottom - 1);
 }
 
@@ -171,7 +199,17 @@ int DataSheet::selectionBottom() const
 
 void DataSheet::setIndexAll()
 {
-    ViewIndex = allNoteIndices(state_.NoteTable.size());
+    const std::size_t notes = state_.NoteTable.size();
+    if (ViewFiltered != 0) {
+        ViewIndex = allNoteIndices(notes);
+        viewMoved_ = true;
+    } else {
+        // The full view lists 0, 1, … already: only its end moves with the number of notes.
+        const std::size_t listed = std::min(ViewIndex.size(), notes);
+        ViewIndex.resize(notes);
+        std::iota(ViewIndex.begin() + static_cast<std::ptrdiff_t>(listed), ViewIndex.end(),
+            static_cast<std::int32_t>(listed));
+    }
     setCaption(u"データシート(全件表示)"_s);
     ViewFiltered = 0;
 }
@@ -179,6 +217,7 @@ void DataSheet::setIndexAll()
 void DataSheet::setIndex(const std::vector<std::int32_t> &indices, const QString &caption)
 {
     ViewIndex = indices;
+    viewMoved_ = true;
     setCaption(caption);
     ViewFiltered = 1;
 }

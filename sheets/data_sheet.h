@@ -80,6 +80,10 @@ private:
     void changeSelectedNote(
         const QString &question, const std::function<ChangeOutcome(Register &, int)> &change);
     void registerChanged(const RegisterChange &change);
+    // Whether the rights let the grid show notes.
+    bool showsNotes() const;
+    // Selects grid rows top to bottom again after the rows changed; row 0 is the title row.
+    void keepSelection(int top, int bottom);
     bool mayUse(MenuCommand command) const;
 
     AppState &state_;
@@ -87,5 +91,6 @@ private:
     Prompter &prompter_;
     std::vector<std::int32_t> ViewIndex;
     int ViewFiltered = 0;
+    bool viewMoved_ = false; // ViewIndex lists other notes than the rows since the last refresh
     NoteGridModel *model_ = nullptr;
 };

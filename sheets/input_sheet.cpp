@@ -302,10 +302,15 @@ static void fillCodeAndName(QComboBox *codes, QComboBox *names, const Table &tab
     setItems(names, nameTexts);
 }
 
+// The lists are read again only when a partner or a bank changed since: a change to the notes
+// leaves them as they were, whatever the size of the registers.
 void InputSheet::fillLists()
 {
-    fillCodeAndName(ComboBox1, ComboBox2, state_.PartnerTable);
-    fillCodeAndName(ComboBox3, ComboBox4, state_.BankTable);
+    if (!listsCurrent_) {
+        fillCodeAndName(ComboBox1, ComboBox2, state_.PartnerTable);
+        fillCodeAndName(ComboBox3, ComboBox4, state_.BankTable);
+        listsCurrent_ = true;
+    }
     for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
         c->setCurrentIndex(c->count() > 0 ? 0 : -1);
 }
@@ -314,10 +319,12 @@ void InputSheet::DataUpDate()
 {
     const QString partnerCode = ComboBox1->currentText();
     const QString bankCode = ComboBox3->currentText();
-    for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
-        setItems(c, {});
-    if (state_.CurrentUser.Permissions == 0)
+    if (state_.CurrentUser.Permissions == 0) {
+        for (QComboBox *c : { ComboBox1, ComboBox2, ComboBox3, ComboBox4 })
+            setItems(c, {});
+        listsCurrent_ = false;
         return;
+    }
     fillLists();
     if (Editing_ != 0) {
         // A refresh while a note is being edited must not put defaults into that note at the
@@ -498,6 +505,8 @@ void InputSheet::leaveEditing()
 // edit in progress follows its note.
 void InputSheet::registerChanged(const RegisterChange &change)
 {
+    if (change.table != DataTable::NoteTable || change.kind == RegisterChange::Kind::Reset)
+        listsCurrent_ = false;
     if (appending_)
         return;
     // The register read again: the edit ends with the rest of what the screen showed.

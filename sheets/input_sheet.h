@@ -90,6 +90,7 @@ private:
     LoadedNote loaded_;
     bool shown_ = false;
     bool appending_ = false; // this sheet's own registration of a new note is under way
+    bool listsCurrent_ = false; // the four lists hold the partners and banks as they are
     // The last note registered and when: a double-click on 登録 registers it once.
     std::optional<NoteRecord> lastRegistered_;
     QElapsedTimer lastRegistration_;

@@ -41,10 +41,54 @@ void RegisterGridModel::refresh()
     endResetModel();
 }
 
+void RegisterGridModel::follow(const RegisterChange &change)
+{
+    using Kind = RegisterChange::Kind;
+    const DataTable shown =
+        kind_ == RegisterKind::PartnerRegister ? DataTable::PartnerTable : DataTable::BankTable;
+    if (change.kind != Kind::Reset && change.table != shown)
+        return;
+    const int last = change.first + change.count - 1;
+    const int now = entryCount(state_, kind_);
+    if (change.kind == Kind::Appended && change.first == entries_ && now == entries_ + change.count)
+        moveRows(change.first, now);
+    else if (change.kind == Kind::Removed && last < entries_ && now == entries_ - change.count)
+        moveRows(change.first, now);
+    else if (change.kind == Kind::Replaced && last < entries_ && now == entries_)
+        emit dataChanged(index(change.first, 0), index(last, columnCount() - 1));
+    else
+        refresh();
+}
+
+// Entries from first on came or went, leaving these many. The empty row of an empty register
+// becomes the first entry's row once there is one, and stays when the last is removed.
+void RegisterGridModel::moveRows(int first, int entries)
+{
+    const int before = entries_;
+    const int rowsBefore = rowsFor(before);
+    const int rowsAfter = rowsFor(entries);
+    if (rowsAfter > rowsBefore) {
+        beginInsertRows({}, rowsBefore, rowsAfter - 1);
+        entries_ = entries;
+        endInsertRows();
+    } else if (rowsAfter < rowsBefore) {
+        const int from = entries == 0 ? 1 : first;
+        removing_ = { from, rowsBefore - rowsAfter };
+        beginRemoveRows({}, from, from + removing_.count - 1);
+        removing_ = {};
+        entries_ = entries;
+        endRemoveRows();
+    }
+    entries_ = entries;
+    if (before == 0 || entries == 0)
+        emit dataChanged(index(0, 0), index(0, columnCount() - 1));
+}
+
 // The register may shrink behind the model before the refresh that follows; a row past its end
 // shows nothing.
 QString RegisterGridModel::cellText(int row, int column) const
 {
+    row = removing_.rowNow(row);
     if (row < 0 || row >= entries_ || row >= entryCount(state_, kind_))
         return {};
     const auto at = static_cast<std::size_t>(row);

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <algorithm>
+
 #include "controls/sheet_grid_model.h"
 #include "sheets/registration.h"
+#include "sheets/row_removal.h"
 
 struct AppState;
+struct RegisterChange;
 
 // The partner or bank register as a table model: row r shows entry r, formatted when asked.
-// An empty register still shows one empty row under the titles.
+// An empty register still shows one empty row under the titles. It follows the register's
+// changes row by row.
 class RegisterGridModel : public SheetGridModel
 {
     Q_OBJECT
@@ -17,6 +22,9 @@ public:
     RegisterKind kind() const { return kind_; }
     // Reads the register again.
     void refresh();
+    // Entries appended or removed insert or remove their rows, entries overwritten redraw theirs;
+    // a table replaced whole (read again, or grown by an import) is read again.
+    void follow(const RegisterChange &change);
 
     static std::span<const GridColumn> columns(RegisterKind kind);
     QString cellText(int row, int column) const override;
@@ -27,7 +35,12 @@ protected:
     std::span<const GridColumn> gridColumns() const override { return columns(kind_); }
 
 private:
+    // Rows for n entries: an empty register keeps its empty row.
+    static int rowsFor(int entries) { return std::max(entries, 1); }
+    void moveRows(int first, int entries);
+
     const AppState &state_;
     RegisterKind kind_ = RegisterKind::BankRegister;
     int entries_ = 0;
+    RowRemoval removing_;
 };

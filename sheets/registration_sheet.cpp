@@ -75,6 +75,7 @@ void RegistrationSheet::buildControls()
     SG1->setObjectName(u"SG1"_s);
     SG1->setGeometry(0, 0, 404, 153);
     model_ = new RegisterGridModel(state_, this);
+    connect(&state_.Data, &Register::changed, model_, &RegisterGridModel::follow);
     SG1->setModel(model_);
     setUpSheetGrid(SG1, RowHeight);
     SG1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -168,7 +169,9 @@ void RegistrationSheet::DataUpDate()
 {
     const int rememberedBank = ComboBox2->currentIndex();
     const QString typed = ComboBox1->currentText();
-    model_->refresh();
+    // The rows follow the register by themselves; a refresh leaves none selected, so 削除 never
+    // acts on rows chosen before it.
+    SG1->selectionModel()->clear();
     applyColumns();
     // Refilling the code list must not load an entry over what is being typed.
     {

@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 
 #include "access/login_dialog.h"
@@ -85,6 +87,28 @@ public:
         userFiles << userFile;
         return std::make_unique<UserRegistration>(prompter, userFile, parent);
     }
+    std::unique_ptr<QDialog> createImportDialog(
+        AppState &, Prompter &, DataSheetPort *dataSheet, bool mayImport, QWidget *) override
+    {
+        built << (mayImport ? u"ImportDialog"_s : u"ImportDialog refusing"_s);
+        importDataSheets.push_back(dataSheet);
+        return nullptr;
+    }
+    std::unique_ptr<QDialog> createRestoreDialog(AppState &, Prompter &, QWidget *) override
+    {
+        built << u"RestoreDialog"_s;
+        return nullptr;
+    }
+    due::DueWindow *createDueWindow(AppState &, Prompter &, ProgramOptions &, QWidget *) override
+    {
+        built << u"DueWindow"_s;
+        return nullptr;
+    }
+    QWidget *createHelpWindow(const QString &file, QWidget *) override
+    {
+        built << u"HelpWindow "_s + QFileInfo(file).fileName();
+        return nullptr;
+    }
 
     // Released by the main window's sub-windows; kept alive here for the fakes' lifetime.
     FakeDataSheet data;
@@ -93,6 +117,8 @@ public:
     std::vector<std::vector<int>> outputLists;
     QStringList userFiles;
     std::vector<DataSheetPort *> outputDataSheets;
+    QStringList built; // the screens asked for that the main window does not create itself
+    std::vector<DataSheetPort *> importDataSheets;
 };
 
 NoteRecord note(std::int64_t amount, double due = 45000, std::uint8_t settled = 0)
@@ -185,49 +211,103 @@ protected:
 
 } // namespace
 
+// Every command of the menu bar is found by its own name: the menu or item of that caption and
+// shortcut, in its menu.
 TEST_F(MainWindowTest, CaptionMenusAndShortcuts)
 {
     auto window = open("Admini", "kanri8");
     EXPECT_EQ(window->windowTitle(), u"Velmoraの手形管理"_s);
     EXPECT_EQ(window->objectName(), u"Form1"_s);
-    const QStringList menus = { u"File1"_s, u"Edit1"_s, u"Find1"_s, u"Show1"_s, u"SET1"_s,
-        u"Help1"_s };
-    const QStringList titles = { u"ファイル(&F)"_s, u"編集(&E)"_s, u"検索(&S)"_s, u"表示(&V)"_s,
-        u"設定(&B)"_s, u"ヘルプ(&H)"_s };
-    for (int i = 0; i < menus.size(); ++i)
-        EXPECT_EQ(window->menu(menus[i])->title(), titles[i]);
-    EXPECT_EQ(window->action(u"Save1"_s)->shortcut(), QKeySequence(u"Ctrl+S"_s));
-    EXPECT_EQ(window->action(u"Print1"_s)->shortcut(), QKeySequence(u"Ctrl+P"_s));
-    EXPECT_EQ(window->action(u"Z1"_s)->text(), u"終了(&X)"_s);
-    EXPECT_EQ(window->action(u"Delete1"_s)->shortcut(), QKeySequence(u"Shift+Del"_s));
-    EXPECT_EQ(window->action(u"Find2"_s)->shortcut(), QKeySequence(u"Ctrl+F"_s));
-    EXPECT_EQ(window->action(u"N3"_s)->text(), u"取立て確認"_s);
-    EXPECT_EQ(window->action(u"User1"_s)->text(), u"ユーザー設定"_s);
+    struct Entry
+    {
+        QString name;
+        QString caption;
+        QString shortcut;
+        QString menu; // empty for a menu
+    };
+    const Entry entries[] = {
+        { u"File1"_s, u"ファイル(&F)"_s, {}, {} },
+        { u"Save1"_s, u"上書き保存"_s, u"Ctrl+S"_s, u"File1"_s },
+        { u"Print1"_s, u"出力"_s, u"Ctrl+P"_s, u"File1"_s },
+        { u"Import1"_s, u"取り込み"_s, {}, u"File1"_s },
+        { u"Z1"_s, u"終了(&X)"_s, u"Ctrl+X"_s, u"File1"_s },
+        { u"Edit1"_s, u"編集(&E)"_s, {}, {} },
+        { u"Delete1"_s, u"削除"_s, u"Shift+Del"_s, u"Edit1"_s },
+        { u"N3"_s, u"取立て確認"_s, {}, u"Edit1"_s },
+        { u"Find1"_s, u"検索(&S)"_s, {}, {} },
+        { u"Find2"_s, u"検索"_s, u"Ctrl+F"_s, u"Find1"_s },
+        { u"Show1"_s, u"表示(&V)"_s, {}, {} },
+        { u"InputForm"_s, u"インプットシート"_s, {}, u"Show1"_s },
+        { u"DataForm"_s, u"データシート"_s, {}, u"Show1"_s },
+        { u"DueForm"_s, u"期日案内"_s, {}, u"Show1"_s },
+        { u"SET1"_s, u"設定(&B)"_s, {}, {} },
+        { u"SET2"_s, u"取引先登録"_s, {}, u"SET1"_s },
+        { u"SET3"_s, u"銀行登録"_s, {}, u"SET1"_s },
+        { u"User1"_s, u"ユーザー設定"_s, {}, u"SET1"_s },
+        { u"Restore1"_s, u"バックアップから復元"_s, {}, u"SET1"_s },
+        { u"Help1"_s, u"ヘルプ(&H)"_s, {}, {} },
+        { u"Help2"_s, u"ヘルプ"_s, {}, u"Help1"_s },
+        { u"N2"_s, u"バージョン情報"_s, {}, u"Help1"_s },
+    };
+    ASSERT_EQ(std::size(entries), MenuCommands.size());
+    QStringList menus;
+    for (const Entry &e : entries) {
+        SCOPED_TRACE(e.name.toStdString());
+        QAction *a = window->action(e.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), e.caption);
+        EXPECT_EQ(a->shortcut(), QKeySequence(e.shortcut));
+        if (e.menu.isEmpty()) {
+            menus << e.name;
+            EXPECT_EQ(window->menu(e.name)->menuAction(), a);
+        } else {
+            EXPECT_TRUE(window->menu(e.menu)->actions().contains(a));
+        }
+    }
+    QStringList bar;
+    for (QAction *m : window->menuBar()->actions())
+        bar << m->objectName();
+    EXPECT_EQ(bar, menus);
 }
 
+// Each item is usable only when its menu and its own right are open.
 TEST_F(MainWindowTest, MenusOpenByEveryRightsValue)
 {
     auto window = open("Admini", "kanri8");
     for (int p = 0; p < 16; ++p) {
-        window->applyRights(static_cast<std::uint8_t>(p));
         const bool all = p & 8;
         const bool file = all || (p & 1);
         const bool edit = all || (p & 2);
         const bool set = all || (p & 4);
-        SCOPED_TRACE(p);
-        EXPECT_EQ(window->menu(u"File1"_s)->menuAction()->isEnabled(), file);
-        EXPECT_EQ(usable(*window, u"Save1"_s), file);
-        EXPECT_EQ(usable(*window, u"Z1"_s), file);
-        EXPECT_EQ(usable(*window, u"Print1"_s), all);
-        EXPECT_EQ(usable(*window, u"Delete1"_s), edit);
-        EXPECT_EQ(usable(*window, u"N3"_s), edit);
-        EXPECT_EQ(usable(*window, u"Find2"_s), file);
-        EXPECT_EQ(usable(*window, u"InputForm"_s), p != 0);
-        EXPECT_EQ(usable(*window, u"SET2"_s), set);
-        EXPECT_EQ(usable(*window, u"SET3"_s), set);
-        EXPECT_EQ(usable(*window, u"User1"_s), all);
-        EXPECT_TRUE(usable(*window, u"Help2"_s));
-        EXPECT_TRUE(usable(*window, u"N2"_s));
+        const bool any = p != 0;
+        const std::pair<QString, bool> expected[] = {
+            { u"File1"_s, file },
+            { u"Save1"_s, file },
+            { u"Print1"_s, all },
+            { u"Import1"_s, file && any },
+            { u"Z1"_s, file },
+            { u"Edit1"_s, edit },
+            { u"Delete1"_s, edit },
+            { u"N3"_s, edit },
+            { u"Find1"_s, file },
+            { u"Find2"_s, file },
+            { u"Show1"_s, any },
+            { u"InputForm"_s, any },
+            { u"DataForm"_s, any },
+            { u"DueForm"_s, any },
+            { u"SET1"_s, set },
+            { u"SET2"_s, set },
+            { u"SET3"_s, set },
+            { u"User1"_s, all },
+            { u"Restore1"_s, set && file },
+            { u"Help1"_s, true },
+            { u"Help2"_s, true },
+            { u"N2"_s, true },
+        };
+        ASSERT_EQ(std::size(expected), MenuCommands.size());
+        window->applyRights(static_cast<std::uint8_t>(p));
+        for (const auto &[name, open] : expected)
+            EXPECT_EQ(usable(*window, name), open) << name.toStdString() << " with rights " << p;
     }
 }
 
@@ -451,6 +531,23 @@ TEST_F(MainWindowTest, CollectionConfirmationListsTheDueNotes)
     window->Preview();
     EXPECT_EQ(screens.outputLists.back(), (std::vector<int> { 0, 1, 2 }));
     EXPECT_EQ(screens.outputDataSheets.back(), &screens.data) << "the data sheet's rows reach it";
+}
+
+// 取り込み, バックアップから復元, 期日案内 and ヘルプ come from the screen factory, which may
+// answer nothing: the command then does nothing.
+TEST_F(MainWindowTest, ImportRestoreDueAndHelpComeFromTheFactory)
+{
+    auto window = open("guest", "guest");
+    QDir(program.path()).mkpath(u"Help"_s);
+    program.write(u"Help/Help.html"_s, "<html></html>");
+    window->Import1Click();
+    window->Restore1Click();
+    window->DueFormClick();
+    window->Help2Click();
+    EXPECT_EQ(screens.built,
+        QStringList(
+            { u"ImportDialog"_s, u"RestoreDialog"_s, u"DueWindow"_s, u"HelpWindow Help.html"_s }));
+    EXPECT_EQ(screens.importDataSheets, std::vector<DataSheetPort *> { &screens.data });
 }
 
 // Admini with the README's password is told once to change it; another password says nothing.

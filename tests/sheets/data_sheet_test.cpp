@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QAction>
 #include <QHeaderView>
@@ -168,6 +170,67 @@ TEST_F(DataSheetTest, ViewIndexCaptionsAndFilteredState)
     EXPECT_FALSE(sheet->viewFiltered());
     EXPECT_EQ(sheet->windowTitle(), u"データシート(全件表示)"_s);
     EXPECT_EQ(sheet->viewIndex(), std::vector<std::int32_t>({ 0, 1, 2, 3, 4 }));
+}
+
+// A change to the register redraws only the rows it touched, in the full view and in a search
+// result alike; the rows then read as a rebuilt grid's, and the selected row stays selected. Only
+// the register read again, or notes added under a search result, rebuild the rows.
+TEST_F(DataSheetTest, AChangeRedrawsOnlyTheRowsItTouched)
+{
+    QAbstractItemModelTester tester(
+        sheet->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const RegisterEntry renamed { "002", sjis::encode(u"新しい名前"_s), "B02" };
+    struct Case
+    {
+        const char *what;
+        std::vector<std::int32_t> search; // empty: the full view
+        std::function<void(Register &)> change;
+        QStringList told; // what the model tells its views
+    };
+    const Case cases[] = {
+        { "a note replaced", {}, [](Register &r) { r.replaceNote(3, r.notes()[0]); },
+            { u"dataChanged 3-3"_s } },
+        { "a listed note re-classified", { 5, 1, 3 },
+            [](Register &r) { r.reclassifyNote(1, DiscountedNote); }, { u"dataChanged 1-1"_s } },
+        { "two notes approved", {},
+            [](Register &r) {
+                r.applyApprovals({ 4, 0 }, { 1, 1 });
+            },
+            { u"dataChanged 0-4"_s } },
+        { "a note appended", {}, [](Register &r) { r.appendNote(r.notes()[1]); },
+            { u"rowsInserted 6-6"_s } },
+        { "a note removed", {}, [](Register &r) { r.removeNote(2); }, { u"rowsRemoved 2-2"_s } },
+        { "a partner renamed", { 5, 1 },
+            [&](Register &r) { r.overwriteEntry(RegisterKind::PartnerRegister, 1, renamed); },
+            { u"dataChanged 0-1"_s } },
+        { "a note appended under a search", { 5, 1 },
+            [](Register &r) { r.appendNote(r.notes()[1]); }, { u"modelReset"_s } },
+        { "the notes read again", {}, [](Register &r) { r.setTables(fixtures::smallRegister()); },
+            { u"modelReset"_s } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fixtures::reload(state, [](Tables &t) { t = fixtures::smallRegister(); });
+        if (c.search.empty())
+            sheet->setIndexAll();
+        else
+            sheet->setIndex(c.search, u"抽出"_s);
+        sheet->DataUpdate();
+        selectRows(2, 2);
+        QStringList seen;
+        {
+            QObject listening;
+            fixtures::recordRowSignals(*sheet->model(), listening, seen);
+            c.change(state.Data);
+        }
+        EXPECT_EQ(seen, c.told);
+        const std::vector<std::int32_t> listed = sheet->viewIndex();
+        NoteGridModel rebuilt(state, listed);
+        rebuilt.refresh(true);
+        EXPECT_EQ(fixtures::gridTexts(*sheet->model()), fixtures::gridTexts(rebuilt));
+        EXPECT_EQ(sheet->selectionTop(), 2);
+        EXPECT_EQ(sheet->selectionBottom(), 2);
+    }
 }
 
 TEST_F(DataSheetTest, MenuOpensBesideThePointerWithItemsBySelection)

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QStyleHints>
@@ -426,6 +428,57 @@ TEST_F(InputSheetTest, ARefreshDuringAnEditKeepsWhatTheFieldsShow)
     // Out of editing the refresh resets the entry as before.
     EXPECT_EQ(sheet->NValEdit1->Value(), 0);
     EXPECT_EQ(sheet->Edit10->text(), u"tanaka"_s);
+}
+
+// After any change the sheet shows what a sheet opened afresh shows: a change to the notes
+// resets the entry and keeps the lists as read, one to a partner or a bank reads them again.
+TEST_F(InputSheetTest, AfterAChangeTheSheetShowsWhatAFreshOneShows)
+{
+    const auto shown = [](const InputSheet &s) {
+        QStringList texts;
+        for (const QComboBox *c :
+            { s.ComboBox1, s.ComboBox2, s.ComboBox3, s.ComboBox4, s.ComboBox5, s.ComboBox6 }) {
+            for (int i = 0; i < c->count(); ++i)
+                texts << c->itemText(i);
+            texts << QString::number(c->currentIndex());
+        }
+        texts << s.DP1->date().toString() << s.DP2->date().toString()
+              << QString::number(double(s.NValEdit1->Value())) << s.Edit10->text();
+        return texts;
+    };
+    struct Case
+    {
+        const char *what;
+        std::function<void(Register &)> change;
+    };
+    const Case cases[] = {
+        { "a note approved", [](Register &r) { r.applyApprovals({ 0 }, { 1 }); } },
+        { "a partner renamed",
+            [](Register &r) {
+                r.overwriteEntry(
+                    RegisterKind::PartnerRegister, 1, { "002", sjis::encode(u"新社名"_s), "B01" });
+            } },
+        { "a bank added",
+            [](Register &r) {
+                r.appendEntry(RegisterKind::BankRegister, { "B00", "Z", {} });
+            } },
+        { "the register read again with a bank less",
+            [](Register &r) {
+                Tables t { r.notes(), r.partners(), r.banks() };
+                t.banks.erase(t.banks.begin());
+                r.setTables(std::move(t));
+            } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sheet->ComboBox1->setCurrentIndex(1);
+        sheet->TorihikiChange(sheet->ComboBox1);
+        sheet->NValEdit1->setValue(5);
+        c.change(state.Data);
+        InputSheet fresh(state, host, prompter);
+        fresh.FormShow();
+        EXPECT_EQ(shown(*sheet), shown(fresh));
+    }
 }
 
 TEST_F(InputSheetTest, AnEditFollowsItsNoteWhenNotesAreDeleted)

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
@@ -127,4 +129,63 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
     // A register shrunk behind the grid shows nothing past its end before the next refresh.
     state.Data.removeEntries(RegisterKind::PartnerRegister, 2, 2);
     EXPECT_EQ(model.cellText(2, 0), QString());
+}
+
+// The grid follows its register row by row, its empty row included, and passes over the other
+// register; only a table replaced whole is read again. After each change the rows read as a
+// rebuilt grid's.
+TEST(Registration, GridFollowsItsRegisterRowByRow)
+{
+    AppState state;
+    RegisterGridModel model(state);
+    QObject::connect(&state.Data, &Register::changed, &model, &RegisterGridModel::follow);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setKind(RegisterKind::BankRegister);
+    const auto bank = [](const char *code, const char *name) {
+        return RegisterEntry { code, name, {} };
+    };
+    struct Step
+    {
+        const char *what;
+        std::function<void(Register &)> change;
+        QStringList told; // what the model tells its views
+    };
+    const Step steps[] = {
+        { "the first bank takes the empty row",
+            [&](Register &r) { r.appendEntry(RegisterKind::BankRegister, bank("B1", "A")); },
+            { u"dataChanged 0-0"_s } },
+        { "two more banks",
+            [&](Register &r) {
+                r.importEntries(RegisterKind::BankRegister, { bank("B2", "B"), bank("B3", "C") });
+            },
+            { u"modelReset"_s } },
+        { "a fourth bank",
+            [&](Register &r) { r.appendEntry(RegisterKind::BankRegister, bank("B4", "D")); },
+            { u"rowsInserted 3-3"_s } },
+        { "a partner",
+            [&](Register &r) { r.appendEntry(RegisterKind::PartnerRegister, bank("P1", "E")); },
+            {} },
+        { "a bank overwritten",
+            [&](Register &r) { r.overwriteEntry(RegisterKind::BankRegister, 2, bank("B3", "F")); },
+            { u"dataChanged 2-2"_s } },
+        { "two banks removed",
+            [](Register &r) { r.removeEntries(RegisterKind::BankRegister, 1, 2); },
+            { u"rowsRemoved 1-2"_s } },
+        { "the last two banks removed",
+            [](Register &r) { r.removeEntries(RegisterKind::BankRegister, 0, 1); },
+            { u"rowsRemoved 1-1"_s, u"dataChanged 0-0"_s } },
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        QStringList seen;
+        {
+            QObject listening;
+            fixtures::recordRowSignals(model, listening, seen);
+            step.change(state.Data);
+        }
+        EXPECT_EQ(seen, step.told);
+        RegisterGridModel rebuilt(state);
+        rebuilt.setKind(RegisterKind::BankRegister);
+        EXPECT_EQ(fixtures::gridTexts(model), fixtures::gridTexts(rebuilt));
+    }
 }

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <utility>
 
+#include <QAbstractItemModel>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
+#include "controls/sheet_grid_model.h"
 #include "store/app_state.h"
 #include "store/day_date.h"
 #include "store/sjis.h"
@@ -103,6 +106,38 @@ template <typename Edit> void reload(AppState &state, Edit edit)
 inline void reload(AppState &state)
 {
     reload(state, [](Tables &) {});
+}
+
+// Every cell of a grid model, row by row: what its view shows.
+inline QStringList gridTexts(const SheetGridModel &model)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < model.columnCount(); ++column)
+            texts << model.cellText(row, column);
+    }
+    return texts;
+}
+
+// Writes what the model tells its views into seen, while context lives: "modelReset",
+// "rowsInserted 6-6", "rowsRemoved 2-2", "dataChanged 0-4" (first and last row).
+inline void recordRowSignals(const QAbstractItemModel &model, QObject &context, QStringList &seen)
+{
+    const auto rows = [&seen](const QString &what) {
+        return [&seen, what](const QModelIndex &, int first, int last) {
+            seen << QStringLiteral("%1 %2-%3").arg(what).arg(first).arg(last);
+        };
+    };
+    QObject::connect(
+        &model, &QAbstractItemModel::rowsInserted, &context, rows(QStringLiteral("rowsInserted")));
+    QObject::connect(
+        &model, &QAbstractItemModel::rowsRemoved, &context, rows(QStringLiteral("rowsRemoved")));
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
+        [&seen](const QModelIndex &top, const QModelIndex &bottom) {
+            seen << QStringLiteral("dataChanged %1-%2").arg(top.row()).arg(bottom.row());
+        });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, &context,
+        [&seen] { seen << QStringLiteral("modelReset"); });
 }
 
 } // namespace fixtures
