@@ -10,6 +10,7 @@
 #include "store/generations.h"
 #include "store/program_options.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/other_user.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -109,8 +110,16 @@ TEST(ProgramOptions, AChangeKeepsTheOtherSettingsAndNeverWritesThroughAnotherUse
     TestDir victim;
     victim.write(u"own.txt"_s, "the victim's own");
     ASSERT_TRUE(QFile::remove(ini));
-    ASSERT_TRUE(QFile::link(victim.file(u"own.txt"_s), ini));
-    EXPECT_FALSE(ProgramOptions(ini, shared).setUserNumber(u"due_days"_s, u"山田"_s, 90, &fault));
+    // The other user's own link where a second login exists; one that says so elsewhere.
+    const bool real = other_user::available();
+    if (real) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        ASSERT_TRUE(other_user::run(u"ln -s %1 %2"_s.arg(victim.file(u"own.txt"_s), ini)));
+    } else {
+        ASSERT_TRUE(QFile::link(victim.file(u"own.txt"_s), ini));
+    }
+    FileSystem &seen = real ? systemFileSystem() : static_cast<FileSystem &>(shared);
+    EXPECT_FALSE(ProgramOptions(ini, seen).setUserNumber(u"due_days"_s, u"山田"_s, 90, &fault));
     EXPECT_EQ(fault.error, EACCES);
     EXPECT_EQ(victim.read(u"own.txt"_s), "the victim's own");
 }
