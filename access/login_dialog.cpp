@@ -9,8 +9,8 @@
 #include "controls/byte_limit.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "core/sjis.h"
 #include "messages/store_messages.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,8 +14,8 @@
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
+#include "core/sjis.h"
 #include "messages/store_messages.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

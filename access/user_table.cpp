@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -21,14 +21,14 @@
 #include "app/screen_factory.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
+#include "core/note_rules.h"
+#include "core/sjis.h"
 #include "due/due_status.h"
 #include "due/due_window.h"
 #include "messages/store_messages.h"
 #include "store/app_state.h"
 #include "store/generations.h"
-#include "store/note_rules.h"
 #include "store/settings_file.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -10,9 +10,9 @@
 #include "bench/bench_data.h"
 #include "bench/widget_bench.h"
 #include "controls/prompter.h"
+#include "core/note_rules.h"
 #include "sheets/approval_list.h"
 #include "sheets/approval_list_model.h"
-#include "store/note_rules.h"
 
 // The approval list over a register of a million notes of which a hundred thousand are due:
 // opening it, flipping one stamp, and approving every listed note.

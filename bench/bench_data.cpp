@@ -19,7 +19,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 namespace {
 

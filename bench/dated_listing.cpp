@@ -6,11 +6,11 @@
 #include <QFile>
 
 #include "bench/bench_data.h"
+#include "core/day_date.h"
 #include "output/output_choices.h"
 #include "output/report_layout.h"
 #include "output/schedule_csv.h"
 #include "output/schedule_report.h"
-#include "store/day_date.h"
 
 using namespace Qt::StringLiterals;
 

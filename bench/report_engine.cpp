@@ -11,10 +11,10 @@
 #include "bench/widget_bench.h"
 #include "controls/progress_dialog.h"
 #include "controls/prompter.h"
+#include "core/sjis.h"
 #include "output/report_layout.h"
 #include "output/report_preview.h"
 #include "output/report_run.h"
-#include "store/sjis.h"
 
 // The note list of a hundred thousand notes: its layout into pages, the preview until its first
 // page is drawn, and PDF writing in pages per second.

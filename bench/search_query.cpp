@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.h"
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "search/query.h"
 #include "search/value_list.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

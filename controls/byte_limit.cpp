@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 ByteLimitValidator::ByteLimitValidator(int maxBytes, QObject *parent)
     : QValidator(parent)

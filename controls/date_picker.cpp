@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "store/day_date.h"
+#include "core/day_date.h"
 
 namespace {
 

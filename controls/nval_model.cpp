@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "store/formats.h"
-#include "store/half_width.h"
+#include "core/formats.h"
+#include "core/half_width.h"
 
 namespace {
 

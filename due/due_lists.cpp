@@ -8,9 +8,9 @@
 #include <tuple>
 #include <utility>
 
+#include "core/bank_calendar.h"
+#include "core/day_date.h"
 #include "output/partner_summary.h"
-#include "store/bank_calendar.h"
-#include "store/day_date.h"
 
 namespace due {
 

@@ -6,9 +6,9 @@
 
 #include <QDate>
 
-#include "store/money.h"
-#include "store/records.h"
-#include "store/tables.h"
+#include "core/money.h"
+#include "core/records.h"
+#include "core/tables.h"
 
 // What falls due: the notes past due, the payments and receipts of the coming days, cash by
 // month, payable notes on long terms and the notes due after paper clearing ends. All of it

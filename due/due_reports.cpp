@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/bank_calendar.h"
+#include "core/lookups.h"
 #include "due/due_texts.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/output_choices.h"
 #include "store/app_state.h"
-#include "store/bank_calendar.h"
-#include "store/lookups.h"
 
 using namespace Qt::StringLiterals;
 using output::Align;

@@ -1,11 +1,11 @@
 #include "due/due_texts.h"
 
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/kinds.h"
+#include "core/sjis.h"
 #include "output/partner_summary.h"
 #include "output/yen_unit.h"
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

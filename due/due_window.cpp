@@ -13,15 +13,15 @@
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
+#include "core/lookups.h"
+#include "core/sjis.h"
 #include "due/due_reports.h"
 #include "due/due_texts.h"
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
 #include "output/report_run.h"
 #include "store/app_state.h"
-#include "store/lookups.h"
 #include "store/program_options.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -8,8 +8,8 @@
 
 #include <QStringDecoder>
 
+#include "core/sjis.h"
 #include "messages/import_messages.h"
-#include "store/sjis.h"
 
 namespace exchange {
 

@@ -4,9 +4,9 @@
 
 #include <QStringList>
 
-#include "store/day_date.h"
-#include "store/half_width.h"
-#include "store/kinds.h"
+#include "core/day_date.h"
+#include "core/half_width.h"
+#include "core/kinds.h"
 
 using namespace Qt::StringLiterals;
 

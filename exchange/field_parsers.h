@@ -5,7 +5,7 @@
 #include <QDate>
 #include <QString>
 
-#include "store/money.h"
+#include "core/money.h"
 
 // The fields of a brought-in CSV file, read the ways spreadsheets and people write them. Each
 // trims half- and full-width spaces first; nullopt means the cell cannot be read, and the

@@ -9,6 +9,10 @@
 #include <QSet>
 
 #include "controls/progress.h"
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/kinds.h"
+#include "core/sjis.h"
 #include "exchange/csv_reader.h"
 #include "exchange/field_parsers.h"
 #include "messages/import_messages.h"
@@ -16,10 +20,6 @@
 #include "output/csv_line.h"
 #include "sheets/note_entry.h"
 #include "sheets/registration.h"
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,11 +11,11 @@
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
+#include "core/formats.h"
 #include "messages/store_messages.h"
 #include "output/yen_unit.h"
 #include "store/app_state.h"
 #include "store/data_files.h"
-#include "store/formats.h"
 
 using namespace Qt::StringLiterals;
 

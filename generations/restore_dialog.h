@@ -5,8 +5,8 @@
 
 #include <QDialog>
 
+#include "core/money.h"
 #include "store/generations.h"
-#include "store/money.h"
 
 class Progress;
 class Prompter;

@@ -1,6 +1,6 @@
 #include "messages/import_messages.h"
 
-#include "store/formats.h"
+#include "core/formats.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,9 +1,9 @@
 #include "output/bank_list_report.h"
 
+#include "core/sjis.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "store/app_state.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "store/formats.h"
-#include "store/sjis.h"
+#include "core/formats.h"
+#include "core/sjis.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include "store/day_date.h"
-#include "store/money.h"
+#include "core/day_date.h"
+#include "core/money.h"
 
 // The one writer of the bytes of every CSV file: code page 932, fields joined by ",", each line
 // ended by CR LF. A field is written as it is unless it holds a comma, a double quote, CR or LF;

@@ -1,10 +1,10 @@
 #include "output/note_list_csv.h"
 
+#include "core/lookups.h"
+#include "core/sjis.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/note_list_rows.h"
-#include "store/lookups.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

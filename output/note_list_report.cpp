@@ -1,8 +1,8 @@
 #include "output/note_list_report.h"
 
+#include "core/lookups.h"
 #include "output/note_list_rows.h"
 #include "output/report_run.h"
-#include "store/lookups.h"
 
 using namespace Qt::StringLiterals;
 

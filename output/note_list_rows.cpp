@@ -1,8 +1,8 @@
 #include "output/note_list_rows.h"
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "output/csv_line.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/day_date.h"
 #include "output/sort_keys.h"
-#include "store/day_date.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,6 +14,7 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "core/day_date.h"
 #include "output/bank_list_report.h"
 #include "output/csv_export.h"
 #include "output/note_list_csv.h"
@@ -24,7 +25,6 @@
 #include "output/schedule_report.h"
 #include "sheets/sheet_ports.h"
 #include "store/app_state.h"
-#include "store/day_date.h"
 
 using namespace Qt::StringLiterals;
 

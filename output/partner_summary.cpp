@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "core/formats.h"
+#include "core/lookups.h"
+#include "core/sjis.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/sort_keys.h"
 #include "output/yen_unit.h"
-#include "store/formats.h"
-#include "store/lookups.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "output/partner_summary_report.h"
 
+#include "core/lookups.h"
 #include "output/partner_summary.h"
 #include "store/app_state.h"
-#include "store/lookups.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,12 +2,12 @@
 
 #include <cstddef>
 
+#include "core/lookups.h"
+#include "core/sjis.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/yen_unit.h"
 #include "store/app_state.h"
-#include "store/lookups.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

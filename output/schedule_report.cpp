@@ -1,7 +1,7 @@
 #include "output/schedule_report.h"
 
+#include "core/lookups.h"
 #include "store/app_state.h"
-#include "store/lookups.h"
 
 using namespace Qt::StringLiterals;
 

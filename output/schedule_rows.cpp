@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "output/csv_line.h"
 #include "output/sort_keys.h"
 #include "output/yen_unit.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

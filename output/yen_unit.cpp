@@ -1,6 +1,6 @@
 #include "output/yen_unit.h"
 
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "store/money.h"
+#include "core/money.h"
 
 // The unit after an amount of yen: "円". A sum past the 64-bit range stops at its end (see
 // Money); there the figure is not the true one, so the unit says which way it lies beyond:

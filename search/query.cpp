@@ -11,12 +11,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
-#include "store/lookups.h"
-#include "store/money.h"
-#include "store/sjis.h"
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/kinds.h"
+#include "core/lookups.h"
+#include "core/money.h"
+#include "core/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -9,12 +9,12 @@
 
 #include <QSet>
 
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/kinds.h"
+#include "core/lookups.h"
+#include "core/sjis.h"
 #include "search/query.h"
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
-#include "store/lookups.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

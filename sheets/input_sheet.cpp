@@ -23,10 +23,10 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "core/day_date.h"
+#include "core/kinds.h"
+#include "core/sjis.h"
 #include "store/app_state.h"
-#include "store/day_date.h"
-#include "store/kinds.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

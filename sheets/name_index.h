@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/lookups.h"
+#include "core/lookups.h"
 
 // Code-to-name lookup over the partner or bank register, rebuilt at every refresh of a screen
 // grid. Screens show the last record in table order that bears a code; codes match byte for

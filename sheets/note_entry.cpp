@@ -1,8 +1,8 @@
 #include "sheets/note_entry.h"
 
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/sjis.h"
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,10 +2,10 @@
 
 #include <numeric>
 
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
-#include "store/sjis.h"
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/kinds.h"
+#include "core/sjis.h"
 
 void NoteCells::rebuild()
 {

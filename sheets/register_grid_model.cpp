@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/sjis.h"
 #include "store/app_state.h"
-#include "store/sjis.h"
 
 RegisterGridModel::RegisterGridModel(const AppState &state, QObject *parent)
     : SheetGridModel(parent)

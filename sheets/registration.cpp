@@ -1,7 +1,7 @@
 #include "sheets/registration.h"
 
+#include "core/sjis.h"
 #include "sheets/note_entry.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,9 +14,9 @@
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
+#include "core/sjis.h"
 #include "sheets/register_grid_model.h"
 #include "store/app_state.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "store/day_date.h"
+#include "core/day_date.h"
 #include "store/register.h"
 
 // The logged-in user: name and padded password as Shift-JIS bytes, and the rights bits.

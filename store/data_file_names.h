@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/records.h"
-#include "store/tables.h"
+#include "core/records.h"
+#include "core/tables.h"
 
 inline constexpr const char16_t *PartnerFileName = u"TCODE.vmd";
 inline constexpr const char16_t *NoteFileName = u"KOLVAM.vmd";

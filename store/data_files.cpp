@@ -12,12 +12,12 @@
 #include <QDateTime>
 #include <QFile>
 
+#include "core/sjis.h"
 #include "store/atomic_file.h"
 #include "store/content_checksum.h"
 #include "store/data_file_names.h"
 #include "store/file_read.h"
 #include "store/save_journal.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -9,11 +9,11 @@
 #include <QDateTime>
 #include <QSet>
 
+#include "core/tables.h"
 #include "store/data_file_names.h"
 #include "store/file_system.h"
 #include "store/generations.h"
 #include "store/save_journal.h"
-#include "store/tables.h"
 // Beside the data files while a save replaces them; names the three temporary files.
 inline constexpr const char16_t *SaveJournalName = u"tegata-save.journal";
 

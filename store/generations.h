@@ -8,9 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/tables.h"
 #include "store/file_fault.h"
 #include "store/file_system.h"
-#include "store/tables.h"
 
 // Generations: every save keeps the three files it replaces in backup/yyyyMMdd-HHmmss/ inside
 // the data folder, hard-linked where the file system allows (no copying) and copied otherwise, so

@@ -12,12 +12,12 @@
 #include <QSet>
 #include <QString>
 
+#include "core/records.h"
+#include "core/tables.h"
 #include "store/data_files.h"
 #include "store/data_lock.h"
 #include "store/file_system.h"
-#include "store/records.h"
 #include "store/settings_file.h"
-#include "store/tables.h"
 
 // Which of the two small registers the registration sheet lists and edits.
 enum class RegisterKind { BankRegister = 0, PartnerRegister = 1 };

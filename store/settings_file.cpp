@@ -7,10 +7,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/sjis.h"
 #include "store/atomic_file.h"
 #include "store/data_file_names.h"
 #include "store/data_files.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

@@ -6,10 +6,10 @@
 #include <QDate>
 #include <QStringList>
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "messages/store_messages.h"
 #include "store/data_files.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 
 using namespace Qt::StringLiterals;
 

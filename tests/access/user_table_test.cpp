@@ -5,7 +5,7 @@
 #include <QAbstractItemModelTester>
 
 #include "access/user_table.h"
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 using namespace Qt::StringLiterals;
 

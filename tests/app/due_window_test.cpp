@@ -10,14 +10,14 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "due/due_status.h"
 #include "due/due_texts.h"
 #include "due/due_window.h"
 #include "sheets/data_sheet.h"
 #include "sheets/note_grid_model.h"
-#include "store/day_date.h"
 #include "store/program_options.h"
-#include "store/sjis.h"
 #include "tests/support/main_window_fixture.h"
 
 using namespace Qt::StringLiterals;

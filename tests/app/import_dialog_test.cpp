@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QPushButton>
 
+#include "core/sjis.h"
 #include "exchange/import_dialog.h"
-#include "store/sjis.h"
 #include "tests/support/main_window_fixture.h"
 
 using namespace Qt::StringLiterals;

@@ -2,9 +2,9 @@
 
 #include <QDate>
 
+#include "core/day_date.h"
 #include "due/due_lists.h"
 #include "due/due_texts.h"
-#include "store/day_date.h"
 #include "tests/sheets/sheet_fixtures.h"
 
 using namespace Qt::StringLiterals;

@@ -5,10 +5,10 @@
 #include <QDir>
 #include <QFile>
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "exchange/import_plan.h"
 #include "exchange/register_export.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/scripted_progress.h"
 #include "tests/support/temp_dir.h"

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sjis.h"
 #include "exchange/csv_reader.h"
 #include "exchange/field_parsers.h"
-#include "store/sjis.h"
 #include "tests/support/qt_printers.h"
 
 using namespace Qt::StringLiterals;

@@ -8,9 +8,9 @@
 #include <QDate>
 #include <QString>
 
+#include "core/day_date.h"
 #include "output/output_sheet.h"
 #include "store/app_state.h"
-#include "store/day_date.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"

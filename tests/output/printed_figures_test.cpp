@@ -4,13 +4,13 @@
 
 #include <QDate>
 
+#include "core/day_date.h"
 #include "output/bank_list_report.h"
 #include "output/partner_summary_report.h"
 #include "output/report_layout.h"
 #include "output/report_run.h"
 #include "output/schedule_report.h"
 #include "output/schedule_rows.h"
-#include "store/day_date.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/pdf_reading.h"
 #include "tests/support/temp_dir.h"

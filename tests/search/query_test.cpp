@@ -4,10 +4,10 @@
 
 #include <QDate>
 
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "search/query.h"
 #include "search/value_list.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 #include "tests/support/qt_printers.h"
 
 using namespace Qt::StringLiterals;

@@ -13,9 +13,9 @@
 #include <QToolButton>
 
 #include "controls/grid_delegate.h"
+#include "core/note_rules.h"
 #include "sheets/approval_list.h"
 #include "sheets/approval_list_model.h"
-#include "store/note_rules.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/scripted_prompter.h"

@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include "core/sjis.h"
 #include "sheets/approval_choices.h"
 #include "sheets/approval_list.h"
 #include "sheets/input_sheet.h"
-#include "store/sjis.h"
 #include "tests/support/main_window_fixture.h"
 
 using namespace Qt::StringLiterals;

@@ -9,9 +9,9 @@
 #include <QStringList>
 
 #include "controls/sheet_grid_model.h"
+#include "core/day_date.h"
+#include "core/sjis.h"
 #include "store/app_state.h"
-#include "store/day_date.h"
-#include "store/sjis.h"
 #include "tests/support/qt_printers.h"
 
 // Small registers for the data sheet's tests, with texts given as QString and stored as the

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/tables.h"
+#include "core/tables.h"
 
 // Two registers that differ in every file, in record counts as in content, so a load can tell
 // which save each file came from.

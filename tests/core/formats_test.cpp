@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "store/day_date.h"
-#include "store/formats.h"
-#include "store/money.h"
-#include "store/sjis.h"
+#include "core/day_date.h"
+#include "core/formats.h"
+#include "core/money.h"
+#include "core/sjis.h"
 #include "tests/support/qt_printers.h"
 
 using namespace Qt::StringLiterals;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "store/records.h"
+#include "core/records.h"
 
 using Notes = std::vector<NoteRecord>;
 using Partners = std::vector<PartnerRecord>;

@@ -1,9 +1,9 @@
-#include "store/money.h"
+#include "core/money.h"
 
 #include <cmath>
 #include <limits>
 
-#include "store/formats.h"
+#include "core/formats.h"
 
 Money Money::fromValue(long double value)
 {

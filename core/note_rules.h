@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "store/app_state.h"
+#include "core/tables.h"
 
 // A note is due for collection confirmation once today is strictly later than its DueDate and it
 // is not settled yet; on its due date itself it is not due.

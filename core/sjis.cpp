@@ -1,4 +1,4 @@
-#include "store/sjis.h"
+#include "core/sjis.h"
 
 #include <cerrno>
 #include <cstring>

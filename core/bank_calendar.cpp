@@ -1,4 +1,4 @@
-#include "store/bank_calendar.h"
+#include "core/bank_calendar.h"
 
 #include <cstddef>
 #include <cstdint>

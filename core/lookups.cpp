@@ -1,4 +1,4 @@
-#include "store/lookups.h"
+#include "core/lookups.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "store/lookups.h"
-#include "store/note_rules.h"
+#include "core/lookups.h"
+#include "core/note_rules.h"
 
 namespace {
 

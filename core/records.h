@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "store/money.h"
+#include "core/money.h"
 
 // Fixed-layout records exactly as they lie in the data files. Text fields are a length byte
 // followed by a fixed room of Shift-JIS bytes; bytes behind the length are not significant.

@@ -1,4 +1,4 @@
-#include "store/note_rules.h"
+#include "core/note_rules.h"
 
 bool isDue(const NoteRecord &note, double today)
 {

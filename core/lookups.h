@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/app_state.h"
+#include "core/tables.h"
 
 // The Name of the first record, in table order, whose Code equals code exactly (same length, same
 // bytes); empty when none does. Reports and selections use these first-match lookups.

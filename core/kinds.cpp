@@ -1,8 +1,8 @@
-#include "store/kinds.h"
+#include "core/kinds.h"
 
 #include <QStringList>
 
-#include "store/records.h"
+#include "core/records.h"
 
 using namespace Qt::StringLiterals;
 

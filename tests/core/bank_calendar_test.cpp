@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QHash>
 
-#include "store/bank_calendar.h"
+#include "core/bank_calendar.h"
 #include "tests/support/qt_printers.h"
 
 using namespace Qt::StringLiterals;
@@ -18,7 +18,7 @@ std::string iso(QDate day)
 // The government's own list of holidays: a header line, then "2020/1/1,元日" lines.
 QHash<QDate, QString> governmentList()
 {
-    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/store/data/holidays-2020-2027.csv"));
+    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/core/data/holidays-2020-2027.csv"));
     if (!file.open(QIODevice::ReadOnly)) {
         ADD_FAILURE() << "cannot read " << file.fileName().toStdString();
         return {};

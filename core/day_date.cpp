@@ -1,4 +1,4 @@
-#include "store/day_date.h"
+#include "core/day_date.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "store/formats.h"
+#include "core/formats.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "store/money.h"
+#include "core/money.h"
 
 namespace {
 
