@@ -13,7 +13,7 @@
 #include "app/program_screens.h"
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "store/settings_file.h"
 
 using namespace Qt::StringLiterals;
@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     QApplication::setFont(screenFont());
 
-    AppState state;
+    Session state { systemFileSystem() };
     state.ProgramDirectory = QApplication::applicationDirPath() + u'/';
 
     WidgetPrompter prompter;

@@ -26,7 +26,7 @@
 #include "due/due_status.h"
 #include "due/due_window.h"
 #include "messages/store_messages.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "store/generations.h"
 #include "store/settings_file.h"
 
@@ -50,7 +50,7 @@ protected:
 
 } // namespace
 
-MainWindow::MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
+MainWindow::MainWindow(Session &state, Prompter &prompter, ScreenFactory &screens,
     const MainWindowOptions &options, QWidget *parent)
     : QMainWindow(parent)
     , state_(state)
@@ -79,7 +79,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::FormCreate(const MainWindowOptions &options)
 {
     openRegister(options);
-    options_ = ProgramOptions(programOptionsPath(state_.Data.settingsPath()), *fileSystem_);
+    options_ =
+        ProgramOptions(programOptionsPath(state_.Data.settingsPath()), state_.Data.fileSystem());
     OptionProblem generations;
     state_.Data.keepGenerations(generationsKept(options_, &generations));
     if (options_.readFault().isFault())
@@ -93,7 +94,6 @@ void MainWindow::openRegister(const MainWindowOptions &options)
 {
     lockUser_ = options.lockUser;
     now_ = options.now;
-    fileSystem_ = options.fileSystem;
     Register &reg = state_.Data;
     const DataLocation where =
         reg.locate(state_.ProgramDirectory, options.fallbackConfigDir, options.fallbackDataDir);
@@ -349,7 +349,7 @@ void MainWindow::load()
 
 bool MainWindow::save()
 {
-    const SaveOutcome outcome = state_.Data.save(lockUser_, now_(), *fileSystem_);
+    const SaveOutcome outcome = state_.Data.save(lockUser_, now_());
     if (outcome.refusal == SaveOutcome::Refusal::ReadOnly) {
         prompter_.warn(this, readOnlyNotice_);
         return false;
@@ -403,8 +403,7 @@ bool MainWindow::offerAnotherFolder()
         const QString folder = chooseFolder(from);
         if (folder.isEmpty())
             return false;
-        const SaveOutcome outcome =
-            state_.Data.saveElsewhere(folder, lockUser_, now_(), *fileSystem_);
+        const SaveOutcome outcome = state_.Data.saveElsewhere(folder, lockUser_, now_());
         if (outcome.refusal != SaveOutcome::Refusal::None) {
             prompter_.error(this, messages::saveElsewhereRefused(folder, outcome));
             continue;

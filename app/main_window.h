@@ -25,7 +25,7 @@ struct SaveReport;
 namespace due {
 class DueStatus;
 }
-struct AppState;
+struct Session;
 
 struct MainWindowOptions
 {
@@ -39,8 +39,6 @@ struct MainWindowOptions
     QString dataFolder;
     // Said once before the login: where the first user file was made.
     QString startNotice;
-    // The file layer saves go through; tests fail its steps.
-    FileSystem *fileSystem = &systemFileSystem();
 };
 
 // The frame of the application: loads the data, runs the login, opens the menus by the user's
@@ -49,7 +47,7 @@ class MainWindow : public QMainWindow, public SheetHost
 {
     Q_OBJECT
 public:
-    MainWindow(AppState &state, Prompter &prompter, ScreenFactory &screens,
+    MainWindow(Session &state, Prompter &prompter, ScreenFactory &screens,
         const MainWindowOptions &options, QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -125,7 +123,7 @@ private:
     };
     std::map<MenuCommand, MenuEntry> commands_;
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     ScreenFactory &screens_;
     QString userFile_;
@@ -139,7 +137,6 @@ private:
     QString readOnlyNotice_; // why Save is refused
     bool folderFromCommandLine_ = false; // --data-folder, not the settings line
     QString namedFolder_; // the data folder the settings line or --data-folder names
-    FileSystem *fileSystem_ = &systemFileSystem();
     ProgramOptions options_;
     QStringList optionsNotice_; // what start-up tells of the program's own settings
     due::DueStatus *dueStatus_ = nullptr;

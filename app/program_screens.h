@@ -18,28 +18,28 @@ class ProgramScreens : public ScreenFactory
 {
 public:
     DataSheetPort *createDataSheet(
-        AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
+        Session &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
     {
         return new DataSheet(state, host, prompter, parent);
     }
     InputSheetPort *createInputSheet(
-        AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
+        Session &state, SheetHost &host, Prompter &prompter, QWidget *parent) override
     {
         return new InputSheet(state, host, prompter, parent);
     }
-    std::unique_ptr<QDialog> createApprovalList(AppState &state, Prompter &prompter,
+    std::unique_ptr<QDialog> createApprovalList(Session &state, Prompter &prompter,
         const std::vector<int> &dueNotes, QWidget *parent) override
     {
         auto list = std::make_unique<ApprovalList>(state, prompter, parent);
         list->setArr(dueNotes);
         return list;
     }
-    std::unique_ptr<QDialog> createSearchSheet(AppState &state, SheetHost &host,
+    std::unique_ptr<QDialog> createSearchSheet(Session &state, SheetHost &host,
         DataSheetPort *dataSheet, Prompter &prompter, QWidget *parent) override
     {
         return std::make_unique<SearchSheet>(state, host, dataSheet, prompter, parent);
     }
-    std::unique_ptr<QDialog> createOutputSheet(AppState &state, Prompter &prompter,
+    std::unique_ptr<QDialog> createOutputSheet(Session &state, Prompter &prompter,
         const std::vector<int> &all, DataSheetPort *dataSheet, QWidget *parent) override
     {
         auto sheet = std::make_unique<OutputSheet>(state, prompter, dataSheet, parent);
@@ -47,30 +47,30 @@ public:
         return sheet;
     }
     std::unique_ptr<QDialog> createRegistrationSheet(
-        AppState &state, Prompter &prompter, RegisterKind mode, QWidget *parent) override
+        Session &state, Prompter &prompter, RegisterKind mode, QWidget *parent) override
     {
         auto sheet = std::make_unique<RegistrationSheet>(state, prompter, parent);
         sheet->setMode(static_cast<unsigned>(mode));
         return sheet;
     }
     std::unique_ptr<QDialog> createUserRegistration(
-        AppState &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+        Session &, Prompter &prompter, const QString &userFile, QWidget *parent) override
     {
         return std::make_unique<UserRegistration>(prompter, userFile, parent);
     }
-    std::unique_ptr<QDialog> createImportDialog(AppState &state, Prompter &prompter,
+    std::unique_ptr<QDialog> createImportDialog(Session &state, Prompter &prompter,
         DataSheetPort *dataSheet, bool mayImport, QWidget *parent) override
     {
         return std::make_unique<exchange::ImportDialog>(
             state, prompter, dataSheet, mayImport, parent);
     }
     std::unique_ptr<QDialog> createRestoreDialog(
-        AppState &state, Prompter &prompter, QWidget *parent) override
+        Session &state, Prompter &prompter, QWidget *parent) override
     {
         return std::make_unique<generations::RestoreDialog>(state, prompter, parent);
     }
     due::DueWindow *createDueWindow(
-        AppState &state, Prompter &prompter, ProgramOptions &options, QWidget *parent) override
+        Session &state, Prompter &prompter, ProgramOptions &options, QWidget *parent) override
     {
         return new due::DueWindow(state, prompter, options, parent);
     }

@@ -49,7 +49,7 @@ public:
 
 struct Bench
 {
-    AppState state;
+    Session state { systemFileSystem() };
     FixedClock clock { QDate(2030, 1, 1) };
     AnswerOk prompter;
     std::vector<int> due;
@@ -61,7 +61,7 @@ std::unique_ptr<Bench> buildRegister()
     r->state.clock = &r->clock;
     // Fonts, styles and the platform load on the first list drawn, not on the measured one.
     {
-        AppState small;
+        Session small { systemFileSystem() };
         small.clock = &r->clock;
         fillRegister(small, 100, 10, 10);
         ApprovalList warmUp(small, r->prompter);

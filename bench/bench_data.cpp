@@ -72,10 +72,10 @@ void plainWrite(
 
 } // namespace
 
-const AppState &registerOfAMillion()
+const Session &registerOfAMillion()
 {
-    static const std::unique_ptr<AppState> state = [] {
-        auto s = std::make_unique<AppState>();
+    static const std::unique_ptr<Session> state = [] {
+        auto s = std::make_unique<Session>(systemFileSystem());
         fillRegister(*s);
         return s;
     }();
@@ -137,7 +137,7 @@ void registerPlainWrites(QString (*written)(), const char *writer)
             ->Unit(benchmark::kMillisecond);
 }
 
-void fillRegister(AppState &state, std::size_t notes, std::size_t partners, std::size_t banks)
+void fillRegister(Session &state, std::size_t notes, std::size_t partners, std::size_t banks)
 {
     state.Data.setTables(makeRegister(notes, partners, banks));
 }

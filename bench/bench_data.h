@@ -8,19 +8,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // A register of the size the program must stay fast with: notes referring to partners and banks
 // by code, with Japanese names, deterministic so every run measures the same data.
 Tables makeRegister(
     std::size_t notes = 1'000'000, std::size_t partners = 10'000, std::size_t banks = 1'000);
 // The same register installed in state, as a load would install it.
-void fillRegister(AppState &state, std::size_t notes = 1'000'000, std::size_t partners = 10'000,
+void fillRegister(Session &state, std::size_t notes = 1'000'000, std::size_t partners = 10'000,
     std::size_t banks = 1'000);
 
 // A register of fillRegister's default size, built once on first use. Call it in main before the
 // benchmarks run so that none of them is timed building it.
-const AppState &registerOfAMillion();
+const Session &registerOfAMillion();
 
 // 0, 1, … count - 1: every row of a table, as a selection to sort or list.
 std::vector<int> everyIndex(std::size_t count);

@@ -24,7 +24,7 @@ namespace {
 
 struct Bench
 {
-    AppState state;
+    Session state { systemFileSystem() };
     QuietHost host;
     WidgetPrompter prompter;
     std::unique_ptr<DataSheet> sheet;
@@ -38,7 +38,7 @@ std::unique_ptr<Bench> buildRegister()
     r->state.CurrentUser.Permissions = 15;
     // Fonts, styles and the platform load on the first sheet drawn, not on the measured one.
     {
-        AppState small;
+        Session small { systemFileSystem() };
         small.CurrentUser.Permissions = 15;
         fillRegister(small, 100, 10, 10);
         DataSheet warmUp(small, r->host, r->prompter);

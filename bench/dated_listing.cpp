@@ -41,7 +41,7 @@ std::vector<schedule::Line> scheduleOf(double startDay, int days)
 
 void BM_YearScheduleLaidOut(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     int pages = 0;
     std::size_t lines = 0;
     for (auto _ : st) {
@@ -65,7 +65,7 @@ QString csvPath()
 // Every unsettled payable note of the register: the largest schedule it can give.
 void BM_CSV3(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const std::vector<schedule::Line> all = scheduleOf(FirstDue, 2100);
     timeAgainstPlainWrite(st, csvPath(), [&] {
         QString error;

@@ -23,7 +23,7 @@ const QDate Today(2026, 12, 7);
 
 struct Bench
 {
-    AppState state;
+    Session state { systemFileSystem() };
     FixedClock clock { Today };
     WidgetPrompter prompter;
     ProgramOptions options;

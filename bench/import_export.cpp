@@ -22,8 +22,8 @@ constexpr std::size_t NoteCount = 100'000;
 
 struct Bench
 {
-    AppState source;
-    AppState target;
+    Session source { systemFileSystem() };
+    Session target { systemFileSystem() };
     QString file = benchFile(u"notes.csv"_s);
     QByteArray bytes;
 };
@@ -77,7 +77,7 @@ void BM_TakeIn(benchmark::State &st)
         exchange::planImport(exchange::TableKind::Notes, b.bytes, b.target);
     for (auto _ : st) {
         st.PauseTiming();
-        AppState empty;
+        Session empty { systemFileSystem() };
         st.ResumeTiming();
         exchange::applyImport(plan, empty.Data);
         benchmark::DoNotOptimize(empty.NoteTable.data());

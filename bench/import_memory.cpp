@@ -78,9 +78,9 @@ std::vector<Shape> &shapes()
     return all;
 }
 
-AppState &target()
+Session &target()
 {
-    static AppState state;
+    static Session state { systemFileSystem() };
     return state;
 }
 
@@ -183,7 +183,7 @@ void prepare()
             } },
         { "a million notes exported", benchFile(u"notes.csv"_s),
             [](const QString &path) {
-                AppState source;
+                Session source { systemFileSystem() };
                 fillRegister(source, ExportedNotes, 1'000, 100);
                 QString error;
                 return exchange::exportTable(exchange::TableKind::Notes, path, source, &error);

@@ -13,7 +13,7 @@ namespace {
 
 void BM_InputSheetDataUpDate(benchmark::State &st)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     fillRegister(state, 0, 10'000, 1'000);
     state.CurrentUser.Permissions = 15;
     state.CurrentUser.Name = "Admini";

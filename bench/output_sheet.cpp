@@ -19,7 +19,7 @@ QString csvPath()
 
 void BM_SetArr(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const std::vector<int> all = everyIndex(s.NoteTable.size());
     ReportState report;
     for (auto _ : st) {
@@ -32,7 +32,7 @@ BENCHMARK(BM_SetArr)->Unit(benchmark::kMillisecond);
 
 void BM_CSV1(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const std::vector<int> all = everyIndex(s.NoteTable.size());
     const std::vector<std::int32_t> rows(all.begin(), all.end());
     timeAgainstPlainWrite(st, csvPath(), [&] {

@@ -39,7 +39,7 @@ BENCHMARK(BM_SetArr2)->Unit(benchmark::kMillisecond);
 
 void BM_AllPartnersStatistics(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     for (auto _ : st) {
         const std::vector<PartnerStatistics> stats =
             partnerStatisticsOfRows(s.PartnerTable, s.NoteTable, partnersInCodeOrder());
@@ -77,7 +77,7 @@ BENCHMARK(BM_PlainPassSameFields)->Unit(benchmark::kMillisecond);
 // The whole export: the statistics of every partner, then the file written and synced.
 void BM_CSV2(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     for (auto _ : st) {
         QString error;
         if (!CSV2(csvPath(), s, partnersInCodeOrder(), &error))
@@ -90,7 +90,7 @@ BENCHMARK(BM_CSV2)->Unit(benchmark::kMillisecond);
 // The lines alone, from statistics already gathered: what the CSV adds to the statistics.
 void BM_CsvLinesFromStatistics(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const std::vector<std::int32_t> &rows = partnersInCodeOrder();
     const std::vector<PartnerStatistics> stats =
         partnerStatisticsOfRows(s.PartnerTable, s.NoteTable, rows);

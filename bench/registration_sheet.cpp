@@ -14,7 +14,7 @@ namespace {
 
 void BM_RegistrationSheetDataUpDate(benchmark::State &st)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     fillRegister(state, 0, 10'000, 1'000);
     WidgetPrompter prompter;
     RegistrationSheet sheet(state, prompter);

@@ -21,7 +21,7 @@
 
 namespace {
 
-AppState *state = nullptr;
+Session *state = nullptr;
 std::vector<int> rows;
 
 class NoPrompts : public Prompter
@@ -48,7 +48,7 @@ void prepare()
         sjis::encode(QStringLiteral("ベルモラ信用金庫東京中央支店営業部第二課"));
     for (std::size_t i = 0; i < t.banks.size(); i += 7)
         t.banks[i].Name.assign(std::string_view(longName.constData(), longName.size()));
-    state = new AppState;
+    state = new Session(systemFileSystem());
     state->Data.setTables(std::move(t));
     rows.resize(state->NoteTable.size());
     std::iota(rows.begin(), rows.end(), 0);

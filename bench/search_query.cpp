@@ -29,7 +29,7 @@ search::QueryConditions fiveRows()
 
 void BM_RunQueryFiveRows(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const search::QueryConditions rows = fiveRows();
     for (auto _ : st) {
         const search::QueryResult result =
@@ -44,7 +44,7 @@ BENCHMARK(BM_RunQueryFiveRows)->Unit(benchmark::kMillisecond);
 // the notes costs at the least.
 void BM_PlainPassSameFields(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     const double since = daydate::fromDate(QDate(2024, 2, 8));
     const QByteArray part = sjis::encode(u"回収"_s);
     const QByteArray name = sjis::encode(u"株式会社ベルモラ商事"_s);
@@ -74,7 +74,7 @@ BENCHMARK(BM_PlainPassSameFields)->Unit(benchmark::kMillisecond);
 // vs_plain_pass: the build's time over a plain pass reading the same field, in the same run.
 void BM_ValueListOfNoteNumbers(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     double built = 0;
     double plain = 0;
     for (auto _ : st) {
@@ -94,7 +94,7 @@ BENCHMARK(BM_ValueListOfNoteNumbers)->UseManualTime()->Unit(benchmark::kMillisec
 
 void BM_ValueListOfIssueDates(benchmark::State &st)
 {
-    const AppState &s = registerOfAMillion();
+    const Session &s = registerOfAMillion();
     for (auto _ : st) {
         const QStringList list =
             search::valueList(search::IssueDateField, s.NoteTable, s.PartnerTable, s.BankTable);

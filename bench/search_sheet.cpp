@@ -35,7 +35,7 @@ public:
 
 struct Bench
 {
-    AppState state;
+    Session state { systemFileSystem() };
     RefreshingHost host;
     WidgetPrompter prompter;
     std::unique_ptr<DataSheet> sheet;
@@ -47,7 +47,7 @@ std::unique_ptr<Bench> buildRegister()
     r->state.CurrentUser.Permissions = 15;
     // Fonts, styles and the platform load on a first small sheet, not on the measured ones.
     {
-        AppState small;
+        Session small { systemFileSystem() };
         small.CurrentUser.Permissions = 15;
         fillRegister(small, 100, 10, 10);
         SearchSheet warmUp(small, r->host, nullptr, r->prompter);

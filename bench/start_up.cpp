@@ -49,7 +49,7 @@ void BM_StartUpToLogin(benchmark::State &st)
         const Clock::time_point start = Clock::now();
         TimingPrompter prompter;
         ProgramScreens screens;
-        AppState state;
+        Session state { systemFileSystem() };
         state.ProgramDirectory = dir;
         MainWindowOptions options;
         options.userFile = dir + u"pass.dat"_s;

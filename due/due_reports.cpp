@@ -13,7 +13,7 @@
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/output_choices.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 using output::Align;
@@ -175,7 +175,7 @@ namespace {
     class Names
     {
     public:
-        explicit Names(const AppState &state)
+        explicit Names(const Session &state)
             : partners_(state.PartnerTable)
             , banks_(state.BankTable)
         {
@@ -206,7 +206,7 @@ namespace {
         return clearingCells(row, n, names.partner(n), names.bank(n));
     }
 
-    const NoteRecord *noteOf(const AppState &state, const DueNote &row)
+    const NoteRecord *noteOf(const Session &state, const DueNote &row)
     {
         if (row.note < 0 || static_cast<std::size_t>(row.note) >= state.NoteTable.size())
             return nullptr;
@@ -216,7 +216,7 @@ namespace {
     class NoteLines : public LineSource
     {
     public:
-        NoteLines(const AppState &state, std::vector<DueNote> rows, Cells cells, QStringList totals)
+        NoteLines(const Session &state, std::vector<DueNote> rows, Cells cells, QStringList totals)
             : state_(state)
             , rows_(std::move(rows))
             , names_(state)
@@ -240,7 +240,7 @@ namespace {
         }
 
     private:
-        const AppState &state_;
+        const Session &state_;
         std::vector<DueNote> rows_;
         Names names_;
         Cells cells_;
@@ -258,7 +258,7 @@ namespace {
     }
 
     // The note rows as CSV lines, names and note numbers never taken for formulas.
-    void addNoteRows(csv::File &file, const AppState &state, const NoteList &list, Cells cells,
+    void addNoteRows(csv::File &file, const Session &state, const NoteList &list, Cells cells,
         std::span<const int> textCells)
     {
         const Names names(state);
@@ -318,7 +318,7 @@ namespace {
 
     // A landscape list of notes whose totals band is a count line and an explanation.
     template <typename Layout, typename Row>
-    std::unique_ptr<output::Report> checkedNotesReport(const AppState &state, const Layout &layout,
+    std::unique_ptr<output::Report> checkedNotesReport(const Session &state, const Layout &layout,
         const QStringList &columns, const QString &title, const QString &asOf,
         const std::vector<DueNote> &rows, Row row, const QStringList &totals)
     {
@@ -331,14 +331,14 @@ namespace {
 } // namespace
 
 std::unique_ptr<output::Report> longTermReport(
-    const AppState &state, const Overview &o, const QString &asOf)
+    const Session &state, const Overview &o, const QString &asOf)
 {
     return checkedNotesReport(state, LongTermLayout, longTermColumns(), longTermTitle(), asOf,
         o.longTerms.rows, longTermRow, { longTermCountLine(o.longTerms), longTermExplanation() });
 }
 
 std::unique_ptr<output::Report> clearingReport(
-    const AppState &state, const Overview &o, const QString &asOf)
+    const Session &state, const Overview &o, const QString &asOf)
 {
     return checkedNotesReport(state, ClearingLayout, clearingColumns(), clearingTitle(), asOf,
         o.afterClearing.rows, clearingRow, { clearingCountLine(o), clearingExplanation() });
@@ -357,7 +357,7 @@ bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QS
     });
 }
 
-bool longTermCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
+bool longTermCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
@@ -369,7 +369,7 @@ bool longTermCsv(const QString &path, const AppState &state, const Overview &o, 
     });
 }
 
-bool clearingCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
+bool clearingCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {

@@ -9,7 +9,7 @@
 #include "output/report_design.h"
 #include "store/file_system.h"
 
-struct AppState;
+struct Session;
 class Progress;
 
 // The printed reports of what falls due and their CSV files, made of the same cell texts as the
@@ -30,18 +30,18 @@ QString clearingTitle(); // 2027年4月以降に期日の手形
 // explanation.
 std::unique_ptr<output::Report> cashPlanReport(const Overview &o, const QString &asOf);
 std::unique_ptr<output::Report> longTermReport(
-    const AppState &state, const Overview &o, const QString &asOf);
+    const Session &state, const Overview &o, const QString &asOf);
 std::unique_ptr<output::Report> clearingReport(
-    const AppState &state, const Overview &o, const QString &asOf);
+    const Session &state, const Overview &o, const QString &asOf);
 
 // The same content as CSV: the title and the as-of text, the column heads, one line per row,
 // then the totals. false with the message (file and reason, in Japanese) in error when the file
 // could not be written whole; the old file then stays.
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
     Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
-bool longTermCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
+bool longTermCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
-bool clearingCsv(const QString &path, const AppState &state, const Overview &o, const QString &asOf,
+bool clearingCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace due

@@ -5,13 +5,13 @@
 
 #include "due/due_lists.h"
 #include "due/due_texts.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
 namespace due {
 
-DueStatus::DueStatus(AppState &state, QWidget *parent)
+DueStatus::DueStatus(Session &state, QWidget *parent)
     : QWidget(parent)
     , state_(state)
 {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class QLabel;
-struct AppState;
+struct Session;
 
 namespace due {
 
@@ -15,7 +15,7 @@ class DueStatus : public QWidget
 {
     Q_OBJECT
 public:
-    explicit DueStatus(AppState &state, QWidget *parent = nullptr);
+    explicit DueStatus(Session &state, QWidget *parent = nullptr);
 
     // Starts counting, once a user has logged in, over the coming days given.
     void start(int days);
@@ -33,7 +33,7 @@ private:
     void recount();
     void modifiedChanged(bool modified);
 
-    AppState &state_;
+    Session &state_;
     QLabel *counts_ = nullptr;
     QLabel *save_ = nullptr;
     int days_ = 0; // 0: not started

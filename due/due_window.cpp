@@ -20,7 +20,7 @@
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
 #include "output/report_run.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "store/program_options.h"
 
 using namespace Qt::StringLiterals;
@@ -125,7 +125,7 @@ int dueDaysOf(const ProgramOptions &options, const QString &user, OptionProblem 
         QString::fromUtf16(DueDaysSetting), user, FewestDays, MostDays, DefaultDays, problem);
 }
 
-DueWindow::DueWindow(AppState &state, Prompter &prompter, ProgramOptions &options, QWidget *parent)
+DueWindow::DueWindow(Session &state, Prompter &prompter, ProgramOptions &options, QWidget *parent)
     : QWidget(parent)
     , state_(state)
     , prompter_(prompter)

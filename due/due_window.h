@@ -15,7 +15,7 @@ class QSpinBox;
 class QTableView;
 class QTabWidget;
 class QVBoxLayout;
-struct AppState;
+struct Session;
 
 namespace due {
 
@@ -30,7 +30,7 @@ class DueWindow : public QWidget
     Q_OBJECT
 public:
     DueWindow(
-        AppState &state, Prompter &prompter, ProgramOptions &options, QWidget *parent = nullptr);
+        Session &state, Prompter &prompter, ProgramOptions &options, QWidget *parent = nullptr);
     ~DueWindow() override;
 
     // Fills every tab from the register as it is now.
@@ -64,7 +64,7 @@ private:
     void exportCsv(int tab);
     void daysEdited(int days);
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     ProgramOptions &options_;
     Overview overview_;

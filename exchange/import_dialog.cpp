@@ -22,8 +22,8 @@
 #include "messages/io_error.h"
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
+#include "session/session.h"
 #include "sheets/sheet_ports.h"
-#include "store/app_state.h"
 #include "store/file_system.h"
 
 using namespace Qt::StringLiterals;
@@ -125,7 +125,7 @@ private:
 };
 
 ImportDialog::ImportDialog(
-    AppState &state, Prompter &prompter, DataSheetPort *dataSheet, bool mayImport, QWidget *parent)
+    Session &state, Prompter &prompter, DataSheetPort *dataSheet, bool mayImport, QWidget *parent)
     : QDialog(parent)
     , state_(state)
     , prompter_(prompter)

@@ -27,7 +27,7 @@ class ImportDialog : public QDialog
 {
     Q_OBJECT
 public:
-    ImportDialog(AppState &state, Prompter &prompter, DataSheetPort *dataSheet, bool mayImport,
+    ImportDialog(Session &state, Prompter &prompter, DataSheetPort *dataSheet, bool mayImport,
         QWidget *parent = nullptr);
     ~ImportDialog() override;
 
@@ -53,7 +53,7 @@ private:
     void planFile();
     void showPlan();
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     DataSheetPort *dataSheet_;
     bool mayImport_;

@@ -155,7 +155,7 @@ namespace {
     class Checker
     {
     public:
-        Checker(ImportPlan &plan, const AppState &state)
+        Checker(ImportPlan &plan, const Session &state)
             : plan_(plan)
             , state_(state)
             , partners_(codesOf(state.PartnerTable))
@@ -334,7 +334,7 @@ namespace {
         }
 
         ImportPlan &plan_;
-        const AppState &state_;
+        const Session &state_;
         std::unordered_set<std::string> partners_;
         std::unordered_set<std::string> banks_;
         std::unordered_set<std::string> numbers_;
@@ -423,7 +423,7 @@ QString ImportPlan::cell(int row, int column) const
     return withoutFormulaGuard(table.cell(static_cast<std::size_t>(row), column).toString());
 }
 
-ImportPlan planImport(TableKind kind, const QByteArray &file, const AppState &state,
+ImportPlan planImport(TableKind kind, const QByteArray &file, const Session &state,
     Progress *progress, const CsvLimits &limits)
 {
     ImportPlan plan;
@@ -544,7 +544,7 @@ namespace {
 
 } // namespace
 
-qint64 recordCount(TableKind kind, const AppState &state)
+qint64 recordCount(TableKind kind, const Session &state)
 {
     switch (kind) {
     case TableKind::Notes:
@@ -557,7 +557,7 @@ qint64 recordCount(TableKind kind, const AppState &state)
     return 0;
 }
 
-void writeTable(TableKind kind, csv::File &file, const AppState &state)
+void writeTable(TableKind kind, csv::File &file, const Session &state)
 {
     writeHeader(file, kind);
     switch (kind) {
@@ -573,7 +573,7 @@ void writeTable(TableKind kind, csv::File &file, const AppState &state)
     }
 }
 
-bool exportTable(TableKind kind, const QString &path, const AppState &state, QString *error,
+bool exportTable(TableKind kind, const QString &path, const Session &state, QString *error,
     Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {

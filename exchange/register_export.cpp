@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace exchange {
 
-ExportFiles exportFiles(const AppState &state, const QDate &day)
+ExportFiles exportFiles(const Session &state, const QDate &day)
 {
     ExportFiles files;
     const TableKind kinds[] = { TableKind::Notes, TableKind::Partners, TableKind::Banks };
@@ -23,7 +23,7 @@ ExportFiles exportFiles(const AppState &state, const QDate &day)
     return files;
 }
 
-bool exportRegister(const QString &folder, const ExportFiles &files, const AppState &state,
+bool exportRegister(const QString &folder, const ExportFiles &files, const Session &state,
     QString *error, Progress *progress, FileSystem &fs)
 {
     std::optional<csv::ProgressCounter> counter;

@@ -14,7 +14,7 @@
 #include "core/formats.h"
 #include "messages/store_messages.h"
 #include "output/yen_unit.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "store/data_files.h"
 
 using namespace Qt::StringLiterals;
@@ -121,7 +121,7 @@ private:
 };
 
 RestoreDialog::RestoreDialog(
-    AppState &state, Prompter &prompter, QWidget *parent, Progress *progress)
+    Session &state, Prompter &prompter, QWidget *parent, Progress *progress)
     : QDialog(parent)
     , state_(state)
     , prompter_(prompter)

@@ -12,7 +12,7 @@ class Progress;
 class Prompter;
 class QPushButton;
 class QTableView;
-struct AppState;
+struct Session;
 
 namespace generations {
 
@@ -44,7 +44,7 @@ public:
     // Reading every generation takes a moment each at a million notes: the reading shows its
     // progress (a dialog of its own unless progress is given), and a cancel lists only the
     // generations read so far, newest first.
-    RestoreDialog(AppState &state, Prompter &prompter, QWidget *parent = nullptr,
+    RestoreDialog(Session &state, Prompter &prompter, QWidget *parent = nullptr,
         Progress *progress = nullptr);
     ~RestoreDialog() override;
 
@@ -57,7 +57,7 @@ private:
     void selectionChanged();
     int chosenRow() const;
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     std::vector<GenerationSummary> summaries_;
     std::unique_ptr<GenerationsModel> model_;

@@ -3,7 +3,7 @@
 #include "core/sjis.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,7 +22,7 @@ namespace {
     class BankLines : public LineSource
     {
     public:
-        explicit BankLines(const AppState &state)
+        explicit BankLines(const Session &state)
             : state_(state)
         {
         }
@@ -37,7 +37,7 @@ namespace {
         }
 
     private:
-        const AppState &state_;
+        const Session &state_;
     };
 
 } // namespace
@@ -80,7 +80,7 @@ ReportDesign bankListDesign()
     return d;
 }
 
-std::unique_ptr<Report> bankListReport(const AppState &state, const QString &asOf)
+std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf)
 {
     // The title is a header text too, so the preview offers it as the PDF's name.
     return std::make_unique<Report>(bankListDesign(), QStringList { bankListTitle(), asOf },
@@ -100,7 +100,7 @@ QStringList bankListCsvHeader()
 }
 
 bool CSV4(
-    const QString &path, const AppState &state, QString *error, Progress *progress, FileSystem &fs)
+    const QString &path, const Session &state, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(state.BankTable.size()) + 2);

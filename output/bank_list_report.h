@@ -8,7 +8,7 @@
 #include "output/report_design.h"
 #include "store/file_system.h"
 
-struct AppState;
+struct Session;
 class Progress;
 
 namespace output {
@@ -25,7 +25,7 @@ enum BankListField { BankCodeText, BankNameText };
 inline constexpr double BankRowHeight = 5.6;
 
 // Every bank of the table in its order, dated asOf ("2001年06月30日現在").
-std::unique_ptr<Report> bankListReport(const AppState &state, const QString &asOf);
+std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf);
 
 } // namespace output
 
@@ -36,5 +36,5 @@ QStringList bankListCsvHeader();
 // Writes the bank list's CSV file to path, every bank in table order. false with the message
 // (file and reason, in Japanese) in error when it could not be written whole; the old file then
 // stays.
-bool CSV4(const QString &path, const AppState &state, QString *error, Progress *progress = nullptr,
+bool CSV4(const QString &path, const Session &state, QString *error, Progress *progress = nullptr,
     FileSystem &fs = systemFileSystem());

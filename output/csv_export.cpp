@@ -5,7 +5,7 @@
 #include "controls/progress_dialog.h"
 #include "controls/prompter.h"
 #include "messages/store_messages.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,7 +24,7 @@ QString chooseCsvFile(QWidget *parent, Prompter &prompter)
     return dialog.selectedFiles().constFirst();
 }
 
-bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
+bool exportCsv(QWidget *parent, Prompter &prompter, const Session &state,
     const std::function<QString(QWidget *)> &choose,
     const std::function<bool(const QString &path, QString *error, Progress *progress)> &write)
 {

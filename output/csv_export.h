@@ -7,7 +7,7 @@
 class Progress;
 class Prompter;
 class QWidget;
-struct AppState;
+struct Session;
 
 namespace output {
 
@@ -19,7 +19,7 @@ QString chooseCsvFile(QWidget *parent, Prompter &prompter);
 // saying what failed; write counts the file's lines to the progress it is given, so a long file
 // shows how far it has got and can be cancelled. false when the export
 // was refused, failed or cancelled while writing; a cancelled file dialog is no failure.
-bool exportCsv(QWidget *parent, Prompter &prompter, const AppState &state,
+bool exportCsv(QWidget *parent, Prompter &prompter, const Session &state,
     const std::function<QString(QWidget *)> &choose,
     const std::function<bool(const QString &path, QString *error, Progress *progress)> &write);
 

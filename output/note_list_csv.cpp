@@ -42,7 +42,7 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
     line.endLine();
 }
 
-bool CSV1(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
+bool CSV1(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
     const QString &title, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {

@@ -29,7 +29,7 @@ namespace {
     class NoteListLines : public LineSource
     {
     public:
-        NoteListLines(const AppState &state, std::vector<int> rows)
+        NoteListLines(const Session &state, std::vector<int> rows)
             : state_(state)
             , rows_(std::move(rows))
             , partners_(state.PartnerTable)
@@ -75,7 +75,7 @@ namespace {
             return &state_.NoteTable[static_cast<std::size_t>(index)];
         }
 
-        const AppState &state_;
+        const Session &state_;
         std::vector<int> rows_;
         CodeIndex<PartnerRecord> partners_;
         CodeIndex<BankRecord> banks_;
@@ -132,7 +132,7 @@ ReportDesign noteListDesign()
 }
 
 std::unique_ptr<Report> noteListReport(
-    const AppState &state, std::vector<int> rows, const QString &title, const QString &period)
+    const Session &state, std::vector<int> rows, const QString &title, const QString &period)
 {
     return std::make_unique<Report>(noteListDesign(), QStringList { title, period },
         std::make_unique<NoteListLines>(state, std::move(rows)));

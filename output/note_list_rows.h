@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // The texts of one line of the note list (the journals and the list of the data sheet's rows),
 // shared by the printed report and its CSV file.

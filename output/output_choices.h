@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QString>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // The output sheet's ten choices, by the position of their radio button.
 namespace outputchoice {

@@ -23,8 +23,8 @@
 #include "output/report_run.h"
 #include "output/schedule_csv.h"
 #include "output/schedule_report.h"
+#include "session/session.h"
 #include "sheets/sheet_ports.h"
-#include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
 
@@ -81,7 +81,7 @@ QLabel *pickerLabel(QWidget *parent, const char *name, int top)
 } // namespace
 
 OutputSheet::OutputSheet(
-    AppState &state, Prompter &prompter, DataSheetPort *dataSheet, QWidget *parent)
+    Session &state, Prompter &prompter, DataSheetPort *dataSheet, QWidget *parent)
     : QDialog(parent)
     , state_(state)
     , prompter_(prompter)

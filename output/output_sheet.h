@@ -17,7 +17,7 @@ class QToolButton;
 class DataSheetPort;
 class Prompter;
 class TBorderLabel;
-struct AppState;
+struct Session;
 
 // The output sheet: one of ten outputs, a period, then preview, print or a CSV file. It closes
 // once an output has been produced (or its file dialog cancelled).
@@ -27,7 +27,7 @@ class OutputSheet : public QDialog
 public:
     // dataSheet gives the rows of the data-sheet choice; without one that choice lists nothing.
     OutputSheet(
-        AppState &state, Prompter &prompter, DataSheetPort *dataSheet, QWidget *parent = nullptr);
+        Session &state, Prompter &prompter, DataSheetPort *dataSheet, QWidget *parent = nullptr);
 
     // The notes to choose from, sorted by issue date into SourceOrder.
     void setArr(const std::vector<int> &indices);
@@ -78,7 +78,7 @@ private:
     // false when the output failed and the sheet should stay open.
     bool produce(const OutputJob &job, QToolButton *sender);
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     DataSheetPort *dataSheet_;
     ReportState report_;

@@ -283,7 +283,7 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
     line.endLine();
 }
 
-bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
+bool CSV2(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
     QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {

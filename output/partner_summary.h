@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/app_state.h"
+#include "session/session.h"
 #include "store/file_system.h"
 
 class Progress;
@@ -126,5 +126,5 @@ void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
 // Writes the partner summary's CSV file: the head, one line per partner of rows (partner
 // indices) in their order, the totals line. false with the message (file and reason, in
 // Japanese) in error when it could not be written whole; the old file then stays.
-bool CSV2(const QString &path, const AppState &state, const std::vector<std::int32_t> &rows,
+bool CSV2(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());

@@ -2,7 +2,7 @@
 
 #include "core/lookups.h"
 #include "output/partner_summary.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -31,7 +31,7 @@ namespace {
     class PartnerSummaryLines : public LineSource
     {
     public:
-        PartnerSummaryLines(const AppState &state, std::vector<std::int32_t> rows)
+        PartnerSummaryLines(const Session &state, std::vector<std::int32_t> rows)
             : partners_(state.PartnerTable)
             , rows_(std::move(rows))
             , stats_(partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows_))
@@ -175,7 +175,7 @@ ReportDesign partnerSummaryDesign()
 }
 
 std::unique_ptr<Report> partnerSummaryReport(
-    const AppState &state, std::vector<std::int32_t> rows, const QString &asOfCaption)
+    const Session &state, std::vector<std::int32_t> rows, const QString &asOfCaption)
 {
     return std::make_unique<Report>(partnerSummaryDesign(), QStringList { asOfCaption },
         std::make_unique<PartnerSummaryLines>(state, std::move(rows)));

@@ -11,7 +11,7 @@
 class Progress;
 class Prompter;
 class QWidget;
-struct AppState;
+struct Session;
 
 namespace output {
 
@@ -22,7 +22,7 @@ namespace output {
 // The note list: a journal of one kind over a period, or the data sheet's rows. rows are note
 // indices in print order; title and period go into the header of every page.
 std::unique_ptr<Report> noteListReport(
-    const AppState &state, std::vector<int> rows, const QString &title, const QString &period);
+    const Session &state, std::vector<int> rows, const QString &title, const QString &period);
 
 // Shows the pages in the preview window and returns when the user has closed it. The user can
 // page, zoom, print through the print dialog and save a PDF from there.

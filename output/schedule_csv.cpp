@@ -7,7 +7,7 @@
 #include "output/csv_file.h"
 #include "output/csv_line.h"
 #include "output/yen_unit.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -37,7 +37,7 @@ void appendScheduleCsvNoteLine(
     line.endLine();
 }
 
-bool CSV3(const QString &path, const AppState &state, const std::vector<schedule::Line> &lines,
+bool CSV3(const QString &path, const Session &state, const std::vector<schedule::Line> &lines,
     const QString &title, const QString &period, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {

@@ -1,7 +1,7 @@
 #include "output/schedule_report.h"
 
 #include "core/lookups.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,7 +24,7 @@ namespace {
     class ScheduleLines : public LineSource
     {
     public:
-        ScheduleLines(const AppState &state, std::vector<schedule::Line> lines)
+        ScheduleLines(const Session &state, std::vector<schedule::Line> lines)
             : state_(state)
             , lines_(std::move(lines))
             , partners_(state.PartnerTable)
@@ -60,7 +60,7 @@ namespace {
         }
 
     private:
-        const AppState &state_;
+        const Session &state_;
         std::vector<schedule::Line> lines_;
         CodeIndex<PartnerRecord> partners_;
     };
@@ -116,7 +116,7 @@ ReportDesign scheduleDesign()
     return d;
 }
 
-std::unique_ptr<Report> scheduleReport(const AppState &state, std::vector<schedule::Line> lines,
+std::unique_ptr<Report> scheduleReport(const Session &state, std::vector<schedule::Line> lines,
     const QString &title, const QString &period)
 {
     return std::make_unique<Report>(scheduleDesign(), QStringList { title, period },

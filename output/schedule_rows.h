@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // The payment and collection schedules: the unsettled notes of one kind due in a period, day by
 // day, each day that has notes closed by a line of its count and amount.

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // The extraction sheet's query over the note register, without any screen: five conditions in,
 // the matching note indices (in table order) or the text of a message out.

@@ -13,8 +13,8 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "session/session.h"
 #include "sheets/sheet_ports.h"
-#include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
 
@@ -53,7 +53,7 @@ int pickedItem(const QComboBox *box)
 } // namespace
 
 SearchSheet::SearchSheet(
-    AppState &state, SheetHost &host, DataSheetPort *dataSheet, Prompter &prompter, QWidget *parent)
+    Session &state, SheetHost &host, DataSheetPort *dataSheet, Prompter &prompter, QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)

@@ -13,7 +13,7 @@ class QToolButton;
 class DataSheetPort;
 class Prompter;
 class SheetHost;
-struct AppState;
+struct Session;
 
 // The extraction sheet: five rows of field, operator and value narrow the data sheet to the
 // notes meeting every filled row. It stays open after a query so the conditions can be refined.
@@ -22,7 +22,7 @@ class SearchSheet : public QDialog
     Q_OBJECT
 public:
     // dataSheet may be null: the queries then run and report, and show nowhere.
-    SearchSheet(AppState &state, SheetHost &host, DataSheetPort *dataSheet, Prompter &prompter,
+    SearchSheet(Session &state, SheetHost &host, DataSheetPort *dataSheet, Prompter &prompter,
         QWidget *parent = nullptr);
 
     void FormShow();
@@ -67,7 +67,7 @@ private:
     search::ValueList valuesOf(int field) const;
     void refillRow(int row, int field, const search::ValueList &values);
 
-    AppState &state_;
+    Session &state_;
     SheetHost &host_;
     DataSheetPort *dataSheet_;
     Prompter &prompter_;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 namespace search {
 

@@ -34,7 +34,7 @@ void ApprovalChoices::approveAll()
     std::fill(ApprovalChoices_.begin(), ApprovalChoices_.end(), std::uint8_t { 1 });
 }
 
-int ApprovalChoices::apply(AppState &state) const
+int ApprovalChoices::apply(Session &state) const
 {
     return state.Data.applyApprovals(DueNotes_, ApprovalChoices_);
 }

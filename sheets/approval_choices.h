@@ -7,8 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include "session/session.h"
 #include "sheets/note_grid.h"
-#include "store/app_state.h"
 
 // The data sheet's fields the approval list shows, in its column order; the stamp follows them.
 inline constexpr std::array<NoteGridColumnIndex, 5> ApprovalFields { {
@@ -60,7 +60,7 @@ public:
     bool toggle(int row);
     void approveAll();
     // Writes the choices into the notes; answers how many notes changed, -1 when read-only.
-    int apply(AppState &state) const;
+    int apply(Session &state) const;
 
 private:
     std::vector<int> DueNotes_;
@@ -75,7 +75,7 @@ QString approvalStatusLine(QDate today, int count);
 class ApprovalCells
 {
 public:
-    explicit ApprovalCells(const AppState &state)
+    explicit ApprovalCells(const Session &state)
         : cells_(state)
     {
     }

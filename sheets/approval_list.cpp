@@ -13,8 +13,8 @@
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
+#include "session/session.h"
 #include "sheets/approval_list_model.h"
-#include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
 
@@ -49,7 +49,7 @@ public:
 
 } // namespace
 
-ApprovalList::ApprovalList(AppState &state, Prompter &prompter, QWidget *parent)
+ApprovalList::ApprovalList(Session &state, Prompter &prompter, QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)

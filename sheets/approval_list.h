@@ -12,7 +12,7 @@ class QTableView;
 class QToolButton;
 class ApprovalListModel;
 class Prompter;
-struct AppState;
+struct Session;
 
 // The notes whose due date has passed, with a stamp per note that the user flips between
 // approved and not; one button applies the choices, the other approves every listed note. The
@@ -21,7 +21,7 @@ class ApprovalList : public QDialog
 {
     Q_OBJECT
 public:
-    ApprovalList(AppState &state, Prompter &prompter, QWidget *parent = nullptr);
+    ApprovalList(Session &state, Prompter &prompter, QWidget *parent = nullptr);
     ~ApprovalList() override;
 
     // The notes to list, by note index; their choices start from their Settled.
@@ -53,7 +53,7 @@ private:
     void applyColumns();
     void currentCellChanged(const QModelIndex &current);
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     ApprovalChoices choices_;
     ApprovalListModel *model_ = nullptr;

@@ -1,7 +1,7 @@
 #include "sheets/approval_list_model.h"
 
 ApprovalListModel::ApprovalListModel(
-    const AppState &state, const ApprovalChoices &choices, QObject *parent)
+    const Session &state, const ApprovalChoices &choices, QObject *parent)
     : SheetGridModel(parent)
     , state_(state)
     , choices_(choices)

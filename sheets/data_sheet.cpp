@@ -14,8 +14,8 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/sheet_grid.h"
+#include "session/session.h"
 #include "sheets/note_grid_model.h"
-#include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +27,7 @@ constexpr int MenuOffset = 10;
 
 } // namespace
 
-DataSheet::DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
+DataSheet::DataSheet(Session &state, SheetHost &host, Prompter &prompter, QWidget *parent)
     : QWidget(parent)
     , state_(state)
     , host_(host)

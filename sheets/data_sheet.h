@@ -17,7 +17,7 @@ class QMenu;
 class QTableView;
 class NoteGridModel;
 class Prompter;
-struct AppState;
+struct Session;
 
 // The list of the note register: one grid row per note of ViewIndex, with the partner's and the
 // bank's names, and a context menu for editing, deleting, searching, re-classifying a received
@@ -26,7 +26,7 @@ class DataSheet : public QWidget, public DataSheetPort
 {
     Q_OBJECT
 public:
-    DataSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent = nullptr);
+    DataSheet(Session &state, SheetHost &host, Prompter &prompter, QWidget *parent = nullptr);
     ~DataSheet() override;
 
     QWidget *widget() override { return this; }
@@ -86,7 +86,7 @@ private:
     void keepSelection(int top, int bottom);
     bool mayUse(MenuCommand command) const;
 
-    AppState &state_;
+    Session &state_;
     SheetHost &host_;
     Prompter &prompter_;
     std::vector<std::int32_t> ViewIndex;

@@ -26,7 +26,7 @@
 #include "core/day_date.h"
 #include "core/kinds.h"
 #include "core/sjis.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -108,7 +108,7 @@ const Caption Captions[] = {
 
 } // namespace
 
-InputSheet::InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent)
+InputSheet::InputSheet(Session &state, SheetHost &host, Prompter &prompter, QWidget *parent)
     : QWidget(parent)
     , state_(state)
     , host_(host)

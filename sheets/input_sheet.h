@@ -17,7 +17,7 @@ class QToolButton;
 class Prompter;
 class TBorderLabel;
 class TNValEdit;
-struct AppState;
+struct Session;
 
 // The form on which one note is entered, or a note chosen on the data sheet is edited and
 // registered again.
@@ -25,7 +25,7 @@ class InputSheet : public QWidget, public InputSheetPort
 {
     Q_OBJECT
 public:
-    InputSheet(AppState &state, SheetHost &host, Prompter &prompter, QWidget *parent = nullptr);
+    InputSheet(Session &state, SheetHost &host, Prompter &prompter, QWidget *parent = nullptr);
 
     // InputSheetPort
     QWidget *widget() override { return this; }
@@ -82,7 +82,7 @@ private:
     // Selects the code in a code list (none when it is gone) and its name beside it.
     void reselect(QComboBox *codes, const QString &code);
 
-    AppState &state_;
+    Session &state_;
     SheetHost &host_;
     Prompter &prompter_;
     int Editing_ = 0;

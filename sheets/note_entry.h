@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QStringList>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 // What the input sheet holds for one note, as the user entered it. Codes are the Shift-JIS bytes
 // of the chosen partner and bank; texts are as typed.

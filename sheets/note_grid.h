@@ -7,8 +7,8 @@
 #include <QString>
 
 #include "controls/sheet_grid_model.h"
+#include "session/session.h"
 #include "sheets/name_index.h"
-#include "store/app_state.h"
 
 // The twelve fields of a note as the data sheet shows them, by column.
 enum NoteGridColumnIndex {
@@ -52,7 +52,7 @@ inline constexpr char16_t UnsettledMark[] = u"×";
 class NoteCells
 {
 public:
-    explicit NoteCells(const AppState &state)
+    explicit NoteCells(const Session &state)
         : state_(state)
     {
     }
@@ -62,7 +62,7 @@ public:
     QString text(const NoteRecord &note, int column) const;
 
 private:
-    const AppState &state_;
+    const Session &state_;
     NameIndex<PartnerRecord> partners_;
     NameIndex<BankRecord> banks_;
 };

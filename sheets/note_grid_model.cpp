@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "store/app_state.h"
+#include "session/session.h"
 
 NoteGridModel::NoteGridModel(
-    const AppState &state, const std::vector<std::int32_t> &viewIndex, QObject *parent)
+    const Session &state, const std::vector<std::int32_t> &viewIndex, QObject *parent)
     : SheetGridModel(parent)
     , state_(state)
     , viewIndex_(viewIndex)

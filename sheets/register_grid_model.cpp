@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "core/sjis.h"
-#include "store/app_state.h"
+#include "session/session.h"
 
-RegisterGridModel::RegisterGridModel(const AppState &state, QObject *parent)
+RegisterGridModel::RegisterGridModel(const Session &state, QObject *parent)
     : SheetGridModel(parent)
     , state_(state)
 {

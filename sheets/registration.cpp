@@ -63,14 +63,14 @@ std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &cod
     return entry;
 }
 
-int entryCount(const AppState &state, RegisterKind kind)
+int entryCount(const Session &state, RegisterKind kind)
 {
     const std::size_t n =
         kind == RegisterKind::PartnerRegister ? state.PartnerTable.size() : state.BankTable.size();
     return static_cast<int>(n);
 }
 
-std::vector<int> positionsOf(const AppState &state, RegisterKind kind, const QByteArray &code)
+std::vector<int> positionsOf(const Session &state, RegisterKind kind, const QByteArray &code)
 {
     return kind == RegisterKind::PartnerRegister ? positionsIn(state.PartnerTable, code)
                                                  : positionsIn(state.BankTable, code);

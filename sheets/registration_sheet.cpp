@@ -15,8 +15,8 @@
 #include "controls/screen_style.h"
 #include "controls/sheet_grid.h"
 #include "core/sjis.h"
+#include "session/session.h"
 #include "sheets/register_grid_model.h"
-#include "store/app_state.h"
 
 using namespace Qt::StringLiterals;
 
@@ -57,7 +57,7 @@ QStringList codesOf(const auto &table)
 
 } // namespace
 
-RegistrationSheet::RegistrationSheet(AppState &state, Prompter &prompter, QWidget *parent)
+RegistrationSheet::RegistrationSheet(Session &state, Prompter &prompter, QWidget *parent)
     : QDialog(parent)
     , state_(state)
     , prompter_(prompter)

@@ -12,7 +12,7 @@ class QToolButton;
 class Prompter;
 class RegisterGridModel;
 class TBorderLabel;
-struct AppState;
+struct Session;
 
 // The sheet on which partners, each with a default bank, or banks are registered, overwritten
 // and deleted. One sheet serves both registers; setMode picks one before it is shown.
@@ -20,7 +20,7 @@ class RegistrationSheet : public QDialog
 {
     Q_OBJECT
 public:
-    RegistrationSheet(AppState &state, Prompter &prompter, QWidget *parent = nullptr);
+    RegistrationSheet(Session &state, Prompter &prompter, QWidget *parent = nullptr);
 
     // 1: partners; 0, or any other value: banks.
     void setMode(unsigned mode);
@@ -59,7 +59,7 @@ private:
     std::optional<RegisterEntry> enteredEntry(QString *problem = nullptr) const;
     QByteArray selectedBankCode() const;
 
-    AppState &state_;
+    Session &state_;
     Prompter &prompter_;
     RegisterKind RegistrationMode = RegisterKind::BankRegister;
     RegisterGridModel *model_ = nullptr;

@@ -2,19 +2,36 @@
 
 #include <cerrno>
 #include <csignal>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <vector>
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 
 #include "store/atomic_file.h"
+#include "store/settings_file.h"
 
-DataLock::DataLock(const QString &dataDirectory)
+namespace {
+
+// The login of a user id, as the system names it; empty when it has no name.
+QString loginName(uid_t uid)
+{
+    std::vector<char> buffer(16384);
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr)
+        return QString::fromLocal8Bit(found->pw_name);
+    return {};
+}
+
+} // namespace
+
+DataLock::DataLock(const QString &dataDirectory, FileSystem &fs)
     : directory_(dataDirectory)
+    , fs_(fs)
     , lock_(std::make_unique<QLockFile>(lockPath()))
 {
     // A copy on another machine may hold the folder for days; age says nothing about whether it
@@ -54,7 +71,7 @@ DataLock::Result DataLock::acquire(const QString &user, const QDateTime &now)
     // The lock file is read whole when another holds it: a FIFO in its place would never
     // answer, and a huge one would fill the memory. A real one is a few lines.
     struct stat info;
-    if (::lstat(QFile::encodeName(lockPath()).constData(), &info) == 0
+    if (fs_.lstat(QFile::encodeName(lockPath()).constData(), &info) == 0
         && (!S_ISREG(info.st_mode) || info.st_size > 4096)) {
         error_ = S_ISDIR(info.st_mode) ? EISDIR : S_ISREG(info.st_mode) ? EFBIG : EINVAL;
         return Result::Failed;
@@ -73,7 +90,7 @@ DataLock::Result DataLock::takeOver(const QString &user, const QDateTime &now)
 
 bool DataLock::stillOurs() const
 {
-    if (!held() || identityOf(systemFileSystem(), lockPath()) != lockFile_)
+    if (!held() || identityOf(fs_, lockPath()) != lockFile_)
         return false;
     // The lock file's first line is its holder's process id.
     const WholeFile content = readWholeFile(lockPath(), 4096);
@@ -90,7 +107,7 @@ void DataLock::release()
         return;
     }
     // The holder note goes first, so a copy that takes the lock next never loses its own note.
-    QFile::remove(directory_ + QString::fromUtf16(HolderFileName));
+    fs_.unlink(QFile::encodeName(directory_ + QString::fromUtf16(HolderFileName)).constData());
     lock_->unlock();
 }
 
@@ -108,7 +125,7 @@ void DataLock::abandon()
 // reader that knows only the first four still reads them.
 void DataLock::writeHolder()
 {
-    AtomicFile note(directory_ + QString::fromUtf16(HolderFileName), NewFileMode);
+    AtomicFile note(directory_ + QString::fromUtf16(HolderFileName), NewFileMode, false, fs_);
     note.replaceLinkItself();
     // Only informative: a copy that cannot read it falls back to the lock.
     note.open()
@@ -134,7 +151,7 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
         own_.host = localHost();
         own_.user = user;
         own_.since = now;
-        lockFile_ = identityOf(systemFileSystem(), lockPath());
+        lockFile_ = identityOf(fs_, lockPath());
         writeHolder();
         return Result::Acquired;
     }
@@ -146,7 +163,7 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
         error_ = EACCES;
         break;
     default:
-        error_ = QFileInfo(QFileInfo(lockPath()).absolutePath()).isDir() ? 0 : ENOENT;
+        error_ = isFolder(fs_, dataFolderOf(directory_)) ? 0 : ENOENT;
         break;
     }
     return Result::Failed;
@@ -156,7 +173,8 @@ void DataLock::readHolder()
 {
     holder_.known = lock_->getLockInfo(&holder_.pid, &holder_.host, &holder_.application);
     // Bounded and regular only: the note is anyone's to plant in a shared folder.
-    const WholeFile note = readWholeFile(directory_ + QString::fromUtf16(HolderFileName), 4096);
+    const WholeFile note =
+        readWholeFile(directory_ + QString::fromUtf16(HolderFileName), 4096, fs_);
     if (holder_.known && !note.missing && !note.fault.isFault()) {
         const QList<QByteArray> lines = note.bytes.split('\n');
         if (lines.size() >= 4 && lines[0].toLongLong() == holder_.pid
@@ -171,9 +189,13 @@ void DataLock::readHolder()
         && ::kill(static_cast<pid_t>(holder_.pid), 0) != 0 && errno == ESRCH;
     // A note from an earlier holder does not describe this one: the lock file still tells
     // whose it is and when it was made.
-    const QFileInfo lockInfo(lockPath());
+    struct stat lockInfo;
+    if (fs_.stat(QFile::encodeName(lockPath()).constData(), &lockInfo) != 0)
+        return;
     if (holder_.user.isEmpty())
-        holder_.user = lockInfo.owner();
+        holder_.user = loginName(lockInfo.st_uid);
     if (!holder_.since.isValid())
-        holder_.since = lockInfo.lastModified();
+        holder_.since =
+            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(lockInfo.st_mtim.tv_sec) * 1000
+                + lockInfo.st_mtim.tv_nsec / 1000000);
 }

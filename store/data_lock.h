@@ -38,7 +38,8 @@ public:
     enum class Result { Acquired, HeldByOther, Failed };
 
     // dataDirectory is joined to the file names as the data files are (plain concatenation).
-    explicit DataLock(const QString &dataDirectory);
+    // Its own calls go through fs; the lock itself is QLockFile's.
+    DataLock(const QString &dataDirectory, FileSystem &fs);
     ~DataLock();
     DataLock(const DataLock &) = delete;
     DataLock &operator=(const DataLock &) = delete;
@@ -78,6 +79,7 @@ private:
     void writeHolder();
 
     QString directory_;
+    FileSystem &fs_;
     std::unique_ptr<QLockFile> lock_;
     LockHolder holder_;
     LockHolder own_; // what this copy records while it holds the lock

@@ -376,6 +376,17 @@ bool pathExists(FileSystem &fs, const QString &path)
     return presenceOf(fs, path) != Presence::Absent;
 }
 
+bool isFolder(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    return fs.stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QString absoluteCleanPath(const QString &path)
+{
+    return QDir::cleanPath(QDir(path).absolutePath());
+}
+
 int openDirectory(FileSystem &fs, const QString &path)
 {
     return fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);

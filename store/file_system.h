@@ -155,6 +155,13 @@ QString placeOf(const QString &path);
 enum class Presence { Absent, Present, Unknown };
 Presence presenceOf(FileSystem &fs, const QString &path, int *error = nullptr);
 
+// True when path leads to a folder (through links).
+bool isFolder(FileSystem &fs, const QString &path);
+
+// path made absolute against the current folder, with "." and ".." and doubled separators taken
+// out; no file is looked at.
+QString absoluteCleanPath(const QString &path);
+
 // True when something of this name exists, or may exist: it cannot be looked at.
 bool pathExists(FileSystem &fs, const QString &path);
 

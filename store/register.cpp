@@ -6,9 +6,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -77,8 +75,9 @@ DataTable tableOf(RegisterKind kind)
 
 } // namespace
 
-Register::Register(QObject *parent)
+Register::Register(FileSystem &fs, QObject *parent)
     : QObject(parent)
+    , fs_(fs)
 {
 }
 
@@ -137,14 +136,14 @@ LockOutcome Register::lockOutcome(DataLock &lock, DataLock::Result result)
 
 LockOutcome Register::lock(const QString &user, const QDateTime &now)
 {
-    lock_ = std::make_unique<DataLock>(directory_);
+    lock_ = std::make_unique<DataLock>(directory_, fs_);
     return takeLock(lock_->acquire(user, now));
 }
 
 LockOutcome Register::takeOver(const QString &user, const QDateTime &now)
 {
     if (!lock_)
-        lock_ = std::make_unique<DataLock>(directory_);
+        lock_ = std::make_unique<DataLock>(directory_, fs_);
     return takeLock(lock_->takeOver(user, now));
 }
 
@@ -154,7 +153,7 @@ LockOutcome Register::takeLock(DataLock::Result result)
     readOnly_ = result != DataLock::Result::Acquired;
     lockHolder_ = outcome.holder;
     if (result == DataLock::Result::Acquired)
-        lockedFolder_ = identityOf(systemFileSystem(), dataFolderOf(lock_->directory()));
+        lockedFolder_ = identityOf(fs_, dataFolderOf(lock_->directory()));
     return outcome;
 }
 
@@ -162,7 +161,7 @@ void Register::holdLock(std::unique_ptr<DataLock> lock)
 {
     // The lock given up is released only while it is still this copy's (DataLock::release).
     lock_ = std::move(lock);
-    lockedFolder_ = identityOf(systemFileSystem(), dataFolderOf(lock_->directory()));
+    lockedFolder_ = identityOf(fs_, dataFolderOf(lock_->directory()));
 }
 
 void Register::recordProgramUser(const QString &name)
@@ -172,11 +171,11 @@ void Register::recordProgramUser(const QString &name)
         lock_->recordProgramUser(name);
 }
 
-LoadReport Register::load(FileSystem &fs)
+LoadReport Register::load()
 {
     Tables loaded;
     QSet<QString> incomplete;
-    const LoadReport report = LoadData(loaded, incomplete, directory_, fs,
+    const LoadReport report = LoadData(loaded, incomplete, directory_, fs_,
         readOnly_ ? InterruptedSave::LeaveToLockHolder : InterruptedSave::Settle);
     incompleteFiles_ = incomplete;
     knownFiles_ = filesOnDisk();
@@ -195,14 +194,14 @@ std::array<FileIdentity, DataFiles.size()> Register::filesOnDisk() const
 {
     std::array<FileIdentity, DataFiles.size()> files;
     for (std::size_t i = 0; i < DataFiles.size(); ++i)
-        files[i] = identityOf(systemFileSystem(), directory_ + DataFiles[i].fileName());
+        files[i] = identityOf(fs_, directory_ + DataFiles[i].fileName());
     return files;
 }
 
-SaveOutcome::Refusal Register::folderLost(FileSystem &fs, int *error) const
+SaveOutcome::Refusal Register::folderLost(int *error) const
 {
     struct stat info;
-    if (fs.stat(QFile::encodeName(dataFolderOf(directory_)).constData(), &info) != 0) {
+    if (fs_.stat(QFile::encodeName(dataFolderOf(directory_)).constData(), &info) != 0) {
         *error = errno;
         return *error == ENOENT || *error == ENOTDIR ? SaveOutcome::Refusal::FolderGone
                                                      : SaveOutcome::Refusal::FolderUnreachable;
@@ -213,10 +212,10 @@ SaveOutcome::Refusal Register::folderLost(FileSystem &fs, int *error) const
 }
 
 // A folder that cannot be reached, is not a folder, or is this copy's own folder already.
-SaveOutcome::Refusal Register::targetRefusal(const QString &place, FileSystem &fs, int *error) const
+SaveOutcome::Refusal Register::targetRefusal(const QString &place, int *error) const
 {
     struct stat info;
-    if (fs.stat(QFile::encodeName(place).constData(), &info) != 0) {
+    if (fs_.stat(QFile::encodeName(place).constData(), &info) != 0) {
         *error = errno;
         return SaveOutcome::Refusal::TargetUnusable;
     }
@@ -231,16 +230,16 @@ SaveOutcome::Refusal Register::targetRefusal(const QString &place, FileSystem &f
 }
 
 // What in folder belongs to a register: its data files, a save journal, generations.
-QStringList Register::registerFilesIn(const QString &folder, FileSystem &fs)
+QStringList Register::registerFilesIn(const QString &folder) const
 {
     QStringList own = dataFileNames();
     own << QString::fromUtf16(SaveJournalName);
     QStringList found;
     for (const QString &name : own) {
-        if (pathExists(fs, folder + name))
+        if (pathExists(fs_, folder + name))
             found << folder + name;
     }
-    if (!listGenerations(folder, fs).empty())
+    if (!listGenerations(folder, fs_).empty())
         found << folder + QString::fromUtf16(GenerationsFolderName);
     return found;
 }
@@ -252,7 +251,7 @@ bool Register::isLockedFolder(const struct stat &info) const
 }
 
 // What must hold before a save may replace anything.
-SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &now, FileSystem &fs)
+SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &now)
 {
     SaveOutcome outcome;
     if (readOnly_) {
@@ -272,15 +271,15 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
     if (lock_ && lock_->directory() == directory_ && lock_->held()) {
         // A folder renamed or moved away takes its lock file with it: that is said as it is, not
         // as a lock another copy took.
-        outcome.refusal = folderLost(fs, &outcome.error);
+        outcome.refusal = folderLost(&outcome.error);
         if (outcome.refusal != SaveOutcome::Refusal::None)
             return outcome;
         if (!lock_->stillOurs()) {
             outcome.refusal = SaveOutcome::Refusal::LockLost;
             return outcome;
         }
-    } else if (QFileInfo(dataFolderOf(directory_)).isDir()) {
-        auto fresh = std::make_unique<DataLock>(directory_);
+    } else if (isFolder(fs_, dataFolderOf(directory_))) {
+        auto fresh = std::make_unique<DataLock>(directory_, fs_);
         outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
         if (outcome.lock.result != DataLock::Result::Acquired) {
             outcome.refusal = SaveOutcome::Refusal::Locked;
@@ -298,13 +297,13 @@ SaveOutcome Register::refusalBeforeSave(const QString &user, const QDateTime &no
     return outcome;
 }
 
-SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem &fs)
+SaveOutcome Register::save(const QString &user, const QDateTime &now)
 {
-    SaveOutcome outcome = refusalBeforeSave(user, now, fs);
+    SaveOutcome outcome = refusalBeforeSave(user, now);
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
     const auto before = knownFiles_;
-    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs,
+    outcome.report = SaveData(tables_, incompleteFiles_, directory_, fs_,
         { generationsKept_, now, contentSavedAt_, knownContents_ });
     // Whatever the save replaced before it stopped is what this register wrote.
     knownFiles_ = filesOnDisk();
@@ -317,33 +316,33 @@ SaveOutcome Register::save(const QString &user, const QDateTime &now, FileSystem
 }
 
 SaveOutcome Register::saveElsewhere(
-    const QString &folder, const QString &user, const QDateTime &now, FileSystem &fs)
+    const QString &folder, const QString &user, const QDateTime &now)
 {
     SaveOutcome outcome;
     if (readOnly_) {
         outcome.refusal = SaveOutcome::Refusal::ReadOnly;
         return outcome;
     }
-    const QString place = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString place = absoluteCleanPath(folder);
     const QString target = place.endsWith(u'/') ? place : place + u'/';
-    outcome.refusal = targetRefusal(place, fs, &outcome.error);
+    outcome.refusal = targetRefusal(place, &outcome.error);
     if (outcome.refusal != SaveOutcome::Refusal::None)
         return outcome;
     // Locked before it is looked at, so no other copy starts a register there meanwhile.
-    auto fresh = std::make_unique<DataLock>(target);
+    auto fresh = std::make_unique<DataLock>(target, fs_);
     outcome.lock = lockOutcome(*fresh, fresh->acquire(user, now));
     if (outcome.lock.result != DataLock::Result::Acquired) {
         outcome.refusal = SaveOutcome::Refusal::Locked;
         return outcome;
     }
-    outcome.foundFiles = registerFilesIn(target, fs);
+    outcome.foundFiles = registerFilesIn(target);
     if (!outcome.foundFiles.isEmpty()) {
         outcome.refusal = SaveOutcome::Refusal::TargetHoldsData;
         return outcome;
     }
     // Nothing is replaced there, so there is nothing to keep as a generation or a backup.
     QSet<QString> nothingIncomplete;
-    outcome.report = SaveData(tables_, nothingIncomplete, target, fs, { 0, now });
+    outcome.report = SaveData(tables_, nothingIncomplete, target, fs_, { 0, now });
     const SaveFailure::Phase phase = outcome.report.failure.phase;
     // Once the renames have begun the new folder holds this register, and its journal lets the
     // next save there finish the job.

@@ -116,7 +116,8 @@ class Register : public QObject
 {
     Q_OBJECT
 public:
-    explicit Register(QObject *parent = nullptr);
+    // Every file call of the register goes through fs, the layer it keeps for the whole run.
+    explicit Register(FileSystem &fs, QObject *parent = nullptr);
     ~Register() override;
 
     const Notes &notes() const { return tables_.notes; }
@@ -153,20 +154,20 @@ public:
     void recordProgramUser(const QString &name);
     // Reads the three files into empty tables. The lock's holder first settles a save an earlier
     // run left unfinished; a read-only copy leaves it to the holder. Modified is cleared.
-    LoadReport load(FileSystem &fs = systemFileSystem());
+    LoadReport load();
     // Writes the three tables as one journaled step, taking the lock first when the folder did
     // not exist at start-up. A register that was not loaded is never overwritten: the save is
     // refused when the lock is no longer this copy's or a data file on disk is not the one loaded
     // (replaced, written, or there when it was not). Modified is cleared only when all is done.
-    SaveOutcome save(
-        const QString &user, const QDateTime &now, FileSystem &fs = systemFileSystem());
+    SaveOutcome save(const QString &user, const QDateTime &now);
     // Writes the three tables into another folder with the same journaled save, and uses that
     // folder for the rest of the run: its lock is taken first, the old folder's let go when it is
     // still this copy's. The settings file is left as it is. A folder that holds a register of its
     // own (a data file, a save journal, generations) is refused with nothing written, so two
     // registers are never mixed. Modified is cleared only when all is done.
-    SaveOutcome saveElsewhere(const QString &folder, const QString &user, const QDateTime &now,
-        FileSystem &fs = systemFileSystem());
+    SaveOutcome saveElsewhere(const QString &folder, const QString &user, const QDateTime &now);
+    // The file layer every call of the register goes through.
+    FileSystem &fileSystem() const { return fs_; }
 
     // Installs whole tables as they were read (a run's data, or a test's), unchanged and saved.
     void setTables(Tables tables);
@@ -226,15 +227,15 @@ private:
     LockOutcome takeLock(DataLock::Result result);
     // The data files as they are on disk now, in file order.
     std::array<FileIdentity, DataFiles.size()> filesOnDisk() const;
-    SaveOutcome refusalBeforeSave(const QString &user, const QDateTime &now, FileSystem &fs);
+    SaveOutcome refusalBeforeSave(const QString &user, const QDateTime &now);
     // Holds lock as the lock of the data folder, which is the folder it now stands for.
     void holdLock(std::unique_ptr<DataLock> lock);
     // Why the folder opened and locked can no longer take a save; None when it still can.
-    SaveOutcome::Refusal targetRefusal(const QString &place, FileSystem &fs, int *error) const;
-    static QStringList registerFilesIn(const QString &folder, FileSystem &fs);
+    SaveOutcome::Refusal targetRefusal(const QString &place, int *error) const;
+    QStringList registerFilesIn(const QString &folder) const;
     // The folder stat described is the one this copy locked, however it is reached now.
     bool isLockedFolder(const struct stat &info) const;
-    SaveOutcome::Refusal folderLost(FileSystem &fs, int *error) const;
+    SaveOutcome::Refusal folderLost(int *error) const;
 
     Tables tables_;
     QString directory_;
@@ -250,6 +251,7 @@ private:
     LockHolder lockHolder_;
     QString programUser_;
     // The data files as this register last read or wrote them; none existing before a load.
+    FileSystem &fs_;
     std::array<FileIdentity, DataFiles.size()> knownFiles_ {};
     // What those files held as this register read or wrote them: a generation lists it without
     // reading them again. Unknown after a save that did not complete.

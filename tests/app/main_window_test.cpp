@@ -45,18 +45,18 @@ public:
 class FakeScreens : public ScreenFactory
 {
 public:
-    DataSheetPort *createDataSheet(AppState &, SheetHost &, Prompter &, QWidget *) override
+    DataSheetPort *createDataSheet(Session &, SheetHost &, Prompter &, QWidget *) override
     {
         data.page = new QWidget;
         return &data;
     }
-    InputSheetPort *createInputSheet(AppState &, SheetHost &, Prompter &, QWidget *) override
+    InputSheetPort *createInputSheet(Session &, SheetHost &, Prompter &, QWidget *) override
     {
         input.page = new QWidget;
         return &input;
     }
     std::unique_ptr<QDialog> createApprovalList(
-        AppState &, Prompter &, const std::vector<int> &due, QWidget *) override
+        Session &, Prompter &, const std::vector<int> &due, QWidget *) override
     {
         approvalLists.push_back(due);
         auto dialog = std::make_unique<QDialog>();
@@ -64,11 +64,11 @@ public:
         return dialog;
     }
     std::unique_ptr<QDialog> createSearchSheet(
-        AppState &, SheetHost &, DataSheetPort *, Prompter &, QWidget *) override
+        Session &, SheetHost &, DataSheetPort *, Prompter &, QWidget *) override
     {
         return nullptr;
     }
-    std::unique_ptr<QDialog> createOutputSheet(AppState &, Prompter &, const std::vector<int> &all,
+    std::unique_ptr<QDialog> createOutputSheet(Session &, Prompter &, const std::vector<int> &all,
         DataSheetPort *dataSheet, QWidget *) override
     {
         outputLists.push_back(all);
@@ -76,30 +76,30 @@ public:
         return nullptr;
     }
     std::unique_ptr<QDialog> createRegistrationSheet(
-        AppState &, Prompter &, RegisterKind, QWidget *) override
+        Session &, Prompter &, RegisterKind, QWidget *) override
     {
         return nullptr;
     }
 
     std::unique_ptr<QDialog> createUserRegistration(
-        AppState &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+        Session &, Prompter &prompter, const QString &userFile, QWidget *parent) override
     {
         userFiles << userFile;
         return std::make_unique<UserRegistration>(prompter, userFile, parent);
     }
     std::unique_ptr<QDialog> createImportDialog(
-        AppState &, Prompter &, DataSheetPort *dataSheet, bool mayImport, QWidget *) override
+        Session &, Prompter &, DataSheetPort *dataSheet, bool mayImport, QWidget *) override
     {
         built << (mayImport ? u"ImportDialog"_s : u"ImportDialog refusing"_s);
         importDataSheets.push_back(dataSheet);
         return nullptr;
     }
-    std::unique_ptr<QDialog> createRestoreDialog(AppState &, Prompter &, QWidget *) override
+    std::unique_ptr<QDialog> createRestoreDialog(Session &, Prompter &, QWidget *) override
     {
         built << u"RestoreDialog"_s;
         return nullptr;
     }
-    due::DueWindow *createDueWindow(AppState &, Prompter &, ProgramOptions &, QWidget *) override
+    due::DueWindow *createDueWindow(Session &, Prompter &, ProgramOptions &, QWidget *) override
     {
         built << u"DueWindow"_s;
         return nullptr;
@@ -152,7 +152,7 @@ protected:
     }
 
     // One copy of the program; two of them on one folder stand in for two running copies.
-    std::unique_ptr<MainWindow> openWith(AppState &st, ScriptedPrompter &pr, FakeScreens &sc,
+    std::unique_ptr<MainWindow> openWith(Session &st, ScriptedPrompter &pr, FakeScreens &sc,
         const char *user, const char *password, const QString &lockUser)
     {
         pr.onDialog = [user, password](QDialog &dialog) {
@@ -170,7 +170,6 @@ protected:
         options.fallbackDataDir = program.path() + u"data"_s;
         options.lockUser = lockUser;
         options.now = [] { return QDateTime(QDate(2024, 6, 1), QTime(9, 30)); };
-        options.fileSystem = &fullDisk;
         auto window = std::make_unique<MainWindow>(st, pr, sc, options);
         window->FormShow();
         window->createSheets();
@@ -204,7 +203,8 @@ protected:
     } fullDisk;
     TestDir program;
     FixedClock clock { QDate(2024, 6, 1) };
-    AppState state;
+    // The run's file layer: saves fail while the disk is full.
+    Session state { fullDisk };
     ScriptedPrompter prompter;
     FakeScreens screens;
 };
@@ -376,7 +376,7 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
 {
     {
         // A run of its own: the folder's lock goes with it.
-        AppState first;
+        Session first { systemFileSystem() };
         first.ProgramDirectory = program.path();
         auto window = openWith(first, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
         ASSERT_EQ(first.Data.appendNote(note(5)), ChangeOutcome::Done);
@@ -615,7 +615,7 @@ TEST_F(MainWindowTest, ARefusedSaveOffersToSaveIntoAnotherFolder)
         ASSERT_TRUE(saveTables({ { note(1) }, {}, {} }, data).ok());
         const QByteArray settingsLine = data.toUtf8() + "\r\n";
         program.write(u"VMKolvam.ini"_s, settingsLine);
-        AppState run;
+        Session run { systemFileSystem() };
         run.ProgramDirectory = program.path();
         ScriptedPrompter pr;
         FakeScreens sc;
@@ -699,13 +699,13 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     ASSERT_TRUE(saveTables({ { note(1), note(2) }, {}, {} }, program.path()).ok());
     const QByteArray notesOnDisk = program.read(u"KOLVAM.vmd"_s);
     // The first copy's run, lock and all, ends before the third starts.
-    auto firstState = std::make_unique<AppState>();
+    auto firstState = std::make_unique<Session>(systemFileSystem());
     firstState->ProgramDirectory = program.path();
     auto first = openWith(*firstState, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
     EXPECT_FALSE(firstState->Data.readOnly());
     EXPECT_TRUE(prompter.shown.empty());
 
-    AppState state2;
+    Session state2 { systemFileSystem() };
     state2.ProgramDirectory = program.path();
     ScriptedPrompter prompter2;
     FakeScreens screens2;
@@ -739,7 +739,7 @@ TEST_F(MainWindowTest, ASecondCopyIsToldWhoHoldsTheFolderAndRunsReadOnly)
     EXPECT_EQ(program.read(u"KOLVAM.vmd"_s).size(), 3 * 125);
     first.reset();
     firstState.reset();
-    AppState state3;
+    Session state3 { systemFileSystem() };
     state3.ProgramDirectory = program.path();
     ScriptedPrompter prompter3;
     FakeScreens screens3;
@@ -753,7 +753,7 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
     program.write(QString::fromUtf16(LockFileName), "4242\ntegata\nother-pc.example\n");
     prompter.answers = { MessageAnswer::Cancel };
     {
-        AppState first;
+        Session first { systemFileSystem() };
         first.ProgramDirectory = program.path();
         auto window = openWith(first, prompter, screens, "Admini", "kanri8", u"suzuki"_s);
         ASSERT_FALSE(prompter.shown.empty());
@@ -786,10 +786,10 @@ TEST_F(MainWindowTest, ALockLeftOnAnotherHostIsTakenOverOnlyAfterAWarning)
 TEST_F(MainWindowTest, StartUpSaysWhyTheRegisterIsEmpty)
 {
     // Each start is a run of its own; the window before it has gone.
-    std::unique_ptr<AppState> run;
+    std::unique_ptr<Session> run;
     const auto startWith = [&](const QByteArray &settingsLine) {
         program.write(u"VMKolvam.ini"_s, settingsLine);
-        run = std::make_unique<AppState>();
+        run = std::make_unique<Session>(systemFileSystem());
         run->ProgramDirectory = program.path();
         prompter.shown.clear();
         return openWith(*run, prompter, screens, "Admini", "kanri8", u"suzuki"_s);

@@ -25,7 +25,7 @@ class ReadOnlyCopy : public RealMainWindow
 protected:
     void SetUp() override
     {
-        holder = std::make_unique<DataLock>(program.path());
+        holder = std::make_unique<DataLock>(program.path(), systemFileSystem());
         ASSERT_EQ(
             holder->acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Acquired);
         holder->recordProgramUser(u"山田"_s);

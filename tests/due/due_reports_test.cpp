@@ -65,7 +65,7 @@ protected:
     const NoteRecord &payable() const { return state.NoteTable[0]; }
     const NoteRecord &receivable() const { return state.NoteTable[1]; }
 
-    AppState state;
+    Session state { systemFileSystem() };
     due::Overview o;
     const QString asOf = due::asOfText(Today);
 };
@@ -181,11 +181,11 @@ TEST_F(DueReports, EachCsvFileHoldsTheTitleTheHeadsTheRowsAndTheTotals)
 
 TEST(DueReportsOfNothing, AnEmptyListStillPrintsItsCountAndExplanation)
 {
-    const AppState state;
+    const Session state { systemFileSystem() };
     const due::Overview o = due::overview(state.NoteTable, Today, 14);
     const QString asOf = due::asOfText(Today);
     using Make = std::unique_ptr<output::Report> (*)(
-        const AppState &, const due::Overview &, const QString &);
+        const Session &, const due::Overview &, const QString &);
     for (Make make : { &due::longTermReport, &due::clearingReport }) {
         const std::unique_ptr<output::Report> report = make(state, o, asOf);
         const std::span<const output::Placement> page = report->layout().page(0);

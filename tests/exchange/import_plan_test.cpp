@@ -51,7 +51,7 @@ Tables everything()
     return t;
 }
 
-QByteArray exported(TableKind kind, const AppState &state)
+QByteArray exported(TableKind kind, const Session &state)
 {
     TestDir dir;
     QString error;
@@ -64,7 +64,7 @@ QByteArray cp932(const QString &text)
     return sjis::encode(text);
 }
 
-ImportPlan planned(TableKind kind, const QString &file, const AppState &state)
+ImportPlan planned(TableKind kind, const QString &file, const Session &state)
 {
     return planImport(kind, cp932(file), state);
 }
@@ -74,10 +74,10 @@ ImportPlan planned(TableKind kind, const QString &file, const AppState &state)
 // A file written out and taken into an empty register gives the same records, byte for byte.
 TEST(Exchange, EveryTableComesBackByteForByte)
 {
-    AppState source;
+    Session source { systemFileSystem() };
     source.Data.setTables(everything());
     source.CurrentUser.Permissions = 15;
-    AppState empty;
+    Session empty { systemFileSystem() };
     empty.CurrentUser.Permissions = 15;
     for (TableKind kind : { TableKind::Banks, TableKind::Partners, TableKind::Notes }) {
         SCOPED_TRACE(static_cast<int>(kind));
@@ -98,7 +98,7 @@ TEST(Exchange, EveryTableComesBackByteForByte)
 // the notes are whole, it leaves none of the three and an old file as it was.
 TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     Tables t = everything();
     // Enough lines that a cancel can fall after the notes are written.
     t.notes.resize(3000, t.notes.front());
@@ -149,7 +149,7 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
 
 TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     state.Data.setTables(fixtures::smallRegister());
     state.CurrentUser.Permissions = 15;
     state.CurrentUser.Name = "tanaka";
@@ -237,7 +237,7 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
 // nothing of it is kept.
 TEST(Exchange, ChecksCountTowardTheBoundOfWhatIsHeld)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     state.CurrentUser.Permissions = 15;
     QString file = u"銀行コード,銀行名\r\n"_s;
     for (int i = 0; i < 100; ++i)
@@ -258,7 +258,7 @@ TEST(Exchange, ChecksCountTowardTheBoundOfWhatIsHeld)
 // code is registered as it is, it stays as written.
 TEST(Exchange, ACodeAStrippedOfItsZerosIsReadAsTheRegisteredOne)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     Tables t;
     t.partners = { fixtures::partner(u"00009"_s, u"山田工業"_s),
         fixtures::partner(u"001"_s, u"ベルモラ商事"_s) };
@@ -309,7 +309,7 @@ TEST(Exchange, ACodeAStrippedOfItsZerosIsReadAsTheRegisteredOne)
 // empty register, which only warns.
 TEST(Exchange, TheManualsSampleFilesRead)
 {
-    AppState empty;
+    Session empty { systemFileSystem() };
     empty.CurrentUser.Permissions = 15;
     const struct
     {

@@ -291,7 +291,7 @@ protected:
     QString path() const { return dir.file(u"list.csv"_s); }
 
     TestDir dir;
-    AppState state;
+    Session state { systemFileSystem() };
     QString error;
 };
 

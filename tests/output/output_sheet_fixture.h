@@ -10,7 +10,7 @@
 
 #include "core/day_date.h"
 #include "output/output_sheet.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/fake_sheets.h"
 #include "tests/support/scripted_prompter.h"
@@ -39,7 +39,7 @@ protected:
 
     TestDir dir;
     FixedClock clock { QDate(2024, 3, 31) };
-    AppState state;
+    Session state { systemFileSystem() };
     ScriptedPrompter prompter;
     FakeDataSheet data;
     std::unique_ptr<OutputSheet> sheet;

@@ -267,7 +267,7 @@ TEST_F(OutputSheetTest, TheExitButtonClosesWithoutProducingAnything)
 TEST(OutputSheetInMainWindow, CtrlPOpensTheSheetWithEveryNoteAndTheDataSheetsRows)
 {
     TestDir program;
-    AppState state;
+    Session state { systemFileSystem() };
     ScriptedPrompter prompter;
     ProgramScreens screens;
     state.ProgramDirectory = program.path();

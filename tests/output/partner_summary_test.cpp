@@ -228,7 +228,7 @@ TEST(PartnerSummary, OnePassOverAllNotesEqualsEachPartnersOwnPass)
 
 TEST(PartnerSummary, TheTotalsLineIsTheSumOfThePartnerLines)
 {
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(
         { { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
               noteOf(u"002"_s, PayableNote, 0, 0, 1000), noteOf(u"001"_s, ReceivableNote, 0, 30, 7),
@@ -263,7 +263,7 @@ TEST(PartnerSummary, ANameOver22BytesOrABankNameOver48BytesTakesTheTallRow)
     t.partners = { partnerOf(u"1"_s, QString(11, u'商')), // 22 bytes
         partnerOf(u"2"_s, QString(11, u'商') + u"A"_s), // 23 bytes
         partnerOf(u"3"_s, u"短"_s, u"B48"_s), partnerOf(u"4"_s, u"短"_s, u"B49"_s) };
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
     const auto report = output::partnerSummaryReport(s, { 0, 1, 2, 3 }, {});
     const output::LineSource &lines = report->lines();
@@ -308,7 +308,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     t.notes = { noteOf(u"001"_s, PayableNote, 0, 0, 1'234'567),
         noteOf(u"001"_s, ReceivableNote, 0, 1200, 5), noteOf(u"001"_s, ReceivableNote, 1, 1269, 5),
         noteOf(u"002"_s, ReceivableNote, 0, -3, -12) };
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
     const QString path = dir.file(u"partners.csv"_s);
     QString error;
@@ -326,7 +326,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     EXPECT_EQ(dir.read(u"partners.csv"_s), sjis::encode(expected));
 
     // No partners: the head and a totals line of zeros.
-    const AppState empty;
+    const Session empty { systemFileSystem() };
     ASSERT_TRUE(CSV2(path, empty, {}, &error));
     EXPECT_TRUE(dir.read(u"partners.csv"_s)
                     .endsWith(sjis::encode(

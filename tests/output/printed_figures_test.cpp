@@ -53,7 +53,7 @@ Tables wideFigures()
     return t;
 }
 
-std::unique_ptr<Report> scheduleOfPayables(const AppState &s)
+std::unique_ptr<Report> scheduleOfPayables(const Session &s)
 {
     const double start = daydate::fromDate(QDate(2024, 4, 1));
     const std::vector<std::int32_t> sorted = schedule::setArr3(s.NoteTable, { 0, 1 });
@@ -64,7 +64,7 @@ std::unique_ptr<Report> scheduleOfPayables(const AppState &s)
 struct PrintedReport
 {
     const char *name;
-    std::function<std::unique_ptr<Report>(const AppState &)> make;
+    std::function<std::unique_ptr<Report>(const Session &)> make;
     QStringList whole; // texts that must come back from the PDF uncut
 };
 
@@ -76,7 +76,7 @@ TEST(PrintedFigures, WideFiguresPrintWholeAndLongNamesEndInAnEllipsis)
 {
     const PrintedReport reports[] = {
         { "note list",
-            [](const AppState &s) {
+            [](const Session &s) {
                 return noteListReport(s, { 0, 1, 2, 3, 4 }, u"支払手形記入帳"_s, u"期間"_s);
             },
             { u"株式会社ベルモラ総合商事東京本社"_s, u"…"_s, u"WWWWW"_s, u"WWWWWWWWWW"_s,
@@ -86,19 +86,19 @@ TEST(PrintedFigures, WideFiguresPrintWholeAndLongNamesEndInAnEllipsis)
             { u"WWWWW"_s, u"WWWWWWWWWW"_s, u"MMMMMMMMMM"_s, u"9,999,999,999円"_s,
                 u"-9,999,999,999円"_s, u"1件"_s } },
         { "partner summary with ten-digit totals",
-            [](const AppState &s) {
+            [](const Session &s) {
                 return partnerSummaryReport(s, { 0 }, u"2024年06月30日現在"_s);
             },
             { u"WWWWW"_s, u"9,999,999,999円"_s, u"1096日"_s, u"1,096.0日"_s, u"2件"_s } },
         { "partner summary of a negative balance",
-            [](const AppState &s) {
+            [](const Session &s) {
                 return partnerSummaryReport(s, { 1 }, u"2024年06月30日現在"_s);
             },
             { u"MMMMM"_s, u"-9,999,999,999円"_s } },
-        { "bank list", [](const AppState &s) { return bankListReport(s, u"2024年06月30日現在"_s); },
+        { "bank list", [](const Session &s) { return bankListReport(s, u"2024年06月30日現在"_s); },
             { u"WWWWWWWW"_s } },
     };
-    AppState state;
+    Session state { systemFileSystem() };
     state.Data.setTables(wideFigures());
     TestDir dir;
     for (const PrintedReport &r : reports) {

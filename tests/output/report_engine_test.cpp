@@ -65,7 +65,7 @@ bool hasInk(const QString &png)
     return false;
 }
 
-std::unique_ptr<Report> threePages(const AppState &s)
+std::unique_ptr<Report> threePages(const Session &s)
 {
     return noteListReport(s, reportfixtures::allRows(s), Title, Period);
 }
@@ -84,7 +84,7 @@ TEST(ReportPainter, PageShowsTitleRulesAndRowsWithWrappedTextsCutAtTheirBoxes)
     t.partners.push_back(
         fixtures::partner(u"002"_s, u"株式会社ベルモラ総合商事東京本社営業本部"_s));
     fixtures::put(t.notes[0].PartnerCode, u"002"_s);
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 0, 1, 2 }, Title, Period);
 
@@ -128,7 +128,7 @@ TEST(ReportPainter, PageShowsTitleRulesAndRowsWithWrappedTextsCutAtTheirBoxes)
 TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
 {
     TestDir dir;
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = threePages(s);
     const QString path = dir.file(u"list.pdf"_s);
@@ -161,7 +161,7 @@ TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
 TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
 {
     TestDir dir;
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(3));
     auto report = threePages(s);
     QString error;
@@ -184,7 +184,7 @@ TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
 // the old file as it was, or none, and nothing else.
 TEST(ReportPdf, ACancelAtAnyPageLeavesTheOldFileAndNothingElse)
 {
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = threePages(s);
     const auto printToFile = [&](const QString &path, QString *, Progress *progress) {
@@ -228,7 +228,7 @@ TEST(ReportPdf, ACancelAtAnyPageLeavesTheOldFileAndNothingElse)
 TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
 {
     TestDir dir;
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = threePages(s);
     ScriptedPrompter prompter;
@@ -308,7 +308,7 @@ TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
 TEST(ReportPreview, FailedPdfSaveSaysWhichFile)
 {
     TestDir dir;
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(1));
     auto report = threePages(s);
     ScriptedPrompter prompter;
@@ -334,7 +334,7 @@ TEST(PrintReport, WithoutAPrinterSaysSoInOneJapaneseLine)
 {
     if (qEnvironmentVariableIsSet("TEGATA_NO_PRINTER_CHILD")) {
         ASSERT_TRUE(QPrinterInfo::defaultPrinter().isNull());
-        AppState s;
+        Session s { systemFileSystem() };
         s.Data.setTables(reportfixtures::noteRegister(3));
         auto report = threePages(s);
         ScriptedPrompter prompter;
@@ -398,7 +398,7 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
 
     // A period unique to this run tells our job from any other on the same printer.
     const QString mark = u"印刷試験 %1"_s.arg(QCoreApplication::applicationPid());
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = noteListReport(s, reportfixtures::allRows(s), Title, mark);
     ScriptedPrompter prompter;

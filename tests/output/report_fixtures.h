@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "store/app_state.h"
+#include "session/session.h"
 #include "tests/sheets/sheet_fixtures.h"
 
 // A register for the note list's pages: a partner and two banks, one whose name is long enough
@@ -32,7 +32,7 @@ inline Tables noteRegister(int count, bool tallEvery10th = false)
     return s;
 }
 
-inline std::vector<int> allRows(const AppState &s)
+inline std::vector<int> allRows(const Session &s)
 {
     std::vector<int> rows(s.NoteTable.size());
     std::iota(rows.begin(), rows.end(), 0);

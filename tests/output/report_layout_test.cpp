@@ -139,7 +139,7 @@ TEST(ReportLayout, TotalsThatDoNotFitGoToANewPageAndAnOversizedBandGetsAPageOfIt
 
 TEST(NoteListReport, SeventyNotesMakeThreePagesWithEveryNoteOnceInOrder)
 {
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = noteListReport(s, reportfixtures::allRows(s), u"支払手形記入帳"_s, u"期間"_s);
     const Layout &layout = report->layout();
@@ -166,7 +166,7 @@ TEST(NoteListReport, BankNameOver32BytesMakesTheTallRowWithATwoLineBankNameBox)
     fixtures::put(t.notes[0].BankCode, u"B03"_s);
     fixtures::put(t.notes[1].BankCode, u"B02"_s); // 33 bytes
     fixtures::put(t.notes[2].BankCode, u"ZZ"_s); // no such bank
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 0, 1, 2 }, u"t"_s, QString());
     const LineSource &lines = report->lines();
@@ -198,7 +198,7 @@ TEST(NoteListReport, PrintedTextsLeaveTheConfirmationEmptyAndUnknownCodesNameles
     t.notes[0].Settled = 1;
     fixtures::put(t.notes[1].PartnerCode, u"999"_s);
     fixtures::put(t.notes[1].BankCode, u"B99"_s);
-    AppState s;
+    Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
     auto report = noteListReport(s, { 1, 0, 7 }, u"t"_s, QString());
     const LineSource &lines = report->lines();

@@ -285,7 +285,7 @@ protected:
     QString path() const { return dir.file(u"schedule.csv"_s); }
 
     TestDir dir;
-    AppState state;
+    Session state { systemFileSystem() };
     QString error;
 };
 

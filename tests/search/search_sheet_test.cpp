@@ -70,7 +70,7 @@ protected:
         sheet->CBV[static_cast<std::size_t>(row)]->setEditText(value);
     }
 
-    AppState state;
+    Session state { systemFileSystem() };
     CountingHost host;
     FakeDataSheet data;
     ScriptedPrompter prompter;

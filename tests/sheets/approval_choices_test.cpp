@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::vector<std::uint8_t> settledOf(const AppState &state)
+std::vector<std::uint8_t> settledOf(const Session &state)
 {
     std::vector<std::uint8_t> settled;
     for (const NoteRecord &n : state.NoteTable)
@@ -23,7 +23,7 @@ class ApprovalChoicesTest : public ::testing::Test
 protected:
     void SetUp() override { fixtures::fillSmallRegister(state); }
 
-    AppState state;
+    Session state { systemFileSystem() };
     ApprovalChoices choices;
 };
 

@@ -61,7 +61,7 @@ protected:
         return s;
     }
 
-    AppState state;
+    Session state { systemFileSystem() };
     FixedClock clock { QDate(2024, 12, 7) };
     ScriptedPrompter prompter;
     std::unique_ptr<ApprovalList> list;

@@ -87,7 +87,7 @@ protected:
         return sheet->model()->cellText(gridRow - 1, column);
     }
 
-    AppState state;
+    Session state { systemFileSystem() };
     RecordingHost host;
     ScriptedPrompter prompter;
     std::unique_ptr<DataSheet> sheet;

@@ -73,7 +73,7 @@ protected:
     }
 
     FixedClock clock { QDate(2024, 1, 31) };
-    AppState state;
+    Session state { systemFileSystem() };
     Host host;
     ScriptedPrompter prompter;
     std::unique_ptr<InputSheet> sheet;

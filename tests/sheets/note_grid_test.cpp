@@ -29,7 +29,7 @@ protected:
         model.refresh(true);
     }
 
-    AppState state;
+    Session state { systemFileSystem() };
     std::vector<std::int32_t> view;
     NoteGridModel model { state, view };
 };

@@ -52,7 +52,7 @@ protected:
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
-    AppState state;
+    Session state { systemFileSystem() };
     ScriptedPrompter prompter;
 };
 

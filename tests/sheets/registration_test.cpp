@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList partnerCodes(const AppState &state)
+QStringList partnerCodes(const Session &state)
 {
     QStringList codes;
     for (const PartnerRecord &p : state.PartnerTable)
@@ -54,7 +54,7 @@ TEST(Registration, ModesLimitsAndEnteredTexts)
 
 TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     for (const char16_t *code : { u"001", u"002", u"003", u"004", u"005" })
         EXPECT_EQ(state.Data.appendEntry(RegisterKind::PartnerRegister,
                       registerEntry(RegisterKind::PartnerRegister, QString::fromUtf16(code),
@@ -101,7 +101,7 @@ TEST(Registration, BankListShowsTheCodeRightAlignedInEightBytes)
 
 TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     RegisterGridModel model(state);
     QAbstractItemModelTester tester(
         &model, QAbstractItemModelTester::FailureReportingMode::Warning);
@@ -136,7 +136,7 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
 // rebuilt grid's.
 TEST(Registration, GridFollowsItsRegisterRowByRow)
 {
-    AppState state;
+    Session state { systemFileSystem() };
     RegisterGridModel model(state);
     QObject::connect(&state.Data, &Register::changed, &model, &RegisterGridModel::follow);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);

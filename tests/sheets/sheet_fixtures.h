@@ -11,7 +11,7 @@
 #include "controls/sheet_grid_model.h"
 #include "core/day_date.h"
 #include "core/sjis.h"
-#include "store/app_state.h"
+#include "session/session.h"
 #include "tests/support/qt_printers.h"
 
 // Small registers for the data sheet's tests, with texts given as QString and stored as the
@@ -87,7 +87,7 @@ inline Tables smallRegister()
 }
 
 // The small register as loaded, for a user with every right.
-inline void fillSmallRegister(AppState &state)
+inline void fillSmallRegister(Session &state)
 {
     state.Data.setTables(smallRegister());
     state.CurrentUser.Permissions = 15;
@@ -95,7 +95,7 @@ inline void fillSmallRegister(AppState &state)
 
 // The tables as they are now, with edit applied, installed again as a fresh load would install
 // them: for what no user action changes (codes, raw bytes) or a register changed behind a screen.
-template <typename Edit> void reload(AppState &state, Edit edit)
+template <typename Edit> void reload(Session &state, Edit edit)
 {
     Tables t { state.NoteTable, state.PartnerTable, state.BankTable };
     edit(t);
@@ -103,7 +103,7 @@ template <typename Edit> void reload(AppState &state, Edit edit)
 }
 
 // The tables as they are now, installed again: unmodified, as after a load.
-inline void reload(AppState &state)
+inline void reload(Session &state)
 {
     reload(state, [](Tables &) {});
 }

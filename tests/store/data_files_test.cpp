@@ -11,6 +11,7 @@
 #include "store/data_files.h"
 #include "store/register.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/switched_file_system.h"
 #include "tests/support/table_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -47,11 +48,12 @@ Tables sampleTables()
 }
 
 // A register on a folder, as a run has it.
-struct Session
+struct OneRun
 {
-    explicit Session(const QString &directory) { data.useDirectory(directory); }
+    explicit OneRun(const QString &directory) { data.useDirectory(directory); }
     SaveOutcome save() { return data.save(u"tester"_s, QDateTime::currentDateTime()); }
-    Register data;
+    SwitchedFileSystem disk;
+    Register data { disk };
 };
 
 QStringList leftovers(const TestDir &dir)
@@ -64,7 +66,7 @@ QStringList leftovers(const TestDir &dir)
 TEST(DataFiles, SaveAndLoadRoundTripEveryTable)
 {
     TestDir dir;
-    Session saved(dir.path());
+    OneRun saved(dir.path());
     saved.data.setTables(sampleTables());
     ASSERT_EQ(saved.data.appendNote(note("N4", 1)), ChangeOutcome::Done);
     EXPECT_TRUE(saved.data.modified());
@@ -76,7 +78,7 @@ TEST(DataFiles, SaveAndLoadRoundTripEveryTable)
     EXPECT_EQ(dir.read(u"BANK.vmd"_s).size(), 72);
     EXPECT_TRUE(leftovers(dir).isEmpty());
 
-    Session loaded(dir.path());
+    OneRun loaded(dir.path());
     ASSERT_TRUE(loaded.data.load().ok());
     ASSERT_EQ(loaded.data.notes().size(), 4u);
     for (size_t i = 0; i < 4; ++i)
@@ -126,7 +128,7 @@ TEST(DataFiles, FirstSaveAfterAFaultKeepsTheOriginalAsBackup)
     TestDir dir;
     const QByteArray original = QByteArray(125 * 2, 'A') + "tail";
     dir.write(u"KOLVAM.vmd"_s, original);
-    Session state(dir.path());
+    OneRun state(dir.path());
     ASSERT_FALSE(state.data.load().ok());
     EXPECT_TRUE(state.data.incompleteFiles().contains(u"KOLVAM.vmd"_s));
 
@@ -166,7 +168,7 @@ TEST(DataFiles, FailedSaveReplacesNothingAndKeepsModified)
     QFile::remove(dir.file(u"KOLVAM.vmd"_s));
     QDir(dir.path()).mkdir(u"KOLVAM.vmd"_s); // cannot be replaced
 
-    Session changed(dir.path());
+    OneRun changed(dir.path());
     changed.data.load();
     ASSERT_EQ(changed.data.removeEntries(RegisterKind::PartnerRegister, 0, 0), ChangeOutcome::Done);
     ASSERT_EQ(changed.data.removeEntries(RegisterKind::BankRegister, 0, 0), ChangeOutcome::Done);
@@ -184,7 +186,7 @@ TEST(DataFiles, FailedSaveReplacesNothingAndKeepsModified)
 TEST(DataFiles, SaveIntoAMissingFolderFailsNamingTheFile)
 {
     TestDir dir;
-    Session state(dir.path() + u"nowhere/"_s);
+    OneRun state(dir.path() + u"nowhere/"_s);
     state.data.setTables(sampleTables());
     ASSERT_EQ(state.data.settleNote(0), ChangeOutcome::Done);
     const SaveOutcome outcome = state.save();
@@ -205,7 +207,7 @@ TEST(DataFiles, OnlyRegularFilesThatFitInMemoryAreRead)
     ASSERT_TRUE(huge.resize(qint64(1) << 40)) << "a sparse file of 1 TiB";
     huge.close();
 
-    Session state(dir.path());
+    OneRun state(dir.path());
     const LoadReport report = state.data.load();
     ASSERT_EQ(report.faults.size(), 3u);
     EXPECT_EQ(report.faults[0].path, dir.file(u"TCODE.vmd"_s));
@@ -250,7 +252,7 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
     dir.write(u"real/notes.vmd"_s, original);
 
     {
-        Session state(dir.path());
+        OneRun state(dir.path());
         EXPECT_EQ(state.data.load().faults.size(), 1u);
         EXPECT_EQ(state.data.notes().size(), 3u) << "read through the link";
         ASSERT_EQ(state.data.appendNote(note("N4", 4)), ChangeOutcome::Done);
@@ -272,7 +274,7 @@ TEST(DataFiles, SymbolicLinksAreWrittenThrough)
         EXPECT_TRUE(leftovers(dir).isEmpty());
         EXPECT_TRUE(QDir(dir.file(u"real"_s)).entryList({ u"*.tmp-*"_s }, QDir::Files).isEmpty());
     }
-    Session again(dir.path());
+    OneRun again(dir.path());
     EXPECT_TRUE(again.data.load().ok());
     EXPECT_EQ(again.data.notes().size(), 4u);
     EXPECT_EQ(again.data.partners().size(), 1u);
@@ -301,12 +303,16 @@ TEST(DataFiles, AFullDiskAtAnyWriteOfASaveLosesNothing)
     const QByteArray notes = dir.read(u"KOLVAM.vmd"_s);
     for (int from = 0; from < 4; ++from) {
         SCOPED_TRACE(from);
-        Session state(dir.path());
+        OneRun state(dir.path());
+        // Locked before the disk fills, as a running program is.
+        ASSERT_EQ(state.data.lock(u"tester"_s, QDateTime::currentDateTime()).result,
+            DataLock::Result::Acquired);
         ASSERT_TRUE(state.data.load().ok());
         ASSERT_EQ(state.data.appendNote(note("N9", 9)), ChangeOutcome::Done);
         FullDisk full(from);
-        const SaveOutcome outcome =
-            state.data.save(u"tester"_s, QDateTime::currentDateTime(), full);
+        state.disk.under = &full;
+        const SaveOutcome outcome = state.data.save(u"tester"_s, QDateTime::currentDateTime());
+        state.disk.under = &systemFileSystem();
         ASSERT_FALSE(outcome.ok());
         EXPECT_EQ(outcome.report.failure.fault.error, ENOSPC);
         EXPECT_TRUE(outcome.report.failure.replaced.isEmpty());

@@ -33,11 +33,11 @@ qint64 lockOwnerPid(const TestDir &dir)
 TEST(DataLock, ASecondCopyIsRefusedAndToldWhoHoldsTheFolder)
 {
     TestDir data;
-    DataLock first(data.path());
+    DataLock first(data.path(), systemFileSystem());
     ASSERT_EQ(first.acquire(u"suzuki"_s, morning), DataLock::Result::Acquired);
     EXPECT_TRUE(first.held());
 
-    DataLock second(data.path());
+    DataLock second(data.path(), systemFileSystem());
     ASSERT_EQ(second.acquire(u"tanaka"_s, morning.addSecs(3600)), DataLock::Result::HeldByOther);
     EXPECT_TRUE(second.holder().programUser.isEmpty()) << "nobody has logged in yet";
     // After the login the holder names the program's user too.
@@ -61,7 +61,7 @@ TEST(DataLock, ASecondCopyIsRefusedAndToldWhoHoldsTheFolder)
     first.release();
     EXPECT_FALSE(data.exists(QString::fromUtf16(LockFileName)));
     ASSERT_EQ(second.acquire(u"tanaka"_s, morning), DataLock::Result::Acquired);
-    DataLock third(data.path());
+    DataLock third(data.path(), systemFileSystem());
     ASSERT_EQ(third.acquire(u"sato"_s, morning), DataLock::Result::HeldByOther);
     EXPECT_EQ(third.holder().user, u"tanaka"_s) << "the holder note follows the lock";
 }
@@ -79,7 +79,7 @@ TEST(DataLock, ALockFromAnotherHostIsNeverStaleByAgeAndIsTakenOverOnlyWhenAsked)
         QDateTime::currentDateTimeUtc().addSecs(-3 * 3600), QFileDevice::FileModificationTime));
     lockFile.close();
 
-    DataLock lock(data.path());
+    DataLock lock(data.path(), systemFileSystem());
     ASSERT_EQ(lock.acquire(u"tanaka"_s, morning), DataLock::Result::HeldByOther);
     EXPECT_EQ(lock.holder().host, u"other-pc.example"_s);
     EXPECT_EQ(lock.holder().pid, 4242);
@@ -99,7 +99,7 @@ TEST(DataLock, HolderNotesAndLockFilesThatDoNotDescribeAHolder)
     leaveLock(data, 4242, u"other-pc.example"_s);
     data.write(
         QString::fromUtf16(HolderFileName), "77\nother-pc.example\nsato\n2024-05-31T23:00:00Z\n");
-    DataLock lock(data.path());
+    DataLock lock(data.path(), systemFileSystem());
     ASSERT_EQ(lock.acquire(u"tanaka"_s, morning), DataLock::Result::HeldByOther);
     EXPECT_NE(lock.holder().user, u"sato"_s);
     EXPECT_TRUE(lock.holder().since.isValid()) << "the lock file's own time stands in";
@@ -107,7 +107,7 @@ TEST(DataLock, HolderNotesAndLockFilesThatDoNotDescribeAHolder)
     // A lock file cut short when its writer died is reported as unknown, and may be taken over.
     TestDir cut;
     cut.write(QString::fromUtf16(LockFileName), QByteArray());
-    DataLock unknown(cut.path());
+    DataLock unknown(cut.path(), systemFileSystem());
     ASSERT_EQ(unknown.acquire(u"tanaka"_s, morning), DataLock::Result::HeldByOther);
     EXPECT_FALSE(unknown.holder().known);
     EXPECT_TRUE(unknown.holderMayBeStale());
@@ -118,11 +118,11 @@ TEST(DataLock, ALockLeftByADeadProcessOnThisHostClearsItselfAndAMissingFolderFai
 {
     TestDir data;
     leaveLock(data, 999999999, DataLock::localHost()); // no such process
-    DataLock lock(data.path());
+    DataLock lock(data.path(), systemFileSystem());
     EXPECT_EQ(lock.acquire(u"tanaka"_s, morning), DataLock::Result::Acquired);
     EXPECT_EQ(lockOwnerPid(data), QCoreApplication::applicationPid());
 
-    DataLock gone(data.path() + u"gone/"_s);
+    DataLock gone(data.path() + u"gone/"_s, systemFileSystem());
     EXPECT_EQ(gone.acquire(u"tanaka"_s, morning), DataLock::Result::Failed);
     EXPECT_EQ(gone.error(), ENOENT);
 }

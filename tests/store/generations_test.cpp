@@ -175,7 +175,7 @@ TEST(Generations, EachKeepsWhenWhatItHoldsWasSaved)
             { yesterday.toSecsSinceEpoch(), 0 } };
         ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(dir.file(name)).constData(), times, 0), 0);
     }
-    Register reg;
+    Register reg { systemFileSystem() };
     reg.useDirectory(dir.path());
     ASSERT_EQ(reg.lock(u"suzuki"_s, At).result, DataLock::Result::Acquired);
     reg.load();
@@ -208,7 +208,7 @@ TEST(Generations, ARestoredGenerationSavesAsItWasAndKeepsWhatItReplaced)
 {
     TestDir dir;
     const QDateTime now = At;
-    Register reg;
+    Register reg { systemFileSystem() };
     reg.useDirectory(dir.path());
     ASSERT_EQ(reg.lock(u"suzuki"_s, now).result, DataLock::Result::Acquired);
     reg.load();

@@ -43,7 +43,7 @@ TEST(PlantedFiles, TheHoldersNoteReplacesALinkInItsPlace)
     TestDir victim;
     victim.write(u"their.txt"_s, "theirs");
     ASSERT_TRUE(QFile::link(victim.file(u"their.txt"_s), dir.file(u"tegata.holder"_s)));
-    DataLock lock(dir.path());
+    DataLock lock(dir.path(), systemFileSystem());
     ASSERT_EQ(lock.acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Acquired);
     EXPECT_EQ(victim.read(u"their.txt"_s), "theirs");
     EXPECT_FALSE(QFileInfo(dir.file(u"tegata.holder"_s)).isSymLink());
@@ -97,7 +97,7 @@ TEST(PlantedFiles, AFifoInTheProgramsPlacesIsNeverWaitedOn)
 
     TestDir locked;
     ASSERT_TRUE(fifo(locked.file(QString::fromUtf16(LockFileName))));
-    DataLock lock(locked.path());
+    DataLock lock(locked.path(), systemFileSystem());
     EXPECT_EQ(lock.acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Failed);
 
     // Nor is a lock file of gigabytes read.
@@ -105,7 +105,7 @@ TEST(PlantedFiles, AFifoInTheProgramsPlacesIsNeverWaitedOn)
     QFile big(huge.file(QString::fromUtf16(LockFileName)));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(5) << 30));
     big.close();
-    DataLock hugeLock(huge.path());
+    DataLock hugeLock(huge.path(), systemFileSystem());
     EXPECT_EQ(
         hugeLock.acquire(u"suzuki"_s, QDateTime::currentDateTime()), DataLock::Result::Failed);
     EXPECT_EQ(hugeLock.error(), EFBIG);

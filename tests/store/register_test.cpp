@@ -12,6 +12,7 @@
 #include "store/data_files.h"
 #include "store/generations.h"
 #include "store/register.h"
+#include "tests/support/switched_file_system.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
@@ -106,7 +107,7 @@ TEST(Register, OnlyARealChangeSetsModifiedAndEachIsAnnounced)
 {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        Register reg;
+        Register reg { systemFileSystem() };
         reg.setTables(small());
         std::vector<RegisterChange> heard;
         QObject::connect(&reg, &Register::changed,
@@ -131,7 +132,7 @@ TEST(Register, OnlyARealChangeSetsModifiedAndEachIsAnnounced)
 
 TEST(Register, ApprovalsChangeOnlyTheNotesWhoseChoiceDiffers)
 {
-    Register reg;
+    Register reg { systemFileSystem() };
     reg.setTables(small());
     std::vector<RegisterChange> heard;
     QObject::connect(
@@ -157,12 +158,12 @@ TEST(Register, AReadOnlyCopyRefusesEveryChangeAndEverySave)
 {
     TestDir dir;
     const QDateTime now = QDateTime::currentDateTime();
-    Register holder;
+    Register holder { systemFileSystem() };
     holder.useDirectory(dir.path());
     ASSERT_EQ(holder.lock(u"suzuki"_s, now).result, DataLock::Result::Acquired);
     holder.recordProgramUser(u"山田"_s);
 
-    Register copy;
+    Register copy { systemFileSystem() };
     copy.useDirectory(dir.path());
     const LockOutcome lock = copy.lock(u"tanaka"_s, now);
     ASSERT_EQ(lock.result, DataLock::Result::HeldByOther);
@@ -258,7 +259,7 @@ TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TestDir dir;
-        Register reg;
+        Register reg { systemFileSystem() };
         const QString folder = c.meanwhile(reg, dir);
         const QByteArray notes = QFile::exists(folder + u"KOLVAM.vmd"_s)
             ? dir.read(QDir(dir.path()).relativeFilePath(folder + u"KOLVAM.vmd"_s))
@@ -277,7 +278,7 @@ TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
 
     // What this copy saved itself is what it knows: it saves again without a word.
     TestDir dir;
-    Register reg;
+    Register reg { systemFileSystem() };
     reg.useDirectory(dir.path());
     reg.lock(u"suzuki"_s, now);
     reg.load();
@@ -306,7 +307,9 @@ struct RunningRegister
         EXPECT_EQ(reg.appendNote(note("N9", Cheque)), ChangeOutcome::Done);
     }
     QString folder;
-    Register reg;
+    // What the register's calls go through; a test puts a failing disk under it for one step.
+    SwitchedFileSystem disk;
+    Register reg { disk };
 };
 
 // Fails every look at one path, as a network drive that went away does; records, in order, each
@@ -366,10 +369,11 @@ TEST(Register, AFolderMovedAwayIsNamedAsSuchAndNothingIsWritten)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TestDir dir;
+        WatchedDisk disk; // outlives the register, which calls it until it lets its lock go
         RunningRegister running(dir);
-        WatchedDisk disk;
         c.meanwhile(dir, disk);
-        const SaveOutcome outcome = running.reg.save(u"suzuki"_s, QDateTime(), disk);
+        running.disk.under = &disk;
+        const SaveOutcome outcome = running.reg.save(u"suzuki"_s, QDateTime());
         EXPECT_EQ(outcome.refusal, c.refusal);
         if (c.error != 0) {
             EXPECT_EQ(outcome.error, c.error);
@@ -410,7 +414,7 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
         { "the lock taken by another copy",
             [&](const TestDir &dir, std::unique_ptr<DataLock> &other) {
                 QFile::remove(dir.file(u"data/"_s + lockName));
-                other = std::make_unique<DataLock>(dir.file(u"data/"_s));
+                other = std::make_unique<DataLock>(dir.file(u"data/"_s), systemFileSystem());
                 ASSERT_EQ(other->acquire(u"tanaka"_s, QDateTime()), DataLock::Result::Acquired);
             },
             u"data/"_s + lockName, true },
@@ -419,16 +423,16 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
         SCOPED_TRACE(c.what);
         TestDir dir;
         std::unique_ptr<DataLock> other;
+        WatchedDisk disk; // outlives the register, which calls it until it lets its lock go
         RunningRegister running(dir);
         Register &reg = running.reg;
         c.meanwhile(dir, other);
         ASSERT_NE(reg.save(u"suzuki"_s, QDateTime()).refusal, SaveOutcome::Refusal::None);
 
         QDir(dir.path()).mkdir(u"elsewhere"_s);
-        WatchedDisk disk;
+        running.disk.under = &disk;
         const QDateTime moved(QDate(2026, 12, 7), QTime(10, 0));
-        const SaveOutcome outcome =
-            reg.saveElsewhere(dir.file(u"elsewhere"_s), u"suzuki"_s, moved, disk);
+        const SaveOutcome outcome = reg.saveElsewhere(dir.file(u"elsewhere"_s), u"suzuki"_s, moved);
         ASSERT_TRUE(outcome.ok());
         EXPECT_FALSE(reg.modified());
         EXPECT_EQ(reg.directory(), dir.file(u"elsewhere/"_s));
@@ -440,7 +444,7 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
             EXPECT_TRUE(renamed >= 0 && renamed < journal) << name.toStdString();
         }
         EXPECT_EQ(dir.read(u"elsewhere/KOLVAM.vmd"_s).size(), 4 * 125);
-        Register second;
+        Register second { systemFileSystem() };
         second.useDirectory(dir.file(u"elsewhere/"_s));
         EXPECT_EQ(second.lock(u"tanaka"_s, QDateTime()).result, DataLock::Result::HeldByOther);
         EXPECT_EQ(dir.exists(c.oldLock), c.oldLockStays);
@@ -516,10 +520,10 @@ TEST(Register, ARecoveryThatCouldNotCheckOpensReadOnly)
         }
     } faulty;
     const QDateTime now = QDateTime::currentDateTime();
-    Register reg;
+    Register reg { faulty };
     reg.useDirectory(dir.path());
     ASSERT_EQ(reg.lock(u"suzuki"_s, now).result, DataLock::Result::Acquired);
-    EXPECT_EQ(reg.load(faulty).recovery.outcome, SettledSave::Outcome::Unchecked);
+    EXPECT_EQ(reg.load().recovery.outcome, SettledSave::Outcome::Unchecked);
     EXPECT_TRUE(reg.readOnly());
     EXPECT_EQ(reg.save(u"suzuki"_s, now).refusal, SaveOutcome::Refusal::ReadOnly);
     EXPECT_TRUE(dir.exists(u"KOLVAM.vmd.tmp-Ab12Cd"_s));

@@ -378,7 +378,7 @@ TEST(SaveJournal, AJournalThatCannotBeMatchedIsKeptWithItsTemporaries)
     const QStringList temporaries = QDir(dir.path()).entryList({ u"*.tmp-*"_s }, QDir::Files);
     ASSERT_EQ(temporaries.size(), 3);
 
-    Register reg;
+    Register reg { systemFileSystem() };
     reg.useDirectory(dir.path());
     const LoadReport report = reg.load();
     EXPECT_FALSE(report.ok());

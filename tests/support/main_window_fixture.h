@@ -36,7 +36,7 @@ protected:
     }
 
     TestDir program;
-    AppState state;
+    Session state { systemFileSystem() };
     ScriptedPrompter prompter;
     ProgramScreens screens;
     std::unique_ptr<MainWindow> window;
