@@ -193,11 +193,11 @@ std::vector<UserRecord> firstUsers()
     };
 }
 
-UserFilePlace locateUserFile(
-    const QString &currentFolder, const QString &programFolder, const QString &configFolder)
+UserFilePlace locateUserFile(const QString &currentFolder, const QString &programFolder,
+    const QString &configFolder, FileSystem &fs)
 {
     const QString name = QString::fromUtf16(UserFileName);
-    const bool shared = installedForAllUsers(programFolder);
+    const bool shared = installedForAllUsers(programFolder, fs);
     for (const QString &folder : { currentFolder, programFolder, configFolder }) {
         if (shared && folder == programFolder)
             continue;
@@ -213,14 +213,15 @@ UserFilePlace locateUserFile(
 }
 
 PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &programFolder,
-    const QString &configFolder, RandomSource &random)
+    const QString &configFolder, RandomSource &random, FileSystem &fs)
 {
-    const UserFilePlace place = locateUserFile(currentFolder, programFolder, configFolder);
+    const UserFilePlace place = locateUserFile(currentFolder, programFolder, configFolder, fs);
     PreparedUserFile prepared { place.path, {}, {} };
     if (!place.missing)
         return prepared;
     QDir().mkpath(QFileInfo(place.path).absolutePath());
-    if (const int error = writeUserFile(place.path, firstUsers(), random); error != 0) {
+    if (const int error = writeUserFile(place.path, firstUsers(), random, nullptr, fs);
+        error != 0) {
         prepared.problem = messages::userFileNotSaved(place.path, error);
         return prepared;
     }

@@ -97,8 +97,8 @@ struct UserFilePlace
     QString path;
     bool missing = false; // to be made before the login
 };
-UserFilePlace locateUserFile(
-    const QString &currentFolder, const QString &programFolder, const QString &configFolder);
+UserFilePlace locateUserFile(const QString &currentFolder, const QString &programFolder,
+    const QString &configFolder, FileSystem &fs);
 
 // The user file the login reads, made with the first users when there is none. notice tells
 // the user once where it is and what the first password is; problem says why it could not be
@@ -110,7 +110,7 @@ struct PreparedUserFile
     QString problem;
 };
 PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &programFolder,
-    const QString &configFolder, RandomSource &random);
+    const QString &configFolder, RandomSource &random, FileSystem &fs);
 
 // The login check against the user file: the first record whose name equals the entered name
 // decides.

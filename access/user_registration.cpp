@@ -168,7 +168,7 @@ void UserRegistration::showEvent(QShowEvent *event)
 void UserRegistration::FormShow()
 {
     applyColumnWidths(SG1, model_->columnWidths());
-    readFile_ = identityOf(systemFileSystem(), userFile_);
+    readFile_ = identityOf(*fs_, userFile_);
     UserFileRead read = readUserFile(userFile_);
     table_.replaceAll(std::move(read.users));
     readable_ = read.ok();
@@ -265,7 +265,7 @@ void UserRegistration::CloseClick()
         return;
     }
     // Another copy may have changed the users since this screen read them: never write over that.
-    if (identityOf(systemFileSystem(), userFile_) != readFile_) {
+    if (identityOf(*fs_, userFile_) != readFile_) {
         prompter_.error(this,
             u"\nユーザーファイル「%1」は、この画面を開いた後にほかのプログラムで変更されています。"
             u"上書きするとその変更が失われるため、保存しません。\n"

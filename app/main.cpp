@@ -60,7 +60,9 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     QApplication::setFont(screenFont());
 
-    Session state { systemFileSystem() };
+    // The one file layer of the run: every file call of the register and the user file.
+    FileSystem &files = systemFileSystem();
+    Session state { files };
     state.ProgramDirectory = QApplication::applicationDirPath() + u'/';
 
     WidgetPrompter prompter;
@@ -69,8 +71,8 @@ int main(int argc, char *argv[])
     MainWindowOptions options;
     // The first start makes the user file the README's first login needs.
     ClockRandom random;
-    const PreparedUserFile users = prepareUserFile(
-        QDir::currentPath(), QApplication::applicationDirPath(), userConfigDirectory(), random);
+    const PreparedUserFile users = prepareUserFile(QDir::currentPath(),
+        QApplication::applicationDirPath(), userConfigDirectory(), random, files);
     options.userFile = users.path;
     options.startNotice = users.problem.isEmpty() ? users.notice : users.problem;
     options.dataFolder = line.dataFolder;

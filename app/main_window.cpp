@@ -110,7 +110,8 @@ void MainWindow::openRegister(const MainWindowOptions &options)
     }
     if (!problem.isEmpty())
         prompter_.error(this, problem);
-    const DataFolderCheck folder = checkDataFolder(reg.directory(), where.settingsPath);
+    const DataFolderCheck folder =
+        checkDataFolder(reg.directory(), where.settingsPath, reg.fileSystem());
     if (folder.state == DataFolderCheck::Missing) {
         // Nothing to load; a save takes the lock once the folder is there.
         prompter_.warn(this, messages::folderCheck(folder));

@@ -30,7 +30,7 @@ struct Fixture
     Fixture()
     {
         QSet<QString> incomplete;
-        SaveData(makeRegister(), incomplete, path());
+        SaveData(makeRegister(), incomplete, path(), systemFileSystem());
         for (const char16_t *name : { PartnerFileName, NoteFileName, BankFileName })
             files.push_back(path() + QString::fromUtf16(name));
     }
@@ -74,7 +74,7 @@ void BM_LoadData(benchmark::State &st)
     for (auto _ : st) {
         Tables tables;
         QSet<QString> incomplete;
-        LoadData(tables, incomplete, fixture().path());
+        LoadData(tables, incomplete, fixture().path(), systemFileSystem());
         benchmark::DoNotOptimize(tables.notes.data());
     }
 }
@@ -101,7 +101,7 @@ void BM_SaveData(benchmark::State &st)
 {
     Tables tables;
     QSet<QString> incomplete;
-    LoadData(tables, incomplete, fixture().path());
+    LoadData(tables, incomplete, fixture().path(), systemFileSystem());
     std::vector<std::vector<char>> contents;
     for (const QString &f : fixture().files)
         contents.push_back(readAll(f));
@@ -115,7 +115,7 @@ void BM_SaveData(benchmark::State &st)
         for (size_t i = 0; i < contents.size(); ++i)
             writeAll(plain + QString::number(i), contents[i], true);
         const auto written = Clock::now();
-        SaveData(tables, incomplete, out);
+        SaveData(tables, incomplete, out, systemFileSystem());
         const auto saved = Clock::now();
         writing += written - start;
         saving += saved - written;
@@ -134,14 +134,14 @@ void BM_SaveDataKeepingGenerations(benchmark::State &st)
 {
     Tables tables;
     QSet<QString> incomplete;
-    LoadData(tables, incomplete, fixture().path());
+    LoadData(tables, incomplete, fixture().path(), systemFileSystem());
     const QString plain = fixture().path() + u"save-plain/"_s;
     const QString kept = fixture().path() + u"save-kept/"_s;
     QDir().mkpath(plain);
     QDir().mkpath(kept);
-    SaveData(tables, incomplete, plain);
+    SaveData(tables, incomplete, plain, systemFileSystem());
     // As the register does, each save hands on what the files it replaces hold.
-    auto written = SaveData(tables, incomplete, kept).written;
+    auto written = SaveData(tables, incomplete, kept, systemFileSystem()).written;
     const auto saveKept = [&](const QDateTime &at) {
         written = SaveData(tables, incomplete, kept, systemFileSystem(),
             { DefaultGenerationsKept, at, {}, written })
@@ -156,7 +156,7 @@ void BM_SaveDataKeepingGenerations(benchmark::State &st)
     }
     for (auto _ : st) {
         const auto start = Clock::now();
-        SaveData(tables, incomplete, plain);
+        SaveData(tables, incomplete, plain, systemFileSystem());
         const auto between = Clock::now();
         at = at.addSecs(1);
         saveKept(at);
@@ -192,7 +192,7 @@ void BM_LoadPeakMemory(benchmark::State &st)
         const std::size_t before = residentBytes();
         Tables loaded;
         QSet<QString> incomplete;
-        LoadData(loaded, incomplete, fixture().path());
+        LoadData(loaded, incomplete, fixture().path(), systemFileSystem());
         const std::size_t peak = peakResidentBytes() - before;
         const double tables = static_cast<double>(loaded.notes.size() * sizeof(NoteRecord)
             + loaded.partners.size() * sizeof(PartnerRecord)

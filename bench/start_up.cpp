@@ -43,7 +43,7 @@ void BM_StartUpToLogin(benchmark::State &st)
     const QString dir = program.path() + u'/';
     {
         QSet<QString> incomplete;
-        SaveData(makeRegister(), incomplete, dir);
+        SaveData(makeRegister(), incomplete, dir, systemFileSystem());
     }
     for (auto _ : st) {
         const Clock::time_point start = Clock::now();

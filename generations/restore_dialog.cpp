@@ -35,12 +35,12 @@ namespace {
     // Where a generation that cannot be brought back says so.
     constexpr int ErrorColumn = 1;
 
-    GenerationSummary summaryOf(const Generation &generation)
+    GenerationSummary summaryOf(const Generation &generation, FileSystem &fs)
     {
         GenerationSummary s;
         s.generation = generation;
         Tables tables;
-        s.readable = LoadGeneration(generation, tables, systemFileSystem(), &s.fault);
+        s.readable = LoadGeneration(generation, tables, fs, &s.fault);
         if (!s.readable)
             return s;
         s.notes = static_cast<qsizetype>(tables.notes.size());
@@ -134,14 +134,14 @@ RestoreDialog::RestoreDialog(
         Progress *watcher = progress ? progress : &shown;
         GenerationFault unavailable;
         const std::vector<Generation> kept =
-            listGenerations(state_.DataDirectory, systemFileSystem(), &unavailable);
+            listGenerations(state_.DataDirectory, state_.Data.fileSystem(), &unavailable);
         if (unavailable.failed())
             prompter_.warn(parent, messages::generationsUnavailable(unavailable));
         const auto total = static_cast<qint64>(kept.size());
         for (const Generation &g : kept) {
             if (!watcher->step(static_cast<qint64>(summaries_.size()), total))
                 break;
-            summaries_.push_back(summaryOf(g));
+            summaries_.push_back(summaryOf(g, state_.Data.fileSystem()));
         }
     }
     model_ = std::make_unique<GenerationsModel>(summaries_);
@@ -209,7 +209,7 @@ void RestoreDialog::restoreClick()
     Tables tables;
     // Read again: the folder may have changed since the list was made.
     GenerationFault why;
-    if (!LoadGeneration(g, tables, systemFileSystem(), &why)) {
+    if (!LoadGeneration(g, tables, state_.Data.fileSystem(), &why)) {
         prompter_.error(this, messages::generationNotRestored(g.path, why));
         return;
     }

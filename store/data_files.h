@@ -53,8 +53,8 @@ struct SaveReport
 // is not a folder of its own or a file of it does not load whole: such a generation is never
 // brought back.
 // why, when given, says what is wrong with it.
-bool LoadGeneration(const Generation &generation, Tables &tables,
-    FileSystem &fs = systemFileSystem(), GenerationFault *why = nullptr);
+bool LoadGeneration(
+    const Generation &generation, Tables &tables, FileSystem &fs, GenerationFault *why = nullptr);
 
 // The generations a save keeps (generations.h): how many, the time that names the new one, and
 // when the files it replaces were saved, recorded in it.
@@ -80,7 +80,7 @@ enum class InterruptedSave { Settle, LeaveToLockHolder };
 // The names of files that did not load whole are added to incomplete.
 // A copy without the lock waits up to holderWait for the holder's save in progress to end.
 LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs = systemFileSystem(), InterruptedSave interrupted = InterruptedSave::Settle,
+    FileSystem &fs, InterruptedSave interrupted = InterruptedSave::Settle,
     std::chrono::milliseconds holderWait = HolderSaveWait);
 
 // Writes the three tables as one step: each to a temporary file beside it (beside the file a
@@ -91,4 +91,4 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
 // incomplete is kept as a backup first; a file once replaced leaves incomplete. With generations
 // kept, the files replaced go into a new generation, and the oldest beyond the number go.
 SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QString &directory,
-    FileSystem &fs = systemFileSystem(), const GenerationPolicy &generations = {});
+    FileSystem &fs, const GenerationPolicy &generations = {});

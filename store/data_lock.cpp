@@ -93,7 +93,7 @@ bool DataLock::stillOurs() const
     if (!held() || identityOf(fs_, lockPath()) != lockFile_)
         return false;
     // The lock file's first line is its holder's process id.
-    const WholeFile content = readWholeFile(lockPath(), 4096);
+    const WholeFile content = readWholeFile(lockPath(), 4096, fs_);
     return !content.fault.isFault()
         && content.bytes.left(content.bytes.indexOf('\n')).toLongLong() == own_.pid;
 }

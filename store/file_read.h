@@ -12,7 +12,7 @@ inline constexpr size_t ChunkBytes = 1 << 20;
 class Fd
 {
 public:
-    explicit Fd(int fd, FileSystem &fs = systemFileSystem())
+    explicit Fd(int fd, FileSystem &fs)
         : fd_(fd)
         , fs_(fs)
     {

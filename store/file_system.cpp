@@ -376,6 +376,29 @@ bool pathExists(FileSystem &fs, const QString &path)
     return presenceOf(fs, path) != Presence::Absent;
 }
 
+bool leadsSomewhere(FileSystem &fs, const QString &path)
+{
+    struct stat info;
+    return fs.stat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+bool makePath(FileSystem &fs, const QString &path)
+{
+    const QString clean = absoluteCleanPath(path);
+    QString at;
+    for (const QString &part : clean.split(u'/', Qt::SkipEmptyParts)) {
+        at += u'/' + part;
+        if (fs.makeDirectory(QFile::encodeName(at).constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return isFolder(fs, clean);
+}
+
+QString parentFolderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
 bool isFolder(FileSystem &fs, const QString &path)
 {
     struct stat info;

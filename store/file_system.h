@@ -94,7 +94,7 @@ FileSystem &systemFileSystem();
 // A link another user owns is never followed (EACCES): in a shared folder it could lead to that
 // user's files.
 // A name that cannot be looked at gives empty, with error set.
-QString writeTarget(const QString &path, int *error, FileSystem &fs = systemFileSystem());
+QString writeTarget(const QString &path, int *error, FileSystem &fs);
 
 // How many bytes of input may be taken into memory at once: half the physical memory, so a
 // file that cannot be a real register (a sparse file of many gigabytes) is refused before it is
@@ -116,8 +116,8 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs = s
 // Opens path for reading when it is a regular file of at most maxBytes; a FIFO is refused without
 // waiting on it, a device without opening it. The descriptor, with size set; otherwise -1, with
 // fault set, or left none when there is no such file.
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault,
-    FileSystem &fs = systemFileSystem());
+int openRegularFile(
+    const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault, FileSystem &fs);
 
 // Reads up to size bytes, going on after an interrupted call; fewer only at the end of the
 // file. -1 on error.
@@ -154,6 +154,15 @@ QString placeOf(const QString &path);
 // at (error then holds the errno): recovery must never take that for "absent".
 enum class Presence { Absent, Present, Unknown };
 Presence presenceOf(FileSystem &fs, const QString &path, int *error = nullptr);
+
+// True when path leads to something (through links): a dangling link leads nowhere.
+bool leadsSomewhere(FileSystem &fs, const QString &path);
+
+// Makes the folder at path and every missing folder above it; true when it is there after.
+bool makePath(FileSystem &fs, const QString &path);
+
+// The folder holding path, absolute; no file is looked at.
+QString parentFolderOf(const QString &path);
 
 // True when path leads to a folder (through links).
 bool isFolder(FileSystem &fs, const QString &path);

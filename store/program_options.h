@@ -28,7 +28,7 @@ class ProgramOptions
 public:
     ProgramOptions() = default;
     // Reads the file once: only a regular file, and only a small one.
-    explicit ProgramOptions(QString path, FileSystem &fs = systemFileSystem());
+    explicit ProgramOptions(QString path, FileSystem &fs);
 
     // Why the file could not be read; none when it was read or is not there. Every setting then
     // reads as its fallback.

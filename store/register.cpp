@@ -89,7 +89,7 @@ DataLocation Register::locate(const QString &programDirectory, const QString &fa
     const QString &fallbackDataDir)
 {
     const DataLocation where =
-        locateDataDirectory(programDirectory, fallbackConfigDir, fallbackDataDir);
+        locateDataDirectory(programDirectory, fallbackConfigDir, fallbackDataDir, fs_);
     directory_ = where.DataDirectory;
     settingsPath_ = where.settingsPath;
     // Loading or saving anywhere else would pass an empty register off as the real one.

@@ -2,9 +2,7 @@
 
 #include <cerrno>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "core/sjis.h"
@@ -20,27 +18,27 @@ namespace {
 // is never waited on or read.
 constexpr qint64 LargestSettingsFile = 64 * 1024;
 
-bool readSettings(const QString &path, QString &line, FileFault &fault)
+bool readSettings(const QString &path, QString &line, FileFault &fault, FileSystem &fs)
 {
-    const WholeFile read = readWholeFile(path, LargestSettingsFile);
+    const WholeFile read = readWholeFile(path, LargestSettingsFile, fs);
     fault = read.missing ? FileFault::system(ENOENT) : read.fault;
     if (fault.isFault())
         return false;
-    line = settingsFirstLine(read.bytes);
+    line = settingsFirstLine(read.bytes, fs);
     return true;
 }
 
-bool createSettings(const QString &path, const QString &dataDirectory, int &error)
+bool createSettings(const QString &path, const QString &dataDirectory, int &error, FileSystem &fs)
 {
     return writeFileAtomically(
-        path, settingsLineBytes(dataDirectory) + "\r\n", NewFileMode, false, &error);
+        path, settingsLineBytes(dataDirectory) + "\r\n", NewFileMode, false, &error, nullptr, fs);
 }
 
 // An existing settings file that cannot be read names no folder; guessing one (the per-user
 // folders, the program folder) would show an empty register as if it were the real one.
-bool readExisting(DataLocation &where)
+bool readExisting(DataLocation &where, FileSystem &fs)
 {
-    if (readSettings(where.settingsPath, where.DataDirectory, where.fault))
+    if (readSettings(where.settingsPath, where.DataDirectory, where.fault, fs))
         return true;
     where.known = false;
     where.DataDirectory.clear();
@@ -48,9 +46,9 @@ bool readExisting(DataLocation &where)
     return false;
 }
 
-bool folderExists(const QString &dataDirectory)
+bool folderExists(const QString &dataDirectory, FileSystem &fs)
 {
-    return QFileInfo(dataFolderOf(dataDirectory)).isDir();
+    return isFolder(fs, dataFolderOf(dataDirectory));
 }
 
 QString withSeparator(QString dir)
@@ -70,14 +68,14 @@ QByteArray settingsFirstLineBytes(const QByteArray &content)
     return content.left(end);
 }
 
-QString settingsFirstLine(const QByteArray &content)
+QString settingsFirstLine(const QByteArray &content, FileSystem &fs)
 {
     const QByteArray line = settingsFirstLineBytes(content);
     const QString cp932 = sjis::decode(line);
-    if (folderExists(cp932))
+    if (folderExists(cp932, fs))
         return cp932;
     const QString native = QFile::decodeName(line);
-    if (folderExists(native))
+    if (folderExists(native, fs))
         return native;
     // Neither folder is there; name the one the bytes more plausibly spell.
     const QChar invalid(QChar::ReplacementCharacter);
@@ -97,10 +95,11 @@ QByteArray settingsLineBytes(const QString &dataDirectory)
 
 QString dataFolderOf(const QString &dataDirectory)
 {
-    return QFileInfo(dataDirectory + QString::fromUtf16(PartnerFileName)).absolutePath();
+    return parentFolderOf(dataDirectory + QString::fromUtf16(PartnerFileName));
 }
 
-DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath)
+DataFolderCheck checkDataFolder(
+    const QString &dataDirectory, const QString &settingsPath, FileSystem &fs)
 {
     DataFolderCheck check;
     check.dataDirectory = dataDirectory;
@@ -109,38 +108,37 @@ DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &set
     check.lineRunOn = dataDirectory.contains(u'\n');
     // An empty line would put the data beside whatever folder the program was started in.
     check.lineEmpty = dataDirectory.isEmpty();
-    check.folderFound = !check.lineEmpty && QFileInfo(dataFolderOf(dataDirectory)).isDir();
+    check.folderFound = !check.lineEmpty && folderExists(dataDirectory, fs);
     if (!check.folderFound) {
         check.state = DataFolderCheck::Missing;
         return check;
     }
     for (const QString &name : dataFileNames()) {
-        if (QFileInfo::exists(dataDirectory + name))
+        if (leadsSomewhere(fs, dataDirectory + name))
             return check;
     }
     check.state = check.lineRunOn ? DataFolderCheck::Missing : DataFolderCheck::NewRegister;
     return check;
 }
 
-bool installedForAllUsers(const QString &programDirectory)
+bool installedForAllUsers(const QString &programDirectory, FileSystem &fs)
 {
-    const QDir program(programDirectory);
-    return program.dirName() == u"bin"_s
-        && QFileInfo(program.filePath(u"../share/tegata"_s)).isDir();
+    const QString program = absoluteCleanPath(programDirectory);
+    return program.section(u'/', -1) == u"bin"_s && isFolder(fs, program + u"/../share/tegata"_s);
 }
 
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
-    const QString &fallbackDataDir)
+    const QString &fallbackDataDir, FileSystem &fs)
 {
     DataLocation where;
     int error = 0;
-    if (!installedForAllUsers(programDirectory)) {
+    if (!installedForAllUsers(programDirectory, fs)) {
         where.settingsPath = programDirectory + QString::fromUtf16(SettingsFileName);
-        if (QFileInfo::exists(where.settingsPath)) {
-            readExisting(where);
+        if (leadsSomewhere(fs, where.settingsPath)) {
+            readExisting(where, fs);
             return where;
         }
-        if (createSettings(where.settingsPath, programDirectory, error)) {
+        if (createSettings(where.settingsPath, programDirectory, error, fs)) {
             where.DataDirectory = programDirectory;
             return where;
         }
@@ -150,14 +148,14 @@ DataLocation locateDataDirectory(const QString &programDirectory, const QString 
     const QString configDir = withSeparator(fallbackConfigDir);
     const QString dataDir = withSeparator(fallbackDataDir);
     where.settingsPath = configDir + QString::fromUtf16(SettingsFileName);
-    if (QFileInfo::exists(where.settingsPath)) {
-        readExisting(where);
+    if (leadsSomewhere(fs, where.settingsPath)) {
+        readExisting(where, fs);
         return where;
     }
-    QDir().mkpath(configDir);
-    QDir().mkpath(dataDir);
+    makePath(fs, configDir);
+    makePath(fs, dataDir);
     where.DataDirectory = dataDir;
-    if (!createSettings(where.settingsPath, dataDir, error)) {
+    if (!createSettings(where.settingsPath, dataDir, error, fs)) {
         where.problem = DataLocation::Problem::NotCreated;
         where.fault = FileFault::system(error);
     }

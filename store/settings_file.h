@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "store/file_fault.h"
+#include "store/file_system.h"
 
 inline constexpr const char16_t *SettingsFileName = u"VMKolvam.ini";
 
@@ -28,7 +29,7 @@ QByteArray settingsFirstLineBytes(const QByteArray &content);
 // The line as a folder: the code page 932 reading when that folder exists, else the file
 // system's own reading (a file edited in UTF-8, a name code page 932 cannot spell) when that
 // one exists, else the more plausible of the two.
-QString settingsFirstLine(const QByteArray &content);
+QString settingsFirstLine(const QByteArray &content, FileSystem &fs);
 // The bytes that read back as dataDirectory: code page 932 when it spells the path exactly,
 // else the file system's own bytes.
 QByteArray settingsLineBytes(const QString &dataDirectory);
@@ -53,19 +54,20 @@ struct DataFolderCheck
     QString dataDirectory;
     QString settingsPath;
 };
-DataFolderCheck checkDataFolder(const QString &dataDirectory, const QString &settingsPath);
+DataFolderCheck checkDataFolder(
+    const QString &dataDirectory, const QString &settingsPath, FileSystem &fs);
 
 // A program installed in the system's folders (bin/ with share/tegata/ beside it, as the Debian
 // package puts it) is shared by every user: nothing of a user's is kept in its folder, even
 // when the one running it could write there.
-bool installedForAllUsers(const QString &programDirectory);
+bool installedForAllUsers(const QString &programDirectory, FileSystem &fs);
 
 // Reads ProgramDirectory + "VMKolvam.ini", or creates it holding ProgramDirectory. When the
 // program folder cannot be written (installed read-only) or is installed for all users, the
 // settings file lives in fallbackConfigDir and the data in fallbackDataDir; both are created as
 // needed.
 DataLocation locateDataDirectory(const QString &programDirectory, const QString &fallbackConfigDir,
-    const QString &fallbackDataDir);
+    const QString &fallbackDataDir, FileSystem &fs);
 
 // The per-user folders for a read-only installation (XDG config and data homes).
 QString userConfigDirectory();

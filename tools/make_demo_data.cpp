@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
     addPartners(state);
     addNotes(state, argc > 2 ? std::atoi(argv[2]) : 40);
     QSet<QString> incomplete;
-    const SaveReport report = SaveData(state, incomplete, folder);
+    const SaveReport report = SaveData(state, incomplete, folder, systemFileSystem());
     if (!report.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(messages::saveFailed(report.failure).trimmed()));
         return 1;

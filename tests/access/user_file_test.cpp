@@ -256,7 +256,8 @@ TEST(UserFile, TheFirstStartMakesTheFileTheLoginFinds)
     const QString config = dir.file(u"config/Velmora/tegata"_s);
     ClockRandom random;
 
-    const PreparedUserFile made = prepareUserFile(here, program, config, random);
+    const PreparedUserFile made =
+        prepareUserFile(here, program, config, random, systemFileSystem());
     EXPECT_EQ(made.path, program + u"/pass.dat"_s) << "the program folder can be written";
     EXPECT_TRUE(made.notice.contains(made.path));
     EXPECT_TRUE(made.problem.isEmpty());
@@ -265,12 +266,14 @@ TEST(UserFile, TheFirstStartMakesTheFileTheLoginFinds)
     ASSERT_EQ(::stat(QFile::encodeName(made.path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    const PreparedUserFile again = prepareUserFile(here, program, config, random);
+    const PreparedUserFile again =
+        prepareUserFile(here, program, config, random, systemFileSystem());
     EXPECT_EQ(again.path, made.path);
     EXPECT_TRUE(again.notice.isEmpty()) << "said once";
 
     dir.write(u"here/pass.dat"_s, "not a user file");
-    const PreparedUserFile unreadable = prepareUserFile(here, program, config, random);
+    const PreparedUserFile unreadable =
+        prepareUserFile(here, program, config, random, systemFileSystem());
     EXPECT_EQ(unreadable.path, here + u"/pass.dat"_s) << "the current folder's wins";
     EXPECT_EQ(dir.read(u"here/pass.dat"_s), QByteArray("not a user file"));
 }
@@ -293,12 +296,14 @@ TEST(UserFile, AProgramInstalledForAllUsersKeepsNothingInItsFolder)
         const QString own = installed ? config : program;
         ClockRandom random;
 
-        EXPECT_EQ(prepareUserFile(dir.file(u"here"_s), program, config, random).path,
+        EXPECT_EQ(
+            prepareUserFile(dir.file(u"here"_s), program, config, random, systemFileSystem()).path,
             own + u"/pass.dat"_s);
-        const DataLocation where = locateDataDirectory(program + u'/', config, data);
+        const DataLocation where =
+            locateDataDirectory(program + u'/', config, data, systemFileSystem());
         EXPECT_EQ(where.settingsPath, own + u"/VMKolvam.ini"_s);
         EXPECT_EQ(where.DataDirectory, (installed ? data : program) + u'/');
         EXPECT_TRUE(QFileInfo(where.DataDirectory).isDir());
-        EXPECT_EQ(installedForAllUsers(program + u'/'), installed);
+        EXPECT_EQ(installedForAllUsers(program + u'/', systemFileSystem()), installed);
     }
 }

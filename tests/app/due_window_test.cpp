@@ -87,7 +87,7 @@ TEST_F(DueDates, TheMenuOpensTheWindowAndARowShowsItsNoteInTheDataSheet)
 
     // The days are the user's own, kept beside the settings file for the next time.
     due->daysBox()->setValue(30);
-    ProgramOptions kept(programOptionsPath(state.Data.settingsPath()));
+    ProgramOptions kept(programOptionsPath(state.Data.settingsPath()), systemFileSystem());
     EXPECT_FALSE(kept.path().isEmpty());
     EXPECT_EQ(due::dueDaysOf(kept, sjis::decode(state.CurrentUser.Name)), 30);
 }

@@ -403,8 +403,9 @@ TEST_F(MainWindowTest, ExitPromptYesSavesNoDiscards)
 // on a full disk can still go to another.
 TEST_F(MainWindowTest, AFailedSaveAtExitKeepsTheWindowOpen)
 {
-    fullDisk.failing = true;
     auto window = open("Admini", "kanri8");
+    // The disk fills while the program runs.
+    fullDisk.failing = true;
     ASSERT_EQ(state.Data.appendNote(note(5)), ChangeOutcome::Done);
     prompter.answers = { MessageAnswer::Yes, MessageAnswer::Cancel };
     EXPECT_FALSE(closeWindow(*window));

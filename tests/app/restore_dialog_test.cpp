@@ -57,7 +57,7 @@ TEST_F(RestoreDialogTest, BringsBackAGenerationAsAChangeAndRefusesOneThatIsNotAF
     window->Save1Click();
     const std::vector<Generation> kept = listGenerations(state.DataDirectory, systemFileSystem());
     Tables newest;
-    ASSERT_TRUE(LoadGeneration(kept.at(0), newest));
+    ASSERT_TRUE(LoadGeneration(kept.at(0), newest, systemFileSystem()));
     EXPECT_EQ(newest.notes.size(), saved);
 }
 

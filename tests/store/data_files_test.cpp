@@ -332,7 +332,7 @@ TEST(DataFiles, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode)
     TestDir dir;
     const mode_t mask = ::umask(027);
     QSet<QString> incomplete;
-    const bool saved = SaveData(sampleTables(), incomplete, dir.path()).ok();
+    const bool saved = SaveData(sampleTables(), incomplete, dir.path(), systemFileSystem()).ok();
     ::umask(mask);
     ASSERT_TRUE(saved);
     const auto modeOf = [&](const QString &name) {

@@ -129,7 +129,7 @@ TEST(Generations, EachSaveKeepsWhatItReplacedAndTheOldestGo)
     EXPECT_EQ(filesIn(kept[0].path), replaced[3]);
     EXPECT_EQ(filesIn(kept[1].path), replaced[2]);
     Tables restored;
-    ASSERT_TRUE(LoadGeneration(kept[0], restored));
+    ASSERT_TRUE(LoadGeneration(kept[0], restored, systemFileSystem()));
     EXPECT_EQ(generations::of(restored), 0);
 
     // Two saves in one second are told apart, and ordered.
@@ -221,7 +221,7 @@ TEST(Generations, ARestoredGenerationSavesAsItWasAndKeepsWhatItReplaced)
     const Generation first = listGenerations(dir.path(), systemFileSystem()).at(0);
     const std::map<QString, QByteArray> firstFiles = filesIn(first.path);
     Tables tables;
-    ASSERT_TRUE(LoadGeneration(first, tables));
+    ASSERT_TRUE(LoadGeneration(first, tables, systemFileSystem()));
     ASSERT_EQ(reg.restore(std::move(tables)), ChangeOutcome::Done);
     EXPECT_TRUE(reg.modified());
     ASSERT_TRUE(reg.save(u"suzuki"_s, now.addSecs(5)).ok());
@@ -265,7 +265,7 @@ TEST(Generations, AFailedFileCallNeverLeavesAGenerationThatIsNotWhole)
         }
         for (const Generation &g : listGenerations(dir.path(), systemFileSystem())) {
             Tables kept;
-            ASSERT_TRUE(LoadGeneration(g, kept)) << g.name.toStdString();
+            ASSERT_TRUE(LoadGeneration(g, kept, systemFileSystem())) << g.name.toStdString();
             if (g.path.chopped(1) == report.generation) {
                 EXPECT_EQ(savedBy(kept), 1) << "the register the save replaced, whole";
             }
@@ -387,7 +387,7 @@ TEST(Generations, SavesInOneSecondArePrunedOldestFirst)
     ASSERT_EQ(kept.size(), 3u);
     for (std::size_t i = 0; i < kept.size(); ++i) {
         Tables tables;
-        ASSERT_TRUE(LoadGeneration(kept[i], tables));
+        ASSERT_TRUE(LoadGeneration(kept[i], tables, systemFileSystem()));
         EXPECT_EQ(savedBy(tables), 6 - static_cast<int>(i)) << kept[i].name.toStdString();
     }
 }
@@ -515,7 +515,7 @@ TEST(Generations, GenerationsGiveWayToTheSaveWhenTheDiskIsFull)
         EXPECT_TRUE(gaveWay) << "the disk was never short: the case proves nothing";
         for (const Generation &g : listGenerations(dir.path(), systemFileSystem())) {
             Tables tables;
-            EXPECT_TRUE(LoadGeneration(g, tables)) << g.name.toStdString();
+            EXPECT_TRUE(LoadGeneration(g, tables, systemFileSystem())) << g.name.toStdString();
         }
     }
 }

@@ -84,14 +84,16 @@ TEST(PlantedFiles, AFifoInTheProgramsPlacesIsNeverWaitedOn)
     TestDir dir;
     ASSERT_TRUE(fifo(dir.file(journal)));
     QSet<QString> incomplete;
-    const SaveReport save = SaveData(generations::make(0), incomplete, dir.path());
+    const SaveReport save =
+        SaveData(generations::make(0), incomplete, dir.path(), systemFileSystem());
     EXPECT_EQ(save.failure.phase, SaveFailure::Phase::Unsettled);
     EXPECT_EQ(save.earlierSave.outcome, SettledSave::Outcome::Unmatched);
     EXPECT_EQ(Loaded(dir.path()).report.recovery.outcome, SettledSave::Outcome::Unmatched);
 
     TestDir program;
     ASSERT_TRUE(fifo(program.file(u"VMKolvam.ini"_s)));
-    const DataLocation where = locateDataDirectory(program.path(), program.path(), program.path());
+    const DataLocation where =
+        locateDataDirectory(program.path(), program.path(), program.path(), systemFileSystem());
     EXPECT_EQ(where.problem, DataLocation::Problem::Unreadable);
     EXPECT_EQ(where.fault.kind, FileFault::Kind::NotRegular);
 

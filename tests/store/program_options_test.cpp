@@ -47,7 +47,8 @@ TEST(ProgramOptions, OnlyAWholeNumberWithinItsRangeFromASmallRegularFileIsUsed)
         SCOPED_TRACE(c.file.toStdString());
         dir.write(u"tegata.ini"_s, c.file);
         OptionProblem problem;
-        EXPECT_EQ(generationsKept(ProgramOptions(ini), &problem), c.generations);
+        EXPECT_EQ(
+            generationsKept(ProgramOptions(ini, systemFileSystem()), &problem), c.generations);
         EXPECT_EQ(problem.value, QString::fromLatin1(c.rejected));
         EXPECT_EQ(problem.isProblem(), c.rejected != nullptr);
     }
@@ -56,7 +57,7 @@ TEST(ProgramOptions, OnlyAWholeNumberWithinItsRangeFromASmallRegularFileIsUsed)
     QFile::remove(ini);
     ASSERT_EQ(::mkfifo(QFile::encodeName(ini).constData(), 0644), 0);
     for (const auto kind : { FileFault::Kind::NotRegular, FileFault::Kind::TooLarge }) {
-        ProgramOptions options(ini);
+        ProgramOptions options(ini, systemFileSystem());
         EXPECT_EQ(options.readFault().kind, kind);
         EXPECT_EQ(generationsKept(options), DefaultGenerationsKept);
         FileFault fault;
@@ -78,7 +79,7 @@ TEST(ProgramOptions, AChangeKeepsTheOtherSettingsAndNeverWritesThroughAnotherUse
     TestDir dir;
     const QString ini = dir.file(u"tegata.ini"_s);
     QSettings(ini, QSettings::IniFormat).setValue(userKey(u"山田"_s), 30);
-    ProgramOptions options(ini);
+    ProgramOptions options(ini, systemFileSystem());
     EXPECT_EQ(options.userNumber(u"due_days"_s, u"山田"_s, 1, 365, 14), 30);
     QSettings(ini, QSettings::IniFormat).setValue(u"other/key"_s, u"kept"_s);
     ASSERT_TRUE(options.setUserNumber(u"due_days"_s, u"鈴木"_s, 60));

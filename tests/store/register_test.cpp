@@ -196,7 +196,7 @@ TEST(Register, ASaveNeverOverwritesARegisterItDidNotLoad)
         Tables other = small();
         other.notes.resize(1000);
         QSet<QString> incomplete;
-        ASSERT_TRUE(SaveData(other, incomplete, folder).ok());
+        ASSERT_TRUE(SaveData(other, incomplete, folder, systemFileSystem()).ok());
     };
     const struct
     {
@@ -299,7 +299,7 @@ struct RunningRegister
         QDir(dir.path()).mkdir(u"data"_s);
         QSet<QString> incomplete;
         Tables saved = small();
-        EXPECT_TRUE(SaveData(saved, incomplete, folder).ok());
+        EXPECT_TRUE(SaveData(saved, incomplete, folder, systemFileSystem()).ok());
         reg.useDirectory(folder);
         EXPECT_EQ(
             reg.lock(u"suzuki"_s, QDateTime::currentDateTime()).result, DataLock::Result::Acquired);

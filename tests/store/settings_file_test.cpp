@@ -14,25 +14,27 @@ TEST(SettingsFile, MissingFileIsCreatedWithTheProgramFolder)
     TestDir program;
     TestDir fallback;
     const DataLocation where =
-        locateDataDirectory(program.path(), fallback.path(), fallback.path());
+        locateDataDirectory(program.path(), fallback.path(), fallback.path(), systemFileSystem());
     EXPECT_EQ(where.DataDirectory, program.path());
     EXPECT_EQ(program.read(u"VMKolvam.ini"_s), program.path().toUtf8() + "\r\n");
     EXPECT_EQ(where.problem, DataLocation::Problem::None);
     // The next start reads the same line back.
-    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory,
+    EXPECT_EQ(
+        locateDataDirectory(program.path(), fallback.path(), fallback.path(), systemFileSystem())
+            .DataDirectory,
         program.path());
 }
 
 TEST(SettingsFile, FirstLineRules)
 {
-    EXPECT_EQ(settingsFirstLine(""), QString());
-    EXPECT_EQ(settingsFirstLine("/data/\r\n/other/\r\n"), u"/data/"_s);
+    EXPECT_EQ(settingsFirstLine("", systemFileSystem()), QString());
+    EXPECT_EQ(settingsFirstLine("/data/\r\n/other/\r\n", systemFileSystem()), u"/data/"_s);
     // A lone LF does not end the line; nothing is trimmed.
-    EXPECT_EQ(settingsFirstLine(" /a/\n/b/\r\n"), u" /a/\n/b/"_s);
-    EXPECT_EQ(settingsFirstLine("/a/\n/b/"), u"/a/\n/b/"_s);
-    EXPECT_EQ(settingsFirstLine("/a/\x1a/b/\r\n"), u"/a/"_s);
+    EXPECT_EQ(settingsFirstLine(" /a/\n/b/\r\n", systemFileSystem()), u" /a/\n/b/"_s);
+    EXPECT_EQ(settingsFirstLine("/a/\n/b/", systemFileSystem()), u"/a/\n/b/"_s);
+    EXPECT_EQ(settingsFirstLine("/a/\x1a/b/\r\n", systemFileSystem()), u"/a/"_s);
     // Japanese folder names are code page 932.
-    EXPECT_EQ(settingsFirstLine("/\x8e\xe8\x8c\x60/\r\n"), u"/手形/"_s);
+    EXPECT_EQ(settingsFirstLine("/\x8e\xe8\x8c\x60/\r\n", systemFileSystem()), u"/手形/"_s);
 }
 
 TEST(SettingsFile, ExistingFileIsUsedUnchanged)
@@ -40,7 +42,9 @@ TEST(SettingsFile, ExistingFileIsUsedUnchanged)
     TestDir program;
     TestDir fallback;
     program.write(u"VMKolvam.ini"_s, "");
-    EXPECT_EQ(locateDataDirectory(program.path(), fallback.path(), fallback.path()).DataDirectory,
+    EXPECT_EQ(
+        locateDataDirectory(program.path(), fallback.path(), fallback.path(), systemFileSystem())
+            .DataDirectory,
         QString());
     EXPECT_EQ(program.read(u"VMKolvam.ini"_s), QByteArray())
         << "the settings file is never rewritten";
@@ -50,7 +54,7 @@ TEST(SettingsFile, ExistingFileIsUsedUnchanged)
     const QString noSeparator = data.path().chopped(1);
     program.write(u"VMKolvam.ini"_s, noSeparator.toUtf8() + "\r\n");
     const DataLocation where =
-        locateDataDirectory(program.path(), fallback.path(), fallback.path());
+        locateDataDirectory(program.path(), fallback.path(), fallback.path(), systemFileSystem());
     EXPECT_EQ(where.DataDirectory, noSeparator);
     Tables state;
     PartnerRecord p;
@@ -66,13 +70,14 @@ TEST(SettingsFile, UnwritableProgramFolderFallsBackToTheUsersFolders)
     const QString program = base.path() + u"not-there/"_s; // cannot hold a new file
     const QString config = base.path() + u"config"_s;
     const QString data = base.path() + u"data"_s;
-    const DataLocation where = locateDataDirectory(program, config, data);
+    const DataLocation where = locateDataDirectory(program, config, data, systemFileSystem());
     EXPECT_EQ(where.DataDirectory, data + u'/');
     EXPECT_EQ(where.settingsPath, config + u"/VMKolvam.ini"_s);
     EXPECT_EQ(base.read(u"config/VMKolvam.ini"_s), (data + u"/\r\n"_s).toUtf8());
     EXPECT_TRUE(QFileInfo(data).isDir());
     // And it is found there again next time.
-    EXPECT_EQ(locateDataDirectory(program, config, data).DataDirectory, data + u'/');
+    EXPECT_EQ(
+        locateDataDirectory(program, config, data, systemFileSystem()).DataDirectory, data + u'/');
 }
 
 // Folders whose names code page 932 cannot spell, or spells as another character, must still be
@@ -90,13 +95,16 @@ TEST(SettingsFile, TheLineAlwaysLeadsBackToTheSameFolder)
         TestDir base;
         const QString program = base.path() + c.name + u'/';
         ASSERT_TRUE(QDir().mkpath(program));
-        const DataLocation first = locateDataDirectory(program, base.path(), base.path());
+        const DataLocation first =
+            locateDataDirectory(program, base.path(), base.path(), systemFileSystem());
         EXPECT_EQ(first.DataDirectory, program);
         EXPECT_EQ(first.problem, DataLocation::Problem::None);
         const QByteArray line = c.cp932 ? QByteArray("\x8e\xe8\x8c\x60\x83\x66\x81\x5b\x83\x5e/")
                                         : (c.name + u'/').toUtf8();
         EXPECT_TRUE(base.read(c.name + u"/VMKolvam.ini"_s).endsWith(line + "\r\n"));
-        EXPECT_EQ(locateDataDirectory(program, base.path(), base.path()).DataDirectory, program);
+        EXPECT_EQ(locateDataDirectory(program, base.path(), base.path(), systemFileSystem())
+                      .DataDirectory,
+            program);
     }
 }
 
@@ -108,13 +116,16 @@ TEST(SettingsFile, AFileEditedInUtf8FindsItsFolder)
     ASSERT_TRUE(QDir().mkpath(data));
     program.write(u"VMKolvam.ini"_s, data.toUtf8() + "\n");
     // The lone LF stays part of the line, as written: that folder does not exist.
-    EXPECT_EQ(
-        locateDataDirectory(program.path(), base.path(), base.path()).DataDirectory, data + u'\n');
+    EXPECT_EQ(locateDataDirectory(program.path(), base.path(), base.path(), systemFileSystem())
+                  .DataDirectory,
+        data + u'\n');
     program.write(u"VMKolvam.ini"_s, data.toUtf8() + "\r\n");
-    EXPECT_EQ(locateDataDirectory(program.path(), base.path(), base.path()).DataDirectory, data);
+    EXPECT_EQ(locateDataDirectory(program.path(), base.path(), base.path(), systemFileSystem())
+                  .DataDirectory,
+        data);
     // When a folder of either reading exists, code page 932 wins.
     const QByteArray both = "/\x8e\xe8\x8c\x60/";
-    EXPECT_EQ(settingsFirstLine(both + "\r\n"), u"/手形/"_s);
+    EXPECT_EQ(settingsFirstLine(both + "\r\n", systemFileSystem()), u"/手形/"_s);
 }
 
 TEST(SettingsFile, AnUnreadableFileIsReportedNotReplaced)
@@ -122,8 +133,8 @@ TEST(SettingsFile, AnUnreadableFileIsReportedNotReplaced)
     TestDir program;
     TestDir fallback;
     ASSERT_TRUE(QDir().mkpath(program.file(u"VMKolvam.ini"_s))); // a folder in its place
-    const DataLocation where =
-        locateDataDirectory(program.path(), fallback.path(), fallback.path() + u"data"_s);
+    const DataLocation where = locateDataDirectory(
+        program.path(), fallback.path(), fallback.path() + u"data"_s, systemFileSystem());
     EXPECT_FALSE(where.known);
     EXPECT_TRUE(where.DataDirectory.isEmpty());
     EXPECT_EQ(where.problem, DataLocation::Problem::Unreadable);
@@ -137,7 +148,7 @@ TEST(SettingsFile, DataFolderCheck)
 {
     TestDir data;
     const QString settings = u"/prog/VMKolvam.ini"_s;
-    DataFolderCheck check = checkDataFolder(data.path(), settings);
+    DataFolderCheck check = checkDataFolder(data.path(), settings, systemFileSystem());
     EXPECT_EQ(check.state, DataFolderCheck::NewRegister);
     EXPECT_EQ(check.dataDirectory, data.path());
     EXPECT_EQ(check.settingsPath, settings);
@@ -145,26 +156,28 @@ TEST(SettingsFile, DataFolderCheck)
     for (const char *name : { "TCODE.vmd", "KOLVAM.vmd", "BANK.vmd" }) {
         TestDir one;
         one.write(QString::fromLatin1(name), QByteArray());
-        EXPECT_EQ(checkDataFolder(one.path(), settings).state, DataFolderCheck::Ready) << name;
+        EXPECT_EQ(
+            checkDataFolder(one.path(), settings, systemFileSystem()).state, DataFolderCheck::Ready)
+            << name;
     }
 
     const QString gone = data.path() + u"gone/"_s;
-    check = checkDataFolder(gone, settings);
+    check = checkDataFolder(gone, settings, systemFileSystem());
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
     EXPECT_FALSE(check.folderFound);
     EXPECT_FALSE(check.lineRunOn);
     // A line run on by a lone LF says why.
-    check = checkDataFolder(data.path() + u"\n/other/"_s, settings);
+    check = checkDataFolder(data.path() + u"\n/other/"_s, settings, systemFileSystem());
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
     EXPECT_TRUE(check.lineRunOn);
     // Even when the run-on name lands in an existing folder, it is no new register.
-    check = checkDataFolder(data.path() + u"\n"_s, settings);
+    check = checkDataFolder(data.path() + u"\n"_s, settings, systemFileSystem());
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
     EXPECT_TRUE(check.folderFound);
     EXPECT_TRUE(check.lineRunOn);
 
     // An empty line names no folder: nothing is looked for beside the current one.
-    check = checkDataFolder(QString(), settings);
+    check = checkDataFolder(QString(), settings, systemFileSystem());
     EXPECT_EQ(check.state, DataFolderCheck::Missing);
     EXPECT_TRUE(check.lineEmpty);
 
