@@ -10,7 +10,6 @@
 
 #include "controls/progress.h"
 #include "exchange/csv_reader.h"
-#include "exchange/field_parsers.h"
 #include "messages/import_messages.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
@@ -20,6 +19,7 @@
 #include "store/formats.h"
 #include "store/kinds.h"
 #include "store/sjis.h"
+#include "store/value_parsers.h"
 
 using namespace Qt::StringLiterals;
 
@@ -250,7 +250,7 @@ namespace {
         {
             NoteEntry entry;
             const QString kindCell = cells[KindColumn].trimmed();
-            const std::optional<int> kind = parseKind(kindCell);
+            const std::optional<NoteKind> kind = values::parseKind(kindCell);
             if (!kind)
                 errors << (kindCell.isEmpty() ? u"種類が入力されていません。"_s
                                               : u"種類「%1」が読めません。"_s.arg(kindCell));
@@ -259,15 +259,22 @@ namespace {
             entry.bankCode = fieldBytes(cells[BankColumn], u"振出銀行コード"_s, 8, errors);
             entry.noteNumber = cells[NumberColumn];
             fieldBytes(entry.noteNumber, u"手形番号"_s, 10, errors);
-            entry.issueDate = parseDate(cells[IssueColumn]).value_or(QDate());
-            entry.dueDate = parseDate(cells[DueColumn]).value_or(QDate());
-            const std::optional<Money> amount = parseAmount(cells[AmountColumn]);
+            entry.issueDate =
+                values::parseDate(cells[IssueColumn], values::ImportForms).value_or(QDate());
+            entry.dueDate =
+                values::parseDate(cells[DueColumn], values::ImportForms).value_or(QDate());
+            const std::optional<Money> amount =
+                values::parseAmount(cells[AmountColumn], values::ImportForms);
             if (!amount && !cells[AmountColumn].trimmed().isEmpty())
                 errors << u"金額「%1」が読めません。"_s.arg(cells[AmountColumn]);
-            entry.amount = amount ? amount->value() : 0;
-            const std::optional<bool> approved = parseApproval(cells[ApprovalColumn]);
+            entry.amount = amount.value_or(Money());
+            // An approval left empty, or a column left out, is not given.
+            const QString &approvalCell = cells[ApprovalColumn];
+            const std::optional<bool> approved = approvalCell.trimmed().isEmpty()
+                ? false
+                : values::parseSettled(approvalCell, values::ImportForms);
             if (!approved)
-                errors << u"承認「%1」が読めません。"_s.arg(cells[ApprovalColumn]);
+                errors << u"承認「%1」が読めません。"_s.arg(approvalCell);
             entry.settled = approved.value_or(false);
             entry.remarks = cells[RemarksColumn];
             fieldBytes(entry.remarks, u"備考"_s, 40, errors);
@@ -283,12 +290,11 @@ namespace {
                 return;
             padIfStripped(entry.partnerCode, paddedPartners_, u"取引先コード"_s, warnings);
             padIfStripped(entry.bankCode, paddedBanks_, u"振出銀行コード"_s, warnings);
-            std::optional<NoteRecord> record = makeNoteRecord(entry);
+            const std::optional<NoteRecord> record = makeNoteRecord(entry);
             if (!record) {
                 errors << u"この行は記録できません。"_s;
                 return;
             }
-            record->Amount = amount.value_or(Money());
             if (!partners_.contains(std::string(view(entry.partnerCode))))
                 warnings << u"取引先コード%1は登録されていません。"_s.arg(
                     quoted(entry.partnerCode));

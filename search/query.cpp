@@ -1,10 +1,7 @@
 #include "search/query.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,11 +9,10 @@
 #include <unordered_set>
 
 #include "store/day_date.h"
-#include "store/formats.h"
-#include "store/kinds.h"
 #include "store/lookups.h"
 #include "store/money.h"
 #include "store/sjis.h"
+#include "store/value_parsers.h"
 
 using namespace Qt::StringLiterals;
 
@@ -146,49 +142,8 @@ namespace {
     QString dateMessage(const QString &value)
     {
         return u"\n"_s + value
-            + u"は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n  2001/01/05\nの様に指定して下さい。"_s;
-    }
-
-    // A whole number of yen, optionally signed, whose amount times 10,000 fits the stored integer.
-    std::optional<std::int64_t> storedAmountOf(const QString &value)
-    {
-        const QByteArray text = value.toLatin1();
-        if (value.size() != text.size() || text.isEmpty())
-            return std::nullopt;
-        std::string_view digits(text.constData(), static_cast<std::size_t>(text.size()));
-        bool negative = false;
-        if (digits.front() == '+' || digits.front() == '-') {
-            negative = digits.front() == '-';
-            digits.remove_prefix(1);
-        }
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
-            return std::nullopt;
-        std::uint64_t units = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), units);
-        constexpr auto limit =
-            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / Money::Scale);
-        if (error != std::errc() || end != digits.data() + digits.size() || units > limit)
-            return std::nullopt;
-        const auto stored = static_cast<std::int64_t>(units) * Money::Scale;
-        return negative ? -stored : stored;
-    }
-
-    int kindOf(const QString &value)
-    {
-        const QStringList names = noteKindNames();
-        return static_cast<int>(names.indexOf(value));
-    }
-
-    int settledOf(const QString &value)
-    {
-        if (value == u"未"_s)
-            return 0;
-        if (value == u"済"_s || value == u"済み"_s)
-            return 1;
-        return -1;
+            + u"は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n  2001/01/05\n"
+              u"  20010105\n  2001年1月5日\n  令和8年1月5日\n  R8.1.5\nの様に指定して下さい。"_s;
     }
 
     // One row made ready to test notes: the value read once, the test a plain function of a note.
@@ -209,10 +164,10 @@ namespace {
         const Operator op = picked.value_or(Operator::Equal);
         switch (kind) {
         case ValueKind::Date: {
-            const QDate date = daydate::parseShort(c.value);
-            if (!date.isValid())
+            const std::optional<QDate> date = values::parseDate(c.value, values::SearchForms);
+            if (!date)
                 return { never, dateMessage(c.value) };
-            const double v = daydate::fromDate(date);
+            const double v = daydate::fromDate(*date);
             if (!opValid)
                 return { never, {} };
             if (c.field == IssueDateField)
@@ -220,31 +175,32 @@ namespace {
             return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); }, {} };
         }
         case ValueKind::Amount: {
-            const std::optional<std::int64_t> v = storedAmountOf(c.value);
+            const std::optional<Money> v = values::parseAmount(c.value, values::SearchForms);
             if (!v)
                 return { never, u"\n"_s + c.value + u"は正しい金額ではありません。"_s };
             if (!opValid)
                 return { never, {} };
-            return {
-                [op, v = *v](const NoteRecord &n) { return compare(op, n.Amount.stored(), v); }, {}
-            };
+            return { [op, v = v->stored()](
+                         const NoteRecord &n) { return compare(op, n.Amount.stored(), v); },
+                {} };
         }
         case ValueKind::NoteKind: {
-            const int v = kindOf(c.value);
-            if (v < 0)
+            const std::optional<NoteKind> v = values::parseKind(c.value);
+            if (!v)
                 return { never,
                     u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s };
             if (!opValid)
                 return { never, {} };
-            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Kind, v); }, {} };
+            return { [op, v = int(*v)](const NoteRecord &n) { return compare<int>(op, n.Kind, v); },
+                {} };
         }
         case ValueKind::SettledFlag: {
-            const int v = settledOf(c.value);
-            if (v < 0)
+            const std::optional<bool> v = values::parseSettled(c.value, values::SearchForms);
+            if (!v)
                 return { never, u"\n未,済のどれかを入力して下さい"_s };
             if (!opValid)
                 return { never, {} };
-            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Settled != 0, v); },
+            return { [op, v = *v](const NoteRecord &n) { return compare(op, n.Settled != 0, v); },
                 {} };
         }
         case ValueKind::Text:

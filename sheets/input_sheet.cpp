@@ -388,7 +388,7 @@ void InputSheet::showEntry(const NoteEntry &e)
     Edit2->setText(e.noteNumber);
     selectSettled(e.settled);
     ComboBox5->setCurrentIndex(e.kind >= 0 && e.kind < NoteKindCount ? e.kind : -1);
-    NValEdit1->setValue(e.amount);
+    NValEdit1->setValue(e.amount.value());
     Edit7->setText(e.remarks);
     Edit10->setText(e.enteredBy);
 }
@@ -409,7 +409,7 @@ NoteEntry InputSheet::entry() const
     e.noteNumber = Edit2->text();
     e.issueDate = DP1->date();
     e.dueDate = DP2->date();
-    e.amount = NValEdit1->Value();
+    e.amount = Money::fromValue(NValEdit1->Value());
     e.remarks = Edit7->text();
     e.kind = ComboBox5->currentIndex() >= 0 ? ComboBox5->currentIndex() : PayableNote;
     e.settled = ComboBox6->currentIndex() == 0;

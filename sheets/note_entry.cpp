@@ -26,7 +26,7 @@ QStringList entryProblems(
     const NoteEntry &entry, std::uint8_t permissions, const LoadedNote *loaded)
 {
     QStringList problems;
-    if (entry.amount == 0)
+    if (entry.amount == Money())
         problems << u"金額が入力されていません。"_s;
     if (entry.issueDate.isValid() && entry.dueDate.isValid() && entry.dueDate < entry.issueDate)
         problems << u"振出日が支払日以降に設定されています。"_s;
@@ -84,7 +84,7 @@ std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry)
     assignBytes(n.PartnerCode, entry.partnerCode);
     assignBytes(n.BankCode, entry.bankCode);
     n.Kind = static_cast<std::uint8_t>(entry.kind);
-    n.Amount = Money::fromValue(entry.amount);
+    n.Amount = entry.amount;
     assignText(n.Remarks, entry.remarks);
     n.Settled = entry.settled ? 1 : 0;
     assignText(n.EnteredBy, entry.enteredBy);
@@ -109,7 +109,7 @@ NoteEntry entryOf(const LoadedNote &loaded)
     e.noteNumber = loaded.noteNumber;
     e.issueDate = daydate::toDate(n.IssueDate);
     e.dueDate = daydate::toDate(n.DueDate);
-    e.amount = n.Amount.value();
+    e.amount = n.Amount;
     e.remarks = loaded.remarks;
     e.kind = n.Kind;
     e.settled = n.Settled != 0;

@@ -18,7 +18,7 @@ struct NoteEntry
     QString noteNumber;
     QDate issueDate;
     QDate dueDate;
-    long double amount = 0;
+    Money amount;
     QString remarks;
     int kind = PayableNote;
     bool settled = false;
@@ -39,7 +39,7 @@ QString unencodableProblem(const QString &field);
 QString problemReport(const QStringList &problems);
 
 // The record of an entry: texts cut to their byte limits on character boundaries, dates as whole
-// days, the amount times 10,000 rounded half to even.
+// days.
 // Nothing for an entry with a text code page 932 cannot hold or a date that does not exist: such
 // a field is never stored empty.
 std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry);

@@ -15,7 +15,7 @@ NoteEntry validEntry()
     e.noteNumber = u"AB-1"_s;
     e.issueDate = QDate(2024, 1, 31);
     e.dueDate = QDate(2024, 2, 29);
-    e.amount = 1234.5L;
+    e.amount = Money::fromStored(12'345'000);
     e.kind = ReceivableNote;
     e.enteredBy = u"Admini"_s;
     return e;
@@ -28,7 +28,7 @@ TEST(NoteEntryCheck, ProblemsAloneAndTogetherInOrder)
     EXPECT_TRUE(entryProblems(validEntry(), 1).isEmpty());
 
     NoteEntry zero = validEntry();
-    zero.amount = 0;
+    zero.amount = Money();
     EXPECT_EQ(problemReport(entryProblems(zero, 1)), u"\n金額が入力されていません。"_s);
 
     NoteEntry same = validEntry();
@@ -38,7 +38,7 @@ TEST(NoteEntryCheck, ProblemsAloneAndTogetherInOrder)
     EXPECT_EQ(entryProblems(same, 1), QStringList { u"振出日が支払日以降に設定されています。"_s });
 
     NoteEntry negative = validEntry();
-    negative.amount = -5;
+    negative.amount = Money::fromStored(-50'000);
     EXPECT_TRUE(entryProblems(negative, 1).isEmpty()) << "only zero is refused";
 
     NoteEntry all;
