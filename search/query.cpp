@@ -12,9 +12,6 @@
 #include "store/lookups.h"
 #include "store/money.h"
 #include "store/sjis.h"
-#include "store/value_parsers.h"
-
-using namespace Qt::StringLiterals;
 
 namespace search {
 
@@ -139,25 +136,36 @@ namespace {
         return false;
     }
 
-    QString dateMessage(const QString &value)
+    // The field a value that cannot be read is named after.
+    values::Field problemField(int field)
     {
-        return u"\n"_s + value
-            + u"は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n  2001/01/05\n"
-              u"  20010105\n  2001年1月5日\n  令和8年1月5日\n  R8.1.5\nの様に指定して下さい。"_s;
+        switch (field) {
+        case IssueDateField:
+            return values::Field::IssueDate;
+        case DueDateField:
+            return values::Field::DueDate;
+        case SettledField:
+            return values::Field::Settled;
+        case KindField:
+            return values::Field::Kind;
+        default:
+            return values::Field::Amount;
+        }
     }
 
     // One row made ready to test notes: the value read once, the test a plain function of a note.
     struct Filter
     {
         std::function<bool(const NoteRecord &)> holds;
-        QString message;
+        bool unreadable = false;
     };
 
     Filter filterFor(const QueryCondition &c, const NoteTexts &texts)
     {
         const auto never = [](const NoteRecord &) { return false; };
+        const Filter unreadable { never, true };
         if (!isField(c.field))
-            return { never, {} };
+            return { never };
         const ValueKind kind = Fields[static_cast<std::size_t>(c.field)].kind;
         const std::optional<Operator> picked = operatorAt(c.field, c.op);
         const bool opValid = picked.has_value();
@@ -166,61 +174,57 @@ namespace {
         case ValueKind::Date: {
             const std::optional<QDate> date = values::parseDate(c.value, values::SearchForms);
             if (!date)
-                return { never, dateMessage(c.value) };
+                return unreadable;
             const double v = daydate::fromDate(*date);
             if (!opValid)
-                return { never, {} };
+                return { never };
             if (c.field == IssueDateField)
-                return { [op, v](const NoteRecord &n) { return compare(op, n.IssueDate, v); }, {} };
-            return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); }, {} };
+                return { [op, v](const NoteRecord &n) { return compare(op, n.IssueDate, v); } };
+            return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); } };
         }
         case ValueKind::Amount: {
             const std::optional<Money> v = values::parseAmount(c.value, values::SearchForms);
             if (!v)
-                return { never, u"\n"_s + c.value + u"は正しい金額ではありません。"_s };
+                return unreadable;
             if (!opValid)
-                return { never, {} };
+                return { never };
             return { [op, v = v->stored()](
-                         const NoteRecord &n) { return compare(op, n.Amount.stored(), v); },
-                {} };
+                         const NoteRecord &n) { return compare(op, n.Amount.stored(), v); } };
         }
         case ValueKind::NoteKind: {
             const std::optional<NoteKind> v = values::parseKind(c.value);
             if (!v)
-                return { never,
-                    u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s };
+                return unreadable;
             if (!opValid)
-                return { never, {} };
-            return { [op, v = int(*v)](const NoteRecord &n) { return compare<int>(op, n.Kind, v); },
-                {} };
+                return { never };
+            return { [op, v = int(*v)](
+                         const NoteRecord &n) { return compare<int>(op, n.Kind, v); } };
         }
         case ValueKind::SettledFlag: {
             const std::optional<bool> v = values::parseSettled(c.value, values::SearchForms);
             if (!v)
-                return { never, u"\n未,済のどれかを入力して下さい"_s };
+                return unreadable;
             if (!opValid)
-                return { never, {} };
-            return { [op, v = *v](const NoteRecord &n) { return compare(op, n.Settled != 0, v); },
-                {} };
+                return { never };
+            return { [op, v = *v](const NoteRecord &n) { return compare(op, n.Settled != 0, v); } };
         }
         case ValueKind::Text:
             break;
         }
         if (!opValid)
-            return { never, {} };
+            return { never };
         bool encodable = true;
         const std::string v = sjis::encode(c.value, &encodable).toStdString();
         if (!encodable)
-            return { [op](const NoteRecord &) { return op == Operator::NotEqual; }, {} };
+            return { [op](const NoteRecord &) { return op == Operator::NotEqual; } };
         const int field = c.field;
         return { [op, v, field, &texts](const NoteRecord &n) {
-                    bool known = true;
-                    const std::string_view text = texts.text(n, field, known);
-                    if (op == Operator::Contains)
-                        return known && containsWholeCharacters(text, v);
-                    return compare(op, text, std::string_view(v));
-                },
-            {} };
+            bool known = true;
+            const std::string_view text = texts.text(n, field, known);
+            if (op == Operator::Contains)
+                return known && containsWholeCharacters(text, v);
+            return compare(op, text, std::string_view(v));
+        } };
     }
 
 } // namespace
@@ -291,8 +295,11 @@ QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
         if (c.value.isEmpty())
             continue;
         Filter f = filterFor(c, texts);
-        if (!f.message.isEmpty())
-            return { {}, f.message };
+        if (f.unreadable) {
+            return { {},
+                values::Problem::ofText(
+                    values::Problem::Kind::Unreadable, problemField(c.field), c.value) };
+        }
         filters.push_back(std::move(f));
     }
     QueryResult result;

@@ -23,6 +23,7 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "messages/entry_messages.h"
 #include "store/app_state.h"
 #include "store/day_date.h"
 #include "store/kinds.h"
@@ -419,11 +420,11 @@ NoteEntry InputSheet::entry() const
 
 bool InputSheet::DataCheck()
 {
-    const QStringList problems =
+    const values::Problems problems =
         entryProblems(entry(), state_.CurrentUser.Permissions, Editing_ != 0 ? &loaded_ : nullptr);
-    if (problems.isEmpty())
+    if (problems.empty())
         return true;
-    prompter_.warn(this, problemReport(problems));
+    prompter_.warn(this, messages::entryReport(problems));
     return false;
 }
 
@@ -452,7 +453,7 @@ void InputSheet::OkClick()
     // stored only when the user says so.
     const QString number = Edit2->text();
     if (holdsSameNote(state_.NoteTable, *note, editing ? EditIndex_ : -1)
-        && prompter_.message(this, MessageKind::Warning, sameNoteQuestion(*note, number),
+        && prompter_.message(this, MessageKind::Warning, messages::sameNoteQuestion(*note, number),
                MessageButtons::OkCancelSafe)
             != MessageAnswer::Ok)
         return;
@@ -462,7 +463,7 @@ void InputSheet::OkClick()
     // The note is shown where it went, and the main window says what was stored.
     if (DataSheetPort *dataSheet = host_.dataSheetPort())
         dataSheet->showNote(*stored);
-    host_.showStatus(registeredStatus(*note, number));
+    host_.showStatus(messages::registeredStatus(*note, number));
 }
 
 std::optional<int> InputSheet::storeNew(const NoteRecord &note)

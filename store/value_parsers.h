@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -53,5 +56,81 @@ std::optional<NoteKind> parseKind(const QString &text);
 // "〇", "○", "済" or "1" is settled; "×" or "0" is not; with forms.settledWords "済み" is and
 // "未" is not as well.
 std::optional<bool> parseSettled(const QString &text, const Forms &forms = TypedForms);
+
+// A field of a note, a partner or a bank, as a problem names it.
+enum class Field : std::uint8_t {
+    Kind, // 種類
+    PartnerCode, // 取引先コード
+    NoteNumber, // 手形番号
+    NoteBank, // 振出銀行コード
+    IssueDate, // 振出日
+    DueDate, // 支払日
+    Amount, // 金額
+    Settled, // 承認
+    Remarks, // 備考
+    EnteredBy, // 入力者名
+    PartnerName, // 取引先名
+    BankCode, // 銀行コード
+    BankName, // 銀行名
+    Code, // コード: a partner's or a bank's, on the registration sheet
+};
+
+// What a check of typed values finds. The words the user reads are made in messages/.
+struct Problem
+{
+    enum class Kind : std::uint8_t {
+        // A note's own checks, the input sheet's and the import's alike.
+        NoAmount,
+        DueBeforeIssue,
+        NoPartner,
+        NoBank,
+        NoNoteNumber,
+        NoRight,
+        Unencodable, // field: a character code page 932 cannot hold
+        NotADate, // field: no date, or a day that does not exist
+        // A value typed as text or brought in.
+        Unreadable, // field, text: not a value of the field
+        Missing, // field
+        TooLong, // field, limit: more bytes than the field holds
+        NotStorable, // the entry makes no record
+        // Warnings of the import: the row goes in, but the user is asked first.
+        NotRegistered, // field, code
+        ReadAsPadded, // field, code, padded: the registered code taken for it
+        NoteRepeated, // code (the partner's), text (the note number)
+        Overwrites, // field, code
+    };
+
+    Problem() = default;
+    Problem(Kind what, Field where = Field::Kind)
+        : kind(what)
+        , field(where)
+    {
+    }
+    static Problem ofText(Kind what, Field where, const QString &text)
+    {
+        Problem p(what, where);
+        p.text = text;
+        return p;
+    }
+    static Problem ofCode(
+        Kind what, Field where, const QByteArray &code, const QByteArray &padded = {})
+    {
+        Problem p(what, where);
+        p.code = code;
+        p.padded = padded;
+        return p;
+    }
+
+    Kind kind = Kind::NotStorable;
+    Field field = Field::Kind;
+    QString text; // as typed or brought in
+    QByteArray code; // as stored
+    QByteArray padded;
+    int limit = 0;
+
+    bool warning() const { return kind >= Kind::NotRegistered; }
+    bool operator==(const Problem &) const = default;
+};
+using Problems = std::vector<Problem>;
 
 } // namespace values
