@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "core/day_date.h"
+#include "core/value_parsers.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ DatePicker::DatePicker(QWidget *parent)
 
 QValidator::State DatePicker::validate(QString &input, int &) const
 {
-    if (daydate::parseTyped(input).isValid())
+    if (values::parseDate(input))
         return QValidator::Acceptable;
     return mayBeTypedDate(input) ? QValidator::Intermediate : QValidator::Invalid;
 }
@@ -63,8 +63,8 @@ void DatePicker::fixup(QString &) const { }
 
 QDateTime DatePicker::dateTimeFromText(const QString &text) const
 {
-    const QDate typed = daydate::parseTyped(text);
-    return typed.isValid() ? QDateTime(typed, time()) : dateTime();
+    const std::optional<QDate> typed = values::parseDate(text);
+    return typed ? QDateTime(*typed, time()) : dateTime();
 }
 
 bool DatePicker::typing() const
@@ -76,9 +76,9 @@ bool DatePicker::commitTyped()
 {
     if (!typing())
         return true;
-    const QDate typed = daydate::parseTyped(lineEdit()->text());
-    if (typed.isValid() && typed >= minimumDate() && typed <= maximumDate()) {
-        setDate(typed);
+    const std::optional<QDate> typed = values::parseDate(lineEdit()->text());
+    if (typed && *typed >= minimumDate() && *typed <= maximumDate()) {
+        setDate(*typed);
         if (typing()) // the same date as before, typed another way
             setDate(date());
         return true;

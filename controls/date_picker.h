@@ -3,7 +3,7 @@
 #include <QDateEdit>
 
 // A date field with a calendar drop-down that takes a typed date as typed: the whole text is
-// read when the user presses Enter or leaves the field (see daydate::parseTyped). A text that is
+// read when the user presses Enter or leaves the field (see values::parseDate). A text that is
 // no date, or a date that does not exist, is refused with a beep and the field shows its old
 // date again; the date is never moved to a nearby day. The arrow keys still step the part of the
 // date the cursor is in, and Tab leaves the field as it does every other field.

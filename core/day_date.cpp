@@ -1,7 +1,5 @@
 #include "core/day_date.h"
 
-#include <QRegularExpression>
-
 namespace daydate {
 
 QDate toDate(double dayNumber)
@@ -31,55 +29,6 @@ QString formatMonthDay(double dayNumber)
 {
     char text[5];
     return QString::fromLatin1(text, static_cast<qsizetype>(monthDay(dayNumber, text)));
-}
-
-QDate parseShort(const QString &text)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\s*(\\d{1,4})/(\\d{1,2})/(\\d{1,2})\\s*$"));
-    const QRegularExpressionMatch m = pattern.match(text);
-    if (!m.hasMatch())
-        return {};
-    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-}
-
-namespace {
-
-    // The first day of the Reiwa era; its year N is the Gregorian year 2018 + N.
-    constexpr int ReiwaOffset = 2018;
-    const QDate ReiwaBegins(2019, 5, 1);
-
-    QDate dateOf(int year, int month, int day)
-    {
-        return QDate::isValid(year, month, day) ? QDate(year, month, day) : QDate();
-    }
-
-} // namespace
-
-QDate parseTyped(const QString &text)
-{
-    const QString typed = text.normalized(QString::NormalizationForm_KC).trimmed();
-    static const QRegularExpression western(QStringLiteral(
-        "^(\\d{4})(?:([/"
-        ".-])(\\d{1,2})\\2(\\d{1,2})|年(\\d{1,2})月(\\d{1,2})日?|(\\d{2})(\\d{2}))$"));
-    static const QRegularExpression reiwa(
-        QStringLiteral("^(?:令和|[Rr])\\s*(元|\\d{1,2})(?:年(\\d{1,2})月(\\d{1,2})日?|([/"
-                       ".-])(\\d{1,2})\\4(\\d{1,2}))$"));
-    QRegularExpressionMatch m = western.match(typed);
-    if (m.hasMatch()) {
-        const int year = m.captured(1).toInt();
-        for (int first : { 3, 5, 7 })
-            if (m.hasCaptured(first))
-                return dateOf(year, m.captured(first).toInt(), m.captured(first + 1).toInt());
-    }
-    m = reiwa.match(typed);
-    if (!m.hasMatch())
-        return {};
-    const int era = m.captured(1) == QStringLiteral("元") ? 1 : m.captured(1).toInt();
-    const int first = m.hasCaptured(2) ? 2 : 5;
-    const QDate date =
-        dateOf(ReiwaOffset + era, m.captured(first).toInt(), m.captured(first + 1).toInt());
-    return date.isValid() && date >= ReiwaBegins ? date : QDate();
 }
 
 } // namespace daydate

@@ -40,13 +40,6 @@ inline std::chrono::year_month_day calendarDay(double dayNumber)
 // The short date format of every screen and list: yyyy/MM/dd.
 QString formatShort(double dayNumber);
 inline constexpr const char16_t *ShortFormat = u"yyyy/MM/dd";
-// Accepts the short format with one- or two-digit month and day; invalid QDate otherwise.
-QDate parseShort(const QString &text);
-// A date as a person types it: 2024/1/31 (or with - or .), 20240131, 2024年1月31日, and the
-// Reiwa era as 令和6年1月31日, R6.1.31 or R6/1/31 (元年 for its first year). Full-width digits
-// and signs count as their ASCII forms. A date that does not exist, or a Reiwa date before the
-// era began, gives an invalid QDate: it is never moved to a nearby day.
-QDate parseTyped(const QString &text);
 
 // "MM/dd" of a stored date, as the lists and their CSV files give it: nothing for a value no
 // calendar date stands for. Written straight into out, for files of a million lines; the count

@@ -19,6 +19,7 @@
 #include "controls/sheet_grid.h"
 #include "controls/sheet_grid_model.h"
 #include "exchange/register_export.h"
+#include "messages/entry_messages.h"
 #include "messages/io_error.h"
 #include "messages/store_messages.h"
 #include "output/csv_export.h"
@@ -111,7 +112,7 @@ public:
             return {};
         return column < plan_->table.columns()
             ? plan_->cell(row, column)
-            : plan_->checks[static_cast<std::size_t>(row)].statusText();
+            : messages::importRowStatus(plan_->checks[static_cast<std::size_t>(row)].problems);
     }
 
 protected:

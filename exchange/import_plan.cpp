@@ -14,7 +14,7 @@
 #include "core/kinds.h"
 #include "core/sjis.h"
 #include "exchange/csv_reader.h"
-#include "exchange/field_parsers.h"
+#include "messages/entry_messages.h"
 #include "messages/import_messages.h"
 #include "output/csv_file.h"
 #include "output/csv_line.h"
@@ -79,21 +79,28 @@ namespace {
         return guarded(rest) ? cell.mid(1) : cell;
     }
 
+    using values::Field;
+    using values::Problem;
+    using values::Problems;
+
     // A text's code page 932 bytes within a limit; a problem named after the field otherwise.
-    QByteArray fieldBytes(const QString &text, const QString &field, int limit, QStringList &errors)
+    QByteArray fieldBytes(const QString &text, Field field, int limit, Problems &errors)
     {
         bool ok = true;
         const QByteArray bytes = sjis::encode(text, &ok);
-        if (!ok)
-            errors << unencodableProblem(field);
-        else if (bytes.size() > limit)
-            errors << u"%1は%2バイトまでです。"_s.arg(field).arg(limit);
+        if (!ok) {
+            errors.push_back({ Problem::Kind::Unencodable, field });
+        } else if (bytes.size() > limit) {
+            Problem tooLong { Problem::Kind::TooLong, field };
+            tooLong.limit = limit;
+            errors.push_back(tooLong);
+        }
         return bytes;
     }
 
-    QString quoted(const QByteArray &code)
+    Problem unreadable(Field field, const QString &cell)
     {
-        return u"「"_s + sjis::decode(code) + u"」"_s;
+        return Problem::ofText(Problem::Kind::Unreadable, field, cell);
     }
 
     // The codes of a table, for the warnings about codes not registered or registered already.
@@ -172,7 +179,7 @@ namespace {
         qint64 check(const QStringList &cells)
         {
             RowCheck row;
-            QStringList warnings;
+            Problems warnings;
             switch (plan_.kind) {
             case TableKind::Notes:
                 checkNote(cells, row.problems, warnings);
@@ -182,35 +189,42 @@ namespace {
                 checkEntry(cells, row.problems, warnings);
                 break;
             }
-            if (!row.problems.isEmpty()) {
+            if (!row.problems.empty()) {
                 row.level = RowCheck::Level::Error;
                 ++plan_.errors;
-            } else if (!warnings.isEmpty()) {
+            } else if (!warnings.empty()) {
                 row.level = RowCheck::Level::Warning;
-                row.problems = warnings;
+                row.problems = std::move(warnings);
                 ++plan_.warnings;
             }
             held_ += sizeof(RowCheck) + shareTexts(row.problems);
-            if (!row.problems.isEmpty())
-                held_ += 32 + 24 * row.problems.capacity();
+            if (!row.problems.empty())
+                held_ += 32 + static_cast<qint64>(sizeof(Problem) * row.problems.capacity());
             plan_.checks.push_back(std::move(row));
             return std::exchange(held_, 0);
         }
 
     private:
-        // One copy of each problem's text, however many rows have it: a large file tends to have
-        // the same few. The bytes of the texts new to the plan.
-        qint64 shareTexts(QStringList &problems)
+        // One copy of each text and code the problems hold, however many rows have it: a large
+        // file tends to have the same few. The bytes of those new to the plan.
+        qint64 shareTexts(Problems &problems)
         {
             qint64 added = 0;
-            for (QString &p : problems) {
-                const auto known = texts_.constFind(p);
-                if (known != texts_.cend()) {
-                    p = *known;
-                    continue;
+            const auto share = [&added](auto &value, auto &known, qint64 unit) {
+                if (value.isEmpty())
+                    return;
+                const auto found = known.constFind(value);
+                if (found != known.cend()) {
+                    value = *found;
+                    return;
                 }
-                texts_.insert(p);
-                added += 64 + 2 * p.size(); // the string's block and its place in the set
+                known.insert(value);
+                added += 64 + unit * value.size(); // the block and its place in the set
+            };
+            for (Problem &p : problems) {
+                share(p.text, texts_, 2);
+                share(p.code, codes_, 1);
+                share(p.padded, codes_, 1);
             }
             return added;
         }
@@ -227,14 +241,13 @@ namespace {
 
         // A code not registered is read as the one registered code it equals padded with
         // leading zeros, and the row says so; otherwise it stays as it is.
-        static void padIfStripped(QByteArray &code, const PaddedCodes &registered,
-            const QString &field, QStringList &warnings)
+        static void padIfStripped(
+            QByteArray &code, const PaddedCodes &registered, Field field, Problems &warnings)
         {
             const QByteArray padded = registered.resolve(code);
             if (padded.isEmpty())
                 return;
-            warnings << u"%1%2は登録されていません。%3として取り込みます。"_s.arg(
-                field, quoted(code), quoted(padded));
+            warnings.push_back(Problem::ofCode(Problem::Kind::ReadAsPadded, field, code, padded));
             code = padded;
         }
 
@@ -246,88 +259,101 @@ namespace {
             return key;
         }
 
-        void checkNote(const QStringList &cells, QStringList &errors, QStringList &warnings)
+        void checkNote(const QStringList &cells, Problems &errors, Problems &warnings)
         {
             NoteEntry entry;
             const QString kindCell = cells[KindColumn].trimmed();
-            const std::optional<int> kind = parseKind(kindCell);
+            const std::optional<NoteKind> kind = values::parseKind(kindCell);
             if (!kind)
-                errors << (kindCell.isEmpty() ? u"種類が入力されていません。"_s
-                                              : u"種類「%1」が読めません。"_s.arg(kindCell));
+                errors.push_back(kindCell.isEmpty() ? Problem(Problem::Kind::Missing, Field::Kind)
+                                                    : unreadable(Field::Kind, kindCell));
             entry.kind = kind.value_or(PayableNote);
-            entry.partnerCode = fieldBytes(cells[PartnerColumn], u"取引先コード"_s, 5, errors);
-            entry.bankCode = fieldBytes(cells[BankColumn], u"振出銀行コード"_s, 8, errors);
+            entry.partnerCode = fieldBytes(cells[PartnerColumn], Field::PartnerCode, 5, errors);
+            entry.bankCode = fieldBytes(cells[BankColumn], Field::NoteBank, 8, errors);
             entry.noteNumber = cells[NumberColumn];
-            fieldBytes(entry.noteNumber, u"手形番号"_s, 10, errors);
-            entry.issueDate = parseDate(cells[IssueColumn]).value_or(QDate());
-            entry.dueDate = parseDate(cells[DueColumn]).value_or(QDate());
-            const std::optional<Money> amount = parseAmount(cells[AmountColumn]);
+            fieldBytes(entry.noteNumber, Field::NoteNumber, 10, errors);
+            entry.issueDate =
+                values::parseDate(cells[IssueColumn], values::ImportForms).value_or(QDate());
+            entry.dueDate =
+                values::parseDate(cells[DueColumn], values::ImportForms).value_or(QDate());
+            const std::optional<Money> amount =
+                values::parseAmount(cells[AmountColumn], values::ImportForms);
             if (!amount && !cells[AmountColumn].trimmed().isEmpty())
-                errors << u"金額「%1」が読めません。"_s.arg(cells[AmountColumn]);
-            entry.amount = amount ? amount->value() : 0;
-            const std::optional<bool> approved = parseApproval(cells[ApprovalColumn]);
+                errors.push_back(unreadable(Field::Amount, cells[AmountColumn]));
+            entry.amount = amount.value_or(Money());
+            // An approval left empty, or a column left out, is not given.
+            const QString &approvalCell = cells[ApprovalColumn];
+            const std::optional<bool> approved = approvalCell.trimmed().isEmpty()
+                ? false
+                : values::parseSettled(approvalCell, values::ImportForms);
             if (!approved)
-                errors << u"承認「%1」が読めません。"_s.arg(cells[ApprovalColumn]);
+                errors.push_back(unreadable(Field::Settled, approvalCell));
             entry.settled = approved.value_or(false);
             entry.remarks = cells[RemarksColumn];
-            fieldBytes(entry.remarks, u"備考"_s, 40, errors);
+            fieldBytes(entry.remarks, Field::Remarks, 40, errors);
             entry.enteredBy = cells[EnteredByColumn].isEmpty()
                 ? sjis::decode(state_.CurrentUser.Name)
                 : cells[EnteredByColumn];
-            fieldBytes(entry.enteredBy, u"入力者名"_s, static_cast<int>(EnteredByDiskText), errors);
+            fieldBytes(
+                entry.enteredBy, Field::EnteredBy, static_cast<int>(EnteredByDiskText), errors);
             // The input sheet's own checks; codes are chosen there, so theirs are the ones above.
-            for (const QString &p : entryProblems(entry, state_.CurrentUser.Permissions))
-                if (!errors.contains(p))
-                    errors << p;
-            if (!errors.isEmpty())
+            for (const Problem &p : entryProblems(entry, state_.CurrentUser.Permissions))
+                if (std::find(errors.begin(), errors.end(), p) == errors.end())
+                    errors.push_back(p);
+            if (!errors.empty())
                 return;
-            padIfStripped(entry.partnerCode, paddedPartners_, u"取引先コード"_s, warnings);
-            padIfStripped(entry.bankCode, paddedBanks_, u"振出銀行コード"_s, warnings);
-            std::optional<NoteRecord> record = makeNoteRecord(entry);
+            padIfStripped(entry.partnerCode, paddedPartners_, Field::PartnerCode, warnings);
+            padIfStripped(entry.bankCode, paddedBanks_, Field::NoteBank, warnings);
+            const std::optional<NoteRecord> record = makeNoteRecord(entry);
             if (!record) {
-                errors << u"この行は記録できません。"_s;
+                errors.push_back({ Problem::Kind::NotStorable });
                 return;
             }
-            record->Amount = amount.value_or(Money());
             if (!partners_.contains(std::string(view(entry.partnerCode))))
-                warnings << u"取引先コード%1は登録されていません。"_s.arg(
-                    quoted(entry.partnerCode));
+                warnings.push_back(Problem::ofCode(
+                    Problem::Kind::NotRegistered, Field::PartnerCode, entry.partnerCode));
             if (!banks_.contains(std::string(view(entry.bankCode))))
-                warnings << u"振出銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
-            if (!remember(numbers_, noteKey(record->PartnerCode.view(), record->NoteNumber.view())))
-                warnings << u"取引先%1の手形番号「%2」は、すでにあります。"_s.arg(
-                    quoted(entry.partnerCode), entry.noteNumber);
+                warnings.push_back(
+                    Problem::ofCode(Problem::Kind::NotRegistered, Field::NoteBank, entry.bankCode));
+            if (!remember(
+                    numbers_, noteKey(record->PartnerCode.view(), record->NoteNumber.view()))) {
+                Problem repeated = Problem::ofCode(
+                    Problem::Kind::NoteRepeated, Field::PartnerCode, entry.partnerCode);
+                repeated.text = entry.noteNumber;
+                warnings.push_back(repeated);
+            }
             plan_.notes.push_back(*record);
             held_ += sizeof(NoteRecord);
         }
 
-        void checkEntry(const QStringList &cells, QStringList &errors, QStringList &warnings)
+        void checkEntry(const QStringList &cells, Problems &errors, Problems &warnings)
         {
             const bool partner = plan_.kind == TableKind::Partners;
             const RegisterLimits limits = registerLimits(
                 partner ? RegisterKind::PartnerRegister : RegisterKind::BankRegister);
-            const QString codeField = partner ? u"取引先コード"_s : u"銀行コード"_s;
-            const QString nameField = partner ? u"取引先名"_s : u"銀行名"_s;
+            const Field codeField = partner ? Field::PartnerCode : Field::BankCode;
+            const Field nameField = partner ? Field::PartnerName : Field::BankName;
             RegisterEntry entry;
             entry.code = fieldBytes(cells[CodeColumn], codeField, limits.code, errors);
             entry.name = fieldBytes(cells[NameColumn], nameField, limits.name, errors);
             if (partner)
-                entry.bankCode = fieldBytes(cells[EntryBankColumn], u"銀行コード"_s, 8, errors);
+                entry.bankCode = fieldBytes(cells[EntryBankColumn], Field::BankCode, 8, errors);
             if (cells[CodeColumn].isEmpty())
-                errors << codeField + u"が入力されていません。"_s;
+                errors.push_back({ Problem::Kind::Missing, codeField });
             if (cells[NameColumn].isEmpty())
-                errors << nameField + u"が入力されていません。"_s;
-            if (!errors.isEmpty())
+                errors.push_back({ Problem::Kind::Missing, nameField });
+            if (!errors.empty())
                 return;
             if (partner)
-                padIfStripped(entry.bankCode, paddedBanks_, u"銀行コード"_s, warnings);
+                padIfStripped(entry.bankCode, paddedBanks_, Field::BankCode, warnings);
             std::unordered_set<std::string> &codes = partner ? partners_ : banks_;
             if (!remember(codes, std::string(view(entry.code))))
-                warnings << u"%1%2はすでに登録されています。上書きします。"_s.arg(
-                    codeField, quoted(entry.code));
+                warnings.push_back(
+                    Problem::ofCode(Problem::Kind::Overwrites, codeField, entry.code));
             if (partner && !entry.bankCode.isEmpty()
                 && !banks_.contains(std::string(view(entry.bankCode))))
-                warnings << u"銀行コード%1は登録されていません。"_s.arg(quoted(entry.bankCode));
+                warnings.push_back(
+                    Problem::ofCode(Problem::Kind::NotRegistered, Field::BankCode, entry.bankCode));
             plan_.entries.push_back(entry);
             held_ += sizeof(RegisterEntry) + 96 + entry.code.size() + entry.name.size()
                 + entry.bankCode.size();
@@ -341,6 +367,7 @@ namespace {
         PaddedCodes paddedPartners_;
         PaddedCodes paddedBanks_;
         QSet<QString> texts_;
+        QSet<QByteArray> codes_;
         qint64 held_ = 0; // by the row being checked
     };
 
@@ -390,22 +417,9 @@ QStringList columnsOf(TableKind kind)
     return {};
 }
 
-QString RowCheck::statusText() const
-{
-    switch (level) {
-    case Level::Fine:
-        return u"取り込み可"_s;
-    case Level::Warning:
-        return u"警告: "_s + problems.join(u' ');
-    case Level::Error:
-        return u"エラー: "_s + problems.join(u' ');
-    }
-    return {};
-}
-
 QString ImportPlan::summary() const
 {
-    return u"%1件中 エラー %2件 警告 %3件"_s.arg(rows()).arg(errors).arg(warnings);
+    return messages::importSummary(rows(), errors, warnings);
 }
 
 QStringList ImportPlan::warningLines() const
@@ -413,8 +427,8 @@ QStringList ImportPlan::warningLines() const
     QStringList lines;
     for (std::size_t i = 0; i < checks.size(); ++i)
         if (checks[i].level == RowCheck::Level::Warning)
-            for (const QString &p : checks[i].problems)
-                lines << u"%1件目: %2"_s.arg(i + 1).arg(p);
+            for (const Problem &p : checks[i].problems)
+                lines << messages::importWarningLine(static_cast<int>(i) + 1, p);
     return lines;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/value_parsers.h"
 #include "exchange/csv_reader.h"
 #include "session/session.h"
 
@@ -28,13 +29,13 @@ constexpr qint64 LargestImportFile = 128LL * 1024 * 1024;
 // The columns of a table in the order an export writes them.
 QStringList columnsOf(TableKind kind);
 
+// A row's state: its errors, or when it has none its warnings (messages::importRowStatus says
+// them).
 struct RowCheck
 {
     enum class Level { Fine, Warning, Error };
     Level level = Level::Fine;
-    QStringList problems;
-    // "取り込み可", "警告: …" or "エラー: …".
-    QString statusText() const;
+    values::Problems problems;
 };
 
 struct ImportPlan

@@ -1,10 +1,7 @@
 #include "search/query.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,13 +9,9 @@
 #include <unordered_set>
 
 #include "core/day_date.h"
-#include "core/formats.h"
-#include "core/kinds.h"
 #include "core/lookups.h"
 #include "core/money.h"
 #include "core/sjis.h"
-
-using namespace Qt::StringLiterals;
 
 namespace search {
 
@@ -143,128 +136,95 @@ namespace {
         return false;
     }
 
-    QString dateMessage(const QString &value)
+    // The field a value that cannot be read is named after.
+    values::Field problemField(int field)
     {
-        return u"\n"_s + value
-            + u"は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n  2001/01/05\nの様に指定して下さい。"_s;
-    }
-
-    // A whole number of yen, optionally signed, whose amount times 10,000 fits the stored integer.
-    std::optional<std::int64_t> storedAmountOf(const QString &value)
-    {
-        const QByteArray text = value.toLatin1();
-        if (value.size() != text.size() || text.isEmpty())
-            return std::nullopt;
-        std::string_view digits(text.constData(), static_cast<std::size_t>(text.size()));
-        bool negative = false;
-        if (digits.front() == '+' || digits.front() == '-') {
-            negative = digits.front() == '-';
-            digits.remove_prefix(1);
+        switch (field) {
+        case IssueDateField:
+            return values::Field::IssueDate;
+        case DueDateField:
+            return values::Field::DueDate;
+        case SettledField:
+            return values::Field::Settled;
+        case KindField:
+            return values::Field::Kind;
+        default:
+            return values::Field::Amount;
         }
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
-            return std::nullopt;
-        std::uint64_t units = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), units);
-        constexpr auto limit =
-            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / Money::Scale);
-        if (error != std::errc() || end != digits.data() + digits.size() || units > limit)
-            return std::nullopt;
-        const auto stored = static_cast<std::int64_t>(units) * Money::Scale;
-        return negative ? -stored : stored;
-    }
-
-    int kindOf(const QString &value)
-    {
-        const QStringList names = noteKindNames();
-        return static_cast<int>(names.indexOf(value));
-    }
-
-    int settledOf(const QString &value)
-    {
-        if (value == u"未"_s)
-            return 0;
-        if (value == u"済"_s || value == u"済み"_s)
-            return 1;
-        return -1;
     }
 
     // One row made ready to test notes: the value read once, the test a plain function of a note.
     struct Filter
     {
         std::function<bool(const NoteRecord &)> holds;
-        QString message;
+        bool unreadable = false;
     };
 
     Filter filterFor(const QueryCondition &c, const NoteTexts &texts)
     {
         const auto never = [](const NoteRecord &) { return false; };
+        const Filter unreadable { never, true };
         if (!isField(c.field))
-            return { never, {} };
+            return { never };
         const ValueKind kind = Fields[static_cast<std::size_t>(c.field)].kind;
         const std::optional<Operator> picked = operatorAt(c.field, c.op);
         const bool opValid = picked.has_value();
         const Operator op = picked.value_or(Operator::Equal);
         switch (kind) {
         case ValueKind::Date: {
-            const QDate date = daydate::parseShort(c.value);
-            if (!date.isValid())
-                return { never, dateMessage(c.value) };
-            const double v = daydate::fromDate(date);
+            const std::optional<QDate> date = values::parseDate(c.value, values::SearchForms);
+            if (!date)
+                return unreadable;
+            const double v = daydate::fromDate(*date);
             if (!opValid)
-                return { never, {} };
+                return { never };
             if (c.field == IssueDateField)
-                return { [op, v](const NoteRecord &n) { return compare(op, n.IssueDate, v); }, {} };
-            return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); }, {} };
+                return { [op, v](const NoteRecord &n) { return compare(op, n.IssueDate, v); } };
+            return { [op, v](const NoteRecord &n) { return compare(op, n.DueDate, v); } };
         }
         case ValueKind::Amount: {
-            const std::optional<std::int64_t> v = storedAmountOf(c.value);
+            const std::optional<Money> v = values::parseAmount(c.value, values::SearchForms);
             if (!v)
-                return { never, u"\n"_s + c.value + u"は正しい金額ではありません。"_s };
+                return unreadable;
             if (!opValid)
-                return { never, {} };
-            return {
-                [op, v = *v](const NoteRecord &n) { return compare(op, n.Amount.stored(), v); }, {}
-            };
+                return { never };
+            return { [op, v = v->stored()](
+                         const NoteRecord &n) { return compare(op, n.Amount.stored(), v); } };
         }
         case ValueKind::NoteKind: {
-            const int v = kindOf(c.value);
-            if (v < 0)
-                return { never,
-                    u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s };
+            const std::optional<NoteKind> v = values::parseKind(c.value);
+            if (!v)
+                return unreadable;
             if (!opValid)
-                return { never, {} };
-            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Kind, v); }, {} };
+                return { never };
+            return { [op, v = int(*v)](
+                         const NoteRecord &n) { return compare<int>(op, n.Kind, v); } };
         }
         case ValueKind::SettledFlag: {
-            const int v = settledOf(c.value);
-            if (v < 0)
-                return { never, u"\n未,済のどれかを入力して下さい"_s };
+            const std::optional<bool> v = values::parseSettled(c.value, values::SearchForms);
+            if (!v)
+                return unreadable;
             if (!opValid)
-                return { never, {} };
-            return { [op, v](const NoteRecord &n) { return compare<int>(op, n.Settled != 0, v); },
-                {} };
+                return { never };
+            return { [op, v = *v](const NoteRecord &n) { return compare(op, n.Settled != 0, v); } };
         }
         case ValueKind::Text:
             break;
         }
         if (!opValid)
-            return { never, {} };
+            return { never };
         bool encodable = true;
         const std::string v = sjis::encode(c.value, &encodable).toStdString();
         if (!encodable)
-            return { [op](const NoteRecord &) { return op == Operator::NotEqual; }, {} };
+            return { [op](const NoteRecord &) { return op == Operator::NotEqual; } };
         const int field = c.field;
         return { [op, v, field, &texts](const NoteRecord &n) {
-                    bool known = true;
-                    const std::string_view text = texts.text(n, field, known);
-                    if (op == Operator::Contains)
-                        return known && containsWholeCharacters(text, v);
-                    return compare(op, text, std::string_view(v));
-                },
-            {} };
+            bool known = true;
+            const std::string_view text = texts.text(n, field, known);
+            if (op == Operator::Contains)
+                return known && containsWholeCharacters(text, v);
+            return compare(op, text, std::string_view(v));
+        } };
     }
 
 } // namespace
@@ -335,8 +295,11 @@ QueryResult RunQuery(const QueryConditions &conditions, const Notes &notes,
         if (c.value.isEmpty())
             continue;
         Filter f = filterFor(c, texts);
-        if (!f.message.isEmpty())
-            return { {}, f.message };
+        if (f.unreadable) {
+            return { {},
+                values::Problem::ofText(
+                    values::Problem::Kind::Unreadable, problemField(c.field), c.value) };
+        }
         filters.push_back(std::move(f));
     }
     QueryResult result;

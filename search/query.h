@@ -8,10 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/value_parsers.h"
 #include "session/session.h"
 
 // The extraction sheet's query over the note register, without any screen: five conditions in,
-// the matching note indices (in table order) or the text of a message out.
+// the matching note indices (in table order) or the value that could not be read out.
 namespace search {
 
 // The fields a condition can name, by their position in the field list.
@@ -64,8 +65,10 @@ using QueryConditions = std::array<QueryCondition, ConditionCount>;
 struct QueryResult
 {
     std::vector<int> indices;
-    QString message; // a value that could not be read: the warning to show
-    bool ok() const { return message.isEmpty(); }
+    // A value that could not be read (Unreadable, its field and text): messages::conditionProblem
+    // says it.
+    std::optional<values::Problem> problem;
+    bool ok() const { return !problem; }
 };
 
 // The notes meeting every row that has a value, in table order; an empty list when no row has

@@ -13,6 +13,7 @@
 #include "controls/prompter.h"
 #include "controls/screen_font.h"
 #include "controls/screen_style.h"
+#include "messages/entry_messages.h"
 #include "session/session.h"
 #include "sheets/sheet_ports.h"
 
@@ -223,7 +224,7 @@ void SearchSheet::QueryClick()
     const search::QueryResult result =
         search::RunQuery(conditions(), state_.NoteTable, state_.PartnerTable, state_.BankTable);
     if (!result.ok()) {
-        prompter_.warn(this, result.message);
+        prompter_.warn(this, messages::conditionProblem(*result.problem));
         return;
     }
     if (dataSheet_)

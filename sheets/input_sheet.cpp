@@ -26,6 +26,7 @@
 #include "core/day_date.h"
 #include "core/kinds.h"
 #include "core/sjis.h"
+#include "messages/entry_messages.h"
 #include "session/session.h"
 
 using namespace Qt::StringLiterals;
@@ -388,7 +389,7 @@ void InputSheet::showEntry(const NoteEntry &e)
     Edit2->setText(e.noteNumber);
     selectSettled(e.settled);
     ComboBox5->setCurrentIndex(e.kind >= 0 && e.kind < NoteKindCount ? e.kind : -1);
-    NValEdit1->setValue(e.amount);
+    NValEdit1->setValue(e.amount.value());
     Edit7->setText(e.remarks);
     Edit10->setText(e.enteredBy);
 }
@@ -409,7 +410,7 @@ NoteEntry InputSheet::entry() const
     e.noteNumber = Edit2->text();
     e.issueDate = DP1->date();
     e.dueDate = DP2->date();
-    e.amount = NValEdit1->Value();
+    e.amount = Money::fromValue(NValEdit1->Value());
     e.remarks = Edit7->text();
     e.kind = ComboBox5->currentIndex() >= 0 ? ComboBox5->currentIndex() : PayableNote;
     e.settled = ComboBox6->currentIndex() == 0;
@@ -419,11 +420,11 @@ NoteEntry InputSheet::entry() const
 
 bool InputSheet::DataCheck()
 {
-    const QStringList problems =
+    const values::Problems problems =
         entryProblems(entry(), state_.CurrentUser.Permissions, Editing_ != 0 ? &loaded_ : nullptr);
-    if (problems.isEmpty())
+    if (problems.empty())
         return true;
-    prompter_.warn(this, problemReport(problems));
+    prompter_.warn(this, messages::entryReport(problems));
     return false;
 }
 
@@ -452,7 +453,7 @@ void InputSheet::OkClick()
     // stored only when the user says so.
     const QString number = Edit2->text();
     if (holdsSameNote(state_.NoteTable, *note, editing ? EditIndex_ : -1)
-        && prompter_.message(this, MessageKind::Warning, sameNoteQuestion(*note, number),
+        && prompter_.message(this, MessageKind::Warning, messages::sameNoteQuestion(*note, number),
                MessageButtons::OkCancelSafe)
             != MessageAnswer::Ok)
         return;
@@ -462,7 +463,7 @@ void InputSheet::OkClick()
     // The note is shown where it went, and the main window says what was stored.
     if (DataSheetPort *dataSheet = host_.dataSheetPort())
         dataSheet->showNote(*stored);
-    host_.showStatus(registeredStatus(*note, number));
+    host_.showStatus(messages::registeredStatus(*note, number));
 }
 
 std::optional<int> InputSheet::storeNew(const NoteRecord &note)

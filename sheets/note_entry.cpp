@@ -1,10 +1,7 @@
 #include "sheets/note_entry.h"
 
 #include "core/day_date.h"
-#include "core/formats.h"
 #include "core/sjis.h"
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -22,54 +19,44 @@ template <std::size_t N> void assignBytes(ShortText<N> &field, const QByteArray 
 
 } // namespace
 
-QStringList entryProblems(
+values::Problems entryProblems(
     const NoteEntry &entry, std::uint8_t permissions, const LoadedNote *loaded)
 {
-    QStringList problems;
-    if (entry.amount == 0)
-        problems << u"金額が入力されていません。"_s;
+    using values::Field;
+    using Kind = values::Problem::Kind;
+    values::Problems problems;
+    const auto add = [&](Kind kind, Field field = {}) { problems.push_back({ kind, field }); };
+    if (entry.amount == Money())
+        add(Kind::NoAmount);
     if (entry.issueDate.isValid() && entry.dueDate.isValid() && entry.dueDate < entry.issueDate)
-        problems << u"振出日が支払日以降に設定されています。"_s;
+        add(Kind::DueBeforeIssue);
     if (entry.partnerCode.isEmpty())
-        problems << u"取引先が未登録です。"_s;
+        add(Kind::NoPartner);
     if (entry.bankCode.isEmpty())
-        problems << u"銀行が未登録です。"_s;
+        add(Kind::NoBank);
     if (entry.noteNumber.isEmpty())
-        problems << u"手形番号が入力されていません"_s;
+        add(Kind::NoNoteNumber);
     if (permissions == 0)
-        problems << u"入力権限がありません！"_s;
+        add(Kind::NoRight);
     const struct
     {
         const QString &text;
         const QString *shown; // as loaded for editing: kept as stored when left so
-        const char16_t *field;
+        Field field;
     } texts[] = {
-        { entry.noteNumber, loaded ? &loaded->noteNumber : nullptr, u"手形番号" },
-        { entry.remarks, loaded ? &loaded->remarks : nullptr, u"備考" },
-        { entry.enteredBy, loaded ? &loaded->enteredBy : nullptr, u"入力者名" },
+        { entry.noteNumber, loaded ? &loaded->noteNumber : nullptr, Field::NoteNumber },
+        { entry.remarks, loaded ? &loaded->remarks : nullptr, Field::Remarks },
+        { entry.enteredBy, loaded ? &loaded->enteredBy : nullptr, Field::EnteredBy },
     };
     for (const auto &t : texts) {
         if (!(t.shown && *t.shown == t.text) && !sjis::canEncode(t.text))
-            problems << unencodableProblem(QString::fromUtf16(t.field));
+            add(Kind::Unencodable, t.field);
     }
     if (!entry.issueDate.isValid())
-        problems << u"振出日が正しい日付ではありません。"_s;
+        add(Kind::NotADate, Field::IssueDate);
     if (!entry.dueDate.isValid())
-        problems << u"支払日が正しい日付ではありません。"_s;
+        add(Kind::NotADate, Field::DueDate);
     return problems;
-}
-
-QString unencodableProblem(const QString &field)
-{
-    return field + u"に、使えない文字があります。"_s;
-}
-
-QString problemReport(const QStringList &problems)
-{
-    QString text;
-    for (const QString &p : problems)
-        text += u'\n' + p;
-    return text;
 }
 
 std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry)
@@ -84,7 +71,7 @@ std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry)
     assignBytes(n.PartnerCode, entry.partnerCode);
     assignBytes(n.BankCode, entry.bankCode);
     n.Kind = static_cast<std::uint8_t>(entry.kind);
-    n.Amount = Money::fromValue(entry.amount);
+    n.Amount = entry.amount;
     assignText(n.Remarks, entry.remarks);
     n.Settled = entry.settled ? 1 : 0;
     assignText(n.EnteredBy, entry.enteredBy);
@@ -109,7 +96,7 @@ NoteEntry entryOf(const LoadedNote &loaded)
     e.noteNumber = loaded.noteNumber;
     e.issueDate = daydate::toDate(n.IssueDate);
     e.dueDate = daydate::toDate(n.DueDate);
-    e.amount = n.Amount.value();
+    e.amount = n.Amount;
     e.remarks = loaded.remarks;
     e.kind = n.Kind;
     e.settled = n.Settled != 0;
@@ -169,19 +156,6 @@ bool holdsSameNote(const Notes &notes, const NoteRecord &note, int editedIndex)
             return true;
     }
     return false;
-}
-
-QString sameNoteQuestion(const NoteRecord &note, const QString &noteNumber)
-{
-    // Worded as the import's warning of the same case.
-    return u"\n取引先「%1」の手形番号「%2」は、すでにあります。登録しますか？"_s.arg(
-        sjis::decode(note.PartnerCode.view()), noteNumber);
-}
-
-QString registeredStatus(const NoteRecord &note, const QString &noteNumber)
-{
-    const formats::CharBuffer amount = formats::wholeUnits(note.Amount, true);
-    return u"登録しました: 手形番号 %1 %2円"_s.arg(noteNumber, amount.toString());
 }
 
 int proposedBankPosition(const Partners &partners, const Banks &banks, int partnerPosition)

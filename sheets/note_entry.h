@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QStringList>
 
+#include "core/value_parsers.h"
 #include "session/session.h"
 
 // What the input sheet holds for one note, as the user entered it. Codes are the Shift-JIS bytes
@@ -18,7 +19,7 @@ struct NoteEntry
     QString noteNumber;
     QDate issueDate;
     QDate dueDate;
-    long double amount = 0;
+    Money amount;
     QString remarks;
     int kind = PayableNote;
     bool settled = false;
@@ -30,16 +31,11 @@ struct NoteEntry
 // after the others.
 // For an edit, loaded is the note as it was loaded: a text left as shown is kept as stored.
 struct LoadedNote;
-QStringList entryProblems(
+values::Problems entryProblems(
     const NoteEntry &entry, std::uint8_t permissions, const LoadedNote *loaded = nullptr);
 
-// "<field>に、使えない文字があります。": a text that code page 932 cannot hold.
-QString unencodableProblem(const QString &field);
-// One warning text: each problem on its own line, each preceded by a line break.
-QString problemReport(const QStringList &problems);
-
 // The record of an entry: texts cut to their byte limits on character boundaries, dates as whole
-// days, the amount times 10,000 rounded half to even.
+// days.
 // Nothing for an entry with a text code page 932 cannot hold or a date that does not exist: such
 // a field is never stored empty.
 std::optional<NoteRecord> makeNoteRecord(const NoteEntry &entry);
@@ -69,10 +65,6 @@ std::optional<NoteRecord> makeEditedRecord(const NoteEntry &entry, const LoadedN
 // Whether notes holds another note with this note's partner code and note number, compared as
 // stored; the note being edited (editedIndex, -1 for a new note) does not count.
 bool holdsSameNote(const Notes &notes, const NoteRecord &note, int editedIndex = -1);
-// The question asked before such a note is stored, with the partner code and the number typed.
-QString sameNoteQuestion(const NoteRecord &note, const QString &noteNumber);
-// The status line after a registration: the note number as typed and the amount in whole yen.
-QString registeredStatus(const NoteRecord &note, const QString &noteNumber);
 
 // The bank proposed for a partner: the first bank whose code equals the partner's bank code;
 // position 0 when there is none or no partner.

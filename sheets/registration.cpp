@@ -1,7 +1,8 @@
 #include "sheets/registration.h"
 
 #include "core/sjis.h"
-#include "sheets/note_entry.h"
+#include "core/value_parsers.h"
+#include "messages/entry_messages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -45,12 +46,14 @@ QByteArray cutToBytes(const QString &text, int maxBytes)
 std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &code,
     const QString &name, const QByteArray &bankCode, QString *problem)
 {
-    for (const auto &[text, field] : { std::pair { &code, u"コード"_s },
-             std::pair {
-                 &name, kind == RegisterKind::PartnerRegister ? u"取引先名"_s : u"銀行名"_s } }) {
+    const values::Field nameField = kind == RegisterKind::PartnerRegister
+        ? values::Field::PartnerName
+        : values::Field::BankName;
+    for (const auto &[text, field] :
+        { std::pair { &code, values::Field::Code }, std::pair { &name, nameField } }) {
         if (!sjis::canEncode(*text)) {
             if (problem)
-                *problem = unencodableProblem(field);
+                *problem = messages::problemText({ values::Problem::Kind::Unencodable, field });
             return std::nullopt;
         }
     }

@@ -74,9 +74,6 @@ TEST(DayDates, CountFromTheEndOf1899)
     EXPECT_EQ(daydate::toDate(36896.75), QDate(2001, 1, 5));
     EXPECT_EQ(daydate::toDate(-1), QDate(1899, 12, 29));
     EXPECT_EQ(daydate::formatShort(36896), u"2001/01/05"_s);
-    EXPECT_EQ(daydate::parseShort(u"2001/1/5"_s), QDate(2001, 1, 5));
-    EXPECT_FALSE(daydate::parseShort(u"2001-01-05"_s).isValid());
-    EXPECT_FALSE(daydate::parseShort(u"2001/02/30"_s).isValid());
     EXPECT_EQ(daydate::formatShort(1e300), QString()) << "garbage never crashes";
 }
 

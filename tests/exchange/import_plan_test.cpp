@@ -9,12 +9,16 @@
 #include "core/sjis.h"
 #include "exchange/import_plan.h"
 #include "exchange/register_export.h"
+#include "messages/entry_messages.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/scripted_progress.h"
 #include "tests/support/temp_dir.h"
 
 using namespace Qt::StringLiterals;
 using namespace exchange;
+using values::Field;
+using values::Problem;
+using Kind = values::Problem::Kind;
 
 namespace {
 
@@ -83,7 +87,8 @@ TEST(Exchange, EveryTableComesBackByteForByte)
         SCOPED_TRACE(static_cast<int>(kind));
         const ImportPlan plan = planImport(kind, exported(kind, source), empty);
         ASSERT_TRUE(plan.fileError.isEmpty()) << plan.fileError.toStdString();
-        EXPECT_EQ(plan.errors, 0) << plan.checks.front().statusText().toStdString();
+        EXPECT_EQ(plan.errors, 0)
+            << messages::importRowStatus(plan.checks.front().problems).toStdString();
         ASSERT_EQ(applyImport(plan, empty.Data), ChangeOutcome::Done);
     }
     EXPECT_TRUE(sameBytes(empty.NoteTable, source.NoteTable));
@@ -183,7 +188,8 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
     const ImportPlan plan = planned(TableKind::Notes, file, state);
     ASSERT_EQ(plan.rows(), static_cast<int>(std::size(rows)));
     for (std::size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(plan.checks[i].statusText(), rows[i].status) << rows[i].what;
+        EXPECT_EQ(messages::importRowStatus(plan.checks[i].problems), rows[i].status)
+            << rows[i].what;
     EXPECT_EQ(plan.summary(), u"8件中 エラー 4件 警告 2件"_s);
     EXPECT_EQ(plan.notes.size(), 4u);
     EXPECT_EQ(QString::fromLatin1(plan.notes[0].EnteredBy.view()), u"tanaka"_s)
@@ -204,8 +210,10 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
         u"種類,取引先コード,手形番号,振出銀行コード,振出日,支払日,金額,入力者名\r\n"
         u"0,001,Z-1,B01,2024/4/1,2024/5/1,5,"_s
         + QString(32, u'x');
-    EXPECT_EQ(planned(TableKind::Notes, enteredBy, state).checks.at(0).statusText(),
-        u"エラー: 入力者名は31バイトまでです。"_s);
+    Problem tooLong { Kind::TooLong, Field::EnteredBy };
+    tooLong.limit = 31;
+    EXPECT_EQ(planned(TableKind::Notes, enteredBy, state).checks.at(0).problems,
+        values::Problems { tooLong });
     EXPECT_TRUE(planned(TableKind::Banks, QString(1500, u','), state)
                     .fileError.contains(u"項目が多すぎます"_s));
     EXPECT_EQ(planned(TableKind::Banks, u"銀行コード\r\nB01\r\n"_s, state).fileError,
@@ -222,15 +230,13 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
         u"2行目の「銀行名」が長すぎます。1つの項目は1,000バイトまでです。"_s);
     const ImportPlan partners =
         planned(TableKind::Partners, u"取引先コード,取引先名\r\n002,新しい名前\r\n"_s, state);
-    EXPECT_EQ(partners.checks.at(0).statusText(),
-        u"警告: 取引先コード「002」はすでに登録されています。上書きします。"_s);
+    EXPECT_EQ(partners.checks.at(0).problems,
+        values::Problems { Problem::ofCode(Kind::Overwrites, Field::PartnerCode, "002") });
     ASSERT_EQ(applyImport(partners, state.Data), ChangeOutcome::Done);
     EXPECT_EQ(sjis::decode(state.PartnerTable[1].Name.view()), u"新しい名前"_s);
     state.CurrentUser.Permissions = 0;
-    EXPECT_TRUE(planned(TableKind::Notes, head + rows[0].row, state)
-                    .checks.at(0)
-                    .statusText()
-                    .contains(u"入力権限がありません！"_s));
+    EXPECT_EQ(planned(TableKind::Notes, head + rows[0].row, state).checks.at(0).problems,
+        values::Problems { Kind::NoRight });
 }
 
 // The rows' checks count with what the reader holds: past the bound the file is refused and
@@ -272,27 +278,26 @@ TEST(Exchange, ACodeAStrippedOfItsZerosIsReadAsTheRegisteredOne)
     {
         TableKind kind;
         QString file;
-        QString status;
+        values::Problems warnings;
         QString partner; // as stored; for a partner file, its code
         QString bank;
     } cases[] = {
         { TableKind::Notes, notes + u"0,9,N-1,9,2024/4/1,2024/5/1,5"_s,
-            u"警告: 取引先コード「9」は登録されていません。「00009」として取り込みます。 "
-            u"振出銀行コード「9」は登録されていません。「0009」として取り込みます。"_s,
+            { Problem::ofCode(Kind::ReadAsPadded, Field::PartnerCode, "9", "00009"),
+                Problem::ofCode(Kind::ReadAsPadded, Field::NoteBank, "9", "0009") },
             u"00009"_s, u"0009"_s },
         { TableKind::Notes, notes + u"0,001,N-2,7,2024/4/1,2024/5/1,5"_s,
-            u"警告: 振出銀行コード「7」は登録されていません。"_s, u"001"_s, u"7"_s },
-        { TableKind::Notes, notes + u"0,001,N-3,42,2024/4/1,2024/5/1,5"_s, u"取り込み可"_s,
-            u"001"_s, u"42"_s },
+            { Problem::ofCode(Kind::NotRegistered, Field::NoteBank, "7") }, u"001"_s, u"7"_s },
+        { TableKind::Notes, notes + u"0,001,N-3,42,2024/4/1,2024/5/1,5"_s, {}, u"001"_s, u"42"_s },
         { TableKind::Partners, partners + u"9,新規,9"_s,
-            u"警告: 銀行コード「9」は登録されていません。「0009」として取り込みます。"_s, u"9"_s,
+            { Problem::ofCode(Kind::ReadAsPadded, Field::BankCode, "9", "0009") }, u"9"_s,
             u"0009"_s },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file.toStdString());
         const ImportPlan plan = planned(c.kind, c.file, state);
         ASSERT_EQ(plan.rows(), 1);
-        EXPECT_EQ(plan.checks[0].statusText(), c.status);
+        EXPECT_EQ(plan.checks[0].problems, c.warnings);
         if (c.kind == TableKind::Notes) {
             ASSERT_EQ(plan.notes.size(), 1u);
             EXPECT_EQ(QString::fromLatin1(plan.notes[0].PartnerCode.view()), c.partner);

@@ -6,6 +6,7 @@
 
 #include "core/day_date.h"
 #include "core/sjis.h"
+#include "messages/entry_messages.h"
 #include "search/query.h"
 #include "search/value_list.h"
 #include "tests/support/qt_printers.h"
@@ -77,6 +78,11 @@ QueryCondition row(int field, int op, const QString &value)
     return { field, op, value };
 }
 
+std::optional<values::Problem> unreadable(values::Field field, const QString &text)
+{
+    return values::Problem::ofText(values::Problem::Kind::Unreadable, field, text);
+}
+
 } // namespace
 
 TEST(RunQuery, EveryFilledRowMustHoldInWhateverOrder)
@@ -109,12 +115,46 @@ TEST(RunQuery, AmountsAreWholeYenOfAnySizeTheFileHolds)
         << "beyond 32 bits, as the amount field allows";
     EXPECT_EQ(r.run({ row(AmountField, 1, u"-5"_s) }).indices.size(), 4u);
     EXPECT_EQ(r.run({ row(AmountField, 3, u"922337203685477"_s) }).indices.size(), 4u);
-    for (const QString &bad :
-        { u"1,000"_s, u"1.5"_s, u"abc"_s, u" 5"_s, u"922337203685478"_s, u"１００"_s }) {
+    for (const QString &bad : { u"abc"_s, u"922337203685478"_s, u"1.23456"_s, u"1 000"_s }) {
         const QueryResult refused = r.run({ row(AmountField, 0, bad) });
-        EXPECT_EQ(refused.message, u"\n"_s + bad + u"は正しい金額ではありません。"_s)
-            << bad.toStdString();
+        EXPECT_EQ(refused.problem, unreadable(values::Field::Amount, bad)) << bad.toStdString();
         EXPECT_TRUE(refused.indices.empty());
+    }
+}
+
+// Besides its own forms, the search reads every form the input sheet and the import take.
+TEST(RunQuery, ValuesInTheFormsOfTheInputSheetAndTheImport)
+{
+    const Sample r = sample();
+    const struct
+    {
+        int field;
+        int op;
+        QString value;
+        std::vector<int> found;
+    } cases[] = {
+        { IssueDateField, 0, u"2001-04-01"_s, { 1 } },
+        { IssueDateField, 0, u"20010401"_s, { 1 } },
+        { IssueDateField, 0, u"2001年4月1日"_s, { 1 } },
+        { IssueDateField, 0, u"２００１／４／１"_s, { 1 } },
+        { IssueDateField, 3, u"R8.12.1"_s, { 0, 1, 2, 3 } },
+        { IssueDateField, 2, u"令和元年5月1日"_s, {} },
+        { IssueDateField, 2, u"1/4/1"_s, { 0, 1, 2, 3 } },
+        { AmountField, 0, u"100,000"_s, { 0 } },
+        { AmountField, 0, u"99,999円"_s, { 1 } },
+        { AmountField, 0, u"+100000"_s, { 0 } },
+        { AmountField, 0, u" ３,０００,０００,０００ "_s, { 2 } },
+        { AmountField, 1, u"99999.5"_s, { 0, 1, 2, 3 } },
+        { KindField, 0, u"1"_s, { 0, 1, 3 } },
+        { KindField, 1, u" 受取手形 "_s, { 2 } },
+        { SettledField, 0, u"〇"_s, { 2, 3 } },
+        { SettledField, 0, u"×"_s, { 0, 1 } },
+        { SettledField, 0, u"1"_s, { 2, 3 } },
+    };
+    for (const auto &c : cases) {
+        const QueryResult result = r.run({ row(c.field, c.op, c.value) });
+        EXPECT_TRUE(result.ok()) << c.value.toStdString();
+        EXPECT_EQ(result.indices, c.found) << c.value.toStdString();
     }
 }
 
@@ -149,20 +189,40 @@ TEST(RunQuery, KindsFlagsAndDatesAreReadOrReportedFromTheFirstBadRow)
     EXPECT_EQ(r.run({ row(SettledField, 1, u"済"_s) }).indices, (std::vector<int> { 0, 1 }));
     EXPECT_EQ(r.run({ row(SettledField, 0, u"未"_s) }).indices, (std::vector<int> { 0, 1 }));
 
-    EXPECT_EQ(
-        r.run({ row(SettledField, 0, u"はい"_s) }).message, u"\n未,済のどれかを入力して下さい"_s);
-    EXPECT_EQ(r.run({ row(KindField, 0, u"手形"_s) }).message,
-        u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s);
-    const QString dateMessage = u"\n2001/13/01は正しい日付ではありません。\n日付を指定する場合は\n"
-                                u"  yyyy/mm/dd\n  2001/01/05\nの様に指定して下さい。"_s;
-    EXPECT_EQ(r.run({ row(DueDateField, 0, u"2001/13/01"_s) }).message, dateMessage);
+    // What the search says of each value it cannot read.
+    const struct
+    {
+        int field;
+        QString value;
+        std::optional<values::Problem> problem;
+        QString shown;
+    } refused[] = {
+        { SettledField, u"はい"_s, unreadable(values::Field::Settled, u"はい"_s),
+            u"\n未,済のどれかを入力して下さい"_s },
+        { KindField, u"手形"_s, unreadable(values::Field::Kind, u"手形"_s),
+            u"\n受取手形,支払手形,裏書手形,割引手形,小切手のどれかを入力して下さい"_s },
+        { AmountField, u"1,000ドル"_s, unreadable(values::Field::Amount, u"1,000ドル"_s),
+            u"\n1,000ドルは正しい金額ではありません。"_s },
+        { DueDateField, u"2001/13/01"_s, unreadable(values::Field::DueDate, u"2001/13/01"_s),
+            u"\n2001/13/01は正しい日付ではありません。\n日付を指定する場合は\n  yyyy/mm/dd\n"
+            u"  2001/01/05\n  20010105\n  2001年1月5日\n  令和8年1月5日\n  R8.1.5\n"
+            u"の様に指定して下さい。"_s },
+        { IssueDateField, u"46027"_s, unreadable(values::Field::IssueDate, u"46027"_s), {} },
+    };
+    for (const auto &c : refused) {
+        const QueryResult result = r.run({ row(c.field, 0, c.value) });
+        EXPECT_EQ(result.problem, c.problem) << c.value.toStdString();
+        if (!c.shown.isEmpty() && result.problem) {
+            EXPECT_EQ(messages::conditionProblem(*result.problem), c.shown);
+        }
+    }
     EXPECT_EQ(r.run({ row(KindField, 0, u"受取手形"_s), row(DueDateField, 0, u"2001/13/01"_s),
                         row(AmountField, 0, u"x"_s) })
-                  .message,
-        dateMessage)
+                  .problem,
+        unreadable(values::Field::DueDate, u"2001/13/01"_s))
         << "the first bad row from the top is the one reported";
-    EXPECT_TRUE(r.run({ row(-1, 0, u"x"_s), row(AmountField, 0, u"x"_s) })
-                    .message.contains(u"正しい金額"_s))
+    EXPECT_EQ(r.run({ row(-1, 0, u"x"_s), row(AmountField, 0, u"x"_s) }).problem,
+        unreadable(values::Field::Amount, u"x"_s))
         << "a typed field is not reported, the rows below still are";
 }
 

@@ -248,14 +248,14 @@ TEST_F(SearchSheetTest, ABadValueIsReportedAndTheDataSheetKeepsItsView)
 {
     sheet->FormShow();
     pick(1, 9); // 金額
-    enter(1, u"1,000"_s);
+    enter(1, u"1,000ドル"_s);
     pick(2, 7); // 承認, also wrong but below the first
     enter(2, u"はい"_s);
     sheet->QueryClick();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
     EXPECT_EQ(prompter.shown[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(prompter.shown[0].text, u"\n1,000は正しい金額ではありません。"_s);
+    EXPECT_EQ(prompter.shown[0].text, u"\n1,000ドルは正しい金額ではありません。"_s);
     EXPECT_TRUE(data.calls.isEmpty());
     EXPECT_EQ(host.allUpdates, 0);
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "messages/entry_messages.h"
 #include "sheets/note_entry.h"
 #include "tests/sheets/sheet_fixtures.h"
 
 using namespace Qt::StringLiterals;
+using values::Field;
+using Kind = values::Problem::Kind;
 
 namespace {
 
@@ -15,7 +18,7 @@ NoteEntry validEntry()
     e.noteNumber = u"AB-1"_s;
     e.issueDate = QDate(2024, 1, 31);
     e.dueDate = QDate(2024, 2, 29);
-    e.amount = 1234.5L;
+    e.amount = Money::fromStored(12'345'000);
     e.kind = ReceivableNote;
     e.enteredBy = u"Admini"_s;
     return e;
@@ -25,29 +28,52 @@ NoteEntry validEntry()
 
 TEST(NoteEntryCheck, ProblemsAloneAndTogetherInOrder)
 {
-    EXPECT_TRUE(entryProblems(validEntry(), 1).isEmpty());
+    EXPECT_TRUE(entryProblems(validEntry(), 1).empty());
 
     NoteEntry zero = validEntry();
-    zero.amount = 0;
-    EXPECT_EQ(problemReport(entryProblems(zero, 1)), u"\n金額が入力されていません。"_s);
+    zero.amount = Money();
+    EXPECT_EQ(entryProblems(zero, 1), values::Problems { Kind::NoAmount });
 
     NoteEntry same = validEntry();
     same.dueDate = same.issueDate;
-    EXPECT_TRUE(entryProblems(same, 1).isEmpty()) << "equal dates pass";
+    EXPECT_TRUE(entryProblems(same, 1).empty()) << "equal dates pass";
     same.dueDate = same.issueDate.addDays(-1);
-    EXPECT_EQ(entryProblems(same, 1), QStringList { u"振出日が支払日以降に設定されています。"_s });
+    EXPECT_EQ(entryProblems(same, 1), values::Problems { Kind::DueBeforeIssue });
 
     NoteEntry negative = validEntry();
-    negative.amount = -5;
-    EXPECT_TRUE(entryProblems(negative, 1).isEmpty()) << "only zero is refused";
+    negative.amount = Money::fromStored(-50'000);
+    EXPECT_TRUE(entryProblems(negative, 1).empty()) << "only zero is refused";
 
     NoteEntry all;
     all.issueDate = QDate(2024, 5, 2);
     all.dueDate = QDate(2024, 5, 1);
-    EXPECT_EQ(problemReport(entryProblems(all, 0)),
-        u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n取引先が未登録です"
-        u"。"
-        u"\n銀行が未登録です。\n手形番号が入力されていません\n入力権限がありません！"_s);
+    EXPECT_EQ(entryProblems(all, 0),
+        (values::Problems { Kind::NoAmount, Kind::DueBeforeIssue, Kind::NoPartner, Kind::NoBank,
+            Kind::NoNoteNumber, Kind::NoRight }));
+}
+
+// The input sheet's words for each problem, as the warning shows them.
+TEST(NoteEntryCheck, TheWarningReadsAsTheUserIsTold)
+{
+    const struct
+    {
+        values::Problems problems;
+        QString shown;
+    } cases[] = {
+        { { Kind::NoAmount, Kind::DueBeforeIssue, Kind::NoPartner, Kind::NoBank, Kind::NoNoteNumber,
+              Kind::NoRight },
+            u"\n金額が入力されていません。\n振出日が支払日以降に設定されています。\n取引先が未登録"
+            u"です"
+            u"。\n銀行が未登録です。\n手形番号が入力されていません\n入力権限がありません！"_s },
+        { { { Kind::Unencodable, Field::NoteNumber }, { Kind::Unencodable, Field::Remarks },
+              { Kind::Unencodable, Field::EnteredBy } },
+            u"\n手形番号に、使えない文字があります。\n備考に、使えない文字があります。"
+            u"\n入力者名に、使えない文字があります。"_s },
+        { { { Kind::NotADate, Field::IssueDate }, { Kind::NotADate, Field::DueDate } },
+            u"\n振出日が正しい日付ではありません。\n支払日が正しい日付ではありません。"_s },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(messages::entryReport(c.problems), c.shown);
 }
 
 TEST(NoteEntryRecord, ValuesAreCutAndRounded)
@@ -77,22 +103,20 @@ TEST(NoteEntryRecord, TextsAndDatesThatCannotBeStoredAreRefused)
     const struct
     {
         void (*spoil)(NoteEntry &);
-        QString problem;
+        values::Problem problem;
     } cases[] = {
-        { [](NoteEntry &e) { e.noteNumber = u"№é1"_s; },
-            u"手形番号に、使えない文字があります。"_s },
-        { [](NoteEntry &e) { e.remarks = u"Café"_s; }, u"備考に、使えない文字があります。"_s },
-        { [](NoteEntry &e) { e.enteredBy = u"José"_s; },
-            u"入力者名に、使えない文字があります。"_s },
+        { [](NoteEntry &e) { e.noteNumber = u"№é1"_s; }, { Kind::Unencodable, Field::NoteNumber } },
+        { [](NoteEntry &e) { e.remarks = u"Café"_s; }, { Kind::Unencodable, Field::Remarks } },
+        { [](NoteEntry &e) { e.enteredBy = u"José"_s; }, { Kind::Unencodable, Field::EnteredBy } },
         { [](NoteEntry &e) { e.issueDate = QDate(2026, 2, 30); },
-            u"振出日が正しい日付ではありません。"_s },
-        { [](NoteEntry &e) { e.dueDate = QDate(); }, u"支払日が正しい日付ではありません。"_s },
+            { Kind::NotADate, Field::IssueDate } },
+        { [](NoteEntry &e) { e.dueDate = QDate(); }, { Kind::NotADate, Field::DueDate } },
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.problem.toStdString());
+        SCOPED_TRACE(static_cast<int>(c.problem.field));
         NoteEntry e = validEntry();
         c.spoil(e);
-        EXPECT_TRUE(entryProblems(e, 1).contains(c.problem));
+        EXPECT_EQ(entryProblems(e, 1), values::Problems { c.problem });
         EXPECT_FALSE(makeNoteRecord(e));
     }
 
@@ -100,7 +124,7 @@ TEST(NoteEntryRecord, TextsAndDatesThatCannotBeStoredAreRefused)
     stored.Remarks.assign("\xff\xff"); // bytes that do not decode
     const LoadedNote loaded = loadNote(stored);
     const NoteEntry shown = entryOf(loaded);
-    EXPECT_TRUE(entryProblems(shown, 1, &loaded).isEmpty());
+    EXPECT_TRUE(entryProblems(shown, 1, &loaded).empty());
     const std::optional<NoteRecord> edited = makeEditedRecord(shown, loaded);
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->Remarks.view(), "\xff\xff");
