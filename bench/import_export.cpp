@@ -35,7 +35,8 @@ void BM_ExportAll(benchmark::State &st)
     Bench &b = *theBench;
     for (auto _ : st) {
         QString error;
-        if (!exchange::exportTable(exchange::TableKind::Notes, b.file, b.source, &error))
+        if (!exchange::exportTable(
+                exchange::TableKind::Notes, b.file, b.source.Data.tables(), &error))
             st.SkipWithError(qPrintable(error));
     }
     st.counters["notes"] = static_cast<double>(NoteCount);
@@ -46,8 +47,8 @@ void BM_ReadAndCheck(benchmark::State &st)
 {
     Bench &b = *theBench;
     for (auto _ : st) {
-        const exchange::ImportPlan plan =
-            exchange::planImport(exchange::TableKind::Notes, b.bytes, b.target);
+        const exchange::ImportPlan plan = exchange::planImport(
+            exchange::TableKind::Notes, b.bytes, b.target.Data.tables(), b.target.CurrentUser);
         st.counters["rows"] = plan.rows();
         st.counters["errors"] = plan.errors;
     }
@@ -73,8 +74,8 @@ BENCHMARK(BM_ReadCheckAndShow)->Unit(benchmark::kMillisecond);
 void BM_TakeIn(benchmark::State &st)
 {
     Bench &b = *theBench;
-    const exchange::ImportPlan plan =
-        exchange::planImport(exchange::TableKind::Notes, b.bytes, b.target);
+    const exchange::ImportPlan plan = exchange::planImport(
+        exchange::TableKind::Notes, b.bytes, b.target.Data.tables(), b.target.CurrentUser);
     for (auto _ : st) {
         st.PauseTiming();
         Session empty { systemFileSystem() };
@@ -98,7 +99,7 @@ int main(int argc, char **argv)
             theBench->target.CurrentUser.Permissions = 15;
             QString error;
             exchange::exportTable(
-                exchange::TableKind::Notes, theBench->file, theBench->source, &error);
+                exchange::TableKind::Notes, theBench->file, theBench->source.Data.tables(), &error);
             QFile file(theBench->file);
             if (file.open(QIODevice::ReadOnly))
                 theBench->bytes = file.readAll();

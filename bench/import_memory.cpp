@@ -105,8 +105,8 @@ ChildResult readInChild(const QString &path)
         int answer[2] = { 0, 0 };
         try {
             const WholeFile read = readWholeFile(path, exchange::LargestImportFile);
-            const exchange::ImportPlan plan =
-                exchange::planImport(exchange::TableKind::Notes, read.bytes, target());
+            const exchange::ImportPlan plan = exchange::planImport(exchange::TableKind::Notes,
+                read.bytes, target().Data.tables(), target().CurrentUser);
             answer[0] = read.fault.isFault() || !plan.fileError.isEmpty();
             answer[1] = plan.rows();
         } catch (...) {
@@ -186,7 +186,8 @@ void prepare()
                 Session source { systemFileSystem() };
                 fillRegister(source, ExportedNotes, 1'000, 100);
                 QString error;
-                return exchange::exportTable(exchange::TableKind::Notes, path, source, &error);
+                return exchange::exportTable(
+                    exchange::TableKind::Notes, path, source.Data.tables(), &error);
             } },
     };
     for (std::size_t i = 0; i < shapes().size(); ++i) {

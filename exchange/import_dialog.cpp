@@ -235,7 +235,7 @@ void ImportDialog::planFile()
 {
     dropPlan();
     ProgressDialog progress(this, u"ファイルを確かめています…"_s, u"行"_s);
-    plan_ = planImport(chosenKind(), file_, state_, &progress);
+    plan_ = planImport(chosenKind(), file_, state_.Data.tables(), state_.CurrentUser, &progress);
     if (progress.cancelled()) {
         file_ = QByteArray();
         plan_ = emptyPlan(chosenKind());
@@ -315,7 +315,7 @@ void ImportDialog::exportClick()
     const QString folder = chooseFolderToWrite(this);
     if (folder.isEmpty())
         return;
-    const ExportFiles files = exportFiles(state_, state_.clock->today());
+    const ExportFiles files = exportFiles(state_.Data.tables(), state_.clock->today());
     QStringList lines;
     bool replacing = false;
     for (const ExportFile &f : files) {
@@ -341,7 +341,7 @@ void ImportDialog::exportClick()
     bool written = false;
     {
         ProgressDialog progress(this, u"CSVファイルを書き出しています…"_s, u"行"_s);
-        written = exportRegister(folder, files, state_, &error, &progress);
+        written = exportRegister(folder, files, state_.Data.tables(), &error, &progress);
     }
     if (written) {
         QStringList names;

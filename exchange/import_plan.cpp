@@ -162,16 +162,16 @@ namespace {
     class Checker
     {
     public:
-        Checker(ImportPlan &plan, const Session &state)
+        Checker(ImportPlan &plan, const Tables &tables, const UserInfo &user)
             : plan_(plan)
-            , state_(state)
-            , partners_(codesOf(state.PartnerTable))
-            , banks_(codesOf(state.BankTable))
-            , paddedPartners_(state.PartnerTable)
-            , paddedBanks_(state.BankTable)
+            , user_(user)
+            , partners_(codesOf(tables.partners))
+            , banks_(codesOf(tables.banks))
+            , paddedPartners_(tables.partners)
+            , paddedBanks_(tables.banks)
         {
             if (plan.kind == TableKind::Notes)
-                for (const NoteRecord &n : state.NoteTable)
+                for (const NoteRecord &n : tables.notes)
                     numbers_.insert(noteKey(n.PartnerCode.view(), n.NoteNumber.view()));
         }
 
@@ -291,13 +291,12 @@ namespace {
             entry.settled = approved.value_or(false);
             entry.remarks = cells[RemarksColumn];
             fieldBytes(entry.remarks, Field::Remarks, 40, errors);
-            entry.enteredBy = cells[EnteredByColumn].isEmpty()
-                ? sjis::decode(state_.CurrentUser.Name)
-                : cells[EnteredByColumn];
+            entry.enteredBy = cells[EnteredByColumn].isEmpty() ? sjis::decode(user_.Name)
+                                                               : cells[EnteredByColumn];
             fieldBytes(
                 entry.enteredBy, Field::EnteredBy, static_cast<int>(EnteredByDiskText), errors);
             // The input sheet's own checks; codes are chosen there, so theirs are the ones above.
-            for (const Problem &p : entryProblems(entry, state_.CurrentUser.Permissions))
+            for (const Problem &p : entryProblems(entry, user_.Permissions))
                 if (std::find(errors.begin(), errors.end(), p) == errors.end())
                     errors.push_back(p);
             if (!errors.empty())
@@ -360,7 +359,7 @@ namespace {
         }
 
         ImportPlan &plan_;
-        const Session &state_;
+        const UserInfo &user_;
         std::unordered_set<std::string> partners_;
         std::unordered_set<std::string> banks_;
         std::unordered_set<std::string> numbers_;
@@ -437,8 +436,8 @@ QString ImportPlan::cell(int row, int column) const
     return withoutFormulaGuard(table.cell(static_cast<std::size_t>(row), column).toString());
 }
 
-ImportPlan planImport(TableKind kind, const QByteArray &file, const Session &state,
-    Progress *progress, const CsvLimits &limits)
+ImportPlan planImport(TableKind kind, const QByteArray &file, const Tables &tables,
+    const UserInfo &user, Progress *progress, const CsvLimits &limits)
 {
     ImportPlan plan;
     plan.kind = kind;
@@ -454,7 +453,7 @@ ImportPlan planImport(TableKind kind, const QByteArray &file, const Session &sta
     // The checks and the records count toward what the reader may hold: the file and all that is
     // made of it stay within a bound, however many problems its rows have.
     qint64 held = plan.table.heldBytes();
-    Checker checker(plan, state);
+    Checker checker(plan, tables, user);
     const std::size_t rows = plan.table.rows();
     plan.checks.reserve(rows);
     if (kind == TableKind::Notes)
@@ -558,41 +557,41 @@ namespace {
 
 } // namespace
 
-qint64 recordCount(TableKind kind, const Session &state)
+qint64 recordCount(TableKind kind, const Tables &tables)
 {
     switch (kind) {
     case TableKind::Notes:
-        return static_cast<qint64>(state.NoteTable.size());
+        return static_cast<qint64>(tables.notes.size());
     case TableKind::Partners:
-        return static_cast<qint64>(state.PartnerTable.size());
+        return static_cast<qint64>(tables.partners.size());
     case TableKind::Banks:
-        return static_cast<qint64>(state.BankTable.size());
+        return static_cast<qint64>(tables.banks.size());
     }
     return 0;
 }
 
-void writeTable(TableKind kind, csv::File &file, const Session &state)
+void writeTable(TableKind kind, csv::File &file, const Tables &tables)
 {
     writeHeader(file, kind);
     switch (kind) {
     case TableKind::Notes:
-        writeNotes(file, state.NoteTable);
+        writeNotes(file, tables.notes);
         break;
     case TableKind::Partners:
-        writeEntries(file, state.PartnerTable);
+        writeEntries(file, tables.partners);
         break;
     case TableKind::Banks:
-        writeEntries(file, state.BankTable);
+        writeEntries(file, tables.banks);
         break;
     }
 }
 
-bool exportTable(TableKind kind, const QString &path, const Session &state, QString *error,
+bool exportTable(TableKind kind, const QString &path, const Tables &tables, QString *error,
     Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
-        file.expect(recordCount(kind, state) + 1);
-        writeTable(kind, file, state);
+        file.expect(recordCount(kind, tables) + 1);
+        writeTable(kind, file, tables);
     });
 }
 

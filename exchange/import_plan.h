@@ -63,8 +63,8 @@ struct ImportPlan
 // record by hand. An empty 入力者名 takes the logged-in user's name. progress hears of the rows
 // checked; when it says the user cancelled, the plan stops there and cannot be taken in. What the
 // rows' checks hold counts toward limits.keptBytes with what the reader holds.
-ImportPlan planImport(TableKind kind, const QByteArray &file, const Session &state,
-    Progress *progress = nullptr, const CsvLimits &limits = {});
+ImportPlan planImport(TableKind kind, const QByteArray &file, const Tables &tables,
+    const UserInfo &user, Progress *progress = nullptr, const CsvLimits &limits = {});
 
 // Adds or overwrites what the plan holds, as one change of the register.
 ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
@@ -72,12 +72,12 @@ ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
 // Writes every record of a table in the layout: code page 932, CR LF, dates yyyy/MM/dd, amounts
 // as plain digits with the decimals they need, 承認 〇/×, 種類 by name; texts as stored. false
 // with the Japanese reason in error; the old file then stays.
-bool exportTable(TableKind kind, const QString &path, const Session &state, QString *error,
+bool exportTable(TableKind kind, const QString &path, const Tables &tables, QString *error,
     Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 // The number of records a table holds now.
-qint64 recordCount(TableKind kind, const Session &state);
+qint64 recordCount(TableKind kind, const Tables &tables);
 // The header row and every record of a table, into a file already open.
-void writeTable(TableKind kind, csv::File &file, const Session &state);
+void writeTable(TableKind kind, csv::File &file, const Tables &tables);
 // The header row alone, a template to fill in.
 bool exportTemplate(TableKind kind, const QString &path, QString *error,
     Progress *progress = nullptr, FileSystem &fs = systemFileSystem());

@@ -12,18 +12,18 @@ using namespace Qt::StringLiterals;
 
 namespace exchange {
 
-ExportFiles exportFiles(const Session &state, const QDate &day)
+ExportFiles exportFiles(const Tables &tables, const QDate &day)
 {
     ExportFiles files;
     const TableKind kinds[] = { TableKind::Notes, TableKind::Partners, TableKind::Banks };
     const QString stems[] = { u"手形"_s, u"取引先"_s, u"銀行"_s };
     const QString date = day.toString(u"yyyyMMdd"_s);
     for (std::size_t i = 0; i < files.size(); ++i)
-        files[i] = { kinds[i], u"%1_%2.csv"_s.arg(stems[i], date), recordCount(kinds[i], state) };
+        files[i] = { kinds[i], u"%1_%2.csv"_s.arg(stems[i], date), recordCount(kinds[i], tables) };
     return files;
 }
 
-bool exportRegister(const QString &folder, const ExportFiles &files, const Session &state,
+bool exportRegister(const QString &folder, const ExportFiles &files, const Tables &tables,
     QString *error, Progress *progress, FileSystem &fs)
 {
     std::optional<csv::ProgressCounter> counter;
@@ -43,7 +43,7 @@ bool exportRegister(const QString &folder, const ExportFiles &files, const Sessi
         written.back()->expect(f.records + 1);
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        writeTable(files[i].kind, *written[i], state);
+        writeTable(files[i].kind, *written[i], tables);
         if (!written[i]->finish())
             return fail(*written[i]);
     }

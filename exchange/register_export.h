@@ -20,14 +20,14 @@ using ExportFiles = std::array<ExportFile, 3>;
 
 // The files the three tables go to when written on day: notes, partners, banks, each with the
 // number of records it will hold.
-ExportFiles exportFiles(const Session &state, const QDate &day);
+ExportFiles exportFiles(const Tables &tables, const QDate &day);
 
 // Writes the files into folder, their lines counted to progress as one. None replaces its target
 // before all three are written whole, so a cancel or a failure while writing leaves none of them
 // and the old files as they were. Only the three renames that follow can fail part way (the folder
 // refusing one); the reason then names the files already in place. false with the Japanese reason
 // in error, empty when the user cancelled.
-bool exportRegister(const QString &folder, const ExportFiles &files, const Session &state,
+bool exportRegister(const QString &folder, const ExportFiles &files, const Tables &tables,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace exchange

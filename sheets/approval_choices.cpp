@@ -34,9 +34,9 @@ void ApprovalChoices::approveAll()
     std::fill(ApprovalChoices_.begin(), ApprovalChoices_.end(), std::uint8_t { 1 });
 }
 
-int ApprovalChoices::apply(Session &state) const
+int ApprovalChoices::apply(Register &data) const
 {
-    return state.Data.applyApprovals(DueNotes_, ApprovalChoices_);
+    return data.applyApprovals(DueNotes_, ApprovalChoices_);
 }
 
 QString approvalStatusLine(QDate today, int count)

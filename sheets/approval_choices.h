@@ -60,7 +60,7 @@ public:
     bool toggle(int row);
     void approveAll();
     // Writes the choices into the notes; answers how many notes changed, -1 when read-only.
-    int apply(Session &state) const;
+    int apply(Register &data) const;
 
 private:
     std::vector<int> DueNotes_;
@@ -75,8 +75,8 @@ QString approvalStatusLine(QDate today, int count);
 class ApprovalCells
 {
 public:
-    explicit ApprovalCells(const Session &state)
-        : cells_(state)
+    explicit ApprovalCells(const Register &data)
+        : cells_(data.tables())
     {
     }
 

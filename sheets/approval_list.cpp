@@ -71,7 +71,7 @@ void ApprovalList::buildGrid()
     SG1->setObjectName(u"SG1"_s);
     SG1->setAccessibleName(u"取立て承認の手形一覧"_s);
     SG1->setGeometry(8, 0, 505, 153);
-    model_ = new ApprovalListModel(state_, choices_, this);
+    model_ = new ApprovalListModel(state_.Data, choices_, this);
     SG1->setModel(model_);
     setUpSheetGrid(SG1, RowHeight);
     SG1->setItemDelegate(new StampDelegate(SG1));
@@ -180,6 +180,6 @@ void ApprovalList::SpeedButton2Click()
 
 void ApprovalList::Shonin()
 {
-    choices_.apply(state_);
+    choices_.apply(state_.Data);
     accept();
 }

@@ -1,11 +1,11 @@
 #include "sheets/approval_list_model.h"
 
 ApprovalListModel::ApprovalListModel(
-    const Session &state, const ApprovalChoices &choices, QObject *parent)
+    const Register &data, const ApprovalChoices &choices, QObject *parent)
     : SheetGridModel(parent)
-    , state_(state)
+    , data_(data)
     , choices_(choices)
-    , cells_(state)
+    , cells_(data)
 {
 }
 
@@ -38,9 +38,9 @@ const NoteRecord *ApprovalListModel::noteAt(int row) const
     if (row < 0 || row >= rows_ || static_cast<std::size_t>(row) >= due.size())
         return nullptr;
     const int n = due[static_cast<std::size_t>(row)];
-    if (n < 0 || static_cast<std::size_t>(n) >= state_.NoteTable.size())
+    if (n < 0 || static_cast<std::size_t>(n) >= data_.notes().size())
         return nullptr;
-    return &state_.NoteTable[static_cast<std::size_t>(n)];
+    return &data_.notes()[static_cast<std::size_t>(n)];
 }
 
 QString ApprovalListModel::cellText(int row, int column) const

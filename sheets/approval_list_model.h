@@ -10,7 +10,7 @@ class ApprovalListModel : public SheetGridModel
     Q_OBJECT
 public:
     ApprovalListModel(
-        const Session &state, const ApprovalChoices &choices, QObject *parent = nullptr);
+        const Register &data, const ApprovalChoices &choices, QObject *parent = nullptr);
 
     // Rebuilds the rows from the listed notes and the name lookup from the partner register.
     void refresh();
@@ -28,7 +28,7 @@ protected:
 private:
     const NoteRecord *noteAt(int row) const;
 
-    const Session &state_;
+    const Register &data_;
     const ApprovalChoices &choices_;
     ApprovalCells cells_;
     int rows_ = 0;

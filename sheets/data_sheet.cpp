@@ -79,7 +79,7 @@ void DataSheet::buildGrid()
     SG1 = new QTableView(this);
     SG1->setObjectName(u"SG1"_s);
     SG1->setAccessibleName(u"手形一覧"_s);
-    model_ = new NoteGridModel(state_, ViewIndex, this);
+    model_ = new NoteGridModel(state_.Data, ViewIndex, this);
     SG1->setModel(model_);
     setUpSheetGrid(SG1, RowHeight);
     SG1->setSelectionBehavior(QAbstractItemView::SelectRows);

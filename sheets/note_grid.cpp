@@ -9,8 +9,8 @@
 
 void NoteCells::rebuild()
 {
-    partners_.rebuild(state_.PartnerTable);
-    banks_.rebuild(state_.BankTable);
+    partners_.rebuild(tables_.partners);
+    banks_.rebuild(tables_.banks);
 }
 
 QString NoteCells::text(const NoteRecord &note, int column) const
@@ -19,11 +19,11 @@ QString NoteCells::text(const NoteRecord &note, int column) const
     case PartnerCodeColumn:
         return sjis::decode(note.PartnerCode.view());
     case PartnerNameColumn:
-        return sjis::decode(partners_.find(state_.PartnerTable, note.PartnerCode.view()));
+        return sjis::decode(partners_.find(tables_.partners, note.PartnerCode.view()));
     case BankCodeColumn:
         return sjis::decode(note.BankCode.view());
     case BankNameColumn:
-        return sjis::decode(banks_.find(state_.BankTable, note.BankCode.view()));
+        return sjis::decode(banks_.find(tables_.banks, note.BankCode.view()));
     case NoteNumberColumn:
         return sjis::decode(note.NoteNumber.view());
     case IssueDateColumn:

@@ -52,8 +52,8 @@ inline constexpr char16_t UnsettledMark[] = u"×";
 class NoteCells
 {
 public:
-    explicit NoteCells(const Session &state)
-        : state_(state)
+    explicit NoteCells(const Tables &tables)
+        : tables_(tables)
     {
     }
 
@@ -62,7 +62,7 @@ public:
     QString text(const NoteRecord &note, int column) const;
 
 private:
-    const Session &state_;
+    const Tables &tables_;
     NameIndex<PartnerRecord> partners_;
     NameIndex<BankRecord> banks_;
 };

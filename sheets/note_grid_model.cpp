@@ -5,11 +5,11 @@
 #include "session/session.h"
 
 NoteGridModel::NoteGridModel(
-    const Session &state, const std::vector<std::int32_t> &viewIndex, QObject *parent)
+    const Register &data, const std::vector<std::int32_t> &viewIndex, QObject *parent)
     : SheetGridModel(parent)
-    , state_(state)
+    , data_(data)
     , viewIndex_(viewIndex)
-    , cells_(state)
+    , cells_(data.tables())
 {
 }
 
@@ -105,9 +105,9 @@ const NoteRecord *NoteGridModel::noteAt(int row) const
     if (row < 0 || row >= noteRows_ || static_cast<std::size_t>(row) >= viewIndex_.size())
         return nullptr;
     const std::int32_t n = viewIndex_[static_cast<std::size_t>(row)];
-    if (n < 0 || static_cast<std::size_t>(n) >= state_.NoteTable.size())
+    if (n < 0 || static_cast<std::size_t>(n) >= data_.notes().size())
         return nullptr;
-    return &state_.NoteTable[static_cast<std::size_t>(n)];
+    return &data_.notes()[static_cast<std::size_t>(n)];
 }
 
 QString NoteGridModel::cellText(int row, int column) const

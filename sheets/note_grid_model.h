@@ -7,7 +7,7 @@
 #include "sheets/note_grid.h"
 #include "sheets/row_removal.h"
 
-struct Session;
+class Register;
 struct RegisterChange;
 
 // The note grid as a table model: row r shows NoteTable[viewIndex[r]], formatted when asked, so
@@ -18,7 +18,7 @@ class NoteGridModel : public SheetGridModel
 {
     Q_OBJECT
 public:
-    NoteGridModel(const Session &state, const std::vector<std::int32_t> &viewIndex,
+    NoteGridModel(const Register &data, const std::vector<std::int32_t> &viewIndex,
         QObject *parent = nullptr);
 
     // Rebuilds the rows from the view index and the name lookups from the registers; without
@@ -46,7 +46,7 @@ private:
     bool followRowCount(const RegisterChange &change);
     void redraw(int first, int last, int firstColumn, int lastColumn);
 
-    const Session &state_;
+    const Register &data_;
     const std::vector<std::int32_t> &viewIndex_;
     NoteCells cells_;
     int noteRows_ = 0;

@@ -5,9 +5,9 @@
 #include "core/sjis.h"
 #include "session/session.h"
 
-RegisterGridModel::RegisterGridModel(const Session &state, QObject *parent)
+RegisterGridModel::RegisterGridModel(const Register &data, QObject *parent)
     : SheetGridModel(parent)
-    , state_(state)
+    , data_(data)
 {
 }
 
@@ -30,14 +30,14 @@ void RegisterGridModel::setKind(RegisterKind kind)
 {
     beginResetModel();
     kind_ = kind;
-    entries_ = entryCount(state_, kind_);
+    entries_ = entryCount(data_.tables(), kind_);
     endResetModel();
 }
 
 void RegisterGridModel::refresh()
 {
     beginResetModel();
-    entries_ = entryCount(state_, kind_);
+    entries_ = entryCount(data_.tables(), kind_);
     endResetModel();
 }
 
@@ -49,7 +49,7 @@ void RegisterGridModel::follow(const RegisterChange &change)
     if (change.kind != Kind::Reset && change.table != shown)
         return;
     const int last = change.first + change.count - 1;
-    const int now = entryCount(state_, kind_);
+    const int now = entryCount(data_.tables(), kind_);
     if (change.kind == Kind::Appended && change.first == entries_ && now == entries_ + change.count)
         moveRows(change.first, now);
     else if (change.kind == Kind::Removed && last < entries_ && now == entries_ - change.count)
@@ -89,11 +89,11 @@ void RegisterGridModel::moveRows(int first, int entries)
 QString RegisterGridModel::cellText(int row, int column) const
 {
     row = removing_.rowNow(row);
-    if (row < 0 || row >= entries_ || row >= entryCount(state_, kind_))
+    if (row < 0 || row >= entries_ || row >= entryCount(data_.tables(), kind_))
         return {};
     const auto at = static_cast<std::size_t>(row);
     if (kind_ == RegisterKind::PartnerRegister) {
-        const PartnerRecord &p = state_.PartnerTable[at];
+        const PartnerRecord &p = data_.partners()[at];
         switch (column) {
         case 0:
             return sjis::decode(p.Code.view());
@@ -105,7 +105,7 @@ QString RegisterGridModel::cellText(int row, int column) const
             return {};
         }
     }
-    const BankRecord &b = state_.BankTable[at];
+    const BankRecord &b = data_.banks()[at];
     switch (column) {
     case 0:
         return sjis::decode(b.Code.view());

@@ -6,7 +6,7 @@
 #include "sheets/registration.h"
 #include "sheets/row_removal.h"
 
-struct Session;
+class Register;
 struct RegisterChange;
 
 // The partner or bank register as a table model: row r shows entry r, formatted when asked.
@@ -16,7 +16,7 @@ class RegisterGridModel : public SheetGridModel
 {
     Q_OBJECT
 public:
-    explicit RegisterGridModel(const Session &state, QObject *parent = nullptr);
+    explicit RegisterGridModel(const Register &data, QObject *parent = nullptr);
 
     void setKind(RegisterKind kind);
     RegisterKind kind() const { return kind_; }
@@ -39,7 +39,7 @@ private:
     static int rowsFor(int entries) { return std::max(entries, 1); }
     void moveRows(int first, int entries);
 
-    const Session &state_;
+    const Register &data_;
     RegisterKind kind_ = RegisterKind::BankRegister;
     int entries_ = 0;
     RowRemoval removing_;

@@ -66,17 +66,17 @@ std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &cod
     return entry;
 }
 
-int entryCount(const Session &state, RegisterKind kind)
+int entryCount(const Tables &tables, RegisterKind kind)
 {
     const std::size_t n =
-        kind == RegisterKind::PartnerRegister ? state.PartnerTable.size() : state.BankTable.size();
+        kind == RegisterKind::PartnerRegister ? tables.partners.size() : tables.banks.size();
     return static_cast<int>(n);
 }
 
-std::vector<int> positionsOf(const Session &state, RegisterKind kind, const QByteArray &code)
+std::vector<int> positionsOf(const Tables &tables, RegisterKind kind, const QByteArray &code)
 {
-    return kind == RegisterKind::PartnerRegister ? positionsIn(state.PartnerTable, code)
-                                                 : positionsIn(state.BankTable, code);
+    return kind == RegisterKind::PartnerRegister ? positionsIn(tables.partners, code)
+                                                 : positionsIn(tables.banks, code);
 }
 
 QString bankDisplayText(const BankRecord &bank)

@@ -30,9 +30,9 @@ std::optional<RegisterEntry> registerEntry(RegisterKind kind, const QString &cod
     const QString &name, const QByteArray &bankCode, QString *problem = nullptr);
 
 // How many entries the register holds.
-int entryCount(const Session &state, RegisterKind kind);
+int entryCount(const Tables &tables, RegisterKind kind);
 // Positions, in table order, of the entries bearing exactly this code.
-std::vector<int> positionsOf(const Session &state, RegisterKind kind, const QByteArray &code);
+std::vector<int> positionsOf(const Tables &tables, RegisterKind kind, const QByteArray &code);
 
 // "%8s " of the bank code followed by the name: the partner's bank list shows both though its
 // value is the code alone. Widths count Shift-JIS bytes, as the code's limit does.

@@ -74,7 +74,7 @@ void RegistrationSheet::buildControls()
     SG1 = new QTableView(this);
     SG1->setObjectName(u"SG1"_s);
     SG1->setGeometry(0, 0, 404, 153);
-    model_ = new RegisterGridModel(state_, this);
+    model_ = new RegisterGridModel(state_.Data, this);
     connect(&state_.Data, &Register::changed, model_, &RegisterGridModel::follow);
     SG1->setModel(model_);
     setUpSheetGrid(SG1, RowHeight);
@@ -253,7 +253,7 @@ bool RegistrationSheet::DataCheck()
         return false;
     }
     bool result = true;
-    for (int position : positionsOf(state_, RegistrationMode, entry.code)) {
+    for (int position : positionsOf(state_.Data.tables(), RegistrationMode, entry.code)) {
         result = false;
         if (prompter_.message(this, MessageKind::Warning,
                 overwriteQuestion(ComboBox1->currentText()), MessageButtons::OkCancel)
@@ -278,7 +278,8 @@ void RegistrationSheet::DelClick()
 {
     const GridRowRange rows = selectedRowRange(SG1);
     // Rows stand for entries one to one; the empty row of an empty register is never deleted.
-    const bool deletable = rows.top >= 0 && rows.bottom < entryCount(state_, RegistrationMode);
+    const bool deletable =
+        rows.top >= 0 && rows.bottom < entryCount(state_.Data.tables(), RegistrationMode);
     if (deletable
         && prompter_.message(
                this, MessageKind::Warning, u"本当に削除しますか？"_s, MessageButtons::OkCancel)

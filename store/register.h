@@ -123,6 +123,8 @@ public:
     const Notes &notes() const { return tables_.notes; }
     const Partners &partners() const { return tables_.partners; }
     const Banks &banks() const { return tables_.banks; }
+    // The three tables, for logic that only reads them.
+    const Tables &tables() const { return tables_; }
     bool modified() const { return modified_; }
     bool readOnly() const { return readOnly_; }
     // The data folder with its trailing separator; the file names are appended as written.

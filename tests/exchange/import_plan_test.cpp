@@ -59,7 +59,8 @@ QByteArray exported(TableKind kind, const Session &state)
 {
     TestDir dir;
     QString error;
-    EXPECT_TRUE(exportTable(kind, dir.file(u"out.csv"_s), state, &error)) << error.toStdString();
+    EXPECT_TRUE(exportTable(kind, dir.file(u"out.csv"_s), state.Data.tables(), &error))
+        << error.toStdString();
     return dir.read(u"out.csv"_s);
 }
 
@@ -70,7 +71,7 @@ QByteArray cp932(const QString &text)
 
 ImportPlan planned(TableKind kind, const QString &file, const Session &state)
 {
-    return planImport(kind, cp932(file), state);
+    return planImport(kind, cp932(file), state.Data.tables(), state.CurrentUser);
 }
 
 } // namespace
@@ -85,7 +86,8 @@ TEST(Exchange, EveryTableComesBackByteForByte)
     empty.CurrentUser.Permissions = 15;
     for (TableKind kind : { TableKind::Banks, TableKind::Partners, TableKind::Notes }) {
         SCOPED_TRACE(static_cast<int>(kind));
-        const ImportPlan plan = planImport(kind, exported(kind, source), empty);
+        const ImportPlan plan =
+            planImport(kind, exported(kind, source), empty.Data.tables(), empty.CurrentUser);
         ASSERT_TRUE(plan.fileError.isEmpty()) << plan.fileError.toStdString();
         EXPECT_EQ(plan.errors, 0)
             << messages::importRowStatus(plan.checks.front().problems).toStdString();
@@ -109,12 +111,13 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
     t.notes.resize(3000, t.notes.front());
     t.partners.resize(100, t.partners.front());
     state.Data.setTables(std::move(t));
-    const ExportFiles files = exportFiles(state, QDate(2026, 6, 7));
+    const ExportFiles files = exportFiles(state.Data.tables(), QDate(2026, 6, 7));
     EXPECT_EQ(files[0].name, u"手形_20260607.csv"_s);
     QString error;
     ScriptedProgress watching;
     TestDir dir;
-    ASSERT_TRUE(exportRegister(dir.path(), files, state, &error, &watching)) << error.toStdString();
+    ASSERT_TRUE(exportRegister(dir.path(), files, state.Data.tables(), &error, &watching))
+        << error.toStdString();
     for (const ExportFile &f : files)
         EXPECT_EQ(dir.read(f.name), exported(f.kind, state)) << f.name.toStdString();
     ASSERT_EQ(watching.steps.size(), 6U);
@@ -125,7 +128,7 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
         TestDir again;
         again.write(files[1].name, "old partners");
         ScriptedProgress progress(cancelAt);
-        EXPECT_FALSE(exportRegister(again.path(), files, state, &error, &progress));
+        EXPECT_FALSE(exportRegister(again.path(), files, state.Data.tables(), &error, &progress));
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         EXPECT_EQ(
             QDir(again.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -147,7 +150,8 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
         }
     } refusing;
     TestDir third;
-    EXPECT_FALSE(exportRegister(third.path(), files, state, &error, nullptr, refusing));
+    EXPECT_FALSE(
+        exportRegister(third.path(), files, state.Data.tables(), &error, nullptr, refusing));
     EXPECT_TRUE(error.contains(u"「手形_20260607.csv」 は、すでに新しい内容で書き出しています"_s))
         << error.toStdString();
 }
@@ -221,9 +225,10 @@ TEST(Exchange, EachRowSaysWhatIsWrongAndAnyErrorStopsTheWholeFile)
     EXPECT_EQ(
         planned(TableKind::Banks, u"銀行コード,銀行名, 銀行名 \r\nB01,a,b\r\n"_s, state).fileError,
         u"見出しの行に「銀行名」が2つ以上あります。どの列を取り込むか決められません。"_s);
-    EXPECT_EQ(planImport(TableKind::Banks,
-                  cp932(u"銀行コード,銀行名\r\nB09,"_s) + QByteArray(3, '\0'), state)
-                  .fileError,
+    EXPECT_EQ(
+        planImport(TableKind::Banks, cp932(u"銀行コード,銀行名\r\nB09,"_s) + QByteArray(3, '\0'),
+            state.Data.tables(), state.CurrentUser)
+            .fileError,
         u"2行目の「銀行名」に、使えない制御文字（U+0000）があります。"_s);
     EXPECT_EQ(planned(TableKind::Banks, u"銀行コード,銀行名\r\nB09,"_s + QString(1001, u'x'), state)
                   .fileError,
@@ -249,10 +254,11 @@ TEST(Exchange, ChecksCountTowardTheBoundOfWhatIsHeld)
     for (int i = 0; i < 100; ++i)
         file += u"B%1,\r\n"_s.arg(i); // each an error: no name
     const QByteArray bytes = cp932(file);
-    EXPECT_EQ(planImport(TableKind::Banks, bytes, state).rows(), 100);
+    EXPECT_EQ(
+        planImport(TableKind::Banks, bytes, state.Data.tables(), state.CurrentUser).rows(), 100);
     // The reader's part, some 2,200 bytes, fits; with every row's check it does not.
-    const ImportPlan refused =
-        planImport(TableKind::Banks, bytes, state, nullptr, { .keptBytes = 8000 });
+    const ImportPlan refused = planImport(TableKind::Banks, bytes, state.Data.tables(),
+        state.CurrentUser, nullptr, { .keptBytes = 8000 });
     EXPECT_TRUE(refused.fileError.startsWith(u"ファイルの中身が多すぎます。"_s))
         << refused.fileError.toStdString();
     EXPECT_EQ(refused.rows(), 0);
@@ -330,7 +336,8 @@ TEST(Exchange, TheManualsSampleFilesRead)
         QFile file(
             QStringLiteral(QT_TESTCASE_SOURCEDIR "/../Help/") + QString::fromUtf16(sample.file));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-        const ImportPlan plan = planImport(sample.kind, file.readAll(), empty);
+        const ImportPlan plan =
+            planImport(sample.kind, file.readAll(), empty.Data.tables(), empty.CurrentUser);
         EXPECT_EQ(plan.rows(), sample.rows) << file.fileName().toStdString();
         EXPECT_EQ(plan.errors, 0) << file.fileName().toStdString();
     }

@@ -53,7 +53,7 @@ TEST_F(ApprovalChoicesTest, ApplyChangesOnlyTheListedNotesAndMarksARealChange)
     choices.setArr(state.NoteTable, { 0, 1, 4 });
     choices.toggle(0);
     choices.toggle(0); // toggled back: nothing to write
-    EXPECT_EQ(choices.apply(state), 0);
+    EXPECT_EQ(choices.apply(state.Data), 0);
     EXPECT_EQ(settledOf(state), before);
     EXPECT_FALSE(state.Data.modified());
 
@@ -62,7 +62,7 @@ TEST_F(ApprovalChoicesTest, ApplyChangesOnlyTheListedNotesAndMarksARealChange)
     EXPECT_FALSE(choices.toggle(3)) << "past the last row";
     EXPECT_EQ(choices.choices(), std::vector<std::uint8_t>({ 1, 0, 1 }));
     EXPECT_EQ(settledOf(state), before) << "toggling alone leaves the notes as they are";
-    EXPECT_EQ(choices.apply(state), 2);
+    EXPECT_EQ(choices.apply(state.Data), 2);
     EXPECT_EQ(settledOf(state), std::vector<std::uint8_t>({ 1, 0, 1, 1, 1, 0 }));
     EXPECT_TRUE(state.Data.modified());
 
@@ -70,7 +70,7 @@ TEST_F(ApprovalChoicesTest, ApplyChangesOnlyTheListedNotesAndMarksARealChange)
     fixtures::reload(state);
     choices.setArr(state.NoteTable, { 2 });
     choices.toggle(0);
-    EXPECT_EQ(choices.apply(state), 1);
+    EXPECT_EQ(choices.apply(state.Data), 1);
     EXPECT_EQ(state.NoteTable[2].Settled, 0);
     EXPECT_TRUE(state.Data.modified());
 }
@@ -89,7 +89,7 @@ TEST(ApprovalStatusLine, MonthAndDayWithoutLeadingZerosAndTheCount)
 
 TEST_F(ApprovalChoicesTest, CellsShowTheNoteAndTheLastPartnerBearingItsCode)
 {
-    ApprovalCells cells(state);
+    ApprovalCells cells(state.Data);
     cells.rebuild();
     const auto row = [&](int note) {
         QStringList texts;
@@ -113,7 +113,7 @@ TEST_F(ApprovalChoicesTest, CellsShowTheNoteAndTheLastPartnerBearingItsCode)
 
 TEST_F(ApprovalChoicesTest, ModelListsTheNotesWithTheirStampsAndPassesTheTester)
 {
-    ApprovalListModel model(state, choices);
+    ApprovalListModel model(state.Data, choices);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.columnCount(), 6);

@@ -225,7 +225,7 @@ TEST_F(DataSheetTest, AChangeRedrawsOnlyTheRowsItTouched)
         }
         EXPECT_EQ(seen, c.told);
         const std::vector<std::int32_t> listed = sheet->viewIndex();
-        NoteGridModel rebuilt(state, listed);
+        NoteGridModel rebuilt(state.Data, listed);
         rebuilt.refresh(true);
         EXPECT_EQ(fixtures::gridTexts(*sheet->model()), fixtures::gridTexts(rebuilt));
         EXPECT_EQ(sheet->selectionTop(), 2);

@@ -31,7 +31,7 @@ protected:
 
     Session state { systemFileSystem() };
     std::vector<std::int32_t> view;
-    NoteGridModel model { state, view };
+    NoteGridModel model { state.Data, view };
 };
 
 } // namespace

@@ -66,9 +66,10 @@ TEST(Registration, ChangesKeepTheOrderAndMarkTheRegisterChanged)
     EXPECT_EQ(state.PartnerTable[4].BankCode.view(), "B01");
 
     fixtures::reload(state);
-    EXPECT_EQ(positionsOf(state, RegisterKind::PartnerRegister, "003"), std::vector<int> { 2 });
-    EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "03").empty());
-    EXPECT_TRUE(positionsOf(state, RegisterKind::PartnerRegister, "003 ").empty());
+    EXPECT_EQ(positionsOf(state.Data.tables(), RegisterKind::PartnerRegister, "003"),
+        std::vector<int> { 2 });
+    EXPECT_TRUE(positionsOf(state.Data.tables(), RegisterKind::PartnerRegister, "03").empty());
+    EXPECT_TRUE(positionsOf(state.Data.tables(), RegisterKind::PartnerRegister, "003 ").empty());
     EXPECT_EQ(
         state.Data.overwriteEntry(RegisterKind::PartnerRegister, 2,
             registerEntry(RegisterKind::PartnerRegister, u"999"_s, u"新社名"_s, "B02").value()),
@@ -102,7 +103,7 @@ TEST(Registration, BankListShowsTheCodeRightAlignedInEightBytes)
 TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
 {
     Session state { systemFileSystem() };
-    RegisterGridModel model(state);
+    RegisterGridModel model(state.Data);
     QAbstractItemModelTester tester(
         &model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.setKind(RegisterKind::BankRegister);
@@ -137,7 +138,7 @@ TEST(Registration, GridShowsEitherRegisterWithOneEmptyRowWhenEmpty)
 TEST(Registration, GridFollowsItsRegisterRowByRow)
 {
     Session state { systemFileSystem() };
-    RegisterGridModel model(state);
+    RegisterGridModel model(state.Data);
     QObject::connect(&state.Data, &Register::changed, &model, &RegisterGridModel::follow);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setKind(RegisterKind::BankRegister);
@@ -184,7 +185,7 @@ TEST(Registration, GridFollowsItsRegisterRowByRow)
             step.change(state.Data);
         }
         EXPECT_EQ(seen, step.told);
-        RegisterGridModel rebuilt(state);
+        RegisterGridModel rebuilt(state.Data);
         rebuilt.setKind(RegisterKind::BankRegister);
         EXPECT_EQ(fixtures::gridTexts(model), fixtures::gridTexts(rebuilt));
     }
