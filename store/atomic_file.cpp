@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 
 AtomicFile::AtomicFile(const QString &target, mode_t mode, bool forceMode, FileSystem &fs)
     : fs_(fs)
@@ -127,7 +126,7 @@ void AtomicFile::discard()
 
 bool syncDirectoryOf(const QString &path, FileSystem &fs)
 {
-    return fs.syncDirectory(QFile::encodeName(QFileInfo(path).absolutePath()).constData()) == 0;
+    return fs.syncDirectory(QFile::encodeName(parentFolderOf(path)).constData()) == 0;
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode,

@@ -399,6 +399,31 @@ QString parentFolderOf(const QString &path)
     return QFileInfo(path).absolutePath();
 }
 
+QString absoluteFilePathOf(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+QString besidePath(const QString &path, const QString &name)
+{
+    return QFileInfo(path).dir().filePath(name);
+}
+
+QString relativePathIn(const QString &folder, const QString &path)
+{
+    return QDir(folder).relativeFilePath(path);
+}
+
+QString resolvedIn(const QString &folder, const QString &relative)
+{
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(relative));
+}
+
+QString canonicalPathOf(const QString &path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
 bool isFolder(FileSystem &fs, const QString &path)
 {
     struct stat info;

@@ -161,8 +161,19 @@ bool leadsSomewhere(FileSystem &fs, const QString &path);
 // Makes the folder at path and every missing folder above it; true when it is there after.
 bool makePath(FileSystem &fs, const QString &path);
 
-// The folder holding path, absolute; no file is looked at.
+// Paths as text, so that the rest of the store makes no file call of its own. No file is looked
+// at, except by canonicalPathOf, which follows every link.
+// The folder holding path, absolute.
 QString parentFolderOf(const QString &path);
+// path made absolute against the current folder, "." and ".." left as they are.
+QString absoluteFilePathOf(const QString &path);
+// The name name beside the file at path, in its folder as path spells it.
+QString besidePath(const QString &path, const QString &name);
+// path from inside folder; and a path relative to folder made absolute and clean.
+QString relativePathIn(const QString &folder, const QString &path);
+QString resolvedIn(const QString &folder, const QString &relative);
+// Where path leads with every link resolved; empty when it leads nowhere.
+QString canonicalPathOf(const QString &path);
 
 // True when path leads to a folder (through links).
 bool isFolder(FileSystem &fs, const QString &path);

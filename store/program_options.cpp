@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "store/atomic_file.h"
 #include "store/generations.h"
 
@@ -260,7 +257,7 @@ QString programOptionsPath(const QString &settingsPath)
 {
     if (settingsPath.isEmpty())
         return {};
-    return QFileInfo(settingsPath).dir().filePath(u"tegata.ini"_s);
+    return besidePath(settingsPath, u"tegata.ini"_s);
 }
 
 int generationsKept(const ProgramOptions &options, OptionProblem *problem)

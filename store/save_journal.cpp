@@ -8,10 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include "store/atomic_file.h"
@@ -43,9 +41,9 @@ QString journalPath(const QString &directory)
 
 QByteArray encodeJournal(const QString &directory, const std::vector<JournalEntry> &entries)
 {
-    const QDir folder(QFileInfo(dataFolderOf(directory)).canonicalFilePath());
+    const QString folder = canonicalPathOf(dataFolderOf(directory));
     const auto relative = [&](const QString &path) {
-        return QFile::encodeName(folder.relativeFilePath(placeOf(path))).toPercentEncoding();
+        return QFile::encodeName(relativePathIn(folder, placeOf(path))).toPercentEncoding();
     };
     QByteArray text = QByteArray(JournalHeader) + '\n';
     for (const JournalEntry &e : entries)
@@ -108,10 +106,9 @@ DecodedJournal decodeJournal(
     if (lines.size() != names.size() + 1
         || (lines[0] != JournalHeader && lines[0] != Blake2bJournalHeader))
         return decoded;
-    const QDir folder(dataFolderOf(directory));
+    const QString folder = dataFolderOf(directory);
     const auto path = [&](const QByteArray &field) {
-        return QDir::cleanPath(
-            folder.absoluteFilePath(QFile::decodeName(QByteArray::fromPercentEncoding(field))));
+        return resolvedIn(folder, QFile::decodeName(QByteArray::fromPercentEncoding(field)));
     };
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QList<QByteArray> fields = lines[i + 1].split(' ');
@@ -324,13 +321,13 @@ void removeStrayTemporaries(const QString &directory, const QStringList &keep, F
 {
     for (const QString &name : dataFileNames()) {
         int err = 0;
-        QStringList targets { QFileInfo(directory + name).absoluteFilePath() };
+        QStringList targets { absoluteFilePathOf(directory + name) };
         const QString real = writeTarget(directory + name, &err, fs);
         if (!real.isEmpty())
-            targets << QFileInfo(real).absoluteFilePath();
+            targets << absoluteFilePathOf(real);
         targets.removeDuplicates();
         for (const QString &target : targets) {
-            const QString folder = QFileInfo(target).absolutePath();
+            const QString folder = parentFolderOf(target);
             QStringList entries;
             if (!listFolder(fs, folder, entries, &err))
                 continue;
@@ -387,7 +384,7 @@ bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, in
 {
     QStringList folders;
     for (const QString &p : paths)
-        folders << QFileInfo(p).absolutePath();
+        folders << parentFolderOf(p);
     folders.removeDuplicates();
     for (const QString &folder : folders) {
         if (fs.syncDirectory(QFile::encodeName(folder).constData()) != 0) {
