@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -21,6 +23,40 @@ namespace {
     constexpr double RuleWidthMm = 0.2;
     constexpr double ShrunkClearanceMm = 0.4;
 
+    // What a text measures in a font on a device of some resolution, or the size it shrinks to
+    // in a room. Measuring a text shapes it, which costs about as much as drawing it, and a report
+    // repeats its names, codes and dates from page to page: each is measured once.
+    struct Measure
+    {
+        QString text;
+        std::size_t family = 0; // of the screen font's whole description
+        double points = 0; // the font's point size as set on the painter, scale included
+        int dpi = 0;
+        bool bold = false;
+        double room = 0; // for a shrunk size: the width it must fit in; 0 for a width
+        double boxPoints = 0; // for a shrunk size: the box's own point size
+        bool operator==(const Measure &) const = default;
+    };
+
+    size_t qHash(const Measure &m, size_t seed = 0)
+    {
+        return qHashMulti(seed, m.text, m.family, m.points, m.dpi, m.bold, m.room, m.boxPoints);
+    }
+
+    // Every measure known on this thread; forgotten whole now and then so that it stays small.
+    double measured(const Measure &key, const auto &measure)
+    {
+        constexpr qsizetype MostKept = 1 << 14;
+        thread_local QHash<Measure, double> known;
+        if (const auto at = known.constFind(key); at != known.cend())
+            return *at;
+        if (known.size() >= MostKept)
+            known.clear();
+        const double value = measure();
+        known.insert(key, value);
+        return value;
+    }
+
     class PagePainter
     {
     public:
@@ -31,7 +67,9 @@ namespace {
             // Point sizes are resolved against the device's logical resolution; this factor makes a
             // point a 72nd of an inch on paper at any zoom.
             const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-            pointFactor_ = pxPerMm * 25.4 / (dpi > 0 ? dpi : 96);
+            dpi_ = dpi > 0 ? dpi : 96;
+            family_ = qHash(screenFont().key());
+            pointFactor_ = pxPerMm * 25.4 / dpi_;
             QPen pen(Qt::black);
             pen.setWidthF(std::max(1.0, RuleWidthMm * scale_));
             pen.setCapStyle(Qt::FlatCap);
@@ -105,8 +143,9 @@ namespace {
                 break;
             }
             QRectF rect(px(left_ + box.left), px(topMm + box.top), px(box.width), px(heightMm));
+            const double advance = widthOf(metrics, box.pointSize, text);
             if (box.sizedToText) {
-                const double width = metrics.horizontalAdvance(text);
+                const double width = advance;
                 if (box.align == Align::Right)
                     rect.setLeft(rect.right() - width);
                 else if (box.align == Align::Centre)
@@ -116,40 +155,65 @@ namespace {
                 p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
                 return;
             }
-            if (metrics.horizontalAdvance(text) <= rect.width())
+            if (advance <= rect.width())
                 p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
             else if (box.wrap)
                 drawWrapped(rect, box.align, text);
             else
-                drawShrunk(box, rect, flags, text);
+                drawShrunk(box, rect, flags, text, metrics.ascent(), advance);
+        }
+
+        // The width of text in the painter's font at points (the box's own size or a shrunk one).
+        double widthOf(const QFontMetricsF &metrics, double points, const QString &text) const
+        {
+            return measured({ text, family_, points * pointFactor_, dpi_, fontBold_ },
+                [&] { return metrics.horizontalAdvance(text); });
         }
 
         // A figure cut at its box reads as another figure, so one that does not fit is printed
         // smaller, down to half its point size, on the same baseline. At half the size it is
         // printed whole even if it runs past the box.
-        void drawShrunk(const Box &box, QRectF rect, int flags, const QString &text)
+        void drawShrunk(const Box &box, QRectF rect, int flags, const QString &text,
+            double fullAscent, double fullAdvance)
         {
             constexpr double StepPoints = 0.1;
             // Boxes often start on a rule; a shrunk figure keeps clear of it.
             const double room = rect.width() - px(ShrunkClearanceMm);
-            const QFont full = p_.font();
-            const double fullAscent = QFontMetricsF(full, p_.device()).ascent();
-            const double fullAdvance = QFontMetricsF(full, p_.device()).horizontalAdvance(text);
             const double least = box.pointSize / 2;
-            double size = std::max(
-                least, std::floor(box.pointSize * room / fullAdvance / StepPoints) * StepPoints);
-            QFont font = full;
-            while (true) {
-                font.setPointSizeF(size * pointFactor_);
-                if (size <= least
-                    || QFontMetricsF(font, p_.device()).horizontalAdvance(text) <= room)
-                    break;
-                size = std::max(least, size - StepPoints);
-            }
-            rect.translate(0, fullAscent - QFontMetricsF(font, p_.device()).ascent());
-            p_.setFont(font);
+            const double size = measured({ text, family_, box.pointSize * pointFactor_, dpi_,
+                                             fontBold_, room, box.pointSize },
+                [&] {
+                    double points = std::max(least,
+                        std::floor(box.pointSize * room / fullAdvance / StepPoints) * StepPoints);
+                    while (points > least && widthOf(shrunk(points).metrics, points, text) > room)
+                        points = std::max(least, points - StepPoints);
+                    return points;
+                });
+            const Shrunk &font = shrunk(size);
+            rect.translate(0, fullAscent - font.metrics.ascent());
+            const QFont full = p_.font();
+            p_.setFont(font.font);
             p_.drawText(rect, flags | Qt::TextDontClip | Qt::TextSingleLine, text);
             p_.setFont(full);
+        }
+
+        // The painter's font at a smaller size and its metrics on this device, made once a page:
+        // the figures of a page shrink to few sizes.
+        struct Shrunk
+        {
+            QFont font;
+            QFontMetricsF metrics;
+        };
+        const Shrunk &shrunk(double points)
+        {
+            const auto key = std::make_pair(points, fontBold_);
+            auto at = shrunk_.find(key);
+            if (at == shrunk_.end()) {
+                QFont font = p_.font();
+                font.setPointSizeF(points * pointFactor_);
+                at = shrunk_.emplace(key, Shrunk { font, QFontMetricsF(font, p_.device()) }).first;
+            }
+            return at->second;
         }
 
         // Breaks the text into lines of the box's width and draws those that fit in its height
@@ -199,6 +263,9 @@ namespace {
         double left_ = 0;
         double fontPoint_ = -1;
         bool fontBold_ = false;
+        int dpi_ = 96;
+        std::size_t family_ = 0;
+        std::map<std::pair<double, bool>, Shrunk> shrunk_;
     };
 
 } // namespace
