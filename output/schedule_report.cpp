@@ -1,7 +1,6 @@
 #include "output/schedule_report.h"
 
 #include "store/app_state.h"
-#include "store/lookups.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,55 +14,6 @@ namespace {
     {
         return fixedText(text, box(left, 11.9, width, 4.5, Align::Centre));
     }
-
-    Box field(double left, double width, double height, int which)
-    {
-        return textOf(TextFrom::Line, which, box(left, 0.8, width, height, Align::Right));
-    }
-
-    class ScheduleLines : public LineSource
-    {
-    public:
-        ScheduleLines(const AppState &state, std::vector<schedule::Line> lines)
-            : state_(state)
-            , lines_(std::move(lines))
-            , partners_(state.PartnerTable)
-        {
-        }
-
-        int count() const override { return static_cast<int>(lines_.size()); }
-
-        LineShape shape(int line) const override
-        {
-            LineShape s;
-            if (lines_[static_cast<std::size_t>(line)].subtotal()) {
-                s.detail = false;
-                s.child = true;
-            }
-            return s;
-        }
-
-        QStringList texts(BandKind band, int line) const override
-        {
-            if (line < 0 || line >= count())
-                return {};
-            const schedule::Line &l = lines_[static_cast<std::size_t>(line)];
-            if (band == BandKind::Child && l.subtotal())
-                return schedule::printedSubtotalTexts(l);
-            if (band != BandKind::Detail || l.subtotal()
-                || static_cast<std::size_t>(l.note) >= state_.NoteTable.size())
-                return {};
-            const NoteRecord &n = state_.NoteTable[static_cast<std::size_t>(l.note)];
-            const std::int32_t at = partners_.first(n.PartnerCode.view());
-            const std::string_view name = partners_.nameAt(at);
-            return schedule::printedNoteTexts(n, l.day, at < 0 ? nullptr : &name);
-        }
-
-    private:
-        const AppState &state_;
-        std::vector<schedule::Line> lines_;
-        CodeIndex<PartnerRecord> partners_;
-    };
 
 } // namespace
 
@@ -90,13 +40,7 @@ ReportDesign scheduleDesign()
 
     Band &b = d.detail;
     b.height = ScheduleRowHeight;
-    b.boxes.push_back(field(0.0, 23.8, 4.5, DateField));
-    b.boxes.push_back(field(24.1, 13.2, 3.4, ScheduleCodeField));
-    Box name = wrapped(field(37.6, 73.8, 4.5, ScheduleNameField));
-    name.align = Align::Left;
-    b.boxes.push_back(name);
-    b.boxes.push_back(field(111.7, 25.1, 4.5, NumberField));
-    b.boxes.push_back(field(138.4, 25.1, 4.5, YenField));
+    placeBoxes(b, schedule::noteColumns(), 0.8, 4.5);
     b.rules.push_back(horizontal(0, BandRight, 0));
     for (double x : { 0.0, 24.1, 111.7, 138.4 })
         b.rules.push_back(vertical(x, 0, ScheduleRowHeight));
@@ -105,8 +49,7 @@ ReportDesign scheduleDesign()
 
     Band c;
     c.height = SubtotalRowHeight;
-    c.boxes.push_back(field(123.6, 13.2, 4.5, CountField));
-    c.boxes.push_back(field(138.4, 25.1, 4.5, SubtotalYenField));
+    placeBoxes(c, schedule::subtotalColumns(), 0.8, 4.5);
     c.rules.push_back(horizontal(0, BandRight, 0));
     c.rules.push_back(vertical(111.7, 0, 5.3));
     c.rules.push_back(vertical(138.4, 0, 5.3));
@@ -120,7 +63,10 @@ std::unique_ptr<Report> scheduleReport(const AppState &state, std::vector<schedu
     const QString &title, const QString &period)
 {
     return std::make_unique<Report>(scheduleDesign(), QStringList { title, period },
-        std::make_unique<ScheduleLines>(state, std::move(lines)));
+        std::make_unique<TableLines<schedule::Table, std::vector<schedule::Line>>>(
+            std::move(lines), [&](const std::vector<schedule::Line> &kept) {
+                return schedule::Table(state.NoteTable, state.PartnerTable, kept);
+            }));
 }
 
 } // namespace output
