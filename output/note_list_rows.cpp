@@ -69,6 +69,11 @@ NoteListTable::NoteListTable(const Notes &notes, const Partners &partners, const
 {
 }
 
+void NoteListTable::writeCells(csv::LineWriter &line, const NoteListLine &row) const
+{
+    output::writeCells<Columns>(line, row);
+}
+
 const NoteRecord *NoteListTable::note(int line) const
 {
     const std::int32_t *index = output::entryAt(rows_, line);

@@ -44,6 +44,7 @@ public:
     {
         return noteListColumns();
     }
+    void writeCells(csv::LineWriter &line, const NoteListLine &row) const;
     // The tall row for a long bank name.
     output::LineShape shape(int line) const;
 

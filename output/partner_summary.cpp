@@ -248,6 +248,11 @@ PartnerSummaryTable::PartnerSummaryTable(const Notes &notes, const Partners &par
             totals_.add(statistics_[r]);
 }
 
+void PartnerSummaryTable::writeCells(csv::LineWriter &line, const PartnerLine &row) const
+{
+    output::writeCells<Columns>(line, row);
+}
+
 const PartnerRecord *PartnerSummaryTable::partner(int line) const
 {
     const std::int32_t *index = output::entryAt(rows_, line);

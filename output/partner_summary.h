@@ -126,6 +126,7 @@ public:
     {
         return partnerSummaryColumns();
     }
+    void writeCells(csv::LineWriter &line, const PartnerLine &row) const;
     // The tall row for a long name or bank name.
     output::LineShape shape(int line) const;
     const PartnerTotals &sums() const { return totals_; }

@@ -1,7 +1,10 @@
 #include "output/report_columns.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <limits>
+#include <optional>
 
 #include "output/yen_unit.h"
 #include "store/day_date.h"
@@ -14,33 +17,9 @@ namespace output {
 
 namespace {
 
-    constexpr std::size_t AverageWidth = 3;
-
-    // The units and marks of the cells in code page 932, made once.
-    struct Encoded
+    std::string_view view(const QByteArray &bytes)
     {
-        static std::string_view of(const QByteArray &bytes)
-        {
-            return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
-        }
-        QByteArray kenBytes = sjis::encode(u"件"_s);
-        QByteArray nichiBytes = sjis::encode(u"日"_s);
-        QByteArray yearBytes = sjis::encode(u"年"_s);
-        QByteArray monthBytes = sjis::encode(u"月"_s);
-        QByteArray settledBytes = sjis::encode(u"〇"_s);
-        QByteArray openBytes = sjis::encode(u"×"_s);
-        std::string_view ken = of(kenBytes);
-        std::string_view nichi = of(nichiBytes);
-        std::string_view year = of(yearBytes);
-        std::string_view month = of(monthBytes);
-        std::string_view settled = of(settledBytes);
-        std::string_view open = of(openBytes);
-    };
-
-    const Encoded &encoded()
-    {
-        static const Encoded units;
-        return units;
+        return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
     }
 
     QString dueDayText(double day, const QString &format)
@@ -48,34 +27,60 @@ namespace {
         return daydate::toDate(day).toString(format);
     }
 
-    // "26年06月05日": the digits straight from the calendar day for the years of four digits, the
-    // rest as a date text gives them.
-    void writeDueDay(csv::LineWriter &line, double day)
-    {
-        static const QString format = u"yy'年'MM'月'dd'日'"_s;
-        const Encoded &units = encoded();
-        if (daydate::isDay(day)) {
-            const std::chrono::year_month_day ymd = daydate::calendarDay(day);
-            const int y = static_cast<int>(ymd.year());
-            if (y >= 1 && y <= 9999) {
-                const auto two = [&line](unsigned n) {
-                    const char digits[] = { static_cast<char>('0' + n / 10 % 10),
-                        static_cast<char>('0' + n % 10) };
-                    line.put(std::string_view(digits, 2));
-                };
-                two(static_cast<unsigned>(y % 100));
-                line.put(units.year);
-                two(static_cast<unsigned>(ymd.month()));
-                line.put(units.month);
-                two(static_cast<unsigned>(ymd.day()));
-                line.put(units.nichi);
-                return;
-            }
-        }
-        line.text(dueDayText(day, format));
-    }
-
 } // namespace
+
+const Units &units()
+{
+    struct Encoded
+    {
+        QByteArray ken = sjis::encode(u"件"_s);
+        QByteArray nichi = sjis::encode(u"日"_s);
+        QByteArray settled = sjis::encode(u"〇"_s);
+        QByteArray open = sjis::encode(u"×"_s);
+    };
+    static const Encoded encoded;
+    static const Units views { view(encoded.ken), view(encoded.nichi), view(encoded.settled),
+        view(encoded.open) };
+    return views;
+}
+
+// "26年06月05日": the digits straight from the calendar day for the years of four digits, the
+// rest as a date text gives them. The lines of a day follow one another: its date is made once.
+void writeDueDay(csv::LineWriter &line, double day)
+{
+    static const QByteArray year = sjis::encode(u"年"_s);
+    static const QByteArray month = sjis::encode(u"月"_s);
+    thread_local struct
+    {
+        double day = std::numeric_limits<double>::quiet_NaN();
+        std::array<char, 16> bytes {};
+        std::size_t size = 0;
+    } made;
+    if (!(made.day == day)) {
+        const std::optional<std::chrono::year_month_day> ymd =
+            daydate::isDay(day) ? std::optional(daydate::calendarDay(day)) : std::nullopt;
+        const int y = ymd ? static_cast<int>(ymd->year()) : 0;
+        if (y < 1 || y > 9999)
+            return line.text(dueDayText(day, u"yy'年'MM'月'dd'日'"_s));
+        char *at = made.bytes.data();
+        const auto two = [&at](unsigned n) {
+            *at++ = static_cast<char>('0' + n / 10 % 10);
+            *at++ = static_cast<char>('0' + n % 10);
+        };
+        const auto add = [&at](std::string_view unit) {
+            at = std::copy(unit.begin(), unit.end(), at);
+        };
+        two(static_cast<unsigned>(y % 100));
+        add(view(year));
+        two(static_cast<unsigned>(ymd->month()));
+        add(view(month));
+        two(static_cast<unsigned>(ymd->day()));
+        add(units().nichi);
+        made.day = day;
+        made.size = static_cast<std::size_t>(at - made.bytes.data());
+    }
+    line.put(std::string_view(made.bytes.data(), made.size));
+}
 
 QString pageText(CellKind kind, const Cell &cell)
 {
@@ -106,45 +111,6 @@ QString pageText(CellKind kind, const Cell &cell)
         return cell.shown ? *cell.shown : QString();
     }
     return {};
-}
-
-void writeCell(csv::LineWriter &line, CellKind kind, const Cell &cell)
-{
-    const Encoded &units = encoded();
-    switch (kind) {
-    case CellKind::Empty:
-        return;
-    case CellKind::Text:
-        return line.textField(cell.bytes);
-    case CellKind::Code:
-        return line.field(cell.bytes, "'");
-    case CellKind::Bytes:
-        return line.field(cell.bytes);
-    case CellKind::MonthDay:
-        return line.monthDay(cell.number);
-    case CellKind::Amount:
-        return line.amount(cell.amount, csv::LineWriter::Padding::Grouped);
-    case CellKind::Yen:
-        line.amount(cell.amount);
-        return line.putEncoded(yenUnitBytes(cell.amount));
-    case CellKind::Count:
-        line.count(cell.count);
-        return line.put(units.ken);
-    case CellKind::Days:
-        line.count(cell.count);
-        return line.put(units.nichi);
-    case CellKind::AverageDays:
-        // It may hold a thousands separator, and is then quoted.
-        return line.figure(formats::fixed(cell.number, 1, true).view(), AverageWidth, units.nichi);
-    case CellKind::Settled:
-        return line.put(cell.count != 0 ? units.settled : units.open);
-    case CellKind::DueDay:
-        return writeDueDay(line, cell.number);
-    case CellKind::Shown:
-        return line.text(cell.shown ? *cell.shown : QString());
-    case CellKind::ShownText:
-        return line.text(csv::plainText(cell.shown ? *cell.shown : QString()));
-    }
 }
 
 } // namespace output

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "output/sort_keys.h"
 #include "store/day_date.h"
@@ -159,6 +160,24 @@ output::LineShape Table::shape(int line) const
         s.child = true;
     }
     return s;
+}
+
+void Table::prefetch(int line) const
+{
+    const Line *l = output::entryAt(lines_, line);
+    if (const NoteRecord *note = l ? output::entryAt(notes_, l->note) : nullptr) {
+        const char *bytes = reinterpret_cast<const char *>(note);
+        __builtin_prefetch(bytes);
+        __builtin_prefetch(bytes + offsetof(NoteRecord, Amount));
+    }
+}
+
+void Table::writeCells(csv::LineWriter &line, const Row &row) const
+{
+    if (row.note)
+        output::writeCells<NoteColumns>(line, row);
+    else
+        output::writeCells<SubtotalColumns>(line, row);
 }
 
 QStringList Table::pageTexts(const Row &row) const

@@ -89,6 +89,10 @@ public:
         return row.note ? output::BandKind::Detail : output::BandKind::Child;
     }
     QStringList pageTexts(const Row &row) const;
+    void writeCells(csv::LineWriter &line, const Row &row) const;
+    // The notes of a schedule lie scattered over a table far larger than any cache: a line's
+    // note is asked for a few lines ahead, so the wait for memory hides behind the work on others.
+    void prefetch(int line) const;
 
 private:
     const Notes &notes_;

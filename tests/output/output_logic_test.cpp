@@ -180,12 +180,44 @@ TEST(CsvLines, TheWriterQuotesStoredBytesAndTakesLinesOfAnyLength)
     QByteArray out;
     {
         csv::LineWriter line(out);
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 2000; ++i) {
             line.field("a,b");
             line.put(',');
         }
     }
-    EXPECT_EQ(out, QByteArray("\"a,b\",").repeated(200));
+    EXPECT_EQ(out, QByteArray("\"a,b\",").repeated(2000));
+}
+
+// The search for what needs quotes takes several bytes at a step: a comma, a quote, CR or LF is
+// found at every place of a field of every length, and double-byte characters (whose second
+// bytes run from 0x40 up) never pass for one.
+TEST(CsvLines, EveryPlaceOfAFieldIsSearchedForWhatNeedsQuotes)
+{
+    const std::string kanji = "\x8e\xe8\x8c\x60\x94\xd4\x8d\x86"; // 手形番号
+    for (std::size_t size = 1; size <= 40; ++size) {
+        std::string plain;
+        while (plain.size() < size)
+            plain += kanji;
+        plain.resize(size);
+        const auto written = [](std::string_view field) {
+            QByteArray out;
+            {
+                csv::LineWriter line(out);
+                line.field(field);
+            }
+            return out.toStdString();
+        };
+        EXPECT_EQ(written(plain), plain) << size;
+        for (std::size_t at = 0; at < size; ++at)
+            for (char c : { ',', '"', '\r', '\n' }) {
+                std::string field = plain;
+                field[at] = c;
+                const std::string doubled =
+                    c == '"' ? field.substr(0, at) + '"' + field.substr(at) : field;
+                EXPECT_EQ(written(field), '"' + doubled + '"')
+                    << size << " " << at << " " << int(c);
+            }
+    }
 }
 
 // A note's line, its stored texts written as they are: worked out by hand.
