@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
+#include <tuple>
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -23,38 +25,52 @@ namespace {
     constexpr double RuleWidthMm = 0.2;
     constexpr double ShrunkClearanceMm = 0.4;
 
-    // What a text measures in a font on a device of some resolution, or the size it shrinks to
-    // in a room. Measuring a text shapes it, which costs about as much as drawing it, and a report
-    // repeats its names, codes and dates from page to page: each is measured once.
-    struct Measure
+    // A text shrunk to fit a room, in a box of its own point size.
+    struct Shrinking
     {
         QString text;
-        std::size_t family = 0; // of the screen font's whole description
-        double points = 0; // the font's point size as set on the painter, scale included
-        int dpi = 0;
-        bool bold = false;
-        double room = 0; // for a shrunk size: the width it must fit in; 0 for a width
-        double boxPoints = 0; // for a shrunk size: the box's own point size
-        bool operator==(const Measure &) const = default;
+        double room = 0;
+        double boxPoints = 0;
+        bool operator==(const Shrinking &) const = default;
     };
 
-    size_t qHash(const Measure &m, size_t seed = 0)
+    size_t qHash(const Shrinking &s, size_t seed = 0)
     {
-        return qHashMulti(seed, m.text, m.family, m.points, m.dpi, m.bold, m.room, m.boxPoints);
+        return qHashMulti(seed, s.text, s.room, s.boxPoints);
     }
 
-    // Every measure known on this thread; forgotten whole now and then so that it stays small.
-    double measured(const Measure &key, const auto &measure)
+    // What texts measure in one font on a device of one resolution: their widths, and the sizes
+    // they shrink to in a room. Measuring a text shapes it, which costs about as much as drawing
+    // it, and a report repeats its names, codes and dates from page to page: each is measured once.
+    struct Measures
     {
-        constexpr qsizetype MostKept = 1 << 14;
-        thread_local QHash<Measure, double> known;
-        if (const auto at = known.constFind(key); at != known.cend())
-            return *at;
-        if (known.size() >= MostKept)
-            known.clear();
-        const double value = measure();
-        known.insert(key, value);
-        return value;
+        QHash<QString, double> widths;
+        QHash<Shrinking, double> shrunk;
+
+        // What a table knows is forgotten whole now and then, so that it stays small.
+        template <typename Key, typename Measure>
+        static double known(QHash<Key, double> &table, const Key &key, const Measure &measure)
+        {
+            constexpr qsizetype MostKept = 1 << 13;
+            if (const auto at = table.constFind(key); at != table.cend())
+                return *at;
+            if (table.size() >= MostKept)
+                table.clear();
+            const double value = measure();
+            table.insert(key, value);
+            return value;
+        }
+    };
+
+    // A font as painting sets it: the screen font's description, the point size with the scale in
+    // it, bold, and the device's resolution.
+    using FontKey = std::tuple<std::size_t, double, bool, int>;
+
+    // The measures of a font, kept on this thread for every page painted on it.
+    Measures &measuresOf(const FontKey &font)
+    {
+        thread_local std::map<FontKey, Measures> fonts;
+        return fonts[font];
     }
 
     class PagePainter
@@ -124,6 +140,7 @@ namespace {
             p_.setFont(font);
             fontPoint_ = box.pointSize;
             fontBold_ = box.bold;
+            font_ = &measures(box.pointSize);
         }
 
         void drawBox(const Box &box, double topMm, double heightMm, const QString &text)
@@ -164,10 +181,15 @@ namespace {
         }
 
         // The width of text in the painter's font at points (the box's own size or a shrunk one).
+        Measures &measures(double points) const
+        {
+            return measuresOf({ family_, points * pointFactor_, fontBold_, dpi_ });
+        }
+
         double widthOf(const QFontMetricsF &metrics, double points, const QString &text) const
         {
-            return measured({ text, family_, points * pointFactor_, dpi_, fontBold_ },
-                [&] { return metrics.horizontalAdvance(text); });
+            Measures &m = points == fontPoint_ && font_ ? *font_ : measures(points);
+            return Measures::known(m.widths, text, [&] { return metrics.horizontalAdvance(text); });
         }
 
         // A figure cut at its box reads as another figure, so one that does not fit is printed
@@ -180,9 +202,8 @@ namespace {
             // Boxes often start on a rule; a shrunk figure keeps clear of it.
             const double room = rect.width() - px(ShrunkClearanceMm);
             const double least = box.pointSize / 2;
-            const double size = measured({ text, family_, box.pointSize * pointFactor_, dpi_,
-                                             fontBold_, room, box.pointSize },
-                [&] {
+            const double size =
+                Measures::known(font_->shrunk, Shrinking { text, room, box.pointSize }, [&] {
                     double points = std::max(least,
                         std::floor(box.pointSize * room / fullAdvance / StepPoints) * StepPoints);
                     while (points > least && widthOf(shrunk(points).metrics, points, text) > room)
@@ -221,13 +242,40 @@ namespace {
         // When more would follow, the last line drawn ends in "…", never in a cut character.
         void drawWrapped(const QRectF &rect, Align align, const QString &text)
         {
-            QTextLayout layout(text, p_.font(), p_.device());
+            const Wrapped &w = wrapped(rect, align, text);
+            for (int i = 0; i < w.whole; ++i)
+                w.layout->lineAt(i).draw(&p_, rect.topLeft());
+            if (w.cut)
+                p_.drawText(w.restAt.translated(rect.topLeft()),
+                    int(w.alignment | Qt::AlignTop) | Qt::TextDontClip | Qt::TextSingleLine,
+                    w.rest);
+        }
+
+        // A text broken into the lines of a box, made once a page: a page repeats its names.
+        struct Wrapped
+        {
+            std::unique_ptr<QTextLayout> layout;
+            Qt::Alignment alignment;
+            int whole = 0; // the lines drawn as they are
+            bool cut = false; // the text goes on past the box's height
+            QString rest; // the last line that fits, ending in "…"
+            QRectF restAt; // where it goes in the box
+        };
+        const Wrapped &wrapped(const QRectF &rect, Align align, const QString &text)
+        {
+            const auto key =
+                std::make_tuple(text, rect.width(), rect.height(), align, fontPoint_, fontBold_);
+            if (const auto at = wrapped_.find(key); at != wrapped_.end())
+                return at->second;
+            Wrapped w;
+            w.layout = std::make_unique<QTextLayout>(text, p_.font(), p_.device());
+            QTextLayout &layout = *w.layout;
             QTextOption option;
             option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            const Qt::Alignment alignment = align == Align::Left ? Qt::AlignLeft
-                : align == Align::Right                          ? Qt::AlignRight
-                                                                 : Qt::AlignHCenter;
-            option.setAlignment(alignment);
+            w.alignment = align == Align::Left ? Qt::AlignLeft
+                : align == Align::Right        ? Qt::AlignRight
+                                               : Qt::AlignHCenter;
+            option.setAlignment(w.alignment);
             layout.setTextOption(option);
             layout.beginLayout();
             double y = 0;
@@ -243,18 +291,16 @@ namespace {
                     ++shown;
             }
             layout.endLayout();
-            const bool cut = shown < layout.lineCount();
-            const int whole = cut ? shown - 1 : shown;
-            for (int i = 0; i < whole; ++i)
-                layout.lineAt(i).draw(&p_, rect.topLeft());
-            if (!cut)
-                return;
-            const QTextLine last = layout.lineAt(whole);
-            const QString rest = QFontMetricsF(p_.font(), p_.device())
-                                     .elidedText(text.mid(last.textStart()), Qt::ElideRight,
-                                         rect.width(), Qt::TextSingleLine);
-            p_.drawText(QRectF(rect.left(), rect.top() + last.y(), rect.width(), last.height()),
-                int(alignment | Qt::AlignTop) | Qt::TextDontClip | Qt::TextSingleLine, rest);
+            w.cut = shown < layout.lineCount();
+            w.whole = w.cut ? shown - 1 : shown;
+            if (w.cut) {
+                const QTextLine last = layout.lineAt(w.whole);
+                w.rest = QFontMetricsF(p_.font(), p_.device())
+                             .elidedText(text.mid(last.textStart()), Qt::ElideRight, rect.width(),
+                                 Qt::TextSingleLine);
+                w.restAt = QRectF(0, last.y(), rect.width(), last.height());
+            }
+            return wrapped_.emplace(key, std::move(w)).first->second;
         }
 
         QPainter &p_;
@@ -265,7 +311,9 @@ namespace {
         bool fontBold_ = false;
         int dpi_ = 96;
         std::size_t family_ = 0;
+        Measures *font_ = nullptr; // of the font set
         std::map<std::pair<double, bool>, Shrunk> shrunk_;
+        std::map<std::tuple<QString, double, double, Align, double, bool>, Wrapped> wrapped_;
     };
 
 } // namespace
