@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -34,32 +35,33 @@ namespace {
         bool operator==(const Shrinking &) const = default;
     };
 
-    size_t qHash(const Shrinking &s, size_t seed = 0)
-    {
-        return qHashMulti(seed, s.text, s.room, s.boxPoints);
-    }
-
     // What texts measure in one font on a device of one resolution: their widths, and the sizes
     // they shrink to in a room. Measuring a text shapes it, which costs about as much as drawing
     // it, and a report repeats its names, codes and dates from page to page: each is measured once.
+    // Each is kept in a place of its own found from its hash, taking the place of the one before:
+    // the many texts seen only once cost no more than one place each.
     struct Measures
     {
-        QHash<QString, double> widths;
-        QHash<Shrinking, double> shrunk;
-
-        // What a table knows is forgotten whole now and then, so that it stays small.
-        template <typename Key, typename Measure>
-        static double known(QHash<Key, double> &table, const Key &key, const Measure &measure)
+        template <typename Key, std::size_t Places> struct Table
         {
-            constexpr qsizetype MostKept = 1 << 13;
-            if (const auto at = table.constFind(key); at != table.cend())
-                return *at;
-            if (table.size() >= MostKept)
-                table.clear();
-            const double value = measure();
-            table.insert(key, value);
-            return value;
-        }
+            struct Place
+            {
+                Key key;
+                double value = 0;
+                bool set = false;
+            };
+            std::vector<Place> places = std::vector<Place>(Places);
+
+            double known(const Key &key, std::size_t hash, const auto &measure)
+            {
+                Place &place = places[hash % Places];
+                if (!place.set || !(place.key == key))
+                    place = { key, measure(), true };
+                return place.value;
+            }
+        };
+        Table<QString, 2048> widths;
+        Table<Shrinking, 512> shrunk;
     };
 
     // A font as painting sets it: the screen font's description, the point size with the scale in
@@ -189,7 +191,8 @@ namespace {
         double widthOf(const QFontMetricsF &metrics, double points, const QString &text) const
         {
             Measures &m = points == fontPoint_ && font_ ? *font_ : measures(points);
-            return Measures::known(m.widths, text, [&] { return metrics.horizontalAdvance(text); });
+            return m.widths.known(
+                text, qHash(text), [&] { return metrics.horizontalAdvance(text); });
         }
 
         // A figure cut at its box reads as another figure, so one that does not fit is printed
@@ -203,7 +206,7 @@ namespace {
             const double room = rect.width() - px(ShrunkClearanceMm);
             const double least = box.pointSize / 2;
             const double size =
-                Measures::known(font_->shrunk, Shrinking { text, room, box.pointSize }, [&] {
+                font_->shrunk.known(Shrinking { text, room, box.pointSize }, qHash(text), [&] {
                     double points = std::max(least,
                         std::floor(box.pointSize * room / fullAdvance / StepPoints) * StepPoints);
                     while (points > least && widthOf(shrunk(points).metrics, points, text) > room)
