@@ -108,8 +108,7 @@ namespace {
         h.boxes.push_back(asOf);
         for (qsizetype i = 0; i < heads.size() && i < static_cast<qsizetype>(columns.size()); ++i) {
             const output::Place &c = columns[static_cast<std::size_t>(i)].place;
-            h.boxes.push_back(output::fixedText(
-                heads[i], output::box(c.left, 11.9, c.width, 4.5, Align::Centre)));
+            h.boxes.push_back(output::heading(heads[i], c.left, 11.9, c.width));
         }
         h.rules.push_back(output::horizontal(0, right, HeadTop));
         h.rules.push_back(output::horizontal(0, right, HeadBottom));

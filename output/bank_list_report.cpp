@@ -72,9 +72,8 @@ ReportDesign bankListDesign()
     asOf.field = 1;
     asOf.sizedToText = true;
     h.boxes.push_back(asOf);
-    h.boxes.push_back(fixedText(u"コード"_s, box(27.5, 12.7, 15.9, 4.5, Align::Centre)));
-    h.boxes.push_back(
-        fixedText(u"登　録　銀　行　名"_s, box(48.7, 12.7, 105.8, 4.5, Align::Centre)));
+    h.boxes.push_back(heading(u"コード"_s, 27.5, 12.7, 15.9));
+    h.boxes.push_back(heading(u"登　録　銀　行　名"_s, 48.7, 12.7, 105.8));
     h.rules.push_back(horizontal(RuleLeft, RuleRight, 11.9));
     h.rules.push_back(horizontal(RuleLeft, RuleRight, 16.9));
     for (double x : { RuleLeft, 46.6, RuleRight })

@@ -9,21 +9,14 @@ namespace output {
 
 namespace {
 
-    constexpr double BandRight = 272.5;
-    // The bottom rule lies this far above the row's bottom edge, short or tall.
-    constexpr double BottomRuleGap = 0.3;
-
-    Box head(double left, double width, const QString &text)
-    {
-        return fixedText(text, box(left, 11.4, width, 4.5, Align::Centre));
-    }
+    constexpr double BandRight = landscapelist::Right;
 
 } // namespace
 
 ReportDesign noteListDesign()
 {
     ReportDesign d;
-    d.page = { 297, 210, 10, 10, 5, 10 };
+    d.page = landscapelist::Page;
 
     Band &h = d.pageHeader;
     h.height = 16.1;
@@ -34,14 +27,14 @@ ReportDesign noteListDesign()
     period.pointSize = 11;
     period.sizedToText = true;
     h.boxes.push_back(period);
-    h.boxes.push_back(head(0.0, 69.3, u"取引先"_s));
-    h.boxes.push_back(head(70.6, 20.1, u"手形番号"_s));
-    h.boxes.push_back(head(91.0, 74.1, u"振出銀行"_s));
-    h.boxes.push_back(head(165.4, 10.6, u"振出日"_s));
-    h.boxes.push_back(head(176.2, 10.6, u"支払日"_s));
-    h.boxes.push_back(head(187.1, 18.5, u"金額"_s));
-    h.boxes.push_back(head(206.4, 10.6, u"確認"_s));
-    h.boxes.push_back(head(216.7, 54.5, u"備考"_s));
+    h.boxes.push_back(heading(u"取引先"_s, 0.0, 11.4, 69.3));
+    h.boxes.push_back(heading(u"手形番号"_s, 70.6, 11.4, 20.1));
+    h.boxes.push_back(heading(u"振出銀行"_s, 91.0, 11.4, 74.1));
+    h.boxes.push_back(heading(u"振出日"_s, 165.4, 11.4, 10.6));
+    h.boxes.push_back(heading(u"支払日"_s, 176.2, 11.4, 10.6));
+    h.boxes.push_back(heading(u"金額"_s, 187.1, 11.4, 18.5));
+    h.boxes.push_back(heading(u"確認"_s, 206.4, 11.4, 10.6));
+    h.boxes.push_back(heading(u"備考"_s, 216.7, 11.4, 54.5));
     h.rules.push_back(horizontal(0, BandRight, 10.6));
     h.rules.push_back(horizontal(0, BandRight, 15.9));
     for (double x : { 0.0, 70.1, 91.0, 165.4, 176.2, 187.1, 206.4, 216.7, BandRight })
@@ -50,9 +43,7 @@ ReportDesign noteListDesign()
     Band &b = d.detail;
     b.height = NoteRowHeight;
     placeBoxes(b, noteListColumns(), 1.6, 4.5);
-    for (double x : { 0.0, 9.5, 70.1, 91.0, 106.1, 165.4, 176.2, 187.1, 206.4, 216.7, BandRight })
-        b.rules.push_back({ x, 0, x, 0, false, true });
-    b.rules.push_back({ 0, BottomRuleGap, BandRight, BottomRuleGap, true, true });
+    landscapelist::rowRules(b, { 0.0, 9.5, 70.1, 91.0, 106.1, 165.4, 176.2, 187.1, 206.4, 216.7 });
     return d;
 }
 

@@ -9,25 +9,18 @@ namespace output {
 
 namespace {
 
-    constexpr double BandRight = 272.5;
-    // The bottom rule lies this far above the row's bottom edge, short or tall.
-    constexpr double BottomRuleGap = 0.3;
-
-    Box head(double left, double top, double width, double height, const QString &text)
-    {
-        return fixedText(text, box(left, top, width, height, Align::Centre));
-    }
+    constexpr double BandRight = landscapelist::Right;
 
 } // namespace
 
 ReportDesign partnerSummaryDesign()
 {
     ReportDesign d;
-    d.page = { 297, 210, 10, 10, 5, 10 };
+    d.page = landscapelist::Page;
 
     Band &h = d.pageHeader;
     h.height = 20.1;
-    Box title = head(122.8, 2.1, 42.6, 5.3, u"登録取引先一覧表"_s);
+    Box title = heading(u"登録取引先一覧表"_s, 122.8, 2.1, 42.6, 5.3);
     title.align = Align::Left;
     title.pointSize = 12;
     h.boxes.push_back(title);
@@ -37,20 +30,20 @@ ReportDesign partnerSummaryDesign()
     asOf.from = TextFrom::Header;
     asOf.field = 0;
     h.boxes.push_back(asOf);
-    h.boxes.push_back(head(0.0, 12.7, 15.1, 9.3, u"コード"_s));
-    h.boxes.push_back(head(15.3, 12.7, 32.3, 9.3, u"取引先名"_s));
-    h.boxes.push_back(head(47.9, 10.1, 36.2, 4.5, u"支払手形"_s));
-    h.boxes.push_back(head(84.7, 10.1, 36.5, 4.5, u"受取手形"_s));
-    h.boxes.push_back(head(121.4, 10.1, 66.7, 4.5, u"受取手形期日"_s));
-    h.boxes.push_back(head(192.6, 12.7, 80.7, 4.5, u"振出銀行名"_s));
-    h.boxes.push_back(head(47.9, 15.3, 10.6, 4.5, u"件数"_s));
-    h.boxes.push_back(head(58.7, 15.3, 25.4, 4.5, u"残高"_s));
-    h.boxes.push_back(head(84.7, 15.3, 10.6, 4.5, u"件数"_s));
-    h.boxes.push_back(head(95.5, 15.3, 25.4, 4.5, u"残高"_s));
-    h.boxes.push_back(head(121.4, 15.3, 13.2, 4.5, u"最短"_s));
-    h.boxes.push_back(head(134.9, 15.3, 13.2, 4.5, u"最長"_s));
-    h.boxes.push_back(head(148.4, 15.3, 13.2, 4.5, u"平均"_s));
-    h.boxes.push_back(head(164.8, 15.3, 21.4, 4.5, u"最近5回平均"_s));
+    h.boxes.push_back(heading(u"コード"_s, 0.0, 12.7, 15.1, 9.3));
+    h.boxes.push_back(heading(u"取引先名"_s, 15.3, 12.7, 32.3, 9.3));
+    h.boxes.push_back(heading(u"支払手形"_s, 47.9, 10.1, 36.2, 4.5));
+    h.boxes.push_back(heading(u"受取手形"_s, 84.7, 10.1, 36.5, 4.5));
+    h.boxes.push_back(heading(u"受取手形期日"_s, 121.4, 10.1, 66.7, 4.5));
+    h.boxes.push_back(heading(u"振出銀行名"_s, 192.6, 12.7, 80.7, 4.5));
+    h.boxes.push_back(heading(u"件数"_s, 47.9, 15.3, 10.6, 4.5));
+    h.boxes.push_back(heading(u"残高"_s, 58.7, 15.3, 25.4, 4.5));
+    h.boxes.push_back(heading(u"件数"_s, 84.7, 15.3, 10.6, 4.5));
+    h.boxes.push_back(heading(u"残高"_s, 95.5, 15.3, 25.4, 4.5));
+    h.boxes.push_back(heading(u"最短"_s, 121.4, 15.3, 13.2, 4.5));
+    h.boxes.push_back(heading(u"最長"_s, 134.9, 15.3, 13.2, 4.5));
+    h.boxes.push_back(heading(u"平均"_s, 148.4, 15.3, 13.2, 4.5));
+    h.boxes.push_back(heading(u"最近5回平均"_s, 164.8, 15.3, 21.4, 4.5));
     h.rules.push_back(horizontal(0, BandRight, 9.3));
     h.rules.push_back(horizontal(0, BandRight, 19.8));
     h.rules.push_back(horizontal(47.9, 188.4, 14.6));
@@ -62,9 +55,7 @@ ReportDesign partnerSummaryDesign()
     Band &b = d.detail;
     b.height = PartnerRowHeight;
     placeBoxes(b, partnerSummaryColumns(), 0.8, 4.5);
-    for (double x : { 0.0, 47.9, 58.5, 84.4, 95.2, 121.2, 161.9, 188.4, BandRight })
-        b.rules.push_back({ x, 0, x, 0, false, true });
-    b.rules.push_back({ 0, BottomRuleGap, BandRight, BottomRuleGap, true, true });
+    landscapelist::rowRules(b, { 0.0, 47.9, 58.5, 84.4, 95.2, 121.2, 161.9, 188.4 });
 
     Band t;
     t.height = 10.6;

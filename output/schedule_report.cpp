@@ -10,11 +10,6 @@ namespace {
 
     constexpr double BandRight = 187.9;
 
-    Box head(double left, double width, const QString &text)
-    {
-        return fixedText(text, box(left, 11.9, width, 4.5, Align::Centre));
-    }
-
 } // namespace
 
 ReportDesign scheduleDesign()
@@ -30,10 +25,10 @@ ReportDesign scheduleDesign()
     title.sizedToText = true;
     h.boxes.push_back(title);
     h.boxes.push_back(textOf(TextFrom::Header, 1, box(131.2, 6.3, 57.4, 5.3, Align::Right)));
-    h.boxes.push_back(head(0.0, 23.8, u"日付"_s));
-    h.boxes.push_back(head(24.1, 87.3, u"取引先名"_s));
-    h.boxes.push_back(head(111.7, 26.5, u"手形番号"_s));
-    h.boxes.push_back(head(138.4, 26.5, u"金額"_s));
+    h.boxes.push_back(heading(u"日付"_s, 0.0, 11.9, 23.8));
+    h.boxes.push_back(heading(u"取引先名"_s, 24.1, 11.9, 87.3));
+    h.boxes.push_back(heading(u"手形番号"_s, 111.7, 11.9, 26.5));
+    h.boxes.push_back(heading(u"金額"_s, 138.4, 11.9, 26.5));
     h.rules.push_back(horizontal(0, BandRight, 10.6));
     for (double x : { 0.0, 24.1, 111.7, 138.4, BandRight })
         h.rules.push_back(vertical(x, 10.6, 17.2));
