@@ -1,6 +1,8 @@
 #include "bench/bench_data.h"
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,6 +50,14 @@ double writeWhole(const QByteArray &path, const QByteArray &bytes, bool synced)
         ::fdatasync(fd);
     ::close(fd);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The CPU time of the calling thread, in seconds.
+double threadSeconds()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 QByteArray plainPathBeside(const QString &written)
@@ -99,31 +109,75 @@ double plainPassOverNoteNumbers(const Notes &notes)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void timeAgainstPlainWrite(
-    benchmark::State &st, const QString &written, const std::function<bool()> &write)
+void timeAgainstPlainWrite(benchmark::State &st, const QString &written,
+    const std::function<bool(const QString &, FileSystem &)> &write)
 {
-    double writing = 0;
-    double plain = 0;
-    QByteArray bytes;
-    for (auto _ : st) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!write()) {
-            st.SkipWithError("the writer failed");
-            return;
+    // The writer's lines made and handed on as to a file, but never written: what the writer's
+    // own work costs, apart from the disk.
+    class NoWrites : public PosixFileSystem
+    {
+    public:
+        ssize_t write(int, const char *, size_t size) override
+        {
+            return static_cast<ssize_t>(size);
         }
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        st.SetIterationTime(seconds);
-        writing += seconds;
+        int sync(int) override { return 0; }
+        int syncDirectory(const char *) override { return 0; }
+    } noWrites;
+    const QString unwritten = QFileInfo(written).dir().filePath(QStringLiteral("unwritten.csv"));
+    struct Round
+    {
+        double writing = 0;
+        double making = 0;
+        double plain = 0;
+    };
+    std::vector<Round> rounds;
+    QByteArray bytes;
+    const auto plainWrite = [&] {
         if (bytes.isEmpty()) {
             QFile file(written);
             if (file.open(QIODevice::ReadOnly))
                 bytes = file.readAll();
         }
-        plain += writeWhole(plainPathBeside(written), bytes, true);
+        return writeWhole(plainPathBeside(written), bytes, true);
+    };
+    for (auto _ : st) {
+        Round round;
+        // Every other round the plain write goes first, so that neither side always meets the
+        // disk as the other left it.
+        const bool plainFirst = rounds.size() % 2 == 1;
+        if (plainFirst)
+            round.plain = plainWrite();
+        const auto start = std::chrono::steady_clock::now();
+        if (!write(written, systemFileSystem())) {
+            st.SkipWithError("the writer failed");
+            return;
+        }
+        round.writing =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        st.SetIterationTime(round.writing);
+        if (!plainFirst)
+            round.plain = plainWrite();
+        const double cpuStart = threadSeconds();
+        write(unwritten, noWrites);
+        round.making = threadSeconds() - cpuStart;
+        rounds.push_back(round);
     }
+    const auto median = [&](double (*of)(const Round &)) {
+        std::vector<double> values;
+        for (const Round &r : rounds)
+            values.push_back(of(r));
+        std::sort(values.begin(), values.end());
+        return values.empty() ? 0.0 : values[values.size() / 2];
+    };
     st.counters["bytes"] = static_cast<double>(bytes.size());
-    st.counters["vs_plain_write"] = writing / plain;
+    // Each ratio is of one round, both its sides under the same load; the median of the rounds.
+    st.counters["vs_plain_write"] = median([](const Round &r) { return r.writing / r.plain; });
+    // Making the lines, on the CPU time of the thread that makes them: tells a slow writer from a
+    // busy disk.
+    st.counters["cpu_ms"] = median([](const Round &r) { return r.making * 1000; });
+    st.counters["cpu_vs_plain_write"] = median([](const Round &r) { return r.making / r.plain; });
+    st.counters["plain_ms"] = median([](const Round &r) { return r.plain * 1000; });
 }
 
 void registerPlainWrites(QString (*written)(), const char *writer)

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "session/session.h"
+#include "store/file_system.h"
 
 // A register of the size the program must stay fast with: notes referring to partners and banks
 // by code, with Japanese names, deterministic so every run measures the same data.
@@ -29,11 +30,14 @@ std::vector<int> everyIndex(std::size_t count);
 // numbers can cost; value lists report their time as a ratio to it.
 double plainPassOverNoteNumbers(const Notes &notes);
 
-// Runs write, which writes the file written, as the timed part of each round (the benchmark
-// uses manual time), then writes the same bytes plainly beside it with one data sync, and
-// reports vs_plain_write: the writer's time over the plain write's in the same run.
-void timeAgainstPlainWrite(
-    benchmark::State &st, const QString &written, const std::function<bool()> &write);
+// Runs write(path, fs), which writes the file at path, as the timed part of each round (the
+// benchmark uses manual time) on written, then writes the same bytes plainly beside it with one
+// data sync in the same round, first or second in turn; then once more on a file layer that takes
+// every write and sync without doing it, timed by the CPU time of this thread. Reports the medians
+// over the rounds of vs_plain_write (the writer's time over the plain write's), cpu_ms (making the
+// lines), cpu_vs_plain_write (that over the plain write's time) and plain_ms.
+void timeAgainstPlainWrite(benchmark::State &st, const QString &written,
+    const std::function<bool(const QString &, FileSystem &)> &write);
 
 // A file of that name in a folder of the run's own, removed when the run ends.
 QString benchFile(const QString &name);

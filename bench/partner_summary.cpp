@@ -97,9 +97,11 @@ void BM_CsvLinesFromStatistics(benchmark::State &st)
     QByteArray out;
     for (auto _ : st) {
         out.resize(0);
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            appendPartnerSummaryCsvLine(
-                out, s.PartnerTable[static_cast<std::size_t>(rows[r])], stats[r], {});
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            csv::LineWriter line(out);
+            output::writeLine(line, partnerSummaryColumns(),
+                PartnerLine { &s.PartnerTable[static_cast<std::size_t>(rows[r])], &stats[r], {} });
+        }
         benchmark::DoNotOptimize(out.data());
     }
 }

@@ -11,17 +11,14 @@
 #include "core/lookups.h"
 #include "due/due_texts.h"
 #include "output/csv_file.h"
-#include "output/csv_line.h"
 #include "output/output_choices.h"
+#include "output/report_columns.h"
 #include "session/session.h"
 
 using namespace Qt::StringLiterals;
 using output::Align;
 using output::Band;
-using output::BandKind;
 using output::Box;
-using output::LineShape;
-using output::LineSource;
 using output::ReportDesign;
 using output::TextFrom;
 
@@ -36,69 +33,64 @@ namespace {
     // whole instead of ending it in "…".
     constexpr double ExplanationHeight = 14.0;
 
-    // One column of a list: where it lies, and whether its text is a name that wraps rather than a
-    // figure that shrinks.
-    struct Column
+    using Cells = QStringList;
+    using output::Cell;
+    using output::CellKind;
+    using output::Column;
+    using Columns = std::span<const Column<Cells>>;
+
+    // Cell n of a list's cells, as the window shows it.
+    template <int N> Cell shown(const Cells &cells)
     {
-        double left;
-        double width;
-        Align align;
-        bool wrap = false;
+        return Cell { .shown = &cells[N] };
+    }
+
+    // Each column's place is its span between two rules; a name wraps rather than shrinks. The
+    // texts from the register (names, note numbers) go to the file with "'" before a formula. The
+    // titles are the lists' own, as the window has them.
+    constexpr Column<Cells> PlanColumns[] = {
+        { u"", CellKind::Shown, shown<0>, { 0.0, 40.0, Align::Centre } },
+        { u"", CellKind::Shown, shown<1>, { 40.0, 50.0, Align::Right } },
+        { u"", CellKind::Shown, shown<2>, { 90.0, 50.0, Align::Right } },
+        { u"", CellKind::Shown, shown<3>, { 140.0, 50.0, Align::Right } },
     };
 
-    constexpr std::array<Column, 4> PlanLayout { {
-        { 0.0, 40.0, Align::Centre },
-        { 40.0, 50.0, Align::Right },
-        { 90.0, 50.0, Align::Right },
-        { 140.0, 50.0, Align::Right },
-    } };
-
-    constexpr std::array<Column, 6> LongTermLayout { {
-        { 0.0, 110.0, Align::Left, true },
-        { 110.0, 40.0, Align::Left },
-        { 150.0, 30.0, Align::Centre },
-        { 180.0, 30.0, Align::Centre },
-        { 210.0, 22.0, Align::Right },
-        { 232.0, 45.0, Align::Right },
-    } };
+    constexpr Column<Cells> LongTermColumns[] = {
+        { u"", CellKind::ShownText, shown<0>, { 0.0, 110.0, Align::Left, true } },
+        { u"", CellKind::ShownText, shown<1>, { 110.0, 40.0 } },
+        { u"", CellKind::Shown, shown<2>, { 150.0, 30.0, Align::Centre } },
+        { u"", CellKind::Shown, shown<3>, { 180.0, 30.0, Align::Centre } },
+        { u"", CellKind::Shown, shown<4>, { 210.0, 22.0, Align::Right } },
+        { u"", CellKind::Shown, shown<5>, { 232.0, 45.0, Align::Right } },
+    };
 
     // A bank name may take 31 full-width characters: its column is the widest.
-    constexpr std::array<Column, 6> ClearingLayout { {
-        { 0.0, 20.0, Align::Centre },
-        { 20.0, 66.0, Align::Left, true },
-        { 86.0, 30.0, Align::Left },
-        { 116.0, 25.0, Align::Centre },
-        { 141.0, 34.0, Align::Right },
-        { 175.0, 102.0, Align::Left, true },
-    } };
+    constexpr Column<Cells> ClearingColumns[] = {
+        { u"", CellKind::Shown, shown<0>, { 0.0, 20.0, Align::Centre } },
+        { u"", CellKind::ShownText, shown<1>, { 20.0, 66.0, Align::Left, true } },
+        { u"", CellKind::ShownText, shown<2>, { 86.0, 30.0 } },
+        { u"", CellKind::Shown, shown<3>, { 116.0, 25.0, Align::Centre } },
+        { u"", CellKind::Shown, shown<4>, { 141.0, 34.0, Align::Right } },
+        { u"", CellKind::ShownText, shown<5>, { 175.0, 102.0, Align::Left, true } },
+    };
 
-    // Texts that come from the register and could be taken for a formula by a spreadsheet.
-    constexpr std::array<int, 2> LongTermTextCells { 0, 1 };
-    constexpr std::array<int, 3> ClearingTextCells { 1, 2, 5 };
-
-    double rightOf(std::span<const Column> columns)
+    double rightOf(Columns columns)
     {
-        return columns.back().left + columns.back().width;
+        return columns.back().place.left + columns.back().place.width;
     }
 
     // A little in from each rule, so a text never touches one.
-    Box cell(const Column &c, double top, int field)
-    {
-        Box b = output::textOf(
-            TextFrom::Line, field, output::box(c.left + 0.8, top, c.width - 1.6, 4.5, c.align));
-        return c.wrap ? output::wrapped(b) : b;
-    }
+    constexpr double Inset = 0.8;
 
-    void columnRules(Band &band, std::span<const Column> columns, double top, double bottom)
+    void columnRules(Band &band, Columns columns, double top, double bottom)
     {
-        for (const Column &c : columns)
-            band.rules.push_back(output::vertical(c.left, top, bottom));
+        for (const Column<Cells> &c : columns)
+            band.rules.push_back(output::vertical(c.place.left, top, bottom));
         band.rules.push_back(output::vertical(rightOf(columns), top, bottom));
     }
 
     // Title and as-of above the column heads, one line per row, each ruled off.
-    ReportDesign listDesign(
-        output::PageSize page, std::span<const Column> columns, const QStringList &heads)
+    ReportDesign listDesign(output::PageSize page, Columns columns, const QStringList &heads)
     {
         const double right = rightOf(columns);
         ReportDesign d;
@@ -115,9 +107,8 @@ namespace {
         asOf.sizedToText = true;
         h.boxes.push_back(asOf);
         for (qsizetype i = 0; i < heads.size() && i < static_cast<qsizetype>(columns.size()); ++i) {
-            const Column &c = columns[static_cast<std::size_t>(i)];
-            h.boxes.push_back(output::fixedText(
-                heads[i], output::box(c.left, 11.9, c.width, 4.5, Align::Centre)));
+            const output::Place &c = columns[static_cast<std::size_t>(i)].place;
+            h.boxes.push_back(output::heading(heads[i], c.left, 11.9, c.width));
         }
         h.rules.push_back(output::horizontal(0, right, HeadTop));
         h.rules.push_back(output::horizontal(0, right, HeadBottom));
@@ -125,8 +116,7 @@ namespace {
 
         Band &b = d.detail;
         b.height = RowHeight;
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            b.boxes.push_back(cell(columns[i], 0.8, static_cast<int>(i)));
+        output::placeBoxes(b, columns, 0.8, 4.5, Inset);
         columnRules(b, columns, 0, RowHeight);
         b.rules.push_back(output::horizontal(0, right, RowHeight));
         return d;
@@ -143,32 +133,32 @@ namespace {
         return t;
     }
 
-    class PlanLines : public LineSource
+    // The overdue row, then the months; the total row below them.
+    class PlanTable
     {
     public:
-        explicit PlanLines(const Overview &o)
-            : pastDue_(o.pastDue)
-            , months_(o.months)
-            , total_(o.total)
+        using Row = Cells;
+
+        explicit PlanTable(const Overview &o)
+            : total_(planTotalCells(o.total))
         {
+            rows_.push_back(planPastDueCells(o.pastDue));
+            for (const MonthPlan &month : o.months)
+                rows_.push_back(planCells(month));
         }
-        // The overdue row, then the months.
-        int count() const override { return 1 + PlanMonths; }
-        LineShape shape(int) const override { return {}; }
-        QStringList texts(BandKind band, int line) const override
+        int count() const { return static_cast<int>(rows_.size()); }
+        std::optional<Cells> row(int line) const
         {
-            if (band == BandKind::Totals)
-                return planTotalCells(total_);
-            if (band != BandKind::Detail || line < 0 || line >= count())
-                return {};
-            return line == 0 ? planPastDueCells(pastDue_)
-                             : planCells(months_[static_cast<std::size_t>(line - 1)]);
+            if (const Cells *cells = output::entryAt(rows_, line))
+                return *cells;
+            return std::nullopt;
         }
+        Columns columns(const Cells &) const { return PlanColumns; }
+        QStringList totals() const { return total_; }
 
     private:
-        MonthPlan pastDue_;
-        std::array<MonthPlan, PlanMonths> months_;
-        MonthPlan total_;
+        std::vector<Cells> rows_;
+        Cells total_;
     };
 
     // The names a report prints for a note: of the first partner and bank bearing its codes.
@@ -194,58 +184,68 @@ namespace {
         CodeIndex<BankRecord> banks_;
     };
 
-    using Cells = QStringList (*)(const DueNote &, const NoteRecord &, const Names &);
+    using MakeCells = Cells (*)(const DueNote &, const NoteRecord &, const Names &);
 
-    QStringList longTermRow(const DueNote &row, const NoteRecord &n, const Names &names)
+    Cells longTermRow(const DueNote &row, const NoteRecord &n, const Names &names)
     {
         return longTermCells(row, n, names.partner(n));
     }
 
-    QStringList clearingRow(const DueNote &row, const NoteRecord &n, const Names &names)
+    Cells clearingRow(const DueNote &row, const NoteRecord &n, const Names &names)
     {
         return clearingCells(row, n, names.partner(n), names.bank(n));
     }
 
-    const NoteRecord *noteOf(const Session &state, const DueNote &row)
-    {
-        if (row.note < 0 || static_cast<std::size_t>(row.note) >= state.NoteTable.size())
-            return nullptr;
-        return &state.NoteTable[static_cast<std::size_t>(row.note)];
-    }
-
-    class NoteLines : public LineSource
+    // The notes of a list with their cells; its totals are the count line and the explanation.
+    class CheckedNotes
     {
     public:
-        NoteLines(const Session &state, std::vector<DueNote> rows, Cells cells, QStringList totals)
+        using Row = Cells;
+
+        CheckedNotes(const Session &state, const NoteList &list, Columns columns, MakeCells cells,
+            QStringList totals)
             : state_(state)
-            , rows_(std::move(rows))
+            , rows_(list.rows)
             , names_(state)
+            , columns_(columns)
             , cells_(cells)
             , totals_(std::move(totals))
         {
         }
         // The layout prints the totals band only after a detail, and an empty list needs its
         // count and explanation most: it gets one blank row.
-        int count() const override { return std::max(1, static_cast<int>(rows_.size())); }
-        LineShape shape(int) const override { return {}; }
-        QStringList texts(BandKind band, int line) const override
+        int count() const { return std::max(1, static_cast<int>(rows_.size())); }
+        std::optional<Cells> row(int line) const
         {
-            if (band == BandKind::Totals)
-                return totals_;
-            if (band != BandKind::Detail || line < 0 || line >= static_cast<int>(rows_.size()))
-                return {};
-            const DueNote &row = rows_[static_cast<std::size_t>(line)];
-            const NoteRecord *n = noteOf(state_, row);
-            return n ? cells_(row, *n, names_) : QStringList();
+            const DueNote *row = output::entryAt(rows_, line);
+            const NoteRecord *note = row ? output::entryAt(state_.NoteTable, row->note) : nullptr;
+            if (!note)
+                return std::nullopt;
+            return cells_(*row, *note, names_);
         }
+        Columns columns(const Cells &) const { return columns_; }
+        QStringList totals() const { return totals_; }
 
     private:
         const Session &state_;
         std::vector<DueNote> rows_;
         Names names_;
-        Cells cells_;
+        Columns columns_;
+        MakeCells cells_;
         QStringList totals_;
     };
+
+    CheckedNotes longTermTable(const Session &state, const Overview &o)
+    {
+        return { state, o.longTerms, LongTermColumns, longTermRow,
+            { longTermCountLine(o.longTerms), longTermExplanation() } };
+    }
+
+    CheckedNotes clearingTable(const Session &state, const Overview &o)
+    {
+        return { state, o.afterClearing, ClearingColumns, clearingRow,
+            { clearingCountLine(o), clearingExplanation() } };
+    }
 
     output::PageSize portrait()
     {
@@ -255,22 +255,6 @@ namespace {
     output::PageSize landscape()
     {
         return { 297, 210, 10, 10, 10, 10 };
-    }
-
-    // The note rows as CSV lines, names and note numbers never taken for formulas.
-    void addNoteRows(csv::File &file, const Session &state, const NoteList &list, Cells cells,
-        std::span<const int> textCells)
-    {
-        const Names names(state);
-        for (const DueNote &row : list.rows) {
-            const NoteRecord *n = noteOf(state, row);
-            if (!n)
-                continue;
-            QStringList fields = cells(row, *n, names);
-            for (int at : textCells)
-                fields[at] = csv::plainText(fields[at]);
-            file.add(fields);
-        }
     }
 
 } // namespace
@@ -297,35 +281,48 @@ QString clearingTitle()
 
 std::unique_ptr<output::Report> cashPlanReport(const Overview &o, const QString &asOf)
 {
-    ReportDesign d = listDesign(portrait(), PlanLayout, planColumns());
+    ReportDesign d = listDesign(portrait(), PlanColumns, planColumns());
     Band t;
     t.height = RowHeight;
-    for (std::size_t i = 0; i < PlanLayout.size(); ++i) {
-        Box b = cell(PlanLayout[i], 0.8, static_cast<int>(i));
+    output::placeBoxes(t, Columns(PlanColumns), 0.8, 4.5, Inset);
+    for (Box &b : t.boxes)
         b.bold = true;
-        t.boxes.push_back(b);
-    }
-    columnRules(t, PlanLayout, 0, RowHeight);
+    columnRules(t, PlanColumns, 0, RowHeight);
     // Doubled above the total, as under a sum on paper.
-    t.rules.push_back(output::horizontal(0, rightOf(PlanLayout), 0.5));
-    t.rules.push_back(output::horizontal(0, rightOf(PlanLayout), RowHeight));
+    t.rules.push_back(output::horizontal(0, rightOf(PlanColumns), 0.5));
+    t.rules.push_back(output::horizontal(0, rightOf(PlanColumns), RowHeight));
     d.totals = t;
-    return std::make_unique<output::Report>(
-        std::move(d), QStringList { cashPlanTitle(), asOf }, std::make_unique<PlanLines>(o));
+    return std::make_unique<output::Report>(std::move(d), QStringList { cashPlanTitle(), asOf },
+        std::make_unique<output::TableLines<PlanTable>>(PlanTable(o)));
 }
 
 namespace {
 
     // A landscape list of notes whose totals band is a count line and an explanation.
-    template <typename Layout, typename Row>
-    std::unique_ptr<output::Report> checkedNotesReport(const Session &state, const Layout &layout,
-        const QStringList &columns, const QString &title, const QString &asOf,
-        const std::vector<DueNote> &rows, Row row, const QStringList &totals)
+    std::unique_ptr<output::Report> checkedNotesReport(
+        CheckedNotes table, const QStringList &heads, const QString &title, const QString &asOf)
     {
-        ReportDesign d = listDesign(landscape(), layout, columns);
-        d.totals = countBand(rightOf(layout));
+        const Columns columns = table.columns({});
+        ReportDesign d = listDesign(landscape(), columns, heads);
+        d.totals = countBand(rightOf(columns));
         return std::make_unique<output::Report>(std::move(d), QStringList { title, asOf },
-            std::make_unique<NoteLines>(state, rows, row, totals));
+            std::make_unique<output::TableLines<CheckedNotes>>(std::move(table)));
+    }
+
+    // The title and the as-of text, the column heads, one line per row, then the totals, each a
+    // line of its own.
+    template <typename Table>
+    bool listCsv(const QString &path, const Table &table, const QStringList &heads,
+        const QString &title, const QString &asOf, QString *error, Progress *progress,
+        FileSystem &fs)
+    {
+        return csv::write(path, error, progress, fs, [&](csv::File &file) {
+            file.add({ title, asOf });
+            file.add(heads);
+            output::addRows(file, table);
+            for (const QString &total : table.totals())
+                file.add({ total });
+        });
     }
 
 } // namespace
@@ -333,52 +330,44 @@ namespace {
 std::unique_ptr<output::Report> longTermReport(
     const Session &state, const Overview &o, const QString &asOf)
 {
-    return checkedNotesReport(state, LongTermLayout, longTermColumns(), longTermTitle(), asOf,
-        o.longTerms.rows, longTermRow, { longTermCountLine(o.longTerms), longTermExplanation() });
+    return checkedNotesReport(longTermTable(state, o), longTermColumns(), longTermTitle(), asOf);
 }
 
 std::unique_ptr<output::Report> clearingReport(
     const Session &state, const Overview &o, const QString &asOf)
 {
-    return checkedNotesReport(state, ClearingLayout, clearingColumns(), clearingTitle(), asOf,
-        o.afterClearing.rows, clearingRow, { clearingCountLine(o), clearingExplanation() });
+    return checkedNotesReport(clearingTable(state, o), clearingColumns(), clearingTitle(), asOf);
 }
 
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
     Progress *progress, FileSystem &fs)
 {
+    const PlanTable table(o);
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.add({ cashPlanTitle(), asOf });
         file.add(planColumns());
-        file.add(planPastDueCells(o.pastDue));
-        for (const MonthPlan &month : o.months)
-            file.add(planCells(month));
-        file.add(planTotalCells(o.total));
+        output::addRows(file, table);
+        const Cells total = table.totals();
+        {
+            csv::LineWriter line(file.buffer());
+            output::writeLine(line, Columns(PlanColumns), total);
+        }
+        file.lineAdded();
     });
 }
 
 bool longTermCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, progress, fs, [&](csv::File &file) {
-        file.add({ longTermTitle(), asOf });
-        file.add(longTermColumns());
-        addNoteRows(file, state, o.longTerms, longTermRow, LongTermTextCells);
-        file.add({ longTermCountLine(o.longTerms) });
-        file.add({ longTermExplanation() });
-    });
+    return listCsv(path, longTermTable(state, o), longTermColumns(), longTermTitle(), asOf, error,
+        progress, fs);
 }
 
 bool clearingCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
-    return csv::write(path, error, progress, fs, [&](csv::File &file) {
-        file.add({ clearingTitle(), asOf });
-        file.add(clearingColumns());
-        addNoteRows(file, state, o.afterClearing, clearingRow, ClearingTextCells);
-        file.add({ clearingCountLine(o) });
-        file.add({ clearingExplanation() });
-    });
+    return listCsv(path, clearingTable(state, o), clearingColumns(), clearingTitle(), asOf, error,
+        progress, fs);
 }
 
 } // namespace due

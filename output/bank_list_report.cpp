@@ -1,8 +1,7 @@
 #include "output/bank_list_report.h"
 
-#include "core/sjis.h"
 #include "output/csv_file.h"
-#include "output/csv_line.h"
+#include "output/report_columns.h"
 #include "session/session.h"
 
 using namespace Qt::StringLiterals;
@@ -19,25 +18,36 @@ namespace {
     constexpr double RuleLeft = 26.5;
     constexpr double RuleRight = 158.8;
 
-    class BankLines : public LineSource
+    constexpr Column<const BankRecord *> Columns[] = {
+        { u"コード", CellKind::Bytes,
+            [](const BankRecord *const &b) { return Cell { .bytes = b->Code.view() }; },
+            { 27.5, 15.9 } },
+        { u"登録銀行名", CellKind::Text,
+            [](const BankRecord *const &b) { return Cell { .bytes = b->Name.view() }; },
+            { 48.7, 105.8, Align::Left, true } },
+    };
+
+    // Every bank of the table, in its order.
+    class BankTable
     {
     public:
-        explicit BankLines(const Session &state)
-            : state_(state)
+        using Row = const BankRecord *;
+
+        explicit BankTable(const Banks &banks)
+            : banks_(banks)
         {
         }
-        int count() const override { return static_cast<int>(state_.BankTable.size()); }
-        LineShape shape(int) const override { return {}; }
-        QStringList texts(BandKind band, int line) const override
+        int count() const { return static_cast<int>(banks_.size()); }
+        std::optional<Row> row(int line) const
         {
-            if (band != BandKind::Detail || line < 0 || line >= count())
-                return {};
-            const BankRecord &bank = state_.BankTable[static_cast<std::size_t>(line)];
-            return { sjis::decode(bank.Code.view()), sjis::decode(bank.Name.view()) };
+            if (const BankRecord *bank = entryAt(banks_, line))
+                return bank;
+            return std::nullopt;
         }
+        std::span<const Column<Row>> columns(const Row &) const { return Columns; }
 
     private:
-        const Session &state_;
+        const Banks &banks_;
     };
 
 } // namespace
@@ -62,9 +72,8 @@ ReportDesign bankListDesign()
     asOf.field = 1;
     asOf.sizedToText = true;
     h.boxes.push_back(asOf);
-    h.boxes.push_back(fixedText(u"コード"_s, box(27.5, 12.7, 15.9, 4.5, Align::Centre)));
-    h.boxes.push_back(
-        fixedText(u"登　録　銀　行　名"_s, box(48.7, 12.7, 105.8, 4.5, Align::Centre)));
+    h.boxes.push_back(heading(u"コード"_s, 27.5, 12.7, 15.9));
+    h.boxes.push_back(heading(u"登　録　銀　行　名"_s, 48.7, 12.7, 105.8));
     h.rules.push_back(horizontal(RuleLeft, RuleRight, 11.9));
     h.rules.push_back(horizontal(RuleLeft, RuleRight, 16.9));
     for (double x : { RuleLeft, 46.6, RuleRight })
@@ -72,8 +81,7 @@ ReportDesign bankListDesign()
 
     Band &b = d.detail;
     b.height = BankRowHeight;
-    b.boxes.push_back(textOf(TextFrom::Line, BankCodeText, box(27.5, 0.8, 15.9, 4.5)));
-    b.boxes.push_back(wrapped(textOf(TextFrom::Line, BankNameText, box(48.7, 0.8, 105.8, 4.5))));
+    placeBoxes(b, std::span<const Column<BankTable::Row>>(Columns), 0.8, 4.5);
     for (double x : { RuleLeft, 46.6, RuleRight })
         b.rules.push_back(vertical(x, 0, BankRowHeight));
     b.rules.push_back(horizontal(RuleLeft, RuleRight, 5.3));
@@ -84,37 +92,20 @@ std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf
 {
     // The title is a header text too, so the preview offers it as the PDF's name.
     return std::make_unique<Report>(bankListDesign(), QStringList { bankListTitle(), asOf },
-        std::make_unique<BankLines>(state));
+        std::make_unique<TableLines<BankTable>>(BankTable(state.BankTable)));
 }
 
 } // namespace output
-
-QStringList bankListCsvTitle()
-{
-    return { u"登録銀行一覧表"_s };
-}
-
-QStringList bankListCsvHeader()
-{
-    return { u"コード"_s, u"登録銀行名"_s };
-}
 
 bool CSV4(
     const QString &path, const Session &state, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(state.BankTable.size()) + 2);
-        file.add(bankListCsvTitle());
-        file.add(bankListCsvHeader());
+        file.add({ u"登録銀行一覧表"_s });
+        output::addHead(file, std::span<const output::Column<const BankRecord *>>(output::Columns));
         // The stored bytes as they are: decoding and encoding again would change NEC and IBM
         // characters of code page 932 and turn an undecodable byte into "?".
-        for (const BankRecord &bank : state.BankTable) {
-            csv::LineWriter line(file.buffer());
-            line.field(bank.Code.view());
-            line.put(',');
-            line.textField(bank.Name.view());
-            line.endLine();
-            file.lineAdded();
-        }
+        output::addRows(file, output::BankTable(state.BankTable));
     });
 }

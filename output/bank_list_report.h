@@ -20,8 +20,6 @@ ReportDesign bankListDesign();
 
 QString bankListTitle();
 
-enum BankListField { BankCodeText, BankNameText };
-
 inline constexpr double BankRowHeight = 5.6;
 
 // Every bank of the table in its order, dated asOf ("2001年06月30日現在").
@@ -29,11 +27,8 @@ std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf
 
 } // namespace output
 
-// The bank list's CSV lines: the title, the header, then each bank's code and name.
-QStringList bankListCsvTitle();
-QStringList bankListCsvHeader();
-
-// Writes the bank list's CSV file to path, every bank in table order. false with the message
+// Writes the bank list's CSV file to path: the title, the header, then every bank's code and name
+// in table order. false with the message
 // (file and reason, in Japanese) in error when it could not be written whole; the old file then
 // stays.
 bool CSV4(const QString &path, const Session &state, QString *error, Progress *progress = nullptr,

@@ -22,25 +22,6 @@ constexpr qint64 StepLines = 1024;
 
 namespace csv {
 
-QString field(const QString &text)
-{
-    struct Sink
-    {
-        QString &out;
-        void put(char16_t c) { out.append(QChar(c)); }
-        void put(std::u16string_view part)
-        {
-            out.append(QStringView(part.data(), static_cast<qsizetype>(part.size())));
-        }
-    };
-    QString out;
-    Sink sink { out };
-    writeField(sink,
-        std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
-            static_cast<std::size_t>(text.size())));
-    return out;
-}
-
 void appendLine(QByteArray &out, const QStringList &fields)
 {
     LineWriter line(out);

@@ -14,8 +14,6 @@ class Progress;
 // The CSV files of every report, their bytes written by csv::LineWriter (csv_line.h).
 namespace csv {
 
-// A field as its text would stand in the line, quoted when it must be.
-QString field(const QString &text);
 // One whole line of texts, as LineWriter writes them, appended to out or returned.
 void appendLine(QByteArray &out, const QStringList &fields);
 QByteArray line(const QStringList &fields);

@@ -36,6 +36,19 @@ void LineWriter::putPast(std::string_view bytes)
         put(bytes);
 }
 
+void LineWriter::quotedField(
+    std::string_view bytes, std::string_view prefix, std::string_view suffix)
+{
+    put('"');
+    for (std::string_view part : { prefix, bytes, suffix })
+        for (char c : part) {
+            if (c == '"')
+                put(c);
+            put(c);
+        }
+    put('"');
+}
+
 QString plainText(const QString &text)
 {
     const std::u16string_view units(reinterpret_cast<const char16_t *>(text.constData()),

@@ -19,12 +19,7 @@ bool CSV1(const QString &path, const Session &state, const std::vector<std::int3
     const QString &title, QString *error, Progress *progress = nullptr,
     FileSystem &fs = systemFileSystem());
 
-// One note's CSV line as the file holds it (CR LF included), made from the line's ten texts.
-QByteArray noteListCsvLine(
-    const NoteRecord &note, std::string_view partnerName, std::string_view bankName);
-
-// The same bytes appended straight from the stored code page 932 texts, without turning them into
-// text and back: a million lines then take little more than writing them. The stored bytes are
-// written as they are.
+// One note's line of that file (CR LF included) appended to out, its stored texts written as they
+// are.
 void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_view partnerName,
     std::string_view bankName);

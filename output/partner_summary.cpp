@@ -4,13 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "core/formats.h"
-#include "core/lookups.h"
-#include "core/sjis.h"
 #include "output/csv_file.h"
-#include "output/csv_line.h"
+#include "output/partner_summary_report.h"
 #include "output/sort_keys.h"
-#include "output/yen_unit.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,50 +14,9 @@ namespace {
 
 constexpr std::size_t TallNameBytes = 22;
 constexpr std::size_t TallBankNameBytes = 48;
-constexpr std::size_t AverageWidth = 3;
 
 static_assert(
     decltype(PartnerRecord::Code)::capacity <= sortkey::CodeBytes, "a code key holds seven bytes");
-
-QString counted(std::int64_t count, QStringView unit)
-{
-    return QString::number(count).append(unit);
-}
-
-// A balance as printed ("%10.0n円") and as the CSV file has it ("%10.0f円").
-QString printedYen(Money amount)
-{
-    return formats::amountN(amount) + yenUnit(amount);
-}
-
-QString csvYen(Money amount)
-{
-    return formats::amountF(amount) + yenUnit(amount);
-}
-
-// The totals line's four figures: payable count and balance, receivable count and balance.
-QStringList totalsFigures(const PartnerTotals &totals, QString (*yen)(Money))
-{
-    return { counted(totals.PayableCount, u"件"), yen(totals.PayableAmount),
-        counted(totals.ReceivableCount, u"件"), yen(totals.ReceivableAmount) };
-}
-
-QString averageText(double days)
-{
-    return formats::number(days, 1, true, static_cast<int>(AverageWidth)) + u"日"_s;
-}
-
-const PartnerRecord *partnerAt(const Partners &partners, std::int32_t index)
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= partners.size())
-        return nullptr;
-    return &partners[static_cast<std::size_t>(index)];
-}
-
-std::string_view view(const QByteArray &bytes)
-{
-    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
-}
 
 } // namespace
 
@@ -155,7 +110,7 @@ std::vector<PartnerStatistics> partnerStatisticsOfRows(
     std::vector<std::int32_t> slotOfRow(rows.size(), -1);
     std::int32_t slotCount = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (const PartnerRecord *p = partnerAt(partners, rows[r])) {
+        if (const PartnerRecord *p = output::entryAt(partners, rows[r])) {
             std::int32_t &slot = slotOfFirst[static_cast<std::size_t>(codes.first(p->Code.view()))];
             if (slot < 0)
                 slot = slotCount++;
@@ -188,22 +143,86 @@ void PartnerTotals::add(const PartnerStatistics &s)
     ReceivableAmount += s.ReceivableAmount;
 }
 
-PartnerSummaryTexts partnerSummaryTexts(
-    const PartnerRecord &partner, const PartnerStatistics &s, std::string_view bankName)
+namespace {
+
+using output::Align;
+using output::Cell;
+using output::CellKind;
+using output::Column;
+
+constexpr int NameSlot = 0;
+constexpr int BankNameSlot = 1;
+constexpr double NameHeight = 4.5;
+constexpr double TallNameHeight = 9.0;
+
+constexpr Column<PartnerLine> Columns[] = {
+    { u"コード", CellKind::Code,
+        [](const PartnerLine &r) { return Cell { .bytes = r.partner->Code.view() }; },
+        { 0.0, 14.8, Align::Centre } },
+    { u"取引先名", CellKind::Text,
+        [](const PartnerLine &r) { return Cell { .bytes = r.partner->Name.view() }; },
+        { 15.1, 33.1, Align::Left, true, 0, NameSlot } },
+    { u"支払手形", CellKind::Count,
+        [](const PartnerLine &r) { return Cell { .count = r.statistics->PayableCount }; },
+        { 47.9, 10.6, Align::Right }, u"件数" },
+    { u"", CellKind::Yen,
+        [](const PartnerLine &r) { return Cell { .amount = r.statistics->PayableAmount }; },
+        { 58.7, 25.4, Align::Right }, u"残高" },
+    { u"受取手形", CellKind::Count,
+        [](const PartnerLine &r) { return Cell { .count = r.statistics->ReceivableCount }; },
+        { 84.7, 10.6, Align::Right }, u"件数" },
+    { u"", CellKind::Yen,
+        [](const PartnerLine &r) { return Cell { .amount = r.statistics->ReceivableAmount }; },
+        { 95.5, 23.3, Align::Right }, u"残高" },
+    { u"受取手形期日", CellKind::Days,
+        [](const PartnerLine &r) { return Cell { .count = r.statistics->Shortest }; },
+        { 121.4, 13.2, Align::Right }, u"最短" },
+    { u"", CellKind::Days,
+        [](const PartnerLine &r) { return Cell { .count = r.statistics->Longest }; },
+        { 134.9, 13.2, Align::Right }, u"最長" },
+    { u"", CellKind::AverageDays,
+        [](const PartnerLine &r) { return Cell { .number = r.statistics->Average }; },
+        { 148.4, 13.2, Align::Right }, u"平均" },
+    { u"", CellKind::AverageDays,
+        [](const PartnerLine &r) { return Cell { .number = r.statistics->LatestAverage }; },
+        { 172.8, 13.0, Align::Right }, u"最近5回平均" },
+    { u"振出銀行名", CellKind::Text,
+        [](const PartnerLine &r) { return Cell { .bytes = r.bankName }; },
+        { 190.5, 82.0, Align::Left, true, 0, BankNameSlot } },
+};
+
+const QString &totalWord()
 {
-    PartnerSummaryTexts t;
-    t.code = sjis::decode(partner.Code.view());
-    t.name = sjis::decode(partner.Name.view());
-    t.payableCount = counted(s.PayableCount, u"件");
-    t.payableBalance = printedYen(s.PayableAmount);
-    t.receivableCount = counted(s.ReceivableCount, u"件");
-    t.receivableBalance = printedYen(s.ReceivableAmount);
-    t.shortest = counted(s.Shortest, u"日");
-    t.longest = counted(s.Longest, u"日");
-    t.average = averageText(s.Average);
-    t.latestAverage = averageText(s.LatestAverage);
-    t.bankName = sjis::decode(bankName);
-    return t;
+    static const QString word = QStringLiteral("合計");
+    return word;
+}
+
+constexpr Column<PartnerTotals> TotalsColumns[] = {
+    { u"", CellKind::Empty, [](const PartnerTotals &) { return Cell {}; } },
+    { u"", CellKind::Shown, [](const PartnerTotals &) { return Cell { .shown = &totalWord() }; } },
+    { u"", CellKind::Count, [](const PartnerTotals &t) { return Cell { .count = t.PayableCount }; },
+        { 47.9, 10.6, Align::Right } },
+    { u"", CellKind::Yen, [](const PartnerTotals &t) { return Cell { .amount = t.PayableAmount }; },
+        { 58.7, 25.4, Align::Right } },
+    { u"", CellKind::Count,
+        [](const PartnerTotals &t) { return Cell { .count = t.ReceivableCount }; },
+        { 84.4, 10.6, Align::Right } },
+    { u"", CellKind::Yen,
+        [](const PartnerTotals &t) { return Cell { .amount = t.ReceivableAmount }; },
+        { 95.2, 25.7, Align::Right } },
+    { u"", CellKind::Empty, [](const PartnerTotals &) { return Cell {}; } },
+};
+
+} // namespace
+
+std::span<const output::Column<PartnerLine>> partnerSummaryColumns()
+{
+    return Columns;
+}
+
+std::span<const output::Column<PartnerTotals>> partnerTotalsColumns()
+{
+    return TotalsColumns;
 }
 
 bool partnerNameTall(std::string_view name)
@@ -216,94 +235,73 @@ bool partnerBankNameTall(std::string_view bankName)
     return bankName.size() > TallBankNameBytes;
 }
 
-QStringList partnerTotalsTexts(const PartnerTotals &totals)
+PartnerSummaryTable::PartnerSummaryTable(const Notes &notes, const Partners &partners,
+    const Banks &banks, std::span<const std::int32_t> rows)
+    : partners_(partners)
+    , rows_(rows)
+    , statistics_(partnerStatisticsOfRows(
+          partners, notes, std::vector<std::int32_t>(rows.begin(), rows.end())))
+    , banks_(banks)
 {
-    return totalsFigures(totals, printedYen);
+    for (std::size_t r = 0; r < rows_.size(); ++r)
+        if (partner(static_cast<int>(r)))
+            totals_.add(statistics_[r]);
 }
 
-QList<QStringList> partnerSummaryCsvHead()
+void PartnerSummaryTable::writeCells(csv::LineWriter &line, const PartnerLine &row) const
 {
-    return { { u"登録取引先一覧表"_s },
-        u"コード,取引先名,支払手形,,受取手形,,受取手形期日,,,,振出銀行名"_s.split(u','),
-        u",,件数,残高,件数,残高,最短,最長,平均,最近5回平均"_s.split(u',') };
+    output::writeCells<Columns>(line, row);
 }
 
-QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &t, const PartnerStatistics &s)
+const PartnerRecord *PartnerSummaryTable::partner(int line) const
 {
-    return { u"'"_s + t.code, csv::plainText(t.name), t.payableCount, csvYen(s.PayableAmount),
-        t.receivableCount, csvYen(s.ReceivableAmount), t.shortest, t.longest, t.average,
-        t.latestAverage, csv::plainText(t.bankName) };
+    const std::int32_t *index = output::entryAt(rows_, line);
+    return index ? output::entryAt(partners_, *index) : nullptr;
 }
 
-QStringList partnerTotalsCsvFields(const PartnerTotals &totals)
+std::optional<PartnerLine> PartnerSummaryTable::row(int line) const
 {
-    return QStringList { QString(), u"合計"_s } + totalsFigures(totals, csvYen)
-        + QStringList { QString() };
+    const PartnerRecord *p = partner(line);
+    if (!p)
+        return std::nullopt;
+    return PartnerLine { p, &statistics_[static_cast<std::size_t>(line)],
+        banks_.firstName(p->BankCode.view()) };
 }
 
-void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
-    const PartnerStatistics &s, std::string_view bankName)
+output::LineShape PartnerSummaryTable::shape(int line) const
 {
-    static const QByteArray ken = sjis::encode(u"件"_s);
-    static const QByteArray nichi = sjis::encode(u"日"_s);
-    csv::LineWriter line(out);
-    const auto count = [&line](std::int64_t n, const QByteArray &unit) {
-        line.count(n);
-        line.putEncoded(unit);
-    };
-    const auto yenAmount = [&line](Money amount) {
-        line.amount(amount);
-        line.putEncoded(yenUnitBytes(amount));
-    };
-    // "%3.1n日": may hold a thousands separator, and is then quoted.
-    const auto average = [&line](double days) {
-        line.figure(formats::fixed(days, 1, true).view(), AverageWidth, view(nichi));
-    };
-    line.field(partner.Code.view(), "'");
-    line.put(',');
-    line.textField(partner.Name.view());
-    line.put(',');
-    count(s.PayableCount, ken);
-    line.put(',');
-    yenAmount(s.PayableAmount);
-    line.put(',');
-    count(s.ReceivableCount, ken);
-    line.put(',');
-    yenAmount(s.ReceivableAmount);
-    line.put(',');
-    count(s.Shortest, nichi);
-    line.put(',');
-    count(s.Longest, nichi);
-    line.put(',');
-    average(s.Average);
-    line.put(',');
-    average(s.LatestAverage);
-    line.put(',');
-    line.textField(bankName);
-    line.endLine();
+    output::LineShape s;
+    s.height = output::PartnerRowHeight;
+    const PartnerRecord *p = partner(line);
+    if (!p)
+        return s;
+    const bool tallName = partnerNameTall(p->Name.view());
+    const bool tallBank = partnerBankNameTall(banks_.firstName(p->BankCode.view()));
+    if (tallName || tallBank)
+        s.height = output::TallPartnerRowHeight;
+    s.grown[NameSlot] = static_cast<float>(tallName ? TallNameHeight : NameHeight);
+    s.grown[BankNameSlot] = static_cast<float>(tallBank ? TallNameHeight : NameHeight);
+    return s;
+}
+
+QStringList PartnerSummaryTable::totals() const
+{
+    return output::pageTexts(partnerTotalsColumns(), totals_);
 }
 
 bool CSV2(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
     QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
-        const QList<QStringList> head = partnerSummaryCsvHead();
-        file.expect(head.size() + static_cast<qint64>(rows.size()) + 1);
-        for (const QStringList &line : head)
-            file.add(line);
-        const std::vector<PartnerStatistics> stats =
-            partnerStatisticsOfRows(state.PartnerTable, state.NoteTable, rows);
-        const CodeIndex<BankRecord> banks(state.BankTable);
-        PartnerTotals totals;
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            const PartnerRecord *p = partnerAt(state.PartnerTable, rows[r]);
-            if (!p)
-                continue;
-            totals.add(stats[r]);
-            appendPartnerSummaryCsvLine(
-                file.buffer(), *p, stats[r], banks.firstName(p->BankCode.view()));
-            file.lineAdded();
+        file.expect(3 + static_cast<qint64>(rows.size()) + 1);
+        file.add({ QStringLiteral("登録取引先一覧表") });
+        output::addHead(file, partnerSummaryColumns());
+        const PartnerSummaryTable table(state.NoteTable, state.PartnerTable, state.BankTable, rows);
+        output::addRows(file, table);
+        {
+            csv::LineWriter line(file.buffer());
+            output::writeLine(line, partnerTotalsColumns(), table.sums());
         }
-        file.add(partnerTotalsCsvFields(totals));
+        file.lineAdded();
     });
 }

@@ -2,13 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include "core/lookups.h"
+#include "output/report_columns.h"
 #include "session/session.h"
 #include "store/file_system.h"
 
@@ -84,44 +87,61 @@ struct PartnerTotals
     void add(const PartnerStatistics &s);
 };
 
-struct PartnerSummaryTexts
+// One partner of the summary, with its statistics and the first-match name of its bank, empty
+// when none.
+struct PartnerLine
 {
-    QString code;
-    QString name;
-    QString payableCount; // "3件"
-    QString payableBalance; // "%10.0n円"
-    QString receivableCount;
-    QString receivableBalance;
-    QString shortest; // "30日"
-    QString longest;
-    QString average; // "%3.1n日"
-    QString latestAverage;
-    QString bankName;
+    const PartnerRecord *partner = nullptr;
+    const PartnerStatistics *statistics = nullptr;
+    std::string_view bankName;
 };
 
-// bankName is the first-match name of the partner's BankCode, empty when none.
-PartnerSummaryTexts partnerSummaryTexts(
-    const PartnerRecord &partner, const PartnerStatistics &s, std::string_view bankName);
+// The columns, as the page and the CSV file have them: the code ("'" before it in the file), the
+// name, the payable notes' count ("3件") and balance ("%10.0n円", in the file "%10.0f円"), the
+// same of the receivable notes, their shortest and longest terms ("30日"), the average term and
+// that of the latest five ("%3.1n日"), the bank's name. The file's head is two lines.
+std::span<const output::Column<PartnerLine>> partnerSummaryColumns();
+// The totals line: the file's has an empty field, "合計", the four figures and an empty field;
+// the page's the four figures beside its own "合計".
+std::span<const output::Column<PartnerTotals>> partnerTotalsColumns();
 
 // The printed row takes two lines when the partner name is over 22 bytes or the bank name over
 // 48; each name box grows on its own rule.
 bool partnerNameTall(std::string_view name);
 bool partnerBankNameTall(std::string_view bankName);
 
-// The printed totals: payable count, payable balance, receivable count, receivable balance.
-QStringList partnerTotalsTexts(const PartnerTotals &totals);
+// The partners at rows (partner indices), in their order, with every one's statistics gathered
+// in one pass and their totals; an index beyond the table stands for no row.
+class PartnerSummaryTable
+{
+public:
+    using Row = PartnerLine;
 
-// The CSV file's first three lines, each as its fields.
-QList<QStringList> partnerSummaryCsvHead();
-// The eleven fields of a partner's CSV line: "'" before the code, balances "%10.0f円".
-QStringList partnerSummaryCsvFields(const PartnerSummaryTexts &texts, const PartnerStatistics &s);
-// The totals line's fields: empty, "合計", the four figures, and an empty last field.
-QStringList partnerTotalsCsvFields(const PartnerTotals &totals);
+    PartnerSummaryTable(const Notes &notes, const Partners &partners, const Banks &banks,
+        std::span<const std::int32_t> rows);
 
-// The same bytes as csv::line(partnerSummaryCsvFields(...)), appended straight from the stored
-// code page 932 texts.
-void appendPartnerSummaryCsvLine(QByteArray &out, const PartnerRecord &partner,
-    const PartnerStatistics &s, std::string_view bankName);
+    int count() const { return static_cast<int>(rows_.size()); }
+    std::optional<PartnerLine> row(int line) const;
+    std::span<const output::Column<PartnerLine>> columns(const PartnerLine &) const
+    {
+        return partnerSummaryColumns();
+    }
+    void writeCells(csv::LineWriter &line, const PartnerLine &row) const;
+    // The tall row for a long name or bank name.
+    output::LineShape shape(int line) const;
+    const PartnerTotals &sums() const { return totals_; }
+    // The printed totals: payable count, payable balance, receivable count, receivable balance.
+    QStringList totals() const;
+
+private:
+    const PartnerRecord *partner(int line) const;
+
+    const Partners &partners_;
+    std::span<const std::int32_t> rows_;
+    std::vector<PartnerStatistics> statistics_;
+    CodeIndex<BankRecord> banks_;
+    PartnerTotals totals_;
+};
 
 // Writes the partner summary's CSV file: the head, one line per partner of rows (partner
 // indices) in their order, the totals line. false with the message (file and reason, in

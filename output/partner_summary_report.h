@@ -17,7 +17,7 @@ namespace output {
 ReportDesign partnerSummaryDesign();
 
 // Text numbers of a partner summary line, in the order of the columns. The totals band's texts
-// are the four totals of partnerTotalsTexts.
+// are the four figures of partnerTotalsColumns.
 enum PartnerSummaryField {
     PartnerCodeField,
     PartnerNameTextField,

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -95,6 +96,12 @@ inline Box fixedText(const QString &text, Box b)
     return b;
 }
 
+// A column's head: its title centred in the box.
+inline Box heading(const QString &title, double left, double top, double width, double height = 4.5)
+{
+    return fixedText(title, box(left, top, width, height, Align::Centre));
+}
+
 inline Rule vertical(double x, double top, double bottom)
 {
     return { x, top, x, bottom, false, false };
@@ -122,6 +129,26 @@ struct PageSize
     double marginBottom = 10;
     bool landscape() const { return width > height; }
 };
+
+// The landscape lists (the note list, the partner summary): A4 landscape, a band 272.5 mm wide,
+// rows of a height that may grow.
+namespace landscapelist {
+
+    inline constexpr PageSize Page { 297, 210, 10, 10, 5, 10 };
+    inline constexpr double Right = 272.5;
+
+    // A row's rules: verticals at xs (and at the band's right edge) over its whole height, and
+    // one along its bottom 0.3 mm above the edge, however high the row has grown.
+    inline void rowRules(Band &band, std::initializer_list<double> xs)
+    {
+        constexpr double BottomGap = 0.3;
+        for (double x : xs)
+            band.rules.push_back({ x, 0, x, 0, false, true });
+        band.rules.push_back({ Right, 0, Right, 0, false, true });
+        band.rules.push_back({ 0, BottomGap, Right, BottomGap, true, true });
+    }
+
+} // namespace landscapelist
 
 // Page header on every page; one detail per line; a child band after a detail when the line asks
 // for one; a totals band once after the last line that printed a detail.

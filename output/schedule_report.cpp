@@ -1,6 +1,5 @@
 #include "output/schedule_report.h"
 
-#include "core/lookups.h"
 #include "session/session.h"
 
 using namespace Qt::StringLiterals;
@@ -10,60 +9,6 @@ namespace output {
 namespace {
 
     constexpr double BandRight = 187.9;
-
-    Box head(double left, double width, const QString &text)
-    {
-        return fixedText(text, box(left, 11.9, width, 4.5, Align::Centre));
-    }
-
-    Box field(double left, double width, double height, int which)
-    {
-        return textOf(TextFrom::Line, which, box(left, 0.8, width, height, Align::Right));
-    }
-
-    class ScheduleLines : public LineSource
-    {
-    public:
-        ScheduleLines(const Session &state, std::vector<schedule::Line> lines)
-            : state_(state)
-            , lines_(std::move(lines))
-            , partners_(state.PartnerTable)
-        {
-        }
-
-        int count() const override { return static_cast<int>(lines_.size()); }
-
-        LineShape shape(int line) const override
-        {
-            LineShape s;
-            if (lines_[static_cast<std::size_t>(line)].subtotal()) {
-                s.detail = false;
-                s.child = true;
-            }
-            return s;
-        }
-
-        QStringList texts(BandKind band, int line) const override
-        {
-            if (line < 0 || line >= count())
-                return {};
-            const schedule::Line &l = lines_[static_cast<std::size_t>(line)];
-            if (band == BandKind::Child && l.subtotal())
-                return schedule::printedSubtotalTexts(l);
-            if (band != BandKind::Detail || l.subtotal()
-                || static_cast<std::size_t>(l.note) >= state_.NoteTable.size())
-                return {};
-            const NoteRecord &n = state_.NoteTable[static_cast<std::size_t>(l.note)];
-            const std::int32_t at = partners_.first(n.PartnerCode.view());
-            const std::string_view name = partners_.nameAt(at);
-            return schedule::printedNoteTexts(n, l.day, at < 0 ? nullptr : &name);
-        }
-
-    private:
-        const Session &state_;
-        std::vector<schedule::Line> lines_;
-        CodeIndex<PartnerRecord> partners_;
-    };
 
 } // namespace
 
@@ -80,23 +25,17 @@ ReportDesign scheduleDesign()
     title.sizedToText = true;
     h.boxes.push_back(title);
     h.boxes.push_back(textOf(TextFrom::Header, 1, box(131.2, 6.3, 57.4, 5.3, Align::Right)));
-    h.boxes.push_back(head(0.0, 23.8, u"日付"_s));
-    h.boxes.push_back(head(24.1, 87.3, u"取引先名"_s));
-    h.boxes.push_back(head(111.7, 26.5, u"手形番号"_s));
-    h.boxes.push_back(head(138.4, 26.5, u"金額"_s));
+    h.boxes.push_back(heading(u"日付"_s, 0.0, 11.9, 23.8));
+    h.boxes.push_back(heading(u"取引先名"_s, 24.1, 11.9, 87.3));
+    h.boxes.push_back(heading(u"手形番号"_s, 111.7, 11.9, 26.5));
+    h.boxes.push_back(heading(u"金額"_s, 138.4, 11.9, 26.5));
     h.rules.push_back(horizontal(0, BandRight, 10.6));
     for (double x : { 0.0, 24.1, 111.7, 138.4, BandRight })
         h.rules.push_back(vertical(x, 10.6, 17.2));
 
     Band &b = d.detail;
     b.height = ScheduleRowHeight;
-    b.boxes.push_back(field(0.0, 23.8, 4.5, DateField));
-    b.boxes.push_back(field(24.1, 13.2, 3.4, ScheduleCodeField));
-    Box name = wrapped(field(37.6, 73.8, 4.5, ScheduleNameField));
-    name.align = Align::Left;
-    b.boxes.push_back(name);
-    b.boxes.push_back(field(111.7, 25.1, 4.5, NumberField));
-    b.boxes.push_back(field(138.4, 25.1, 4.5, YenField));
+    placeBoxes(b, schedule::noteColumns(), 0.8, 4.5);
     b.rules.push_back(horizontal(0, BandRight, 0));
     for (double x : { 0.0, 24.1, 111.7, 138.4 })
         b.rules.push_back(vertical(x, 0, ScheduleRowHeight));
@@ -105,8 +44,7 @@ ReportDesign scheduleDesign()
 
     Band c;
     c.height = SubtotalRowHeight;
-    c.boxes.push_back(field(123.6, 13.2, 4.5, CountField));
-    c.boxes.push_back(field(138.4, 25.1, 4.5, SubtotalYenField));
+    placeBoxes(c, schedule::subtotalColumns(), 0.8, 4.5);
     c.rules.push_back(horizontal(0, BandRight, 0));
     c.rules.push_back(vertical(111.7, 0, 5.3));
     c.rules.push_back(vertical(138.4, 0, 5.3));
@@ -120,7 +58,10 @@ std::unique_ptr<Report> scheduleReport(const Session &state, std::vector<schedul
     const QString &title, const QString &period)
 {
     return std::make_unique<Report>(scheduleDesign(), QStringList { title, period },
-        std::make_unique<ScheduleLines>(state, std::move(lines)));
+        std::make_unique<TableLines<schedule::Table, std::vector<schedule::Line>>>(
+            std::move(lines), [&](const std::vector<schedule::Line> &kept) {
+                return schedule::Table(state.NoteTable, state.PartnerTable, kept);
+            }));
 }
 
 } // namespace output

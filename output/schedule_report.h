@@ -16,10 +16,6 @@ namespace output {
 // text 1); a 5.3 mm detail per note and a 5.6 mm child band for each day's subtotal.
 ReportDesign scheduleDesign();
 
-// Text numbers of a schedule's note line and of its subtotal band.
-enum ScheduleField { DateField, ScheduleCodeField, ScheduleNameField, NumberField, YenField };
-enum SubtotalField { CountField, SubtotalYenField };
-
 inline constexpr double ScheduleRowHeight = 5.3;
 inline constexpr double SubtotalRowHeight = 5.6;
 

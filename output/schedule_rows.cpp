@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "core/day_date.h"
-#include "core/sjis.h"
-#include "output/csv_line.h"
 #include "output/sort_keys.h"
-#include "output/yen_unit.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,11 +19,6 @@ namespace {
     double dueDay(const NoteRecord &note)
     {
         return daydate::wholeDay(note.DueDate);
-    }
-
-    QString amountYen(const QString &figure, Money amount)
-    {
-        return figure + yenUnit(amount);
     }
 
 } // namespace
@@ -96,49 +89,104 @@ int dayCount(QDate start, QDate end)
     return static_cast<int>(std::max<qint64>(start.daysTo(end) + 1, 0));
 }
 
-QStringList printedNoteTexts(
-    const NoteRecord &note, double day, const std::string_view *partnerName)
+namespace {
+
+    using output::Align;
+    using output::Cell;
+    using output::CellKind;
+
+    constexpr output::Column<Row> NoteColumns[] = {
+        { u"日付", CellKind::DueDay, [](const Row &r) { return Cell { .number = r.line->day }; },
+            { 0.0, 23.8, Align::Right } },
+        { u"", CellKind::Code,
+            [](const Row &r) { return Cell { .bytes = r.note->PartnerCode.view() }; },
+            { 24.1, 13.2, Align::Right, false, 3.4 } },
+        { u"取引先名", CellKind::Text, [](const Row &r) { return Cell { .bytes = r.partnerName }; },
+            { 37.6, 73.8, Align::Left, true } },
+        { u"手形番号", CellKind::Text,
+            [](const Row &r) { return Cell { .bytes = r.note->NoteNumber.view() }; },
+            { 111.7, 25.1, Align::Right } },
+        { u"金額", CellKind::Yen, [](const Row &r) { return Cell { .amount = r.note->Amount }; },
+            { 138.4, 25.1, Align::Right } },
+    };
+
+    constexpr output::Column<Row> SubtotalColumns[] = {
+        { u"", CellKind::Empty, [](const Row &) { return Cell {}; } },
+        { u"", CellKind::Empty, [](const Row &) { return Cell {}; } },
+        { u"", CellKind::Count, [](const Row &r) { return Cell { .count = r.line->count }; },
+            { 123.6, 13.2, Align::Right } },
+        { u"", CellKind::Yen, [](const Row &r) { return Cell { .amount = r.line->amount }; },
+            { 138.4, 25.1, Align::Right } },
+    };
+
+} // namespace
+
+std::span<const output::Column<Row>> noteColumns()
 {
-    const QString date = daydate::toDate(day).toString(u"yy'年'M'月'd'日'"_s);
-    if (!partnerName)
-        return { date, QString(), QString(), QString(), QString() };
-    return { date, sjis::decode(note.PartnerCode.view()), sjis::decode(*partnerName),
-        sjis::decode(note.NoteNumber.view()), amountYen(note.Amount.textN(), note.Amount) };
+    return NoteColumns;
 }
 
-QStringList printedSubtotalTexts(const Line &subtotal)
+std::span<const output::Column<Row>> subtotalColumns()
 {
-    return { QString::number(subtotal.count) + u"件"_s,
-        amountYen(subtotal.amount.textN(), subtotal.amount) };
+    return SubtotalColumns;
 }
 
-QString csvDate(double day)
+Table::Table(const Notes &notes, const Partners &partners, std::span<const Line> lines)
+    : notes_(notes)
+    , lines_(lines)
+    , partners_(partners)
 {
-    return daydate::toDate(day).toString(u"yy'年'MM'月'dd'日'"_s);
 }
 
-QStringList csvTitleFields(const QString &title, const QString &period)
+std::optional<Row> Table::row(int line) const
 {
-    return { title, period };
+    const Line *l = output::entryAt(lines_, line);
+    if (!l)
+        return std::nullopt;
+    if (l->subtotal())
+        return Row { l, nullptr, {}, false };
+    const NoteRecord *note = output::entryAt(notes_, l->note);
+    if (!note)
+        return std::nullopt;
+    const std::int32_t at = partners_.first(note->PartnerCode.view());
+    return Row { l, note, partners_.nameAt(at), at >= 0 };
 }
 
-QStringList csvHeaderFields()
+output::LineShape Table::shape(int line) const
 {
-    return { u"日付"_s, QString(), u"取引先名"_s, u"手形番号"_s, u"金額"_s };
+    output::LineShape s;
+    if (const Line *l = output::entryAt(lines_, line); l && l->subtotal()) {
+        s.detail = false;
+        s.child = true;
+    }
+    return s;
 }
 
-QStringList csvNoteFields(const NoteRecord &note, double day, std::string_view partnerName)
+void Table::prefetch(int line) const
 {
-    return { csvDate(day), u"'"_s + sjis::decode(note.PartnerCode.view()),
-        csv::plainText(sjis::decode(partnerName)),
-        csv::plainText(sjis::decode(note.NoteNumber.view())),
-        amountYen(note.Amount.textF(), note.Amount) };
+    const Line *l = output::entryAt(lines_, line);
+    if (const NoteRecord *note = l ? output::entryAt(notes_, l->note) : nullptr) {
+        const char *bytes = reinterpret_cast<const char *>(note);
+        __builtin_prefetch(bytes);
+        __builtin_prefetch(bytes + offsetof(NoteRecord, Amount));
+    }
 }
 
-QStringList csvSubtotalFields(const Line &subtotal)
+void Table::writeCells(csv::LineWriter &line, const Row &row) const
 {
-    return { QString(), QString(), QString::number(subtotal.count) + u"件"_s,
-        amountYen(subtotal.amount.textF(), subtotal.amount) };
+    if (row.note)
+        output::writeCells<NoteColumns>(line, row);
+    else
+        output::writeCells<SubtotalColumns>(line, row);
+}
+
+QStringList Table::pageTexts(const Row &row) const
+{
+    QStringList texts = output::pageTexts(columns(row), row);
+    if (row.note && !row.named)
+        for (qsizetype i = 1; i < texts.size(); ++i)
+            texts[i].clear();
+    return texts;
 }
 
 } // namespace schedule

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -8,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/lookups.h"
+#include "output/report_columns.h"
 #include "session/session.h"
 
 // The payment and collection schedules: the unsettled notes of one kind due in a period, day by
@@ -46,22 +50,54 @@ QString periodCaption(QDate start, QDate end);
 // The days from start to end, both included; 0 when the start lies after the end.
 int dayCount(QDate start, QDate end);
 
-// The printed texts of a note line: date ("26年6月5日"), code, partner name, note number and
-// amount ("%10.0n円"). A code no partner bears leaves all but the date empty. partnerName is
-// nullptr when no partner bears the code.
-QStringList printedNoteTexts(
-    const NoteRecord &note, double day, const std::string_view *partnerName);
-// A subtotal's printed count ("2件") and amount ("%10.0n円").
-QStringList printedSubtotalTexts(const Line &subtotal);
+// One line of a schedule as the page and the CSV file take it: a note with the first-match name of
+// its partner code, or a subtotal.
+struct Row
+{
+    const Line *line = nullptr;
+    const NoteRecord *note = nullptr; // nullptr for a subtotal
+    std::string_view partnerName;
+    bool named = false; // a partner bears the note's code
+};
 
-// The CSV file's title line, its header line, and the fields of a note line (date "26年06月05日",
-// "'" and the code, name, number, amount "%10.0f円"; the code, number and amount whether or not a
-// partner bears the code) and of a subtotal (two empty fields, "2件", "%10.0f円").
-// The CSV date of a day: "26年06月05日".
-QString csvDate(double day);
-QStringList csvTitleFields(const QString &title, const QString &period);
-QStringList csvHeaderFields();
-QStringList csvNoteFields(const NoteRecord &note, double day, std::string_view partnerName);
-QStringList csvSubtotalFields(const Line &subtotal);
+// A note's columns: the due day ("26年6月5日"; in the file "26年06月05日"), the code ("'" before
+// it in the file), the partner's name, the note number and the amount ("%10.0n円"; in the file
+// "%10.0f円"). A subtotal's: two empty fields in the file alone, then the count ("2件") and the
+// sum, under the note's name and amount.
+std::span<const output::Column<Row>> noteColumns();
+std::span<const output::Column<Row>> subtotalColumns();
+
+// The lines, in their order: a note line is a detail, a subtotal the child band of its day. A
+// code no partner bears leaves all but the date of the printed line empty; the file's line has
+// them all.
+class Table
+{
+public:
+    using Row = schedule::Row;
+
+    Table(const Notes &notes, const Partners &partners, std::span<const Line> lines);
+
+    int count() const { return static_cast<int>(lines_.size()); }
+    std::optional<Row> row(int line) const;
+    std::span<const output::Column<Row>> columns(const Row &row) const
+    {
+        return row.note ? noteColumns() : subtotalColumns();
+    }
+    output::LineShape shape(int line) const;
+    output::BandKind band(const Row &row) const
+    {
+        return row.note ? output::BandKind::Detail : output::BandKind::Child;
+    }
+    QStringList pageTexts(const Row &row) const;
+    void writeCells(csv::LineWriter &line, const Row &row) const;
+    // The notes of a schedule lie scattered over a table far larger than any cache: a line's
+    // note is asked for a few lines ahead, so the wait for memory hides behind the work on others.
+    void prefetch(int line) const;
+
+private:
+    const Notes &notes_;
+    std::span<const Line> lines_;
+    CodeIndex<PartnerRecord> partners_;
+};
 
 } // namespace schedule
