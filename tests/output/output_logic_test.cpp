@@ -13,6 +13,7 @@
 #include "output/output_choices.h"
 #include "tests/sheets/sheet_fixtures.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/other_user.h"
 #include "tests/support/scripted_progress.h"
 #include "tests/support/temp_dir.h"
 
@@ -429,17 +430,7 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
 // file it leads to is left alone. The user's own link is written through.
 TEST_F(NoteListCsv, AnotherUsersLinkIsNeverFollowed)
 {
-    class LinksOfAnother : public PosixFileSystem
-    {
-    public:
-        int lstat(const char *path, struct stat *info) override
-        {
-            const int rc = PosixFileSystem::lstat(path, info);
-            if (rc == 0 && S_ISLNK(info->st_mode))
-                info->st_uid = ::geteuid() + 1;
-            return rc;
-        }
-    } shared;
+    other_user::LinksSeenAsTheirs shared;
     TestDir theirs;
     theirs.write(u"their.txt"_s, "theirs");
     ASSERT_TRUE(QFile::link(theirs.file(u"their.txt"_s), path()));

@@ -97,17 +97,7 @@ TEST(ProgramOptions, AChangeKeepsTheOtherSettingsAndNeverWritesThroughAnotherUse
     EXPECT_EQ(dir.read(u"tegata.ini"_s), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { u"tegata.ini"_s });
 
-    class LinksOfAnother : public PosixFileSystem
-    {
-    public:
-        int lstat(const char *path, struct stat *info) override
-        {
-            const int rc = PosixFileSystem::lstat(path, info);
-            if (rc == 0 && S_ISLNK(info->st_mode))
-                info->st_uid = ::geteuid() + 1;
-            return rc;
-        }
-    } shared;
+    other_user::LinksSeenAsTheirs shared;
     TestDir victim;
     victim.write(u"own.txt"_s, "the victim's own");
     ASSERT_TRUE(QFile::remove(ini));

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QProcess>
 #include <QString>
+
+#include "store/file_system.h"
 
 // Another login on the same computer: the system's "nobody". Only root can act as it, through
 // setpriv; tests that need a second user take that way where they run as root.
@@ -28,5 +31,18 @@ inline bool run(const QString &command)
     return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
         && process.exitCode() == 0;
 }
+
+// Where no second login can be used: every symbolic link is seen as another user's.
+class LinksSeenAsTheirs : public PosixFileSystem
+{
+public:
+    int lstat(const char *path, struct stat *info) override
+    {
+        const int rc = PosixFileSystem::lstat(path, info);
+        if (rc == 0 && S_ISLNK(info->st_mode))
+            info->st_uid = ::geteuid() + 1;
+        return rc;
+    }
+};
 
 } // namespace other_user
