@@ -48,7 +48,7 @@ void BM_YearScheduleLaidOut(benchmark::State &st)
         std::vector<schedule::Line> year = scheduleOf(FirstDue + 500, 365);
         lines = year.size();
         auto report = output::scheduleReport(
-            s, std::move(year), u"出　金　予　定　表"_s, u"2023/05/01～2024/04/29"_s);
+            s.Data.tables(), std::move(year), u"出　金　予　定　表"_s, u"2023/05/01～2024/04/29"_s);
         pages = report->layout().pageCount();
         benchmark::DoNotOptimize(pages);
     }
@@ -69,8 +69,8 @@ void BM_CSV3(benchmark::State &st)
     const std::vector<schedule::Line> all = scheduleOf(FirstDue, 2100);
     timeAgainstPlainWrite(st, csvPath(), [&](const QString &path, FileSystem &fs) {
         QString error;
-        return CSV3(path, s, all, u"出　金　予　定　表"_s, u"2023/06/14～2029/03/23"_s, &error,
-            nullptr, fs);
+        return CSV3(path, s.Data.tables(), all, u"出　金　予　定　表"_s,
+            u"2023/06/14～2029/03/23"_s, &error, nullptr, fs);
     });
     st.counters["lines"] = static_cast<double>(all.size());
 }

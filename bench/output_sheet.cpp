@@ -37,7 +37,7 @@ void BM_CSV1(benchmark::State &st)
     const std::vector<std::int32_t> rows(all.begin(), all.end());
     timeAgainstPlainWrite(st, csvPath(), [&](const QString &path, FileSystem &fs) {
         QString error;
-        return CSV1(path, s, rows, u"支払手形記入帳"_s, &error, nullptr, fs);
+        return CSV1(path, s.Data.tables(), rows, u"支払手形記入帳"_s, &error, nullptr, fs);
     });
 }
 // Enough rounds for a median of their ratios.

@@ -36,8 +36,8 @@ public:
 
 std::unique_ptr<output::Report> report(std::vector<int> lines)
 {
-    return output::noteListReport(*state, std::move(lines), QStringLiteral("支払手形記入帳"),
-        QStringLiteral("2024/01/01　～　2024/12/31"));
+    return output::noteListReport(state->Data.tables(), std::move(lines),
+        QStringLiteral("支払手形記入帳"), QStringLiteral("2024/01/01　～　2024/12/31"));
 }
 
 void prepare()

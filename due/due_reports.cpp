@@ -9,11 +9,11 @@
 
 #include "core/bank_calendar.h"
 #include "core/lookups.h"
+#include "core/tables.h"
 #include "due/due_texts.h"
 #include "output/csv_file.h"
 #include "output/output_choices.h"
 #include "output/report_columns.h"
-#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 using output::Align;
@@ -165,9 +165,9 @@ namespace {
     class Names
     {
     public:
-        explicit Names(const Session &state)
-            : partners_(state.PartnerTable)
-            , banks_(state.BankTable)
+        explicit Names(const Tables &tables)
+            : partners_(tables.partners)
+            , banks_(tables.banks)
         {
         }
         std::string_view partner(const NoteRecord &n) const
@@ -202,11 +202,11 @@ namespace {
     public:
         using Row = Cells;
 
-        CheckedNotes(const Session &state, const NoteList &list, Columns columns, MakeCells cells,
+        CheckedNotes(const Tables &tables, const NoteList &list, Columns columns, MakeCells cells,
             QStringList totals)
-            : state_(state)
+            : tables_(tables)
             , rows_(list.rows)
-            , names_(state)
+            , names_(tables)
             , columns_(columns)
             , cells_(cells)
             , totals_(std::move(totals))
@@ -218,7 +218,7 @@ namespace {
         std::optional<Cells> row(int line) const
         {
             const DueNote *row = output::entryAt(rows_, line);
-            const NoteRecord *note = row ? output::entryAt(state_.NoteTable, row->note) : nullptr;
+            const NoteRecord *note = row ? output::entryAt(tables_.notes, row->note) : nullptr;
             if (!note)
                 return std::nullopt;
             return cells_(*row, *note, names_);
@@ -227,7 +227,7 @@ namespace {
         QStringList totals() const { return totals_; }
 
     private:
-        const Session &state_;
+        const Tables &tables_;
         std::vector<DueNote> rows_;
         Names names_;
         Columns columns_;
@@ -235,15 +235,15 @@ namespace {
         QStringList totals_;
     };
 
-    CheckedNotes longTermTable(const Session &state, const Overview &o)
+    CheckedNotes longTermTable(const Tables &tables, const Overview &o)
     {
-        return { state, o.longTerms, LongTermColumns, longTermRow,
+        return { tables, o.longTerms, LongTermColumns, longTermRow,
             { longTermCountLine(o.longTerms), longTermExplanation() } };
     }
 
-    CheckedNotes clearingTable(const Session &state, const Overview &o)
+    CheckedNotes clearingTable(const Tables &tables, const Overview &o)
     {
-        return { state, o.afterClearing, ClearingColumns, clearingRow,
+        return { tables, o.afterClearing, ClearingColumns, clearingRow,
             { clearingCountLine(o), clearingExplanation() } };
     }
 
@@ -328,15 +328,15 @@ namespace {
 } // namespace
 
 std::unique_ptr<output::Report> longTermReport(
-    const Session &state, const Overview &o, const QString &asOf)
+    const Tables &tables, const Overview &o, const QString &asOf)
 {
-    return checkedNotesReport(longTermTable(state, o), longTermColumns(), longTermTitle(), asOf);
+    return checkedNotesReport(longTermTable(tables, o), longTermColumns(), longTermTitle(), asOf);
 }
 
 std::unique_ptr<output::Report> clearingReport(
-    const Session &state, const Overview &o, const QString &asOf)
+    const Tables &tables, const Overview &o, const QString &asOf)
 {
-    return checkedNotesReport(clearingTable(state, o), clearingColumns(), clearingTitle(), asOf);
+    return checkedNotesReport(clearingTable(tables, o), clearingColumns(), clearingTitle(), asOf);
 }
 
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
@@ -356,17 +356,17 @@ bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QS
     });
 }
 
-bool longTermCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
+bool longTermCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
-    return listCsv(path, longTermTable(state, o), longTermColumns(), longTermTitle(), asOf, error,
+    return listCsv(path, longTermTable(tables, o), longTermColumns(), longTermTitle(), asOf, error,
         progress, fs);
 }
 
-bool clearingCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
+bool clearingCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
     QString *error, Progress *progress, FileSystem &fs)
 {
-    return listCsv(path, clearingTable(state, o), clearingColumns(), clearingTitle(), asOf, error,
+    return listCsv(path, clearingTable(tables, o), clearingColumns(), clearingTitle(), asOf, error,
         progress, fs);
 }
 

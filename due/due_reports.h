@@ -5,16 +5,16 @@
 #include <QDate>
 #include <QString>
 
+#include "core/tables.h"
 #include "due/due_lists.h"
 #include "output/report_design.h"
 #include "store/file_system.h"
 
-struct Session;
 class Progress;
 
 // The printed reports of what falls due and their CSV files, made of the same cell texts as the
 // window's lists. A report copies the rows it needs, so the overview may go once it is made; the
-// state's tables must stay as they are while the report lives, as for every report.
+// tables must stay as they are while the report lives, as for every report.
 namespace due {
 
 // "2026年12月07日現在"
@@ -30,18 +30,18 @@ QString clearingTitle(); // 2027年4月以降に期日の手形
 // explanation.
 std::unique_ptr<output::Report> cashPlanReport(const Overview &o, const QString &asOf);
 std::unique_ptr<output::Report> longTermReport(
-    const Session &state, const Overview &o, const QString &asOf);
+    const Tables &tables, const Overview &o, const QString &asOf);
 std::unique_ptr<output::Report> clearingReport(
-    const Session &state, const Overview &o, const QString &asOf);
+    const Tables &tables, const Overview &o, const QString &asOf);
 
 // The same content as CSV: the title and the as-of text, the column heads, one line per row,
 // then the totals. false with the message (file and reason, in Japanese) in error when the file
 // could not be written whole; the old file then stays.
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
     Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
-bool longTermCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
+bool longTermCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
-bool clearingCsv(const QString &path, const Session &state, const Overview &o, const QString &asOf,
+bool clearingCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
 
 } // namespace due

@@ -328,8 +328,8 @@ void DueWindow::preview(int tab)
 {
     const QString asOf = asOfText(overview_.today);
     std::unique_ptr<output::Report> report = tab == PlanTab ? cashPlanReport(overview_, asOf)
-        : tab == LongTermTab ? longTermReport(state_, overview_, asOf)
-                             : clearingReport(state_, overview_, asOf);
+        : tab == LongTermTab ? longTermReport(state_.Data.tables(), overview_, asOf)
+                             : clearingReport(state_.Data.tables(), overview_, asOf);
     output::previewReport(*report, prompter_, this,
         [this](const QString &path) { return state_.isProgramFile(path); });
 }
@@ -342,8 +342,8 @@ void DueWindow::exportCsv(int tab)
             if (tab == PlanTab)
                 return cashPlanCsv(path, overview_, asOf, error, progress);
             if (tab == LongTermTab)
-                return longTermCsv(path, state_, overview_, asOf, error, progress);
-            return clearingCsv(path, state_, overview_, asOf, error, progress);
+                return longTermCsv(path, state_.Data.tables(), overview_, asOf, error, progress);
+            return clearingCsv(path, state_.Data.tables(), overview_, asOf, error, progress);
         });
 }
 

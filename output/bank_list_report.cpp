@@ -1,8 +1,8 @@
 #include "output/bank_list_report.h"
 
+#include "core/tables.h"
 #include "output/csv_file.h"
 #include "output/report_columns.h"
-#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -88,24 +88,24 @@ ReportDesign bankListDesign()
     return d;
 }
 
-std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf)
+std::unique_ptr<Report> bankListReport(const Tables &tables, const QString &asOf)
 {
     // The title is a header text too, so the preview offers it as the PDF's name.
     return std::make_unique<Report>(bankListDesign(), QStringList { bankListTitle(), asOf },
-        std::make_unique<TableLines<BankTable>>(BankTable(state.BankTable)));
+        std::make_unique<TableLines<BankTable>>(BankTable(tables.banks)));
 }
 
 } // namespace output
 
 bool CSV4(
-    const QString &path, const Session &state, QString *error, Progress *progress, FileSystem &fs)
+    const QString &path, const Tables &tables, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
-        file.expect(static_cast<qint64>(state.BankTable.size()) + 2);
+        file.expect(static_cast<qint64>(tables.banks.size()) + 2);
         file.add({ u"登録銀行一覧表"_s });
         output::addHead(file, std::span<const output::Column<const BankRecord *>>(output::Columns));
         // The stored bytes as they are: decoding and encoding again would change NEC and IBM
         // characters of code page 932 and turn an undecodable byte into "?".
-        output::addRows(file, output::BankTable(state.BankTable));
+        output::addRows(file, output::BankTable(tables.banks));
     });
 }

@@ -5,10 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/tables.h"
 #include "output/report_design.h"
 #include "store/file_system.h"
 
-struct Session;
 class Progress;
 
 namespace output {
@@ -23,7 +23,7 @@ QString bankListTitle();
 inline constexpr double BankRowHeight = 5.6;
 
 // Every bank of the table in its order, dated asOf ("2001年06月30日現在").
-std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf);
+std::unique_ptr<Report> bankListReport(const Tables &tables, const QString &asOf);
 
 } // namespace output
 
@@ -31,5 +31,5 @@ std::unique_ptr<Report> bankListReport(const Session &state, const QString &asOf
 // in table order. false with the message
 // (file and reason, in Japanese) in error when it could not be written whole; the old file then
 // stays.
-bool CSV4(const QString &path, const Session &state, QString *error, Progress *progress = nullptr,
+bool CSV4(const QString &path, const Tables &tables, QString *error, Progress *progress = nullptr,
     FileSystem &fs = systemFileSystem());

@@ -10,14 +10,13 @@ void appendNoteListCsvLine(QByteArray &out, const NoteRecord &note, std::string_
     output::writeLine(line, noteListColumns(), NoteListLine { &note, partnerName, bankName });
 }
 
-bool CSV1(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
+bool CSV1(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
     const QString &title, QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(static_cast<qint64>(rows.size()) + 2);
         file.add({ title });
         output::addHead(file, noteListColumns());
-        output::addRows(
-            file, NoteListTable(state.NoteTable, state.PartnerTable, state.BankTable, rows));
+        output::addRows(file, NoteListTable(tables.notes, tables.partners, tables.banks, rows));
     });
 }

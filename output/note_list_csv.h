@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "session/session.h"
+#include "core/tables.h"
 #include "store/file_system.h"
 
 class Progress;
@@ -15,7 +15,7 @@ class Progress;
 // Writes the note list's CSV file to path: the title alone, the header line, then one line per
 // note of rows in their order, names by their first-match lookups. false with the message (file
 // and reason, in Japanese) in error when it could not be written whole; the old file then stays.
-bool CSV1(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
+bool CSV1(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
     const QString &title, QString *error, Progress *progress = nullptr,
     FileSystem &fs = systemFileSystem());
 

@@ -48,12 +48,12 @@ ReportDesign noteListDesign()
 }
 
 std::unique_ptr<Report> noteListReport(
-    const Session &state, std::vector<int> rows, const QString &title, const QString &period)
+    const Tables &tables, std::vector<int> rows, const QString &title, const QString &period)
 {
     return std::make_unique<Report>(noteListDesign(), QStringList { title, period },
         std::make_unique<TableLines<NoteListTable, std::vector<int>>>(
             std::move(rows), [&](const std::vector<int> &kept) {
-                return NoteListTable(state.NoteTable, state.PartnerTable, state.BankTable, kept);
+                return NoteListTable(tables.notes, tables.partners, tables.banks, kept);
             }));
 }
 

@@ -248,10 +248,10 @@ OutputSheet::OutputJob OutputSheet::scheduleJob(int chosen)
     const QString title = choiceTitle(chosen);
     const QString period = report_.PeriodCaption;
     return { [this, lines, title, period] {
-                return output::scheduleReport(state_, *lines, title, period);
+                return output::scheduleReport(state_.Data.tables(), *lines, title, period);
             },
         [this, lines, title, period](const QString &path, QString *error, Progress *progress) {
-            return CSV3(path, state_, *lines, title, period, error, progress);
+            return CSV3(path, state_.Data.tables(), *lines, title, period, error, progress);
         } };
 }
 
@@ -262,9 +262,9 @@ OutputSheet::OutputJob OutputSheet::bankListJob()
     report_.ReportRows.resize(state_.BankTable.size());
     for (std::size_t i = 0; i < report_.ReportRows.size(); ++i)
         report_.ReportRows[i] = static_cast<std::int32_t>(i);
-    return { [this, asOf] { return output::bankListReport(state_, asOf); },
+    return { [this, asOf] { return output::bankListReport(state_.Data.tables(), asOf); },
         [this](const QString &path, QString *error, Progress *progress) {
-            return CSV4(path, state_, error, progress);
+            return CSV4(path, state_.Data.tables(), error, progress);
         } };
 }
 
@@ -277,10 +277,10 @@ OutputSheet::OutputJob OutputSheet::partnerSummaryJob()
     report_.ReportRows = setArr2(state_.PartnerTable, partners);
     const QString asOf = asOfCaption(DP2->date());
     return { [this, asOf] {
-                return output::partnerSummaryReport(state_, report_.ReportRows, asOf);
+                return output::partnerSummaryReport(state_.Data.tables(), report_.ReportRows, asOf);
             },
         [this](const QString &path, QString *error, Progress *progress) {
-            return CSV2(path, state_, report_.ReportRows, error, progress);
+            return CSV2(path, state_.Data.tables(), report_.ReportRows, error, progress);
         } };
 }
 
@@ -289,10 +289,11 @@ OutputSheet::OutputJob OutputSheet::noteListJob()
     return { [this] {
                 const std::vector<int> rows(report_.ReportRows.begin(), report_.ReportRows.end());
                 return output::noteListReport(
-                    state_, rows, report_.JournalTitle, report_.PeriodCaption);
+                    state_.Data.tables(), rows, report_.JournalTitle, report_.PeriodCaption);
             },
         [this](const QString &path, QString *error, Progress *progress) {
-            return CSV1(path, state_, report_.ReportRows, report_.JournalTitle, error, progress);
+            return CSV1(path, state_.Data.tables(), report_.ReportRows, report_.JournalTitle, error,
+                progress);
         } };
 }
 

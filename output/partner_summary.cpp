@@ -289,14 +289,14 @@ QStringList PartnerSummaryTable::totals() const
     return output::pageTexts(partnerTotalsColumns(), totals_);
 }
 
-bool CSV2(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
+bool CSV2(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
     QString *error, Progress *progress, FileSystem &fs)
 {
     return csv::write(path, error, progress, fs, [&](csv::File &file) {
         file.expect(3 + static_cast<qint64>(rows.size()) + 1);
         file.add({ QStringLiteral("登録取引先一覧表") });
         output::addHead(file, partnerSummaryColumns());
-        const PartnerSummaryTable table(state.NoteTable, state.PartnerTable, state.BankTable, rows);
+        const PartnerSummaryTable table(tables.notes, tables.partners, tables.banks, rows);
         output::addRows(file, table);
         {
             csv::LineWriter line(file.buffer());

@@ -11,8 +11,8 @@
 #include <QStringList>
 
 #include "core/lookups.h"
+#include "core/tables.h"
 #include "output/report_columns.h"
-#include "session/session.h"
 #include "store/file_system.h"
 
 class Progress;
@@ -146,5 +146,5 @@ private:
 // Writes the partner summary's CSV file: the head, one line per partner of rows (partner
 // indices) in their order, the totals line. false with the message (file and reason, in
 // Japanese) in error when it could not be written whole; the old file then stays.
-bool CSV2(const QString &path, const Session &state, const std::vector<std::int32_t> &rows,
+bool CSV2(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
     QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());

@@ -1,7 +1,7 @@
 #include "output/partner_summary_report.h"
 
+#include "core/tables.h"
 #include "output/partner_summary.h"
-#include "session/session.h"
 
 using namespace Qt::StringLiterals;
 
@@ -72,13 +72,12 @@ ReportDesign partnerSummaryDesign()
 }
 
 std::unique_ptr<Report> partnerSummaryReport(
-    const Session &state, std::vector<std::int32_t> rows, const QString &asOfCaption)
+    const Tables &tables, std::vector<std::int32_t> rows, const QString &asOfCaption)
 {
     return std::make_unique<Report>(partnerSummaryDesign(), QStringList { asOfCaption },
         std::make_unique<TableLines<PartnerSummaryTable, std::vector<std::int32_t>>>(
             std::move(rows), [&](const std::vector<std::int32_t> &kept) {
-                return PartnerSummaryTable(
-                    state.NoteTable, state.PartnerTable, state.BankTable, kept);
+                return PartnerSummaryTable(tables.notes, tables.partners, tables.banks, kept);
             }));
 }
 

@@ -6,9 +6,8 @@
 
 #include <QString>
 
+#include "core/tables.h"
 #include "output/report_design.h"
-
-struct Session;
 
 namespace output {
 
@@ -38,6 +37,6 @@ inline constexpr double TallPartnerRowHeight = 9.0;
 // rows are partner indices in print order; every partner's statistics are gathered once, when the
 // report is made, so the totals band is known before any page is painted.
 std::unique_ptr<Report> partnerSummaryReport(
-    const Session &state, std::vector<std::int32_t> rows, const QString &asOfCaption);
+    const Tables &tables, std::vector<std::int32_t> rows, const QString &asOfCaption);
 
 } // namespace output

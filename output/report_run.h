@@ -6,12 +6,12 @@
 
 #include <QString>
 
+#include "core/tables.h"
 #include "output/report_design.h"
 
 class Progress;
 class Prompter;
 class QWidget;
-struct Session;
 
 namespace output {
 
@@ -22,7 +22,7 @@ namespace output {
 // The note list: a journal of one kind over a period, or the data sheet's rows. rows are note
 // indices in print order; title and period go into the header of every page.
 std::unique_ptr<Report> noteListReport(
-    const Session &state, std::vector<int> rows, const QString &title, const QString &period);
+    const Tables &tables, std::vector<int> rows, const QString &title, const QString &period);
 
 // Shows the pages in the preview window and returns when the user has closed it. The user can
 // page, zoom, print through the print dialog and save a PDF from there.

@@ -1,6 +1,6 @@
 #include "output/schedule_report.h"
 
-#include "session/session.h"
+#include "core/tables.h"
 
 using namespace Qt::StringLiterals;
 
@@ -54,13 +54,13 @@ ReportDesign scheduleDesign()
     return d;
 }
 
-std::unique_ptr<Report> scheduleReport(const Session &state, std::vector<schedule::Line> lines,
+std::unique_ptr<Report> scheduleReport(const Tables &tables, std::vector<schedule::Line> lines,
     const QString &title, const QString &period)
 {
     return std::make_unique<Report>(scheduleDesign(), QStringList { title, period },
         std::make_unique<TableLines<schedule::Table, std::vector<schedule::Line>>>(
             std::move(lines), [&](const std::vector<schedule::Line> &kept) {
-                return schedule::Table(state.NoteTable, state.PartnerTable, kept);
+                return schedule::Table(tables.notes, tables.partners, kept);
             }));
 }
 

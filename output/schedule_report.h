@@ -5,10 +5,9 @@
 
 #include <QString>
 
+#include "core/tables.h"
 #include "output/report_design.h"
 #include "output/schedule_rows.h"
-
-struct Session;
 
 namespace output {
 
@@ -21,7 +20,7 @@ inline constexpr double SubtotalRowHeight = 5.6;
 
 // A schedule's lines as a report: a note line is a detail; a subtotal is a suppressed detail
 // followed by its child band.
-std::unique_ptr<Report> scheduleReport(const Session &state, std::vector<schedule::Line> lines,
+std::unique_ptr<Report> scheduleReport(const Tables &tables, std::vector<schedule::Line> lines,
     const QString &title, const QString &period);
 
 } // namespace output

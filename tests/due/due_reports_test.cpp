@@ -94,10 +94,10 @@ TEST_F(DueReports, EachReportPrintsTheCellsOfItsListAndItsTotals)
         { "cash plan's overdue row", [&] { return due::cashPlanReport(o, asOf); }, false,
             u"資金繰り予定"_s, 0, { u"期日経過"_s, u"0"_s, u"300"_s, u"300"_s },
             due::planTotalCells(o.total) },
-        { "long terms", [&] { return due::longTermReport(state, o, asOf); }, true,
+        { "long terms", [&] { return due::longTermReport(state.Data.tables(), o, asOf); }, true,
             u"支払サイト点検"_s, 0, due::longTermCells(longTerm, payable(), bytes(u"=丸和商事"_s)),
             { due::longTermCountLine(o.longTerms), due::longTermExplanation() } },
-        { "after clearing", [&] { return due::clearingReport(state, o, asOf); }, true,
+        { "after clearing", [&] { return due::clearingReport(state.Data.tables(), o, asOf); }, true,
             u"2027年4月以降に期日の手形"_s, 1,
             due::clearingCells(
                 clearing, receivable(), bytes(u"山田工業"_s), bytes(u"三井住友銀行"_s)),
@@ -113,7 +113,10 @@ TEST_F(DueReports, EachReportPrintsTheCellsOfItsListAndItsTotals)
         EXPECT_EQ(report->lines().texts(BandKind::Totals, report->lines().count()), c.totals);
     }
     // The first payable note's own bank, not its partner's and not a later record of its code.
-    EXPECT_EQ(due::clearingReport(state, o, asOf)->lines().texts(BandKind::Detail, 0).last(),
+    EXPECT_EQ(due::clearingReport(state.Data.tables(), o, asOf)
+                  ->lines()
+                  .texts(BandKind::Detail, 0)
+                  .last(),
         u"みずほ銀行"_s);
 }
 
@@ -152,10 +155,14 @@ TEST_F(DueReports, EachCsvFileHoldsTheTitleTheHeadsTheRowsAndTheTotals)
         { "plan.csv", [&](const QString &p, QString *e) { return due::cashPlanCsv(p, o, asOf, e); },
             plan },
         { "long.csv",
-            [&](const QString &p, QString *e) { return due::longTermCsv(p, state, o, asOf, e); },
+            [&](const QString &p, QString *e) {
+                return due::longTermCsv(p, state.Data.tables(), o, asOf, e);
+            },
             longTerm },
         { "clearing.csv",
-            [&](const QString &p, QString *e) { return due::clearingCsv(p, state, o, asOf, e); },
+            [&](const QString &p, QString *e) {
+                return due::clearingCsv(p, state.Data.tables(), o, asOf, e);
+            },
             clearing },
     };
     for (const auto &c : cases) {
@@ -172,10 +179,10 @@ TEST(DueReportsOfNothing, AnEmptyListStillPrintsItsCountAndExplanation)
     const Session state { systemFileSystem() };
     const due::Overview o = due::overview(state.NoteTable, Today, 14);
     const QString asOf = due::asOfText(Today);
-    using Make = std::unique_ptr<output::Report> (*)(
-        const Session &, const due::Overview &, const QString &);
+    using Make =
+        std::unique_ptr<output::Report> (*)(const Tables &, const due::Overview &, const QString &);
     for (Make make : { &due::longTermReport, &due::clearingReport }) {
-        const std::unique_ptr<output::Report> report = make(state, o, asOf);
+        const std::unique_ptr<output::Report> report = make(state.Data.tables(), o, asOf);
         const std::span<const output::Placement> page = report->layout().page(0);
         ASSERT_FALSE(page.empty());
         EXPECT_EQ(page.back().band, BandKind::Totals);

@@ -358,7 +358,8 @@ protected:
 
 TEST_F(NoteListCsv, LinesAreWrittenByteForByte)
 {
-    ASSERT_TRUE(CSV1(path(), state, { 1, 0 }, u"支払手形記入帳"_s, &error)) << error.toStdString();
+    ASSERT_TRUE(CSV1(path(), state.Data.tables(), { 1, 0 }, u"支払手形記入帳"_s, &error))
+        << error.toStdString();
     const QByteArray expected =
         sjisBytes(u"支払手形記入帳\r\n"
                   u",取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"
@@ -372,7 +373,7 @@ TEST_F(NoteListCsv, LinesAreWrittenByteForByte)
 TEST_F(NoteListCsv, AnEmptySelectionGivesTheTitleAndHeaderLines)
 {
     dir.write(u"list.csv"_s, QByteArray(5000, 'x')); // replaced, not partly overwritten
-    ASSERT_TRUE(CSV1(path(), state, {}, u"小切手記入帳"_s, &error));
+    ASSERT_TRUE(CSV1(path(), state.Data.tables(), {}, u"小切手記入帳"_s, &error));
     EXPECT_EQ(dir.read(u"list.csv"_s),
         sjisBytes(
             u"小切手記入帳\r\n,取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"_s));
@@ -388,7 +389,8 @@ TEST_F(NoteListCsv, AFailedWriteLeavesTheOldFileAndNothingElse)
     for (int failing : { 0, 1 }) {
         FullDisk disk(failing);
         error.clear();
-        EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, nullptr, disk));
+        EXPECT_FALSE(
+            CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, nullptr, disk));
         EXPECT_EQ(disk.writes(), failing + 1);
         EXPECT_EQ(dir.read(u"list.csv"_s), old);
         EXPECT_EQ(entries(dir.path()), QStringList { u"list.csv"_s });
@@ -409,7 +411,8 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
             if (old)
                 dir.write(u"list.csv"_s, "old content\r\n");
             ScriptedProgress progress(cancelAt);
-            EXPECT_FALSE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, &progress));
+            EXPECT_FALSE(
+                CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, &progress));
             EXPECT_TRUE(error.isEmpty()) << error.toStdString();
             ASSERT_EQ(progress.steps.size(), static_cast<std::size_t>(cancelAt));
             EXPECT_EQ(progress.steps.back().second, 40002);
@@ -420,7 +423,7 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
         }
     }
     ScriptedProgress watching;
-    ASSERT_TRUE(CSV1(path(), state, many, u"支払手形記入帳"_s, &error, &watching));
+    ASSERT_TRUE(CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, &watching));
     ASSERT_FALSE(watching.steps.empty());
     EXPECT_EQ(watching.steps.front(), std::make_pair(qint64(0), qint64(40002)));
     EXPECT_EQ(watching.steps.back(), std::make_pair(qint64(39936), qint64(40002)));
@@ -435,12 +438,13 @@ TEST_F(NoteListCsv, AnotherUsersLinkIsNeverFollowed)
     theirs.write(u"their.txt"_s, "theirs");
     ASSERT_TRUE(QFile::link(theirs.file(u"their.txt"_s), path()));
     std::vector<std::int32_t> rows { 0 };
-    EXPECT_FALSE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error, nullptr, shared));
+    EXPECT_FALSE(
+        CSV1(path(), state.Data.tables(), rows, u"支払手形記入帳"_s, &error, nullptr, shared));
     EXPECT_EQ(theirs.read(u"their.txt"_s), "theirs");
     EXPECT_TRUE(QFileInfo(path()).isSymLink());
     EXPECT_TRUE(error.contains(path())) << error.toStdString();
 
-    EXPECT_TRUE(CSV1(path(), state, rows, u"支払手形記入帳"_s, &error));
+    EXPECT_TRUE(CSV1(path(), state.Data.tables(), rows, u"支払手形記入帳"_s, &error));
     EXPECT_TRUE(theirs.read(u"their.txt"_s).startsWith(sjis::encode(u"支払手形記入帳"_s)))
         << "one's own link is written through";
 }
@@ -450,7 +454,7 @@ TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
     // A folder where the file should be.
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"list.csv"_s));
     dir.write(u"list.csv/inside"_s, "kept");
-    EXPECT_FALSE(CSV1(path(), state, { 0 }, u"t"_s, &error));
+    EXPECT_FALSE(CSV1(path(), state.Data.tables(), { 0 }, u"t"_s, &error));
     EXPECT_TRUE(error.contains(path()));
     EXPECT_TRUE(error.contains(u"フォルダーです"_s)) << error.toStdString();
     EXPECT_FALSE(error.contains(u"元のファイル"_s));
@@ -461,7 +465,7 @@ TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
     // A folder that does not exist cannot take the file.
     const QString missing = dir.file(u"gone/list.csv"_s);
     error.clear();
-    EXPECT_FALSE(CSV1(missing, state, { 0 }, u"t"_s, &error));
+    EXPECT_FALSE(CSV1(missing, state.Data.tables(), { 0 }, u"t"_s, &error));
     EXPECT_TRUE(error.contains(missing));
     EXPECT_TRUE(error.contains(u"見つかりません"_s)) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.file(u"gone"_s)));

@@ -82,7 +82,7 @@ TEST_F(PartnerSummarySheetTest, PdfPagesCarryTheAsOfDateOnEveryPageAndTheTotalsO
     std::vector<std::int32_t> rows;
     for (std::size_t i = 0; i < state.PartnerTable.size(); ++i)
         rows.push_back(static_cast<std::int32_t>(i));
-    auto report = output::partnerSummaryReport(state, rows, u"2024年06月30日現在"_s);
+    auto report = output::partnerSummaryReport(state.Data.tables(), rows, u"2024年06月30日現在"_s);
     const QString pdf = dir.file(u"partners.pdf"_s);
     QString error;
     ASSERT_TRUE(output::writeReportPdf(*report, pdf, &error)) << error.toStdString();

@@ -247,7 +247,7 @@ TEST(PartnerSummary, TheTotalsLineIsTheSumOfThePartnerLines)
                 partnerOf(u"003"_s, u"丙"_s) },
             {} });
     const auto report = output::partnerSummaryReport(
-        s, setArr2(s.PartnerTable, { 0, 1, 2 }), u"2024年06月30日現在"_s);
+        s.Data.tables(), setArr2(s.PartnerTable, { 0, 1, 2 }), u"2024年06月30日現在"_s);
     const output::LineSource &lines = report->lines();
     ASSERT_EQ(lines.count(), 3);
     EXPECT_EQ(lines.texts(output::BandKind::Detail, 0).at(output::PartnerCodeField), u"001"_s);
@@ -272,7 +272,7 @@ TEST(PartnerSummary, ANameOver22BytesOrABankNameOver48BytesTakesTheTallRow)
         partnerOf(u"3"_s, u"短"_s, u"B48"_s), partnerOf(u"4"_s, u"短"_s, u"B49"_s) };
     Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
-    const auto report = output::partnerSummaryReport(s, { 0, 1, 2, 3 }, {});
+    const auto report = output::partnerSummaryReport(s.Data.tables(), { 0, 1, 2, 3 }, {});
     const output::LineSource &lines = report->lines();
     struct Expected
     {
@@ -319,7 +319,8 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     s.Data.setTables(std::move(t));
     const QString path = dir.file(u"partners.csv"_s);
     QString error;
-    ASSERT_TRUE(CSV2(path, s, setArr2(s.PartnerTable, { 0, 1, 2 }), &error)) << error.toStdString();
+    ASSERT_TRUE(CSV2(path, s.Data.tables(), setArr2(s.PartnerTable, { 0, 1, 2 }), &error))
+        << error.toStdString();
     const QString expected = u"登録取引先一覧表\r\n"
                              u"コード,取引先名,支払手形,,受取手形,,受取手形期日,,,,振出銀行名\r\n"
                              u",,件数,残高,件数,残高,最短,最長,平均,最近5回平均\r\n"
@@ -334,7 +335,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
 
     // No partners: the head and a totals line of zeros.
     const Session empty { systemFileSystem() };
-    ASSERT_TRUE(CSV2(path, empty, {}, &error));
+    ASSERT_TRUE(CSV2(path, empty.Data.tables(), {}, &error));
     EXPECT_TRUE(dir.read(u"partners.csv"_s)
                     .endsWith(sjis::encode(
                         u"最近5回平均\r\n,合計,0件,         0円,0件,         0円,\r\n"_s)));
@@ -342,7 +343,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     // A folder in the way: nothing written, and the reason names the file.
     const QString blocked = dir.file(u"taken"_s);
     QDir(dir.path()).mkdir(u"taken"_s);
-    EXPECT_FALSE(CSV2(blocked, s, { 0 }, &error));
+    EXPECT_FALSE(CSV2(blocked, s.Data.tables(), { 0 }, &error));
     EXPECT_TRUE(error.contains(blocked));
 }
 

@@ -57,7 +57,7 @@ std::unique_ptr<Report> scheduleOfPayables(const Session &s)
 {
     const double start = daydate::fromDate(QDate(2024, 4, 1));
     const std::vector<std::int32_t> sorted = schedule::setArr3(s.NoteTable, { 0, 1 });
-    return scheduleReport(s, schedule::lines(s.NoteTable, start, 61, sorted),
+    return scheduleReport(s.Data.tables(), schedule::lines(s.NoteTable, start, 61, sorted),
         u"支払手形期日予定表"_s, u"2024/04/01～2024/05/31"_s);
 }
 
@@ -77,7 +77,8 @@ TEST(PrintedFigures, WideFiguresPrintWholeAndLongNamesEndInAnEllipsis)
     const PrintedReport reports[] = {
         { "note list",
             [](const Session &s) {
-                return noteListReport(s, { 0, 1, 2, 3, 4 }, u"支払手形記入帳"_s, u"期間"_s);
+                return noteListReport(
+                    s.Data.tables(), { 0, 1, 2, 3, 4 }, u"支払手形記入帳"_s, u"期間"_s);
             },
             { u"株式会社ベルモラ総合商事東京本社"_s, u"…"_s, u"WWWWW"_s, u"WWWWWWWWWW"_s,
                 u"WWWWWWWW"_s, u"9,999,999,999"_s, u"-9,999,999,999"_s, u"5,000,000,000"_s,
@@ -87,15 +88,18 @@ TEST(PrintedFigures, WideFiguresPrintWholeAndLongNamesEndInAnEllipsis)
                 u"-9,999,999,999円"_s, u"1件"_s } },
         { "partner summary with ten-digit totals",
             [](const Session &s) {
-                return partnerSummaryReport(s, { 0 }, u"2024年06月30日現在"_s);
+                return partnerSummaryReport(s.Data.tables(), { 0 }, u"2024年06月30日現在"_s);
             },
             { u"WWWWW"_s, u"9,999,999,999円"_s, u"1096日"_s, u"1,096.0日"_s, u"2件"_s } },
         { "partner summary of a negative balance",
             [](const Session &s) {
-                return partnerSummaryReport(s, { 1 }, u"2024年06月30日現在"_s);
+                return partnerSummaryReport(s.Data.tables(), { 1 }, u"2024年06月30日現在"_s);
             },
             { u"MMMMM"_s, u"-9,999,999,999円"_s } },
-        { "bank list", [](const Session &s) { return bankListReport(s, u"2024年06月30日現在"_s); },
+        { "bank list",
+            [](const Session &s) {
+                return bankListReport(s.Data.tables(), u"2024年06月30日現在"_s);
+            },
             { u"WWWWWWWW"_s } },
     };
     Session state { systemFileSystem() };

@@ -67,7 +67,7 @@ bool hasInk(const QString &png)
 
 std::unique_ptr<Report> threePages(const Session &s)
 {
-    return noteListReport(s, reportfixtures::allRows(s), Title, Period);
+    return noteListReport(s.Data.tables(), reportfixtures::allRows(s), Title, Period);
 }
 
 } // namespace
@@ -86,7 +86,7 @@ TEST(ReportPainter, PageShowsTitleRulesAndRowsWithWrappedTextsCutAtTheirBoxes)
     fixtures::put(t.notes[0].PartnerCode, u"002"_s);
     Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
-    auto report = noteListReport(s, { 0, 1, 2 }, Title, Period);
+    auto report = noteListReport(s.Data.tables(), { 0, 1, 2 }, Title, Period);
 
     constexpr double scale = 4; // pixels per millimetre
     QImage image(int(297 * scale), int(210 * scale), QImage::Format_RGB32);
@@ -400,7 +400,7 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
     const QString mark = u"印刷試験 %1"_s.arg(QCoreApplication::applicationPid());
     Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
-    auto report = noteListReport(s, reportfixtures::allRows(s), Title, mark);
+    auto report = noteListReport(s.Data.tables(), reportfixtures::allRows(s), Title, mark);
     ScriptedPrompter prompter;
     ASSERT_TRUE(printReport(*report, prompter, nullptr))
         << prompter.texts().join(u'|').toStdString();

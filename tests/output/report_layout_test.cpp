@@ -141,7 +141,8 @@ TEST(NoteListReport, SeventyNotesMakeThreePagesWithEveryNoteOnceInOrder)
 {
     Session s { systemFileSystem() };
     s.Data.setTables(reportfixtures::noteRegister(70));
-    auto report = noteListReport(s, reportfixtures::allRows(s), u"支払手形記入帳"_s, u"期間"_s);
+    auto report =
+        noteListReport(s.Data.tables(), reportfixtures::allRows(s), u"支払手形記入帳"_s, u"期間"_s);
     const Layout &layout = report->layout();
     ASSERT_EQ(layout.pageCount(), 3);
     // 190 mm of paper below the top margin, 16.1 mm of header: 28 rows of 6.1 mm per page.
@@ -168,7 +169,7 @@ TEST(NoteListReport, BankNameOver32BytesMakesTheTallRowWithATwoLineBankNameBox)
     fixtures::put(t.notes[2].BankCode, u"ZZ"_s); // no such bank
     Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
-    auto report = noteListReport(s, { 0, 1, 2 }, u"t"_s, QString());
+    auto report = noteListReport(s.Data.tables(), { 0, 1, 2 }, u"t"_s, QString());
     const LineSource &lines = report->lines();
     EXPECT_EQ(lines.shape(0).height, NoteRowHeight);
     EXPECT_EQ(lines.shape(0).grown[0], 0.0f);
@@ -200,7 +201,7 @@ TEST(NoteListReport, PrintedTextsLeaveTheConfirmationEmptyAndUnknownCodesNameles
     fixtures::put(t.notes[1].BankCode, u"B99"_s);
     Session s { systemFileSystem() };
     s.Data.setTables(std::move(t));
-    auto report = noteListReport(s, { 1, 0, 7 }, u"t"_s, QString());
+    auto report = noteListReport(s.Data.tables(), { 1, 0, 7 }, u"t"_s, QString());
     const LineSource &lines = report->lines();
     const QStringList first = lines.texts(BandKind::Detail, 1);
     ASSERT_EQ(first.size(), 10);

@@ -294,7 +294,7 @@ protected:
 
 TEST_F(ScheduleFiles, Csv3IsWrittenByteForByte)
 {
-    ASSERT_TRUE(CSV3(path(), state, linesOf(PayableNote, 30), u"出　金　予　定　表"_s,
+    ASSERT_TRUE(CSV3(path(), state.Data.tables(), linesOf(PayableNote, 30), u"出　金　予　定　表"_s,
         u"2026/06/01～2026/06/30"_s, &error))
         << error.toStdString();
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
@@ -309,8 +309,8 @@ TEST_F(ScheduleFiles, Csv3IsWrittenByteForByte)
 
 TEST_F(ScheduleFiles, APeriodWithoutDueNotesGivesTheTwoHeaderLines)
 {
-    ASSERT_TRUE(CSV3(path(), state, linesOf(ReceivableNote, 30), u"入　金　予　定　表"_s,
-        u"2026/06/01～2026/06/30"_s, &error));
+    ASSERT_TRUE(CSV3(path(), state.Data.tables(), linesOf(ReceivableNote, 30),
+        u"入　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s, &error));
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(
             u"入　金　予　定　表,2026/06/01～2026/06/30\r\n日付,,取引先名,手形番号,金額\r\n"_s));
@@ -318,8 +318,8 @@ TEST_F(ScheduleFiles, APeriodWithoutDueNotesGivesTheTwoHeaderLines)
 
 TEST_F(ScheduleFiles, TheReportPrintsNotesAsDetailsAndSubtotalsAsChildBands)
 {
-    auto report = output::scheduleReport(
-        state, linesOf(PayableNote, 30), u"出　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s);
+    auto report = output::scheduleReport(state.Data.tables(), linesOf(PayableNote, 30),
+        u"出　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s);
     EXPECT_EQ(report->headerTexts(),
         (QStringList { u"出　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s }));
     const output::Layout &layout = report->layout();
@@ -351,7 +351,7 @@ TEST_F(ScheduleFiles, TheReportPrintsNotesAsDetailsAndSubtotalsAsChildBands)
     for (int i = 0; i < 200; ++i)
         many.push_back(due(i / 3, u"002"_s, 1, u"m"_s));
     fixtures::reload(state, [&](Tables &t) { t.notes = many; });
-    auto longer = output::scheduleReport(state, linesOf(PayableNote, 80), {}, {});
+    auto longer = output::scheduleReport(state.Data.tables(), linesOf(PayableNote, 80), {}, {});
     const output::Layout &pages = longer->layout();
     const std::int32_t bottom = output::micrometres(297 - 10);
     std::size_t placed = 0;
@@ -379,7 +379,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
             fixtures::bank(u"0001"_s, u"Belmora Bank, Tokyo"_s),
             fixtures::bank(u"0005"_s, u"三井住友銀行　本店"_s) };
     });
-    ASSERT_TRUE(CSV4(path(), state, &error)) << error.toStdString();
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error)) << error.toStdString();
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"
                   u"0009,みずほ銀行\r\n"
@@ -387,7 +387,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
                   u"0005,三井住友銀行　本店\r\n"_s));
 
     fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
-    ASSERT_TRUE(CSV4(path(), state, &error));
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error));
     EXPECT_EQ(dir.read(u"schedule.csv"_s), sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"_s));
 
     // Names go out as stored: an NEC character (87 90), an IBM one (ED 40) and a byte that
@@ -398,7 +398,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
         b.Name.assign("\x87\x90\xed\x40\x80");
         t.banks = { b };
     });
-    ASSERT_TRUE(CSV4(path(), state, &error));
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error));
     EXPECT_TRUE(dir.read(u"schedule.csv"_s).endsWith("B1,\x87\x90\xed\x40\x80\r\n"));
 }
 
@@ -414,7 +414,7 @@ TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
             fixtures::bank(u"0002"_s, bytes48), fixtures::bank(u"0003"_s, bytes49) };
     });
     ASSERT_EQ(state.BankTable[1].Name.view().size(), 64u);
-    auto report = output::bankListReport(state, u"2026年06月05日現在"_s);
+    auto report = output::bankListReport(state.Data.tables(), u"2026年06月05日現在"_s);
     EXPECT_EQ(report->headerTexts(),
         (QStringList { u"登　録　銀　行　一　覧　表"_s, u"2026年06月05日現在"_s }));
     const auto page = report->layout().page(0);
@@ -429,7 +429,7 @@ TEST_F(BankListFiles, TheReportHasOneRowPerBankOfOneHeightWhateverTheNameLength)
     EXPECT_EQ(report->lines().texts(output::BandKind::Detail, 3).value(0), u"0003"_s);
 
     fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
-    auto empty = output::bankListReport(state, u"2026年06月05日現在"_s);
+    auto empty = output::bankListReport(state.Data.tables(), u"2026年06月05日現在"_s);
     EXPECT_EQ(empty->layout().pageCount(), 1);
     EXPECT_TRUE(empty->layout().page(0).empty());
 }
