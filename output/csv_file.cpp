@@ -1,9 +1,11 @@
 #include "output/csv_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <system_error>
 
-#include <QFileInfo>
+#include <QFile>
 
 #include "controls/progress.h"
 #include "messages/io_error.h"
@@ -50,6 +52,7 @@ bool ProgressCounter::report()
 
 File::File(const QString &path, ProgressCounter *counter, FileSystem &fs)
     : file_(path, NewFileMode, false, fs)
+    , fs_(fs)
     , counter_(counter)
 {
 }
@@ -60,7 +63,9 @@ bool File::open()
         cancelled_ = failed_ = true;
         return false;
     }
-    targetExisted_ = QFileInfo(file_.target()).isFile();
+    struct stat target;
+    targetExisted_ = fs_.stat(QFile::encodeName(file_.target()).constData(), &target) == 0
+        && S_ISREG(target.st_mode);
     buffer_.reserve(WriteChunk + 4096);
     writing_.reserve(WriteChunk + 4096);
     failed_ = !file_.open();

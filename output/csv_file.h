@@ -86,6 +86,7 @@ private:
     void counted();
 
     AtomicFile file_;
+    FileSystem &fs_;
     QByteArray buffer_;
     QByteArray writing_; // the piece the thread writes; only it touches the file meanwhile
     bool targetExisted_ = false;
