@@ -1,8 +1,12 @@
 #include "store/content_checksum.h"
 
+#include <cerrno>
 #include <variant>
 
 #include <QCryptographicHash>
+
+#include "store/file_read.h"
+#include "store/file_system.h"
 
 #define XXH_STATIC_LINKING_ONLY
 #include <xxhash.h>
@@ -51,4 +55,24 @@ QByteArray ContentChecksum::of(QByteArrayView bytes, ChecksumKind kind)
     ContentChecksum checksum(kind);
     checksum.add(bytes);
     return checksum.result();
+}
+
+ContentSum readContentSum(FileSystem &fs, int fd, ChecksumKind kind)
+{
+    ContentSum sum;
+    ContentChecksum hash(kind);
+    std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
+    for (;;) {
+        const ssize_t got = readFully(fs, fd, buffer.get(), ChunkBytes);
+        if (got < 0) {
+            sum.error = errno;
+            return sum;
+        }
+        hash.add(QByteArrayView(buffer.get(), got));
+        sum.size += got;
+        if (static_cast<size_t>(got) < ChunkBytes)
+            break;
+    }
+    sum.checksum = hash.result();
+    return sum;
 }

@@ -29,3 +29,15 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+class FileSystem;
+
+// What an open file holds from where it stands to its end: its size and checksum; error holds
+// the errno of a read that failed (size and checksum then say nothing).
+struct ContentSum
+{
+    qint64 size = 0;
+    QByteArray checksum;
+    int error = 0;
+};
+ContentSum readContentSum(FileSystem &fs, int fd, ChecksumKind kind = ChecksumKind::Xxh3);

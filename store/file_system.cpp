@@ -252,19 +252,24 @@ int openRegularFile(
     if (fd < 0)
         return refuse(FileFault::system(errno));
     // The name may have been replaced between the look and the open.
-    FileFault why;
-    if (fs.fstat(fd, &info) != 0)
-        why = FileFault::system(errno);
-    else if (!S_ISREG(info.st_mode))
-        why = notRegularFault(info.st_mode);
-    else if (info.st_size > maxBytes)
-        why = FileFault::tooLarge(info.st_size, maxBytes);
-    if (why.isFault()) {
+    if (const FileFault why = checkOpenedFile(fs, fd, maxBytes, size); why.isFault()) {
         fs.close(fd);
         return refuse(why);
     }
-    *size = info.st_size;
     return fd;
+}
+
+FileFault checkOpenedFile(FileSystem &fs, int fd, qint64 maxBytes, qint64 *size)
+{
+    struct stat info;
+    if (fs.fstat(fd, &info) != 0)
+        return FileFault::system(errno);
+    if (!S_ISREG(info.st_mode))
+        return notRegularFault(info.st_mode);
+    if (info.st_size > maxBytes)
+        return FileFault::tooLarge(info.st_size, maxBytes);
+    *size = info.st_size;
+    return {};
 }
 
 int writeAll(FileSystem &fs, int fd, const char *data, size_t size)
@@ -331,12 +336,18 @@ int linkOrCopy(FileSystem &fs, const QString &from, const QString &to)
     return finishNewFile(fs, out, target, err);
 }
 
-int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error)
+int syncAndClose(FileSystem &fs, int fd, int error)
 {
     if (error == 0 && fs.sync(fd) != 0)
         error = errno;
     if (fs.close(fd) != 0 && error == 0)
         error = errno;
+    return error;
+}
+
+int finishNewFile(FileSystem &fs, int fd, const QByteArray &path, int error)
+{
+    error = syncAndClose(fs, fd, error);
     if (error != 0)
         fs.unlink(path.constData());
     return error;

@@ -119,9 +119,17 @@ WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs = s
 int openRegularFile(
     const QString &path, qint64 maxBytes, qint64 *size, FileFault *fault, FileSystem &fs);
 
+// What an open descriptor must be to be read: a regular file of at most maxBytes (size set); the
+// fault otherwise, the descriptor left open.
+FileFault checkOpenedFile(FileSystem &fs, int fd, qint64 maxBytes, qint64 *size);
+
 // Reads up to size bytes, going on after an interrupted call; fewer only at the end of the
 // file. -1 on error.
 ssize_t readFully(FileSystem &fs, int fd, char *buffer, size_t size);
+
+// Syncs (unless error, an errno or 0, says the writing already failed) and closes fd; the first
+// errno, or 0.
+int syncAndClose(FileSystem &fs, int fd, int error);
 
 // Ends the writing of a new file: syncs and closes fd, and removes the file at path when that or
 // the writing before it (error, an errno or 0) failed. The first errno, or 0.

@@ -66,11 +66,8 @@ int writeNewFile(FileSystem &fs, int folderFd, const QString &name, const QByteA
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, NewFileMode);
     if (fd < 0)
         return errno;
-    int error = writeAll(fs, fd, text.constData(), static_cast<size_t>(text.size()));
-    if (error == 0 && fs.sync(fd) != 0)
-        error = errno;
-    if (fs.close(fd) != 0 && error == 0)
-        error = errno;
+    const int error =
+        syncAndClose(fs, fd, writeAll(fs, fd, text.constData(), static_cast<size_t>(text.size())));
     if (error != 0)
         fs.unlinkAt(folderFd, file.constData(), 0);
     return error;
@@ -88,18 +85,11 @@ int openKeptFile(FileSystem &fs, int folderFd, const QString &name, qint64 maxBy
         *fault = errno == ELOOP ? notRegularFault(S_IFLNK) : FileFault::system(errno);
         return -1;
     }
-    struct stat info;
-    if (fs.fstat(fd, &info) != 0)
-        *fault = FileFault::system(errno);
-    else if (!S_ISREG(info.st_mode))
-        *fault = notRegularFault(info.st_mode);
-    else if (info.st_size > maxBytes)
-        *fault = FileFault::tooLarge(info.st_size, maxBytes);
+    *fault = checkOpenedFile(fs, fd, maxBytes, size);
     if (fault->isFault()) {
         fs.close(fd);
         return -1;
     }
-    *size = info.st_size;
     return fd;
 }
 
@@ -120,20 +110,11 @@ KeptFile measure(FileSystem &fs, int folderFd, const QString &name)
         fs);
     if (fd.get() < 0)
         return kept;
-    ContentChecksum checksum;
-    std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
-    for (;;) {
-        const ssize_t got = readFully(fs, fd.get(), buffer.get(), ChunkBytes);
-        if (got < 0) {
-            kept.fault = FileFault::system(errno);
-            return kept;
-        }
-        checksum.add(QByteArrayView(buffer.get(), got));
-        kept.size += got;
-        if (static_cast<size_t>(got) < ChunkBytes)
-            break;
-    }
-    kept.checksum = checksum.result();
+    const ContentSum sum = readContentSum(fs, fd.get());
+    if (sum.error != 0)
+        kept.fault = FileFault::system(sum.error);
+    else
+        kept = { sum.size, sum.checksum, {} };
     return kept;
 }
 

@@ -177,17 +177,10 @@ Answer holds(FileSystem &fs, const QString &path, const JournalEntry &e, CheckFa
         return unknown(errno);
     if (!S_ISREG(info.st_mode) || info.st_size != e.size)
         return Answer::No;
-    ContentChecksum hash(e.checksumKind);
-    std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
-    for (;;) {
-        const ssize_t got = readFully(fs, fd.get(), buffer.get(), ChunkBytes);
-        if (got < 0)
-            return unknown(errno);
-        hash.add(QByteArrayView(buffer.get(), got));
-        if (static_cast<size_t>(got) < ChunkBytes)
-            break;
-    }
-    return hash.result() == e.checksum ? Answer::Yes : Answer::No;
+    const ContentSum sum = readContentSum(fs, fd.get(), e.checksumKind);
+    if (sum.error != 0)
+        return unknown(sum.error);
+    return sum.checksum == e.checksum ? Answer::Yes : Answer::No;
 }
 
 enum class FileState {
