@@ -289,14 +289,6 @@ void readDataFiles(Tables &tables, QSet<QString> &incomplete, const QString &dir
     }
 }
 
-std::array<FileIdentity, DataFiles.size()> identitiesIn(const QString &directory, FileSystem &fs)
-{
-    std::array<FileIdentity, DataFiles.size()> found;
-    for (std::size_t i = 0; i < DataFiles.size(); ++i)
-        found[i] = identityOf(fs, directory + DataFiles[i].fileName());
-    return found;
-}
-
 // How often a copy without the lock reads the files again when the holder saved meanwhile.
 constexpr int ReadsBesideHolder = 3;
 
@@ -316,11 +308,11 @@ LoadReport readBesideHolder(Tables &tables, QSet<QString> &incomplete, const QSt
         report = {};
         report.recovery = awaitHoldersSave(directory, fs, holderWait);
         QSet<QString> read;
-        const auto before = identitiesIn(directory, fs);
+        const auto before = dataFileIdentities(directory, fs);
         readDataFiles(tables, read, directory, report, fs);
         const bool settled = report.recovery.outcome == SettledSave::Outcome::NoJournal;
         if (!settled
-            || (identitiesIn(directory, fs) == before
+            || (dataFileIdentities(directory, fs) == before
                 && saveJournalLeft(fs, directory) == Presence::Absent)) {
             incomplete += read;
             if (report.recovery.failed())
@@ -485,4 +477,13 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
     for (std::size_t i = 0; i < files.size(); ++i)
         report.written[i] = { files[i]->size(), files[i]->checksum() };
     return report;
+}
+
+std::array<FileIdentity, DataFiles.size()> dataFileIdentities(
+    const QString &directory, FileSystem &fs)
+{
+    std::array<FileIdentity, DataFiles.size()> found;
+    for (std::size_t i = 0; i < DataFiles.size(); ++i)
+        found[i] = identityOf(fs, directory + DataFiles[i].fileName());
+    return found;
 }

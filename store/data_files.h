@@ -83,6 +83,10 @@ LoadReport LoadData(Tables &tables, QSet<QString> &incomplete, const QString &di
     FileSystem &fs, InterruptedSave interrupted = InterruptedSave::Settle,
     std::chrono::milliseconds holderWait = HolderSaveWait);
 
+// The identity of each data file in directory, in the order of DataFiles.
+std::array<FileIdentity, DataFiles.size()> dataFileIdentities(
+    const QString &directory, FileSystem &fs);
+
 // Writes the three tables as one step: each to a temporary file beside it (beside the file a
 // symbolic link leads to), synced; then a journal naming the three, synced; then the three
 // renames and a sync of the folder; then the journal is removed. A failure before the renames

@@ -192,10 +192,7 @@ LoadReport Register::load()
 
 std::array<FileIdentity, DataFiles.size()> Register::filesOnDisk() const
 {
-    std::array<FileIdentity, DataFiles.size()> files;
-    for (std::size_t i = 0; i < DataFiles.size(); ++i)
-        files[i] = identityOf(fs_, directory_ + DataFiles[i].fileName());
-    return files;
+    return dataFileIdentities(directory_, fs_);
 }
 
 SaveOutcome::Refusal Register::folderLost(int *error) const
