@@ -57,12 +57,13 @@ void inputMethodOff(QLineEdit *edit)
 
 } // namespace
 
-LoginDialog::LoginDialog(Prompter &prompter, QWidget *parent, const QString &userFile)
+LoginDialog::LoginDialog(
+    Prompter &prompter, const QString &userFile, FileSystem &fs, QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
             | Qt::MSWindowsFixedSizeDialogHint)
     , prompter_(prompter)
-    , check_(userFile)
+    , check_(userFile, fs)
 {
     initAccessResources();
     setObjectName(u"Form2"_s);

@@ -17,8 +17,9 @@ class LoginDialog : public QDialog
 {
     Q_OBJECT
 public:
-    LoginDialog(Prompter &prompter, QWidget *parent = nullptr,
-        const QString &userFile = QString::fromUtf16(UserFileName));
+    // userFile is read through fs.
+    LoginDialog(
+        Prompter &prompter, const QString &userFile, FileSystem &fs, QWidget *parent = nullptr);
 
     // Valid after a successful login.
     QByteArray userName() const { return check_.getName(); }

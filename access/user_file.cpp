@@ -1,8 +1,6 @@
 #include "access/user_file.h"
 #include "messages/store_messages.h"
 
-#include <QFileInfo>
-
 #include <QDir>
 
 #include <unistd.h>
@@ -111,10 +109,10 @@ UserRecord decodeUserRecord(const char *record)
     return user;
 }
 
-UserFileRead readUserFile(const QString &path)
+UserFileRead readUserFile(const QString &path, FileSystem &fs)
 {
     UserFileRead result;
-    const WholeFile file = readWholeFile(path, largestUserFile());
+    const WholeFile file = readWholeFile(path, largestUserFile(), fs);
     if (file.missing || file.fault.isFault()) {
         result.fault = file.missing ? FileFault::system(ENOENT) : file.fault;
         return result;
@@ -154,7 +152,7 @@ bool PassCheck::check(const QByteArray &name, const QByteArray &password)
     if (name.isEmpty() || password.isEmpty())
         return false;
     const QByteArray padded = padPassword(password);
-    const WholeFile file = readWholeFile(path_, largestUserFile());
+    const WholeFile file = readWholeFile(path_, largestUserFile(), fs_);
     if (file.missing)
         return false;
     if (file.fault.isFault()) {
@@ -204,11 +202,11 @@ UserFilePlace locateUserFile(const QString &currentFolder, const QString &progra
         const QString path = QDir(folder).filePath(name);
         // lstat: a link to a missing file is there too, and never replaced.
         struct stat info;
-        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+        if (fs.lstat(nativePath(path).constData(), &info) == 0)
             return { path, false };
     }
-    const bool programWritable = !shared && QFileInfo(programFolder).isDir()
-        && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0;
+    const bool programWritable = !shared && isFolder(fs, programFolder)
+        && ::access(nativePath(programFolder).constData(), W_OK) == 0;
     return { QDir(programWritable ? programFolder : configFolder).filePath(name), true };
 }
 
@@ -219,7 +217,7 @@ PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &pr
     PreparedUserFile prepared { place.path, {}, {} };
     if (!place.missing)
         return prepared;
-    QDir().mkpath(QFileInfo(place.path).absolutePath());
+    makePath(fs, parentFolderOf(place.path));
     if (const int error = writeUserFile(place.path, firstUsers(), random, nullptr, fs);
         error != 0) {
         prepared.problem = messages::userFileNotSaved(place.path, error);

@@ -75,14 +75,14 @@ struct UserFileRead
 // Reads every whole record; a short last record or a read failure is reported in error, with
 // the records before it kept. Only a regular file of a sane size is read (a folder, a FIFO or a
 // file of gigabytes is reported, not waited on or taken into memory).
-UserFileRead readUserFile(const QString &path);
+UserFileRead readUserFile(const QString &path, FileSystem &fs);
 
 // Replaces the user file safely (temporary file, sync, rename) with mode 0600; 0, or the errno
 // of the failure, the old file then unchanged unless replaced says the new one is in place and
 // only the folder's sync failed. A symbolic link is written through: the file it leads to is
 // replaced and the link stays.
 int writeUserFile(const QString &path, const std::vector<UserRecord> &users, RandomSource &random,
-    bool *replaced = nullptr, FileSystem &fs = systemFileSystem());
+    bool *replaced, FileSystem &fs);
 
 // The first users of an installation: "Admini" with every right and the first password, and
 // "guest" with 保存・検索 only.
@@ -117,8 +117,9 @@ PreparedUserFile prepareUserFile(const QString &currentFolder, const QString &pr
 class PassCheck
 {
 public:
-    explicit PassCheck(QString path = QString::fromUtf16(UserFileName))
+    PassCheck(QString path, FileSystem &fs)
         : path_(std::move(path))
+        , fs_(fs)
     {
     }
 
@@ -136,6 +137,7 @@ public:
 
 private:
     QString path_;
+    FileSystem &fs_;
     QByteArray name_;
     QByteArray pass_;
     std::uint8_t auth_ = 0;

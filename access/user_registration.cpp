@@ -80,11 +80,12 @@ QCheckBox *rightBox(QWidget *parent, const char *name, const QRect &place, const
 
 } // namespace
 
-UserRegistration::UserRegistration(
-    Prompter &prompter, QString userFile, QWidget *parent, std::unique_ptr<RandomSource> random)
+UserRegistration::UserRegistration(Prompter &prompter, QString userFile, FileSystem &fs,
+    QWidget *parent, std::unique_ptr<RandomSource> random)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
             | Qt::MSWindowsFixedSizeDialogHint)
+    , fs_(fs)
     , prompter_(prompter)
     , userFile_(std::move(userFile))
     , random_(random ? std::move(random) : std::make_unique<ClockRandom>())
@@ -168,8 +169,8 @@ void UserRegistration::showEvent(QShowEvent *event)
 void UserRegistration::FormShow()
 {
     applyColumnWidths(SG1, model_->columnWidths());
-    readFile_ = identityOf(*fs_, userFile_);
-    UserFileRead read = readUserFile(userFile_);
+    readFile_ = identityOf(fs_, userFile_);
+    UserFileRead read = readUserFile(userFile_, fs_);
     table_.replaceAll(std::move(read.users));
     readable_ = read.ok();
     // Writing what was read of a damaged or unreadable file would replace it with a short or
@@ -265,7 +266,7 @@ void UserRegistration::CloseClick()
         return;
     }
     // Another copy may have changed the users since this screen read them: never write over that.
-    if (identityOf(*fs_, userFile_) != readFile_) {
+    if (identityOf(fs_, userFile_) != readFile_) {
         prompter_.error(this,
             u"\nユーザーファイル「%1」は、この画面を開いた後にほかのプログラムで変更されています。"
             u"上書きするとその変更が失われるため、保存しません。\n"
@@ -274,7 +275,7 @@ void UserRegistration::CloseClick()
         return;
     }
     bool replaced = false;
-    if (const int error = writeUserFile(userFile_, table_.users(), *random_, &replaced, *fs_);
+    if (const int error = writeUserFile(userFile_, table_.users(), *random_, &replaced, fs_);
         error != 0) {
         prompter_.error(this, messages::userFileNotSaved(userFile_, error, replaced));
         if (replaced) {

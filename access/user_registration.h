@@ -24,10 +24,9 @@ class UserRegistration : public QDialog
     Q_OBJECT
 public:
     // random: the user file's filler source; a clock-seeded one when none is given.
-    UserRegistration(Prompter &prompter, QString userFile, QWidget *parent = nullptr,
-        std::unique_ptr<RandomSource> random = nullptr);
-    // The file layer the user file is written through; tests fail its steps.
-    void useFileSystem(FileSystem &fs) { fs_ = &fs; }
+    // fs: the file layer the user file is read and written through.
+    UserRegistration(Prompter &prompter, QString userFile, FileSystem &fs,
+        QWidget *parent = nullptr, std::unique_ptr<RandomSource> random = nullptr);
     ~UserRegistration() override;
 
     void FormShow();
@@ -67,7 +66,7 @@ protected:
 
 private:
     FileIdentity readFile_; // the user file as this screen read it
-    FileSystem *fs_ = &systemFileSystem();
+    FileSystem &fs_;
     void buildControls();
     UserEntry enteredEntry() const;
 

@@ -246,7 +246,7 @@ void MainWindow::FormShow()
     shown_ = true;
     if (!startNotice_.isEmpty())
         prompter_.inform(this, startNotice_);
-    LoginDialog login(prompter_, this, userFile_);
+    LoginDialog login(prompter_, userFile_, state_.Data.fileSystem(), this);
     const bool loggedIn = prompter_.exec(login) == QDialog::Accepted;
     applyRights(0);
     if (loggedIn) {

@@ -54,9 +54,10 @@ public:
         return sheet;
     }
     std::unique_ptr<QDialog> createUserRegistration(
-        Session &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+        Session &state, Prompter &prompter, const QString &userFile, QWidget *parent) override
     {
-        return std::make_unique<UserRegistration>(prompter, userFile, parent);
+        return std::make_unique<UserRegistration>(
+            prompter, userFile, state.Data.fileSystem(), parent);
     }
     std::unique_ptr<QDialog> createImportDialog(Session &state, Prompter &prompter,
         DataSheetPort *dataSheet, bool mayImport, QWidget *parent) override

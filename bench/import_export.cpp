@@ -35,8 +35,8 @@ void BM_ExportAll(benchmark::State &st)
     Bench &b = *theBench;
     for (auto _ : st) {
         QString error;
-        if (!exchange::exportTable(
-                exchange::TableKind::Notes, b.file, b.source.Data.tables(), &error))
+        if (!exchange::exportTable(exchange::TableKind::Notes, b.file, b.source.Data.tables(),
+                &error, nullptr, systemFileSystem()))
             st.SkipWithError(qPrintable(error));
     }
     st.counters["notes"] = static_cast<double>(NoteCount);
@@ -98,8 +98,8 @@ int main(int argc, char **argv)
             fillRegister(theBench->target, 0, 1'000, 100);
             theBench->target.CurrentUser.Permissions = 15;
             QString error;
-            exchange::exportTable(
-                exchange::TableKind::Notes, theBench->file, theBench->source.Data.tables(), &error);
+            exchange::exportTable(exchange::TableKind::Notes, theBench->file,
+                theBench->source.Data.tables(), &error, nullptr, systemFileSystem());
             QFile file(theBench->file);
             if (file.open(QIODevice::ReadOnly))
                 theBench->bytes = file.readAll();

@@ -104,7 +104,8 @@ ChildResult readInChild(const QString &path)
         setrlimit(RLIMIT_AS, &limit);
         int answer[2] = { 0, 0 };
         try {
-            const WholeFile read = readWholeFile(path, exchange::LargestImportFile);
+            const WholeFile read =
+                readWholeFile(path, exchange::LargestImportFile, systemFileSystem());
             const exchange::ImportPlan plan = exchange::planImport(exchange::TableKind::Notes,
                 read.bytes, target().Data.tables(), target().CurrentUser);
             answer[0] = read.fault.isFault() || !plan.fileError.isEmpty();
@@ -186,8 +187,8 @@ void prepare()
                 Session source { systemFileSystem() };
                 fillRegister(source, ExportedNotes, 1'000, 100);
                 QString error;
-                return exchange::exportTable(
-                    exchange::TableKind::Notes, path, source.Data.tables(), &error);
+                return exchange::exportTable(exchange::TableKind::Notes, path, source.Data.tables(),
+                    &error, nullptr, systemFileSystem());
             } },
     };
     for (std::size_t i = 0; i < shapes().size(); ++i) {

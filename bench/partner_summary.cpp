@@ -80,7 +80,8 @@ void BM_CSV2(benchmark::State &st)
     const Session &s = registerOfAMillion();
     for (auto _ : st) {
         QString error;
-        if (!CSV2(csvPath(), s.Data.tables(), partnersInCodeOrder(), &error))
+        if (!CSV2(csvPath(), s.Data.tables(), partnersInCodeOrder(), &error, nullptr,
+                systemFileSystem()))
             st.SkipWithError(qPrintable(error));
     }
     st.counters["bytes"] = static_cast<double>(QFile(csvPath()).size());

@@ -71,7 +71,7 @@ void BM_PreviewOpenToFirstPage(benchmark::State &s)
     NoPrompts prompts;
     for (auto _ : s) {
         auto r = report(rows);
-        output::ReportPreview preview(*r, prompts);
+        output::ReportPreview preview(*r, prompts, systemFileSystem());
         preview.show();
         const QImage page =
             preview.findChild<QWidget *>(QStringLiteral("PageView"))->grab().toImage();
@@ -93,7 +93,7 @@ void BM_PdfPages(benchmark::State &s)
         if (s.range(0) == 1)
             shown = std::make_unique<ProgressDialog>(
                 nullptr, QStringLiteral("PDF"), QStringLiteral("pages"));
-        if (!output::writeReportPdf(*r, path, &error, shown.get()))
+        if (!output::writeReportPdf(*r, path, &error, shown.get(), systemFileSystem()))
             s.SkipWithError("the PDF could not be written");
     }
     QFile::remove(path);

@@ -38,10 +38,10 @@ std::unique_ptr<output::Report> clearingReport(
 // then the totals. false with the message (file and reason, in Japanese) in error when the file
 // could not be written whole; the old file then stays.
 bool cashPlanCsv(const QString &path, const Overview &o, const QString &asOf, QString *error,
-    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    Progress *progress, FileSystem &fs);
 bool longTermCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
-    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress, FileSystem &fs);
 bool clearingCsv(const QString &path, const Tables &tables, const Overview &o, const QString &asOf,
-    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress, FileSystem &fs);
 
 } // namespace due

@@ -330,7 +330,7 @@ void DueWindow::preview(int tab)
     std::unique_ptr<output::Report> report = tab == PlanTab ? cashPlanReport(overview_, asOf)
         : tab == LongTermTab ? longTermReport(state_.Data.tables(), overview_, asOf)
                              : clearingReport(state_.Data.tables(), overview_, asOf);
-    output::previewReport(*report, prompter_, this,
+    output::previewReport(*report, prompter_, state_.Data.fileSystem(), this,
         [this](const QString &path) { return state_.isProgramFile(path); });
 }
 
@@ -339,11 +339,13 @@ void DueWindow::exportCsv(int tab)
     const QString asOf = asOfText(overview_.today);
     output::exportCsv(this, prompter_, state_, chooseCsvFile,
         [this, tab, asOf](const QString &path, QString *error, Progress *progress) {
+            FileSystem &fs = state_.Data.fileSystem();
             if (tab == PlanTab)
-                return cashPlanCsv(path, overview_, asOf, error, progress);
+                return cashPlanCsv(path, overview_, asOf, error, progress, fs);
             if (tab == LongTermTab)
-                return longTermCsv(path, state_.Data.tables(), overview_, asOf, error, progress);
-            return clearingCsv(path, state_.Data.tables(), overview_, asOf, error, progress);
+                return longTermCsv(
+                    path, state_.Data.tables(), overview_, asOf, error, progress, fs);
+            return clearingCsv(path, state_.Data.tables(), overview_, asOf, error, progress, fs);
         });
 }
 

@@ -247,7 +247,7 @@ void ImportDialog::readFile(const QString &path)
     // Another file replaces the one shown, which is let go first: never two at once.
     file_ = QByteArray();
     dropPlan();
-    const WholeFile read = readWholeFile(path, LargestImportFile);
+    const WholeFile read = readWholeFile(path, LargestImportFile, state_.Data.fileSystem());
     if (read.missing || read.fault.isFault()) {
         const QString why = read.missing ? systemReason(ENOENT) : messages::reason(read.fault);
         showPlan();
@@ -306,7 +306,7 @@ void ImportDialog::saveTemplateClick()
 {
     output::exportCsv(this, prompter_, state_, chooseFileToWrite,
         [this](const QString &path, QString *error, Progress *progress) {
-            return exportTemplate(chosenKind(), path, error, progress);
+            return exportTemplate(chosenKind(), path, error, progress, state_.Data.fileSystem());
         });
 }
 
@@ -341,7 +341,8 @@ void ImportDialog::exportClick()
     bool written = false;
     {
         ProgressDialog progress(this, u"CSVファイルを書き出しています…"_s, u"行"_s);
-        written = exportRegister(folder, files, state_.Data.tables(), &error, &progress);
+        written = exportRegister(
+            folder, files, state_.Data.tables(), &error, &progress, state_.Data.fileSystem());
     }
     if (written) {
         QStringList names;

@@ -73,13 +73,13 @@ ChangeOutcome applyImport(const ImportPlan &plan, Register &data);
 // as plain digits with the decimals they need, 承認 〇/×, 種類 by name; texts as stored. false
 // with the Japanese reason in error; the old file then stays.
 bool exportTable(TableKind kind, const QString &path, const Tables &tables, QString *error,
-    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    Progress *progress, FileSystem &fs);
 // The number of records a table holds now.
 qint64 recordCount(TableKind kind, const Tables &tables);
 // The header row and every record of a table, into a file already open.
 void writeTable(TableKind kind, csv::File &file, const Tables &tables);
 // The header row alone, a template to fill in.
-bool exportTemplate(TableKind kind, const QString &path, QString *error,
-    Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+bool exportTemplate(
+    TableKind kind, const QString &path, QString *error, Progress *progress, FileSystem &fs);
 
 } // namespace exchange

@@ -28,6 +28,6 @@ ExportFiles exportFiles(const Tables &tables, const QDate &day);
 // refusing one); the reason then names the files already in place. false with the Japanese reason
 // in error, empty when the user cancelled.
 bool exportRegister(const QString &folder, const ExportFiles &files, const Tables &tables,
-    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress, FileSystem &fs);
 
 } // namespace exchange

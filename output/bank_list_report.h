@@ -31,5 +31,5 @@ std::unique_ptr<Report> bankListReport(const Tables &tables, const QString &asOf
 // in table order. false with the message
 // (file and reason, in Japanese) in error when it could not be written whole; the old file then
 // stays.
-bool CSV4(const QString &path, const Tables &tables, QString *error, Progress *progress = nullptr,
-    FileSystem &fs = systemFileSystem());
+bool CSV4(
+    const QString &path, const Tables &tables, QString *error, Progress *progress, FileSystem &fs);

@@ -54,8 +54,7 @@ class File
 {
 public:
     // counter adds this file's lines to a progress; nullptr when nobody is watching.
-    explicit File(const QString &path, ProgressCounter *counter = nullptr,
-        FileSystem &fs = systemFileSystem());
+    File(const QString &path, ProgressCounter *counter, FileSystem &fs);
 
     bool open();
     // The number of lines this file will hold, for the progress shown; the lines of every file

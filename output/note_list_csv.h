@@ -16,8 +16,7 @@ class Progress;
 // note of rows in their order, names by their first-match lookups. false with the message (file
 // and reason, in Japanese) in error when it could not be written whole; the old file then stays.
 bool CSV1(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
-    const QString &title, QString *error, Progress *progress = nullptr,
-    FileSystem &fs = systemFileSystem());
+    const QString &title, QString *error, Progress *progress, FileSystem &fs);
 
 // One note's line of that file (CR LF included) appended to out, its stored texts written as they
 // are.

@@ -251,7 +251,8 @@ OutputSheet::OutputJob OutputSheet::scheduleJob(int chosen)
                 return output::scheduleReport(state_.Data.tables(), *lines, title, period);
             },
         [this, lines, title, period](const QString &path, QString *error, Progress *progress) {
-            return CSV3(path, state_.Data.tables(), *lines, title, period, error, progress);
+            return CSV3(path, state_.Data.tables(), *lines, title, period, error, progress,
+                state_.Data.fileSystem());
         } };
 }
 
@@ -264,7 +265,7 @@ OutputSheet::OutputJob OutputSheet::bankListJob()
         report_.ReportRows[i] = static_cast<std::int32_t>(i);
     return { [this, asOf] { return output::bankListReport(state_.Data.tables(), asOf); },
         [this](const QString &path, QString *error, Progress *progress) {
-            return CSV4(path, state_.Data.tables(), error, progress);
+            return CSV4(path, state_.Data.tables(), error, progress, state_.Data.fileSystem());
         } };
 }
 
@@ -280,7 +281,8 @@ OutputSheet::OutputJob OutputSheet::partnerSummaryJob()
                 return output::partnerSummaryReport(state_.Data.tables(), report_.ReportRows, asOf);
             },
         [this](const QString &path, QString *error, Progress *progress) {
-            return CSV2(path, state_.Data.tables(), report_.ReportRows, error, progress);
+            return CSV2(path, state_.Data.tables(), report_.ReportRows, error, progress,
+                state_.Data.fileSystem());
         } };
 }
 
@@ -293,7 +295,7 @@ OutputSheet::OutputJob OutputSheet::noteListJob()
             },
         [this](const QString &path, QString *error, Progress *progress) {
             return CSV1(path, state_.Data.tables(), report_.ReportRows, report_.JournalTitle, error,
-                progress);
+                progress, state_.Data.fileSystem());
         } };
 }
 
@@ -309,13 +311,13 @@ bool OutputSheet::produce(const OutputJob &job, QToolButton *sender)
         return output::exportCsv(this, prompter_, state_, SaveDialog1, job.csv);
     const std::unique_ptr<output::Report> report = job.report();
     if (sender == SB1) {
-        output::previewReport(*report, prompter_, this,
+        output::previewReport(*report, prompter_, state_.Data.fileSystem(), this,
             [this](const QString &path) { return state_.isProgramFile(path); });
         return true;
     }
     // Nothing printed (no printer, or it failed, as already said): the user may still preview or
     // export.
-    return output::printReport(*report, prompter_, this);
+    return output::printReport(*report, prompter_, state_.Data.fileSystem(), this);
 }
 
 void OutputSheet::CancelClick()

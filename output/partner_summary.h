@@ -147,4 +147,4 @@ private:
 // indices) in their order, the totals line. false with the message (file and reason, in
 // Japanese) in error when it could not be written whole; the old file then stays.
 bool CSV2(const QString &path, const Tables &tables, const std::vector<std::int32_t> &rows,
-    QString *error, Progress *progress = nullptr, FileSystem &fs = systemFileSystem());
+    QString *error, Progress *progress, FileSystem &fs);

@@ -166,7 +166,8 @@ namespace {
 
 } // namespace
 
-PrintOutcome printPages(QPrinter &printer, Report &report, int first, int last, Progress *progress)
+PrintOutcome printPages(
+    QPrinter &printer, Report &report, FileSystem &fs, int first, int last, Progress *progress)
 {
     const int pages = report.layout().pageCount();
     first = std::clamp(first, 0, pages - 1);
@@ -177,7 +178,7 @@ PrintOutcome printPages(QPrinter &printer, Report &report, int first, int last, 
     // ends, cancelled or not: the pages go somewhere of ours first.
     const QString target = printer.outputFileName();
     if (!target.isEmpty()) {
-        AtomicFile file(target, NewFileMode);
+        AtomicFile file(target, NewFileMode, false, fs);
         if (!file.open())
             return PrintOutcome::Failed;
         printer.setOutputFileName(file.temporaryPath());
@@ -199,7 +200,7 @@ PrintOutcome printPages(QPrinter &printer, Report &report, int first, int last, 
     return outcome;
 }
 
-bool printReport(Report &report, Prompter &prompter, QWidget *parent)
+bool printReport(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
@@ -216,7 +217,7 @@ bool printReport(Report &report, Prompter &prompter, QWidget *parent)
     {
         // Gone before any message, which would otherwise stand behind it.
         ProgressDialog progress(parent, u"印刷しています…"_s, u"ページ"_s);
-        outcome = printPages(printer, report, 0, -1, &progress);
+        outcome = printPages(printer, report, fs, 0, -1, &progress);
     }
     switch (outcome) {
     case PrintOutcome::Printed:
@@ -230,9 +231,10 @@ bool printReport(Report &report, Prompter &prompter, QWidget *parent)
     return false;
 }
 
-bool writeReportPdf(Report &report, const QString &path, QString *error, Progress *progress)
+bool writeReportPdf(
+    Report &report, const QString &path, QString *error, Progress *progress, FileSystem &fs)
 {
-    AtomicFile file(path, NewFileMode);
+    AtomicFile file(path, NewFileMode, false, fs);
     auto fail = [&]() {
         if (error)
             *error = pdfError(path, file.error());

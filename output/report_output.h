@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class FileSystem;
+
 class Progress;
 class QPagedPaintDevice;
 class QPrinter;
@@ -20,7 +22,8 @@ enum class PrintOutcome { Printed, Failed, Cancelled };
 // progress of each page. A printer's job is made whole in a spool file before it is handed to
 // CUPS, and a file the printer writes (the print dialog's "print to file") replaces its target
 // only when whole: a cancelled print sends nothing and leaves nothing behind.
-PrintOutcome printPages(
-    QPrinter &printer, Report &report, int first = 0, int last = -1, Progress *progress = nullptr);
+// A file the printer writes goes through fs.
+PrintOutcome printPages(QPrinter &printer, Report &report, FileSystem &fs, int first = 0,
+    int last = -1, Progress *progress = nullptr);
 
 } // namespace output

@@ -74,10 +74,11 @@ private:
     double scale_ = 1;
 };
 
-ReportPreview::ReportPreview(Report &report, Prompter &prompter, QWidget *parent)
+ReportPreview::ReportPreview(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent)
     : QDialog(parent)
     , report_(report)
     , prompter_(prompter)
+    , fs_(fs)
 {
     setObjectName(u"ReportPreview"_s);
     setWindowTitle(u"印刷プレビュー"_s);
@@ -257,7 +258,7 @@ void ReportPreview::printClick()
     {
         // Gone before any message, which would otherwise stand behind it.
         ProgressDialog progress(this, u"印刷しています…"_s, u"ページ"_s);
-        outcome = printPages(printer, report_, first, last, &progress);
+        outcome = printPages(printer, report_, fs_, first, last, &progress);
     }
     if (outcome == PrintOutcome::Failed) {
         const QString name =
@@ -290,17 +291,17 @@ void ReportPreview::savePdfClick()
     bool written;
     {
         ProgressDialog progress(this, u"PDFを作成しています…"_s, u"ページ"_s);
-        written = writeReportPdf(report_, path, &error, &progress);
+        written = writeReportPdf(report_, path, &error, &progress, fs_);
     }
     // Cancelled, it says nothing: the old file is as it was.
     if (!written && !error.isEmpty())
         prompter_.warn(this, error);
 }
 
-void previewReport(Report &report, Prompter &prompter, QWidget *parent,
+void previewReport(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent,
     const std::function<bool(const QString &)> &protectedFile)
 {
-    ReportPreview preview(report, prompter, parent);
+    ReportPreview preview(report, prompter, fs, parent);
     preview.protectFiles(protectedFile);
     prompter.exec(preview);
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class FileSystem;
+
 class Prompter;
 class QComboBox;
 class QLabel;
@@ -21,7 +23,7 @@ class ReportPreview : public QDialog
 {
     Q_OBJECT
 public:
-    ReportPreview(Report &report, Prompter &prompter, QWidget *parent = nullptr);
+    ReportPreview(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent = nullptr);
     // Files a PDF may not take the place of (the program's own).
     void protectFiles(std::function<bool(const QString &)> protectedFile)
     {
@@ -51,6 +53,7 @@ private:
 
     Report &report_;
     Prompter &prompter_;
+    FileSystem &fs_;
     int page_ = 0;
     QPushButton *firstButton_;
     QPushButton *previousButton_;

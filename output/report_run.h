@@ -9,6 +9,8 @@
 #include "core/tables.h"
 #include "output/report_design.h"
 
+class FileSystem;
+
 class Progress;
 class Prompter;
 class QWidget;
@@ -27,18 +29,19 @@ std::unique_ptr<Report> noteListReport(
 // Shows the pages in the preview window and returns when the user has closed it. The user can
 // page, zoom, print through the print dialog and save a PDF from there.
 // protectedFile says which files a PDF may not take the place of.
-void previewReport(Report &report, Prompter &prompter, QWidget *parent,
+// Files are written through fs.
+void previewReport(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent,
     const std::function<bool(const QString &)> &protectedFile = {});
 
 // Prints every page once on the default printer, without a dialog, showing its progress. false,
 // after saying why in one Japanese message, when there is no printer or printing failed; false
 // without a word when the user cancelled (nothing is sent then).
-bool printReport(Report &report, Prompter &prompter, QWidget *parent);
+bool printReport(Report &report, Prompter &prompter, FileSystem &fs, QWidget *parent);
 
 // Writes the pages as a PDF file, telling progress of each page; false with a Japanese reason
 // naming the file, or with none when progress said the user cancelled. Either way the old file
 // stays as it was and nothing else is left.
 bool writeReportPdf(
-    Report &report, const QString &path, QString *error, Progress *progress = nullptr);
+    Report &report, const QString &path, QString *error, Progress *progress, FileSystem &fs);
 
 } // namespace output

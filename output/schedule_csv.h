@@ -14,5 +14,5 @@ class Progress;
 // lines in their order, names by their first-match lookups. false with the message (file and
 // reason, in Japanese) in error when it could not be written whole; the old file then stays.
 bool CSV3(const QString &path, const Tables &tables, const std::vector<schedule::Line> &lines,
-    const QString &title, const QString &period, QString *error, Progress *progress = nullptr,
-    FileSystem &fs = systemFileSystem());
+    const QString &title, const QString &period, QString *error, Progress *progress,
+    FileSystem &fs);

@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-
 AtomicFile::AtomicFile(const QString &target, mode_t mode, bool forceMode, FileSystem &fs)
     : fs_(fs)
     , target_(target)
@@ -36,7 +34,7 @@ bool AtomicFile::open()
         realTarget_ = target_;
         return fail(err);
     }
-    tempPath_ = QFile::encodeName(realTarget_) + ".tmp-XXXXXX";
+    tempPath_ = nativePath(realTarget_) + ".tmp-XXXXXX";
     fd_ = fs_.createTemporary(tempPath_);
     if (fd_ < 0) {
         tempPath_.clear();
@@ -45,7 +43,7 @@ bool AtomicFile::open()
     // mkstemp makes the file 0600 whatever the umask; a new file gets what any program's would.
     mode_t wanted = mode_ & ~currentUmask();
     struct stat old;
-    if (!forceMode_ && fs_.stat(QFile::encodeName(realTarget_).constData(), &old) == 0) {
+    if (!forceMode_ && fs_.stat(nativePath(realTarget_).constData(), &old) == 0) {
         wanted = old.st_mode & 07777;
         // A file shared by a group stays that group's; only its owner or root can keep it so.
         if (old.st_gid != ::getegid() && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0)
@@ -96,7 +94,7 @@ bool AtomicFile::replaceTarget()
 {
     if (!finished_ || error_ != 0)
         return fail(EBADF);
-    if (fs_.rename(tempPath_.constData(), QFile::encodeName(realTarget_).constData()) != 0)
+    if (fs_.rename(tempPath_.constData(), nativePath(realTarget_).constData()) != 0)
         return fail(errno);
     tempPath_.clear();
     replaced_ = true;
@@ -126,7 +124,7 @@ void AtomicFile::discard()
 
 bool syncDirectoryOf(const QString &path, FileSystem &fs)
 {
-    return fs.syncDirectory(QFile::encodeName(parentFolderOf(path)).constData()) == 0;
+    return fs.syncDirectory(nativePath(parentFolderOf(path)).constData()) == 0;
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode,

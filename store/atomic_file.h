@@ -3,7 +3,6 @@
 #include <sys/types.h>
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include "store/content_checksum.h"
@@ -21,8 +20,7 @@ class AtomicFile
 public:
     // mode, less the umask, applies to a new target; an existing target keeps its own permission
     // bits and group unless forceMode is set.
-    AtomicFile(const QString &target, mode_t mode, bool forceMode = false,
-        FileSystem &fs = systemFileSystem());
+    AtomicFile(const QString &target, mode_t mode, bool forceMode, FileSystem &fs);
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -52,7 +50,7 @@ public:
     const QString &target() const { return target_; }
     // The file actually replaced: the target, or the file its link leads to.
     const QString &realTarget() const { return realTarget_; }
-    QString temporaryPath() const { return QFile::decodeName(tempPath_); }
+    QString temporaryPath() const { return pathFromNative(tempPath_); }
     bool replaced() const { return replaced_; }
     // Keeps a checksum of everything written from here on, for a save journal; other writers
     // do not pay for it.
@@ -83,9 +81,9 @@ private:
 };
 
 // Syncs the directory holding path, so a rename inside it survives a power cut.
-bool syncDirectoryOf(const QString &path, FileSystem &fs = systemFileSystem());
+bool syncDirectoryOf(const QString &path, FileSystem &fs);
 
 // One-shot replacement of a whole file; on failure error holds the errno and the old file is
 // unchanged, unless replaced says the new file is in place and only the folder's sync failed.
 bool writeFileAtomically(const QString &path, const QByteArray &content, mode_t mode,
-    bool forceMode, int *error, bool *replaced = nullptr, FileSystem &fs = systemFileSystem());
+    bool forceMode, int *error, bool *replaced, FileSystem &fs);

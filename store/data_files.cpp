@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <QDateTime>
-#include <QFile>
 
 #include "core/sjis.h"
 #include "store/atomic_file.h"
@@ -159,7 +158,7 @@ SaveFailure refuseIrregularTargets(const SaveFiles &files, FileSystem &fs)
         int err = 0;
         const QString real = writeTarget(f->target(), &err, fs);
         struct stat info;
-        if (!real.isEmpty() && fs.stat(QFile::encodeName(real).constData(), &info) == 0
+        if (!real.isEmpty() && fs.stat(nativePath(real).constData(), &info) == 0
             && !S_ISREG(info.st_mode))
             return failedAt(SaveFailure::Phase::Check, f->target(), notRegularFault(info.st_mode));
     }

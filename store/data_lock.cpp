@@ -7,8 +7,6 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QLockFile>
 #include <QSysInfo>
 
 #include "store/atomic_file.h"
@@ -32,11 +30,8 @@ QString loginName(uid_t uid)
 DataLock::DataLock(const QString &dataDirectory, FileSystem &fs)
     : directory_(dataDirectory)
     , fs_(fs)
-    , lock_(std::make_unique<QLockFile>(lockPath()))
+    , lock_(fs.lockFile(lockPath()))
 {
-    // A copy on another machine may hold the folder for days; age says nothing about whether it
-    // is still running. A dead process on this host is still recognised by its process id.
-    lock_->setStaleLockTime(0);
 }
 
 DataLock::~DataLock()
@@ -71,12 +66,12 @@ DataLock::Result DataLock::acquire(const QString &user, const QDateTime &now)
     // The lock file is read whole when another holds it: a FIFO in its place would never
     // answer, and a huge one would fill the memory. A real one is a few lines.
     struct stat info;
-    if (fs_.lstat(QFile::encodeName(lockPath()).constData(), &info) == 0
+    if (fs_.lstat(nativePath(lockPath()).constData(), &info) == 0
         && (!S_ISREG(info.st_mode) || info.st_size > 4096)) {
         error_ = S_ISDIR(info.st_mode) ? EISDIR : S_ISREG(info.st_mode) ? EFBIG : EINVAL;
         return Result::Failed;
     }
-    return finish(lock_->tryLock(0), user, now);
+    return finish(lock_->tryLock(), user, now);
 }
 
 DataLock::Result DataLock::takeOver(const QString &user, const QDateTime &now)
@@ -84,8 +79,8 @@ DataLock::Result DataLock::takeOver(const QString &user, const QDateTime &now)
     if (held())
         return Result::Acquired;
     // Fails while the holder still has the file open and locked (a live process on this host).
-    lock_->removeStaleLockFile();
-    return finish(lock_->tryLock(0), user, now);
+    lock_->removeStale();
+    return finish(lock_->tryLock(), user, now);
 }
 
 bool DataLock::stillOurs() const
@@ -107,18 +102,17 @@ void DataLock::release()
         return;
     }
     // The holder note goes first, so a copy that takes the lock next never loses its own note.
-    fs_.unlink(QFile::encodeName(directory_ + QString::fromUtf16(HolderFileName)).constData());
+    fs_.unlink(nativePath(directory_ + QString::fromUtf16(HolderFileName)).constData());
     lock_->unlock();
 }
 
-// Unlocking a QLockFile, as its destructor does, removes whatever file bears its name now. A lock
+// Unlocking a lock file, as its destructor does, removes whatever file bears its name now. A lock
 // this copy no longer owns is kept, never unlocked, until the program ends.
 void DataLock::abandon()
 {
-    static auto *lost = new std::vector<std::unique_ptr<QLockFile>>;
+    static auto *lost = new std::vector<std::unique_ptr<LockFile>>;
     lost->push_back(std::move(lock_));
-    lock_ = std::make_unique<QLockFile>(lockPath());
-    lock_->setStaleLockTime(0);
+    lock_ = fs_.lockFile(lockPath());
 }
 
 // Lines: process id, host, system login, since (UTC), and the program's user once known. A
@@ -156,10 +150,10 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
         return Result::Acquired;
     }
     switch (lock_->error()) {
-    case QLockFile::LockFailedError:
+    case LockFile::Error::Held:
         readHolder();
         return Result::HeldByOther;
-    case QLockFile::PermissionError:
+    case LockFile::Error::Permission:
         error_ = EACCES;
         break;
     default:
@@ -171,7 +165,7 @@ DataLock::Result DataLock::finish(bool locked, const QString &user, const QDateT
 
 void DataLock::readHolder()
 {
-    holder_.known = lock_->getLockInfo(&holder_.pid, &holder_.host, &holder_.application);
+    holder_.known = lock_->holder(&holder_.pid, &holder_.host, &holder_.application);
     // Bounded and regular only: the note is anyone's to plant in a shared folder.
     const WholeFile note =
         readWholeFile(directory_ + QString::fromUtf16(HolderFileName), 4096, fs_);
@@ -190,7 +184,7 @@ void DataLock::readHolder()
     // A note from an earlier holder does not describe this one: the lock file still tells
     // whose it is and when it was made.
     struct stat lockInfo;
-    if (fs_.stat(QFile::encodeName(lockPath()).constData(), &lockInfo) != 0)
+    if (fs_.stat(nativePath(lockPath()).constData(), &lockInfo) != 0)
         return;
     if (holder_.user.isEmpty())
         holder_.user = loginName(lockInfo.st_uid);

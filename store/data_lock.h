@@ -7,8 +7,6 @@
 
 #include "store/file_system.h"
 
-class QLockFile;
-
 inline constexpr const char16_t *LockFileName = u"tegata.lock";
 // Beside the lock: who holds it and since when, which the lock file itself does not say.
 inline constexpr const char16_t *HolderFileName = u"tegata.holder";
@@ -38,7 +36,7 @@ public:
     enum class Result { Acquired, HeldByOther, Failed };
 
     // dataDirectory is joined to the file names as the data files are (plain concatenation).
-    // Its own calls go through fs; the lock itself is QLockFile's.
+    // Every file call goes through fs, the lock file's too.
     DataLock(const QString &dataDirectory, FileSystem &fs);
     ~DataLock();
     DataLock(const DataLock &) = delete;
@@ -80,7 +78,7 @@ private:
 
     QString directory_;
     FileSystem &fs_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<LockFile> lock_;
     LockHolder holder_;
     LockHolder own_; // what this copy records while it holds the lock
     FileIdentity lockFile_; // the lock file this copy made

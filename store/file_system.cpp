@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include "store/file_read.h"
 
@@ -162,12 +163,68 @@ int PosixFileSystem::syncDirectory(const char *directory)
     return rc;
 }
 
+namespace {
+
+class SystemLockFile : public LockFile
+{
+public:
+    explicit SystemLockFile(const QString &path)
+        : lock_(path)
+    {
+        // A copy on another machine may hold the folder for days; age says nothing about
+        // whether it is still running. A dead process on this host is still recognised by its
+        // process id.
+        lock_.setStaleLockTime(0);
+    }
+    bool tryLock() override { return lock_.tryLock(0); }
+    bool removeStale() override { return lock_.removeStaleLockFile(); }
+    void unlock() override { lock_.unlock(); }
+    bool isLocked() const override { return lock_.isLocked(); }
+    Error error() const override
+    {
+        switch (lock_.error()) {
+        case QLockFile::NoError:
+            return Error::None;
+        case QLockFile::LockFailedError:
+            return Error::Held;
+        case QLockFile::PermissionError:
+            return Error::Permission;
+        default:
+            return Error::Other;
+        }
+    }
+    bool holder(qint64 *pid, QString *host, QString *application) const override
+    {
+        return lock_.getLockInfo(pid, host, application);
+    }
+
+private:
+    QLockFile lock_;
+};
+
+} // namespace
+
+std::unique_ptr<LockFile> PosixFileSystem::lockFile(const QString &path)
+{
+    return std::make_unique<SystemLockFile>(path);
+}
+
 mode_t currentUmask()
 {
     // Read by setting it: the files are written from one thread, and it is set back at once.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString pathFromNative(const QByteArray &path)
+{
+    return QFile::decodeName(path);
 }
 
 FileSystem &systemFileSystem()

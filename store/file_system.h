@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -10,6 +11,26 @@
 #include <QStringList>
 
 #include "store/file_fault.h"
+
+// A lock file in the form every copy of the program, older ones included, writes and honours
+// (QLockFile's: the holder's process id, application and host, and a lock on the open file).
+class LockFile
+{
+public:
+    enum class Error { None, Held, Permission, Other };
+    virtual ~LockFile() = default;
+    // Never waits for the holder.
+    virtual bool tryLock() = 0;
+    // Removes the lock file unless a live process still holds it open and locked.
+    virtual bool removeStale() = 0;
+    // Removes the lock file, whatever file bears its name now.
+    virtual void unlock() = 0;
+    virtual bool isLocked() const = 0;
+    // Why the last tryLock failed.
+    virtual Error error() const = 0;
+    // What the lock file says of its holder; false when it cannot be read.
+    virtual bool holder(qint64 *pid, QString *host, QString *application) const = 0;
+};
 
 // The system calls by which the data files are read, replaced, recovered and backed up. Each
 // returns what the POSIX call returns (-1 with errno set on failure); tests put a layer in
@@ -51,6 +72,8 @@ public:
     virtual int makeDirectoryAt(int directoryFd, const char *name, mode_t mode) = 0;
     // The names in the open directory, without "." and ".."; the descriptor stays open.
     virtual int listDirectory(int directoryFd, std::vector<QByteArray> &names) = 0;
+    // A lock file at path, not yet taken.
+    virtual std::unique_ptr<LockFile> lockFile(const QString &path) = 0;
 };
 
 // A new file's mode before the user's umask takes its part, as any program's new file.
@@ -84,9 +107,15 @@ public:
     int renameAt(int directoryFd, const char *from, const char *to) override;
     int makeDirectoryAt(int directoryFd, const char *name, mode_t mode) override;
     int listDirectory(int directoryFd, std::vector<QByteArray> &names) override;
+    std::unique_ptr<LockFile> lockFile(const QString &path) override;
 };
 
 FileSystem &systemFileSystem();
+
+// A path as the system calls take it (the locale's encoding, as every Qt file class uses), and
+// back.
+QByteArray nativePath(const QString &path);
+QString pathFromNative(const QByteArray &path);
 
 // The file a write to path should replace: path itself, or for a symbolic link the file it
 // leads to, so the link stays a link. A dangling link leads to the path it names (as opening it
@@ -111,7 +140,7 @@ struct WholeFile
 
 // Reads a small file whole: only a regular file (a FIFO is refused without waiting on it, a
 // device without reading it), and only up to maxBytes.
-WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs = systemFileSystem());
+WholeFile readWholeFile(const QString &path, qint64 maxBytes, FileSystem &fs);
 
 // Opens path for reading when it is a regular file of at most maxBytes; a FIFO is refused without
 // waiting on it, a device without opening it. The descriptor, with size set; otherwise -1, with

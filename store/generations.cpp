@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include "store/content_checksum.h"
@@ -29,11 +28,6 @@ const QString PartSuffix = u".part"_s;
 const QString GoingSuffix = u".old"_s;
 const QByteArray ContentsHeader = "tegata generation contents 1";
 constexpr qint64 LargestSmallFile = 4096;
-
-QByteArray encoded(const QString &path)
-{
-    return QFile::encodeName(path);
-}
 
 QString generationsFolder(const QString &dataDirectory)
 {
@@ -61,7 +55,7 @@ int syncFolder(FileSystem &fs, int fd)
 // 0, or the errno of the failure, leaving no file behind.
 int writeNewFile(FileSystem &fs, int folderFd, const QString &name, const QByteArray &text)
 {
-    const QByteArray file = encoded(name);
+    const QByteArray file = nativePath(name);
     const int fd = fs.openAt(folderFd, file.constData(),
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, NewFileMode);
     if (fd < 0)
@@ -79,7 +73,7 @@ int openKeptFile(FileSystem &fs, int folderFd, const QString &name, qint64 maxBy
     FileFault *fault)
 {
     const int fd = fs.openAt(
-        folderFd, encoded(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
+        folderFd, nativePath(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
     if (fd < 0) {
         // A link in a generation is not a file it keeps.
         *fault = errno == ELOOP ? notRegularFault(S_IFLNK) : FileFault::system(errno);
@@ -133,7 +127,7 @@ struct Contents
     {
         QByteArray out = ContentsHeader + '\n';
         for (const auto &[name, entry] : files) {
-            out += encoded(name) + ' ';
+            out += nativePath(name) + ' ';
             out += entry.present ? QByteArray::number(entry.size) + ' ' + entry.checksum.toHex()
                                  : QByteArray("absent");
             out += '\n';
@@ -159,7 +153,7 @@ struct Contents
             }
             if (!number || entry.size < 0)
                 return false;
-            files[QFile::decodeName(fields[0])] = entry;
+            files[pathFromNative(fields[0])] = entry;
         }
         return true;
     }
@@ -228,7 +222,7 @@ QString newName(const QStringList &entries, const QString &stamp)
 // a folder swapped for a link meanwhile leads nowhere. Anything else in it keeps the folder.
 bool removeGeneration(FileSystem &fs, int folderFd, const QString &name)
 {
-    const QByteArray entry = encoded(name);
+    const QByteArray entry = nativePath(name);
     {
         const Fd generation(fs.openAt(folderFd, entry.constData(),
                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0),
@@ -236,7 +230,7 @@ bool removeGeneration(FileSystem &fs, int folderFd, const QString &name)
         if (generation.get() < 0)
             return false;
         for (const QString &kept : keptNames())
-            fs.unlinkAt(generation.get(), encoded(kept).constData(), 0);
+            fs.unlinkAt(generation.get(), nativePath(kept).constData(), 0);
     }
     return fs.unlinkAt(folderFd, entry.constData(), AT_REMOVEDIR) == 0;
 }
@@ -244,7 +238,7 @@ bool removeGeneration(FileSystem &fs, int folderFd, const QString &name)
 bool isPlainFolderAt(FileSystem &fs, int folderFd, const QString &name)
 {
     struct stat info;
-    return fs.lstatAt(folderFd, encoded(name).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return fs.lstatAt(folderFd, nativePath(name).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
@@ -274,14 +268,14 @@ public:
     {
         path_ = generationsFolder(dataDirectory);
         // The data folder may be reached through a link; backup/ in it never is.
-        dataFd_ = fs_.open(encoded(dataDirectory).constData(), O_RDONLY | O_DIRECTORY, 0);
+        dataFd_ = fs_.open(nativePath(dataDirectory).constData(), O_RDONLY | O_DIRECTORY, 0);
         // A data folder that is not there has no generations.
         if (dataFd_ < 0 && errno == ENOENT && !create)
             return false;
         struct stat data;
         if (dataFd_ < 0 || fs_.fstat(dataFd_, &data) != 0)
             return fail(errno);
-        const QByteArray name = encoded(QString::fromUtf16(GenerationsFolderName));
+        const QByteArray name = nativePath(QString::fromUtf16(GenerationsFolderName));
         const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
         fd_ = fs_.openAt(dataFd_, name.constData(), flags, 0);
         bool made = false;
@@ -326,7 +320,7 @@ public:
         if (fs_.listDirectory(fd_, found) != 0)
             return fail(errno);
         for (const QByteArray &entry : found)
-            names << QFile::decodeName(entry);
+            names << pathFromNative(entry);
         return true;
     }
 
@@ -357,8 +351,8 @@ public:
     // Removes the folder itself when nothing is left in it: an empty folder still takes room.
     void removeIfEmpty()
     {
-        fs_.unlinkAt(
-            dataFd_, encoded(QString::fromUtf16(GenerationsFolderName)).constData(), AT_REMOVEDIR);
+        fs_.unlinkAt(dataFd_, nativePath(QString::fromUtf16(GenerationsFolderName)).constData(),
+            AT_REMOVEDIR);
     }
 
     void sync() { syncFolder(fs_, fd_); }
@@ -424,7 +418,7 @@ bool PendingGeneration::prepare(const QString &dataDirectory, const QStringList 
     finalName_ = newName(entries, at.toString(u"yyyyMMdd-HHmmss"_s));
     finalPath_ = folder_->pathOf(finalName_);
     const QString part = finalName_ + PartSuffix;
-    if (fs.makeDirectoryAt(folder_->fd(), encoded(part).constData(), FolderMode) != 0)
+    if (fs.makeDirectoryAt(folder_->fd(), nativePath(part).constData(), FolderMode) != 0)
         return fail(folder_->pathOf(part), errno, fs);
     partName_ = part;
     if (!fill(files, names, present, contentSavedAt, fs, known))
@@ -440,7 +434,7 @@ bool PendingGeneration::fill(const QStringList &files, const QStringList &names,
     const std::vector<FileContent> &known)
 {
     const QString part = folder_->pathOf(partName_);
-    const Fd partFd(fs.openAt(folder_->fd(), encoded(partName_).constData(),
+    const Fd partFd(fs.openAt(folder_->fd(), nativePath(partName_).constData(),
                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0),
         fs);
     if (partFd.get() < 0)
@@ -480,7 +474,8 @@ bool PendingGeneration::finish(FileSystem &fs)
 {
     if (!prepared())
         return false;
-    if (fs.renameAt(folder_->fd(), encoded(partName_).constData(), encoded(finalName_).constData())
+    if (fs.renameAt(
+            folder_->fd(), nativePath(partName_).constData(), nativePath(finalName_).constData())
         != 0)
         return fail(finalPath_, errno, fs);
     partName_.clear();
@@ -524,8 +519,8 @@ void settlePendingGenerations(const QString &dataDirectory, bool saveFinished, F
         return olderName(a.chopped(PartSuffix.size()), b.chopped(PartSuffix.size()));
     });
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QByteArray part = encoded(parts[i]);
-        const QByteArray finished = encoded(parts[i].chopped(PartSuffix.size()));
+        const QByteArray part = nativePath(parts[i]);
+        const QByteArray finished = nativePath(parts[i].chopped(PartSuffix.size()));
         struct stat info;
         if (saveFinished && i + 1 == parts.size() && isPlainFolderAt(fs, folder.fd(), parts[i])) {
             if (fs.lstatAt(folder.fd(), finished.constData(), &info) == 0 || errno != ENOENT)
@@ -565,8 +560,8 @@ void pruneGenerations(const QString &dataDirectory, int keep, FileSystem &fs, co
         const QString &name = generations[i].name;
         if (generations[i].path.chopped(1) == spare)
             continue;
-        if (fs.renameAt(
-                folder.fd(), encoded(name).constData(), encoded(name + GoingSuffix).constData())
+        if (fs.renameAt(folder.fd(), nativePath(name).constData(),
+                nativePath(name + GoingSuffix).constData())
             == 0)
             removeGeneration(fs, folder.fd(), name + GoingSuffix);
     }
@@ -591,8 +586,8 @@ bool dropOldestGeneration(const QString &dataDirectory, FileSystem &fs, QString 
         std::erase_if(generations, [](const Generation &g) { return !g.plainFolder; });
         if (!generations.empty()) {
             const QString &oldest = generations.back().name;
-            if (fs.renameAt(folder.fd(), encoded(oldest).constData(),
-                    encoded(oldest + GoingSuffix).constData())
+            if (fs.renameAt(folder.fd(), nativePath(oldest).constData(),
+                    nativePath(oldest + GoingSuffix).constData())
                     == 0
                 && removeGeneration(fs, folder.fd(), oldest + GoingSuffix)) {
                 *dropped = oldest;
@@ -640,7 +635,7 @@ GenerationFault checkGenerationFiles(const Generation &generation, FileSystem &f
         const auto entry = contents.files.find(name);
         const bool expected = !*listed || (entry != contents.files.end() && entry->second.present);
         struct stat info;
-        if (fs.lstatAt(fd.get(), encoded(name).constData(), &info) != 0) {
+        if (fs.lstatAt(fd.get(), nativePath(name).constData(), &info) != 0) {
             if (errno != ENOENT)
                 return { path, FileFault::system(errno), Kind::File };
             if (expected)

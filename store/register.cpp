@@ -6,8 +6,6 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include <QFile>
-
 namespace {
 
 bool inTable(std::size_t size, int index)
@@ -198,7 +196,7 @@ std::array<FileIdentity, DataFiles.size()> Register::filesOnDisk() const
 SaveOutcome::Refusal Register::folderLost(int *error) const
 {
     struct stat info;
-    if (fs_.stat(QFile::encodeName(dataFolderOf(directory_)).constData(), &info) != 0) {
+    if (fs_.stat(nativePath(dataFolderOf(directory_)).constData(), &info) != 0) {
         *error = errno;
         return *error == ENOENT || *error == ENOTDIR ? SaveOutcome::Refusal::FolderGone
                                                      : SaveOutcome::Refusal::FolderUnreachable;
@@ -212,7 +210,7 @@ SaveOutcome::Refusal Register::folderLost(int *error) const
 SaveOutcome::Refusal Register::targetRefusal(const QString &place, int *error) const
 {
     struct stat info;
-    if (fs_.stat(QFile::encodeName(place).constData(), &info) != 0) {
+    if (fs_.stat(nativePath(place).constData(), &info) != 0) {
         *error = errno;
         return SaveOutcome::Refusal::TargetUnusable;
     }

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 
 #include "store/atomic_file.h"
@@ -43,7 +42,7 @@ QByteArray encodeJournal(const QString &directory, const std::vector<JournalEntr
 {
     const QString folder = canonicalPathOf(dataFolderOf(directory));
     const auto relative = [&](const QString &path) {
-        return QFile::encodeName(relativePathIn(folder, placeOf(path))).toPercentEncoding();
+        return nativePath(relativePathIn(folder, placeOf(path))).toPercentEncoding();
     };
     QByteArray text = QByteArray(JournalHeader) + '\n';
     for (const JournalEntry &e : entries)
@@ -108,7 +107,7 @@ DecodedJournal decodeJournal(
         return decoded;
     const QString folder = dataFolderOf(directory);
     const auto path = [&](const QByteArray &field) {
-        return resolvedIn(folder, QFile::decodeName(QByteArray::fromPercentEncoding(field)));
+        return resolvedIn(folder, pathFromNative(QByteArray::fromPercentEncoding(field)));
     };
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QList<QByteArray> fields = lines[i + 1].split(' ');
@@ -143,7 +142,7 @@ DecodedJournal decodeJournal(
 // Writes and syncs the journal; 0 or the errno of the failure, the journal then removed.
 int writeJournal(const QString &path, const QByteArray &content, FileSystem &fs)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativePath(path);
     // Never over another journal: an earlier save's is settled before a save begins.
     const int fd = fs.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, NewFileMode);
     if (fd < 0)
@@ -169,7 +168,7 @@ Answer holds(FileSystem &fs, const QString &path, const JournalEntry &e, CheckFa
         fault = { path, error };
         return Answer::Unknown;
     };
-    Fd fd(fs.open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK, 0), fs);
+    Fd fd(fs.open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK, 0), fs);
     if (fd.get() < 0)
         return isAbsence(errno) ? Answer::No : unknown(errno);
     struct stat info;
@@ -216,7 +215,7 @@ CheckedEntry check(FileSystem &fs, const JournalEntry &e)
 {
     CheckFault fault;
     struct stat info;
-    if (fs.lstat(QFile::encodeName(e.temporary).constData(), &info) == 0) {
+    if (fs.lstat(nativePath(e.temporary).constData(), &info) == 0) {
         if (!S_ISREG(info.st_mode) || info.st_nlink != 1)
             return { e, FileState::Broken, {} };
         return checked(e, holds(fs, e.temporary, e, fault), FileState::CompleteTemporary, fault);
@@ -272,8 +271,8 @@ SettledSave rollForward(const std::vector<CheckedEntry> &checked, const QString 
         targets << c.entry.target;
         if (c.state != FileState::CompleteTemporary)
             continue;
-        if (fs.rename(QFile::encodeName(c.entry.temporary).constData(),
-                QFile::encodeName(c.entry.target).constData())
+        if (fs.rename(
+                nativePath(c.entry.temporary).constData(), nativePath(c.entry.target).constData())
             != 0) {
             const int err = errno;
             for (const CheckedEntry &k : checked)
@@ -299,7 +298,7 @@ SettledSave discard(
         if (c.state == FileState::AlreadyReplaced)
             alreadyNew << c.entry.target;
         else if (pathExists(fs, c.entry.temporary))
-            fs.unlink(QFile::encodeName(c.entry.temporary).constData());
+            fs.unlink(nativePath(c.entry.temporary).constData());
     }
     removeSaveJournal(directory, fs);
     if (alreadyNew.isEmpty())
@@ -327,7 +326,7 @@ void removeStrayTemporaries(const QString &directory, const QStringList &keep, F
             for (const QString &entry : entries) {
                 const QString path = folder + u'/' + entry;
                 if (isTemporaryOf(path, target) && !keep.contains(placeOf(path)))
-                    fs.unlink(QFile::encodeName(path).constData());
+                    fs.unlink(nativePath(path).constData());
             }
         }
     }
@@ -358,7 +357,7 @@ SaveFailure writeSaveJournal(
     int err = 0;
     // The temporary files' names and the journal's must be on disk before the first rename.
     if (!syncFoldersOf(placed, fs, &failedFolder, &err)) {
-        fs.unlink(QFile::encodeName(path).constData());
+        fs.unlink(nativePath(path).constData());
         failure.phase = SaveFailure::Phase::JournalSync;
         failure.file = failedFolder;
         failure.fault = FileFault::system(err);
@@ -369,7 +368,7 @@ SaveFailure writeSaveJournal(
 void removeSaveJournal(const QString &directory, FileSystem &fs)
 {
     const QString path = journalPath(directory);
-    fs.unlink(QFile::encodeName(path).constData());
+    fs.unlink(nativePath(path).constData());
     syncDirectoryOf(path, fs);
 }
 
@@ -380,7 +379,7 @@ bool syncFoldersOf(const QStringList &paths, FileSystem &fs, QString *failed, in
         folders << parentFolderOf(p);
     folders.removeDuplicates();
     for (const QString &folder : folders) {
-        if (fs.syncDirectory(QFile::encodeName(folder).constData()) != 0) {
+        if (fs.syncDirectory(nativePath(folder).constData()) != 0) {
             *error = errno;
             *failed = folder;
             return false;

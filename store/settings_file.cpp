@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include <QFile>
 #include <QStandardPaths>
 
 #include "core/sjis.h"
@@ -74,7 +73,7 @@ QString settingsFirstLine(const QByteArray &content, FileSystem &fs)
     const QString cp932 = sjis::decode(line);
     if (folderExists(cp932, fs))
         return cp932;
-    const QString native = QFile::decodeName(line);
+    const QString native = pathFromNative(line);
     if (folderExists(native, fs))
         return native;
     // Neither folder is there; name the one the bytes more plausibly spell.
@@ -90,7 +89,7 @@ QByteArray settingsLineBytes(const QString &dataDirectory)
     // a path would lead to a different folder.
     if (ok && sjis::decode(cp932) == dataDirectory)
         return cp932;
-    return QFile::encodeName(dataDirectory);
+    return nativePath(dataDirectory);
 }
 
 QString dataFolderOf(const QString &dataDirectory)

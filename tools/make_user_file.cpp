@@ -31,7 +31,8 @@ int main(int argc, char *argv[])
     }
     const std::vector<UserRecord> users = firstUsers();
     ClockRandom random;
-    if (const int error = writeUserFile(path, users, random); error != 0) {
+    if (const int error = writeUserFile(path, users, random, nullptr, systemFileSystem());
+        error != 0) {
         std::fprintf(stderr, "%s\n", qPrintable(messages::userFileNotSaved(path, error).trimmed()));
         return 1;
     }

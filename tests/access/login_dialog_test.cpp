@@ -21,7 +21,8 @@ protected:
     {
         ClockRandom random;
         ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s),
-                      { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random),
+                      { { "Admini", 15, "velmora" }, { "guest", 1, "guest" } }, random, nullptr,
+                      systemFileSystem()),
             0);
     }
     TestDir dir;
@@ -32,7 +33,7 @@ protected:
 
 TEST_F(LoginDialogTest, LooksAsDesigned)
 {
-    LoginDialog dialog(prompter, nullptr, dir.file(u"pass.dat"_s));
+    LoginDialog dialog(prompter, dir.file(u"pass.dat"_s), systemFileSystem());
     EXPECT_EQ(dialog.objectName(), u"Form2"_s);
     EXPECT_EQ(dialog.windowTitle(), u"ユーザー認証"_s);
     EXPECT_EQ(dialog.size(), QSize(387, 168));
@@ -55,7 +56,7 @@ TEST_F(LoginDialogTest, LooksAsDesigned)
 
 TEST_F(LoginDialogTest, EnterInAFieldActsAsOk)
 {
-    LoginDialog dialog(prompter, nullptr, dir.file(u"pass.dat"_s));
+    LoginDialog dialog(prompter, dir.file(u"pass.dat"_s), systemFileSystem());
     dialog.show();
     EXPECT_TRUE(dialog.Edit1->text().isEmpty());
     QTest::keyClicks(dialog.Edit1, u"guest"_s);
@@ -70,7 +71,7 @@ TEST_F(LoginDialogTest, EnterInAFieldActsAsOk)
 
 TEST_F(LoginDialogTest, WrongPasswordWarnsAndKeepsTheFields)
 {
-    LoginDialog dialog(prompter, nullptr, dir.file(u"pass.dat"_s));
+    LoginDialog dialog(prompter, dir.file(u"pass.dat"_s), systemFileSystem());
     dialog.show();
     dialog.Edit1->setText(u"Admini"_s);
     dialog.Edit2->setText(u"wrong"_s);
@@ -92,7 +93,7 @@ TEST_F(LoginDialogTest, WrongPasswordWarnsAndKeepsTheFields)
 
 TEST_F(LoginDialogTest, FieldsTakeAtMostTenBytes)
 {
-    LoginDialog dialog(prompter, nullptr, dir.file(u"pass.dat"_s));
+    LoginDialog dialog(prompter, dir.file(u"pass.dat"_s), systemFileSystem());
     dialog.show();
     QTest::keyClicks(dialog.Edit1, u"abcdefghijkl"_s);
     EXPECT_EQ(dialog.Edit1->text(), u"abcdefghij"_s);
@@ -103,7 +104,7 @@ TEST_F(LoginDialogTest, FieldsTakeAtMostTenBytes)
 
 TEST_F(LoginDialogTest, CancelEndsTheDialogAsCancelled)
 {
-    LoginDialog dialog(prompter, nullptr, dir.file(u"pass.dat"_s));
+    LoginDialog dialog(prompter, dir.file(u"pass.dat"_s), systemFileSystem());
     dialog.show();
     dialog.Button2->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);

@@ -95,15 +95,17 @@ TEST(UserFile, TwoWritesDifferButReadBackTheSame)
 {
     TestDir dir;
     ClockRandom random;
-    ASSERT_EQ(writeUserFile(dir.file(u"a.dat"_s), sampleUsers, random), 0);
-    ASSERT_EQ(writeUserFile(dir.file(u"b.dat"_s), sampleUsers, random), 0);
+    ASSERT_EQ(
+        writeUserFile(dir.file(u"a.dat"_s), sampleUsers, random, nullptr, systemFileSystem()), 0);
+    ASSERT_EQ(
+        writeUserFile(dir.file(u"b.dat"_s), sampleUsers, random, nullptr, systemFileSystem()), 0);
     EXPECT_NE(dir.read(u"a.dat"_s), dir.read(u"b.dat"_s));
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"a.dat"_s)).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     for (const QString &name : { u"a.dat"_s, u"b.dat"_s }) {
-        const UserFileRead read = readUserFile(dir.file(name));
+        const UserFileRead read = readUserFile(dir.file(name), systemFileSystem());
         EXPECT_TRUE(read.ok());
         ASSERT_EQ(read.users.size(), 3u);
         for (size_t i = 0; i < 3; ++i) {
@@ -118,22 +120,26 @@ TEST(UserFile, ShortOrMissingFilesAreReportedWithoutCrashing)
 {
     TestDir dir;
     ScriptedRandom random;
-    ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random), 0);
+    ASSERT_EQ(
+        writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random, nullptr, systemFileSystem()),
+        0);
     const QByteArray whole = dir.read(u"pass.dat"_s);
     for (int cut : { 0, 1, 31, 33, 70, 95 }) {
         dir.write(u"cut.dat"_s, whole.left(cut));
-        const UserFileRead read = readUserFile(dir.file(u"cut.dat"_s));
+        const UserFileRead read = readUserFile(dir.file(u"cut.dat"_s), systemFileSystem());
         EXPECT_EQ(read.users.size(), static_cast<size_t>(cut / 32));
         EXPECT_EQ(read.ok(), cut % 32 == 0) << cut;
         if (cut % 32 != 0) {
             EXPECT_EQ(read.fault.kind, FileFault::Kind::CutRecord) << cut;
         }
     }
-    const UserFileRead missing = readUserFile(dir.file(u"none.dat"_s));
+    const UserFileRead missing = readUserFile(dir.file(u"none.dat"_s), systemFileSystem());
     EXPECT_EQ(missing.fault.error, ENOENT);
 
     // A failed write says why and leaves nothing behind.
-    EXPECT_EQ(writeUserFile(dir.file(u"no/pass.dat"_s), sampleUsers, random), ENOENT);
+    EXPECT_EQ(
+        writeUserFile(dir.file(u"no/pass.dat"_s), sampleUsers, random, nullptr, systemFileSystem()),
+        ENOENT);
     EXPECT_FALSE(QFileInfo::exists(dir.file(u"no"_s)));
 }
 
@@ -146,8 +152,9 @@ TEST(PassCheckTest, ComparesPaddedPasswordsOfTheFirstMatchingName)
         { "Admini", 1, "other" },
         { "tenbytes", 6, "0123456789" },
     };
-    ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s), users, random), 0);
-    PassCheck check(dir.file(u"pass.dat"_s));
+    ASSERT_EQ(
+        writeUserFile(dir.file(u"pass.dat"_s), users, random, nullptr, systemFileSystem()), 0);
+    PassCheck check(dir.file(u"pass.dat"_s), systemFileSystem());
 
     EXPECT_TRUE(check.check("Admini", "abc"));
     EXPECT_EQ(check.getName(), QByteArray("Admini"));
@@ -164,13 +171,13 @@ TEST(PassCheckTest, ComparesPaddedPasswordsOfTheFirstMatchingName)
     EXPECT_FALSE(check.check("Admini", ""));
     EXPECT_FALSE(check.fault().isFault());
 
-    PassCheck none(dir.file(u"missing.dat"_s));
+    PassCheck none(dir.file(u"missing.dat"_s), systemFileSystem());
     EXPECT_FALSE(none.check("Admini", "abc"));
     EXPECT_FALSE(none.fault().isFault()) << "a missing file is just a failed login";
 
     // A search that runs into an incomplete record reports it.
     dir.write(u"short.dat"_s, dir.read(u"pass.dat"_s).left(40));
-    PassCheck shortFile(dir.file(u"short.dat"_s));
+    PassCheck shortFile(dir.file(u"short.dat"_s), systemFileSystem());
     EXPECT_TRUE(shortFile.check("Admini", "abc")) << "found before the incomplete record";
     EXPECT_FALSE(shortFile.check("tenbytes", "0123456789"));
     EXPECT_EQ(shortFile.fault().kind, FileFault::Kind::CutRecord);
@@ -181,10 +188,10 @@ TEST(UserFile, OnlyARegularFileOfASaneSizeIsRead)
 {
     TestDir dir;
     const auto checkWith = [&](const QString &name) {
-        PassCheck check(dir.file(name));
+        PassCheck check(dir.file(name), systemFileSystem());
         EXPECT_FALSE(check.check("Admini", "abc"));
         EXPECT_TRUE(check.fault().isFault()) << name.toStdString();
-        EXPECT_EQ(readUserFile(dir.file(name)).ok(), name == u"empty.dat"_s);
+        EXPECT_EQ(readUserFile(dir.file(name), systemFileSystem()).ok(), name == u"empty.dat"_s);
         return check.fault();
     };
 
@@ -194,7 +201,7 @@ TEST(UserFile, OnlyARegularFileOfASaneSizeIsRead)
 
     QDir(dir.path()).mkdir(u"folder.dat"_s);
     EXPECT_EQ(checkWith(u"folder.dat"_s).error, EISDIR);
-    EXPECT_EQ(readUserFile(dir.file(u"folder.dat"_s)).fault.error, EISDIR);
+    EXPECT_EQ(readUserFile(dir.file(u"folder.dat"_s), systemFileSystem()).fault.error, EISDIR);
 
     // Neither waits for a writer.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(u"fifo.dat"_s)).constData(), 0600), 0);
@@ -205,7 +212,7 @@ TEST(UserFile, OnlyARegularFileOfASaneSizeIsRead)
     ASSERT_TRUE(huge.resize(qint64(3) << 30)) << "a sparse file of 3 GiB";
     huge.close();
     EXPECT_EQ(checkWith(u"huge.dat"_s).kind, FileFault::Kind::TooLarge);
-    EXPECT_TRUE(readUserFile(dir.file(u"huge.dat"_s)).users.empty());
+    EXPECT_TRUE(readUserFile(dir.file(u"huge.dat"_s), systemFileSystem()).users.empty());
 }
 
 TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
@@ -218,13 +225,15 @@ TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
     // A user file shared by a group: replaced, it stays readable to that group.
     ASSERT_EQ(::chmod(QFile::encodeName(dir.file(u"etc/users.dat"_s)).constData(), 0640), 0);
     ScriptedRandom random;
-    ASSERT_EQ(writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random), 0);
+    ASSERT_EQ(
+        writeUserFile(dir.file(u"pass.dat"_s), sampleUsers, random, nullptr, systemFileSystem()),
+        0);
     EXPECT_TRUE(QFileInfo(dir.file(u"pass.dat"_s)).isSymLink());
     EXPECT_EQ(dir.read(u"etc/users.dat"_s).size(), 3 * 32);
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(dir.file(u"etc/users.dat"_s)).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "a replaced user file keeps its mode";
-    EXPECT_TRUE(PassCheck(dir.file(u"pass.dat"_s)).check("guest", "guest"));
+    EXPECT_TRUE(PassCheck(dir.file(u"pass.dat"_s), systemFileSystem()).check("guest", "guest"));
 
     // "Never overwrites" includes a link to a file that is not there.
     ASSERT_EQ(
@@ -240,7 +249,7 @@ TEST(UserFile, ALinkIsWrittenThroughAndTheMakerLeavesADanglingOneAlone)
     maker.start(QString::fromLocal8Bit(USER_FILE_MAKER_PATH), { dir.file(u"new.dat"_s) });
     ASSERT_TRUE(maker.waitForFinished(30000));
     EXPECT_EQ(maker.exitCode(), 0);
-    EXPECT_TRUE(PassCheck(dir.file(u"new.dat"_s)).check("guest", "guest"));
+    EXPECT_TRUE(PassCheck(dir.file(u"new.dat"_s), systemFileSystem()).check("guest", "guest"));
 }
 
 // The login's user file: the current folder's wins, then the program folder's, then the settings
@@ -261,7 +270,7 @@ TEST(UserFile, TheFirstStartMakesTheFileTheLoginFinds)
     EXPECT_EQ(made.path, program + u"/pass.dat"_s) << "the program folder can be written";
     EXPECT_TRUE(made.notice.contains(made.path));
     EXPECT_TRUE(made.problem.isEmpty());
-    EXPECT_TRUE(PassCheck(made.path).check("Admini", "velmora"));
+    EXPECT_TRUE(PassCheck(made.path, systemFileSystem()).check("Admini", "velmora"));
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(made.path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);

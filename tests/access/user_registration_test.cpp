@@ -39,14 +39,14 @@ protected:
     void writeUsers(const std::vector<UserRecord> &users)
     {
         ClockRandom random;
-        ASSERT_EQ(writeUserFile(path(), users, random), 0);
+        ASSERT_EQ(writeUserFile(path(), users, random, nullptr, systemFileSystem()), 0);
     }
     QString path() const { return dir.file(u"pass.dat"_s); }
 
     // Opens the dialog as the main window does; showing it reads the file.
-    std::unique_ptr<UserRegistration> open()
+    std::unique_ptr<UserRegistration> open(FileSystem &fs = systemFileSystem())
     {
-        auto dialog = std::make_unique<UserRegistration>(prompter, path());
+        auto dialog = std::make_unique<UserRegistration>(prompter, path(), fs);
         dialog->show();
         return dialog;
     }
@@ -82,7 +82,7 @@ protected:
 
     std::vector<UserRecord> readBack() const
     {
-        const UserFileRead read = readUserFile(path());
+        const UserFileRead read = readUserFile(path(), systemFileSystem());
         EXPECT_TRUE(read.ok());
         return read.users;
     }
@@ -249,7 +249,7 @@ TEST_F(UserRegistrationTest, AddingAppendsTheUserWithItsRights)
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     // The new user logs in with exactly the rights given.
-    LoginDialog login(prompter, nullptr, path());
+    LoginDialog login(prompter, path(), systemFileSystem());
     login.show();
     login.Edit1->setText(u"sato"_s);
     login.Edit2->setText(u"abc"_s);
@@ -382,7 +382,7 @@ TEST_F(UserRegistrationTest, AFileThatCouldNotBeReadIsNeverWritten)
     for (const QString &name : { u"short.dat"_s, u"missing.dat"_s, u"folder.dat"_s }) {
         SCOPED_TRACE(name.toStdString());
         prompter.shown.clear();
-        UserRegistration dialog(prompter, dir.file(name));
+        UserRegistration dialog(prompter, dir.file(name), systemFileSystem());
         dialog.show();
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
@@ -408,10 +408,9 @@ TEST_F(UserRegistrationTest, AFileThatCouldNotBeReadIsNeverWritten)
 TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
 {
     const QString file = path();
-    const auto opened = open();
-    UserRegistration &dialog = *opened;
     FullDisk full(0);
-    dialog.useFileSystem(full);
+    const auto opened = open(full);
+    UserRegistration &dialog = *opened;
 
     prompter.answers = { MessageAnswer::Ok, MessageAnswer::Cancel };
     dialog.SpeedButton3->click();
@@ -424,7 +423,8 @@ TEST_F(UserRegistrationTest, AFailedWriteSaysSoAndLetsTheUserStayOrLeave)
     dialog.SpeedButton3->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(readUserFile(file).users.size(), fourUsers.size()) << "the old file is whole";
+    EXPECT_EQ(readUserFile(file, systemFileSystem()).users.size(), fourUsers.size())
+        << "the old file is whole";
 }
 
 // Another copy changed the users while this screen was open: closing never writes over that.
@@ -439,7 +439,8 @@ TEST_F(UserRegistrationTest, AUserFileChangedMeanwhileIsNotWrittenOver)
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(file));
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(readUserFile(file).users.size(), 1u) << "the other copy's change stays";
+    EXPECT_EQ(readUserFile(file, systemFileSystem()).users.size(), 1u)
+        << "the other copy's change stays";
 }
 
 // The new file is in place and only the folder's sync failed: the user is told it was written
@@ -455,9 +456,8 @@ TEST_F(UserRegistrationTest, AFileReplacedButNotMadeDurableIsToldAsSuch)
             return -1;
         }
     } unsynced;
-    const auto opened = open();
+    const auto opened = open(unsynced);
     UserRegistration &dialog = *opened;
-    dialog.useFileSystem(unsynced);
     dialog.SpeedButton3->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].text.contains(u"書き換えましたが"_s));

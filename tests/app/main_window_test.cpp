@@ -82,10 +82,11 @@ public:
     }
 
     std::unique_ptr<QDialog> createUserRegistration(
-        Session &, Prompter &prompter, const QString &userFile, QWidget *parent) override
+        Session &state, Prompter &prompter, const QString &userFile, QWidget *parent) override
     {
         userFiles << userFile;
-        return std::make_unique<UserRegistration>(prompter, userFile, parent);
+        return std::make_unique<UserRegistration>(
+            prompter, userFile, state.Data.fileSystem(), parent);
     }
     std::unique_ptr<QDialog> createImportDialog(
         Session &, Prompter &, DataSheetPort *dataSheet, bool mayImport, QWidget *) override
@@ -137,7 +138,8 @@ protected:
     {
         ClockRandom random;
         ASSERT_EQ(writeUserFile(program.file(u"pass.dat"_s),
-                      { { "Admini", 15, "kanri8" }, { "guest", 1, "guest" } }, random),
+                      { { "Admini", 15, "kanri8" }, { "guest", 1, "guest" } }, random, nullptr,
+                      systemFileSystem()),
             0);
         state.ProgramDirectory = program.path();
         state.clock = &clock;
@@ -555,8 +557,8 @@ TEST_F(MainWindowTest, ImportRestoreDueAndHelpComeFromTheFactory)
 TEST_F(MainWindowTest, TheFirstPasswordIsToBeChanged)
 {
     ClockRandom random;
-    ASSERT_EQ(writeUserFile(
-                  program.file(u"pass.dat"_s), { { "Admini", 15, FirstAdminPassword } }, random),
+    ASSERT_EQ(writeUserFile(program.file(u"pass.dat"_s), { { "Admini", 15, FirstAdminPassword } },
+                  random, nullptr, systemFileSystem()),
         0);
     auto window = open("Admini", FirstAdminPassword);
     ASSERT_EQ(prompter.shown.size(), 1u);
@@ -690,7 +692,7 @@ TEST_F(MainWindowTest, UserSettingsRewriteTheLoginsFileButNotTheRunningRights)
     // The new rights wait for the next login.
     EXPECT_EQ(state.CurrentUser.Permissions, 1);
     EXPECT_FALSE(usable(*window, u"User1"_s));
-    PassCheck check(program.file(u"pass.dat"_s));
+    PassCheck check(program.file(u"pass.dat"_s), systemFileSystem());
     EXPECT_TRUE(check.check("guest", "new"));
     EXPECT_EQ(check.getAuth(), 8);
 }

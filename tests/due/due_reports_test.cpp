@@ -152,16 +152,21 @@ TEST_F(DueReports, EachCsvFileHoldsTheTitleTheHeadsTheRowsAndTheTotals)
         std::function<bool(const QString &, QString *)> write;
         QStringList lines;
     } cases[] = {
-        { "plan.csv", [&](const QString &p, QString *e) { return due::cashPlanCsv(p, o, asOf, e); },
+        { "plan.csv",
+            [&](const QString &p, QString *e) {
+                return due::cashPlanCsv(p, o, asOf, e, nullptr, systemFileSystem());
+            },
             plan },
         { "long.csv",
             [&](const QString &p, QString *e) {
-                return due::longTermCsv(p, state.Data.tables(), o, asOf, e);
+                return due::longTermCsv(
+                    p, state.Data.tables(), o, asOf, e, nullptr, systemFileSystem());
             },
             longTerm },
         { "clearing.csv",
             [&](const QString &p, QString *e) {
-                return due::clearingCsv(p, state.Data.tables(), o, asOf, e);
+                return due::clearingCsv(
+                    p, state.Data.tables(), o, asOf, e, nullptr, systemFileSystem());
             },
             clearing },
     };

@@ -59,7 +59,8 @@ QByteArray exported(TableKind kind, const Session &state)
 {
     TestDir dir;
     QString error;
-    EXPECT_TRUE(exportTable(kind, dir.file(u"out.csv"_s), state.Data.tables(), &error))
+    EXPECT_TRUE(exportTable(
+        kind, dir.file(u"out.csv"_s), state.Data.tables(), &error, nullptr, systemFileSystem()))
         << error.toStdString();
     return dir.read(u"out.csv"_s);
 }
@@ -116,7 +117,8 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
     QString error;
     ScriptedProgress watching;
     TestDir dir;
-    ASSERT_TRUE(exportRegister(dir.path(), files, state.Data.tables(), &error, &watching))
+    ASSERT_TRUE(exportRegister(
+        dir.path(), files, state.Data.tables(), &error, &watching, systemFileSystem()))
         << error.toStdString();
     for (const ExportFile &f : files)
         EXPECT_EQ(dir.read(f.name), exported(f.kind, state)) << f.name.toStdString();
@@ -128,7 +130,8 @@ TEST(Exchange, ExportAllWritesTheThreeFilesOrNone)
         TestDir again;
         again.write(files[1].name, "old partners");
         ScriptedProgress progress(cancelAt);
-        EXPECT_FALSE(exportRegister(again.path(), files, state.Data.tables(), &error, &progress));
+        EXPECT_FALSE(exportRegister(
+            again.path(), files, state.Data.tables(), &error, &progress, systemFileSystem()));
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         EXPECT_EQ(
             QDir(again.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),

@@ -358,7 +358,8 @@ protected:
 
 TEST_F(NoteListCsv, LinesAreWrittenByteForByte)
 {
-    ASSERT_TRUE(CSV1(path(), state.Data.tables(), { 1, 0 }, u"支払手形記入帳"_s, &error))
+    ASSERT_TRUE(CSV1(path(), state.Data.tables(), { 1, 0 }, u"支払手形記入帳"_s, &error, nullptr,
+        systemFileSystem()))
         << error.toStdString();
     const QByteArray expected =
         sjisBytes(u"支払手形記入帳\r\n"
@@ -373,7 +374,8 @@ TEST_F(NoteListCsv, LinesAreWrittenByteForByte)
 TEST_F(NoteListCsv, AnEmptySelectionGivesTheTitleAndHeaderLines)
 {
     dir.write(u"list.csv"_s, QByteArray(5000, 'x')); // replaced, not partly overwritten
-    ASSERT_TRUE(CSV1(path(), state.Data.tables(), {}, u"小切手記入帳"_s, &error));
+    ASSERT_TRUE(CSV1(
+        path(), state.Data.tables(), {}, u"小切手記入帳"_s, &error, nullptr, systemFileSystem()));
     EXPECT_EQ(dir.read(u"list.csv"_s),
         sjisBytes(
             u"小切手記入帳\r\n,取引先,手形番号,,振出銀行,振出日,支払日,金額,確認,備考\r\n"_s));
@@ -411,8 +413,8 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
             if (old)
                 dir.write(u"list.csv"_s, "old content\r\n");
             ScriptedProgress progress(cancelAt);
-            EXPECT_FALSE(
-                CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, &progress));
+            EXPECT_FALSE(CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error,
+                &progress, systemFileSystem()));
             EXPECT_TRUE(error.isEmpty()) << error.toStdString();
             ASSERT_EQ(progress.steps.size(), static_cast<std::size_t>(cancelAt));
             EXPECT_EQ(progress.steps.back().second, 40002);
@@ -423,7 +425,8 @@ TEST_F(NoteListCsv, ACancelledFileLeavesTheOldOneAndNothingElse)
         }
     }
     ScriptedProgress watching;
-    ASSERT_TRUE(CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, &watching));
+    ASSERT_TRUE(CSV1(path(), state.Data.tables(), many, u"支払手形記入帳"_s, &error, &watching,
+        systemFileSystem()));
     ASSERT_FALSE(watching.steps.empty());
     EXPECT_EQ(watching.steps.front(), std::make_pair(qint64(0), qint64(40002)));
     EXPECT_EQ(watching.steps.back(), std::make_pair(qint64(39936), qint64(40002)));
@@ -444,7 +447,8 @@ TEST_F(NoteListCsv, AnotherUsersLinkIsNeverFollowed)
     EXPECT_TRUE(QFileInfo(path()).isSymLink());
     EXPECT_TRUE(error.contains(path())) << error.toStdString();
 
-    EXPECT_TRUE(CSV1(path(), state.Data.tables(), rows, u"支払手形記入帳"_s, &error));
+    EXPECT_TRUE(CSV1(path(), state.Data.tables(), rows, u"支払手形記入帳"_s, &error, nullptr,
+        systemFileSystem()));
     EXPECT_TRUE(theirs.read(u"their.txt"_s).startsWith(sjis::encode(u"支払手形記入帳"_s)))
         << "one's own link is written through";
 }
@@ -454,7 +458,8 @@ TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
     // A folder where the file should be.
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"list.csv"_s));
     dir.write(u"list.csv/inside"_s, "kept");
-    EXPECT_FALSE(CSV1(path(), state.Data.tables(), { 0 }, u"t"_s, &error));
+    EXPECT_FALSE(
+        CSV1(path(), state.Data.tables(), { 0 }, u"t"_s, &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(error.contains(path()));
     EXPECT_TRUE(error.contains(u"フォルダーです"_s)) << error.toStdString();
     EXPECT_FALSE(error.contains(u"元のファイル"_s));
@@ -465,7 +470,8 @@ TEST_F(NoteListCsv, ATargetThatCannotBeWrittenIsReportedAndLeftAlone)
     // A folder that does not exist cannot take the file.
     const QString missing = dir.file(u"gone/list.csv"_s);
     error.clear();
-    EXPECT_FALSE(CSV1(missing, state.Data.tables(), { 0 }, u"t"_s, &error));
+    EXPECT_FALSE(
+        CSV1(missing, state.Data.tables(), { 0 }, u"t"_s, &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(error.contains(missing));
     EXPECT_TRUE(error.contains(u"見つかりません"_s)) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.file(u"gone"_s)));

@@ -85,7 +85,8 @@ TEST_F(PartnerSummarySheetTest, PdfPagesCarryTheAsOfDateOnEveryPageAndTheTotalsO
     auto report = output::partnerSummaryReport(state.Data.tables(), rows, u"2024年06月30日現在"_s);
     const QString pdf = dir.file(u"partners.pdf"_s);
     QString error;
-    ASSERT_TRUE(output::writeReportPdf(*report, pdf, &error)) << error.toStdString();
+    ASSERT_TRUE(output::writeReportPdf(*report, pdf, &error, nullptr, systemFileSystem()))
+        << error.toStdString();
     // Every page, a page of the totals alone included, carries the header.
     const int pages = pdfreading::pages(pdf);
     ASSERT_GE(pages, 2);

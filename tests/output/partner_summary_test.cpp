@@ -319,7 +319,8 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     s.Data.setTables(std::move(t));
     const QString path = dir.file(u"partners.csv"_s);
     QString error;
-    ASSERT_TRUE(CSV2(path, s.Data.tables(), setArr2(s.PartnerTable, { 0, 1, 2 }), &error))
+    ASSERT_TRUE(CSV2(path, s.Data.tables(), setArr2(s.PartnerTable, { 0, 1, 2 }), &error, nullptr,
+        systemFileSystem()))
         << error.toStdString();
     const QString expected = u"登録取引先一覧表\r\n"
                              u"コード,取引先名,支払手形,,受取手形,,受取手形期日,,,,振出銀行名\r\n"
@@ -335,7 +336,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
 
     // No partners: the head and a totals line of zeros.
     const Session empty { systemFileSystem() };
-    ASSERT_TRUE(CSV2(path, empty.Data.tables(), {}, &error));
+    ASSERT_TRUE(CSV2(path, empty.Data.tables(), {}, &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(dir.read(u"partners.csv"_s)
                     .endsWith(sjis::encode(
                         u"最近5回平均\r\n,合計,0件,         0円,0件,         0円,\r\n"_s)));
@@ -343,7 +344,7 @@ TEST(PartnerSummary, Csv2WritesTheHeadOneLinePerPartnerAndTheTotals)
     // A folder in the way: nothing written, and the reason names the file.
     const QString blocked = dir.file(u"taken"_s);
     QDir(dir.path()).mkdir(u"taken"_s);
-    EXPECT_FALSE(CSV2(blocked, s.Data.tables(), { 0 }, &error));
+    EXPECT_FALSE(CSV2(blocked, s.Data.tables(), { 0 }, &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(error.contains(blocked));
 }
 

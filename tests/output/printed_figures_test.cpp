@@ -110,7 +110,8 @@ TEST(PrintedFigures, WideFiguresPrintWholeAndLongNamesEndInAnEllipsis)
         const QString pdf = dir.file(u"report.pdf"_s);
         auto report = r.make(state);
         QString error;
-        ASSERT_TRUE(writeReportPdf(*report, pdf, &error)) << error.toStdString();
+        ASSERT_TRUE(writeReportPdf(*report, pdf, &error, nullptr, systemFileSystem()))
+            << error.toStdString();
         const QString text = pdfreading::run(u"pdftotext"_s, { u"-raw"_s, pdf, u"-"_s });
         for (const QString &figure : r.whole)
             EXPECT_TRUE(text.contains(figure))

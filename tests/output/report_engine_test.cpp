@@ -134,7 +134,8 @@ TEST(ReportPdf, EveryPageCarriesTheHeaderAndRowsInAnEmbeddedJapaneseFont)
     const QString path = dir.file(u"list.pdf"_s);
     dir.write(u"list.pdf"_s, "an older file");
     QString error;
-    ASSERT_TRUE(writeReportPdf(*report, path, &error)) << error.toStdString();
+    ASSERT_TRUE(writeReportPdf(*report, path, &error, nullptr, systemFileSystem()))
+        << error.toStdString();
     EXPECT_EQ(pdfreading::pages(path), 3);
     for (int page = 1; page <= 3; ++page) {
         const QString text = pdfreading::pageText(path, page);
@@ -166,14 +167,15 @@ TEST(ReportPdf, FailureNamesTheFileInJapaneseAndLeavesNothingBehind)
     auto report = threePages(s);
     QString error;
     const QString missing = dir.file(u"no/such/folder/list.pdf"_s);
-    EXPECT_FALSE(writeReportPdf(*report, missing, &error));
+    EXPECT_FALSE(writeReportPdf(*report, missing, &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(error.contains(missing));
     EXPECT_TRUE(error.contains(u"見つかりません"_s));
 
     // A folder in the way: the rename fails, the folder stays, no temporary file is left.
     QDir(dir.path()).mkdir(u"taken.pdf"_s);
     error.clear();
-    EXPECT_FALSE(writeReportPdf(*report, dir.file(u"taken.pdf"_s), &error));
+    EXPECT_FALSE(
+        writeReportPdf(*report, dir.file(u"taken.pdf"_s), &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(error.contains(u"taken.pdf"_s));
     EXPECT_TRUE(QFileInfo(dir.file(u"taken.pdf"_s)).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -191,10 +193,11 @@ TEST(ReportPdf, ACancelAtAnyPageLeavesTheOldFileAndNothingElse)
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(path);
         setUpPages(printer, *report);
-        return printPages(printer, *report, 0, -1, progress) == PrintOutcome::Printed;
+        return printPages(printer, *report, systemFileSystem(), 0, -1, progress)
+            == PrintOutcome::Printed;
     };
     const auto pdf = [&](const QString &path, QString *error, Progress *progress) {
-        return writeReportPdf(*report, path, error, progress);
+        return writeReportPdf(*report, path, error, progress, systemFileSystem());
     };
     for (const auto &write : { std::function(pdf), std::function(printToFile) }) {
         for (const bool old : { false, true }) {
@@ -295,7 +298,7 @@ TEST(ReportPreview, PagesZoomsPrintsAndSavesFromTheLaidOutReport)
         preview.findChild<QPushButton *>(u"closeButton"_s)->click();
         return preview.result();
     };
-    previewReport(*report, prompter, nullptr);
+    previewReport(*report, prompter, systemFileSystem(), nullptr);
     EXPECT_TRUE(shown);
     EXPECT_EQ(prompter.dialogs,
         (QStringList { u"ReportPreview"_s, u"PrintDialog"_s, u"PdfFileDialog"_s }));
@@ -321,7 +324,7 @@ TEST(ReportPreview, FailedPdfSaveSaysWhichFile)
         static_cast<ReportPreview &>(d).savePdfClick();
         return int(QDialog::Accepted);
     };
-    previewReport(*report, prompter, nullptr);
+    previewReport(*report, prompter, systemFileSystem(), nullptr);
     ASSERT_EQ(prompter.shown.size(), 1U);
     EXPECT_EQ(prompter.shown[0].kind, MessageKind::Warning);
     EXPECT_TRUE(prompter.shown[0].text.contains(u"gone/list.pdf"_s));
@@ -338,7 +341,7 @@ TEST(PrintReport, WithoutAPrinterSaysSoInOneJapaneseLine)
         s.Data.setTables(reportfixtures::noteRegister(3));
         auto report = threePages(s);
         ScriptedPrompter prompter;
-        EXPECT_FALSE(printReport(*report, prompter, nullptr));
+        EXPECT_FALSE(printReport(*report, prompter, systemFileSystem(), nullptr));
         ASSERT_EQ(prompter.shown.size(), 1U);
         EXPECT_EQ(prompter.shown[0].text,
             u"\n印刷できるプリンターがありません。プリンターを設定してください。"_s);
@@ -402,7 +405,7 @@ TEST(PrintReport, ThreePagesReachTheDefaultPrinterWholeAndReadable)
     s.Data.setTables(reportfixtures::noteRegister(70));
     auto report = noteListReport(s.Data.tables(), reportfixtures::allRows(s), Title, mark);
     ScriptedPrompter prompter;
-    ASSERT_TRUE(printReport(*report, prompter, nullptr))
+    ASSERT_TRUE(printReport(*report, prompter, systemFileSystem(), nullptr))
         << prompter.texts().join(u'|').toStdString();
     EXPECT_TRUE(prompter.shown.empty());
 

@@ -295,7 +295,7 @@ protected:
 TEST_F(ScheduleFiles, Csv3IsWrittenByteForByte)
 {
     ASSERT_TRUE(CSV3(path(), state.Data.tables(), linesOf(PayableNote, 30), u"出　金　予　定　表"_s,
-        u"2026/06/01～2026/06/30"_s, &error))
+        u"2026/06/01～2026/06/30"_s, &error, nullptr, systemFileSystem()))
         << error.toStdString();
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(u"出　金　予　定　表,2026/06/01～2026/06/30\r\n"
@@ -310,7 +310,7 @@ TEST_F(ScheduleFiles, Csv3IsWrittenByteForByte)
 TEST_F(ScheduleFiles, APeriodWithoutDueNotesGivesTheTwoHeaderLines)
 {
     ASSERT_TRUE(CSV3(path(), state.Data.tables(), linesOf(ReceivableNote, 30),
-        u"入　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s, &error));
+        u"入　金　予　定　表"_s, u"2026/06/01～2026/06/30"_s, &error, nullptr, systemFileSystem()));
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(
             u"入　金　予　定　表,2026/06/01～2026/06/30\r\n日付,,取引先名,手形番号,金額\r\n"_s));
@@ -379,7 +379,8 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
             fixtures::bank(u"0001"_s, u"Belmora Bank, Tokyo"_s),
             fixtures::bank(u"0005"_s, u"三井住友銀行　本店"_s) };
     });
-    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error)) << error.toStdString();
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error, nullptr, systemFileSystem()))
+        << error.toStdString();
     EXPECT_EQ(dir.read(u"schedule.csv"_s),
         sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"
                   u"0009,みずほ銀行\r\n"
@@ -387,7 +388,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
                   u"0005,三井住友銀行　本店\r\n"_s));
 
     fixtures::reload(state, [](Tables &t) { t.banks.clear(); });
-    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error));
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error, nullptr, systemFileSystem()));
     EXPECT_EQ(dir.read(u"schedule.csv"_s), sjisBytes(u"登録銀行一覧表\r\nコード,登録銀行名\r\n"_s));
 
     // Names go out as stored: an NEC character (87 90), an IBM one (ED 40) and a byte that
@@ -398,7 +399,7 @@ TEST_F(BankListFiles, Csv4ListsEveryBankInTableOrderQuotingCommas)
         b.Name.assign("\x87\x90\xed\x40\x80");
         t.banks = { b };
     });
-    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error));
+    ASSERT_TRUE(CSV4(path(), state.Data.tables(), &error, nullptr, systemFileSystem()));
     EXPECT_TRUE(dir.read(u"schedule.csv"_s).endsWith("B1,\x87\x90\xed\x40\x80\r\n"));
 }
 

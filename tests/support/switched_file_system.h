@@ -64,4 +64,8 @@ public:
     {
         return under->listDirectory(directoryFd, names);
     }
+    std::unique_ptr<LockFile> lockFile(const QString &path) override
+    {
+        return under->lockFile(path);
+    }
 };
