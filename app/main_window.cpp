@@ -87,6 +87,10 @@ void MainWindow::FormCreate(const MainWindowOptions &options)
         optionsNotice_ << messages::programOptionsUnreadable(options_.path(), options_.readFault());
     if (generations.isProblem())
         optionsNotice_ << messages::optionRejected(options_.path(), generations);
+    OptionProblem densaiDays;
+    state_.densaiDaysBefore = densaiDaysBefore(options_, &densaiDays);
+    if (densaiDays.isProblem())
+        optionsNotice_ << messages::optionRejected(options_.path(), densaiDays);
     showReadOnly();
 }
 

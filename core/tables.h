@@ -1,7 +1,9 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
+#include "core/densai.h"
 #include "core/records.h"
 
 using Notes = std::vector<NoteRecord>;
@@ -11,9 +13,20 @@ using Banks = std::vector<BankRecord>;
 // The three tables of a register, in file order.
 struct Tables
 {
+    Tables() = default;
+    Tables(Notes n, Partners p = {}, Banks b = {}, densai::NoteExtensions e = {})
+        : notes(std::move(n))
+        , partners(std::move(p))
+        , banks(std::move(b))
+        , extensions(std::move(e))
+    {
+    }
+
     Notes notes;
     Partners partners;
     Banks banks;
+    // What the notes carry beyond their records (でんさい), kept in a side file of its own.
+    densai::NoteExtensions extensions;
 };
 
 enum class DataTable { PartnerTable, NoteTable, BankTable };

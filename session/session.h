@@ -43,6 +43,9 @@ struct Session
     UserInfo CurrentUser;
 
     const Clock *clock = &systemClock;
+    // Bank days before 支払期日 from which a でんさい can no longer be transferred, split or
+    // discounted (tegata.ini may set them).
+    int densaiDaysBefore = densai::DefaultDaysBeforeDue;
 
     // True for a file of the program's own (the register's, the user file): an export must not
     // take its place.

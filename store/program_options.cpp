@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/densai.h"
 #include "store/atomic_file.h"
 #include "store/generations.h"
 
@@ -258,6 +259,12 @@ QString programOptionsPath(const QString &settingsPath)
     if (settingsPath.isEmpty())
         return {};
     return besidePath(settingsPath, u"tegata.ini"_s);
+}
+
+int densaiDaysBefore(const ProgramOptions &options, OptionProblem *problem)
+{
+    return options.number(QString::fromUtf16(DensaiDaysSetting), 0, MostDensaiDaysBefore,
+        densai::DefaultDaysBeforeDue, problem);
 }
 
 int generationsKept(const ProgramOptions &options, OptionProblem *problem)

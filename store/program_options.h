@@ -67,3 +67,9 @@ QString programOptionsPath(const QString &settingsPath);
 inline constexpr const char16_t *GenerationsSetting = u"generations";
 inline constexpr int MostGenerationsKept = 1000;
 int generationsKept(const ProgramOptions &options, OptionProblem *problem = nullptr);
+
+// The setting for how many bank days before 支払期日 a でんさい can no longer be transferred,
+// split or discounted (core/densai.h says where the default comes from).
+inline constexpr const char16_t *DensaiDaysSetting = u"densaiDaysBeforeDue";
+inline constexpr int MostDensaiDaysBefore = 20;
+int densaiDaysBefore(const ProgramOptions &options, OptionProblem *problem = nullptr);

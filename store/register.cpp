@@ -438,12 +438,19 @@ ChangeOutcome Register::restore(Tables tables)
     return ChangeOutcome::Done;
 }
 
-ChangeOutcome Register::appendNote(const NoteRecord &note)
+ChangeOutcome Register::appendNote(
+    const NoteRecord &note, const std::optional<densai::NoteExtension> &extension)
 {
-    return appendRow(tables_.notes, DataTable::NoteTable, note);
+    std::vector<densai::NoteExtension> extensions;
+    if (extension) {
+        extensions.push_back(*extension);
+        extensions.back().note = 0;
+    }
+    return appendNotes({ note }, extensions);
 }
 
-ChangeOutcome Register::appendNotes(const std::vector<NoteRecord> &notes)
+ChangeOutcome Register::appendNotes(
+    const std::vector<NoteRecord> &notes, const std::vector<densai::NoteExtension> &extensions)
 {
     if (readOnly_)
         return ChangeOutcome::ReadOnly;
@@ -451,6 +458,12 @@ ChangeOutcome Register::appendNotes(const std::vector<NoteRecord> &notes)
         return ChangeOutcome::Unchanged;
     const auto first = static_cast<int>(tables_.notes.size());
     tables_.notes.insert(tables_.notes.end(), notes.begin(), notes.end());
+    for (densai::NoteExtension extension : extensions) {
+        if (extension.note < 0 || extension.note >= static_cast<int>(notes.size()))
+            continue;
+        extension.note += first;
+        tables_.extensions.set(extension);
+    }
     setModified(true);
     announce({ DataTable::NoteTable, RegisterChange::Kind::Appended, first,
         static_cast<int>(notes.size()), {} });
@@ -463,9 +476,103 @@ ChangeOutcome Register::replaceNote(int index, const NoteRecord &note)
         [&](NoteRecord &n) { n = note; });
 }
 
+ChangeOutcome Register::replaceNote(
+    int index, const NoteRecord &note, const std::optional<densai::NoteExtension> &extension)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (!inTable(tables_.notes.size(), index))
+        return ChangeOutcome::NoSuchRow;
+    const densai::NoteExtension *had = tables_.extensions.of(index);
+    std::optional<densai::NoteExtension> wanted = extension;
+    if (wanted)
+        wanted->note = index;
+    const bool sameExtension = had ? wanted && *had == *wanted : !wanted;
+    if (sameExtension)
+        return replaceNote(index, note);
+    if (wanted)
+        tables_.extensions.set(*wanted);
+    else
+        tables_.extensions.erase(index);
+    tables_.notes[static_cast<std::size_t>(index)] = note;
+    setModified(true);
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Replaced, index, 1, {} });
+    return ChangeOutcome::Done;
+}
+
 ChangeOutcome Register::removeNote(int index)
 {
-    return removeRows(tables_.notes, DataTable::NoteTable, index, index);
+    const ChangeOutcome outcome = removeRows(tables_.notes, DataTable::NoteTable, index, index);
+    if (outcome == ChangeOutcome::Done)
+        tables_.extensions.noteRemoved(index);
+    return outcome;
+}
+
+ChangeOutcome Register::splitNote(
+    int index, const densai::SplitChild &child, int daysBefore, densai::SplitProblem *problem)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (!inTable(tables_.notes.size(), index))
+        return ChangeOutcome::NoSuchRow;
+    NoteRecord parent = tables_.notes[static_cast<std::size_t>(index)];
+    const densai::NoteExtension *parentExtension = tables_.extensions.of(index);
+    const densai::SplitProblem why =
+        densai::splitProblem(parent, parentExtension, tables_.extensions, child, daysBefore);
+    if (problem)
+        *problem = why;
+    if (why != densai::SplitProblem::None)
+        return ChangeOutcome::Unchanged;
+
+    NoteRecord split = parent;
+    split.Amount = child.amount;
+    split.Kind = child.kind;
+    split.NoteNumber.assign(child.number.noteNumber());
+    densai::NoteExtension splitExtension = *parentExtension;
+    splitExtension.number = child.number;
+    splitExtension.parent = parentExtension->number;
+    splitExtension.guarantee = child.kind == EndorsedNote && child.guarantee;
+    splitExtension.transferee.assign(
+        std::string_view(child.transferee.constData(), child.transferee.size()));
+    parent.Amount = Money::fromStored(parent.Amount.stored() - child.amount.stored());
+
+    // Both changes under one Modified: the models still hear each row's change.
+    tables_.notes[static_cast<std::size_t>(index)] = parent;
+    splitExtension.note = static_cast<int>(tables_.notes.size());
+    tables_.notes.push_back(split);
+    tables_.extensions.set(splitExtension);
+    setModified(true);
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Replaced, index, 1, {} });
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Appended, splitExtension.note, 1, {} });
+    return ChangeOutcome::Done;
+}
+
+ChangeOutcome Register::attachStray(int stray, int note)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (!inTable(tables_.extensions.stray().size(), stray) || !inTable(tables_.notes.size(), note)
+        || tables_.extensions.of(note) != nullptr)
+        return ChangeOutcome::NoSuchRow;
+    densai::NoteExtension extension =
+        tables_.extensions.stray()[static_cast<std::size_t>(stray)].extension;
+    extension.note = note;
+    tables_.extensions.set(extension);
+    tables_.extensions.eraseStray(stray);
+    setModified(true);
+    announce({ DataTable::NoteTable, RegisterChange::Kind::Replaced, note, 1, {} });
+    return ChangeOutcome::Done;
+}
+
+ChangeOutcome Register::removeStray(int stray)
+{
+    if (readOnly_)
+        return ChangeOutcome::ReadOnly;
+    if (!inTable(tables_.extensions.stray().size(), stray))
+        return ChangeOutcome::NoSuchRow;
+    tables_.extensions.eraseStray(stray);
+    setModified(true);
+    return ChangeOutcome::Done;
 }
 
 ChangeOutcome Register::reclassifyNote(int index, NoteKind kind)

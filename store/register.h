@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QByteArray>
@@ -180,16 +181,35 @@ public:
 
     // ---- Changes to notes; a note is named by its index in the note table ----
 
-    ChangeOutcome appendNote(const NoteRecord &note);
-    // Notes read from a file, appended in their order as one change.
-    ChangeOutcome appendNotes(const std::vector<NoteRecord> &notes);
+    // A note appended with what it carries (a でんさい), or none for paper; extension->note is
+    // set here.
+    ChangeOutcome appendNote(
+        const NoteRecord &note, const std::optional<densai::NoteExtension> &extension = {});
+    // Notes read from a file, appended in their order as one change. Each extension names its
+    // note by its index in notes.
+    ChangeOutcome appendNotes(const std::vector<NoteRecord> &notes,
+        const std::vector<densai::NoteExtension> &extensions = {});
+    // The note keeps what it carries.
     ChangeOutcome replaceNote(int index, const NoteRecord &note);
+    // The note and what it carries: none makes it a paper note.
+    ChangeOutcome replaceNote(
+        int index, const NoteRecord &note, const std::optional<densai::NoteExtension> &extension);
     // Later notes move up one place, keeping their order.
     ChangeOutcome removeNote(int index);
     // A received note turned into a discounted or endorsed one.
     ChangeOutcome reclassifyNote(int index, NoteKind kind);
     // The collection of a note confirmed.
     ChangeOutcome settleNote(int index);
+    // 分割: a child split off the received でんさい at index is appended, transferred or
+    // discounted at once; the parent keeps the remainder. One change. daysBefore is the setting
+    // of the period before 支払期日 in which the network refuses it. problem, when given, says why
+    // it was refused (Unchanged).
+    ChangeOutcome splitNote(int index, const densai::SplitChild &child, int daysBefore,
+        densai::SplitProblem *problem = nullptr);
+    // An extension kept aside on load: attached to a note without one, or removed for good.
+    ChangeOutcome attachStray(int stray, int note);
+    ChangeOutcome removeStray(int stray);
+
     // The approval list's choices: Settled of note indices[i] := choices[i] (0 or 1). Indices
     // outside the table are passed over. How many notes changed, or -1 when read-only.
     int applyApprovals(const std::vector<int> &indices, const std::vector<std::uint8_t> &choices);
