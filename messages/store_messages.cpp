@@ -235,6 +235,10 @@ QString reason(const FileFault &fault)
             .arg(fault.limit);
     case FileFault::Kind::Empty:
         return u"ファイルが空です。"_s;
+    case FileFault::Kind::UnknownForm:
+        return u"このプログラムの知らない形式のファイルです（先頭の見出しが違うか、新しい版で書かれたファイルです）。"_s;
+    case FileFault::Kind::BadRecord:
+        return u"%1 件目のレコードに、このプログラムが書かない値があります。"_s.arg(fault.size);
     }
     return {};
 }

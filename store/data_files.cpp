@@ -16,6 +16,7 @@
 #include "store/content_checksum.h"
 #include "store/data_file_names.h"
 #include "store/file_read.h"
+#include "store/note_extension_file.h"
 #include "store/save_journal.h"
 
 using namespace Qt::StringLiterals;
@@ -100,6 +101,86 @@ bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path,
     }
 }
 
+// The side file: its header, then its records, matched with the notes already read. A record
+// that cannot be ours stops the reading there, keeping the ones before it, as a cut record does
+// in a table.
+bool loadNoteExtensions(
+    Tables &tables, const QString &path, LoadReport &report, FileSystem &fs, FileContent &content)
+{
+    std::vector<ExtensionRecord> records;
+    const auto finish = [&](const FileFault &why) {
+        tables.extensions = matchExtensions(tables.notes, std::move(records));
+        if (why.isFault())
+            report.faults.push_back({ path, static_cast<qsizetype>(records.size()), why });
+        return !why.isFault();
+    };
+    const qint64 limit = memoryBudget()
+        / static_cast<qint64>(sizeof(densai::NoteExtension) + sizeof(ExtensionRecord))
+        * static_cast<qint64>(ExtensionRecordSize);
+    FileFault refused;
+    qint64 size = 0;
+    const Fd fd(openRegularFile(path, limit, &size, &refused, fs), fs);
+    if (fd.get() < 0)
+        return refused.isFault() ? finish(refused) : true;
+    const size_t perChunk = std::max<size_t>(1, ChunkBytes / ExtensionRecordSize);
+    std::unique_ptr<char[]> buffer(new char[perChunk * ExtensionRecordSize]);
+    ContentChecksum checksum;
+    char header[ExtensionHeaderSize];
+    const ssize_t headerRead = readFully(fs, fd.get(), header, sizeof header);
+    if (headerRead < 0)
+        return finish(FileFault::system(errno));
+    checksum.add(QByteArrayView(header, headerRead));
+    if (headerRead == 0) {
+        content = { 0, checksum.result() };
+        return finish({});
+    }
+    if (static_cast<size_t>(headerRead) < sizeof header
+        || readExtensionHeader(header) != ExtensionHeader::Readable)
+        return finish({ FileFault::Kind::UnknownForm, 0, 0, 0 });
+    records.reserve(static_cast<size_t>(size) / ExtensionRecordSize);
+    qint64 total = headerRead;
+    for (;;) {
+        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * ExtensionRecordSize);
+        if (got < 0)
+            return finish(FileFault::system(errno));
+        checksum.add(QByteArrayView(buffer.get(), got));
+        total += got;
+        if (total > limit)
+            return finish(FileFault::tooLarge(total, limit));
+        const size_t whole = static_cast<size_t>(got) / ExtensionRecordSize;
+        for (size_t i = 0; i < whole; ++i) {
+            ExtensionRecord record;
+            if (!decodeExtensionRecord(buffer.get() + i * ExtensionRecordSize, record))
+                return finish(FileFault::badRecord(static_cast<qint64>(records.size()) + 1));
+            records.push_back(record);
+        }
+        if (static_cast<size_t>(got) % ExtensionRecordSize != 0)
+            return finish(FileFault::cutRecord(static_cast<qint64>(ExtensionRecordSize),
+                static_cast<qint64>(static_cast<size_t>(got) % ExtensionRecordSize)));
+        if (static_cast<size_t>(got) < perChunk * ExtensionRecordSize) {
+            content = { total, checksum.result() };
+            return finish({});
+        }
+    }
+}
+
+bool writeNoteExtensions(const Tables &tables, AtomicFile &out)
+{
+    if (!out.open() || !out.write(extensionFileHeader()))
+        return false;
+    const std::size_t count = extensionRecordCount(tables.extensions);
+    const size_t perChunk = std::max<size_t>(1, ChunkBytes / ExtensionRecordSize);
+    QByteArray chunk;
+    for (std::size_t at = 0; at < count; at += perChunk) {
+        chunk.clear();
+        appendExtensionRecords(
+            chunk, tables.notes, tables.extensions, at, std::min(perChunk, count - at));
+        if (!out.write(chunk))
+            return false;
+    }
+    return out.finish();
+}
+
 template <typename Record>
 bool writeTable(const std::vector<Record> &table, size_t diskSize, AtomicFile &out)
 {
@@ -148,7 +229,10 @@ SaveFailure failedAt(SaveFailure::Phase phase, const QString &file, const FileFa
     return failure;
 }
 
-using SaveFiles = std::array<AtomicFile *, DataFiles.size()>;
+// The data files a save writes, in the order of DataFiles: the side file only when there is
+// something to keep in it or it is there already, so a register of paper notes stays as it was.
+using SaveFiles = std::vector<AtomicFile *>;
+using SaveWriters = std::vector<std::unique_ptr<AtomicFile>>;
 
 // Only a regular file is replaced: a folder of that name cannot be renamed over, and a FIFO or a
 // device (a link to /dev/zero) is not a register to overwrite. Look before writing.
@@ -168,9 +252,12 @@ SaveFailure refuseIrregularTargets(const SaveFiles &files, FileSystem &fs)
 SaveFailure writeTables(const Tables &tables, const SaveFiles &files)
 {
     bool written = true;
-    for (std::size_t i = 0; written && i < DataFiles.size(); ++i)
-        written = withTable(tables, DataFiles[i].table,
-            [&](const auto &table) { return writeTable(table, DataFiles[i].diskSize, *files[i]); });
+    for (std::size_t i = 0; written && i < files.size(); ++i)
+        written = DataFiles[i].noteExtensions
+            ? writeNoteExtensions(tables, *files[i])
+            : withTable(tables, DataFiles[i].table, [&](const auto &table) {
+                  return writeTable(table, DataFiles[i].diskSize, *files[i]);
+              });
     if (written)
         return {};
     const auto failed = std::find_if(
@@ -207,8 +294,7 @@ QStringList realTargets(const SaveFiles &files)
 }
 
 // New writers for the same files, the old ones' temporary files removed.
-void renewWriters(std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> &writers,
-    SaveFiles &files, FileSystem &fs)
+void renewWriters(SaveWriters &writers, SaveFiles &files, FileSystem &fs)
 {
     for (std::size_t i = 0; i < writers.size(); ++i) {
         writers[i] = std::make_unique<AtomicFile>(writers[i]->target(), NewFileMode, false, fs);
@@ -279,10 +365,12 @@ void readDataFiles(Tables &tables, QSet<QString> &incomplete, const QString &dir
 {
     for (const DataFile &file : DataFiles) {
         const QString name = file.fileName();
-        const bool whole = withTable(tables, file.table, [&](auto &table) {
-            return loadTable(table, file.diskSize, directory + name, report, fs,
-                report.contents[static_cast<std::size_t>(&file - DataFiles.data())]);
-        });
+        FileContent &content = report.contents[static_cast<std::size_t>(&file - DataFiles.data())];
+        const bool whole = file.noteExtensions
+            ? loadNoteExtensions(tables, directory + name, report, fs, content)
+            : withTable(tables, file.table, [&](auto &table) {
+                  return loadTable(table, file.diskSize, directory + name, report, fs, content);
+              });
         if (!whole)
             incomplete.insert(name);
     }
@@ -300,10 +388,12 @@ LoadReport readBesideHolder(Tables &tables, QSet<QString> &incomplete, const QSt
     std::array<std::size_t, DataFiles.size()> start;
     for (std::size_t i = 0; i < DataFiles.size(); ++i)
         start[i] = withTable(tables, DataFiles[i].table, [](auto &t) { return t.size(); });
+    const densai::NoteExtensions extensions = tables.extensions;
     LoadReport report;
     for (int attempt = 0; attempt < ReadsBesideHolder; ++attempt) {
         for (std::size_t i = 0; i < DataFiles.size(); ++i)
             withTable(tables, DataFiles[i].table, [&](auto &t) { t.resize(start[i]); });
+        tables.extensions = extensions;
         report = {};
         report.recovery = awaitHoldersSave(directory, fs, holderWait);
         QSet<QString> read;
@@ -379,13 +469,16 @@ SaveReport SaveData(const Tables &tables, QSet<QString> &incomplete, const QStri
             return report;
         }
     }
-    const QStringList names = dataFileNames();
-    std::array<std::unique_ptr<AtomicFile>, DataFiles.size()> writers;
+    QStringList names = dataFileNames();
+    const QString sideFile = directory + QString::fromUtf16(NoteExtensionFileName);
+    if (tables.extensions.empty() && presenceOf(fs, sideFile) == Presence::Absent)
+        names = names.mid(0, DesignedDataFiles);
+    SaveWriters writers;
     SaveFiles files;
-    for (std::size_t i = 0; i < DataFiles.size(); ++i) {
-        writers[i] = std::make_unique<AtomicFile>(directory + names[i], NewFileMode, false, fs);
-        writers[i]->keepChecksum();
-        files[i] = writers[i].get();
+    for (const QString &name : names) {
+        writers.push_back(std::make_unique<AtomicFile>(directory + name, NewFileMode, false, fs));
+        writers.back()->keepChecksum();
+        files.push_back(writers.back().get());
     }
     PendingGeneration generation;
     // Near a full disk the generations give way to the save: this save's first, then the oldest,

@@ -12,6 +12,8 @@ struct FileFault
         TooLarge, // size bytes, more than the limit that fits in memory
         CutRecord, // the last record stops short: limit bytes of a size-byte record
         Empty, // a file that must hold records holds none
+        UnknownForm, // not a file of this kind, or a later version of it
+        BadRecord, // record number size (from 1) holds a value no record of ours holds
     };
     Kind kind = Kind::None;
     int error = 0;
@@ -28,4 +30,5 @@ struct FileFault
     {
         return { Kind::CutRecord, 0, recordSize, present };
     }
+    static FileFault badRecord(qint64 number) { return { Kind::BadRecord, 0, number, 0 }; }
 };

@@ -101,7 +101,10 @@ DecodedJournal decodeJournal(
     decoded.state = DecodedJournal::State::Unmatched;
     QList<QByteArray> lines = body.split('\n');
     lines.removeLast();
-    const QStringList names = dataFileNames();
+    QStringList names = dataFileNames();
+    // A copy from before the side file journals the designed three alone.
+    if (lines.size() == static_cast<qsizetype>(DesignedDataFiles) + 1)
+        names = names.mid(0, DesignedDataFiles);
     if (lines.size() != names.size() + 1
         || (lines[0] != JournalHeader && lines[0] != Blake2bJournalHeader))
         return decoded;

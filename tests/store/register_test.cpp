@@ -439,7 +439,8 @@ TEST(Register, SavingElsewhereMovesTheRegisterUnderItsLock)
         // The journal is removed only once the three are in place.
         const qsizetype journal =
             disk.touched.indexOf(dir.file(u"elsewhere/tegata-save.journal"_s));
-        for (const QString &name : dataFileNames()) {
+        // A register of paper notes has no side file to write.
+        for (const QString &name : dataFileNames().mid(0, DesignedDataFiles)) {
             const qsizetype renamed = disk.touched.indexOf(dir.file(u"elsewhere/"_s + name));
             EXPECT_TRUE(renamed >= 0 && renamed < journal) << name.toStdString();
         }
