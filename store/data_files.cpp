@@ -52,6 +52,34 @@ void fitToDisk(BankRecord &bank)
     holdToDisk(bank.Name, BankNameDiskText);
 }
 
+// Reads fd to its end in chunks of whole records, handing each chunk's records to take, whose
+// fault ends the reading there. total and checksum count every byte read.
+template <typename Take>
+FileFault readRecords(FileSystem &fs, int fd, size_t recordSize, qint64 limit, qint64 &total,
+    ContentChecksum &checksum, Take take)
+{
+    const size_t perChunk = std::max<size_t>(1, ChunkBytes / recordSize);
+    std::unique_ptr<char[]> buffer(new char[perChunk * recordSize]);
+    for (;;) {
+        const ssize_t got = readFully(fs, fd, buffer.get(), perChunk * recordSize);
+        if (got < 0)
+            return FileFault::system(errno);
+        checksum.add(QByteArrayView(buffer.get(), got));
+        // A file that grows while it is read is still stopped at the limit.
+        total += got;
+        if (total > limit)
+            return FileFault::tooLarge(total, limit);
+        const FileFault refused = take(buffer.get(), static_cast<size_t>(got) / recordSize);
+        if (refused.isFault())
+            return refused;
+        if (static_cast<size_t>(got) % recordSize != 0)
+            return FileFault::cutRecord(static_cast<qint64>(recordSize),
+                static_cast<qint64>(static_cast<size_t>(got) % recordSize));
+        if (static_cast<size_t>(got) < perChunk * recordSize)
+            return {};
+    }
+}
+
 // content is what a whole file held, for the generation a later save makes of it.
 template <typename Record>
 bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path, LoadReport &report,
@@ -71,34 +99,22 @@ bool loadTable(std::vector<Record> &table, size_t diskSize, const QString &path,
         return refused.isFault() ? fault(refused) : true;
     table.reserve(start + static_cast<size_t>(size) / diskSize + 1);
 
-    const size_t perChunk = std::max<size_t>(1, ChunkBytes / diskSize);
-    std::unique_ptr<char[]> buffer(new char[perChunk * diskSize]);
     qint64 total = 0;
     ContentChecksum checksum;
-    for (;;) {
-        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * diskSize);
-        if (got < 0)
-            return fault(FileFault::system(errno));
-        checksum.add(QByteArrayView(buffer.get(), got));
-        // A file that grows while it is read is still stopped at the limit.
-        total += got;
-        if (total > limit)
-            return fault(FileFault::tooLarge(total, limit));
-        const size_t whole = static_cast<size_t>(got) / diskSize;
-        const size_t at = table.size();
-        table.resize(at + whole);
-        for (size_t i = 0; i < whole; ++i) {
-            std::memcpy(&table[at + i], buffer.get() + i * diskSize, diskSize);
-            fitToDisk(table[at + i]);
-        }
-        if (static_cast<size_t>(got) % diskSize != 0)
-            return fault(FileFault::cutRecord(static_cast<qint64>(diskSize),
-                static_cast<qint64>(static_cast<size_t>(got) % diskSize)));
-        if (static_cast<size_t>(got) < perChunk * diskSize) {
-            content = { total, checksum.result() };
-            return true;
-        }
-    }
+    const FileFault why = readRecords(
+        fs, fd.get(), diskSize, limit, total, checksum, [&](const char *bytes, size_t whole) {
+            const size_t at = table.size();
+            table.resize(at + whole);
+            for (size_t i = 0; i < whole; ++i) {
+                std::memcpy(&table[at + i], bytes + i * diskSize, diskSize);
+                fitToDisk(table[at + i]);
+            }
+            return FileFault {};
+        });
+    if (why.isFault())
+        return fault(why);
+    content = { total, checksum.result() };
+    return true;
 }
 
 // The side file: its header, then its records, matched with the notes already read. A record
@@ -109,9 +125,10 @@ bool loadNoteExtensions(
 {
     std::vector<ExtensionRecord> records;
     const auto finish = [&](const FileFault &why) {
+        const auto read = static_cast<qsizetype>(records.size());
         tables.extensions = matchExtensions(tables.notes, std::move(records));
         if (why.isFault())
-            report.faults.push_back({ path, static_cast<qsizetype>(records.size()), why });
+            report.faults.push_back({ path, read, why });
         return !why.isFault();
     };
     const qint64 limit = memoryBudget()
@@ -122,8 +139,6 @@ bool loadNoteExtensions(
     const Fd fd(openRegularFile(path, limit, &size, &refused, fs), fs);
     if (fd.get() < 0)
         return refused.isFault() ? finish(refused) : true;
-    const size_t perChunk = std::max<size_t>(1, ChunkBytes / ExtensionRecordSize);
-    std::unique_ptr<char[]> buffer(new char[perChunk * ExtensionRecordSize]);
     ContentChecksum checksum;
     char header[ExtensionHeaderSize];
     const ssize_t headerRead = readFully(fs, fd.get(), header, sizeof header);
@@ -139,29 +154,19 @@ bool loadNoteExtensions(
         return finish({ FileFault::Kind::UnknownForm, 0, 0, 0 });
     records.reserve(static_cast<size_t>(size) / ExtensionRecordSize);
     qint64 total = headerRead;
-    for (;;) {
-        const ssize_t got = readFully(fs, fd.get(), buffer.get(), perChunk * ExtensionRecordSize);
-        if (got < 0)
-            return finish(FileFault::system(errno));
-        checksum.add(QByteArrayView(buffer.get(), got));
-        total += got;
-        if (total > limit)
-            return finish(FileFault::tooLarge(total, limit));
-        const size_t whole = static_cast<size_t>(got) / ExtensionRecordSize;
-        for (size_t i = 0; i < whole; ++i) {
-            ExtensionRecord record;
-            if (!decodeExtensionRecord(buffer.get() + i * ExtensionRecordSize, record))
-                return finish(FileFault::badRecord(static_cast<qint64>(records.size()) + 1));
-            records.push_back(record);
-        }
-        if (static_cast<size_t>(got) % ExtensionRecordSize != 0)
-            return finish(FileFault::cutRecord(static_cast<qint64>(ExtensionRecordSize),
-                static_cast<qint64>(static_cast<size_t>(got) % ExtensionRecordSize)));
-        if (static_cast<size_t>(got) < perChunk * ExtensionRecordSize) {
-            content = { total, checksum.result() };
-            return finish({});
-        }
-    }
+    const FileFault why = readRecords(fs, fd.get(), ExtensionRecordSize, limit, total, checksum,
+        [&](const char *bytes, size_t whole) {
+            for (size_t i = 0; i < whole; ++i) {
+                ExtensionRecord record;
+                if (!decodeExtensionRecord(bytes + i * ExtensionRecordSize, record))
+                    return FileFault::badRecord(static_cast<qint64>(records.size()) + 1);
+                records.push_back(record);
+            }
+            return FileFault {};
+        });
+    if (!why.isFault())
+        content = { total, checksum.result() };
+    return finish(why);
 }
 
 bool writeNoteExtensions(const Tables &tables, AtomicFile &out)
